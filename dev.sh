@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Developer entry point: installs what a fresh Debian machine lacks, then
+# builds and runs one job.
+#
+#   ./dev.sh example   build velut and run it on the bundled example
+#   ./dev.sh test      build everything and run the whole test suite
+#   ./dev.sh asan      the test suite under AddressSanitizer + UBSan
+#   ./dev.sh fuzz [SECONDS]   build the fuzz targets and run each on its corpus
+#   ./dev.sh bench     build and run the benchmarks (release build)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+# Debian packages each job needs (see README, "Dependencies").
+BUILD_PKGS=(cmake ninja-build g++ pkg-config)
+TEST_PKGS=(libgtest-dev)
+FUZZ_PKGS=(clang libclang-rt-14-dev)
+BENCH_PKGS=(libbenchmark-dev libboost-dev)
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  done
+  [[ ${#missing[@]} -eq 0 ]] && return 0
+  echo "dev.sh: installing ${missing[*]}" >&2
+  local sudo=()
+  [[ $(id -u) -ne 0 ]] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+njobs() { echo "${VELUT_JOBS:-$(nproc)}"; }
+
+build() {  # build PRESET
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j "$(njobs)"
+}
+
+case "${1:-}" in
+  example)
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
+    build release
+    examples/velut-tour.sh build/release/tools/velut/velut
+    ;;
+  test)
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${BENCH_PKGS[@]}"
+    build debug
+    ctest --preset debug -j "$(njobs)"
+    ;;
+  asan)
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
+    build asan
+    ctest --preset asan -j "$(njobs)"
+    ;;
+  fuzz)
+    install_missing "${BUILD_PKGS[@]}" "${FUZZ_PKGS[@]}"
+    build fuzz
+    fuzz/run-all.sh build/fuzz/fuzz "${2:-30}"
+    ;;
+  bench)
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${BENCH_PKGS[@]}"
+    build release
+    for b in build/release/bench/*_bench; do [[ -x "$b" ]] && "$b"; done
+    ;;
+  *)
+    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+    exit 2
+    ;;
+esac

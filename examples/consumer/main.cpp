@@ -1,0 +1,66 @@
+// Uses the installed library the way an application does: strings,
+// containers, escapes, the map walk and VelString. Exits 0 when every
+// result is as expected.
+#include <cstdio>
+
+#include <VelUt/VelUt.h>
+
+namespace {
+int g_failures = 0;
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "consumer: %s failed\n", what);
+    ++g_failures;
+  }
+}
+}  // namespace
+
+int main() {
+  CStdStr<wchar_t> s(L"  Hello, World  ");
+  s.TrimLeft().TrimRight();
+  Check(s == L"Hello, World", "TrimLeft/TrimRight");
+  Check(s.Find(L"World") == 7, "Find");
+  Check(s.CompareNoCase(L"HELLO, WORLD") == 0, "CompareNoCase");
+
+  CStdStr<wchar_t> f;
+  f.Format(L"%s=%d", CStdStr<wchar_t>(L"n"), 42);
+  Check(f == L"n=42", "Format");
+
+  CStdStr<wchar_t> e(L"a,b");
+  Check(VelUt::EscapeChar(e, L",", L'\\') == 1 && e == L"a\\,b", "EscapeChar");
+  Check(VelUt::RemoveEscapeChar(e, L",", L'\\') == 1 && e == L"a,b",
+        "RemoveEscapeChar");
+
+  CStdContainer<CStdStr<wchar_t>, std::vector> list;
+  list.Add(L"x");
+  list.Add(L"y");
+  list.RemoveAt(0);
+  Check(list.GetCount() == 1 && list[0] == L"y", "CStdContainer");
+
+  CStdStrPtrMap map;
+  int value = 7;
+  map.SetAt(L"b", &value);
+  map.SetAt(L"a", nullptr);
+  CStdStr<wchar_t> key;
+  void* v = nullptr;
+  CStdStr<wchar_t> order;
+  for (POSITION pos = map.GetStartPosition(); pos;) {
+    map.GetNextAssoc(pos, key, v);
+    order += key;
+  }
+  Check(order == L"ab", "CStdMap walk");
+
+  VelString vs(L"C:/dir");
+  vs.replace(L'/', L'\\');
+  Check(vs.compare(L"C:\\dir") == 0, "VelString");
+
+  try {
+    throw new CDravoMemoryException();
+  } catch (CDravoMemoryException* ex) {
+    ex->Delete();
+  }
+
+  std::puts(g_failures == 0 ? "consumer: all checks passed" : "consumer: FAILED");
+  return g_failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# A short tour of the velut tool: each line shows a command and its output.
+set -u
+velut="${1:-velut}"
+
+# Shows an argument as a shell would need it typed.
+show() {
+  if [[ "$1" =~ ^[A-Za-z0-9_./:=,+-]+$ ]]; then
+    printf ' %s' "$1"
+  else
+    printf " '%s'" "${1//\'/\'\\\'\'}"
+  fi
+}
+
+run() {
+  printf '$ velut'
+  for a in "$@"; do show "$a"; done
+  printf '\n'
+  "$velut" "$@"
+  printf '  (exit %d)\n' $?
+}
+
+run escape 'name=Smith, John; role=admin'
+run escape --json --chars ':' --escape '^' 'C:dir:file'
+run unescape 'name=Smith\, John\; role=admin'
+run trim-left --char , '  , first item'
+run trim-right --char ';' 'last item;  '
+run trim-right --char ';' 'no separator here'

@@ -1,0 +1,11 @@
+// libVelUt: everything the library exports, with the layer types its
+// signatures use.
+#pragma once
+
+#include <WinAPI/WinAPI.h>
+#include <velfirst/VelString.h>
+
+#include <VelUt/DravoMemoryException.h>
+#include <VelUt/Escape.h>
+#include <VelUt/StdContainer.h>
+#include <VelUt/StdStr.h>

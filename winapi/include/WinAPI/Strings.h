@@ -1,0 +1,89 @@
+// Bounded wide-string operations with Microsoft C runtime conventions.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+
+#include <WinAPI/Export.h>
+#include <WinAPI/Types.h>
+
+// ms_vswprintf: formats into `buffer`, which holds `count` units, with the
+// conventions of Microsoft's wide printf family (unlike glibc's):
+//   %s %c        take a wide text / wide character (wchar_t)
+//   %hs %S %hc %C take a narrow (UTF-8) text / narrow character
+//   %ls %ws %lc %wc are wide as well
+//   %I64d %I32d %Id (int64, int32, ptrdiff) besides hh h l ll j z t L
+//   %p           16 upper-case hexadecimal digits
+//   %n           is refused: it writes nothing, its argument is skipped
+// A null text prints "(null)". An unknown conversion is copied literally
+// and takes no argument.
+//
+// Never writes beyond `buffer[count - 1]` and always terminates the text
+// when count > 0. Returns the number of units written (without the NUL),
+// or -1 when the text did not fit (the buffer then holds the part that
+// did, terminated), when `buffer` is null or `count` is 0, or when `format`
+// is null (the buffer then holds "").
+//
+// Example:
+//   wchar_t b[16];
+//   ms_swprintf(b, 16, L"%s-%d", L"x", 5)   -> 3, b == L"x-5"
+//   ms_swprintf(b, 4, L"%s", L"abcdef")     -> -1, b == L"abc"
+VELWIN_API int ms_vswprintf(wchar_t* buffer, std::size_t count,
+                            const wchar_t* format, va_list args);
+
+// ms_swprintf: ms_vswprintf with its arguments given directly.
+VELWIN_API int ms_swprintf(wchar_t* buffer, std::size_t count,
+                           const wchar_t* format, ...);
+
+// ms_wtoi: the leading decimal number of `text` after optional white space
+// and one sign; 0 when there is none or `text` is null. Values beyond the
+// range of int saturate at INT_MAX / INT_MIN. Win32 CRT: _wtoi.
+//
+// Example:
+//   ms_wtoi(L"  42abc") -> 42     ms_wtoi(L"-7") -> -7    ms_wtoi(L"x1") -> 0
+VELWIN_API int ms_wtoi(const wchar_t* text);
+
+// wcscpy_s: copies `src` with its terminator into `dest` of `size` units.
+// Returns 0 on success; EINVAL when `dest` is null or `size` is 0 (nothing
+// written), or when `src` is null (dest becomes ""); ERANGE when `src` does
+// not fit (dest becomes ""). Win32 CRT: wcscpy_s.
+VELWIN_API errno_t wcscpy_s(wchar_t* dest, std::size_t size,
+                            const wchar_t* src);
+
+// wcscpy_s for an array destination, whose size is known.
+template <std::size_t N>
+inline errno_t wcscpy_s(wchar_t (&dest)[N], const wchar_t* src) {
+  return wcscpy_s(dest, N, src);
+}
+
+// _wcsdup: a heap copy of `text`, to be released with delete[]; null when
+// `text` is null. Throws std::bad_alloc when memory runs out.
+// Win32 CRT: _wcsdup (whose copy is freed with free()).
+VELWIN_API wchar_t* _wcsdup(const wchar_t* text);
+
+// CharNextW: the position of the character after `p`; `p` itself when it
+// stands at the terminator. Each wchar_t is one code point here.
+// Win32: CharNextW.
+VELWIN_API LPWSTR CharNextW(LPCWSTR p);
+
+// Code page identifier of UTF-8 for the two conversions below.
+constexpr UINT CP_UTF8 = 65001;
+
+// MultiByteToWideChar: decodes `count` bytes of UTF-8 (-1: up to and with
+// the NUL) into `out` of `outCount` units; with `outCount` 0 returns the
+// units needed. Invalid sequences become U+FFFD. Returns the number of
+// units written, or 0 with the last error set (ERROR_INSUFFICIENT_BUFFER,
+// ERROR_INVALID_PARAMETER for a code page other than CP_UTF8).
+// Win32: MultiByteToWideChar.
+VELWIN_API int MultiByteToWideChar(UINT codePage, DWORD flags,
+                                   const char* text, int count, wchar_t* out,
+                                   int outCount);
+
+// WideCharToMultiByte: encodes `count` units (-1: up to and with the NUL)
+// as UTF-8; units that are not Unicode scalar values become U+FFFD. The
+// last two parameters of the Win32 function are accepted and ignored.
+// Win32: WideCharToMultiByte.
+VELWIN_API int WideCharToMultiByte(UINT codePage, DWORD flags,
+                                   const wchar_t* text, int count, char* out,
+                                   int outCount, const char* defaultChar,
+                                   BOOL* usedDefault);

@@ -1,0 +1,39 @@
+// The Win32 scalar and handle types that the layer's signatures use.
+//
+// BOOL is one byte, as on the platform the applications come from: a
+// layer function's truth result is 0 or non-zero in a signed char.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+typedef std::uint32_t DWORD;
+typedef std::uint16_t WORD;
+typedef std::uint8_t BYTE;
+typedef std::int32_t LONG;
+typedef std::uint32_t UINT;
+typedef signed char BOOL;
+typedef std::int32_t HRESULT;
+typedef std::int32_t SCODE;
+typedef int errno_t;
+
+typedef wchar_t WCHAR;
+typedef wchar_t* LPWSTR;
+typedef const wchar_t* LPCWSTR;
+typedef wchar_t* LPTSTR;
+typedef const wchar_t* LPCTSTR;
+typedef char* LPSTR;
+typedef const char* LPCSTR;
+typedef void* LPVOID;
+
+typedef void* HANDLE;
+typedef void* HMODULE;
+typedef void* HINSTANCE;
+typedef void* HLOCAL;
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif

@@ -1,0 +1,10 @@
+// libWinAPI: the Win32 / MFC compatibility layer for Linux. Each operation
+// keeps the name and documented behaviour of its Win32 or MFC namesake.
+#pragma once
+
+#include <WinAPI/Error.h>
+#include <WinAPI/Exceptions.h>
+#include <WinAPI/Locale.h>
+#include <WinAPI/Resource.h>
+#include <WinAPI/Strings.h>
+#include <WinAPI/Types.h>

@@ -1,0 +1,414 @@
+// A printf engine with the conventions of Microsoft's wide printf family.
+// glibc's wide printf reads "%s" as a narrow text, so it cannot be used
+// directly; integers and texts are formatted here, floating point is
+// handed to snprintf one conversion at a time.
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+#include <WinAPI/Strings.h>
+
+#include "utf8.h"
+
+namespace {
+
+// Output with a hard end: put() refuses once the buffer is full and
+// remembers that the text was cut.
+class Sink {
+ public:
+  Sink(wchar_t* buffer, std::size_t count) : buf_(buffer), cap_(count - 1) {}
+
+  bool put(wchar_t c) {
+    if (pos_ >= cap_) {
+      cut_ = true;
+      return false;
+    }
+    buf_[pos_++] = c;
+    return true;
+  }
+  bool fill(wchar_t c, std::size_t n) {
+    for (; n > 0; --n)
+      if (!put(c)) return false;
+    return true;
+  }
+  bool full() const { return cut_; }
+  std::size_t room() const { return cap_ - pos_; }
+  int finish() {
+    buf_[pos_] = L'\0';
+    return cut_ ? -1 : static_cast<int>(pos_);
+  }
+
+ private:
+  wchar_t* buf_;
+  std::size_t cap_;
+  std::size_t pos_ = 0;
+  bool cut_ = false;
+};
+
+enum class Size { kNone, kChar, kShort, kLong, kLongLong, kInt32, kInt64,
+                  kSizeT, kIntMax, kPtrDiff, kLongDouble, kWide };
+
+struct Spec {
+  bool left = false, plus = false, space = false, alt = false, zero = false;
+  int width = 0;
+  int precision = -1;  // -1: none given
+  Size size = Size::kNone;
+  wchar_t conv = 0;
+};
+
+// Reads a decimal number, saturating at INT_MAX.
+int ReadNumber(const wchar_t*& p) {
+  long long n = 0;
+  while (*p >= L'0' && *p <= L'9') {
+    n = std::min<long long>(n * 10 + (*p - L'0'), INT_MAX);
+    ++p;
+  }
+  return static_cast<int>(n);
+}
+
+void PadAndWrite(Sink& out, const Spec& s, std::size_t len,
+                 const wchar_t* body) {
+  const std::size_t width = static_cast<std::size_t>(s.width);
+  const std::size_t pad = width > len ? width - len : 0;
+  if (!s.left && !out.fill(L' ', pad)) return;
+  for (std::size_t i = 0; i < len; ++i)
+    if (!out.put(body[i])) return;
+  if (s.left) out.fill(L' ', pad);
+}
+
+void WriteWideText(Sink& out, const Spec& s, const wchar_t* text) {
+  if (text == nullptr) text = L"(null)";
+  std::size_t len = s.precision >= 0
+                        ? wcsnlen(text, static_cast<std::size_t>(s.precision))
+                        : std::wcslen(text);
+  PadAndWrite(out, s, len, text);
+}
+
+void WriteNarrowText(Sink& out, const Spec& s, const char* text) {
+  if (text == nullptr) text = "(null)";
+  // Decode first so that width and precision count characters.
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  const auto* end = p + std::strlen(text);
+  const std::size_t limit = s.precision >= 0
+                                ? static_cast<std::size_t>(s.precision)
+                                : static_cast<std::size_t>(-1);
+  // Never decode more than can be shown: the output is bounded by the room
+  // left plus the width, so a huge text costs no more than the buffer.
+  const std::size_t keep =
+      std::min(limit, out.room() + static_cast<std::size_t>(s.width) + 1);
+  std::wstring decoded;
+  while (p < end && decoded.size() < keep)
+    decoded.push_back(static_cast<wchar_t>(velwin::detail::DecodeUtf8(p, end)));
+  PadAndWrite(out, s, decoded.size(), decoded.c_str());
+}
+
+void WriteChar(Sink& out, const Spec& s, wchar_t c) {
+  PadAndWrite(out, s, 1, &c);
+}
+
+// Integers: sign or prefix, precision zeros, digits, padding.
+void WriteInteger(Sink& out, const Spec& s, std::uint64_t magnitude,
+                  bool negative) {
+  const bool is_signed = s.conv == L'd' || s.conv == L'i';
+  unsigned base = 10;
+  const char* digits = "0123456789abcdef";
+  if (s.conv == L'o') base = 8;
+  if (s.conv == L'x' || s.conv == L'p') base = 16;
+  if (s.conv == L'X') base = 16, digits = "0123456789ABCDEF";
+  if (s.conv == L'p') digits = "0123456789ABCDEF";
+
+  wchar_t body[24];
+  int n = 0;
+  for (std::uint64_t v = magnitude; v != 0; v /= base)
+    body[n++] = static_cast<wchar_t>(digits[v % base]);
+  // Digits now stand in reverse order in body[0..n).
+
+  wchar_t prefix[3];
+  int plen = 0;
+  if (is_signed) {
+    if (negative) prefix[plen++] = L'-';
+    else if (s.plus) prefix[plen++] = L'+';
+    else if (s.space) prefix[plen++] = L' ';
+  } else if (s.alt && magnitude != 0 && base == 16 && s.conv != L'p') {
+    prefix[plen++] = L'0';
+    prefix[plen++] = s.conv == L'X' ? L'X' : L'x';
+  }
+
+  std::size_t zeros = 0;
+  if (s.precision >= 0) {
+    if (static_cast<std::size_t>(s.precision) > static_cast<std::size_t>(n))
+      zeros = static_cast<std::size_t>(s.precision) - n;
+  } else if (n == 0) {
+    zeros = 1;  // plain 0 prints one digit
+  }
+  if (s.conv == L'o' && s.alt && zeros == 0 && (n == 0 || body[n - 1] != L'0'))
+    zeros = 1;  // '#' makes octal start with 0
+
+  std::size_t len = plen + zeros + n;
+  const std::size_t width = static_cast<std::size_t>(s.width);
+  std::size_t pad = width > len ? width - len : 0;
+  if (s.zero && !s.left && s.precision < 0) zeros += pad, pad = 0;
+
+  if (!s.left && !out.fill(L' ', pad)) return;
+  for (int i = 0; i < plen; ++i)
+    if (!out.put(prefix[i])) return;
+  if (!out.fill(L'0', zeros)) return;
+  for (int i = n - 1; i >= 0; --i)
+    if (!out.put(body[i])) return;
+  if (s.left) out.fill(L' ', pad);
+}
+
+// Floating point through snprintf, without the width, which is applied
+// here so that a huge width costs nothing past the end of the buffer.
+void WriteFloat(Sink& out, const Spec& s, long double value, bool is_long) {
+  char fmt[16];
+  int f = 0;
+  fmt[f++] = '%';
+  if (s.plus) fmt[f++] = '+';
+  if (s.space) fmt[f++] = ' ';
+  if (s.alt) fmt[f++] = '#';
+  fmt[f++] = '.';
+  fmt[f++] = '*';
+  if (is_long) fmt[f++] = 'L';
+  fmt[f++] = static_cast<char>(s.conv);
+  fmt[f] = '\0';
+
+  // A precision far beyond the room left would only produce digits that
+  // cannot be shown; it is cut to a value that still overflows the buffer.
+  int precision = s.precision;
+  if (precision < 0) precision = (s.conv == L'a' || s.conv == L'A') ? -1 : 6;
+  const std::size_t cap = out.room() + 64;
+  if (precision > 0 && static_cast<std::size_t>(precision) > cap)
+    precision = static_cast<int>(cap);
+
+  char small[512];
+  std::string big;
+  char* text = small;
+  int len = is_long ? std::snprintf(small, sizeof small, fmt, precision, value)
+                    : std::snprintf(small, sizeof small, fmt, precision,
+                                    static_cast<double>(value));
+  if (len < 0) return;
+  if (static_cast<std::size_t>(len) >= sizeof small) {
+    big.resize(static_cast<std::size_t>(len) + 1);
+    if (is_long)
+      std::snprintf(&big[0], big.size(), fmt, precision, value);
+    else
+      std::snprintf(&big[0], big.size(), fmt, precision,
+                    static_cast<double>(value));
+    text = &big[0];
+  }
+
+  // Zero padding goes after the sign and any 0x prefix, and only for
+  // finite values.
+  std::size_t head = 0;
+  if (text[0] == '-' || text[0] == '+' || text[0] == ' ') head = 1;
+  if (text[head] == '0' && (text[head + 1] == 'x' || text[head + 1] == 'X'))
+    head += 2;
+  const bool finite = std::isfinite(value);
+  const std::size_t ulen = static_cast<std::size_t>(len);
+  const std::size_t width = static_cast<std::size_t>(s.width);
+  std::size_t pad = width > ulen ? width - ulen : 0;
+  std::size_t zeros = 0;
+  if (s.zero && !s.left && finite) zeros = pad, pad = 0;
+
+  if (!s.left && !out.fill(L' ', pad)) return;
+  for (std::size_t i = 0; i < head; ++i)
+    if (!out.put(static_cast<wchar_t>(text[i]))) return;
+  if (!out.fill(L'0', zeros)) return;
+  for (std::size_t i = head; i < ulen; ++i)
+    if (!out.put(static_cast<wchar_t>(text[i]))) return;
+  if (s.left) out.fill(L' ', pad);
+}
+
+// Parses flags, width, precision and size after a '%'. Returns false when
+// the sequence is not a conversion we know; p then still points after '%'.
+bool ParseSpec(const wchar_t*& p, Spec& s, va_list& args) {
+  const wchar_t* q = p;
+  for (;; ++q) {
+    if (*q == L'-') s.left = true;
+    else if (*q == L'+') s.plus = true;
+    else if (*q == L' ') s.space = true;
+    else if (*q == L'#') s.alt = true;
+    else if (*q == L'0') s.zero = true;
+    else break;
+  }
+  if (*q == L'*') {
+    ++q;
+    int w = va_arg(args, int);
+    if (w < 0) {
+      s.left = true;
+      w = w == INT_MIN ? INT_MAX : -w;
+    }
+    s.width = w;
+  } else {
+    s.width = ReadNumber(q);
+  }
+  if (*q == L'.') {
+    ++q;
+    if (*q == L'*') {
+      ++q;
+      const int pr = va_arg(args, int);
+      s.precision = pr < 0 ? -1 : pr;
+    } else {
+      s.precision = ReadNumber(q);
+    }
+  }
+  switch (*q) {
+    case L'h':
+      ++q;
+      if (*q == L'h') ++q, s.size = Size::kChar;
+      else s.size = Size::kShort;
+      break;
+    case L'l':
+      ++q;
+      if (*q == L'l') ++q, s.size = Size::kLongLong;
+      else s.size = Size::kLong;
+      break;
+    case L'w': ++q, s.size = Size::kWide; break;
+    case L'L': ++q, s.size = Size::kLongDouble; break;
+    case L'j': ++q, s.size = Size::kIntMax; break;
+    case L'z': ++q, s.size = Size::kSizeT; break;
+    case L't': ++q, s.size = Size::kPtrDiff; break;
+    case L'I':
+      ++q;
+      if (q[0] == L'6' && q[1] == L'4') q += 2, s.size = Size::kInt64;
+      else if (q[0] == L'3' && q[1] == L'2') q += 2, s.size = Size::kInt32;
+      else s.size = Size::kSizeT;
+      break;
+    default: break;
+  }
+  if (*q == 0 || !std::wcschr(L"diouxXcCsSeEfFgGaApn%", *q)) return false;
+  s.conv = *q;
+  p = q + 1;
+  return true;
+}
+
+std::int64_t SignedArg(Size size, va_list& args) {
+  switch (size) {
+    case Size::kChar: return static_cast<signed char>(va_arg(args, int));
+    case Size::kShort: return static_cast<short>(va_arg(args, int));
+    case Size::kLong: return va_arg(args, long);
+    case Size::kLongLong: return va_arg(args, long long);
+    case Size::kInt64: return va_arg(args, std::int64_t);
+    case Size::kIntMax: return va_arg(args, std::intmax_t);
+    case Size::kSizeT:
+    case Size::kPtrDiff: return va_arg(args, std::ptrdiff_t);
+    default: return va_arg(args, int);
+  }
+}
+
+std::uint64_t UnsignedArg(Size size, va_list& args) {
+  switch (size) {
+    case Size::kChar: return static_cast<unsigned char>(va_arg(args, unsigned));
+    case Size::kShort:
+      return static_cast<unsigned short>(va_arg(args, unsigned));
+    case Size::kLong: return va_arg(args, unsigned long);
+    case Size::kLongLong: return va_arg(args, unsigned long long);
+    case Size::kInt64: return va_arg(args, std::uint64_t);
+    case Size::kIntMax: return va_arg(args, std::uintmax_t);
+    case Size::kSizeT:
+    case Size::kPtrDiff: return va_arg(args, std::size_t);
+    default: return va_arg(args, unsigned);
+  }
+}
+
+void Convert(Sink& out, Spec& s, va_list& args) {
+  switch (s.conv) {
+    case L'%':
+      out.put(L'%');
+      return;
+    case L'd':
+    case L'i': {
+      const std::int64_t v = SignedArg(s.size, args);
+      const std::uint64_t mag =
+          v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+      WriteInteger(out, s, mag, v < 0);
+      return;
+    }
+    case L'u':
+    case L'o':
+    case L'x':
+    case L'X':
+      WriteInteger(out, s, UnsignedArg(s.size, args), false);
+      return;
+    case L'p': {
+      const auto v = reinterpret_cast<std::uintptr_t>(va_arg(args, void*));
+      s.precision = static_cast<int>(2 * sizeof(void*));
+      WriteInteger(out, s, v, false);
+      return;
+    }
+    case L'c':
+    case L'C': {
+      const bool narrow = s.size == Size::kShort ||
+                          (s.conv == L'C' && s.size != Size::kLong &&
+                           s.size != Size::kWide);
+      const wint_t v = va_arg(args, wint_t);
+      WriteChar(out, s,
+                narrow ? static_cast<wchar_t>(static_cast<unsigned char>(v))
+                       : static_cast<wchar_t>(v));
+      return;
+    }
+    case L's':
+    case L'S': {
+      const bool narrow = s.size == Size::kShort ||
+                          (s.conv == L'S' && s.size != Size::kLong &&
+                           s.size != Size::kWide);
+      if (narrow) WriteNarrowText(out, s, va_arg(args, const char*));
+      else WriteWideText(out, s, va_arg(args, const wchar_t*));
+      return;
+    }
+    case L'n':
+      (void)va_arg(args, void*);
+      return;
+    default:  // floating point
+      if (s.size == Size::kLongDouble)
+        WriteFloat(out, s, va_arg(args, long double), true);
+      else
+        WriteFloat(out, s, va_arg(args, double), false);
+      return;
+  }
+}
+
+}  // namespace
+
+int ms_vswprintf(wchar_t* buffer, std::size_t count, const wchar_t* format,
+                 va_list args) {
+  if (buffer == nullptr || count == 0) return -1;
+  Sink out(buffer, count);
+  if (format == nullptr) {
+    out.finish();
+    return -1;
+  }
+  va_list ap;
+  va_copy(ap, args);
+  for (const wchar_t* p = format; *p != 0 && !out.full();) {
+    if (*p != L'%') {
+      out.put(*p++);
+      continue;
+    }
+    const wchar_t* start = p++;
+    Spec spec;
+    if (!ParseSpec(p, spec, ap)) {
+      // Unknown conversion: copy the '%' and go on with what follows it.
+      out.put(*start);
+      continue;
+    }
+    Convert(out, spec, ap);
+  }
+  va_end(ap);
+  return out.finish();
+}
+
+int ms_swprintf(wchar_t* buffer, std::size_t count, const wchar_t* format,
+                ...) {
+  va_list args;
+  va_start(args, format);
+  const int n = ms_vswprintf(buffer, count, format, args);
+  va_end(args);
+  return n;
+}

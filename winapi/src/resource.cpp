@@ -1,0 +1,16 @@
+#include <atomic>
+
+#include <WinAPI/Resource.h>
+
+namespace {
+std::atomic<HINSTANCE> g_resource_handle{nullptr};
+}
+
+HINSTANCE AfxGetResourceHandle() { return g_resource_handle.load(); }
+
+void AfxSetResourceHandle(HINSTANCE module) { g_resource_handle.store(module); }
+
+std::wstring loadStringFromWin32ResourceDLL(HMODULE /*module*/, UINT /*id*/) {
+  // No resource library can be opened yet, so no module holds a string.
+  return std::wstring();
+}

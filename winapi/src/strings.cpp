@@ -1,0 +1,116 @@
+// Bounded string helpers of the Microsoft C runtime and Win32.
+#include <cerrno>
+#include <climits>
+#include <cwchar>
+#include <cwctype>
+#include <string>
+
+#include <WinAPI/Error.h>
+#include <WinAPI/Strings.h>
+
+#include "utf8.h"
+
+int ms_wtoi(const wchar_t* text) {
+  if (text == nullptr) return 0;
+  const wchar_t* p = text;
+  while (*p == L' ' || (*p >= L'\t' && *p <= L'\r')) ++p;
+  bool negative = false;
+  if (*p == L'+' || *p == L'-') negative = *p++ == L'-';
+  long long value = 0;  // kept within INT_MAX + 1, so it never overflows
+  for (; *p >= L'0' && *p <= L'9'; ++p) {
+    value = value * 10 + (*p - L'0');
+    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+  }
+  if (negative) return static_cast<int>(-value);
+  return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+errno_t wcscpy_s(wchar_t* dest, std::size_t size, const wchar_t* src) {
+  if (dest == nullptr || size == 0) return EINVAL;
+  if (src == nullptr) {
+    dest[0] = L'\0';
+    return EINVAL;
+  }
+  const std::size_t len = wcsnlen(src, size);
+  if (len >= size) {
+    dest[0] = L'\0';
+    return ERANGE;
+  }
+  std::wmemmove(dest, src, len + 1);
+  return 0;
+}
+
+wchar_t* _wcsdup(const wchar_t* text) {
+  if (text == nullptr) return nullptr;
+  const std::size_t len = std::wcslen(text);
+  wchar_t* copy = new wchar_t[len + 1];
+  std::wmemcpy(copy, text, len + 1);
+  return copy;
+}
+
+LPWSTR CharNextW(LPCWSTR p) {
+  if (p == nullptr) return nullptr;
+  return const_cast<LPWSTR>(*p ? p + 1 : p);
+}
+
+int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text,
+                        int count, wchar_t* out, int outCount) {
+  if (codePage != CP_UTF8 || text == nullptr || count < -1 || outCount < 0 ||
+      (outCount > 0 && out == nullptr)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  const std::size_t n =
+      count == -1 ? std::char_traits<char>::length(text) + 1
+                  : static_cast<std::size_t>(count);
+  const auto* end = p + n;
+  long long written = 0;
+  while (p < end) {
+    const char32_t cp = velwin::detail::DecodeUtf8(p, end);
+    if (outCount > 0) {
+      if (written >= outCount) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+      }
+      out[written] = static_cast<wchar_t>(cp);
+    }
+    if (++written > INT_MAX) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
+  }
+  return static_cast<int>(written);
+}
+
+int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, const wchar_t* text,
+                        int count, char* out, int outCount,
+                        const char* /*defaultChar*/, BOOL* usedDefault) {
+  if (usedDefault != nullptr) *usedDefault = FALSE;
+  if (codePage != CP_UTF8 || text == nullptr || count < -1 || outCount < 0 ||
+      (outCount > 0 && out == nullptr)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const std::size_t n = count == -1 ? std::wcslen(text) + 1
+                                    : static_cast<std::size_t>(count);
+  long long written = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    char bytes[4];
+    const int len = velwin::detail::EncodeUtf8(
+        static_cast<char32_t>(static_cast<std::uint32_t>(text[i])), bytes);
+    if (outCount > 0) {
+      if (written + len > outCount) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+      }
+      for (int k = 0; k < len; ++k) out[written + k] = bytes[k];
+    }
+    written += len;
+    if (written > INT_MAX) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
+  }
+  return static_cast<int>(written);
+}
