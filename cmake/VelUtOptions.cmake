@@ -29,7 +29,9 @@ function(velut_library target output)
   set_target_properties(${target} PROPERTIES
     OUTPUT_NAME ${output}
     VERSION ${PROJECT_VERSION}
-    SOVERSION ${PROJECT_VERSION_MAJOR})
+    SOVERSION ${PROJECT_VERSION_MAJOR}
+    # Installed libraries find each other wherever the prefix is.
+    INSTALL_RPATH "$ORIGIN")
   target_compile_options(${target} PRIVATE ${VELUT_WARNINGS})
   # Every symbol a library needs must come from its declared dependencies;
   # sanitizer runtimes live in the executable, so the check is off for them.

@@ -24,6 +24,10 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/VelUtConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/VelUtConfigVersion.cmake
         DESTINATION ${VELUT_CMAKE_DIR})
 
+# The .pc file finds its prefix from its own place, so an installed tree
+# can be moved (or installed with --prefix) and still be used.
+file(RELATIVE_PATH VELUT_PC_TO_PREFIX
+     /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
 configure_file(cmake/velut.pc.in ${CMAKE_CURRENT_BINARY_DIR}/velut.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/velut.pc
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

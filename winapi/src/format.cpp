@@ -237,14 +237,13 @@ bool ParseSpec(const wchar_t*& p, Spec& s, va_list& args) {
     else if (*q == L'0') s.zero = true;
     else break;
   }
+  // A '*' takes its argument only once the conversion is known to be
+  // valid: an unknown one is copied literally and takes no argument.
+  bool star_width = false;
+  bool star_precision = false;
   if (*q == L'*') {
     ++q;
-    int w = va_arg(args, int);
-    if (w < 0) {
-      s.left = true;
-      w = w == INT_MIN ? INT_MAX : -w;
-    }
-    s.width = w;
+    star_width = true;
   } else {
     s.width = ReadNumber(q);
   }
@@ -252,8 +251,7 @@ bool ParseSpec(const wchar_t*& p, Spec& s, va_list& args) {
     ++q;
     if (*q == L'*') {
       ++q;
-      const int pr = va_arg(args, int);
-      s.precision = pr < 0 ? -1 : pr;
+      star_precision = true;
     } else {
       s.precision = ReadNumber(q);
     }
@@ -283,6 +281,18 @@ bool ParseSpec(const wchar_t*& p, Spec& s, va_list& args) {
     default: break;
   }
   if (*q == 0 || !std::wcschr(L"diouxXcCsSeEfFgGaApn%", *q)) return false;
+  if (star_width) {
+    int w = va_arg(args, int);
+    if (w < 0) {
+      s.left = true;
+      w = w == INT_MIN ? INT_MAX : -w;
+    }
+    s.width = w;
+  }
+  if (star_precision) {
+    const int pr = va_arg(args, int);
+    s.precision = pr < 0 ? -1 : pr;
+  }
   s.conv = *q;
   p = q + 1;
   return true;

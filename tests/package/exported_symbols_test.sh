@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Checks the dynamic symbol table of libVelUt: every exported function and
+# type of the interface is there, and nothing else (no standard-library
+# template code, no helper) is.
+set -u
+lib="$1"
+symbols="$(nm -DC --defined-only "$lib" | sed 's/^[0-9a-f]* [A-Za-z] //; s/@@.*//')"
+failures=0
+
+expected=(
+  'VelUt::EscapeChar(CStdStr<wchar_t>&, CStdStr<wchar_t> const&, wchar_t)'
+  'VelUt::RemoveEscapeChar(CStdStr<wchar_t>&, CStdStr<wchar_t> const&, wchar_t)'
+  'VelUt::TrimLeftChar(CStdStr<wchar_t>&, wchar_t)'
+  'VelUt::TrimRightChar(CStdStr<wchar_t>&, wchar_t)'
+  'ssicoll(wchar_t const*, int, wchar_t const*, int)'
+  'CStdStr<wchar_t>::FormatV(wchar_t const*, __va_list_tag*)'
+  'CStdStr<wchar_t>::CompareNoCase(wchar_t const*) const'
+  'typeinfo for POSITION_IMP'
+  'typeinfo for CDravoMemoryException'
+  'typeinfo for CDravoMemoryException*'
+  'typeinfo for CMemoryException*'
+  'typeinfo for COleException*'
+)
+for s in "${expected[@]}"; do
+  grep -qxF -- "$s" <<<"$symbols" || { echo "missing export: $s"; failures=$((failures + 1)); }
+done
+grep -q '^typeinfo for CStdContainerPos<std::map<CStdStr<wchar_t>, void\*' <<<"$symbols" ||
+  { echo "missing export: typeinfo for CStdContainerPos<map>"; failures=$((failures + 1)); }
+
+# Anything exported must belong to the library's own interface.
+allowed='^(VelUt::|CStdStr<wchar_t>::|POSITION_IMP::|CStdContainerPos<|CDravoMemoryException::|VelUtResString::|PreProcessUrl\(|ssicoll\(|ssadd\(|(typeinfo|typeinfo name|vtable) for |VELUT_0$)'
+while IFS= read -r s; do
+  [[ -z "$s" ]] && continue
+  if ! grep -qE "$allowed" <<<"$s"; then
+    echo "unexpected export: $s"
+    failures=$((failures + 1))
+  fi
+done <<<"$symbols"
+if grep -E '^(typeinfo|typeinfo name|vtable) for std::' <<<"$symbols"; then
+  failures=$((failures + 1))
+fi
+
+echo "exported symbols: $((${#expected[@]} + 1 - failures)) passed, $failures failed"
+[[ $failures == 0 ]]
