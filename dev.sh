@@ -6,7 +6,7 @@
 #   ./dev.sh test      build everything and run the whole test suite
 #   ./dev.sh asan      the test suite under AddressSanitizer + UBSan
 #   ./dev.sh fuzz [SECONDS]   build the fuzz targets and run each on its corpus
-#   ./dev.sh bench     build and run the benchmarks (release build)
+#   ./dev.sh bench     build and run the benchmarks (optimised build)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -39,11 +39,12 @@ build() {  # build PRESET
 case "${1:-}" in
   example)
     install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
-    build release
+    cmake --preset release >/dev/null
+    cmake --build --preset release -j "$(njobs)" --target velut
     examples/velut-tour.sh build/release/tools/velut/velut
     ;;
   test)
-    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${BENCH_PKGS[@]}"
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
     build debug
     ctest --preset debug -j "$(njobs)"
     ;;
@@ -58,9 +59,9 @@ case "${1:-}" in
     fuzz/run-all.sh build/fuzz/fuzz "${2:-30}"
     ;;
   bench)
-    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${BENCH_PKGS[@]}"
-    build release
-    for b in build/release/bench/*_bench; do [[ -x "$b" ]] && "$b"; done
+    install_missing "${BUILD_PKGS[@]}" "${BENCH_PKGS[@]}"
+    build bench
+    for b in build/bench/bench/*_bench; do [[ -x "$b" ]] && "$b"; done
     ;;
   *)
     sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
