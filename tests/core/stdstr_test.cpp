@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/global_locale.h"
+
 #include <VelUt/VelUt.h>
 
 namespace {
@@ -19,16 +21,6 @@ static_assert(sizeof(Str) == sizeof(std::wstring), "CStdStr adds no data");
 static_assert(!std::is_polymorphic<Str>::value, "CStdStr has no virtual function");
 static_assert(std::is_base_of<std::wstring, Str>::value, "CStdStr is a std::wstring");
 static_assert(alignof(Str) == alignof(std::wstring), "same alignment");
-
-// Sets a global locale for one test and puts the classic one back.
-class GlobalLocale {
- public:
-  explicit GlobalLocale(const char* name) : old_(std::locale::global(std::locale(name))) {}
-  ~GlobalLocale() { std::locale::global(old_); }
-
- private:
-  std::locale old_;
-};
 
 const wchar_t* IdPointer(std::uintptr_t id) {
   return reinterpret_cast<const wchar_t*>(id);
@@ -139,7 +131,7 @@ TEST(StdStrTrim, ClassicLocale) {
 }
 
 TEST(StdStrTrim, FollowsTheGlobalLocale) {
-  GlobalLocale utf8("C.UTF-8");
+  velut_test::ScopedGlobalLocale utf8("C.UTF-8");
   Str s(L"\u2003\u00A0x\u2003");  // em space; no-break space is not space in glibc
   Str expected_left(L"\u00A0x\u2003");
   s.TrimLeft();
@@ -152,7 +144,7 @@ TEST(StdStrCase, MakeLowerAndToLower) {
   Str s(L"\u00C0B");
   EXPECT_EQ(s.MakeLower(), L"\u00C0b");  // classic: only A-Z
   {
-    GlobalLocale utf8("C.UTF-8");
+    velut_test::ScopedGlobalLocale utf8("C.UTF-8");
     Str t(L"\u00C0B\u0130");
     t.MakeLower();
     EXPECT_EQ(t[0], L'\u00E0');
@@ -293,7 +285,7 @@ TEST(StdStrCompare, CompareNoCaseIsClassicOnly) {
       {L"abc", L"ab", 99},  {L"", L"", 0},        {L"\u00C0", L"\u00E0", 0xC0 - 0xE0},
       {L"Z", L"a", 'z' - 'a'},
   };
-  GlobalLocale utf8("C.UTF-8");  // must make no difference
+  velut_test::ScopedGlobalLocale utf8("C.UTF-8");  // must make no difference
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::Message() << std::wstring(r.a) << " vs " << std::wstring(r.b));
     EXPECT_EQ(Str(r.a).CompareNoCase(r.b), r.result);
@@ -311,7 +303,7 @@ TEST(StdStrCompare, CollateNoCase) {
   EXPECT_NE(Str(L"abc").CollateNoCase(L"abd"), 0);
   EXPECT_NE(Str(L"\u00C4").CollateNoCase(L"\u00E4"), 0);  // classic: no fold
   {
-    GlobalLocale utf8("C.UTF-8");
+    velut_test::ScopedGlobalLocale utf8("C.UTF-8");
     EXPECT_EQ(Str(L"\u00C4x").CollateNoCase(L"\u00E4X"), 0);
   }
   // An embedded NUL: the copy stops there, the length does not mislead.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/global_locale.h"
+
 #include <climits>
 #include <cwchar>
 #include <locale>
@@ -12,20 +14,6 @@
 namespace {
 
 int Sign(int v) { return (v > 0) - (v < 0); }
-
-// Restores the classic global locale however the test ends.
-struct GlobalLocaleGuard {
-  ~GlobalLocaleGuard() { std::locale::global(std::locale::classic()); }
-};
-
-bool HasCUtf8() {
-  try {
-    std::locale("C.UTF-8");
-    return true;
-  } catch (const std::runtime_error&) {
-    return false;
-  }
-}
 
 TEST(VelString, Construction) {
   struct Row {
@@ -268,8 +256,7 @@ TEST(VelString, Compare) {
 }
 
 TEST(VelString, CollateNoCaseUnderTheClassicLocale) {
-  GlobalLocaleGuard restore;
-  std::locale::global(std::locale::classic());
+  velut_test::ScopedGlobalLocale classic("C");
   struct Row {
     const wchar_t* left;
     const wchar_t* right;
@@ -299,14 +286,10 @@ TEST(VelString, CollateNoCaseUnderTheClassicLocale) {
 }
 
 TEST(VelString, CollateNoCaseFollowsTheGlobalLocale) {
-  if (!HasCUtf8()) GTEST_SKIP() << "C.UTF-8 is not installed";
-  GlobalLocaleGuard restore;
+  if (!velut_test::HasLocale("C.UTF-8")) GTEST_SKIP() << "C.UTF-8 is not installed";
   const VelString upper(L"\u00C4rger");
-
-  std::locale::global(std::locale::classic());
   EXPECT_NE(upper.collateNoCase(L"\u00E4rger"), 0);
-
-  std::locale::global(std::locale("C.UTF-8"));
+  velut_test::ScopedGlobalLocale utf8("C.UTF-8");
   EXPECT_EQ(upper.collateNoCase(L"\u00E4rger"), 0);
   EXPECT_EQ(upper.collateNoCase(L"\u00E4RGER"), 0);
   EXPECT_EQ(VelString(L"\u0391\u0392").collateNoCase(L"\u03B1\u03B2"), 0);  // Greek

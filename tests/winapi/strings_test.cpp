@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/global_locale.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -428,20 +430,6 @@ TEST(LastError, IsPerThread) {
 
 // ------------------------------------------------------- classic locale
 
-// Restores the classic global locale however the test ends.
-struct GlobalLocaleGuard {
-  ~GlobalLocaleGuard() { std::locale::global(std::locale::classic()); }
-};
-
-bool HasCUtf8() {
-  try {
-    std::locale("C.UTF-8");
-    return true;
-  } catch (const std::runtime_error&) {
-    return false;
-  }
-}
-
 void ExpectClassicFacet(const std::locale& loc) {
   const auto& ct = std::use_facet<std::ctype<wchar_t>>(loc);
   struct LowerRow {
@@ -480,9 +468,8 @@ TEST(LocaleClassic, LowersOnlyAsciiAndKnowsOnlyAsciiSpace) {
 }
 
 TEST(LocaleClassic, DoesNotFollowTheGlobalLocale) {
-  if (!HasCUtf8()) GTEST_SKIP() << "C.UTF-8 is not installed";
-  GlobalLocaleGuard restore;
-  std::locale::global(std::locale("C.UTF-8"));
+  if (!velut_test::HasLocale("C.UTF-8")) GTEST_SKIP() << "C.UTF-8 is not installed";
+  velut_test::ScopedGlobalLocale utf8("C.UTF-8");
 
   // The global locale really changed: it now lowers beyond ASCII and knows
   // more spaces.

@@ -8,36 +8,29 @@ CStdStr<wchar_t> TextArg(const Args& args) {
   return CStdStr<wchar_t>(args.Positional(1, 1)[0]);
 }
 
-int Escape(const Args& args) {
+// escape / unescape: the text and the number of escapes changed.
+int EscapeCommand(const Args& args,
+                  int (*fn)(CStdStr<wchar_t>&, const CStdStr<wchar_t>&, wchar_t)) {
   CStdStr<wchar_t> text = TextArg(args);
-  const int n = VelUt::EscapeChar(text, CStdStr<wchar_t>(args.Option("chars", L",;")),
-                                  args.CharOption("escape", L'\\'));
+  const int n = fn(text, CStdStr<wchar_t>(args.Option("chars", L",;")),
+                   args.CharOption("escape", L'\\'));
   PrintText(args, text, {{"count", n}});
   return kTrue;
 }
 
-int Unescape(const Args& args) {
+// trim-left / trim-right: the text, and the function's truth value as the
+// exit status.
+int TrimCommand(const Args& args, signed char (*fn)(CStdStr<wchar_t>&, wchar_t)) {
   CStdStr<wchar_t> text = TextArg(args);
-  const int n = VelUt::RemoveEscapeChar(
-      text, CStdStr<wchar_t>(args.Option("chars", L",;")),
-      args.CharOption("escape", L'\\'));
-  PrintText(args, text, {{"count", n}});
-  return kTrue;
-}
-
-int TrimLeft(const Args& args) {
-  CStdStr<wchar_t> text = TextArg(args);
-  const signed char r = VelUt::TrimLeftChar(text, args.CharOption("char", L','));
+  const signed char r = fn(text, args.CharOption("char", L','));
   PrintText(args, text, {{"result", r}});
   return r ? kTrue : kFalse;
 }
 
-int TrimRight(const Args& args) {
-  CStdStr<wchar_t> text = TextArg(args);
-  const signed char r = VelUt::TrimRightChar(text, args.CharOption("char", L','));
-  PrintText(args, text, {{"result", r}});
-  return r ? kTrue : kFalse;
-}
+int Escape(const Args& args) { return EscapeCommand(args, VelUt::EscapeChar); }
+int Unescape(const Args& args) { return EscapeCommand(args, VelUt::RemoveEscapeChar); }
+int TrimLeft(const Args& args) { return TrimCommand(args, VelUt::TrimLeftChar); }
+int TrimRight(const Args& args) { return TrimCommand(args, VelUt::TrimRightChar); }
 
 }  // namespace
 
