@@ -46,9 +46,10 @@ typedef CF_OPTIONS(CFOptionFlags, CFXMLParserOptions){
 //
 // Encodings: UTF-8 and UTF-16 (little- or big-endian), with or without a
 // byte-order mark, and the 8-bit ISO-8859-1 and windows-1252 when the XML
-// declaration names them. A UTF-16 document is recognised by its mark or,
-// without one, by its first character ("<" in UTF-16 has a zero byte).
-// Otherwise the declaration's encoding decides ("UTF-8", "US-ASCII",
+// declaration names them. A byte-order mark decides the encoding whatever
+// the declaration says; without one, a UTF-16 document is recognised by
+// its first character ("<" in UTF-16 has a zero byte). Otherwise the
+// declaration's encoding decides ("UTF-8", "US-ASCII",
 // "ISO-8859-1", "latin1", "windows-1252"; a "UTF-16" label on 8-bit
 // content reads it as UTF-8); an unknown encoding gives null. An invalid
 // byte sequence, an unpaired surrogate or a character that XML forbids
