@@ -1,16 +1,17 @@
-# Installation: headers, the three libraries with versioned sonames, the
+# Installation: headers, the four libraries with versioned sonames, the
 # CMake package (VelUt::VelUt) and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
 set(VELUT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/VelUt)
 
-install(TARGETS VelUt WinAPI velfirst
+install(TARGETS VelUt WinAPI velfirst velcf
         EXPORT VelUtTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY include/VelUt winapi/include/WinAPI velfirst/include/velfirst
+                  corefoundation/include/CoreFoundation
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(EXPORT VelUtTargets NAMESPACE VelUt:: DESTINATION ${VELUT_CMAKE_DIR})
 

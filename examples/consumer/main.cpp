@@ -1,9 +1,12 @@
 // Uses the installed library the way an application does: strings,
-// containers, escapes, the map walk and VelString. Exits 0 when every
-// result is as expected.
+// containers, escapes, the map walk, VelString and the XML tree. Exits 0
+// when every result is as expected.
 #include <cstdio>
+#include <cstring>
 
+#include <CoreFoundation/CoreFoundation.h>
 #include <VelUt/VelUt.h>
+#include <WinAPI/CFString.h>
 
 namespace {
 int g_failures = 0;
@@ -54,6 +57,30 @@ int main() {
   VelString vs(L"C:/dir");
   vs.replace(L'/', L'\\');
   Check(vs.compare(L"C:\\dir") == 0, "VelString");
+
+  const char xml[] = "<table><s id=\"a\">Gr\xC3\xBC\xC3\x9F dich</s></table>";
+  CFDataRef data = CFDataCreate(kCFAllocatorDefault,
+                                reinterpret_cast<const UInt8*>(xml),
+                                static_cast<CFIndex>(std::strlen(xml)));
+  CFXMLTreeRef doc = CFXMLTreeCreateFromData(kCFAllocatorDefault, data, nullptr,
+                                             kCFXMLParserNoOptions,
+                                             kCFXMLNodeCurrentVersion);
+  CFTreeRef entry = CFTreeGetChildAtIndex(CFTreeGetChildAtIndex(doc, 0), 0);
+  auto info = static_cast<const CFXMLElementInfo*>(
+      CFXMLNodeGetInfoPtr(CFXMLTreeGetNode(entry)));
+  CStdStr<wchar_t> id;
+  CStdStr<wchar_t> text;
+  Check(info != nullptr &&
+            CFString2CString(static_cast<CFStringRef>(CFDictionaryGetValue(
+                                 info->attributes, CFSTR("id"))),
+                             id) &&
+            id == L"a",
+        "XML attribute");
+  CFString2CString(CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetChildAtIndex(entry, 0))),
+                   text);
+  Check(text == L"Gr\u00FC\u00DF dich", "XML text");
+  CFRelease(doc);
+  CFRelease(data);
 
   try {
     throw new CDravoMemoryException();

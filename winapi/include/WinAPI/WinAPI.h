@@ -2,6 +2,7 @@
 // keeps the name and documented behaviour of its Win32 or MFC namesake.
 #pragma once
 
+#include <WinAPI/CFString.h>
 #include <WinAPI/Error.h>
 #include <WinAPI/Exceptions.h>
 #include <WinAPI/Locale.h>

@@ -1,0 +1,6 @@
+// Symbol export for the XML-tree layer (libvelcf): the library is built with
+// hidden visibility, so only declarations marked VELCF_API are visible to
+// its users.
+#pragma once
+
+#define VELCF_API __attribute__((visibility("default")))
