@@ -14,11 +14,12 @@ for target in "$bin"/*_fuzz; do
   echo "== $name: ${seconds}s"
   status=0
   "$target" "${dict[@]}" -max_total_time="$seconds" -print_final_stats=1 \
+    -artifact_prefix="$corpus." \
     "$corpus" >"$corpus.log" 2>&1 || status=$?
   grep -E '^(stat::number_of_executed_units|==|SUMMARY|Done)' "$corpus.log" || true
   if [[ $status -ne 0 ]]; then
     tail -n 40 "$corpus.log"
-    echo "fuzz target $name failed"
+    echo "fuzz target $name failed; the input is kept as $corpus.*"
     exit 1
   fi
   rm -rf "$corpus" "$corpus.log"
