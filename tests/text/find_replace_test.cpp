@@ -11,6 +11,7 @@
 #include <VelUt/VelUt.h>
 
 #include "support/global_locale.h"
+#include "support/slow_reference.h"
 
 namespace {
 
@@ -141,44 +142,6 @@ TEST(ReplaceNoCase, ArgumentsInsideTheTarget) {
 
 // --------------------------------------------- agreement with slow scans
 
-wchar_t Fold(wchar_t c) {
-  return std::use_facet<std::ctype<wchar_t>>(g_locale_classic).tolower(c);
-}
-
-// Whether `pattern` matches `text` at `at`, one folded unit at a time.
-bool SlowMatch(const std::wstring& text, std::size_t at, const std::wstring& pattern) {
-  if (at + pattern.size() > text.size()) return false;
-  for (std::size_t k = 0; k < pattern.size(); ++k)
-    if (Fold(text[at + k]) != Fold(pattern[k])) return false;
-  return true;
-}
-
-int SlowFind(const std::wstring& text, const std::wstring& pattern, int start) {
-  const int n = static_cast<int>(text.size());
-  if (n < 1 || pattern.empty() || start >= n) return -1;
-  for (int p = start; p < n; ++p)
-    if (SlowMatch(text, p < 0 ? 0 : static_cast<std::size_t>(p), pattern)) return p;
-  return -1;
-}
-
-int SlowReplace(std::wstring& target, const std::wstring& pattern,
-                const std::wstring& replacement) {
-  if (pattern.empty()) return 0;
-  std::wstring out;
-  int count = 0;
-  for (std::size_t p = 0; p < target.size();) {
-    if (SlowMatch(target, p, pattern)) {
-      out += replacement;
-      ++count;
-      p += pattern.size();
-    } else {
-      out += target[p++];
-    }
-  }
-  target = out;
-  return count;
-}
-
 std::wstring RandomText(std::mt19937& rng, std::size_t maxLength, bool withNul) {
   static const wchar_t kUnits[] = {L'a', L'A', L'b', L'B', L'z', L'Z', L'@', L'`',
                                    L'[', L'{', L'\u00C0', L'\u00E0', L'\u212A',
@@ -200,7 +163,7 @@ TEST(FindNoCase, AgreesWithSlowScan) {
     const int start = static_cast<int>(rng() % 50) - 5;
     SCOPED_TRACE(testing::Message() << "round " << round);
     ASSERT_EQ(VelUt::FindNoCase(text.c_str(), pattern.c_str(), start),
-              SlowFind(text, pattern, start));
+              slowref::Find(text, pattern, start));
   }
 }
 
@@ -214,7 +177,7 @@ TEST(ReplaceNoCase, AgreesWithSlowScan) {
     std::wstring slow = text;
     SCOPED_TRACE(testing::Message() << "round " << round);
     ASSERT_EQ(VelUt::ReplaceNoCase(fast, pattern.c_str(), replacement.c_str()),
-              SlowReplace(slow, pattern, replacement));
+              slowref::Replace(slow, pattern, replacement));
     ASSERT_EQ(fast, slow);
   }
 }
