@@ -10,10 +10,16 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
-  const int start = static_cast<int>(in.Byte()) - 8;
+  const int high = in.Byte();
+  const int start = (high << 8 | in.Byte()) % 12300 - 8;
   const std::wstring pattern = in.Text(6);
   const std::wstring replacement = in.Text(4);
-  const std::wstring target = in.Text(255);
+  // Repeating the text makes long ones (past the first 1024 units, which
+  // FindNoCase measures before the next 2048) without long inputs.
+  const int repeat = 1 + in.Byte() % 48;
+  const std::wstring piece = in.Text(255);
+  std::wstring target;
+  for (int i = 0; i < repeat; ++i) target += piece;
 
   // FindNoCase reads its arguments up to the first NUL, as the slow
   // version does with the same cut texts.

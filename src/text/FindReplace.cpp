@@ -144,6 +144,24 @@ class NoCaseSearcher {
     return kNone;
   }
 
+  // The first match at or after `from` in the zero-terminated `text`, whose
+  // length is known to exceed `from`; kNone when there is none. The text is
+  // measured chunk by chunk as the scan goes, so the cost follows the
+  // distance to the match, not the length of the text.
+  std::size_t FindTerminated(const wchar_t* text, std::size_t from) const {
+    const std::size_t m = pattern_.size();
+    std::size_t known = from;  // text[0, known) holds no NUL
+    std::size_t chunk = 1024;
+    for (;;) {
+      const std::size_t got = wcsnlen(text + known, chunk);
+      known += got;
+      const std::size_t at = Find(text, known, from);
+      if (at != kNone || got < chunk) return at;
+      if (known >= m && known - m + 1 > from) from = known - m + 1;
+      if (chunk < 64 * 1024) chunk *= 2;
+    }
+  }
+
  private:
   static Units4 Splat(std::uint32_t v) { return Units4{v, v, v, v}; }
 
@@ -169,15 +187,18 @@ int FindNoCase(const wchar_t* text, const wchar_t* pattern, int start) {
     resource = CStdStr<wchar_t>(text);  // null, or a string-resource id
     text = resource.c_str();
   }
-  const std::size_t n = std::wcslen(text);
-  if (n == 0 || (start >= 0 && static_cast<std::size_t>(start) >= n)) return -1;
   const NoCaseSearcher searcher(pattern, std::wcslen(pattern));
   if (start < 0) {
+    if (*text == L'\0') return -1;
     // Every negative position tries the match at 0 and reports itself.
-    if (searcher.size() <= n && searcher.MatchAt(text, 0)) return start;
+    const std::size_t m = searcher.size();
+    if (wcsnlen(text, m) == m && searcher.MatchAt(text, 0)) return start;
     start = 0;
   }
-  const std::size_t at = searcher.Find(text, n, static_cast<std::size_t>(start));
+  // Only the units up to `start` are measured before the scan begins.
+  const auto from = static_cast<std::size_t>(start);
+  if (wcsnlen(text, from + 1) <= from) return -1;
+  const std::size_t at = searcher.FindTerminated(text, from);
   return at == kNone ? -1 : static_cast<int>(at);
 }
 

@@ -74,6 +74,25 @@ TEST(FindNoCase, EveryPlaceInALongText) {
   }
 }
 
+// The text is measured piece by piece as the scan goes (1024, 2048, ...
+// units): a match that straddles one of those steps is still found, and a
+// start past the end of a long text finds nothing.
+TEST(FindNoCase, LongTextMeasuredAsItGoes) {
+  for (std::size_t at : {0, 1017, 1018, 1020, 1023, 1024, 3066, 3070, 3072, 7167, 9994}) {
+    std::wstring text(10000, L'n');
+    text.replace(at, 6, L"NEEDLE");
+    SCOPED_TRACE(testing::Message() << "at " << at);
+    EXPECT_EQ(VelUt::FindNoCase(text.c_str(), L"needle", 0), static_cast<int>(at));
+    EXPECT_EQ(VelUt::FindNoCase(text.c_str(), L"needle", static_cast<int>(at)),
+              static_cast<int>(at));
+    EXPECT_EQ(VelUt::FindNoCase(text.c_str(), L"needle", static_cast<int>(at) + 1), -1);
+  }
+  const std::wstring text(5000, L'a');
+  EXPECT_EQ(VelUt::FindNoCase(text.c_str(), L"a", 4999), 4999);
+  EXPECT_EQ(VelUt::FindNoCase(text.c_str(), L"a", 5000), -1);
+  EXPECT_EQ(VelUt::FindNoCase(text.c_str(), L"aa", 4999), -1);
+}
+
 // A resource id in place of the text reads the string resource; with no
 // resource module there is none, so nothing is found.
 TEST(FindNoCase, ResourceIdTextWithoutModule) {
