@@ -12,6 +12,7 @@
 
 #include "support/global_locale.h"
 #include "support/slow_reference.h"
+#include "text/no_case_search.h"
 
 namespace {
 
@@ -59,17 +60,27 @@ TEST(FindNoCase, Table) {
 }
 
 // Matches just before, across and after the sixteen-unit blocks of the
-// scan, and with the last unit as the only difference.
+// scan, with the last unit as the only difference, and with units beyond
+// ASCII at either end of the pattern.
 TEST(FindNoCase, EveryPlaceInALongText) {
-  const std::wstring pattern = L"NeEdLe";
-  for (std::size_t length = pattern.size(); length < 70; ++length) {
-    for (std::size_t at = 0; at + pattern.size() <= length; ++at) {
-      std::wstring text(length, L'n');
-      text.replace(at, pattern.size(), L"needle");
-      SCOPED_TRACE(testing::Message() << "length " << length << " at " << at);
-      EXPECT_EQ(VelUt::FindNoCase(text.c_str(), pattern.c_str(), 0), static_cast<int>(at));
-      text[at + pattern.size() - 1] = L'x';
-      EXPECT_EQ(VelUt::FindNoCase(text.c_str(), pattern.c_str(), 0), -1);
+  struct Row {
+    const wchar_t* pattern;
+    const wchar_t* written;  // how it stands in the text
+  };
+  const Row rows[] = {{L"NeEdLe", L"needle"},
+                      {L"\u00C0bC\u00E0", L"\u00C0Bc\u00E0"},
+                      {L"\u00C0", L"\u00C0"}};
+  for (const Row& row : rows) {
+    const std::wstring pattern = row.pattern;
+    for (std::size_t length = pattern.size(); length < 70; ++length) {
+      for (std::size_t at = 0; at + pattern.size() <= length; ++at) {
+        std::wstring text(length, L'n');
+        text.replace(at, pattern.size(), row.written);
+        SCOPED_TRACE(testing::Message() << pattern << " length " << length << " at " << at);
+        EXPECT_EQ(VelUt::FindNoCase(text.c_str(), pattern.c_str(), 0), static_cast<int>(at));
+        text[at + pattern.size() - 1] = L'\u00C1';
+        EXPECT_EQ(VelUt::FindNoCase(text.c_str(), pattern.c_str(), 0), -1);
+      }
     }
   }
 }
@@ -198,6 +209,33 @@ TEST(ReplaceNoCase, AgreesWithSlowScan) {
     ASSERT_EQ(VelUt::ReplaceNoCase(fast, pattern.c_str(), replacement.c_str()),
               slowref::Replace(slow, pattern, replacement));
     ASSERT_EQ(fast, slow);
+  }
+}
+
+// The internal scan at each width it has on this processor: the first
+// match at or after a position, in a bounded and in a terminated text.
+TEST(NoCaseScan, EveryWidthAgreesWithSlowScan) {
+  using VelUt::detail::NoCaseSearcher;
+  using VelUt::detail::ScanWidth;
+  const ScanWidth widths[] = {ScanWidth::kOne, ScanWidth::kSse2, ScanWidth::kAvx2};
+  for (const ScanWidth width : widths) {
+    if (!NoCaseSearcher::Supported(width)) continue;
+    std::mt19937 rng(99);
+    for (int round = 0; round < 3000; ++round) {
+      const std::wstring text = RandomText(rng, round % 3 == 0 ? 400 : 90, false);
+      std::wstring pattern = RandomText(rng, 1 + round % 6, false);
+      if (pattern.empty()) pattern = L"a";
+      const std::size_t from = text.empty() ? 0 : rng() % text.size();
+      const NoCaseSearcher searcher(pattern.data(), pattern.size(), width);
+      const int expected = slowref::Find(text, pattern, static_cast<int>(from));
+      SCOPED_TRACE(testing::Message() << "width " << static_cast<int>(width) << " round " << round);
+      const std::size_t found = searcher.Find(text.data(), text.size(), from);
+      ASSERT_EQ(found == VelUt::detail::kNotFound ? -1 : static_cast<int>(found), expected);
+      if (from < text.size()) {
+        const std::size_t t = searcher.FindTerminated(text.c_str(), from);
+        ASSERT_EQ(t == VelUt::detail::kNotFound ? -1 : static_cast<int>(t), expected);
+      }
+    }
   }
 }
 
