@@ -21,6 +21,9 @@ using Str = CStdStr<wchar_t>;
 
 // ------------------------------------------------ the described algorithm
 
+// The contenders are kept out of line so that bench/instructions.sh can
+// count each one's instructions on its own.
+
 bool TranscribedMatch(const Str& text, int p, const Str& pattern) {
   const Str piece = text.Mid(p, static_cast<int>(pattern.size()));
   if (piece.size() != pattern.size()) return false;
@@ -30,7 +33,7 @@ bool TranscribedMatch(const Str& text, int p, const Str& pattern) {
   return true;
 }
 
-int TranscribedFind(const wchar_t* text, const wchar_t* pattern, int start) {
+__attribute__((noinline)) int TranscribedFind(const wchar_t* text, const wchar_t* pattern, int start) {
   const Str t(text), pat(pattern);
   const int length = static_cast<int>(t.size());
   if (length < 1 || pat.empty() || start >= length) return -1;
@@ -39,7 +42,7 @@ int TranscribedFind(const wchar_t* text, const wchar_t* pattern, int start) {
   return -1;
 }
 
-int TranscribedReplace(Str& target, const wchar_t* pattern, const wchar_t* replacement) {
+__attribute__((noinline)) int TranscribedReplace(Str& target, const wchar_t* pattern, const wchar_t* replacement) {
   const Str pat(pattern);
   if (pat.empty()) return 0;
   const int length = static_cast<int>(target.size());
@@ -110,14 +113,14 @@ const std::wstring& DenseText() {
 
 // ---------------------------------------------------------- the contenders
 
-int BoostFind(const wchar_t* text, const wchar_t* pattern, int start) {
+__attribute__((noinline)) int BoostFind(const wchar_t* text, const wchar_t* pattern, int start) {
   const wchar_t* from = text + start;
   auto range = boost::make_iterator_range(from, from + std::wcslen(from));
   const auto r = boost::algorithm::ifind_first(range, pattern, g_locale_classic);
   return r.empty() ? -1 : static_cast<int>(r.begin() - text);
 }
 
-int BoostReplace(Str& target, const wchar_t* pattern, const wchar_t* replacement) {
+__attribute__((noinline)) int BoostReplace(Str& target, const wchar_t* pattern, const wchar_t* replacement) {
   // ireplace_all reports no count; the count is not part of the race.
   boost::algorithm::ireplace_all(static_cast<std::wstring&>(target), pattern, replacement,
                                  g_locale_classic);

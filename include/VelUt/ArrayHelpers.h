@@ -20,8 +20,9 @@ VELUT_API void SortArray(CArray<unsigned int, unsigned int>& values);
 // `text`, or -1. With `matchCase` non-zero the entry must have the same
 // length and the same units; with `matchCase` zero the entry and the text
 // must collate equal once lowered through the global locale, as
-// CStdStr::CollateNoCase decides. No trimming takes place. A null `text`
-// counts as "".
+// CStdStr::CollateNoCase decides (an entry is then read up to its first
+// NUL unit). No trimming takes place. A null `text`, or a pointer value
+// below 0x10000, counts as "".
 // Example (list {"abc", "Abc ", "Abc"}):
 //   FindInArray(L"Abc", list, 1) -> 2
 //   FindInArray(L"Abc", list, 0) -> 0

@@ -16,8 +16,10 @@ namespace VelUt {
 // is none, when `text` is empty or null, when `pattern` is empty or null,
 // and when `start` is not below the length of `text`. A `text` pointer
 // value from 1 to 0xFFFF is a string-resource id, loaded as the CStdStr
-// constructor does. A negative `start` tries position 0 and returns
-// `start` itself when the pattern matches there.
+// constructor does; a `pattern` pointer value below 0x10000 cannot point
+// at text and finds nothing. A negative `start` tries position 0 and
+// returns `start` itself when the pattern matches there. The text is read
+// only as far as the match (or its end), never measured first.
 //
 // Example:
 //   FindNoCase(L"Hello World", L"WORLD", 0) -> 6
@@ -33,8 +35,9 @@ VELUT_API int FindNoCase(const wchar_t* text, const wchar_t* pattern,
 // the inserted text is never searched again. Returns the number of
 // replacements. A null or empty pattern replaces nothing; a `pattern`
 // pointer value from 1 to 0xFFFF is a string-resource id, as in the
-// CStdStr constructor. `target` changes only when the whole result has
-// been built, so it stays as it was if memory runs out.
+// CStdStr constructor, while a `replacement` pointer value below 0x10000
+// counts as null. NUL units inside `target` are kept and never match.
+// If memory runs out, `target` is left as it was.
 //
 // Example:
 //   "aaaa", pattern L"AA", replacement L"b"  -> "bb",   returns 2
