@@ -9,13 +9,6 @@
 #include "text/no_case_search.h"
 #include "text/text_pointer.h"
 
-namespace {
-
-using VelUt::detail::kNotFound;
-using VelUt::detail::NoCaseSearcher;
-
-}  // namespace
-
 namespace VelUt {
 
 int FindNoCase(const wchar_t* text, const wchar_t* pattern, int start) {
@@ -25,7 +18,7 @@ int FindNoCase(const wchar_t* text, const wchar_t* pattern, int start) {
     resource = CStdStr<wchar_t>(text);  // null, or a string-resource id
     text = resource.c_str();
   }
-  const NoCaseSearcher searcher(pattern, std::wcslen(pattern));
+  const detail::NoCaseSearcher searcher(pattern, std::wcslen(pattern));
   if (start < 0) {
     if (*text == L'\0') return -1;
     // Every negative position tries the match at 0 and reports itself.
@@ -37,7 +30,7 @@ int FindNoCase(const wchar_t* text, const wchar_t* pattern, int start) {
   const auto from = static_cast<std::size_t>(start);
   if (wcsnlen(text, from + 1) <= from) return -1;
   const std::size_t at = searcher.FindTerminated(text, from);
-  return at == kNotFound ? -1 : static_cast<int>(at);
+  return at == detail::kNotFound ? -1 : static_cast<int>(at);
 }
 
 int ReplaceNoCase(CStdStr<wchar_t>& target, const wchar_t* pattern,
@@ -46,10 +39,10 @@ int ReplaceNoCase(CStdStr<wchar_t>& target, const wchar_t* pattern,
   if (what.empty() || target.empty()) return 0;
   if (!detail::IsTextPointer(replacement)) replacement = L"";
   const std::size_t r = std::wcslen(replacement);
-  const NoCaseSearcher searcher(what.data(), what.size());
+  const detail::NoCaseSearcher searcher(what.data(), what.size());
   const std::size_t n = target.size(), m = what.size();
   std::size_t at = searcher.Find(target.data(), n, 0);
-  if (at == kNotFound) return 0;
+  if (at == detail::kNotFound) return 0;
 
   const auto begin = reinterpret_cast<std::uintptr_t>(target.data());
   const auto where = reinterpret_cast<std::uintptr_t>(replacement);
@@ -62,7 +55,7 @@ int ReplaceNoCase(CStdStr<wchar_t>& target, const wchar_t* pattern,
     // was, and nothing is allocated.
     wchar_t* t = target.data();
     std::size_t written = 0;
-    for (; at != kNotFound; at = searcher.Find(t, n, done)) {
+    for (; at != detail::kNotFound; at = searcher.Find(t, n, done)) {
       if (written != done) std::wmemmove(t + written, t + done, at - done);
       written += at - done;
       std::wmemcpy(t + written, replacement, r);
@@ -80,7 +73,7 @@ int ReplaceNoCase(CStdStr<wchar_t>& target, const wchar_t* pattern,
   const wchar_t* text = target.data();
   std::wstring out;
   out.reserve(n + n / 4);
-  for (; at != kNotFound; at = searcher.Find(text, n, done)) {
+  for (; at != detail::kNotFound; at = searcher.Find(text, n, done)) {
     out.append(text + done, at - done);
     out.append(replacement, r);
     done = at + m;
