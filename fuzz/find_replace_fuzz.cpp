@@ -1,4 +1,5 @@
-// FindNoCase and ReplaceNoCase against slow position-by-position versions.
+// FindNoCase and ReplaceNoCase, and the scan behind them at each width it
+// has, against slow position-by-position versions.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "fuzz_input.h"
 #include "support/slow_reference.h"
+#include "text/no_case_search.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
@@ -34,5 +36,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           slowref::Replace(slow, what, std::wstring(replacement.c_str())) ||
       fast != slow)
     std::abort();
+
+  // The internal scan over the whole target, NUL units included.
+  if (!pattern.empty() && start >= 0) {
+    using VelUt::detail::NoCaseSearcher;
+    using VelUt::detail::ScanWidth;
+    const int expected = slowref::Find(target, pattern, start);
+    for (const ScanWidth width : {ScanWidth::kOne, ScanWidth::kSse2, ScanWidth::kAvx2}) {
+      if (!NoCaseSearcher::Supported(width)) continue;
+      const NoCaseSearcher searcher(pattern.data(), pattern.size(), width);
+      const std::size_t at = searcher.Find(target.data(), target.size(),
+                                           static_cast<std::size_t>(start));
+      if ((at == VelUt::detail::kNotFound ? -1 : static_cast<int>(at)) != expected) std::abort();
+    }
+  }
   return 0;
 }
