@@ -5,15 +5,17 @@ velut="$1"
 failures=0
 passes=0
 
-# expect STATUS EXPECTED_STDOUT -- ARGS...
+# expect STATUS EXPECTED_STDOUT -- ARGS...: runs velut with $stdin (empty
+# unless expect_input sets it) on standard input.
+stdin=""
 expect() {
   local want_status="$1" want_out="$2"
   shift 3
   local out status
-  out="$("$velut" "$@" 2>/dev/null)"
+  out="$(printf '%s' "$stdin" | "$velut" "$@" 2>/dev/null)"
   status=$?
   if [[ "$status" != "$want_status" || "$out" != "$want_out" ]]; then
-    echo "FAIL: velut $*"
+    echo "FAIL: velut $*${stdin:+ < $stdin}"
     echo "  want status $want_status, output: $want_out"
     echo "  got  status $status, output: $out"
     failures=$((failures + 1))
@@ -22,21 +24,10 @@ expect() {
   fi
 }
 
-# expect_input STATUS EXPECTED_STDOUT STDIN -- ARGS...: as expect, with input.
+# expect_input STATUS EXPECTED_STDOUT STDIN -- ARGS...
 expect_input() {
-  local want_status="$1" want_out="$2" input="$3"
-  shift 4
-  local out status
-  out="$(printf '%s' "$input" | "$velut" "$@" 2>/dev/null)"
-  status=$?
-  if [[ "$status" != "$want_status" || "$out" != "$want_out" ]]; then
-    echo "FAIL: velut $* < $input"
-    echo "  want status $want_status, output: $want_out"
-    echo "  got  status $status, output: $out"
-    failures=$((failures + 1))
-  else
-    passes=$((passes + 1))
-  fi
+  local stdin="$3"
+  expect "$1" "$2" "${@:4}"
 }
 
 # expect_usage ARGS...: status 2 and exactly one line on standard error.
