@@ -5,7 +5,9 @@
 #include <WinAPI/WinAPI.h>
 #include <velfirst/VelString.h>
 
+#include <VelUt/ArrayHelpers.h>
 #include <VelUt/DravoMemoryException.h>
 #include <VelUt/Escape.h>
+#include <VelUt/FindReplace.h>
 #include <VelUt/StdContainer.h>
 #include <VelUt/StdStr.h>

@@ -1,4 +1,4 @@
-// Test support: switching the process's global locale for one test.
+// Test support: switching the process's global locale for one scope.
 #pragma once
 
 #include <locale>
@@ -6,18 +6,29 @@
 
 namespace velut_test {
 
-// Makes `name` the global locale and restores the previous one when the
-// scope ends, however the test ends.
+// Makes the named locale global until destruction, then restores the one
+// that was global before, however the test ends. ok() is false (and
+// nothing changes) when the system lacks that locale.
 class ScopedGlobalLocale {
  public:
-  explicit ScopedGlobalLocale(const char* name)
-      : old_(std::locale::global(std::locale(name))) {}
-  ~ScopedGlobalLocale() { std::locale::global(old_); }
+  explicit ScopedGlobalLocale(const char* name) {
+    try {
+      previous_ = std::locale::global(std::locale(name));
+      ok_ = true;
+    } catch (const std::runtime_error&) {
+    }
+  }
+  ~ScopedGlobalLocale() {
+    if (ok_) std::locale::global(previous_);
+  }
   ScopedGlobalLocale(const ScopedGlobalLocale&) = delete;
   ScopedGlobalLocale& operator=(const ScopedGlobalLocale&) = delete;
 
+  bool ok() const { return ok_; }
+
  private:
-  std::locale old_;
+  std::locale previous_;
+  bool ok_ = false;
 };
 
 // True when the system has the locale `name` (C.UTF-8 on Debian).

@@ -6,6 +6,7 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Exceptions.h>
 #include <WinAPI/Locale.h>
+#include <WinAPI/Path.h>
 #include <WinAPI/Resource.h>
 #include <WinAPI/Strings.h>
 #include <WinAPI/Types.h>
