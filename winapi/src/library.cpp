@@ -381,12 +381,20 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
     const auto [first, last] = std::equal_range(
         m.strings.begin(), m.strings.end(), StringBlock{block, 0, 0, 0},
         [](const StringBlock& a, const StringBlock& b) { return a.block < b.block; });
-    for (int rank = 0; rank < velwin::detail::kLanguageRanks; ++rank) {
-      for (auto e = first; e != last; ++e) {
-        if (velwin::detail::LanguageRank(preferred, e->lang) == rank &&
-            velwin::detail::ReadBlockString(m.image, m.size, *e, id % 16, text))
-          return text;
-      }
+    // The best-ranked language that holds the string; of equal ranks the
+    // first, which has the lowest LANGID.
+    int best = velwin::detail::kLanguageRanks;
+    const std::uint8_t* units = nullptr;
+    std::size_t count = 0;
+    for (auto e = first; e != last && best > 0; ++e) {
+      const int rank = velwin::detail::LanguageRank(preferred, e->lang);
+      if (rank < best &&
+          velwin::detail::LocateBlockString(m.image, m.size, *e, id % 16, units, count))
+        best = rank;
+    }
+    if (best < velwin::detail::kLanguageRanks) {
+      velwin::detail::AppendUtf16(units, count, text);
+      return text;
     }
   }
   SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);

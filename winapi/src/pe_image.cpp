@@ -231,44 +231,60 @@ bool IndexStringTable(const std::uint8_t* image, std::size_t size,
 }
 
 void AppendUtf16(const std::uint8_t* p, std::size_t units, std::wstring& out) {
-  out.reserve(out.size() + units);
+  const std::size_t start = out.size();
+  out.resize(start + units);  // a joined pair makes the text shorter
+  wchar_t* w = &out[start];
   for (std::size_t i = 0; i < units; ++i) {
     const char32_t u = static_cast<char32_t>(p[2 * i] | p[2 * i + 1] << 8);
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
+    if (u < 0xD800 || u > 0xDFFF) {
+      *w++ = static_cast<wchar_t>(u);
+      continue;
+    }
+    if (u <= 0xDBFF && i + 1 < units) {
       const char32_t low = static_cast<char32_t>(p[2 * i + 2] | p[2 * i + 3] << 8);
       if (low >= 0xDC00 && low <= 0xDFFF) {
-        out.push_back(static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00)));
+        *w++ = static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
         ++i;
         continue;
       }
     }
-    out.push_back(u >= 0xD800 && u <= 0xDFFF ? L'\uFFFD' : static_cast<wchar_t>(u));
+    *w++ = L'\uFFFD';
+  }
+  out.resize(static_cast<std::size_t>(w - out.data()));
+}
+
+bool LocateBlockString(const std::uint8_t* image, std::size_t size,
+                       const StringBlock& block, unsigned slot,
+                       const std::uint8_t*& units, std::size_t& count) {
+  const Bytes bytes(image, size);
+  if (image == nullptr || slot > 15 || !bytes.Has(block.offset, block.size)) return false;
+  // Each of the 16 strings is a unit count followed by that many units.
+  std::uint64_t at = block.offset;
+  const std::uint64_t end = block.offset + block.size;
+  for (unsigned i = 0;; ++i) {
+    if (end - at < 2) return false;
+    std::uint64_t n = bytes.U16(at);
+    at += 2;
+    if (n * 2 > end - at) return false;
+    if (i == slot) {
+      while (n > 0 && bytes.U16(at + 2 * (n - 1)) == 0) --n;
+      if (n == 0) return false;
+      units = image + at;
+      count = static_cast<std::size_t>(n);
+      return true;
+    }
+    at += n * 2;
   }
 }
 
 bool ReadBlockString(const std::uint8_t* image, std::size_t size,
                      const StringBlock& block, unsigned slot, std::wstring& out) {
   out.clear();
-  const Bytes bytes(image, size);
-  if (image == nullptr || slot > 15 || !bytes.Has(block.offset, block.size)) return false;
-  // Each of the 16 strings is a unit count followed by that many units.
-  std::uint64_t at = block.offset;
-  const std::uint64_t end = std::uint64_t{block.offset} + block.size;
-  for (unsigned i = 0;; ++i) {
-    if (end - at < 2) return false;
-    const std::uint64_t units = bytes.U16(at);
-    at += 2;
-    if (i == slot) {
-      if (units * 2 > end - at) return false;
-      std::uint64_t kept = units;
-      // A terminator stored with the text is not part of it.
-      while (kept > 0 && bytes.U16(at + 2 * (kept - 1)) == 0) --kept;
-      AppendUtf16(image + at, kept, out);
-      return !out.empty();
-    }
-    if (units * 2 > end - at) return false;
-    at += units * 2;
-  }
+  const std::uint8_t* units;
+  std::size_t count;
+  if (!LocateBlockString(image, size, block, slot, units, count)) return false;
+  AppendUtf16(units, count, out);
+  return true;
 }
 
 }  // namespace velwin::detail

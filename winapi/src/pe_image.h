@@ -30,9 +30,16 @@ struct StringBlock {
 bool IndexStringTable(const std::uint8_t* image, std::size_t size,
                       std::vector<StringBlock>& index);
 
-// ReadBlockString: the string in `slot` (0..15) of `block`, decoded into
-// `out` (replaced). Returns false, with `out` empty, when the slot lies
-// beyond the block's data or holds an empty string.
+// LocateBlockString: where the string in `slot` (0..15) of `block` lies:
+// `count` UTF-16 units at `units`, zero units at its end left out (a
+// terminator some resource compilers store). Returns false when the slot
+// lies beyond the block's data or holds no text.
+bool LocateBlockString(const std::uint8_t* image, std::size_t size,
+                       const StringBlock& block, unsigned slot,
+                       const std::uint8_t*& units, std::size_t& count);
+
+// ReadBlockString: the string in `slot` of `block`, decoded into `out`
+// (replaced). Returns false, with `out` empty, where LocateBlockString does.
 bool ReadBlockString(const std::uint8_t* image, std::size_t size,
                      const StringBlock& block, unsigned slot,
                      std::wstring& out);
