@@ -127,32 +127,25 @@ class Image {
     // lie in the same section, after it.
     end_ = root_ + available;
 
-    std::uint64_t types, type_count;
-    if (!Directory(root_, types, type_count)) return false;
-    std::uint64_t names = 0;
+    // Only the first string-table entry counts, as in a binary search.
+    std::uint32_t names = 0;
     bool found = false;
-    for (std::uint64_t i = 0; i < type_count && !found; ++i) {
-      const std::uint64_t entry = types + 8 * i;
-      if (bytes_.U32(entry) != kRtString) continue;
-      const std::uint32_t target = bytes_.U32(entry + 4);
-      if (!(target & kHighBit)) return false;  // data where a directory belongs
-      names = target & ~kHighBit;
+    const bool types_ok = ForEachIdEntry(root_, [&](std::uint32_t type, std::uint32_t target) {
+      if (type != kRtString || found) return true;
       found = true;
-    }
+      names = target & ~kHighBit;
+      return (target & kHighBit) != 0;  // else data where a directory belongs
+    });
+    if (!types_ok) return false;
     if (!found) return true;  // no string table
 
-    std::uint64_t blocks, block_count;
-    if (!Directory(root_ + names, blocks, block_count)) return false;
-    for (std::uint64_t i = 0; i < block_count; ++i) {
-      const std::uint64_t entry = blocks + 8 * i;
-      const std::uint32_t name = bytes_.U32(entry);
-      const std::uint32_t target = bytes_.U32(entry + 4);
-      if (name & kHighBit) continue;  // a named block means no string id
+    const bool blocks_ok = ForEachIdEntry(root_ + names, [&](std::uint32_t block,
+                                                             std::uint32_t target) {
       if (!(target & kHighBit)) return false;
-      if (name == 0 || name > kMaxBlock) continue;
-      if (!IndexLanguages(static_cast<std::uint16_t>(name), target & ~kHighBit, index))
-        return false;
-    }
+      if (block == 0 || block > kMaxBlock) return true;  // holds no string id
+      return IndexLanguages(static_cast<std::uint16_t>(block), target & ~kHighBit, index);
+    });
+    if (!blocks_ok) return false;
     // Sorted for the lookups; of duplicates the first in the file stays.
     std::stable_sort(index.begin(), index.end(),
                      [](const StringBlock& a, const StringBlock& b) {
@@ -169,13 +162,7 @@ class Image {
  private:
   bool IndexLanguages(std::uint16_t block, std::uint32_t directory,
                       std::vector<StringBlock>& index) {
-    std::uint64_t langs, lang_count;
-    if (!Directory(root_ + directory, langs, lang_count)) return false;
-    for (std::uint64_t i = 0; i < lang_count; ++i) {
-      const std::uint64_t entry = langs + 8 * i;
-      const std::uint32_t name = bytes_.U32(entry);
-      const std::uint32_t target = bytes_.U32(entry + 4);
-      if (name & kHighBit) continue;
+    return ForEachIdEntry(root_ + directory, [&](std::uint32_t lang, std::uint32_t target) {
       if (target & kHighBit) return false;  // a directory where data belongs
       const std::uint64_t data_entry = root_ + target;
       if (!InResources(data_entry, 16)) return false;
@@ -183,8 +170,22 @@ class Image {
       const std::uint32_t size = bytes_.U32(data_entry + 4);
       std::uint64_t offset;
       if (!Locate(rva, size, offset)) return false;
-      index.push_back(
-          StringBlock{block, static_cast<std::uint16_t>(name & 0xFFFF), size, offset});
+      index.push_back(StringBlock{block, static_cast<std::uint16_t>(lang), size, offset});
+      return true;
+    });
+  }
+
+  // Calls visit(id, target) for each entry of the directory at `at` that is
+  // named by a number (entries named by a string are passed over); false
+  // when the directory is damaged or a visit returns false.
+  template <typename Visit>
+  bool ForEachIdEntry(std::uint64_t at, Visit visit) {
+    std::uint64_t entries, count;
+    if (!Directory(at, entries, count)) return false;
+    for (std::uint64_t i = 0; i < count; ++i) {
+      const std::uint32_t name = bytes_.U32(entries + 8 * i);
+      if (name & kHighBit) continue;
+      if (!visit(name, bytes_.U32(entries + 8 * i + 4))) return false;
     }
     return true;
   }
