@@ -290,6 +290,7 @@ struct Layout {
   std::size_t coff = 0;            // file header
   std::size_t optional = 0;        // optional header
   std::size_t resource_entry = 0;  // the resource entry of the data directory
+  std::size_t first_section = 0;   // section header of .text
   std::size_t rsrc = 0;            // section header of .rsrc
   std::size_t root = 0;            // resource directory
   std::size_t string_type = 0;     // the root's entry for the string table
@@ -305,6 +306,7 @@ Layout Locate(const std::vector<unsigned char>& b) {
   l.optional = l.coff + 20;
   l.resource_entry = l.optional + (Get16(b, l.optional) == 0x20B ? 112 : 96) + 2 * 8;
   const std::size_t sections = l.optional + Get16(b, l.coff + 16);
+  l.first_section = sections;
   for (std::size_t i = 0; i < Get16(b, l.coff + 2); ++i) {
     const std::size_t header = sections + 40 * i;
     if (std::memcmp(&b[header], ".rsrc", 6) == 0) l.rsrc = header;
@@ -461,6 +463,13 @@ TEST(DamagedFiles, Hostile) {
        kRefused},
       {"data address past every section",
        [](auto& b, auto& l) { Put32(b, l.data, 0xFFFFFFF0); }, kRefused},
+      {"empty data in a section whose data lies past the end",
+       [](auto& b, auto& l) {
+         Put32(b, l.first_section + 20, 0xF000);
+         Put32(b, l.data, Get32(b, l.first_section + 12));
+         Put32(b, l.data + 4, 0);
+       },
+       kRefused},
       {"data address plus size overflows",
        [](auto& b, auto& l) {
          Put32(b, l.data, 0xFFFFFF00);

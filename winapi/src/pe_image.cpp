@@ -111,6 +111,8 @@ class Image {
     for (const Section& s : sections_) {
       if (rva < s.address || rva - s.address >= s.extent) continue;
       const std::uint64_t into = rva - s.address;
+      // Even an empty span must start inside the file.
+      if (s.offset + into > bytes_.size()) return false;
       if (into > s.present || length > s.present - into) return false;
       offset = s.offset + into;
       if (available != nullptr) *available = s.present - into;

@@ -58,6 +58,11 @@ VELWIN_API void AfxSetResourceHandle(HINSTANCE module);
 //     accepted (the first such name in byte order), as applications written
 //     for case-insensitive file systems expect.
 //
+// Any valid PE32 or PE32+ image is accepted, whatever its machine. One
+// without a string table loads (its lookups give ""); one whose string
+// table's directories or data lie outside the file, loop, or hold more
+// entries than any real table is refused with ERROR_BAD_EXE_FORMAT.
+//
 // Loading the same file again (by any name that reaches it) returns the
 // same handle and counts one more reference; each successful call is
 // balanced by one FreeLibrary. The file must not be truncated in place
