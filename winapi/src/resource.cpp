@@ -9,8 +9,3 @@ std::atomic<HINSTANCE> g_resource_handle{nullptr};
 HINSTANCE AfxGetResourceHandle() { return g_resource_handle.load(); }
 
 void AfxSetResourceHandle(HINSTANCE module) { g_resource_handle.store(module); }
-
-std::wstring loadStringFromWin32ResourceDLL(HMODULE /*module*/, UINT /*id*/) {
-  // No resource library can be opened yet, so no module holds a string.
-  return std::wstring();
-}
