@@ -1,0 +1,86 @@
+// Reading a string-table entry from its XML subtree.
+#include <VelUt/VelUtResString.h>
+
+#include "platform/layer.h"
+
+namespace {
+
+// The value of attribute `name` as a wide text; "" when it is absent.
+CStdStr<wchar_t> AttributeValue(CFDictionaryRef attributes, const wchar_t* name) {
+  CStdStr<wchar_t> value;
+  CFStringRef key = CreateCFStringFromUTF32(name);
+  if (CFDictionaryContainsKey(attributes, key)) {
+    const auto text = static_cast<CFStringRef>(CFDictionaryGetValue(attributes, key));
+    CFRelease(key);
+    CFString2CString(text, value);
+    return value;
+  }
+  CFRelease(key);
+  return value;
+}
+
+bool IsNodeOfType(CFTreeRef tree, CFXMLNodeTypeCode type) {
+  const CFXMLNodeRef node = CFXMLTreeGetNode(tree);
+  return node != nullptr && CFXMLNodeGetTypeCode(node) == type;
+}
+
+// The first child of `tree` whose node has type `type`, or null.
+CFTreeRef FirstChildOfType(CFTreeRef tree, CFXMLNodeTypeCode type) {
+  const CFIndex count = CFTreeGetChildCount(tree);
+  for (CFIndex i = 0; i < count; ++i) {
+    CFTreeRef child = CFTreeGetChildAtIndex(tree, i);
+    if (child != nullptr && IsNodeOfType(child, type)) return child;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int VelUtResString::Load(__CFTree* entry) {
+  if (entry == nullptr) return 0;
+  mText.clear();
+  mFlags = 0;
+  mId = 0;
+  mSrc.clear();
+
+  CFDictionaryRef attributes = nullptr;
+  const CFXMLNodeRef node = CFXMLTreeGetNode(entry);
+  if (node != nullptr && CFXMLNodeGetTypeCode(node) == kCFXMLNodeTypeElement) {
+    const auto* info = static_cast<const CFXMLElementInfo*>(CFXMLNodeGetInfoPtr(node));
+    if (info != nullptr) attributes = info->attributes;
+  }
+
+  if (attributes != nullptr && CFDictionaryGetCount(attributes) > 0) {
+    const CStdStr<wchar_t> resource = AttributeValue(attributes, L"resource");
+    const CStdStr<wchar_t> src = AttributeValue(attributes, L"src");
+    if (!resource.empty() && !src.empty()) {
+      Set(static_cast<unsigned int>(ms_wtoi(resource.c_str())), src.c_str());
+      return 1;
+    }
+  }
+
+  // A literal: the first text node of the text parent, which is the first
+  // child element, or the entry itself when it has none.
+  CFTreeRef parent = FirstChildOfType(entry, kCFXMLNodeTypeElement);
+  if (parent == nullptr) parent = entry;
+  CStdStr<wchar_t> content;
+  if (CFTreeRef text = FirstChildOfType(parent, kCFXMLNodeTypeText)) {
+    if (CFStringRef s = CFXMLNodeGetString(CFXMLTreeGetNode(text)))
+      CFString2CString(s, content);
+  }
+  mText = std::move(content);
+  mFlags = 0;
+  mId = 0;
+  mSrc.clear();
+  return 1;
+}
+
+int VelUtResString::Set(unsigned int id, const wchar_t* src) {
+  mFlags |= kReference;
+  mId = id;
+  // src may point into mSrc itself: copy it before replacing.
+  CStdStr<wchar_t> name(std::wstring(src ? src : L""));
+  mSrc.swap(name);
+  mText.clear();
+  return 1;
+}

@@ -1,0 +1,53 @@
+// Test support: string-table entries parsed from XML text.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <CoreFoundation/CoreFoundation.h>
+
+namespace velut_test {
+
+// A parsed document that releases itself. Entry(i) is the i-th element
+// child of the root element, as an application hands it to Load().
+class XmlTable {
+ public:
+  explicit XmlTable(const std::string& xml) {
+    CFDataRef data = CFDataCreate(kCFAllocatorDefault,
+                                  reinterpret_cast<const UInt8*>(xml.data()),
+                                  static_cast<CFIndex>(xml.size()));
+    tree_ = CFXMLTreeCreateFromData(kCFAllocatorDefault, data, nullptr,
+                                    kCFXMLParserNoOptions,
+                                    kCFXMLNodeCurrentVersion);
+    CFRelease(data);
+  }
+  ~XmlTable() {
+    if (tree_ != nullptr) CFRelease(tree_);
+  }
+  XmlTable(const XmlTable&) = delete;
+  XmlTable& operator=(const XmlTable&) = delete;
+
+  bool ok() const { return tree_ != nullptr; }
+
+  // The root element of the document.
+  CFTreeRef Root() const { return NthElement(tree_, 0); }
+
+  // The i-th element child of the root element, or null.
+  CFTreeRef Entry(int i) const { return NthElement(Root(), i); }
+
+ private:
+  static CFTreeRef NthElement(CFTreeRef parent, int n) {
+    if (parent == nullptr) return nullptr;
+    for (CFIndex i = 0; i < CFTreeGetChildCount(parent); ++i) {
+      CFTreeRef child = CFTreeGetChildAtIndex(parent, i);
+      if (CFXMLNodeGetTypeCode(CFXMLTreeGetNode(child)) == kCFXMLNodeTypeElement &&
+          n-- == 0)
+        return child;
+    }
+    return nullptr;
+  }
+
+  CFXMLTreeRef tree_ = nullptr;
+};
+
+}  // namespace velut_test
