@@ -60,7 +60,7 @@ case "${1:-}" in
     fuzz/run-all.sh build/fuzz/fuzz "${2:-30}"
     ;;
   bench)
-    install_missing "${BUILD_PKGS[@]}" "${BENCH_PKGS[@]}"
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${BENCH_PKGS[@]}"
     build bench
     for b in build/bench/bench/*_bench; do [[ -x "$b" ]] && "$b"; done
     ;;

@@ -11,3 +11,4 @@
 #include <VelUt/FindReplace.h>
 #include <VelUt/StdContainer.h>
 #include <VelUt/StdStr.h>
+#include <VelUt/VelUtResString.h>

@@ -302,7 +302,9 @@ int OpenFile(const std::string& path, struct stat& st, int& error) {
 }  // namespace
 
 HMODULE LoadLibraryW(LPCWSTR name) {
-  if (name == nullptr) {
+  // Pointer values below 0x10000 are resource ids elsewhere in the API,
+  // never texts: refuse them rather than read from them.
+  if (reinterpret_cast<std::uintptr_t>(name) < 0x10000) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }

@@ -42,7 +42,8 @@ VELWIN_API void AfxSetResourceHandle(HINSTANCE module);
 // or null with the last error set: ERROR_MOD_NOT_FOUND when no file is
 // found, ERROR_BAD_EXE_FORMAT when the file is not a valid PE image,
 // ERROR_ACCESS_DENIED when it cannot be read, ERROR_INVALID_PARAMETER for
-// a null name. Win32: LoadLibraryW (as with LOAD_LIBRARY_AS_DATAFILE: the
+// a null name (or a pointer value below 0x10000, which is an id, not a
+// text). Win32: LoadLibraryW (as with LOAD_LIBRARY_AS_DATAFILE: the
 // image is only read, never run).
 //
 // The name follows the Win32 rules:
