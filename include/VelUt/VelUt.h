@@ -5,6 +5,7 @@
 #include <WinAPI/WinAPI.h>
 #include <velfirst/VelString.h>
 
+#include <VelUt/Brackets.h>
 #include <VelUt/Delimited.h>
 #include <VelUt/DravoMemoryException.h>
 #include <VelUt/Escape.h>
