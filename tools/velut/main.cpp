@@ -14,6 +14,7 @@ const char kVersion[] = VELUT_VERSION;
 std::vector<velut::Command> AllCommands() {
   std::vector<velut::Command> commands;
   velut::AddTextCommands(commands);
+  velut::AddListCommands(commands);
   return commands;
 }
 
