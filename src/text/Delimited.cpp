@@ -33,7 +33,7 @@ class UnitClasses {
       }
       if (c != delimiters[0]) single_ = false;
     }
-    single_ = single_ && !delimiters.empty() && !quotes && !anyLarge_;
+    single_ = single_ && !delimiters.empty() && !quotes;
     if (quotes) {
       table_[L'"'] |= kDouble;
       table_[L'\''] |= kSingle;
