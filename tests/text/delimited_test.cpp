@@ -74,6 +74,8 @@ TEST(ParseDelimitedString, Table) {
       {L"a,'b,c'", L",'", 4, {L"a", L"'b,c'"}},
       {L"a,'b,c'", L",'", 5, {L"a", L"b", L"c'"}},
       {L"''a", L"'", 5, {L"a"}},
+      {L"a\"b\"c", L"\"", 0, {L"a", L"b", L"c"}},
+      {L"a\"b\"c", L"\"", 4, {L"a\"b\"c"}},
       // Every unit of the set counts, a zero and units past 255 included.
       {std::wstring(L"a\0b", 3), std::wstring(L"\0", 1), 0, {L"a", L"b"}},
       {L"a\u2192b\u20ACc", L"\u2192", 0, {L"a", L"b\u20ACc"}},
@@ -122,6 +124,7 @@ TEST(MakeDelimitedString, Table) {
       {{std::wstring(L"a\0b", 3), L"c"}, 0, L",", L"a,c"},
       {{std::wstring(L"\0x", 2), L"b"}, 1, L",", L"b"},
       {{L"a", L"b"}, 0, std::wstring(L";\0;", 3), L"a;b"},
+      {{L"a", L"b"}, 0, std::wstring(L"\0", 1), L"ab"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::Message() << "separator \"" << r.separator << "\" skipEmpty "
