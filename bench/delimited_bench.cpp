@@ -39,7 +39,7 @@ const Str& Sample(bool quoted) {
           if (k % 4 == 3) {
             const wchar_t q = k % 8 == 3 ? L'"' : L'\'';
             s += q;
-            for (int i = 0; i < n - 3; ++i) s += (i == n / 2 ? L',' : L'a' + rng() % 26);
+            for (int i = 0; i < n - 2; ++i) s += (i == (n - 2) / 2 ? L',' : L'a' + rng() % 26);
             s += q;
           } else {
             for (int i = 0; i < n; ++i) s += L'a' + rng() % 26;
