@@ -14,7 +14,7 @@ cd "$(dirname "$0")"
 BUILD_PKGS=(cmake ninja-build g++ pkg-config)
 TEST_PKGS=(libgtest-dev)
 FUZZ_PKGS=(clang libclang-rt-14-dev)
-BENCH_PKGS=(libbenchmark-dev libboost-dev)
+BENCH_PKGS=(libbenchmark-dev libboost-dev valgrind)
 
 install_missing() {
   local missing=()
