@@ -14,6 +14,12 @@ namespace {
 
 using Str = CStdStr<wchar_t>;
 
+// The first `unit` in [p, end), or `end`.
+const wchar_t* FindUnit(const wchar_t* p, const wchar_t* end, wchar_t unit) {
+  const wchar_t* hit = std::wmemchr(p, unit, static_cast<std::size_t>(end - p));
+  return hit != nullptr ? hit : end;
+}
+
 // What a unit means to the parser: a delimiter, an opening or closing
 // quote (only when quotes are honoured), or nothing (0). Units below 256
 // are looked up in a table; larger ones are searched in the delimiter
@@ -51,10 +57,7 @@ class UnitClasses {
 
   // The first unit in [p, end) with a class, or `end`.
   const wchar_t* Next(const wchar_t* p, const wchar_t* end) const {
-    if (single_) {
-      const wchar_t* hit = std::wmemchr(p, *delimiters_, static_cast<std::size_t>(end - p));
-      return hit != nullptr ? hit : end;
-    }
+    if (single_) return FindUnit(p, end, *delimiters_);
     while (p != end && Of(*p) == 0) ++p;
     return p;
   }
@@ -68,12 +71,6 @@ class UnitClasses {
   bool anyLarge_ = false;
   bool single_ = true;  // exactly one distinct delimiter, no quotes
 };
-
-// The first `unit` in [p, end), or `end`.
-const wchar_t* FindUnit(const wchar_t* p, const wchar_t* end, wchar_t unit) {
-  const wchar_t* hit = std::wmemchr(p, unit, static_cast<std::size_t>(end - p));
-  return hit != nullptr ? hit : end;
-}
 
 // The end of a single-quoted stretch that opens just before `p`, or `end`.
 // A double quote inside it opens a double-quoted stretch, within which the
