@@ -33,6 +33,12 @@ class CStdContainer {
     return static_cast<int>(m_elements.size()) - 1;
   }
 
+  // Add: appends `element`, moved in; returns its index.
+  int Add(T&& element) {
+    m_elements.push_back(std::move(element));
+    return static_cast<int>(m_elements.size()) - 1;
+  }
+
   // RemoveAt: removes the element at `index`; the rest move down. An index
   // at or past the count removes nothing.
   void RemoveAt(unsigned int index) {

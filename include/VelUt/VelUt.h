@@ -6,6 +6,8 @@
 #include <velfirst/VelString.h>
 
 #include <VelUt/ArrayHelpers.h>
+#include <VelUt/Brackets.h>
+#include <VelUt/Delimited.h>
 #include <VelUt/DravoMemoryException.h>
 #include <VelUt/Escape.h>
 #include <VelUt/FindReplace.h>

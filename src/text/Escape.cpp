@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "text/EscapeRule.h"
+
 namespace {
 
 // True when `c` occurs anywhere in `chars` (an embedded NUL included).
@@ -46,10 +48,9 @@ int RemoveEscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars,
   int count = 0;
   for (const wchar_t c : text) {
     for (;;) {
-      const std::size_t n = out.size();
-      const bool escaped = n >= 1 && out[n - 1] == escape &&
-                           !(n >= 2 && out[n - 2] == escape);
-      if (!escaped || !InSet(chars, c)) break;
+      if (!VelUt::detail::IsEscaped(out.data(), out.size(), escape) ||
+          !InSet(chars, c))
+        break;
       out.pop_back();
       ++count;
     }

@@ -78,6 +78,32 @@ expect_usage dedupe extra
 expect_usage dedupe --locale no-such-locale
 expect_usage sort 4294967296
 expect_usage sort -1
+expect 0 $'a\n\nb' -- split 'a,,b'
+expect 0 $'a\nb' -- split --collapse 'a,,b'
+expect 0 $'["a","\'b,c\'","d"]' -- split --json --quotes "a,'b,c',d"
+expect 0 '["a","b"]' -- split --json --collapse --skip-empty --trim --delims ';,' ' a ; ,b,'
+expect 1 '' -- split --collapse ',,,'
+expect 1 '[]' -- split --json --collapse ''
+expect 0 'a,,b' -- join a '' b
+expect 0 'a;b' -- join --skip-empty --separator ';' '' a '' b
+expect 0 '{"text":"a, b"}' -- join --json --separator ', ' a b
+expect 0 '' -- join
+expect 0 $'key\nvalue' -- split-once --trim 'key = value'
+expect 0 '{"left":"a","right":"b:c","delimiter":"=","result":1}' -- split-once --json --delims ':=' 'a=b:c'
+expect 1 'abc' -- split-once abc  # and an empty right part
+expect 0 '6' -- match '(a(b)c)' 0
+expect 0 '0' -- match '(a(b)c)' 6
+expect 0 '6' -- match --skip-quoted "(a')'b)" 0
+expect 0 '5' -- match --escape '\' '(a\)b)' 0
+expect 1 '{"position":-1}' -- match --json '(a' 0
+expect 1 '-1' -- match 'abc' -1
+expect 0 'true' -- braces 'f(a[1], {b})'
+expect 1 'false' -- braces 'f(a'
+expect 1 '{"result":0}' -- braces --json --brace ')' 'a)'
+expect 1 'false' -- braces --skip-quoted "'(' )"
+expect 0 'abc' -- unquote --quote "'" " 'abc' "
+expect 0 '{"text":"x","result":1}' -- unquote --json '"x"'
+expect 1 'abc' -- unquote ' abc '
 
 expect_usage
 expect_usage no-such-command
@@ -86,6 +112,40 @@ expect_usage escape a b
 expect_usage escape --escape ab x
 expect_usage escape --bogus x
 expect_usage trim-left --char
+expect_usage match '(a' x
+expect_usage match '(a'
+expect_usage split a b
+expect_usage braces --brace '()' x
+expect_usage split --trim=1 x
+
+# The string table: the bundled example, the same table in UTF-16, a
+# reference whose library is missing, and broken inputs.
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+example_dir="$(dirname "$velut")/example"
+out="$(LANG=de_DE.UTF-8 "$velut" strings | cut -c51-)"
+if [[ "$out" != $'Velut Notes\nÖffnen…\nÄnderungen an „%s“ speichern?\nWillkommen zurück! 🎉\nBereit\nNotes & lists, kept ✓\n© 2026 Example Authors' ]]; then
+  echo "FAIL: LANG=de_DE.UTF-8 velut strings: $out"; failures=$((failures + 1))
+else passes=$((passes + 1)); fi
+cp "$example_dir/demo.dll" "$work/"
+sed 's/encoding="UTF-8"/encoding="UTF-16"/' "$example_dir/strings.xml" | iconv -f UTF-8 -t UTF-16 >"$work/utf16.xml"
+expect 0 "$("$velut" strings "$example_dir/strings.xml")" -- strings "$work/utf16.xml"
+printf '<t><s resource="100" src="absent"/><s resource="999" src="demo"/></t>' >"$work/missing.xml"
+expect 1 $'1                    reference 100 in absent      (no such string)\n2                    reference 999 in demo        (no such string)' \
+  -- strings "$work/missing.xml"
+out="$("$velut" strings --json --lang fr-FR "$example_dir/strings.xml" | sed -n 3p)"
+if [[ "$out" != '  {"position":2,"id":"menu.open","kind":"reference","resource":100,"library":"demo","found":true,"text":"Ouvrir…"},' ]]; then
+  echo "FAIL: velut strings --json --lang fr-FR: $out"; failures=$((failures + 1))
+else passes=$((passes + 1)); fi
+expect 1 '[
+  {"position":1,"id":"","kind":"reference","resource":100,"library":"absent","found":false,"text":""},
+  {"position":2,"id":"","kind":"reference","resource":999,"library":"demo","found":false,"text":""}
+]' -- strings --json "$work/missing.xml"
+printf '<t><s>unclosed</t>' >"$work/broken.xml"
+expect_usage strings "$work/broken.xml"
+expect_usage strings "$work/no-such-table.xml"
+expect_usage strings --lang xx-nowhere
+expect_usage strings a.xml b.xml
 
 "$velut" --help | grep -q '^  escape ' || { echo "FAIL: --help lists no escape"; failures=$((failures + 1)); }
 "$velut" escape --help | grep -q '^usage: velut escape' || { echo "FAIL: escape --help"; failures=$((failures + 1)); }

@@ -15,6 +15,8 @@ std::vector<velut::Command> AllCommands() {
   std::vector<velut::Command> commands;
   velut::AddTextCommands(commands);
   velut::AddSearchCommands(commands);
+  velut::AddListCommands(commands);
+  velut::AddStringsCommands(commands);
   return commands;
 }
 

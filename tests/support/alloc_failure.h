@@ -1,0 +1,23 @@
+// Failure injection for the memory-exhaustion paths: while an
+// AllocationFailure is alive, the n-th call of the global operator new
+// (counted from its construction) throws instead of allocating. Link
+// alloc_failure.cpp into the test executable that uses it.
+#pragma once
+
+namespace test_support {
+
+class AllocationFailure {
+ public:
+  // What the failing allocation throws.
+  enum Kind { kMemoryException, kBadAlloc };  // new CMemoryException, std::bad_alloc
+
+  AllocationFailure(long n, Kind kind);
+  ~AllocationFailure();
+  AllocationFailure(const AllocationFailure&) = delete;
+  AllocationFailure& operator=(const AllocationFailure&) = delete;
+
+  // True once the n-th allocation has been made to fail.
+  bool Fired() const;
+};
+
+}  // namespace test_support
