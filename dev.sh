@@ -2,7 +2,7 @@
 # Developer entry point: installs what a fresh Debian machine lacks, then
 # builds and runs one job.
 #
-#   ./dev.sh example   build velut and run it on the bundled example
+#   ./dev.sh example   build velut and print the bundled string table
 #   ./dev.sh test      build everything and run the whole test suite
 #   ./dev.sh asan      the test suite under AddressSanitizer + UBSan
 #   ./dev.sh fuzz [SECONDS]   build the fuzz targets and run each on its corpus
@@ -42,7 +42,7 @@ case "${1:-}" in
     install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
     cmake --preset release >/dev/null
     cmake --build --preset release -j "$(njobs)" --target velut
-    examples/velut-tour.sh build/release/tools/velut/velut
+    build/release/tools/velut/velut strings
     ;;
   test)
     install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
