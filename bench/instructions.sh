@@ -3,9 +3,9 @@
 # the described algorithm, Boost) on the 1 MiB benchmark texts, counted by
 # callgrind (stable where wall-clock time
 # on a shared machine is not).
-#   bench/instructions.sh [BUILD_DIR]     (default build/release)
+#   bench/instructions.sh [BUILD_DIR]     (default build/bench)
 set -euo pipefail
-bench="${1:-build/release}/bench/find_replace_bench"
+bench="${1:-build/bench}/bench/find_replace_bench"
 units=262144
 out="$(mktemp)"
 trap 'rm -f "$out"' EXIT
