@@ -9,6 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <VelUt/VelUt.h>
 #include <WinAPI/WinAPI.h>
 
 #include "pe_image.h"
@@ -78,6 +79,64 @@ void LookupByRescanning(benchmark::State& state) {
   }
 }
 
+// 10,000 string-table references spread over the two DLLs, as an
+// application resolves its labels.
+std::vector<VelUtResString> References() {
+  static const UINT kStringIds[] = {0, 1, 15, 16, 17, 100, 101, 102, 4000, 65535};
+  std::vector<VelUtResString> refs(10000);
+  for (std::size_t i = 0; i < refs.size(); ++i) {
+    if (i % 2 == 0)
+      refs[i].Set(kStringIds[(i / 2) % 10], L"bench_strings");
+    else
+      refs[i].Set(1 + (i / 2) % 3, L"Bench_Languages.DLL");
+  }
+  return refs;
+}
+
+// Cold: the libraries are loaded (and their string tables indexed) again
+// for every round, as at the first use in a process.
+void ResolveCold(benchmark::State& state) {
+  SetDllDirectoryW(VELUT_BENCH_DLL_DIR);
+  SetThreadUILanguage(0x0409);
+  std::vector<VelUtResString> refs = References();
+  for (auto _ : state) {
+    VelUtResString::FreeLibraries();
+    for (auto& r : refs) benchmark::DoNotOptimize(r.LoadFromResource(1));
+  }
+  VelUtResString::FreeLibraries();
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(refs.size()));
+}
+
+// Warm: the libraries stay cached; each reference is looked up again.
+void ResolveWarm(benchmark::State& state) {
+  SetDllDirectoryW(VELUT_BENCH_DLL_DIR);
+  SetThreadUILanguage(0x0409);
+  std::vector<VelUtResString> refs = References();
+  for (auto& r : refs) r.LoadFromResource(0);
+  for (auto _ : state)
+    for (auto& r : refs) benchmark::DoNotOptimize(r.LoadFromResource(1));
+  VelUtResString::FreeLibraries();
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(refs.size()));
+}
+
+// The floor: copying the 10,000 resolved texts.
+void CopyResolvedTexts(benchmark::State& state) {
+  SetDllDirectoryW(VELUT_BENCH_DLL_DIR);
+  SetThreadUILanguage(0x0409);
+  std::vector<VelUtResString> refs = References();
+  for (auto& r : refs) r.LoadFromResource(0);
+  VelUtResString::FreeLibraries();
+  for (auto _ : state)
+    for (auto& r : refs) {
+      CStdStr<wchar_t> copy = r.mText;
+      benchmark::DoNotOptimize(copy);
+    }
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(refs.size()));
+}
+
+BENCHMARK(ResolveCold)->Name("resolve-10000/cold")->Unit(benchmark::kMicrosecond);
+BENCHMARK(ResolveWarm)->Name("resolve-10000/warm")->Unit(benchmark::kMicrosecond);
+BENCHMARK(CopyResolvedTexts)->Name("resolve-10000/copy-texts")->Unit(benchmark::kMicrosecond);
 BENCHMARK(LookupThreadLanguage)->Name("loadString/thread-language");
 BENCHMARK(LookupUserLanguage)->Name("loadString/LANG");
 BENCHMARK(LookupAfterFallbacks)->Name("loadString/after-fallbacks");

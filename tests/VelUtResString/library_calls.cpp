@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include <WinAPI/WinAPI.h>
@@ -14,6 +15,12 @@ LibraryCalls& Calls() {
 }
 
 void ResetCalls() { Calls() = LibraryCalls(); }
+
+namespace {
+bool g_report_frees = false;
+}  // namespace
+
+void ReportFreesOnStderr() { g_report_frees = true; }
 
 namespace {
 
@@ -39,6 +46,7 @@ HMODULE LoadLibrary(LPCWSTR name) {
 BOOL FreeLibrary(HMODULE module) {
   using Fn = BOOL (*)(HMODULE);
   static const Fn real = velut_test::Next<Fn>("_Z11FreeLibraryPv");
+  if (velut_test::g_report_frees) std::fputs("FreeLibrary\n", stderr);
   auto& calls = velut_test::Calls();
   ++calls.total_frees;
   ++calls.frees[module];

@@ -20,4 +20,8 @@ struct LibraryCalls {
 LibraryCalls& Calls();
 void ResetCalls();
 
+// From now on every FreeLibrary call also writes "FreeLibrary" to standard
+// error, so a death test can see calls made while the process exits.
+void ReportFreesOnStderr();
+
 }  // namespace velut_test

@@ -2,8 +2,10 @@
 // libraries, with the LoadLibrary / FreeLibrary calls counted.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <VelUt/VelUt.h>
@@ -154,6 +156,23 @@ TEST_F(ResourceStrings, FreeLibrariesThenLoadAgain) {
   EXPECT_EQ(s.mFlags, 3u);
   EXPECT_NE(VelUtResString::GetResourceHandle(L"strings64"), nullptr);
   EXPECT_EQ(Calls().loads[L"strings64"], 2);
+}
+
+// At exit the map's entries are destroyed without freeing a library; only
+// FreeLibraries frees them.
+TEST(ResourceHandleMapAtExit, FreesNoLibrary) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto load_and_exit = [](bool free_first) {
+    velut_test::ReportFreesOnStderr();
+    SetDllDirectoryW(VELUT_TEST_DLL_DIR_W);
+    if (VelUtResString::GetResourceHandle(L"strings64") == nullptr) std::_Exit(3);
+    if (free_first) VelUtResString::FreeLibraries();
+    std::exit(0);
+  };
+  EXPECT_EXIT(load_and_exit(false), ::testing::ExitedWithCode(0),
+              ::testing::Not(::testing::HasSubstr("FreeLibrary")));
+  EXPECT_EXIT(load_and_exit(true), ::testing::ExitedWithCode(0),
+              ::testing::HasSubstr("FreeLibrary"));
 }
 
 TEST_F(ResourceStrings, CStdStrLoadsThroughTheCurrentModule) {

@@ -8,6 +8,12 @@ symbols="$(nm -DC --defined-only "$lib" | sed 's/^[0-9a-f]* [A-Za-z] //; s/@@.*/
 failures=0
 
 expected=(
+  'VelUtResString::Load(__CFTree*)'
+  'VelUtResString::Set(unsigned int, wchar_t const*)'
+  'VelUtResString::LoadFromResource(signed char)'
+  'VelUtResString::GetResourceHandle(wchar_t const*)'
+  'VelUtResString::FreeLibraries()'
+  'VelUtResString::mResourceHandleMap'
   'VelUt::EscapeChar(CStdStr<wchar_t>&, CStdStr<wchar_t> const&, wchar_t)'
   'VelUt::RemoveEscapeChar(CStdStr<wchar_t>&, CStdStr<wchar_t> const&, wchar_t)'
   'VelUt::TrimLeftChar(CStdStr<wchar_t>&, wchar_t)'
