@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # Debian packages each job needs (see README, "Dependencies").
-BUILD_PKGS=(cmake ninja-build g++ pkg-config)
+BUILD_PKGS=(cmake ninja-build g++ pkg-config libicu-dev)
 TEST_PKGS=(libgtest-dev)
 FUZZ_PKGS=(clang libclang-rt-14-dev)
 BENCH_PKGS=(libbenchmark-dev libboost-dev)

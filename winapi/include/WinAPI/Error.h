@@ -15,6 +15,7 @@ constexpr DWORD ERROR_BAD_FORMAT = 11;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
+constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 
 // GetLastError: the last error code set on the calling thread (0 at the
 // start of every thread). Win32: GetLastError.

@@ -4,7 +4,9 @@
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Exceptions.h>
+#include <WinAPI/Guid.h>
 #include <WinAPI/Locale.h>
 #include <WinAPI/Resource.h>
 #include <WinAPI/Strings.h>
+#include <WinAPI/Time.h>
 #include <WinAPI/Types.h>
