@@ -6,6 +6,9 @@
 #include <WinAPI/Exceptions.h>
 #include <WinAPI/Guid.h>
 #include <WinAPI/Locale.h>
+#include <WinAPI/Message.h>
+#include <WinAPI/PathName.h>
+#include <WinAPI/Process.h>
 #include <WinAPI/Resource.h>
 #include <WinAPI/Strings.h>
 #include <WinAPI/Time.h>
