@@ -5,7 +5,10 @@
 #include <WinAPI/WinAPI.h>
 #include <velfirst/VelString.h>
 
+#include <VelUt/DateTime.h>
 #include <VelUt/DravoMemoryException.h>
 #include <VelUt/Escape.h>
+#include <VelUt/Guid.h>
 #include <VelUt/StdContainer.h>
 #include <VelUt/StdStr.h>
+#include <VelUt/Version.h>
