@@ -9,6 +9,8 @@
 #include <VelUt/DravoMemoryException.h>
 #include <VelUt/Escape.h>
 #include <VelUt/Guid.h>
+#include <VelUt/MsiInstall.h>
 #include <VelUt/StdContainer.h>
 #include <VelUt/StdStr.h>
+#include <VelUt/SystemError.h>
 #include <VelUt/Version.h>

@@ -18,6 +18,8 @@ expected=(
   'VelUt::StringToTime(CStdStr<wchar_t> const&, CTime&)'
   'VelUt::FormatDateTimeForUserLocale(CTime const&)'
   'VelUt::StringToVersion(CStdStr<wchar_t> const&, unsigned int&)'
+  'VelUt::GetSystemErrorMessage(unsigned int)'
+  'VelUt::StartMsiInstallation(CStdStr<wchar_t> const&, CStdStr<wchar_t> const&, signed char)'
   'ssicoll(wchar_t const*, int, wchar_t const*, int)'
   'CStdStr<wchar_t>::FormatV(wchar_t const*, __va_list_tag*)'
   'CStdStr<wchar_t>::CompareNoCase(wchar_t const*) const'
