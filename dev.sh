@@ -5,6 +5,7 @@
 #   ./dev.sh example   build velut and run it on the bundled example
 #   ./dev.sh test      build everything and run the whole test suite
 #   ./dev.sh asan      the test suite under AddressSanitizer + UBSan
+#   ./dev.sh tsan      the test suite under ThreadSanitizer
 #   ./dev.sh fuzz [SECONDS]   build the fuzz targets and run each on its corpus
 #   ./dev.sh bench     build and run the benchmarks (optimised build)
 set -euo pipefail
@@ -53,6 +54,11 @@ case "${1:-}" in
     build asan
     ctest --preset asan -j "$(njobs)"
     ;;
+  tsan)
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
+    build tsan
+    ctest --preset tsan -j "$(njobs)"
+    ;;
   fuzz)
     install_missing "${BUILD_PKGS[@]}" "${FUZZ_PKGS[@]}"
     build fuzz
@@ -64,7 +70,7 @@ case "${1:-}" in
     for b in build/bench/bench/*_bench; do [[ -x "$b" ]] && "$b"; done
     ;;
   *)
-    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
