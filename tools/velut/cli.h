@@ -61,6 +61,8 @@ struct Command {
 
 // Registration of the command groups, one function per area.
 void AddTextCommands(std::vector<Command>& commands);
+void AddConvertCommands(std::vector<Command>& commands);
+void AddSystemCommands(std::vector<Command>& commands);
 
 // Prints one result line: the text as UTF-8, or with --json an object of
 // the text and the named integer fields.

@@ -14,6 +14,8 @@ const char kVersion[] = VELUT_VERSION;
 std::vector<velut::Command> AllCommands() {
   std::vector<velut::Command> commands;
   velut::AddTextCommands(commands);
+  velut::AddConvertCommands(commands);
+  velut::AddSystemCommands(commands);
   return commands;
 }
 
