@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "support/locale_env.h"
@@ -254,36 +255,46 @@ TEST(GetDateFormat, Lcids) {
   EXPECT_EQ(DateText(DATE_LONGDATE, st, nullptr, 0xF0F0F), L"<error 87>");
 }
 
-TEST(GetDateFormat, Failures) {
-  ScopedUserLocale locale("en_US.UTF-8");
-  const SYSTEMTIME good = Date(2024, 2, 29);
-  struct Row {
-    const char* what;
-    DWORD flags;
-    SYSTEMTIME st;
-    const wchar_t* picture;
-    DWORD error;
-  };
-  const Row rows[] = {
-      {"two kinds", DATE_SHORTDATE | DATE_LONGDATE, good, nullptr, ERROR_INVALID_FLAGS},
-      {"two layouts", DATE_LTRREADING | DATE_RTLREADING, good, nullptr, ERROR_INVALID_FLAGS},
-      {"layout and auto", DATE_LTRREADING | DATE_AUTOLAYOUT, good, nullptr, ERROR_INVALID_FLAGS},
-      {"unknown flag", 0x100, good, nullptr, ERROR_INVALID_FLAGS},
-      {"kind with picture", DATE_LONGDATE, good, L"d", ERROR_INVALID_FLAGS},
-      {"no override with picture", LOCALE_NOUSEROVERRIDE, good, L"d", ERROR_INVALID_FLAGS},
-      {"month 13", 0, Date(2024, 13, 1), nullptr, ERROR_INVALID_PARAMETER},
-      {"month 0", 0, Date(2024, 0, 1), nullptr, ERROR_INVALID_PARAMETER},
-      {"29 February 2023", 0, Date(2023, 2, 29), nullptr, ERROR_INVALID_PARAMETER},
-      {"day 0", 0, Date(2024, 1, 0), nullptr, ERROR_INVALID_PARAMETER},
-      {"year 1600", 0, Date(1600, 1, 1), nullptr, ERROR_INVALID_PARAMETER},
-  };
-  for (const Row& r : rows) {
+// A call that must fail, and the last error it must leave.
+struct FailureRow {
+  const char* what;
+  DWORD flags;
+  SYSTEMTIME st;
+  const wchar_t* picture;
+  DWORD error;
+};
+
+using FormatFunction = int (*)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
+
+void ExpectFailures(FormatFunction format, std::initializer_list<FailureRow> rows) {
+  for (const FailureRow& r : rows) {
     SCOPED_TRACE(r.what);
     wchar_t buf[64];
     SetLastError(0);
-    EXPECT_EQ(GetDateFormatW(LOCALE_USER_DEFAULT, r.flags, &r.st, r.picture, buf, 64), 0);
+    EXPECT_EQ(format(LOCALE_USER_DEFAULT, r.flags, &r.st, r.picture, buf, 64), 0);
     EXPECT_EQ(GetLastError(), r.error);
   }
+}
+
+TEST(GetDateFormat, Failures) {
+  ScopedUserLocale locale("en_US.UTF-8");
+  const SYSTEMTIME good = Date(2024, 2, 29);
+  ExpectFailures(
+      GetDateFormatW,
+      {
+          {"two kinds", DATE_SHORTDATE | DATE_LONGDATE, good, nullptr, ERROR_INVALID_FLAGS},
+          {"two layouts", DATE_LTRREADING | DATE_RTLREADING, good, nullptr, ERROR_INVALID_FLAGS},
+          {"layout and auto", DATE_LTRREADING | DATE_AUTOLAYOUT, good, nullptr,
+           ERROR_INVALID_FLAGS},
+          {"unknown flag", 0x100, good, nullptr, ERROR_INVALID_FLAGS},
+          {"kind with picture", DATE_LONGDATE, good, L"d", ERROR_INVALID_FLAGS},
+          {"no override with picture", LOCALE_NOUSEROVERRIDE, good, L"d", ERROR_INVALID_FLAGS},
+          {"month 13", 0, Date(2024, 13, 1), nullptr, ERROR_INVALID_PARAMETER},
+          {"month 0", 0, Date(2024, 0, 1), nullptr, ERROR_INVALID_PARAMETER},
+          {"29 February 2023", 0, Date(2023, 2, 29), nullptr, ERROR_INVALID_PARAMETER},
+          {"day 0", 0, Date(2024, 1, 0), nullptr, ERROR_INVALID_PARAMETER},
+          {"year 1600", 0, Date(1600, 1, 1), nullptr, ERROR_INVALID_PARAMETER},
+      });
 }
 
 TEST(GetDateFormat, BufferSizes) {
@@ -342,33 +353,19 @@ TEST(GetTimeFormat, Pictures) {
 
 TEST(GetTimeFormat, Failures) {
   ScopedUserLocale locale("en_US.UTF-8");
-  struct Row {
-    const char* what;
-    DWORD flags;
-    SYSTEMTIME st;
-    const wchar_t* picture;
-    DWORD error;
-  };
-  const Row rows[] = {
-      {"hour 24", 0, Date(2024, 1, 1, 24, 0, 0), nullptr, ERROR_INVALID_PARAMETER},
-      {"minute 60", 0, Date(2024, 1, 1, 0, 60, 0), nullptr, ERROR_INVALID_PARAMETER},
-      {"second 60", 0, Date(2024, 1, 1, 0, 0, 60), nullptr, ERROR_INVALID_PARAMETER},
-      {"unknown flag", 0x10, Date(2024, 1, 1), nullptr, ERROR_INVALID_FLAGS},
-      {"no override with picture", LOCALE_NOUSEROVERRIDE, Date(2024, 1, 1), L"HH",
-       ERROR_INVALID_FLAGS},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.what);
-    wchar_t buf[64];
-    SetLastError(0);
-    EXPECT_EQ(GetTimeFormatW(LOCALE_USER_DEFAULT, r.flags, &r.st, r.picture, buf, 64), 0);
-    EXPECT_EQ(GetLastError(), r.error);
-  }
   SYSTEMTIME ms = Date(2024, 1, 1);
   ms.wMilliseconds = 1000;
-  wchar_t buf[64];
-  EXPECT_EQ(GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &ms, nullptr, buf, 64), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  ExpectFailures(
+      GetTimeFormatW,
+      {
+          {"hour 24", 0, Date(2024, 1, 1, 24, 0, 0), nullptr, ERROR_INVALID_PARAMETER},
+          {"minute 60", 0, Date(2024, 1, 1, 0, 60, 0), nullptr, ERROR_INVALID_PARAMETER},
+          {"second 60", 0, Date(2024, 1, 1, 0, 0, 60), nullptr, ERROR_INVALID_PARAMETER},
+          {"milliseconds 1000", 0, ms, nullptr, ERROR_INVALID_PARAMETER},
+          {"unknown flag", 0x10, Date(2024, 1, 1), nullptr, ERROR_INVALID_FLAGS},
+          {"no override with picture", LOCALE_NOUSEROVERRIDE, Date(2024, 1, 1), L"HH",
+           ERROR_INVALID_FLAGS},
+      });
 }
 
 }  // namespace

@@ -8,8 +8,9 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
-#include <cwchar>
 #include <cstdlib>
+#include <cwchar>
+#include <limits>
 #include <locale.h>
 #include <string>
 #include <utility>
@@ -112,58 +113,47 @@ std::uint64_t ClampUnsigned(bool negative, std::uint64_t magnitude,
   return negative ? (0 - magnitude) & max : magnitude;
 }
 
-void StoreSigned(va_list& ap, Size size, bool negative, std::uint64_t m) {
-  switch (size) {
-    case Size::kChar:
-      *va_arg(ap, signed char*) = static_cast<signed char>(
-          ClampSigned(negative, m, SCHAR_MIN, SCHAR_MAX));
-      break;
-    case Size::kShort:
-      *va_arg(ap, short*) =
-          static_cast<short>(ClampSigned(negative, m, SHRT_MIN, SHRT_MAX));
-      break;
-    case Size::kLong:
-      *va_arg(ap, long*) =
-          static_cast<long>(ClampSigned(negative, m, LONG_MIN, LONG_MAX));
-      break;
-    case Size::kLongLong:
-    case Size::kInt64:
-    case Size::kIntMax:
-    case Size::kPtrDiff:
-    case Size::kSizeT:
-      *va_arg(ap, long long*) = ClampSigned(negative, m, LLONG_MIN, LLONG_MAX);
-      break;
-    default:
-      *va_arg(ap, int*) =
-          static_cast<int>(ClampSigned(negative, m, INT_MIN, INT_MAX));
-      break;
-  }
+// `m` with its sign as a value of T: clamped to T's range for a signed T,
+// negated modulo 2^bits for an unsigned one.
+template <typename T>
+T Convert(bool negative, std::uint64_t m) {
+  using L = std::numeric_limits<T>;
+  if (L::is_signed)
+    return static_cast<T>(ClampSigned(negative, m, static_cast<long long>(L::min()),
+                                      static_cast<long long>(L::max())));
+  return static_cast<T>(ClampUnsigned(negative, m, static_cast<std::uint64_t>(L::max())));
 }
 
-void StoreUnsigned(va_list& ap, Size size, bool negative, std::uint64_t m) {
+// Stores an integer reading through the next argument, a pointer to the
+// signed type S or, for an unsigned conversion, to the unsigned type U.
+template <typename S, typename U>
+void Put(va_list& ap, bool is_signed, bool negative, std::uint64_t m) {
+  if (is_signed)
+    *va_arg(ap, S*) = Convert<S>(negative, m);
+  else
+    *va_arg(ap, U*) = Convert<U>(negative, m);
+}
+
+void StoreInteger(va_list& ap, Size size, bool is_signed, bool negative, std::uint64_t m) {
   switch (size) {
     case Size::kChar:
-      *va_arg(ap, unsigned char*) =
-          static_cast<unsigned char>(ClampUnsigned(negative, m, UCHAR_MAX));
+      Put<signed char, unsigned char>(ap, is_signed, negative, m);
       break;
     case Size::kShort:
-      *va_arg(ap, unsigned short*) =
-          static_cast<unsigned short>(ClampUnsigned(negative, m, USHRT_MAX));
+      Put<short, unsigned short>(ap, is_signed, negative, m);
       break;
     case Size::kLong:
-      *va_arg(ap, unsigned long*) =
-          static_cast<unsigned long>(ClampUnsigned(negative, m, ULONG_MAX));
+      Put<long, unsigned long>(ap, is_signed, negative, m);
       break;
     case Size::kLongLong:
     case Size::kInt64:
     case Size::kIntMax:
     case Size::kPtrDiff:
     case Size::kSizeT:
-      *va_arg(ap, unsigned long long*) = ClampUnsigned(negative, m, ULLONG_MAX);
+      Put<long long, unsigned long long>(ap, is_signed, negative, m);
       break;
     default:
-      *va_arg(ap, unsigned*) =
-          static_cast<unsigned>(ClampUnsigned(negative, m, UINT_MAX));
+      Put<int, unsigned>(ap, is_signed, negative, m);
       break;
   }
 }
@@ -397,10 +387,8 @@ int vswscanf_s(const wchar_t* buffer, const wchar_t* format, va_list args) {
         if (conv == L'p')
           *va_arg(ap, void**) = reinterpret_cast<void*>(
               static_cast<std::uintptr_t>(ClampUnsigned(negative, magnitude, UINTPTR_MAX)));
-        else if (conv == L'd' || conv == L'i')
-          StoreSigned(ap, size, negative, magnitude);
         else
-          StoreUnsigned(ap, size, negative, magnitude);
+          StoreInteger(ap, size, conv == L'd' || conv == L'i', negative, magnitude);
       }
     } else if (conv == L'e' || conv == L'E' || conv == L'f' || conv == L'F' ||
                conv == L'g' || conv == L'G' || conv == L'a' || conv == L'A') {

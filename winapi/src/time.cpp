@@ -217,6 +217,29 @@ void RemoveFields(std::vector<Token>& t, const std::u16string& letters) {
 
 // ------------------------------------------------------------ ICU calls
 
+// Calls an ICU function that writes UTF-16 text into a buffer and returns
+// the length it needs (`call(buffer, capacity, status)`); grows the buffer
+// once when it was too small. "" when `st` already holds a failure or the
+// call fails, which it records in `st`.
+template <typename Call>
+std::u16string ReadIcuText(Call call, UErrorCode& st) {
+  std::u16string out(128, u'\0');
+  for (int attempt = 0; attempt < 2 && U_SUCCESS(st); ++attempt) {
+    UErrorCode s = U_ZERO_ERROR;
+    const int32_t n =
+        call(reinterpret_cast<UChar*>(&out[0]), static_cast<int32_t>(out.size()), &s);
+    if (s == U_BUFFER_OVERFLOW_ERROR && attempt == 0) {
+      out.assign(static_cast<std::size_t>(n) + 1, u'\0');
+      continue;
+    }
+    st = s;
+    if (U_FAILURE(s)) break;
+    out.resize(static_cast<std::size_t>(n));
+    return out;
+  }
+  return {};
+}
+
 // Owns a UDateFormat.
 class Formatter {
  public:
@@ -234,37 +257,19 @@ class Formatter {
   Formatter& operator=(const Formatter&) = delete;
 
   std::u16string Pattern(UErrorCode& st) const {
-    std::u16string out(64, u'\0');
-    for (int attempt = 0; attempt < 2 && U_SUCCESS(st); ++attempt) {
-      UErrorCode s = U_ZERO_ERROR;
-      const int32_t n = udat_toPattern(f_, false, reinterpret_cast<UChar*>(&out[0]),
-                                       static_cast<int32_t>(out.size()), &s);
-      if (s == U_BUFFER_OVERFLOW_ERROR) {
-        out.assign(static_cast<std::size_t>(n) + 1, u'\0');
-        continue;
-      }
-      st = s;
-      out.resize(U_SUCCESS(s) ? static_cast<std::size_t>(n) : 0);
-      return out;
-    }
-    return {};
+    return ReadIcuText(
+        [this](UChar* buf, int32_t cap, UErrorCode* s) {
+          return udat_toPattern(f_, false, buf, cap, s);
+        },
+        st);
   }
 
   std::u16string Format(UDate when, UErrorCode& st) const {
-    std::u16string out(128, u'\0');
-    for (int attempt = 0; attempt < 2 && U_SUCCESS(st); ++attempt) {
-      UErrorCode s = U_ZERO_ERROR;
-      const int32_t n = udat_format(f_, when, reinterpret_cast<UChar*>(&out[0]),
-                                    static_cast<int32_t>(out.size()), nullptr, &s);
-      if (s == U_BUFFER_OVERFLOW_ERROR) {
-        out.assign(static_cast<std::size_t>(n) + 1, u'\0');
-        continue;
-      }
-      st = s;
-      out.resize(U_SUCCESS(s) ? static_cast<std::size_t>(n) : 0);
-      return out;
-    }
-    return {};
+    return ReadIcuText(
+        [this, when](UChar* buf, int32_t cap, UErrorCode* s) {
+          return udat_format(f_, when, buf, cap, nullptr, s);
+        },
+        st);
   }
 
  private:
@@ -283,23 +288,14 @@ std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16stri
                                    UErrorCode& st) {
   UDateTimePatternGenerator* g = udatpg_open(locale.c_str(), &st);
   if (U_FAILURE(st)) return {};
-  std::u16string out(64, u'\0');
-  int32_t n = udatpg_getBestPattern(g, reinterpret_cast<const UChar*>(skeleton.data()),
-                                    static_cast<int32_t>(skeleton.size()),
-                                    reinterpret_cast<UChar*>(&out[0]),
-                                    static_cast<int32_t>(out.size()), &st);
-  if (st == U_BUFFER_OVERFLOW_ERROR) {
-    st = U_ZERO_ERROR;
-    out.assign(static_cast<std::size_t>(n) + 1, u'\0');
-    n = udatpg_getBestPattern(g, reinterpret_cast<const UChar*>(skeleton.data()),
-                              static_cast<int32_t>(skeleton.size()),
-                              reinterpret_cast<UChar*>(&out[0]),
-                              static_cast<int32_t>(out.size()), &st);
-  }
+  const std::u16string out = ReadIcuText(
+      [g, &skeleton](UChar* buf, int32_t cap, UErrorCode* s) {
+        return udatpg_getBestPattern(g, reinterpret_cast<const UChar*>(skeleton.data()),
+                                     static_cast<int32_t>(skeleton.size()), buf, cap, s);
+      },
+      st);
   udatpg_close(g);
-  if (U_FAILURE(st)) return {};
-  out.resize(static_cast<std::size_t>(n));
-  return ParsePattern(out);
+  return U_SUCCESS(st) ? ParsePattern(out) : std::vector<Token>();
 }
 
 std::u16string FormatTokens(const std::string& locale, const std::vector<Token>& tokens,
