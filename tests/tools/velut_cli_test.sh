@@ -5,22 +5,34 @@ velut="$1"
 failures=0
 passes=0
 
-# expect STATUS EXPECTED_STDOUT -- ARGS...
-expect() {
-  local want_status="$1" want_out="$2"
-  shift 3
-  local out status
+# check MODE STATUS WANT -- ARGS...: runs velut with ARGS; its output must
+# equal WANT (MODE "equals") or match the extended regex WANT ("matches").
+check() {
+  local mode="$1" want_status="$2" want="$3"
+  shift 4
+  local out status ok=1
   out="$("$velut" "$@" 2>/dev/null)"
   status=$?
-  if [[ "$status" != "$want_status" || "$out" != "$want_out" ]]; then
+  if [[ "$mode" == equals ]]; then
+    [[ "$out" == "$want" ]] || ok=0
+  else
+    grep -Eq -- "$want" <<<"$out" || ok=0
+  fi
+  if [[ "$status" != "$want_status" || $ok == 0 ]]; then
     echo "FAIL: velut $*"
-    echo "  want status $want_status, output: $want_out"
+    echo "  want status $want_status, output that $mode: $want"
     echo "  got  status $status, output: $out"
     failures=$((failures + 1))
   else
     passes=$((passes + 1))
   fi
 }
+
+# expect STATUS EXPECTED_STDOUT -- ARGS...
+expect() { check equals "$@"; }
+
+# expect_match STATUS REGEX -- ARGS...: the output matches an extended regex.
+expect_match() { check matches "$@"; }
 
 # expect_usage ARGS...: status 2 and exactly one line on standard error.
 expect_usage() {
@@ -46,22 +58,6 @@ expect 1 'a' -- trim-right 'a  '
 expect 0 '{"text":"a,","result":1}' -- trim-right --json --char , 'a,,'
 expect 0 '--x' -- escape -- '--x'
 
-# expect_match STATUS REGEX -- ARGS...: the output matches an extended regex.
-expect_match() {
-  local want_status="$1" pattern="$2"
-  shift 3
-  local out status
-  out="$("$velut" "$@" 2>/dev/null)"
-  status=$?
-  if [[ "$status" != "$want_status" ]] || ! grep -Eq -- "$pattern" <<<"$out"; then
-    echo "FAIL: velut $*"
-    echo "  want status $want_status, output matching: $pattern"
-    echo "  got  status $status, output: $out"
-    failures=$((failures + 1))
-  else
-    passes=$((passes + 1))
-  fi
-}
 
 expect 0 '{12345678-9ABC-DEF0-0123-456789ABCDEF}' -- guid 12345678-9abc-def0-0123-456789abcdef
 expect 0 '12345678-9ABC-DEF0-0123-456789ABCDEF' -- guid --no-braces '{12345678-9ABC-DEF0-0123-456789ABCDEF'
