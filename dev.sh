@@ -5,13 +5,14 @@
 #   ./dev.sh example   build velut and print the bundled string table
 #   ./dev.sh test      build everything and run the whole test suite
 #   ./dev.sh asan      the test suite under AddressSanitizer + UBSan
+#   ./dev.sh tsan      the test suite under ThreadSanitizer
 #   ./dev.sh fuzz [SECONDS]   build the fuzz targets and run each on its corpus
 #   ./dev.sh bench     build and run the benchmarks (optimised build)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 # Debian packages each job needs (see README, "Dependencies").
-BUILD_PKGS=(cmake ninja-build g++ pkg-config libpugixml-dev)
+BUILD_PKGS=(cmake ninja-build g++ pkg-config libpugixml-dev libicu-dev)
 # The tests build resource DLLs with the mingw-w64 windres and ld.
 TEST_PKGS=(libgtest-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
 FUZZ_PKGS=(clang libclang-rt-14-dev)
@@ -54,6 +55,11 @@ case "${1:-}" in
     build asan
     ctest --preset asan -j "$(njobs)"
     ;;
+  tsan)
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
+    build tsan
+    ctest --preset tsan -j "$(njobs)"
+    ;;
   fuzz)
     install_missing "${BUILD_PKGS[@]}" "${FUZZ_PKGS[@]}"
     build fuzz
@@ -65,7 +71,7 @@ case "${1:-}" in
     for b in build/bench/bench/*_bench; do [[ -x "$b" ]] && "$b"; done
     ;;
   *)
-    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

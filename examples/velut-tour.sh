@@ -26,3 +26,7 @@ run unescape 'name=Smith\, John\; role=admin'
 run trim-left --char , '  , first item'
 run trim-right --char ';' 'last item;  '
 run trim-right --char ';' 'no separator here'
+run guid '12345678-9abc-def0-0123-456789abcdef'
+run version 2.10
+run time 2024-05-17T08:30:00
+run error 5

@@ -1,6 +1,7 @@
 // Uses the installed library the way an application does: strings,
-// containers, escapes, the map walk, VelString and the XML tree. Exits 0
-// when every result is as expected.
+// containers, escapes, the map walk, VelString, the XML tree, and the
+// conversions and error texts (date texts come from the layer's private
+// ICU). Exits 0 when every result is as expected.
 #include <cstdio>
 #include <cstring>
 
@@ -81,6 +82,19 @@ int main() {
   Check(text == L"Gr\u00FC\u00DF dich", "XML text");
   CFRelease(doc);
   CFRelease(data);
+  _GUID guid;
+  Check(VelUt::StringToGuid(L"12345678-9abc-def0-0123-456789abcdef", guid) == 1 &&
+            VelUt::GuidToString(guid, 0) == L"12345678-9ABC-DEF0-0123-456789ABCDEF",
+        "GUID text");
+  unsigned int version = 0;
+  Check(VelUt::StringToVersion(L"2.10", version) == 1 && version == 0x2000A,
+        "StringToVersion");
+  CTime when;
+  Check(VelUt::StringToTime(L"2024-05-17T08:30:00", when) == 1 && when.GetMinute() == 30,
+        "StringToTime");
+  Check(VelUt::FormatDateTimeForUserLocale(when).find(L"2024") != std::wstring::npos,
+        "FormatDateTimeForUserLocale");
+  Check(VelUt::GetSystemErrorMessage(5) == L"Access is denied", "GetSystemErrorMessage");
 
   try {
     throw new CDravoMemoryException();

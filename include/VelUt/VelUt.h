@@ -7,10 +7,15 @@
 
 #include <VelUt/ArrayHelpers.h>
 #include <VelUt/Brackets.h>
+#include <VelUt/DateTime.h>
 #include <VelUt/Delimited.h>
 #include <VelUt/DravoMemoryException.h>
 #include <VelUt/Escape.h>
 #include <VelUt/FindReplace.h>
+#include <VelUt/Guid.h>
+#include <VelUt/MsiInstall.h>
 #include <VelUt/StdContainer.h>
 #include <VelUt/StdStr.h>
+#include <VelUt/SystemError.h>
 #include <VelUt/VelUtResString.h>
+#include <VelUt/Version.h>

@@ -17,6 +17,22 @@ expect() {
   if [[ "$status" != "$want_status" || "$out" != "$want_out" ]]; then
     echo "FAIL: velut $*${stdin:+ < $stdin}"
     echo "  want status $want_status, output: $want_out"
+# check MODE STATUS WANT -- ARGS...: runs velut with ARGS; its output must
+# equal WANT (MODE "equals") or match the extended regex WANT ("matches").
+check() {
+  local mode="$1" want_status="$2" want="$3"
+  shift 4
+  local out status ok=1
+  out="$("$velut" "$@" 2>/dev/null)"
+  status=$?
+  if [[ "$mode" == equals ]]; then
+    [[ "$out" == "$want" ]] || ok=0
+  else
+    grep -Eq -- "$want" <<<"$out" || ok=0
+  fi
+  if [[ "$status" != "$want_status" || $ok == 0 ]]; then
+    echo "FAIL: velut $*"
+    echo "  want status $want_status, output that $mode: $want"
     echo "  got  status $status, output: $out"
     failures=$((failures + 1))
   else
@@ -29,6 +45,11 @@ expect_input() {
   local stdin="$3"
   expect "$1" "$2" "${@:4}"
 }
+# expect STATUS EXPECTED_STDOUT -- ARGS...
+expect() { check equals "$@"; }
+
+# expect_match STATUS REGEX -- ARGS...: the output matches an extended regex.
+expect_match() { check matches "$@"; }
 
 # expect_usage ARGS...: status 2 and exactly one line on standard error.
 expect_usage() {
@@ -105,6 +126,46 @@ expect 0 'abc' -- unquote --quote "'" " 'abc' "
 expect 0 '{"text":"x","result":1}' -- unquote --json '"x"'
 expect 1 'abc' -- unquote ' abc '
 
+expect 0 '{12345678-9ABC-DEF0-0123-456789ABCDEF}' -- guid 12345678-9abc-def0-0123-456789abcdef
+expect 0 '12345678-9ABC-DEF0-0123-456789ABCDEF' -- guid --no-braces '{12345678-9ABC-DEF0-0123-456789ABCDEF'
+expect 0 '{"text":"{00000000-0000-0000-0000-000000000000}","result":1,"zero":1,"data1":"0x00000000","data2":"0x0000","data3":"0x0000","data4":"0000000000000000"}' -- guid --json 00000000-0000-0000-0000-000000000000
+expect 1 '' -- guid ' {12345678-9ABC-DEF0-0123-456789ABCDEF}'
+expect 0 '0x00010017' -- version 1.2.3
+expect 0 '{"text":"0xFFFF0002","version":4294901762,"result":1}' -- version --json -1.2
+expect 1 '0x00000000' -- version ''
+expect 0 'Access is denied' -- error 5
+expect 0 'The system cannot find the path specified' -- error 0x3
+expect 0 'An unexpected error occurred' -- error 123456
+expect 0 '{"text":"The operation completed successfully","code":4294967295}' -- error --json -1
+export TZ=UTC0
+# Locales that need not be installed: bash's complaint about them is muted.
+{
+  LC_ALL=de_DE.UTF-8 expect_match 0 '^Freitag, 17\. Mai 2024 08:30:00$' -- time 2024-05-17T08:30:00
+  LC_ALL=fr_FR.UTF-8 expect_match 0 '^vendredi 17 mai 2024 08:30:00$' -- time 2024-05-17T08:30:00Z
+  LC_ALL=de_DE.UTF-8 expect_match 0 '"time":1715934600' -- time --json 2024-05-17T08:30:00
+} 2>/dev/null
+expect 1 '' -- time 2024-05-17
+expect 1 '' -- time 1969-12-31T23:59:59
+
+# The installer, as a stand-in on PATH that records its words.
+fake="$(mktemp -d)"
+trap 'rm -rf "$fake"' EXIT
+cat >"$fake/MsiExec.exe" <<SCRIPT
+#!/bin/sh
+for a in "\$@"; do printf '[%s]' "\$a"; done > "$fake/words"
+SCRIPT
+chmod +x "$fake/MsiExec.exe"
+PATH="$fake:$PATH" expect 0 '' -- install --wait 'my file.msp' /qn
+[[ "$(cat "$fake/words")" == '[/p][my][file.msp][/qn]' ]] || { echo "FAIL: install words: $(cat "$fake/words")"; failures=$((failures + 1)); }
+PATH="$fake:$PATH" expect 0 '' -- install --wait '' /x '{PRODUCT}'
+[[ "$(cat "$fake/words")" == '[/x][{PRODUCT}]' ]] || { echo "FAIL: install args only: $(cat "$fake/words")"; failures=$((failures + 1)); }
+PATH="$fake:$PATH" expect 0 '' -- install --wait 'a.msi; touch PWNED' '$(touch PWNED)'
+[[ ! -e PWNED && ! -e "$fake/PWNED" ]] || { echo "FAIL: a shell ran"; failures=$((failures + 1)); }
+err="$(PATH="$fake/none" "$velut" install setup.msi 2>&1 >/dev/null)"
+[[ $? == 1 && "$err" == 'The system cannot find the file specified' ]] ||
+  { echo "FAIL: install without installer: $err"; failures=$((failures + 1)); }
+expect 1 '' -- install ''
+
 expect_usage
 expect_usage no-such-command
 expect_usage escape
@@ -146,6 +207,11 @@ expect_usage strings "$work/broken.xml"
 expect_usage strings "$work/no-such-table.xml"
 expect_usage strings --lang xx-nowhere
 expect_usage strings a.xml b.xml
+expect_usage guid
+expect_usage version 1 2
+expect_usage error abc
+expect_usage error 0x100000000
+expect_usage install
 
 "$velut" --help | grep -q '^  escape ' || { echo "FAIL: --help lists no escape"; failures=$((failures + 1)); }
 "$velut" escape --help | grep -q '^usage: velut escape' || { echo "FAIL: escape --help"; failures=$((failures + 1)); }

@@ -17,6 +17,8 @@ std::vector<velut::Command> AllCommands() {
   velut::AddSearchCommands(commands);
   velut::AddListCommands(commands);
   velut::AddStringsCommands(commands);
+  velut::AddConvertCommands(commands);
+  velut::AddSystemCommands(commands);
   return commands;
 }
 

@@ -87,3 +87,34 @@ VELWIN_API int WideCharToMultiByte(UINT codePage, DWORD flags,
                                    const wchar_t* text, int count, char* out,
                                    int outCount, const char* defaultChar,
                                    BOOL* usedDefault);
+
+// swscanf_s: reads `buffer` under the control of `format` with the
+// conventions of Microsoft's secure wide scanf family, and returns the
+// number of fields assigned; EOF (-1) when the input ends before the first
+// conversion, or when `buffer` or `format` is null. Directives:
+//   white space  skips any amount of white space (also none)
+//   other text   must match exactly; a mismatch ends the scan
+//   %d %i %u %o %x %X   integers (%i takes 0x and 0 prefixes); sizes hh h
+//                l ll I32 I64 j z t; a value beyond the argument's type
+//                saturates at its limit
+//   %e %f %g %a  floating point (float*; l: double*, L: long double*),
+//                always with '.' as the decimal point
+//   %c %s %[set] text into a wide array (h, S, C, hs, hc: a narrow array,
+//                UTF-8); each is followed by its size in elements, as an
+//                unsigned int; a text that does not fit leaves the array
+//                "" and ends the scan. %c reads `width` characters (1)
+//   %n           stores the characters read so far (not counted)
+//   %p           a hexadecimal pointer value;  %%  a literal '%'
+//   *            after %, reads the field without assigning it
+// Win32 CRT: swscanf_s.
+//
+// Example:
+//   int y, m, d;
+//   swscanf_s(L"2024-5-17", L"%d-%d-%d", &y, &m, &d)   -> 3
+//   swscanf_s(L"2024 5", L"%d-%d", &y, &m)              -> 1
+//   wchar_t w[8]; swscanf_s(L" ab c", L"%s", w, 8u)     -> 1, w == L"ab"
+VELWIN_API int swscanf_s(const wchar_t* buffer, const wchar_t* format, ...);
+
+// vswscanf_s: swscanf_s with a va_list. Win32 CRT: vswscanf_s.
+VELWIN_API int vswscanf_s(const wchar_t* buffer, const wchar_t* format,
+                          va_list args);

@@ -5,8 +5,13 @@
 #include <WinAPI/CFString.h>
 #include <WinAPI/Error.h>
 #include <WinAPI/Exceptions.h>
+#include <WinAPI/Guid.h>
 #include <WinAPI/Locale.h>
 #include <WinAPI/Path.h>
+#include <WinAPI/Message.h>
+#include <WinAPI/PathName.h>
+#include <WinAPI/Process.h>
 #include <WinAPI/Resource.h>
 #include <WinAPI/Strings.h>
+#include <WinAPI/Time.h>
 #include <WinAPI/Types.h>

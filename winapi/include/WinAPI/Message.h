@@ -1,0 +1,139 @@
+// System message texts (FormatMessage with its local-memory buffers) and
+// message boxes (AfxMessageBox with an application-installed handler).
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+
+#include <WinAPI/Export.h>
+#include <WinAPI/Types.h>
+
+typedef std::uintptr_t DWORD_PTR;
+
+// Flags of LocalAlloc.
+constexpr UINT LMEM_FIXED = 0x0000;
+constexpr UINT LMEM_ZEROINIT = 0x0040;
+constexpr UINT LPTR = LMEM_FIXED | LMEM_ZEROINIT;
+
+// LocalAlloc: `bytes` bytes of local memory (zeroed with LMEM_ZEROINIT),
+// or null with the last error ERROR_NOT_ENOUGH_MEMORY. Win32: LocalAlloc.
+VELWIN_API HLOCAL LocalAlloc(UINT flags, std::size_t bytes);
+
+// LocalFree: releases a block from LocalAlloc or from a function that
+// documents local memory (FormatMessage's allocated buffer). Returns null;
+// a null block is ignored. Win32: LocalFree.
+VELWIN_API HLOCAL LocalFree(HLOCAL block);
+
+// Flags of FormatMessage.
+constexpr DWORD FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x00000100;
+constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x00000200;
+constexpr DWORD FORMAT_MESSAGE_FROM_STRING = 0x00000400;
+constexpr DWORD FORMAT_MESSAGE_FROM_HMODULE = 0x00000800;
+constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x00001000;
+constexpr DWORD FORMAT_MESSAGE_ARGUMENT_ARRAY = 0x00002000;
+constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
+
+// FormatMessageW: formats a message: the text of `source` with
+// FORMAT_MESSAGE_FROM_STRING, else the system table's text for
+// `messageId` with FORMAT_MESSAGE_FROM_SYSTEM. Returns the number of units
+// written (terminator not counted), or 0 with the last error set.
+//
+// The system table holds the English Windows text, ending in period, CR,
+// LF, of every code this layer sets (ERROR_FILE_NOT_FOUND, ...), of a few
+// more, and of STG_E_UNKNOWN (0x800300FD); an HRESULT of facility Win32
+// (0x8007xxxx) reads the text of its code. A code without text fails with
+// ERROR_MR_MID_NOT_FOUND. `languageId` 0, a neutral or an English language
+// reads the table; others fail with ERROR_RESOURCE_LANG_NOT_FOUND.
+// FORMAT_MESSAGE_FROM_HMODULE alone fails with ERROR_MR_MID_NOT_FOUND (no
+// module holds a message table here); with FROM_SYSTEM the system table
+// is read.
+//
+// With FORMAT_MESSAGE_ALLOCATE_BUFFER, `buffer` is really a wchar_t**
+// that receives a new buffer of at least `size` units, released with
+// LocalFree; otherwise the text goes into `buffer`, which holds `size`
+// units (ERROR_INSUFFICIENT_BUFFER when it does not fit).
+//
+// In the text: %1 to %99 are inserts, each optionally followed by a
+// printf format between '!' (default !s!; no '*'), taken from `args`: a
+// va_list*, each argument read as one pointer-sized value, or with
+// FORMAT_MESSAGE_ARGUMENT_ARRAY a DWORD_PTR array; when `args` is null
+// they are copied as they stand. %0 ends the text, %n is a hard line break
+// (CR LF), %r a CR, %t a tab, %b %space a blank, %% %. %! those
+// characters. With FORMAT_MESSAGE_IGNORE_INSERTS every % sequence is
+// copied as it stands, for formatting later. A text that comes out empty
+// gives 0 and no buffer. The low
+// byte of `flags` is the line width: 0 keeps the text's line breaks;
+// FORMAT_MESSAGE_MAX_WIDTH_MASK turns them into blanks; 1-254 turns them
+// into blanks and breaks lines at blanks to that width.
+// Win32: FormatMessageW.
+//
+// Example:
+//   wchar_t* text = nullptr;
+//   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
+//                  nullptr, 5, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr)
+//     -> 19, text == L"Access is denied.\r\n";  then LocalFree(text)
+VELWIN_API DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId,
+                                DWORD languageId, LPWSTR buffer, DWORD size,
+                                va_list* args);
+
+// FormatMessage: the wide function, as the Win32 headers name it for
+// Unicode builds.
+inline DWORD FormatMessage(DWORD flags, const void* source, DWORD messageId,
+                           DWORD languageId, LPWSTR buffer, DWORD size,
+                           va_list* args) {
+  return FormatMessageW(flags, source, messageId, languageId, buffer, size, args);
+}
+
+// SetSystemMessageText: gives `code` the text `text` in this process's
+// system message table, in place of its own (or none); a null `text`
+// makes `code` have no text at all. Lets an application add texts for its
+// own codes, and tests reach texts the table does not hold. No Win32
+// namesake.
+VELWIN_API void SetSystemMessageText(DWORD code, LPCWSTR text);
+
+// ResetSystemMessageText: gives `code` back the table's own text (or
+// none). No Win32 namesake.
+VELWIN_API void ResetSystemMessageText(DWORD code);
+
+// Message box types (buttons and icons) and the buttons a box returns.
+constexpr UINT MB_OK = 0x00000000;
+constexpr UINT MB_OKCANCEL = 0x00000001;
+constexpr UINT MB_ABORTRETRYIGNORE = 0x00000002;
+constexpr UINT MB_YESNOCANCEL = 0x00000003;
+constexpr UINT MB_YESNO = 0x00000004;
+constexpr UINT MB_RETRYCANCEL = 0x00000005;
+constexpr UINT MB_ICONERROR = 0x00000010;
+constexpr UINT MB_ICONQUESTION = 0x00000020;
+constexpr UINT MB_ICONWARNING = 0x00000030;
+constexpr UINT MB_ICONINFORMATION = 0x00000040;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
+constexpr int IDRETRY = 4;
+constexpr int IDIGNORE = 5;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+// A message box: receives the text, the box type and the help id, and
+// returns the button pressed (IDOK, ...).
+typedef int (*AFX_MESSAGEBOX_HANDLER)(const wchar_t* text, UINT type, UINT helpId);
+
+// AfxSetMessageBoxHandler: makes `handler` show every later message box
+// (null: the default handler, which writes the text and a line feed to
+// standard error as UTF-8 and returns IDOK). Returns the handler it
+// replaces, never null. Safe to call from any thread. No MFC namesake:
+// there are no windows here to show a box in.
+VELWIN_API AFX_MESSAGEBOX_HANDLER AfxSetMessageBoxHandler(AFX_MESSAGEBOX_HANDLER handler);
+
+// AfxMessageBox: shows `text` (null: "") through the installed handler and
+// returns the button it reports. MFC: AfxMessageBox.
+//
+// Example: AfxMessageBox(L"Disk full", MB_OK | MB_ICONERROR) -> IDOK
+VELWIN_API int AfxMessageBox(LPCWSTR text, UINT type = MB_OK, UINT helpId = 0);
+
+// AfxMessageBox: shows the string resource `promptId` of the current
+// resource module (AfxGetResourceHandle; "" when it has none). MFC:
+// AfxMessageBox.
+VELWIN_API int AfxMessageBox(UINT promptId, UINT type = MB_OK,
+                             UINT helpId = static_cast<UINT>(-1));

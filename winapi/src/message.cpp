@@ -1,0 +1,376 @@
+// FormatMessage over the layer's system message table, local memory, and
+// message boxes through an installable handler.
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <shared_mutex>
+#include <string>
+
+#include <WinAPI/Error.h>
+#include <WinAPI/Message.h>
+#include <WinAPI/Resource.h>
+#include <WinAPI/Strings.h>
+
+#include "utf8.h"
+
+namespace {
+
+struct SystemMessage {
+  DWORD code;
+  const wchar_t* text;
+};
+
+// The English texts of Windows for the codes the layer sets and a few
+// neighbours, sorted by code. Each ends in period, CR, LF, as the system's
+// own texts do.
+const SystemMessage kSystemMessages[] = {
+    {0, L"The operation completed successfully.\r\n"},
+    {2, L"The system cannot find the file specified.\r\n"},
+    {3, L"The system cannot find the path specified.\r\n"},
+    {4, L"The system cannot open the file.\r\n"},
+    {5, L"Access is denied.\r\n"},
+    {6, L"The handle is invalid.\r\n"},
+    {8, L"Not enough memory resources are available to process this command.\r\n"},
+    {11, L"An attempt was made to load a program with an incorrect format.\r\n"},
+    {14, L"Not enough memory resources are available to complete this operation.\r\n"},
+    {17, L"The system cannot move the file to a different disk drive.\r\n"},
+    {19, L"The media is write protected.\r\n"},
+    {31, L"A device attached to the system is not functioning.\r\n"},
+    {32, L"The process cannot access the file because it is being used by another "
+         L"process.\r\n"},
+    {50, L"The request is not supported.\r\n"},
+    {80, L"The file exists.\r\n"},
+    {87, L"The parameter is incorrect.\r\n"},
+    {89, L"The system cannot start another process at this time.\r\n"},
+    {112, L"There is not enough space on the disk.\r\n"},
+    {122, L"The data area passed to a system call is too small.\r\n"},
+    {126, L"The specified module could not be found.\r\n"},
+    {145, L"The directory is not empty.\r\n"},
+    {170, L"The requested resource is in use.\r\n"},
+    {183, L"Cannot create a file when that file already exists.\r\n"},
+    {193, L"%1 is not a valid Win32 application.\r\n"},
+    {206, L"The filename or extension is too long.\r\n"},
+    {223, L"The file size exceeds the limit allowed and cannot be saved.\r\n"},
+    {258, L"The wait operation timed out.\r\n"},
+    {267, L"The directory name is invalid.\r\n"},
+    {317, L"The system cannot find message text for message number 0x%1 in the "
+          L"message file for %2.\r\n"},
+    {998, L"Invalid access to memory location.\r\n"},
+    {1004, L"Invalid flags.\r\n"},
+    {1113, L"No mapping for the Unicode character exists in the target multi-byte "
+           L"code page.\r\n"},
+    {1460, L"This operation returned because the timeout period expired.\r\n"},
+    {1813, L"The specified resource type cannot be found in the image file.\r\n"},
+    {1814, L"The specified resource name cannot be found in the image file.\r\n"},
+    {1815, L"The specified resource language ID cannot be found in the image file.\r\n"},
+    {1921, L"The name of the file cannot be resolved by the system.\r\n"},
+    {0x800300FD, L"An unexpected error occurred.\r\n"},
+};
+
+// Texts the application set with SetSystemMessageText: a text, or none
+// (nullopt) to hide the table's. Never destroyed, so late calls at exit
+// still find it.
+struct Overrides {
+  std::shared_mutex mutex;
+  std::map<DWORD, std::optional<std::wstring>> texts;
+};
+
+Overrides& GetOverrides() {
+  static Overrides* overrides = new Overrides;
+  return *overrides;
+}
+
+// The table's text for `code`, the override included; false when none.
+bool FindText(DWORD code, std::wstring& text) {
+  {
+    Overrides& o = GetOverrides();
+    std::shared_lock<std::shared_mutex> lock(o.mutex);
+    const auto it = o.texts.find(code);
+    if (it != o.texts.end()) {
+      if (!it->second) return false;
+      text = *it->second;
+      return true;
+    }
+  }
+  const auto it = std::lower_bound(
+      std::begin(kSystemMessages), std::end(kSystemMessages), code,
+      [](const SystemMessage& m, DWORD c) { return m.code < c; });
+  if (it != std::end(kSystemMessages) && it->code == code) {
+    text = it->text;
+    return true;
+  }
+  return false;
+}
+
+// Whether the table answers in `languageId`: 0, neutral, invariant and
+// English languages read the one English table.
+bool LanguageAvailable(DWORD languageId) {
+  const DWORD primary = languageId & 0x3FF;
+  return languageId <= 0xFFFF && (primary == 0x00 || primary == 0x09 || primary == 0x7F);
+}
+
+// The insert arguments: a va_list or an array of pointer-sized values.
+struct Inserts {
+  va_list* list = nullptr;
+  const DWORD_PTR* array = nullptr;
+
+  DWORD_PTR Get(int index) const {
+    if (array != nullptr) return array[index - 1];
+    va_list copy;
+    va_copy(copy, *list);
+    DWORD_PTR v = 0;
+    for (int i = 0; i < index; ++i) v = va_arg(copy, DWORD_PTR);
+    va_end(copy);
+    return v;
+  }
+};
+
+// Formats insert `index` with the printf conversion `spec` ("s", "08lx",
+// ...). False for a conversion the inserts cannot take (floating point,
+// '*', an unknown letter).
+bool FormatInsert(int index, const std::wstring& spec, const Inserts& inserts,
+                  std::wstring& out) {
+  if (spec.empty() || spec.find(L'*') != std::wstring::npos) return false;
+  const wchar_t conv = spec.back();
+  const std::wstring size = [&spec] {
+    std::size_t i = spec.find_first_not_of(L"-+ #0123456789.");
+    return i == std::wstring::npos ? std::wstring() : spec.substr(i, spec.size() - 1 - i);
+  }();
+  const bool wide_size = size == L"ll" || size == L"l" || size == L"I64" || size == L"I" ||
+                         size == L"z" || size == L"j" || size == L"t";
+  const bool narrow_text = size == L"h" || conv == L'S';
+  const std::wstring format = L"%" + spec;
+  const DWORD_PTR v = inserts.Get(index);
+  std::wstring buf(256, L'\0');
+  for (;;) {
+    int n = -1;
+    switch (conv) {
+      case L's':
+      case L'S':
+        n = narrow_text ? ms_swprintf(&buf[0], buf.size(), format.c_str(),
+                                      reinterpret_cast<const char*>(v))
+                        : ms_swprintf(&buf[0], buf.size(), format.c_str(),
+                                      reinterpret_cast<const wchar_t*>(v));
+        break;
+      case L'c':
+      case L'C':
+        n = ms_swprintf(&buf[0], buf.size(), format.c_str(), static_cast<int>(v));
+        break;
+      case L'd':
+      case L'i':
+        n = wide_size ? ms_swprintf(&buf[0], buf.size(), format.c_str(),
+                                    static_cast<long long>(v))
+                      : ms_swprintf(&buf[0], buf.size(), format.c_str(), static_cast<int>(v));
+        break;
+      case L'u':
+      case L'x':
+      case L'X':
+      case L'o':
+        n = wide_size ? ms_swprintf(&buf[0], buf.size(), format.c_str(),
+                                    static_cast<unsigned long long>(v))
+                      : ms_swprintf(&buf[0], buf.size(), format.c_str(),
+                                    static_cast<unsigned>(v));
+        break;
+      case L'p':
+        n = ms_swprintf(&buf[0], buf.size(), format.c_str(), reinterpret_cast<void*>(v));
+        break;
+      default:
+        return false;
+    }
+    if (n >= 0) {
+      out.assign(buf, 0, static_cast<std::size_t>(n));
+      return true;
+    }
+    if (buf.size() >= (1u << 20)) return false;
+    buf.assign(buf.size() * 4, L'\0');
+  }
+}
+
+// Expands the escapes and inserts of a message text.
+std::wstring Expand(const std::wstring& msg, DWORD flags, const Inserts* inserts) {
+  const DWORD width = flags & FORMAT_MESSAGE_MAX_WIDTH_MASK;
+  const bool raw = (flags & FORMAT_MESSAGE_IGNORE_INSERTS) != 0;
+  std::wstring out;
+  const std::size_t n = msg.size();
+  for (std::size_t i = 0; i < n;) {
+    const wchar_t c = msg[i];
+    if (c == L'\r' || c == L'\n') {
+      const std::size_t len = c == L'\r' && i + 1 < n && msg[i + 1] == L'\n' ? 2 : 1;
+      if (width == 0)
+        out.append(msg, i, len);
+      else
+        out += L' ';
+      i += len;
+      continue;
+    }
+    if (c != L'%' || raw || i + 1 >= n) {
+      out += c;
+      ++i;
+      continue;
+    }
+    const wchar_t d = msg[i + 1];
+    if (d == L'0') break;
+    if (d >= L'1' && d <= L'9') {
+      std::size_t j = i + 2;
+      int index = d - L'0';
+      if (j < n && msg[j] >= L'0' && msg[j] <= L'9') index = index * 10 + (msg[j++] - L'0');
+      std::wstring spec = L"s";
+      if (j < n && msg[j] == L'!') {
+        const std::size_t close = msg.find(L'!', j + 1);
+        if (close != std::wstring::npos) {
+          spec = msg.substr(j + 1, close - j - 1);
+          j = close + 1;
+        }
+      }
+      std::wstring piece;
+      if (inserts != nullptr && FormatInsert(index, spec, *inserts, piece))
+        out += piece;
+      else
+        out.append(msg, i, j - i);
+      i = j;
+      continue;
+    }
+    switch (d) {
+      case L'n': out += L"\r\n"; break;
+      case L'r': out += L'\r'; break;
+      case L't': out += L'\t'; break;
+      case L'b': out += L' '; break;
+      default: out += d; break;  // %% %. %! %space and any other
+    }
+    i += 2;
+  }
+  if (width == 0 || width == FORMAT_MESSAGE_MAX_WIDTH_MASK) return out;
+
+  // Break lines at blanks so that none is longer than `width`, where a
+  // blank allows it; CR LF already in the text are hard breaks.
+  std::wstring wrapped;
+  std::size_t line_start = 0;
+  std::size_t last_blank = std::wstring::npos;
+  for (const wchar_t ch : out) {
+    wrapped += ch;
+    if (ch == L'\n' && wrapped.size() >= 2 && wrapped[wrapped.size() - 2] == L'\r') {
+      line_start = wrapped.size();
+      last_blank = std::wstring::npos;
+      continue;
+    }
+    if (ch == L' ') last_blank = wrapped.size() - 1;
+    if (wrapped.size() - line_start > width && last_blank != std::wstring::npos) {
+      wrapped.replace(last_blank, 1, L"\r\n");
+      line_start = last_blank + 2;
+      last_blank = std::wstring::npos;
+    }
+  }
+  return wrapped;
+}
+
+DWORD Fail(DWORD code) {
+  SetLastError(code);
+  return 0;
+}
+
+int DefaultMessageBox(const wchar_t* text, UINT /*type*/, UINT /*helpId*/) {
+  std::string bytes;
+  for (const wchar_t* p = text; *p != L'\0'; ++p) {
+    char buf[4];
+    const int n = velwin::detail::EncodeUtf8(
+        static_cast<char32_t>(static_cast<std::uint32_t>(*p)), buf);
+    bytes.append(buf, static_cast<std::size_t>(n));
+  }
+  bytes += '\n';
+  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  std::fflush(stderr);
+  return IDOK;
+}
+
+std::atomic<AFX_MESSAGEBOX_HANDLER> g_message_box{DefaultMessageBox};
+
+}  // namespace
+
+HLOCAL LocalAlloc(UINT flags, std::size_t bytes) {
+  const std::size_t n = bytes == 0 ? 1 : bytes;
+  void* block = (flags & LMEM_ZEROINIT) ? std::calloc(1, n) : std::malloc(n);
+  if (block == nullptr) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return block;
+}
+
+HLOCAL LocalFree(HLOCAL block) {
+  std::free(block);
+  return nullptr;
+}
+
+DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                     LPWSTR buffer, DWORD size, va_list* args) {
+  const bool allocate = (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0;
+  if (buffer == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  if (allocate) *reinterpret_cast<LPWSTR*>(buffer) = nullptr;
+
+  std::wstring text;
+  if (flags & FORMAT_MESSAGE_FROM_STRING) {
+    if (source == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+    text = static_cast<const wchar_t*>(source);
+  } else if (flags & FORMAT_MESSAGE_FROM_SYSTEM) {
+    if (!LanguageAvailable(languageId)) return Fail(ERROR_RESOURCE_LANG_NOT_FOUND);
+    const bool win32_hresult = (messageId & 0xFFFF0000u) == 0x80070000u;
+    if (!FindText(messageId, text) && !(win32_hresult && FindText(messageId & 0xFFFF, text)))
+      return Fail(ERROR_MR_MID_NOT_FOUND);
+  } else if (flags & FORMAT_MESSAGE_FROM_HMODULE) {
+    return Fail(ERROR_MR_MID_NOT_FOUND);
+  } else {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+
+  Inserts inserts;
+  if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY)
+    inserts.array = reinterpret_cast<const DWORD_PTR*>(args);
+  else
+    inserts.list = args;
+  const bool have_inserts = args != nullptr;
+  const std::wstring result = Expand(text, flags, have_inserts ? &inserts : nullptr);
+  if (result.empty()) return 0;
+  if (result.size() >= 0xFFFFFFFFu) return Fail(ERROR_NOT_ENOUGH_MEMORY);
+  const DWORD length = static_cast<DWORD>(result.size());
+
+  if (allocate) {
+    const std::size_t units = std::max<std::size_t>(result.size() + 1, size);
+    auto* block = static_cast<LPWSTR>(LocalAlloc(LMEM_FIXED, units * sizeof(wchar_t)));
+    if (block == nullptr) return 0;
+    std::wmemcpy(block, result.c_str(), result.size() + 1);
+    *reinterpret_cast<LPWSTR*>(buffer) = block;
+    return length;
+  }
+  if (result.size() + 1 > size) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  std::wmemcpy(buffer, result.c_str(), result.size() + 1);
+  return length;
+}
+
+void SetSystemMessageText(DWORD code, LPCWSTR text) {
+  Overrides& o = GetOverrides();
+  std::unique_lock<std::shared_mutex> lock(o.mutex);
+  o.texts[code] = text != nullptr ? std::optional<std::wstring>(text) : std::nullopt;
+}
+
+void ResetSystemMessageText(DWORD code) {
+  Overrides& o = GetOverrides();
+  std::unique_lock<std::shared_mutex> lock(o.mutex);
+  o.texts.erase(code);
+}
+
+AFX_MESSAGEBOX_HANDLER AfxSetMessageBoxHandler(AFX_MESSAGEBOX_HANDLER handler) {
+  return g_message_box.exchange(handler != nullptr ? handler : DefaultMessageBox);
+}
+
+int AfxMessageBox(LPCWSTR text, UINT type, UINT helpId) {
+  return g_message_box.load()(text != nullptr ? text : L"", type, helpId);
+}
+
+int AfxMessageBox(UINT promptId, UINT type, UINT helpId) {
+  const std::wstring text = loadStringFromWin32ResourceDLL(AfxGetResourceHandle(), promptId);
+  return AfxMessageBox(text.c_str(), type, helpId);
+}

@@ -1,0 +1,495 @@
+// CreateProcessW over posix_spawn, with process handles kept in a table
+// and every child reaped by a waiter thread of its own.
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <spawn.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
+
+#include <WinAPI/Error.h>
+#include <WinAPI/Message.h>
+#include <WinAPI/Process.h>
+
+#include "errno_map.h"
+#include "utf8.h"
+
+extern char** environ;
+
+namespace {
+
+// ------------------------------------------------------------ words
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+std::vector<std::wstring> SplitCommandLine(const wchar_t* p) {
+  std::vector<std::wstring> words;
+  std::wstring first;
+  if (*p == L'"') {
+    for (++p; *p != L'\0' && *p != L'"'; ++p) first += *p;
+    if (*p == L'"') ++p;
+  } else {
+    for (; *p != L'\0' && !IsBlank(*p); ++p) first += *p;
+  }
+  words.push_back(first);
+  for (;;) {
+    while (IsBlank(*p)) ++p;
+    if (*p == L'\0') break;
+    std::wstring word;
+    bool quoted = false;
+    while (*p != L'\0' && (quoted || !IsBlank(*p))) {
+      if (*p == L'\\') {
+        std::size_t n = 0;
+        while (p[n] == L'\\') ++n;
+        if (p[n] == L'"') {
+          word.append(n / 2, L'\\');
+          p += n;
+          if (n % 2 == 1) {
+            word += L'"';
+            ++p;
+          }
+        } else {
+          word.append(n, L'\\');
+          p += n;
+        }
+      } else if (*p == L'"') {
+        if (quoted && p[1] == L'"') {
+          word += L'"';
+          quoted = false;
+          p += 2;
+        } else {
+          quoted = !quoted;
+          ++p;
+        }
+      } else {
+        word += *p++;
+      }
+    }
+    words.push_back(word);
+  }
+  return words;
+}
+
+std::string ToUtf8(const std::wstring& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const wchar_t c : text) {
+    char buf[4];
+    const int n = velwin::detail::EncodeUtf8(
+        static_cast<char32_t>(static_cast<std::uint32_t>(c)), buf);
+    out.append(buf, static_cast<std::size_t>(n));
+  }
+  return out;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+  std::wstring out;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) out.push_back(static_cast<wchar_t>(velwin::detail::DecodeUtf8(p, end)));
+  return out;
+}
+
+// ------------------------------------------------------------ paths
+
+bool HasDrive(const std::wstring& s) {
+  return s.size() >= 2 && s[1] == L':' &&
+         ((s[0] >= L'A' && s[0] <= L'Z') || (s[0] >= L'a' && s[0] <= L'z'));
+}
+
+bool HasFolder(const std::wstring& s) {
+  return HasDrive(s) || s.find_first_of(L"/\\") != std::wstring::npos;
+}
+
+// The native form of a path: '\' becomes '/', a drive "X:" the root.
+std::string NativePath(std::wstring s) {
+  for (wchar_t& c : s)
+    if (c == L'\\') c = L'/';
+  if (HasDrive(s)) {
+    s.erase(0, 2);
+    if (s.empty() || s[0] != L'/') s.insert(s.begin(), L'/');
+  }
+  return ToUtf8(s);
+}
+
+std::string Absolute(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  std::string cwd(256, '\0');
+  while (getcwd(&cwd[0], cwd.size()) == nullptr) {
+    if (errno != ERANGE) return path;
+    cwd.resize(cwd.size() * 2);
+  }
+  cwd.resize(std::strlen(cwd.c_str()));
+  return cwd + (cwd == "/" ? "" : "/") + path;
+}
+
+// The names a program may have on disk: the name, then for "x.exe" also
+// "x" and "x" lower-cased (A-Z only, as the classic locale folds).
+std::vector<std::string> NameVariants(const std::string& name) {
+  std::vector<std::string> v{name};
+  if (name.size() > 4) {
+    std::string ext = name.substr(name.size() - 4);
+    for (char& c : ext)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (ext == ".exe") {
+      std::string stem = name.substr(0, name.size() - 4);
+      v.push_back(stem);
+      for (char& c : stem)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      if (stem != v.back()) v.push_back(stem);
+    }
+  }
+  return v;
+}
+
+enum class Found { kYes, kNotExecutable, kNo };
+
+Found CheckProgram(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return Found::kNo;
+  if (!S_ISREG(st.st_mode) || access(path.c_str(), X_OK) != 0) return Found::kNotExecutable;
+  return Found::kYes;
+}
+
+// Finds the program `name` (native form); sets `path` or returns the
+// Win32 error.
+DWORD FindProgram(const std::string& name, bool search_path, std::string& path) {
+  if (name.empty()) return ERROR_INVALID_PARAMETER;
+  bool denied = false;
+  std::vector<std::string> folders;
+  std::string base = name;
+  if (!search_path) {
+    const std::size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : name.substr(0, slash + 1);
+    base = name.substr(folder.size());
+    if (!folder.empty()) {
+      struct stat st {};
+      if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return ERROR_PATH_NOT_FOUND;
+    }
+    if (base.empty()) return ERROR_ACCESS_DENIED;  // a folder, not a program
+    folders.push_back(folder);
+  } else {
+    const char* env = std::getenv("PATH");
+    std::string list;
+    if (env != nullptr) {
+      list = env;
+    } else {
+      const std::size_t n = confstr(_CS_PATH, nullptr, 0);
+      list.assign(n, '\0');
+      if (n > 0) confstr(_CS_PATH, &list[0], n);
+      list.resize(std::strlen(list.c_str()));
+    }
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t colon = list.find(':', start);
+      std::string dir = list.substr(start, colon == std::string::npos ? std::string::npos
+                                                                    : colon - start);
+      if (dir.empty()) dir = ".";
+      folders.push_back(dir + "/");
+      if (colon == std::string::npos) break;
+      start = colon + 1;
+    }
+  }
+  const std::vector<std::string> names = NameVariants(base);
+  for (const std::string& folder : folders) {
+    for (const std::string& n : names) {
+      switch (CheckProgram(folder + n)) {
+        case Found::kYes:
+          path = Absolute(folder + n);
+          return ERROR_SUCCESS;
+        case Found::kNotExecutable:
+          denied = true;
+          break;
+        case Found::kNo:
+          break;
+      }
+    }
+  }
+  return denied ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+}
+
+// The "name=value" texts of an environment block.
+std::vector<std::string> ReadEnvironment(const void* block, bool wide) {
+  std::vector<std::string> vars;
+  if (wide) {
+    for (auto* p = static_cast<const wchar_t*>(block); *p != L'\0';) {
+      const std::wstring var(p);
+      vars.push_back(ToUtf8(var));
+      p += var.size() + 1;
+    }
+  } else {
+    for (auto* p = static_cast<const char*>(block); *p != '\0';) {
+      vars.emplace_back(p);
+      p += vars.back().size() + 1;
+    }
+  }
+  return vars;
+}
+
+std::vector<char*> PointerList(std::vector<std::string>& texts) {
+  std::vector<char*> list;
+  list.reserve(texts.size() + 1);
+  for (std::string& t : texts) list.push_back(&t[0]);
+  list.push_back(nullptr);
+  return list;
+}
+
+// ------------------------------------------------------------ objects
+
+// A started child. The waiter thread reaps it and records the end.
+struct ProcessObject {
+  std::mutex mutex;
+  std::condition_variable changed;
+  pid_t pid = -1;
+  bool released = false;  // the waiter may start (pid set) or give up
+  bool ended = false;
+  DWORD exit_code = STILL_ACTIVE;
+};
+
+void Reap(std::shared_ptr<ProcessObject> object) {
+  pid_t pid;
+  {
+    std::unique_lock<std::mutex> lock(object->mutex);
+    object->changed.wait(lock, [&] { return object->released; });
+    pid = object->pid;
+  }
+  if (pid <= 0) return;  // the spawn failed
+  int status = 0;
+  pid_t r;
+  do {
+    r = waitpid(pid, &status, 0);
+  } while (r < 0 && errno == EINTR);
+  DWORD code = 0xFFFFFFFF;
+  if (r == pid && WIFEXITED(status)) code = static_cast<DWORD>(WEXITSTATUS(status));
+  if (r == pid && WIFSIGNALED(status)) code = 128 + static_cast<DWORD>(WTERMSIG(status));
+  {
+    std::lock_guard<std::mutex> lock(object->mutex);
+    object->ended = true;
+    object->exit_code = code;
+  }
+  object->changed.notify_all();
+}
+
+// The open handles. Handle values count up by 4 and are never reused, so
+// a closed handle stays unknown.
+struct HandleTable {
+  std::mutex mutex;
+  std::unordered_map<std::uintptr_t, std::shared_ptr<ProcessObject>> objects;
+  std::uintptr_t last = 0x10000;
+};
+
+HandleTable& Handles() {
+  static HandleTable* table = new HandleTable;  // outlives late calls at exit
+  return *table;
+}
+
+HANDLE AddHandle(const std::shared_ptr<ProcessObject>& object) {
+  HandleTable& t = Handles();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  t.last += 4;
+  t.objects.emplace(t.last, object);
+  return reinterpret_cast<HANDLE>(t.last);
+}
+
+std::shared_ptr<ProcessObject> FindHandle(HANDLE handle) {
+  HandleTable& t = Handles();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  const auto it = t.objects.find(reinterpret_cast<std::uintptr_t>(handle));
+  return it == t.objects.end() ? nullptr : it->second;
+}
+
+BOOL Fail(DWORD code) {
+  SetLastError(code);
+  return FALSE;
+}
+
+// Owns the spawn attributes and file actions.
+struct SpawnSetup {
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attr;
+  SpawnSetup() {
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attr);
+  }
+  ~SpawnSetup() {
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+};
+
+BOOL Start(LPCWSTR applicationName, LPCWSTR commandLine, BOOL inheritHandles,
+           DWORD creationFlags, LPVOID environment, LPCWSTR currentDirectory,
+           LPPROCESS_INFORMATION info) {
+  if (info == nullptr || (applicationName == nullptr && commandLine == nullptr))
+    return Fail(ERROR_INVALID_PARAMETER);
+  if (creationFlags & CREATE_SUSPENDED) return Fail(ERROR_NOT_SUPPORTED);
+
+  const std::vector<std::wstring> words =
+      SplitCommandLine(commandLine != nullptr ? commandLine : applicationName);
+  const std::wstring program = applicationName != nullptr ? applicationName : words[0];
+  std::string path;
+  const DWORD found =
+      FindProgram(NativePath(program), applicationName == nullptr && !HasFolder(program), path);
+  if (found != ERROR_SUCCESS) return Fail(found);
+
+  std::string folder;
+  if (currentDirectory != nullptr) {
+    folder = NativePath(currentDirectory);
+    struct stat st {};
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Fail(ERROR_DIRECTORY);
+  }
+
+  std::vector<std::string> args;
+  for (const std::wstring& w : words) args.push_back(ToUtf8(w));
+  std::vector<char*> argv = PointerList(args);
+  std::vector<std::string> vars;
+  std::vector<char*> envp;
+  if (environment != nullptr) {
+    vars = ReadEnvironment(environment, (creationFlags & CREATE_UNICODE_ENVIRONMENT) != 0);
+    envp = PointerList(vars);
+  }
+
+  SpawnSetup setup;
+  if (!inheritHandles) posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
+  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&setup.actions, folder.c_str());
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&setup.attr, &none);
+  posix_spawnattr_setsigdefault(&setup.attr, &all);
+  posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+  // The waiter starts first: if no thread can be made, nothing is spawned.
+  auto object = std::make_shared<ProcessObject>();
+  try {
+    std::thread(Reap, object).detach();
+  } catch (const std::system_error&) {
+    return Fail(ERROR_NO_PROC_SLOTS);
+  }
+  pid_t pid = -1;
+  const int err = posix_spawn(&pid, path.c_str(), &setup.actions, &setup.attr, argv.data(),
+                              environment != nullptr ? envp.data() : environ);
+  {
+    std::lock_guard<std::mutex> lock(object->mutex);
+    object->pid = err == 0 ? pid : -1;
+    object->released = true;
+  }
+  object->changed.notify_all();
+  if (err != 0) {
+    velwin::detail::SetLastErrorFromErrno(err);
+    return FALSE;
+  }
+
+  info->hProcess = AddHandle(object);
+  info->hThread = AddHandle(object);
+  info->dwProcessId = static_cast<DWORD>(pid);
+  info->dwThreadId = static_cast<DWORD>(pid);
+  return TRUE;
+}
+
+}  // namespace
+
+LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count) {
+  if (count == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  std::vector<std::wstring> words;
+  try {
+    if (commandLine == nullptr || *commandLine == L'\0') {
+      std::string self(4096, '\0');
+      const ssize_t n = readlink("/proc/self/exe", &self[0], self.size());
+      self.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+      std::wstring wide = FromUtf8(self);
+      for (wchar_t& c : wide)
+        if (c == L'/') c = L'\\';
+      words.push_back(wide);
+    } else {
+      words = SplitCommandLine(commandLine);
+    }
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  std::size_t chars = 0;
+  for (const std::wstring& w : words) chars += w.size() + 1;
+  const std::size_t pointers = (words.size() + 1) * sizeof(LPWSTR);
+  auto* block = static_cast<unsigned char*>(
+      LocalAlloc(LMEM_FIXED, pointers + chars * sizeof(wchar_t)));
+  if (block == nullptr) return nullptr;
+  auto** argv = reinterpret_cast<LPWSTR*>(block);
+  auto* text = reinterpret_cast<wchar_t*>(block + pointers);
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    argv[i] = text;
+    std::memcpy(text, words[i].c_str(), (words[i].size() + 1) * sizeof(wchar_t));
+    text += words[i].size() + 1;
+  }
+  argv[words.size()] = nullptr;
+  *count = static_cast<int>(words.size());
+  return argv;
+}
+
+BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine,
+                    LPSECURITY_ATTRIBUTES /*processAttributes*/,
+                    LPSECURITY_ATTRIBUTES /*threadAttributes*/, BOOL inheritHandles,
+                    DWORD creationFlags, LPVOID environment, LPCWSTR currentDirectory,
+                    LPSTARTUPINFOW /*startupInfo*/, LPPROCESS_INFORMATION info) {
+  try {
+    return Start(applicationName, commandLine, inheritHandles, creationFlags, environment,
+                 currentDirectory, info);
+  } catch (const std::bad_alloc&) {
+    return Fail(ERROR_NOT_ENOUGH_MEMORY);
+  }
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  const std::shared_ptr<ProcessObject> object = FindHandle(handle);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+  }
+  std::unique_lock<std::mutex> lock(object->mutex);
+  const auto ended = [&] { return object->ended; };
+  if (milliseconds == INFINITE) {
+    object->changed.wait(lock, ended);
+    return WAIT_OBJECT_0;
+  }
+  return object->changed.wait_for(lock, std::chrono::milliseconds(milliseconds), ended)
+             ? WAIT_OBJECT_0
+             : WAIT_TIMEOUT;
+}
+
+BOOL GetExitCodeProcess(HANDLE handle, DWORD* code) {
+  const std::shared_ptr<ProcessObject> object = FindHandle(handle);
+  if (object == nullptr || code == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  std::lock_guard<std::mutex> lock(object->mutex);
+  *code = object->exit_code;
+  return TRUE;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  HandleTable& t = Handles();
+  std::shared_ptr<ProcessObject> object;  // released after the lock
+  {
+    std::lock_guard<std::mutex> lock(t.mutex);
+    const auto it = t.objects.find(reinterpret_cast<std::uintptr_t>(handle));
+    if (it == t.objects.end()) return Fail(ERROR_INVALID_HANDLE);
+    object = std::move(it->second);
+    t.objects.erase(it);
+  }
+  return TRUE;
+}

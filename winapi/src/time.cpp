@@ -1,0 +1,615 @@
+// CTime over mktime/localtime_r, and GetDateFormat / GetTimeFormat over
+// ICU. Dates and times are formatted from their fields alone: the fields
+// become an instant in UTC and ICU formats that instant in UTC, so no time
+// zone ever shifts them.
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <set>
+#include <string>
+#include <sys/time.h>
+#include <vector>
+
+#include <unicode/udat.h>
+#include <unicode/udatpg.h>
+#include <unicode/uloc.h>
+
+#include <WinAPI/Error.h>
+#include <WinAPI/Time.h>
+
+namespace {
+
+// ------------------------------------------------------------ calendar
+
+bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+}
+
+// Days from 1970-01-01 to the given proleptic Gregorian date.
+long long DaysFromCivil(long long y, int m, int d) {
+  y -= m <= 2;
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const long long yoe = y - era * 400;
+  const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+// ------------------------------------------------------------ CTime help
+
+bool LocalTm(std::int64_t t, struct tm& out) {
+  const time_t tt = static_cast<time_t>(t);
+  return localtime_r(&tt, &out) != nullptr;
+}
+
+// One field of the local time, or -1.
+template <typename F>
+int LocalField(std::int64_t t, F field) {
+  struct tm tm {};
+  return LocalTm(t, tm) ? field(tm) : -1;
+}
+
+// ------------------------------------------------------------ locales
+
+// The user's locale as the environment names it, for ICU.
+std::string UserLocaleName() {
+  const char* value = nullptr;
+  for (const char* var : {"LC_ALL", "LC_TIME", "LANG"}) {
+    const char* v = std::getenv(var);
+    if (v != nullptr && *v != '\0') {
+      value = v;
+      break;
+    }
+  }
+  std::string name = value != nullptr ? value : "";
+  const std::string base = name.substr(0, name.find_first_of(".@"));
+  if (base.empty() || base == "C" || base == "POSIX") return "en_US_POSIX";
+  return name;
+}
+
+// True when ICU has data for the language of `locale`; otherwise ICU
+// would fall back to its own default locale, which depends on the process.
+bool KnownLanguage(const char* locale) {
+  static const std::set<std::string> languages = [] {
+    std::set<std::string> s;
+    const int32_t n = uloc_countAvailable();
+    for (int32_t i = 0; i < n; ++i) {
+      char lang[ULOC_LANG_CAPACITY];
+      UErrorCode st = U_ZERO_ERROR;
+      uloc_getLanguage(uloc_getAvailable(i), lang, sizeof lang, &st);
+      if (U_SUCCESS(st)) s.insert(lang);
+    }
+    return s;
+  }();
+  char lang[ULOC_LANG_CAPACITY];
+  UErrorCode st = U_ZERO_ERROR;
+  uloc_getLanguage(locale, lang, sizeof lang, &st);
+  return U_SUCCESS(st) && st != U_STRING_NOT_TERMINATED_WARNING &&
+         languages.count(lang) != 0;
+}
+
+// The ICU locale id for `lcid`; false for an LCID ICU does not know.
+bool ResolveLocale(LCID lcid, std::string& out) {
+  std::string name;
+  if (lcid == LOCALE_USER_DEFAULT || lcid == LOCALE_SYSTEM_DEFAULT || lcid == 0) {
+    name = UserLocaleName();
+  } else if (lcid == LOCALE_INVARIANT) {
+    name = "en_001";
+  } else {
+    char buf[ULOC_FULLNAME_CAPACITY];
+    UErrorCode st = U_ZERO_ERROR;
+    const int32_t n = uloc_getLocaleForLCID(lcid, buf, sizeof buf, &st);
+    if (U_FAILURE(st) || n <= 0 || st == U_STRING_NOT_TERMINATED_WARNING) return false;
+    name = buf;
+  }
+  char canon[ULOC_FULLNAME_CAPACITY];
+  UErrorCode st = U_ZERO_ERROR;
+  uloc_canonicalize(name.c_str(), canon, sizeof canon, &st);
+  if (U_FAILURE(st) || st == U_STRING_NOT_TERMINATED_WARNING) {
+    out = "en_US_POSIX";
+    return true;
+  }
+  out = KnownLanguage(canon) ? canon : "en_US_POSIX";
+  return true;
+}
+
+// ------------------------------------------------------------ patterns
+
+// One piece of an ICU date pattern: a field (a run of one letter) or
+// literal text.
+struct Token {
+  char16_t letter = 0;  // 0: literal
+  int count = 0;
+  std::u16string text;  // the literal's text
+};
+
+bool IsPatternLetter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+void AddLiteral(std::vector<Token>& tokens, const std::u16string& text) {
+  if (text.empty()) return;
+  if (!tokens.empty() && tokens.back().letter == 0)
+    tokens.back().text += text;
+  else
+    tokens.push_back(Token{0, 0, text});
+}
+
+std::vector<Token> ParsePattern(const std::u16string& p) {
+  std::vector<Token> tokens;
+  for (std::size_t i = 0; i < p.size();) {
+    const char16_t c = p[i];
+    if (c == u'\'') {
+      if (i + 1 < p.size() && p[i + 1] == u'\'') {
+        AddLiteral(tokens, u"'");
+        i += 2;
+        continue;
+      }
+      std::u16string lit;
+      for (++i; i < p.size(); ++i) {
+        if (p[i] == u'\'') {
+          if (i + 1 < p.size() && p[i + 1] == u'\'') {
+            lit += u'\'';
+            ++i;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        lit += p[i];
+      }
+      AddLiteral(tokens, lit);
+    } else if (IsPatternLetter(c)) {
+      std::size_t j = i;
+      while (j < p.size() && p[j] == c) ++j;
+      tokens.push_back(Token{c, static_cast<int>(j - i), {}});
+      i = j;
+    } else {
+      AddLiteral(tokens, std::u16string(1, c));
+      ++i;
+    }
+  }
+  return tokens;
+}
+
+std::u16string RenderPattern(const std::vector<Token>& tokens) {
+  std::u16string p;
+  for (const Token& t : tokens) {
+    if (t.letter != 0) {
+      p.append(static_cast<std::size_t>(t.count), t.letter);
+      continue;
+    }
+    p += u'\'';
+    for (const char16_t c : t.text) {
+      if (c == u'\'') p += u'\'';
+      p += c;
+    }
+    p += u'\'';
+  }
+  return p;
+}
+
+// Removes each field whose letter is in `letters`, with the literal that
+// joins it to its neighbour: the one before it when a field precedes that
+// literal, else the one after it.
+void RemoveFields(std::vector<Token>& t, const std::u16string& letters) {
+  for (std::size_t i = 0; i < t.size();) {
+    if (t[i].letter == 0 || letters.find(t[i].letter) == std::u16string::npos) {
+      ++i;
+      continue;
+    }
+    if (i >= 2 && t[i - 1].letter == 0) {
+      t.erase(t.begin() + static_cast<long>(i) - 1, t.begin() + static_cast<long>(i) + 1);
+      --i;
+    } else if (i + 1 < t.size() && t[i + 1].letter == 0) {
+      t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(i) + 2);
+    } else if (i >= 1 && t[i - 1].letter == 0) {
+      t.erase(t.begin() + static_cast<long>(i) - 1, t.begin() + static_cast<long>(i) + 1);
+      --i;
+    } else {
+      t.erase(t.begin() + static_cast<long>(i));
+    }
+  }
+}
+
+// ------------------------------------------------------------ ICU calls
+
+// Calls an ICU function that writes UTF-16 text into a buffer and returns
+// the length it needs (`call(buffer, capacity, status)`); grows the buffer
+// once when it was too small. "" when `st` already holds a failure or the
+// call fails, which it records in `st`.
+template <typename Call>
+std::u16string ReadIcuText(Call call, UErrorCode& st) {
+  std::u16string out(128, u'\0');
+  for (int attempt = 0; attempt < 2 && U_SUCCESS(st); ++attempt) {
+    UErrorCode s = U_ZERO_ERROR;
+    const int32_t n =
+        call(reinterpret_cast<UChar*>(&out[0]), static_cast<int32_t>(out.size()), &s);
+    if (s == U_BUFFER_OVERFLOW_ERROR && attempt == 0) {
+      out.assign(static_cast<std::size_t>(n) + 1, u'\0');
+      continue;
+    }
+    st = s;
+    if (U_FAILURE(s)) break;
+    out.resize(static_cast<std::size_t>(n));
+    return out;
+  }
+  return {};
+}
+
+// Owns a UDateFormat.
+class Formatter {
+ public:
+  Formatter(UDateFormatStyle time, UDateFormatStyle date, const std::string& locale,
+            const std::u16string& pattern, UErrorCode& st) {
+    static const char16_t kUtc[] = u"UTC";
+    f_ = udat_open(time, date, locale.c_str(), reinterpret_cast<const UChar*>(kUtc), -1,
+                   pattern.empty() ? nullptr : reinterpret_cast<const UChar*>(pattern.data()),
+                   pattern.empty() ? -1 : static_cast<int32_t>(pattern.size()), &st);
+  }
+  ~Formatter() {
+    if (f_ != nullptr) udat_close(f_);
+  }
+  Formatter(const Formatter&) = delete;
+  Formatter& operator=(const Formatter&) = delete;
+
+  std::u16string Pattern(UErrorCode& st) const {
+    return ReadIcuText(
+        [this](UChar* buf, int32_t cap, UErrorCode* s) {
+          return udat_toPattern(f_, false, buf, cap, s);
+        },
+        st);
+  }
+
+  std::u16string Format(UDate when, UErrorCode& st) const {
+    return ReadIcuText(
+        [this, when](UChar* buf, int32_t cap, UErrorCode* s) {
+          return udat_format(f_, when, buf, cap, nullptr, s);
+        },
+        st);
+  }
+
+ private:
+  UDateFormat* f_ = nullptr;
+};
+
+// The locale's pattern for a date or time style, as tokens.
+std::vector<Token> StylePattern(const std::string& locale, UDateFormatStyle time,
+                                UDateFormatStyle date, UErrorCode& st) {
+  Formatter f(time, date, locale, u"", st);
+  return U_SUCCESS(st) ? ParsePattern(f.Pattern(st)) : std::vector<Token>();
+}
+
+// The locale's best pattern for a skeleton such as "yMMMM".
+std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16string& skeleton,
+                                   UErrorCode& st) {
+  UDateTimePatternGenerator* g = udatpg_open(locale.c_str(), &st);
+  if (U_FAILURE(st)) return {};
+  const std::u16string out = ReadIcuText(
+      [g, &skeleton](UChar* buf, int32_t cap, UErrorCode* s) {
+        return udatpg_getBestPattern(g, reinterpret_cast<const UChar*>(skeleton.data()),
+                                     static_cast<int32_t>(skeleton.size()), buf, cap, s);
+      },
+      st);
+  udatpg_close(g);
+  return U_SUCCESS(st) ? ParsePattern(out) : std::vector<Token>();
+}
+
+std::u16string FormatTokens(const std::string& locale, const std::vector<Token>& tokens,
+                            UDate when, UErrorCode& st) {
+  const std::u16string pattern = RenderPattern(tokens);
+  if (pattern.empty()) return {};
+  Formatter f(UDAT_PATTERN, UDAT_PATTERN, locale, pattern, st);
+  return U_SUCCESS(st) ? f.Format(when, st) : std::u16string();
+}
+
+// Translates a Win32 date or time picture into pattern tokens. Letters
+// outside the picture's set, and text in single quotes, are literal.
+// `twoDigitYear` and `markerInitial` stand in for the two pieces ICU
+// patterns cannot say: a year without century and leading zero ("y"), and
+// the first character of the AM/PM marker ("t").
+std::vector<Token> TranslatePicture(const wchar_t* picture, bool date,
+                                    const std::u16string& twoDigitYear,
+                                    const std::u16string& markerInitial) {
+  std::vector<Token> tokens;
+  auto literal = [&tokens](wchar_t c) {
+    AddLiteral(tokens, std::u16string(1, static_cast<char16_t>(c < 0x10000 ? c : 0xFFFD)));
+  };
+  for (const wchar_t* p = picture; *p != L'\0';) {
+    const wchar_t c = *p;
+    if (c == L'\'') {
+      ++p;
+      if (*p == L'\'') {  // '' is one quote
+        literal(L'\'');
+        ++p;
+        continue;
+      }
+      while (*p != L'\0') {
+        if (*p == L'\'') {
+          if (p[1] == L'\'') {
+            literal(L'\'');
+            p += 2;
+            continue;
+          }
+          ++p;
+          break;
+        }
+        literal(*p++);
+      }
+      continue;
+    }
+    int n = 0;
+    while (p[n] == c) ++n;
+    const std::wstring set = date ? L"dMyg" : L"hHmst";
+    if (set.find(c) == std::wstring::npos) {
+      literal(c);
+      ++p;
+      continue;
+    }
+    p += n;
+    switch (c) {
+      case L'd':
+        if (n <= 2)
+          tokens.push_back(Token{u'd', n, {}});
+        else
+          tokens.push_back(Token{u'E', n == 3 ? 3 : 4, {}});
+        break;
+      case L'M':
+        tokens.push_back(Token{u'M', n > 4 ? 4 : n, {}});
+        break;
+      case L'y':
+        if (n == 1)
+          AddLiteral(tokens, twoDigitYear);
+        else
+          tokens.push_back(Token{u'y', n == 2 ? 2 : n <= 4 ? 4 : 1, {}});
+        break;
+      case L'g':
+        tokens.push_back(Token{u'G', 1, {}});
+        break;
+      case L't':
+        if (n == 1)
+          AddLiteral(tokens, markerInitial);
+        else
+          tokens.push_back(Token{u'a', 1, {}});
+        break;
+      default:  // h H m s
+        tokens.push_back(Token{static_cast<char16_t>(c), n > 2 ? 2 : n, {}});
+        break;
+    }
+  }
+  return tokens;
+}
+
+// ------------------------------------------------------------ results
+
+std::wstring FromUtf16(const std::u16string& s) {
+  std::wstring out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char32_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+        s[i + 1] <= 0xDFFF) {
+      out.push_back(static_cast<wchar_t>(0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00)));
+      ++i;
+    } else {
+      out.push_back(static_cast<wchar_t>(c));
+    }
+  }
+  return out;
+}
+
+int Fail(DWORD code) {
+  SetLastError(code);
+  return 0;
+}
+
+int FailIcu(UErrorCode st) {
+  return Fail(st == U_MEMORY_ALLOCATION_ERROR ? ERROR_NOT_ENOUGH_MEMORY
+                                              : ERROR_INVALID_PARAMETER);
+}
+
+// Copies `text` with its terminator into the caller's buffer, as the
+// Win32 formatting functions do.
+int Deliver(const std::wstring& text, LPWSTR out, int size) {
+  const long long need = static_cast<long long>(text.size()) + 1;
+  if (size == 0) return static_cast<int>(need);
+  if (need > size) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  std::memcpy(out, text.c_str(), static_cast<std::size_t>(need) * sizeof(wchar_t));
+  return static_cast<int>(need);
+}
+
+bool BadBuffer(LPWSTR out, int size) { return size < 0 || (size > 0 && out == nullptr); }
+
+}  // namespace
+
+// ------------------------------------------------------------ CTime
+
+CTime::CTime(int year, int month, int day, int hour, int minute, int second, int dst) {
+  struct tm tm {};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  tm.tm_isdst = dst;
+  tm.tm_wday = -1;  // mktime sets it on success, also for the result -1
+  const time_t t = mktime(&tm);
+  m_time = tm.tm_wday == -1 ? -1 : static_cast<std::int64_t>(t);
+}
+
+CTime::CTime(const SYSTEMTIME& st, int dst)
+    : CTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, dst) {}
+
+CTime CTime::GetCurrentTime() { return CTime(static_cast<std::int64_t>(std::time(nullptr))); }
+
+int CTime::GetYear() const {
+  return LocalField(m_time, [](const struct tm& t) { return t.tm_year + 1900; });
+}
+int CTime::GetMonth() const {
+  return LocalField(m_time, [](const struct tm& t) { return t.tm_mon + 1; });
+}
+int CTime::GetDay() const {
+  return LocalField(m_time, [](const struct tm& t) { return t.tm_mday; });
+}
+int CTime::GetHour() const {
+  return LocalField(m_time, [](const struct tm& t) { return t.tm_hour; });
+}
+int CTime::GetMinute() const {
+  return LocalField(m_time, [](const struct tm& t) { return t.tm_min; });
+}
+int CTime::GetSecond() const {
+  return LocalField(m_time, [](const struct tm& t) { return t.tm_sec; });
+}
+int CTime::GetDayOfWeek() const {
+  return LocalField(m_time, [](const struct tm& t) { return t.tm_wday + 1; });
+}
+
+struct tm* CTime::GetLocalTm(struct tm* out) const {
+  if (out == nullptr) return nullptr;
+  return LocalTm(m_time, *out) ? out : nullptr;
+}
+
+bool CTime::GetAsSystemTime(SYSTEMTIME& st) const {
+  struct tm tm {};
+  if (!LocalTm(m_time, tm)) return false;
+  const long long year = tm.tm_year + 1900LL;
+  if (year < 1601 || year > 30827) return false;
+  st.wYear = static_cast<WORD>(year);
+  st.wMonth = static_cast<WORD>(tm.tm_mon + 1);
+  st.wDayOfWeek = static_cast<WORD>(tm.tm_wday);
+  st.wDay = static_cast<WORD>(tm.tm_mday);
+  st.wHour = static_cast<WORD>(tm.tm_hour);
+  st.wMinute = static_cast<WORD>(tm.tm_min);
+  st.wSecond = static_cast<WORD>(tm.tm_sec);
+  st.wMilliseconds = 0;
+  return true;
+}
+
+void GetLocalTime(LPSYSTEMTIME st) {
+  if (st == nullptr) return;
+  struct timeval tv {};
+  gettimeofday(&tv, nullptr);
+  struct tm tm {};
+  const time_t t = tv.tv_sec;
+  localtime_r(&t, &tm);
+  st->wYear = static_cast<WORD>(tm.tm_year + 1900);
+  st->wMonth = static_cast<WORD>(tm.tm_mon + 1);
+  st->wDayOfWeek = static_cast<WORD>(tm.tm_wday);
+  st->wDay = static_cast<WORD>(tm.tm_mday);
+  st->wHour = static_cast<WORD>(tm.tm_hour);
+  st->wMinute = static_cast<WORD>(tm.tm_min);
+  st->wSecond = static_cast<WORD>(tm.tm_sec);
+  st->wMilliseconds = static_cast<WORD>(tv.tv_usec / 1000);
+}
+
+// ------------------------------------------------------------ formatting
+
+int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR format,
+                   LPWSTR out, int size) {
+  if (BadBuffer(out, size)) return Fail(ERROR_INVALID_PARAMETER);
+  const DWORD kinds = DATE_SHORTDATE | DATE_LONGDATE | DATE_YEARMONTH | DATE_MONTHDAY;
+  const DWORD layouts = DATE_LTRREADING | DATE_RTLREADING | DATE_AUTOLAYOUT;
+  const DWORD known = kinds | layouts | DATE_USE_ALT_CALENDAR | LOCALE_NOUSEROVERRIDE |
+                      LOCALE_USE_CP_ACP;
+  const auto bits = [](DWORD v) { return __builtin_popcount(v); };
+  if ((flags & ~known) != 0 || bits(flags & kinds) > 1 || bits(flags & layouts) > 1 ||
+      (format != nullptr && (flags & (kinds | LOCALE_NOUSEROVERRIDE)) != 0))
+    return Fail(ERROR_INVALID_FLAGS);
+
+  SYSTEMTIME now{};
+  if (date == nullptr) {
+    GetLocalTime(&now);
+    date = &now;
+  }
+  if (date->wYear < 1601 || date->wYear > 30827 || date->wMonth < 1 || date->wMonth > 12 ||
+      date->wDay < 1 || date->wDay > DaysInMonth(date->wYear, date->wMonth))
+    return Fail(ERROR_INVALID_PARAMETER);
+  std::string loc;
+  if (!ResolveLocale(locale, loc)) return Fail(ERROR_INVALID_PARAMETER);
+  const UDate when = static_cast<UDate>(DaysFromCivil(date->wYear, date->wMonth, date->wDay)) *
+                     U_MILLIS_PER_DAY;
+
+  UErrorCode st = U_ZERO_ERROR;
+  std::vector<Token> tokens;
+  if (format != nullptr) {
+    const std::u16string year = [&] {
+      const std::string y = std::to_string(date->wYear % 100);
+      return std::u16string(y.begin(), y.end());
+    }();
+    tokens = TranslatePicture(format, true, year, u"");
+  } else if (flags & DATE_LONGDATE) {
+    tokens = StylePattern(loc, UDAT_NONE, UDAT_FULL, st);
+  } else if (flags & DATE_YEARMONTH) {
+    tokens = SkeletonPattern(loc, u"yMMMM", st);
+  } else if (flags & DATE_MONTHDAY) {
+    tokens = SkeletonPattern(loc, u"MMMMd", st);
+  } else {
+    tokens = StylePattern(loc, UDAT_NONE, UDAT_SHORT, st);
+    // Short dates show the whole year, as Win32 locales do.
+    for (Token& t : tokens)
+      if (t.letter == u'y' && t.count == 2) t.count = 1;
+  }
+  if (U_FAILURE(st)) return FailIcu(st);
+  std::wstring text = FromUtf16(FormatTokens(loc, tokens, when, st));
+  if (U_FAILURE(st)) return FailIcu(st);
+
+  const bool rtl = (flags & DATE_RTLREADING) ||
+                   ((flags & DATE_AUTOLAYOUT) && uloc_isRightToLeft(loc.c_str()));
+  if (rtl)
+    text.insert(text.begin(), L'\u200F');
+  else if (flags & DATE_LTRREADING)
+    text.insert(text.begin(), L'\u200E');
+  return Deliver(text, out, size);
+}
+
+int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR format,
+                   LPWSTR out, int size) {
+  if (BadBuffer(out, size)) return Fail(ERROR_INVALID_PARAMETER);
+  const DWORD known = TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOTIMEMARKER |
+                      TIME_FORCE24HOURFORMAT | LOCALE_NOUSEROVERRIDE | LOCALE_USE_CP_ACP;
+  if ((flags & ~known) != 0 || (format != nullptr && (flags & LOCALE_NOUSEROVERRIDE)))
+    return Fail(ERROR_INVALID_FLAGS);
+
+  SYSTEMTIME now{};
+  if (time == nullptr) {
+    GetLocalTime(&now);
+    time = &now;
+  }
+  if (time->wHour > 23 || time->wMinute > 59 || time->wSecond > 59 ||
+      time->wMilliseconds > 999)
+    return Fail(ERROR_INVALID_PARAMETER);
+  std::string loc;
+  if (!ResolveLocale(locale, loc)) return Fail(ERROR_INVALID_PARAMETER);
+  const UDate when =
+      ((time->wHour * 60.0 + time->wMinute) * 60.0 + time->wSecond) * 1000.0 +
+      time->wMilliseconds;
+
+  UErrorCode st = U_ZERO_ERROR;
+  std::vector<Token> tokens;
+  if (format != nullptr) {
+    Formatter marker(UDAT_PATTERN, UDAT_PATTERN, loc, u"a", st);
+    std::u16string initial = U_SUCCESS(st) ? marker.Format(when, st) : std::u16string();
+    if (U_FAILURE(st)) return FailIcu(st);
+    initial.resize(initial.empty() ? 0 : 1);
+    tokens = TranslatePicture(format, false, u"", initial);
+  } else {
+    tokens = StylePattern(loc, UDAT_MEDIUM, UDAT_NONE, st);
+    if (U_FAILURE(st)) return FailIcu(st);
+  }
+  if (flags & TIME_NOMINUTESORSECONDS)
+    RemoveFields(tokens, u"msS");
+  else if (flags & TIME_NOSECONDS)
+    RemoveFields(tokens, u"sS");
+  if (flags & (TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT)) RemoveFields(tokens, u"abB");
+  if (flags & TIME_FORCE24HOURFORMAT) {
+    for (Token& t : tokens)
+      if (t.letter == u'h' || t.letter == u'K' || t.letter == u'k') t.letter = u'H';
+  }
+  const std::wstring text = FromUtf16(FormatTokens(loc, tokens, when, st));
+  if (U_FAILURE(st)) return FailIcu(st);
+  return Deliver(text, out, size);
+}
