@@ -5,25 +5,15 @@ velut="$1"
 failures=0
 passes=0
 
-# expect STATUS EXPECTED_STDOUT -- ARGS...: runs velut with $stdin (empty
-# unless expect_input sets it) on standard input.
+# check MODE STATUS WANT -- ARGS...: runs velut with ARGS and $stdin (empty
+# unless expect_input sets it) on standard input; its output must equal
+# WANT (MODE "equals") or match the extended regex WANT ("matches").
 stdin=""
-expect() {
-  local want_status="$1" want_out="$2"
-  shift 3
-  local out status
-  out="$(printf '%s' "$stdin" | "$velut" "$@" 2>/dev/null)"
-  status=$?
-  if [[ "$status" != "$want_status" || "$out" != "$want_out" ]]; then
-    echo "FAIL: velut $*${stdin:+ < $stdin}"
-    echo "  want status $want_status, output: $want_out"
-# check MODE STATUS WANT -- ARGS...: runs velut with ARGS; its output must
-# equal WANT (MODE "equals") or match the extended regex WANT ("matches").
 check() {
   local mode="$1" want_status="$2" want="$3"
   shift 4
   local out status ok=1
-  out="$("$velut" "$@" 2>/dev/null)"
+  out="$(printf '%s' "$stdin" | "$velut" "$@" 2>/dev/null)"
   status=$?
   if [[ "$mode" == equals ]]; then
     [[ "$out" == "$want" ]] || ok=0
@@ -31,7 +21,7 @@ check() {
     grep -Eq -- "$want" <<<"$out" || ok=0
   fi
   if [[ "$status" != "$want_status" || $ok == 0 ]]; then
-    echo "FAIL: velut $*"
+    echo "FAIL: velut $*${stdin:+ < $stdin}"
     echo "  want status $want_status, output that $mode: $want"
     echo "  got  status $status, output: $out"
     failures=$((failures + 1))
@@ -40,16 +30,17 @@ check() {
   fi
 }
 
-# expect_input STATUS EXPECTED_STDOUT STDIN -- ARGS...
-expect_input() {
-  local stdin="$3"
-  expect "$1" "$2" "${@:4}"
-}
 # expect STATUS EXPECTED_STDOUT -- ARGS...
 expect() { check equals "$@"; }
 
 # expect_match STATUS REGEX -- ARGS...: the output matches an extended regex.
 expect_match() { check matches "$@"; }
+
+# expect_input STATUS EXPECTED_STDOUT STDIN -- ARGS...
+expect_input() {
+  local stdin="$3"
+  expect "$1" "$2" "${@:4}"
+}
 
 # expect_usage ARGS...: status 2 and exactly one line on standard error.
 expect_usage() {
@@ -126,6 +117,50 @@ expect 0 'abc' -- unquote --quote "'" " 'abc' "
 expect 0 '{"text":"x","result":1}' -- unquote --json '"x"'
 expect 1 'abc' -- unquote ' abc '
 
+expect_usage
+expect_usage no-such-command
+expect_usage escape
+expect_usage escape a b
+expect_usage escape --escape ab x
+expect_usage escape --bogus x
+expect_usage trim-left --char
+expect_usage match '(a' x
+expect_usage match '(a'
+expect_usage split a b
+expect_usage braces --brace '()' x
+expect_usage split --trim=1 x
+
+# The string table: the bundled example, the same table in UTF-16, a
+# reference whose library is missing, and broken inputs.
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+example_dir="$(dirname "$velut")/example"
+out="$(LANG=de_DE.UTF-8 "$velut" strings | cut -c51-)"
+if [[ "$out" != $'Velut Notes\nÖffnen…\nÄnderungen an „%s“ speichern?\nWillkommen zurück! 🎉\nBereit\nNotes & lists, kept ✓\n© 2026 Example Authors' ]]; then
+  echo "FAIL: LANG=de_DE.UTF-8 velut strings: $out"; failures=$((failures + 1))
+else passes=$((passes + 1)); fi
+cp "$example_dir/demo.dll" "$work/"
+sed 's/encoding="UTF-8"/encoding="UTF-16"/' "$example_dir/strings.xml" | iconv -f UTF-8 -t UTF-16 >"$work/utf16.xml"
+expect 0 "$("$velut" strings "$example_dir/strings.xml")" -- strings "$work/utf16.xml"
+printf '<t><s resource="100" src="absent"/><s resource="999" src="demo"/></t>' >"$work/missing.xml"
+expect 1 $'1                    reference 100 in absent      (no such string)\n2                    reference 999 in demo        (no such string)' \
+  -- strings "$work/missing.xml"
+out="$("$velut" strings --json --lang fr-FR "$example_dir/strings.xml" | sed -n 3p)"
+if [[ "$out" != '  {"position":2,"id":"menu.open","kind":"reference","resource":100,"library":"demo","found":true,"text":"Ouvrir…"},' ]]; then
+  echo "FAIL: velut strings --json --lang fr-FR: $out"; failures=$((failures + 1))
+else passes=$((passes + 1)); fi
+expect 1 '[
+  {"position":1,"id":"","kind":"reference","resource":100,"library":"absent","found":false,"text":""},
+  {"position":2,"id":"","kind":"reference","resource":999,"library":"demo","found":false,"text":""}
+]' -- strings --json "$work/missing.xml"
+printf '<t><s>unclosed</t>' >"$work/broken.xml"
+expect_usage strings "$work/broken.xml"
+expect_usage strings "$work/no-such-table.xml"
+expect_usage strings --lang xx-nowhere
+expect_usage strings a.xml b.xml
+
+
+
 expect 0 '{12345678-9ABC-DEF0-0123-456789ABCDEF}' -- guid 12345678-9abc-def0-0123-456789abcdef
 expect 0 '12345678-9ABC-DEF0-0123-456789ABCDEF' -- guid --no-braces '{12345678-9ABC-DEF0-0123-456789ABCDEF'
 expect 0 '{"text":"{00000000-0000-0000-0000-000000000000}","result":1,"zero":1,"data1":"0x00000000","data2":"0x0000","data3":"0x0000","data4":"0000000000000000"}' -- guid --json 00000000-0000-0000-0000-000000000000
@@ -173,40 +208,6 @@ expect_usage escape a b
 expect_usage escape --escape ab x
 expect_usage escape --bogus x
 expect_usage trim-left --char
-expect_usage match '(a' x
-expect_usage match '(a'
-expect_usage split a b
-expect_usage braces --brace '()' x
-expect_usage split --trim=1 x
-
-# The string table: the bundled example, the same table in UTF-16, a
-# reference whose library is missing, and broken inputs.
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-example_dir="$(dirname "$velut")/example"
-out="$(LANG=de_DE.UTF-8 "$velut" strings | cut -c51-)"
-if [[ "$out" != $'Velut Notes\nÖffnen…\nÄnderungen an „%s“ speichern?\nWillkommen zurück! 🎉\nBereit\nNotes & lists, kept ✓\n© 2026 Example Authors' ]]; then
-  echo "FAIL: LANG=de_DE.UTF-8 velut strings: $out"; failures=$((failures + 1))
-else passes=$((passes + 1)); fi
-cp "$example_dir/demo.dll" "$work/"
-sed 's/encoding="UTF-8"/encoding="UTF-16"/' "$example_dir/strings.xml" | iconv -f UTF-8 -t UTF-16 >"$work/utf16.xml"
-expect 0 "$("$velut" strings "$example_dir/strings.xml")" -- strings "$work/utf16.xml"
-printf '<t><s resource="100" src="absent"/><s resource="999" src="demo"/></t>' >"$work/missing.xml"
-expect 1 $'1                    reference 100 in absent      (no such string)\n2                    reference 999 in demo        (no such string)' \
-  -- strings "$work/missing.xml"
-out="$("$velut" strings --json --lang fr-FR "$example_dir/strings.xml" | sed -n 3p)"
-if [[ "$out" != '  {"position":2,"id":"menu.open","kind":"reference","resource":100,"library":"demo","found":true,"text":"Ouvrir…"},' ]]; then
-  echo "FAIL: velut strings --json --lang fr-FR: $out"; failures=$((failures + 1))
-else passes=$((passes + 1)); fi
-expect 1 '[
-  {"position":1,"id":"","kind":"reference","resource":100,"library":"absent","found":false,"text":""},
-  {"position":2,"id":"","kind":"reference","resource":999,"library":"demo","found":false,"text":""}
-]' -- strings --json "$work/missing.xml"
-printf '<t><s>unclosed</t>' >"$work/broken.xml"
-expect_usage strings "$work/broken.xml"
-expect_usage strings "$work/no-such-table.xml"
-expect_usage strings --lang xx-nowhere
-expect_usage strings a.xml b.xml
 expect_usage guid
 expect_usage version 1 2
 expect_usage error abc
