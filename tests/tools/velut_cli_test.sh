@@ -201,13 +201,6 @@ err="$(PATH="$fake/none" "$velut" install setup.msi 2>&1 >/dev/null)"
   { echo "FAIL: install without installer: $err"; failures=$((failures + 1)); }
 expect 1 '' -- install ''
 
-expect_usage
-expect_usage no-such-command
-expect_usage escape
-expect_usage escape a b
-expect_usage escape --escape ab x
-expect_usage escape --bogus x
-expect_usage trim-left --char
 expect_usage guid
 expect_usage version 1 2
 expect_usage error abc
