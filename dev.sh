@@ -6,6 +6,7 @@
 #   ./dev.sh test      build everything and run the whole test suite
 #   ./dev.sh asan      the test suite under AddressSanitizer + UBSan
 #   ./dev.sh tsan      the test suite under ThreadSanitizer
+#   ./dev.sh coverage  the test suite instrumented, then the gcovr summary
 #   ./dev.sh fuzz [SECONDS]   build the fuzz targets and run each on its corpus
 #   ./dev.sh bench     build and run the benchmarks (optimised build)
 set -euo pipefail
@@ -60,6 +61,13 @@ case "${1:-}" in
     build tsan
     ctest --preset tsan -j "$(njobs)"
     ;;
+  coverage)
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" gcovr
+    build coverage
+    find build/coverage -name '*.gcda' -delete
+    ctest --preset coverage -j "$(njobs)"
+    cmake --build --preset coverage --target coverage
+    ;;
   fuzz)
     install_missing "${BUILD_PKGS[@]}" "${FUZZ_PKGS[@]}"
     build fuzz
@@ -71,7 +79,7 @@ case "${1:-}" in
     for b in build/bench/bench/*_bench; do [[ -x "$b" ]] && "$b"; done
     ;;
   *)
-    sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

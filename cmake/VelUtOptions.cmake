@@ -14,6 +14,28 @@ if(VELUT_SANITIZERS)
   add_link_options(-fsanitize=${_velut_san})
 endif()
 
+# Coverage: every target is instrumented; the `coverage` target prints the
+# gcovr summary of the libraries (the tests, tools and benchmarks excluded).
+if(VELUT_COVERAGE)
+  # Atomic counters: the thread tests would otherwise corrupt them.
+  add_compile_options(--coverage -O0 -fprofile-update=atomic)
+  add_link_options(--coverage)
+  find_program(VELUT_GCOVR gcovr REQUIRED)
+  add_custom_target(coverage
+    COMMAND ${VELUT_GCOVR} --root ${PROJECT_SOURCE_DIR}
+            --object-directory ${PROJECT_BINARY_DIR}
+            --filter ${PROJECT_SOURCE_DIR}/src/
+            --filter ${PROJECT_SOURCE_DIR}/include/
+            --filter ${PROJECT_SOURCE_DIR}/winapi/
+            --filter ${PROJECT_SOURCE_DIR}/velfirst/
+            --filter ${PROJECT_SOURCE_DIR}/corefoundation/
+            --exclude-unreachable-branches --exclude-throw-branches
+            --gcov-ignore-parse-errors
+            --print-summary --txt ${PROJECT_BINARY_DIR}/coverage.txt
+    COMMENT "Coverage of the libraries and layers (run the tests first)"
+    VERBATIM)
+endif()
+
 if(VELUT_BUILD_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "The fuzz targets need clang (use the 'fuzz' preset)")
