@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Builds the consumer example with the flags of the installed velut.pc and
-# runs it.
+# Builds the consumer checks and the example programs with the flags of
+# the installed velut.pc and runs each.
+#   pkg_config_test.sh PREFIX CXX EXAMPLES_DIR OUT_DIR [SANITIZERS]
 set -eu
-prefix="$1" cxx="$2" source="$3" out="$4" sanitizers="${5:-}"
+prefix="$1" cxx="$2" examples="$3" out="$4" sanitizers="${5:-}"
 export PKG_CONFIG_PATH="$(echo "$prefix"/lib*/pkgconfig | tr ' ' ':')"
 extra=()
 if [[ -n "$sanitizers" ]]; then
   extra=("-fsanitize=${sanitizers//;/,}")
 fi
-# shellcheck disable=SC2046
-"$cxx" "${extra[@]}" "$source" -o "$out" $(pkg-config --cflags --libs velut) \
-  -Wl,-rpath,"$(pkg-config --variable=libdir velut)"
-"$out"
+mkdir -p "$out"
+share="$(pkg-config --variable=prefix velut)/share/velut/example"
+for source in main text_example strings_example convert_example; do
+  # shellcheck disable=SC2046
+  "$cxx" "${extra[@]}" "$examples/$source.cpp" -o "$out/$source" \
+    $(pkg-config --cflags --libs velut) -Wl,-rpath,"$(pkg-config --variable=libdir velut)"
+  if [[ $source == strings_example ]]; then "$out/$source" "$share"; else "$out/$source"; fi
+done
