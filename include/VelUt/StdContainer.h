@@ -138,8 +138,10 @@ class VELUT_API CStdContainerPos : public POSITION_IMP {
       : m_it(it), m_container(container) {}
   CStdContainerPos(const CStdContainerPos&) = default;
   CStdContainerPos& operator=(const CStdContainerPos& other) {
-    m_it = other.m_it;
-    m_container = other.m_container;
+    if (this != &other) {
+      m_it = other.m_it;
+      m_container = other.m_container;
+    }
     return *this;
   }
   ~CStdContainerPos() override;
