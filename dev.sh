@@ -76,7 +76,7 @@ case "${1:-}" in
   bench)
     install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${BENCH_PKGS[@]}"
     build bench
-    for b in build/bench/bench/*_bench; do [[ -x "$b" ]] && "$b"; done
+    bench/table.sh build/bench
     ;;
   *)
     sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'

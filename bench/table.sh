@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Runs every benchmark program (medians of 5 interleaved repetitions) and
+# prints one table: for each hot function and input, our CPU time and each
+# peer's time as a multiple of ours (transcription = the straightforward
+# algorithm kept in bench/ as the baseline; boost_* = Boost.StringAlgo).
+#   bench/table.sh [BENCH_BUILD_DIR]     (default build/bench)
+set -euo pipefail
+dir="${1:-build/bench}/bench"
+reps=(--benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
+      --benchmark_report_aggregates_only=true --benchmark_format=csv)
+
+printf '%-44s %12s  %s\n' "function / input" "ours" "peers (time as a multiple of ours)"
+for program in "$dir"/*_bench; do
+  "$program" "${reps[@]}" 2>/dev/null | awk -F, '
+    # CSV rows: "name_median",iterations,real_time,cpu_time,time_unit,...
+    NR > 1 && $1 ~ /_median"$/ {
+      name = $1; gsub(/"/, "", name); sub(/_median$/, "", name)
+      sub(/\/iterations:[0-9]+/, "", name)
+      ns = $4 * ($5 == "us" ? 1e3 : $5 == "ms" ? 1e6 : $5 == "s" ? 1e9 : 1)
+      n = split(name, part, "/"); peer = ""; key = ""
+      for (i = 1; i <= n; ++i) {
+        if (part[i] == "velut" || part[i] == "transcription" || part[i] ~ /^boost_/ ||
+            part[i] == "std_sort") peer = part[i]
+        else key = key (key == "" ? "" : "/") part[i]
+      }
+      if (peer == "") { order[++count] = name; own[name] = ns; next }
+      time[key, peer] = ns; peers[key] = peers[key] " " peer
+      if (peer == "velut") order[++count] = key
+    }
+    function show(ns) {
+      return ns >= 1e6 ? sprintf("%.2f ms", ns / 1e6) : ns >= 1e3 ? sprintf("%.1f us", ns / 1e3) : sprintf("%.0f ns", ns)
+    }
+    END {
+      for (i = 1; i <= count; ++i) {
+        key = order[i]
+        if (key in own) { printf "%-44s %12s\n", key, show(own[key]); continue }
+        line = ""; ours = time[key, "velut"]
+        # Peers measured on the same input: same key, or a key that this
+        # one extends (Boost has no flags to vary).
+        for (k in peers) {
+          if (k != key && index(key, k "/") != 1) continue
+          m = split(peers[k], list, " ")
+          for (j = 1; j <= m; ++j)
+            if (list[j] != "velut" && ours > 0)
+              line = line sprintf("  %s %.1fx", list[j], time[k, list[j]] / ours)
+        }
+        printf "%-44s %12s %s\n", key, show(ours), line
+      }
+    }' | sort
+done
