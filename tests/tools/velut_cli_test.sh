@@ -5,25 +5,15 @@ velut="$1"
 failures=0
 passes=0
 
-# expect STATUS EXPECTED_STDOUT -- ARGS...: runs velut with $stdin (empty
-# unless expect_input sets it) on standard input.
+# check MODE STATUS WANT -- ARGS...: runs velut with ARGS and $stdin (empty
+# unless expect_input sets it) on standard input; its output must equal
+# WANT (MODE "equals") or match the extended regex WANT ("matches").
 stdin=""
-expect() {
-  local want_status="$1" want_out="$2"
-  shift 3
-  local out status
-  out="$(printf '%s' "$stdin" | "$velut" "$@" 2>/dev/null)"
-  status=$?
-  if [[ "$status" != "$want_status" || "$out" != "$want_out" ]]; then
-    echo "FAIL: velut $*${stdin:+ < $stdin}"
-    echo "  want status $want_status, output: $want_out"
-# check MODE STATUS WANT -- ARGS...: runs velut with ARGS; its output must
-# equal WANT (MODE "equals") or match the extended regex WANT ("matches").
 check() {
   local mode="$1" want_status="$2" want="$3"
   shift 4
   local out status ok=1
-  out="$("$velut" "$@" 2>/dev/null)"
+  out="$(printf '%s' "$stdin" | "$velut" "$@" 2>/dev/null)"
   status=$?
   if [[ "$mode" == equals ]]; then
     [[ "$out" == "$want" ]] || ok=0
@@ -31,7 +21,7 @@ check() {
     grep -Eq -- "$want" <<<"$out" || ok=0
   fi
   if [[ "$status" != "$want_status" || $ok == 0 ]]; then
-    echo "FAIL: velut $*"
+    echo "FAIL: velut $*${stdin:+ < $stdin}"
     echo "  want status $want_status, output that $mode: $want"
     echo "  got  status $status, output: $out"
     failures=$((failures + 1))
@@ -40,16 +30,17 @@ check() {
   fi
 }
 
-# expect_input STATUS EXPECTED_STDOUT STDIN -- ARGS...
-expect_input() {
-  local stdin="$3"
-  expect "$1" "$2" "${@:4}"
-}
 # expect STATUS EXPECTED_STDOUT -- ARGS...
 expect() { check equals "$@"; }
 
 # expect_match STATUS REGEX -- ARGS...: the output matches an extended regex.
 expect_match() { check matches "$@"; }
+
+# expect_input STATUS EXPECTED_STDOUT STDIN -- ARGS...
+expect_input() {
+  local stdin="$3"
+  expect "$1" "$2" "${@:4}"
+}
 
 # expect_usage ARGS...: status 2 and exactly one line on standard error.
 expect_usage() {
