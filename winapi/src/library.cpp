@@ -2,11 +2,9 @@
 // table of loaded libraries with their reference counts, and string lookups.
 #include <dirent.h>
 #include <fcntl.h>
-#include <locale.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <wctype.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -22,12 +20,14 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Resource.h>
 
+#include "case_fold.h"
 #include "pe_image.h"
 #include "ui_language.h"
 #include "utf8.h"
 
 namespace {
 
+using velwin::detail::FoldCase;
 using velwin::detail::StringBlock;
 
 // One mapped library.
@@ -127,15 +127,6 @@ bool IsKind(const std::string& path, bool file) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return false;
   return file ? S_ISREG(st.st_mode) : S_ISDIR(st.st_mode);
-}
-
-// Letter case is folded with Unicode's simple upper-case mapping where the
-// C.UTF-8 locale is installed, else for ASCII only.
-char32_t FoldCase(char32_t c) {
-  static const locale_t folding = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-  if (folding != static_cast<locale_t>(0))
-    return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), folding));
-  return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
 }
 
 // True when two file names are equal but for letter case. Bytes that are
