@@ -136,3 +136,15 @@ VELWIN_API BOOL PathAppend(LPWSTR path, LPCWSTR more);
 //   "\\FolderA" -> "\\FolderC", "C:\\a" -> "D:\\a"    : FALSE
 VELWIN_API BOOL PathRelativePathTo(LPWSTR path, LPCWSTR from, DWORD fromAttributes,
                                    LPCWSTR to, DWORD toAttributes);
+
+// PathFileExists: TRUE when a file or folder of that path exists (a
+// symbolic link counts by what it points to). FALSE otherwise, also for a
+// null path, with the last error set. Win32: PathFileExistsW.
+//
+// Example: "C:\\tmp", "/tmp", "\\tmp\\" -> TRUE where /tmp exists
+VELWIN_API BOOL PathFileExists(LPCWSTR path);
+
+// PathIsDirectory: FILE_ATTRIBUTE_DIRECTORY (16) when `path` names an
+// existing folder, FALSE otherwise (the last error is set when nothing
+// exists there). Win32: PathIsDirectoryW.
+VELWIN_API BOOL PathIsDirectory(LPCWSTR path);
