@@ -17,5 +17,6 @@
 #include <VelUt/StdContainer.h>
 #include <VelUt/StdStr.h>
 #include <VelUt/SystemError.h>
+#include <VelUt/Url.h>
 #include <VelUt/VelUtResString.h>
 #include <VelUt/Version.h>
