@@ -14,6 +14,7 @@
 #include <VelUt/FindReplace.h>
 #include <VelUt/Guid.h>
 #include <VelUt/MsiInstall.h>
+#include <VelUt/Paths.h>
 #include <VelUt/StdContainer.h>
 #include <VelUt/StdStr.h>
 #include <VelUt/SystemError.h>

@@ -44,6 +44,8 @@ expected=(
   'VelUt::FixUrl(VelString&)'
   'VelUt::UrlToPath(wchar_t const*, VelString&)'
   'VelUt::GetPathFromUrl(wchar_t const*)'
+  'VelUt::RelativeToAbsolutePath(VelString const&, VelString const&, VelString&)'
+  'VelUt::AbsoluteToRelativePath(VelString const&, VelString const&, VelString&)'
   'ssicoll(wchar_t const*, int, wchar_t const*, int)'
   'CStdStr<wchar_t>::FormatV(wchar_t const*, __va_list_tag*)'
   'CStdStr<wchar_t>::CompareNoCase(wchar_t const*) const'
