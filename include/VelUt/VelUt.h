@@ -11,6 +11,7 @@
 #include <VelUt/Delimited.h>
 #include <VelUt/DravoMemoryException.h>
 #include <VelUt/Escape.h>
+#include <VelUt/Files.h>
 #include <VelUt/FindReplace.h>
 #include <VelUt/Guid.h>
 #include <VelUt/MsiInstall.h>
