@@ -288,6 +288,9 @@ TEST(PathCombine, Table) {
       {{L"..\\a", L"../a"}, {L"b", L"b"}, {L"..\\a\\b", L"..\\a\\b"}},
       {{L"dir", L"dir"}, {L"..\\..\\x", L"../../x"}, {L"..\\x", L"..\\x"}},
       {{L"a", L"a"}, {L"..", L".."}, {L".", L"."}},
+      // A name that looks like a drive stays a name.
+      {{L"x", L"x"}, {L"..\\C:", L"../C:"}, {L".\\C:", L".\\C:"}},
+      {{L".\\C:", nullptr}, {L"y", nullptr}, {L".\\C:\\y", nullptr}},
       {{L"a", nullptr}, {nullptr, nullptr}, {L"a", nullptr}},
       {{nullptr, nullptr}, {L"a", nullptr}, {L"a", nullptr}},
   };

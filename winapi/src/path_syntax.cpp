@@ -49,6 +49,11 @@ std::wstring Canonicalize(const wchar_t* path) {
     parts.push_back(part);
   }
 
+  // A relative path whose first name looks like a drive keeps a "." in
+  // front, so that "x\..\C:" does not come to name a drive.
+  if (root.kind == RootKind::kNone && !parts.empty() && HasDrive(parts.front().c_str()))
+    parts.insert(parts.begin(), L".");
+
   std::wstring out = RootText(path, root);
   if (root.kind == RootKind::kDrive && parts.empty()) out += L'\\';
   for (std::size_t i = 0; i < parts.size(); ++i) {

@@ -46,7 +46,8 @@ std::wstring RootText(const wchar_t* path, const Root& root);
 // component before it. A ".." that would climb above a root is dropped;
 // above the start of a relative path it stays. A separator at the end is
 // kept when a component precedes it. A naked drive "C:" becomes "C:\"; a
-// relative path with nothing left is ".".
+// relative path with nothing left is ".", and one whose first name looks
+// like a drive keeps ".\" in front of it ("x\..\C:" is ".\C:").
 //
 // Example:
 //   "C:\\a\\.\\b\\..\\c" -> "C:\\a\\c"     "C:\\.." -> "C:\\"

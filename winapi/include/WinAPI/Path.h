@@ -87,7 +87,9 @@ VELWIN_API BOOL PathIsRelative(LPCWSTR path);
 // a ".." above a root is dropped. Unlike Win32, a ".." above the start of
 // a relative path is kept ("..\a" stays "..\a" and names a folder next to
 // the current one, where Win32 would make it "\a"), a relative path with
-// nothing left is "." (Win32: "\"), and a naked drive "C:" becomes "C:\".
+// nothing left is "." (Win32: "\"), one whose first name looks like a
+// drive keeps ".\" in front ("x\..\C:" is ".\C:", a Linux name), and a
+// naked drive "C:" becomes "C:\".
 // A trailing separator of the joined text is kept.
 //
 // Returns `dest`, or null when `dest` is null, when both inputs are null
