@@ -216,7 +216,9 @@ BOOL CFile::GetStatus(LPCWSTR name, CFileStatus& status) {
         AfxThrowOleException(HRESULT_FROM_WIN32(GetLastError()));
     }
   }
-  status.m_ctime = TimeOf((st.stx_mask & STATX_BTIME) ? st.stx_btime : st.stx_ctime);
+  // Some file systems report a birth time of 0 rather than none.
+  const bool born = (st.stx_mask & STATX_BTIME) && (st.stx_btime.tv_sec != 0 || st.stx_btime.tv_nsec != 0);
+  status.m_ctime = TimeOf(born ? st.stx_btime : st.stx_ctime);
   status.m_mtime = TimeOf(st.stx_mtime);
   status.m_atime = TimeOf(st.stx_atime);
   status.m_size = S_ISDIR(st.stx_mode) ? 0 : st.stx_size;

@@ -34,7 +34,9 @@ VELWIN_API BOOL PathToNative(LPCWSTR path, std::string& native);
 
 // NativeToPath: path text for a native path: each '/' becomes '\', UTF-8
 // is decoded, and each byte that is no part of valid UTF-8 becomes the
-// unit U+DC00 + byte, so that PathToNative gives the same bytes back. A
+// unit U+DC00 + byte, so that PathToNative gives the same bytes back. Two
+// kinds of Linux names cannot come back: one holding a '\', which path
+// text reads as a separator, and one beginning like a drive ("C:x"). A
 // null path gives "".
 //
 // Example: "/tmp/x" -> L"\\tmp\\x";   "a\xFF" -> L"a\uDCFF"
@@ -100,7 +102,7 @@ constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 // CFileStatus: what CFile::GetStatus reports of a file. MFC: CFileStatus.
 struct CFileStatus {
   CTime m_ctime;     // creation (birth) time; the status-change time where
-                     // the file system keeps no birth time
+                     // the file system keeps none (or reports 0)
   CTime m_mtime;     // last modification
   CTime m_atime;     // last access
   ULONGLONG m_size;  // size in bytes; 0 for a folder
