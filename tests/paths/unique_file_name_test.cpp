@@ -25,11 +25,7 @@ using velut_test::TempFolder;
 using velut_test::Text;
 using velut_test::Touch;
 
-std::string Narrow(const std::wstring& s) {
-  std::string native;
-  PathToNative(s.c_str(), native);
-  return native;
-}
+std::string Narrow(const std::wstring& s) { return velut_test::NativeOf(s); }
 
 // ------------------------------------------------------------ ms_swprintf
 
@@ -146,22 +142,11 @@ TEST(GetUniqueFileName, UrlTexts) {
 // fit give "" (the layer's PathAppend empties the path it cannot extend).
 TEST(GetUniqueFileName, CandidateArrayBound) {
   TempFolder dir;
-  // A folder whose path text has `units` units, made of real folders.
-  const auto make_folder = [&](std::size_t units) {
-    std::wstring folder = Text(dir.path());
-    int i = 0;
-    while (folder.size() < units) {
-      const std::size_t room = units - folder.size() - 1;
-      const std::size_t part = room > 250 ? 200 : room;
-      folder += L'\\' + std::wstring(part, static_cast<wchar_t>(L'a' + i++ % 26));
-    }
-    fs::create_directories(Narrow(folder));
-    return folder;
-  };
   // "\\a_2.txt" is 8 units: the candidate is folder + 8.
   for (const std::size_t candidate : {1023u, 1024u, 1025u, 5000u}) {
     SCOPED_TRACE(candidate);
-    const std::wstring folder = make_folder(std::min<std::size_t>(candidate, 2000) - 8);
+    const std::wstring folder =
+        velut_test::MakeFolderOfLength(dir.path(), std::min<std::size_t>(candidate, 2000) - 8);
     Touch(Narrow(folder + L"\\a.txt"));
     Str name(folder + L"\\a.txt");
     EXPECT_TRUE(VelUt::GetUniqueFileName(name));
@@ -248,13 +233,8 @@ TEST_F(GetTempFileTest, NoFolderOrNoName) {
 TEST_F(GetTempFileTest, TemporaryFolderBound) {
   for (const std::size_t units : {1009u, 1010u, 1011u}) {
     SCOPED_TRACE(units);
-    // TMPDIR of units - 1 bytes: GetTempPath adds the final separator.
-    std::string value = tmp_.path().string();
-    while (value.size() < units - 1) {
-      const std::size_t room = units - 1 - value.size() - 1;
-      value += "/" + std::string(room > 250 ? 200 : room, 'd');
-    }
-    fs::create_directories(value);
+    // A TMPDIR of units - 1 bytes: GetTempPath adds the final separator.
+    const std::string value = Narrow(velut_test::MakeFolderOfLength(tmp_.path(), units - 1));
     ScopedEnv tmpdir("TMPDIR", value.c_str());
     const std::wstring name = VelUt::GetTempFile(L"TMP", nullptr).c_str();
     if (units <= 1010) {

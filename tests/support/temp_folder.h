@@ -88,6 +88,26 @@ inline std::set<std::string> Listing(const fs::path& folder) {
   return names;
 }
 
+// The native path of path text ("" when it has none).
+inline std::string NativeOf(const std::wstring& text) {
+  std::string native;
+  PathToNative(text.c_str(), native);
+  return native;
+}
+
+// Creates folders below `base` so that the path text of the deepest has
+// exactly `units` units (at least that of `base` and 2 more), and returns
+// that text. Each name stays below the file system's limit of 255 bytes.
+inline std::wstring MakeFolderOfLength(const fs::path& base, std::size_t units) {
+  std::wstring folder = NativeToPath(base.c_str());
+  for (wchar_t letter = L'a'; folder.size() < units; letter = letter == L'z' ? L'a' : letter + 1) {
+    const std::size_t room = units - folder.size() - 1;
+    folder += L'\\' + std::wstring(room > 250 ? 200 : room, letter);
+  }
+  fs::create_directories(NativeOf(folder));
+  return folder;
+}
+
 // Path text for a native path ("/tmp/a" -> L"\\tmp\\a").
 inline std::wstring Text(const fs::path& path) { return NativeToPath(path.c_str()); }
 

@@ -26,9 +26,9 @@ using velut_test::TempFolder;
 using velut_test::Text;
 using velut_test::Touch;
 
-std::string Native(const wchar_t* path) {
+std::string Native(const std::wstring& path) {
   std::string native;
-  EXPECT_EQ(PathToNative(path, native), TRUE) << "no native form";
+  EXPECT_EQ(PathToNative(path.c_str(), native), TRUE) << "no native form";
   return native;
 }
 
@@ -323,16 +323,7 @@ TEST(GetTempFileName, Failures) {
 // that fits the caller's MAX_PATH buffer.
 TEST(GetTempFileName, LongestFolderFits) {
   TempFolder dir;
-  std::wstring folder = Text(dir.path());
-  while (folder.size() < MAX_PATH - 14) {
-    const std::size_t room = MAX_PATH - 14 - folder.size() - 1;
-    if (room == 0) {
-      folder += L'\\';
-      break;
-    }
-    folder += L'\\' + std::wstring(std::min<std::size_t>(room, 200), L'f');
-    fs::create_directory(Native(folder.c_str()));
-  }
+  const std::wstring folder = velut_test::MakeFolderOfLength(dir.path(), MAX_PATH - 14);
   ASSERT_EQ(folder.size(), MAX_PATH - 14);
   std::wstring buffer(MAX_PATH + 4, L'\uFFFF');
   const UINT number = GetTempFileName(folder.c_str(), L"TMP", 0, buffer.data());
