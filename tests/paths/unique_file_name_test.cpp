@@ -229,6 +229,41 @@ TEST_F(GetTempFileTest, NoFolderOrNoName) {
   EXPECT_TRUE(Listing(tmp_.path()).empty());
 }
 
+// The temporary folder goes into a 1024-unit array: a TMPDIR that does not
+// fit it, or fits it but is too long for GetTempFileName, gives "".
+TEST_F(GetTempFileTest, TemporaryFolderArrayBound) {
+  for (const std::size_t units : {1023u, 1024u, 1025u, 5000u}) {
+    SCOPED_TRACE(units);
+    const std::string value = "/" + std::string(units - 2, 't');  // "\ttt...\": `units`
+    ScopedEnv tmpdir("TMPDIR", value.c_str());
+    EXPECT_EQ(std::wstring(VelUt::GetTempFile(L"TMP", L".dat").c_str()), L"");
+  }
+}
+
+// The renamed name is made in a 1024-unit buffer: an extension that would
+// not fit leaves the name GetTempFileName gave.
+TEST_F(GetTempFileTest, RenameBufferBound) {
+  ScopedEnv tmpdir("TMPDIR", tmp_.path().c_str());
+  const std::wstring folder = Text(tmp_.path()) + L"\\";
+  for (const std::size_t units : {1023u, 1024u, 1025u, 5000u}) {
+    SCOPED_TRACE(units);
+    // The extension is sized so that a 4-digit number makes the renamed
+    // name `units` units long (fewer digits make it shorter); the hook
+    // tells the name actually made.
+    std::wstring stem;
+    velut_test::g_after_temp_file_name = [&](const wchar_t* created) {
+      stem = created;
+      stem.resize(stem.size() - 4);  // less ".TMP"
+    };
+    const std::wstring extension = L"." + std::wstring(units - folder.size() - 6, L'e');
+    const std::wstring name = VelUt::GetTempFile(L"P", extension.c_str()).c_str();
+    ASSERT_FALSE(stem.empty());
+    const std::wstring renamed = stem + extension;
+    EXPECT_EQ(name, renamed.size() < 1024 ? renamed : stem + L".TMP");
+    EXPECT_TRUE(Listing(tmp_.path()).empty());
+  }
+}
+
 // GetTempFileName takes folders of up to 1010 units (MAX_PATH - 14).
 TEST_F(GetTempFileTest, TemporaryFolderBound) {
   for (const std::size_t units : {1009u, 1010u, 1011u}) {
