@@ -30,3 +30,10 @@ run guid '12345678-9abc-def0-0123-456789abcdef'
 run version 2.10
 run time 2024-05-17T08:30:00
 run error 5
+run url 'file:///C:/Program%20Files/app/readme.txt'
+run url 'www.example.com\docs\index.html'
+run path-abs '../shared/lib' /home/user/project
+run path-rel /home/user/project/src/main.cpp /home/user/project
+run temp-file --prefix report --extension .csv
+run probe-folder /tmp/not/made/yet/
+run stat /etc/hostname

@@ -1,7 +1,7 @@
 // Uses the installed library the way an application does: strings,
-// containers, escapes, the map walk, VelString, the XML tree, and the
+// containers, escapes, the map walk, VelString, the XML tree, the
 // conversions and error texts (date texts come from the layer's private
-// ICU). Exits 0 when every result is as expected.
+// ICU), and URLs, paths and temporary names. Exits 0 when every result is as expected.
 #include <cstdio>
 #include <cstring>
 
@@ -95,6 +95,20 @@ int main() {
   Check(VelUt::FormatDateTimeForUserLocale(when).find(L"2024") != std::wstring::npos,
         "FormatDateTimeForUserLocale");
   Check(VelUt::GetSystemErrorMessage(5) == L"Access is denied", "GetSystemErrorMessage");
+
+  CStdStr<wchar_t> location(L"  www.example.com ");
+  Check(PreProcessUrl(location) && location == L"http://www.example.com", "PreProcessUrl");
+  VelString local;
+  VelUt::UrlToPath(L"file:///C:/dir/a.txt", local);
+  Check(local.compare(L"C:\\dir\\a.txt") == 0, "UrlToPath");
+  VelString absolute;
+  Check(VelUt::RelativeToAbsolutePath(L"docs/a.txt", L"/home/u", absolute) &&
+            absolute.compare(L"\\home\\u\\docs\\a.txt") == 0,
+        "RelativeToAbsolutePath");
+  const VelString temp = VelUt::GetTempFile(L"con", L".dat");
+  Check(!temp.isEmpty() && !PathFileExists(temp.c_str()), "GetTempFile");
+  CFileStatus status;
+  Check(!VelUt::GetFileStatus(L"/no/such/file", status), "GetFileStatus");
 
   try {
     throw new CDravoMemoryException();

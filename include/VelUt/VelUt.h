@@ -11,11 +11,14 @@
 #include <VelUt/Delimited.h>
 #include <VelUt/DravoMemoryException.h>
 #include <VelUt/Escape.h>
+#include <VelUt/Files.h>
 #include <VelUt/FindReplace.h>
 #include <VelUt/Guid.h>
 #include <VelUt/MsiInstall.h>
+#include <VelUt/Paths.h>
 #include <VelUt/StdContainer.h>
 #include <VelUt/StdStr.h>
 #include <VelUt/SystemError.h>
+#include <VelUt/Url.h>
 #include <VelUt/VelUtResString.h>
 #include <VelUt/Version.h>

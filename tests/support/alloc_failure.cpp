@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <new>
 
+#include <VelUt/DravoMemoryException.h>
 #include <WinAPI/Exceptions.h>
 
 namespace {
@@ -22,8 +23,14 @@ void* Allocate(std::size_t size) {
   if (g_countdown > 0 && --g_countdown == 0) {
     g_fired = true;
     // The countdown is 0 again, so this allocation succeeds.
-    if (g_kind == test_support::AllocationFailure::kMemoryException)
-      throw new CMemoryException;
+    switch (g_kind) {
+      case test_support::AllocationFailure::kMemoryException:
+        throw new CMemoryException;
+      case test_support::AllocationFailure::kDravoMemoryException:
+        throw new CDravoMemoryException;
+      case test_support::AllocationFailure::kBadAlloc:
+        break;
+    }
     throw std::bad_alloc();
   }
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
@@ -52,6 +59,9 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   try {
     return Allocate(size);
   } catch (CMemoryException* e) {
+    e->Delete();
+    return nullptr;
+  } catch (CDravoMemoryException* e) {
     e->Delete();
     return nullptr;
   } catch (...) {

@@ -9,7 +9,11 @@ namespace test_support {
 class AllocationFailure {
  public:
   // What the failing allocation throws.
-  enum Kind { kMemoryException, kBadAlloc };  // new CMemoryException, std::bad_alloc
+  enum Kind {
+    kMemoryException,       // new CMemoryException
+    kDravoMemoryException,  // new CDravoMemoryException
+    kBadAlloc,              // std::bad_alloc
+  };
 
   AllocationFailure(long n, Kind kind);
   ~AllocationFailure();

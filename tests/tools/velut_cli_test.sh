@@ -133,7 +133,7 @@ expect_usage split --trim=1 x
 # The string table: the bundled example, the same table in UTF-16, a
 # reference whose library is missing, and broken inputs.
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "${fake:-}" "${files:-}" "${work:-}"' EXIT
 example_dir="$(dirname "$velut")/example"
 out="$(LANG=de_DE.UTF-8 "$velut" strings | cut -c51-)"
 if [[ "$out" != $'Velut Notes\nÖffnen…\nÄnderungen an „%s“ speichern?\nWillkommen zurück! 🎉\nBereit\nNotes & lists, kept ✓\n© 2026 Example Authors' ]]; then
@@ -184,7 +184,7 @@ expect 1 '' -- time 1969-12-31T23:59:59
 
 # The installer, as a stand-in on PATH that records its words.
 fake="$(mktemp -d)"
-trap 'rm -rf "$fake"' EXIT
+trap 'rm -rf "${fake:-}" "${files:-}" "${work:-}"' EXIT
 cat >"$fake/MsiExec.exe" <<SCRIPT
 #!/bin/sh
 for a in "\$@"; do printf '[%s]' "\$a"; done > "$fake/words"
@@ -206,6 +206,60 @@ expect_usage version 1 2
 expect_usage error abc
 expect_usage error 0x100000000
 expect_usage install
+
+# URLs and paths.
+expect 1 $'url:    no\nfixed:  C:\\dir\\a%20b.txt\npath:   C:\\dir\\a%20b.txt\nfolder: C:\\dir' -- url 'file:///C:/dir/a%20b.txt'
+expect 0 '{"text":"www.ab.xx\\a","isUrl":1,"fixed":"www.ab.xx/a","path":"www.ab.xx\\a","folder":"www.ab.xx\\"}' -- url --json 'www.ab.xx\a'
+expect 0 'C:\dir\b.txt' -- path-abs '..\b.txt' 'C:\dir\sub'
+expect 0 '\home\u\docs\a.txt' -- path-abs docs/a.txt /home/u
+expect 0 '.\sub\a.txt' -- path-rel 'C:\dir\sub\a.txt' 'C:\dir'
+expect 0 '{"text":"..\\dir2\\a.txt","result":1}' -- path-rel --json 'C:\dir2\a.txt' 'C:\dir'
+expect 1 '' -- path-rel '' 'C:\dir'
+files="$(mktemp -d)"
+chmod 755 "$files"
+trap 'rm -rf "${fake:-}" "${files:-}" "${work:-}"' EXIT
+files_text="$(tr / '\\' <<<"$files")"
+touch "$files/a.txt" "$files/a_2.txt"
+expect 0 "$files_text\\a_3.txt" -- unique-name "$files/a.txt"
+expect 0 "$files/b.txt" -- unique-name "$files/b.txt"
+touch www.velut-test.xx
+expect 1 'www.velut-test.xx' -- unique-name www.velut-test.xx
+rm -f www.velut-test.xx
+TMPDIR="$files" expect_match 0 "^${files_text//\\/\\\\}\\\\rep[0-9A-F]{1,4}\\.dat\$" -- temp-file --prefix report --extension .dat
+TMPDIR="$files" expect_match 0 '"result":1' -- temp-file --json
+TMPDIR="$files/missing" expect 1 '' -- temp-file
+[[ "$(ls "$files")" == $'a.txt\na_2.txt' ]] || { echo "FAIL: temp-file left files: $(ls "$files")"; failures=$((failures + 1)); }
+expect 0 'writable' -- probe-folder "$files/new/sub/"
+expect 0 '{"text":"writable","readOnly":0}' -- probe-folder --json "file:///C:$files"
+expect 1 'read-only' -- probe-folder 'http://h/x'
+# A folder where files cannot be created, even for root: as nobody, or
+# under a read-only bind mount where nobody cannot run velut.
+ro="$files/ro"
+mkdir "$ro"
+if [[ $(id -u) != 0 ]]; then
+  chmod 555 "$ro"
+  run_ro=("$velut")
+elif setpriv --reuid=nobody --regid=nogroup --clear-groups "$velut" --version >/dev/null 2>&1; then
+  run_ro=(setpriv --reuid=nobody --regid=nogroup --clear-groups "$velut")
+else
+  run_ro=(unshare -m sh -c 'mount --make-rprivate / && mount --bind "$0" "$0" &&
+            mount -o remount,ro,bind "$0" "$0" && exec "$@"' "$ro" "$velut")
+fi
+out="$("${run_ro[@]}" probe-folder "$ro" 2>&1)"
+[[ $? == 1 && "$out" == read-only ]] || { echo "FAIL: probe-folder on a read-only folder: $out"; failures=$((failures + 1)); }
+chmod 755 "$ro"
+printf 'hello' >"$files/a.txt"
+expect_match 0 '^name: +'"${files_text//\\/\\\\}"'\\a\.txt$' -- stat "$files/a.txt"
+expect_match 0 '^size: +5$' -- stat "$files/a.txt"
+expect_match 0 '^attributes: +A$' -- stat "$files/a.txt"
+expect_match 0 '"size":0,"attribute":16,' -- stat --json "$files/ro"
+expect 1 "$files_text\\none" -- stat "$files/none"
+expect_usage url
+expect_usage path-abs a
+expect_usage path-rel a b c
+expect_usage temp-file extra
+expect_usage temp-file --prefix
+expect_usage stat
 
 "$velut" --help | grep -q '^  escape ' || { echo "FAIL: --help lists no escape"; failures=$((failures + 1)); }
 "$velut" escape --help | grep -q '^usage: velut escape' || { echo "FAIL: escape --help"; failures=$((failures + 1)); }

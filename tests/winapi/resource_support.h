@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_folder.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -54,26 +56,7 @@ inline void WriteBytes(const fs::path& path, const std::vector<unsigned char>& b
 }
 
 // A fresh folder, removed with its content at the end of the scope.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "velut-res-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const fs::path& path() const { return path_; }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
+using TempDir = velut_test::TempFolder;
 
 // Clears LC_ALL, LC_MESSAGES and LANG for the scope and puts them back.
 class LocaleEnvironment {

@@ -66,6 +66,7 @@ void AddListCommands(std::vector<Command>& commands);
 void AddStringsCommands(std::vector<Command>& commands);
 void AddConvertCommands(std::vector<Command>& commands);
 void AddSystemCommands(std::vector<Command>& commands);
+void AddPathCommands(std::vector<Command>& commands);
 
 // Prints one result line: the text as UTF-8, or with --json an object of
 // the text and the named integer fields.

@@ -19,6 +19,7 @@ std::vector<velut::Command> AllCommands() {
   velut::AddStringsCommands(commands);
   velut::AddConvertCommands(commands);
   velut::AddSystemCommands(commands);
+  velut::AddPathCommands(commands);
   return commands;
 }
 

@@ -2,16 +2,15 @@
 // table of loaded libraries with their reference counts, and string lookups.
 #include <dirent.h>
 #include <fcntl.h>
-#include <locale.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <wctype.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -20,14 +19,18 @@
 #include <vector>
 
 #include <WinAPI/Error.h>
+#include <WinAPI/File.h>
 #include <WinAPI/Resource.h>
 
+#include "case_fold.h"
+#include "path_syntax.h"
 #include "pe_image.h"
 #include "ui_language.h"
 #include "utf8.h"
 
 namespace {
 
+using velwin::detail::FoldCase;
 using velwin::detail::StringBlock;
 
 // One mapped library.
@@ -73,34 +76,16 @@ std::uintptr_t ToKey(HMODULE module) { return reinterpret_cast<std::uintptr_t>(m
 
 // ----------------------------------------------------------------- names
 
-std::string ToUtf8(const wchar_t* text) {
-  std::string out;
-  char bytes[4];
-  for (; *text != L'\0'; ++text) {
-    const int n = velwin::detail::EncodeUtf8(
-        static_cast<char32_t>(static_cast<std::uint32_t>(*text)), bytes);
-    out.append(bytes, static_cast<std::size_t>(n));
-  }
-  return out;
-}
-
-bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-bool HasDrive(const std::string& path) {
-  return path.size() >= 2 && IsAsciiAlpha(path[0]) && path[1] == ':';
-}
-
 // A name with a separator or a drive is a path; any other is searched for.
-bool IsPath(const std::string& name) {
-  return name.find_first_of("/\\") != std::string::npos || HasDrive(name);
+bool IsPath(const wchar_t* name) {
+  return std::wcspbrk(name, L"/\\") != nullptr || velwin::detail::HasDrive(name);
 }
 
-// Windows path text to a native path: '\' becomes '/', and a drive prefix
-// goes ("X:\a" is "/a", "X:a" is "a" in the current folder).
-std::string NativePath(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  if (HasDrive(path)) path.erase(0, 2);
-  return path;
+// The native form of path text ("" for text no file name can hold).
+std::string NativePath(const wchar_t* text) {
+  std::string native;
+  PathToNative(text, native);
+  return native;
 }
 
 // The Win32 extension rule on the last component: ".dll" is added when it
@@ -127,15 +112,6 @@ bool IsKind(const std::string& path, bool file) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return false;
   return file ? S_ISREG(st.st_mode) : S_ISDIR(st.st_mode);
-}
-
-// Letter case is folded with Unicode's simple upper-case mapping where the
-// C.UTF-8 locale is installed, else for ASCII only.
-char32_t FoldCase(char32_t c) {
-  static const locale_t folding = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-  if (folding != static_cast<locale_t>(0))
-    return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), folding));
-  return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
 }
 
 // True when two file names are equal but for letter case. Bytes that are
@@ -308,9 +284,8 @@ HMODULE LoadLibraryW(LPCWSTR name) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  const std::string text = ToUtf8(name);
-  const bool path = IsPath(text);
-  const std::string file = WithDllExtension(NativePath(text));
+  const bool path = IsPath(name);
+  const std::string file = WithDllExtension(NativePath(name));
   if (file.empty()) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
@@ -354,7 +329,7 @@ BOOL FreeLibrary(HMODULE module) {
 BOOL SetDllDirectoryW(LPCWSTR folder) {
   std::string native;
   if (folder != nullptr && *folder != L'\0') {
-    native = NativePath(ToUtf8(folder));
+    native = NativePath(folder);
     if (native.empty()) native = ".";  // "X:" alone: that drive's current folder
   }
   Registry& r = Libraries();

@@ -1,15 +1,14 @@
-// Shell path operations.
+// Shell path operations that edit a path in place or test its text.
 #include <WinAPI/Path.h>
 
 #include <cwchar>
 
+#include "path_syntax.h"
+
+using velwin::detail::HasDrive;
+using velwin::detail::IsSeparator;
+
 namespace {
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-bool IsDriveLetter(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
 
 // True for the roots that end in a separator: "\", "X:\" and "\\" (the
 // start of a network path with no server yet), with either separator.
@@ -20,7 +19,7 @@ bool IsRootEndingInSeparator(const wchar_t* path, std::size_t length) {
     case 2:
       return IsSeparator(path[0]) && IsSeparator(path[1]);
     case 3:
-      return IsDriveLetter(path[0]) && path[1] == L':' && IsSeparator(path[2]);
+      return HasDrive(path) && IsSeparator(path[2]);
     default:
       return false;
   }
@@ -35,4 +34,40 @@ LPWSTR PathRemoveBackslash(LPWSTR path) {
   wchar_t* last = path + length - 1;
   if (IsSeparator(*last) && !IsRootEndingInSeparator(path, length)) *last = L'\0';
   return last;
+}
+
+BOOL PathRemoveFileSpec(LPWSTR path) {
+  if (path == nullptr) return FALSE;
+  // The cut goes after the root and at the last separator after it.
+  wchar_t* p = path;
+  if (HasDrive(p)) {
+    p += IsSeparator(p[2]) ? 3 : 2;
+  } else if (IsSeparator(p[0])) {
+    p += IsSeparator(p[1]) ? 2 : 1;
+  }
+  wchar_t* cut = p;
+  for (; *p != L'\0'; ++p)
+    if (IsSeparator(*p)) cut = p;
+  if (*cut == L'\0') return FALSE;
+  *cut = L'\0';
+  return TRUE;
+}
+
+void PathRemoveExtension(LPWSTR path) {
+  if (path == nullptr) return;
+  *PathFindExtension(path) = L'\0';
+}
+
+BOOL PathRenameExtension(LPWSTR path, LPCWSTR extension) {
+  if (path == nullptr || extension == nullptr) return FALSE;
+  wchar_t* at = PathFindExtension(path);
+  const std::size_t length = std::wcslen(extension);
+  if (static_cast<std::size_t>(at - path) + length >= MAX_PATH) return FALSE;
+  std::wmemmove(at, extension, length + 1);
+  return TRUE;
+}
+
+BOOL PathIsRelative(LPCWSTR path) {
+  if (path == nullptr) return TRUE;
+  return IsSeparator(path[0]) || HasDrive(path) ? FALSE : TRUE;
 }

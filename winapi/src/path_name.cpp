@@ -1,8 +1,9 @@
 #include <WinAPI/PathName.h>
 
-namespace {
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-}  // namespace
+#include "path_syntax.h"
+
+using velwin::detail::HasDrive;
+using velwin::detail::IsSeparator;
 
 LPWSTR PathFindExtensionW(LPCWSTR path) {
   if (path == nullptr) return nullptr;
@@ -19,10 +20,11 @@ LPWSTR PathFindExtensionW(LPCWSTR path) {
 
 LPWSTR PathFindFileNameW(LPCWSTR path) {
   if (path == nullptr) return nullptr;
-  const wchar_t* name = path;
+  // A colon ends the drive of "C:file" only: elsewhere it is part of a
+  // name, as Linux file names may hold one.
+  const wchar_t* name = HasDrive(path) && path[2] != L'\0' && !IsSeparator(path[2]) ? path + 2 : path;
   for (const wchar_t* p = path; *p != L'\0'; ++p) {
-    if ((IsSeparator(*p) || *p == L':') && p[1] != L'\0' && !IsSeparator(p[1]))
-      name = p + 1;
+    if (IsSeparator(*p) && p[1] != L'\0' && !IsSeparator(p[1])) name = p + 1;
   }
   return const_cast<LPWSTR>(name);
 }

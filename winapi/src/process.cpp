@@ -20,6 +20,7 @@
 #include <vector>
 
 #include <WinAPI/Error.h>
+#include <WinAPI/File.h>
 #include <WinAPI/Message.h>
 #include <WinAPI/Process.h>
 
@@ -113,15 +114,11 @@ bool HasFolder(const std::wstring& s) {
   return HasDrive(s) || s.find_first_of(L"/\\") != std::wstring::npos;
 }
 
-// The native form of a path: '\' becomes '/', a drive "X:" the root.
-std::string NativePath(std::wstring s) {
-  for (wchar_t& c : s)
-    if (c == L'\\') c = L'/';
-  if (HasDrive(s)) {
-    s.erase(0, 2);
-    if (s.empty() || s[0] != L'/') s.insert(s.begin(), L'/');
-  }
-  return ToUtf8(s);
+// The native form of a path ("" for text no file name can hold).
+std::string NativePath(const std::wstring& s) {
+  std::string native;
+  PathToNative(s.c_str(), native);
+  return native;
 }
 
 std::string Absolute(const std::string& path) {

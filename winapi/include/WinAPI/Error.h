@@ -21,8 +21,10 @@ constexpr DWORD ERROR_NOT_SUPPORTED = 50;
 constexpr DWORD ERROR_FILE_EXISTS = 80;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_NO_PROC_SLOTS = 89;
+constexpr DWORD ERROR_BUFFER_OVERFLOW = 111;
 constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_INVALID_NAME = 123;
 constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
 constexpr DWORD ERROR_BUSY = 170;
@@ -38,6 +40,12 @@ constexpr DWORD ERROR_TIMEOUT = 1460;
 constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
 constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
+
+// HRESULT_FROM_WIN32: the HRESULT that carries a Win32 error code
+// (0x8007xxxx); 0 stays 0 (success).
+constexpr HRESULT HRESULT_FROM_WIN32(DWORD code) {
+  return code == 0 ? 0 : static_cast<HRESULT>((code & 0xFFFFu) | 0x80070000u);
+}
 
 // GetLastError: the last error code set on the calling thread (0 at the
 // start of every thread). Win32: GetLastError.

@@ -16,13 +16,15 @@
 VELWIN_API LPWSTR PathFindExtensionW(LPCWSTR path);
 
 // PathFindFileNameW: the position of the last component of `path`: after
-// the last '/', '\' or ':' that is followed by more than separators;
-// `path` itself when there is none. Null gives null.
+// the last '/' or '\' that is followed by more than separators, or after
+// the drive of "X:name"; `path` itself when there is none. A colon
+// elsewhere belongs to the name ("a:b" on Linux). Null gives null.
 // Win32: PathFindFileNameW.
 //
 // Example:
 //   L"C:\\dir\\file.txt" -> L"file.txt"   L"C:\\dir\\" -> L"dir\\"
 //   L"C:file"            -> L"file"       L"name"      -> L"name"
+//   L"/tmp/x:y"          -> L"x:y"
 VELWIN_API LPWSTR PathFindFileNameW(LPCWSTR path);
 
 // PathFindExtension / PathFindFileName: the wide functions, as the Win32

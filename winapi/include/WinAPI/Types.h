@@ -11,6 +11,7 @@ typedef std::uint32_t DWORD;
 typedef std::uint16_t WORD;
 typedef std::uint8_t BYTE;
 typedef std::int32_t LONG;
+typedef std::uint64_t ULONGLONG;
 typedef std::uint32_t UINT;
 typedef signed char BOOL;
 typedef std::int32_t HRESULT;

@@ -5,6 +5,7 @@
 #include <WinAPI/CFString.h>
 #include <WinAPI/Error.h>
 #include <WinAPI/Exceptions.h>
+#include <WinAPI/File.h>
 #include <WinAPI/Guid.h>
 #include <WinAPI/Locale.h>
 #include <WinAPI/Path.h>

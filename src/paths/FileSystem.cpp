@@ -1,0 +1,60 @@
+// File-system queries: the write probe on a folder and the status record.
+#include <VelUt/Files.h>
+
+#include <cstring>
+
+#include <VelUt/Url.h>
+
+#include "platform/layer.h"
+
+namespace {
+
+// `path` cut in place by a layer operation, in a 1024-unit buffer.
+template <typename Edit>
+CStdStr<wchar_t> Cut(const wchar_t* path, Edit edit) {
+  CStdStr<wchar_t> text(path);
+  edit(text.GetBuf(1024));
+  text.RelBuf(-1);
+  return text;
+}
+
+}  // namespace
+
+namespace VelUt {
+
+signed char IsFolderReadOnly(const wchar_t* path) {
+  // Each round moves up one folder; every round's text is strictly
+  // shorter than the one before, so the loop ends.
+  VelString level(CStdStr<wchar_t>(path).c_str());
+  for (;;) {
+    VelString work(level);
+    if (PathFileExists(work.c_str()) && !PathIsDirectory(work.c_str()))
+      work.assign(Cut(level.c_str(), PathRemoveFileSpec).c_str());
+    if (IsUrl(work.c_str())) return 1;
+    FixUrl(work);
+    if (PathFileExists(work.c_str())) {
+      CStdStr<wchar_t> probe;
+      const UINT made = GetTempFileName(work.c_str(), L"TMP", 0, probe.GetBuf(1024));
+      probe.RelBuf(-1);
+      if (made == 0) return 1;
+      DeleteFile(probe.c_str());
+      return 0;
+    }
+    const CStdStr<wchar_t> trimmed = Cut(work.c_str(), PathRemoveBackslash);
+    const CStdStr<wchar_t> shorter = Cut(trimmed.c_str(), PathRemoveFileSpec);
+    if (work.compare(shorter.c_str()) == 0) return 1;
+    level.assign(shorter.c_str());
+  }
+}
+
+bool GetFileStatus(const wchar_t* path, CFileStatus& status) {
+  std::memset(static_cast<void*>(&status), 0, sizeof status);
+  try {
+    return CFile::GetStatus(path, status) != 0;
+  } catch (COleException* e) {
+    e->Delete();
+    return true;
+  }
+}
+
+}  // namespace VelUt

@@ -1,0 +1,11 @@
+// Letter-case folding for comparing names the way Windows compares them.
+#pragma once
+
+namespace velwin::detail {
+
+// The simple upper-case mapping of Unicode where the C.UTF-8 locale is
+// installed, else of ASCII only. Values that are no code point map to
+// themselves.
+char32_t FoldCase(char32_t c);
+
+}  // namespace velwin::detail
