@@ -53,7 +53,7 @@ class Sink {
 enum class Size { kNone, kChar, kShort, kLong, kLongLong, kInt32, kInt64,
                   kSizeT, kIntMax, kPtrDiff, kLongDouble, kWide };
 
-struct Spec {
+struct Conversion {
   bool left = false, plus = false, space = false, alt = false, zero = false;
   int width = 0;
   int precision = -1;  // -1: none given
@@ -71,7 +71,7 @@ int ReadNumber(const wchar_t*& p) {
   return static_cast<int>(n);
 }
 
-void PadAndWrite(Sink& out, const Spec& s, std::size_t len,
+void PadAndWrite(Sink& out, const Conversion& s, std::size_t len,
                  const wchar_t* body) {
   const std::size_t width = static_cast<std::size_t>(s.width);
   const std::size_t pad = width > len ? width - len : 0;
@@ -81,7 +81,7 @@ void PadAndWrite(Sink& out, const Spec& s, std::size_t len,
   if (s.left) out.fill(L' ', pad);
 }
 
-void WriteWideText(Sink& out, const Spec& s, const wchar_t* text) {
+void WriteWideText(Sink& out, const Conversion& s, const wchar_t* text) {
   if (text == nullptr) text = L"(null)";
   std::size_t len = s.precision >= 0
                         ? wcsnlen(text, static_cast<std::size_t>(s.precision))
@@ -89,7 +89,7 @@ void WriteWideText(Sink& out, const Spec& s, const wchar_t* text) {
   PadAndWrite(out, s, len, text);
 }
 
-void WriteNarrowText(Sink& out, const Spec& s, const char* text) {
+void WriteNarrowText(Sink& out, const Conversion& s, const char* text) {
   if (text == nullptr) text = "(null)";
   // Decode first so that width and precision count characters.
   const auto* p = reinterpret_cast<const unsigned char*>(text);
@@ -107,12 +107,12 @@ void WriteNarrowText(Sink& out, const Spec& s, const char* text) {
   PadAndWrite(out, s, decoded.size(), decoded.c_str());
 }
 
-void WriteChar(Sink& out, const Spec& s, wchar_t c) {
+void WriteChar(Sink& out, const Conversion& s, wchar_t c) {
   PadAndWrite(out, s, 1, &c);
 }
 
 // Integers: sign or prefix, precision zeros, digits, padding.
-void WriteInteger(Sink& out, const Spec& s, std::uint64_t magnitude,
+void WriteInteger(Sink& out, const Conversion& s, std::uint64_t magnitude,
                   bool negative) {
   const bool is_signed = s.conv == L'd' || s.conv == L'i';
   unsigned base = 10;
@@ -165,7 +165,7 @@ void WriteInteger(Sink& out, const Spec& s, std::uint64_t magnitude,
 
 // Floating point through snprintf, without the width, which is applied
 // here so that a huge width costs nothing past the end of the buffer.
-void WriteFloat(Sink& out, const Spec& s, long double value, bool is_long) {
+void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long) {
   char fmt[16];
   int f = 0;
   fmt[f++] = '%';
@@ -227,7 +227,7 @@ void WriteFloat(Sink& out, const Spec& s, long double value, bool is_long) {
 
 // Parses flags, width, precision and size after a '%'. Returns false when
 // the sequence is not a conversion we know; p then still points after '%'.
-bool ParseSpec(const wchar_t*& p, Spec& s, va_list& args) {
+bool ParseConversion(const wchar_t*& p, Conversion& s, va_list& args) {
   const wchar_t* q = p;
   for (;; ++q) {
     if (*q == L'-') s.left = true;
@@ -327,7 +327,7 @@ std::uint64_t UnsignedArg(Size size, va_list& args) {
   }
 }
 
-void Convert(Sink& out, Spec& s, va_list& args) {
+void Convert(Sink& out, Conversion& s, va_list& args) {
   switch (s.conv) {
     case L'%':
       out.put(L'%');
@@ -402,13 +402,13 @@ int ms_vswprintf(wchar_t* buffer, std::size_t count, const wchar_t* format,
       continue;
     }
     const wchar_t* start = p++;
-    Spec spec;
-    if (!ParseSpec(p, spec, ap)) {
+    Conversion conversion;
+    if (!ParseConversion(p, conversion, ap)) {
       // Unknown conversion: copy the '%' and go on with what follows it.
       out.put(*start);
       continue;
     }
-    Convert(out, spec, ap);
+    Convert(out, conversion, ap);
   }
   va_end(ap);
   return out.finish();

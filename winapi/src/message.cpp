@@ -134,21 +134,21 @@ struct Inserts {
   }
 };
 
-// Formats insert `index` with the printf conversion `spec` ("s", "08lx",
+// Formats insert `index` with the printf conversion `printf_form` ("s", "08lx",
 // ...). False for a conversion the inserts cannot take (floating point,
 // '*', an unknown letter).
-bool FormatInsert(int index, const std::wstring& spec, const Inserts& inserts,
+bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& inserts,
                   std::wstring& out) {
-  if (spec.empty() || spec.find(L'*') != std::wstring::npos) return false;
-  const wchar_t conv = spec.back();
-  const std::wstring size = [&spec] {
-    std::size_t i = spec.find_first_not_of(L"-+ #0123456789.");
-    return i == std::wstring::npos ? std::wstring() : spec.substr(i, spec.size() - 1 - i);
+  if (printf_form.empty() || printf_form.find(L'*') != std::wstring::npos) return false;
+  const wchar_t conv = printf_form.back();
+  const std::wstring size = [&printf_form] {
+    std::size_t i = printf_form.find_first_not_of(L"-+ #0123456789.");
+    return i == std::wstring::npos ? std::wstring() : printf_form.substr(i, printf_form.size() - 1 - i);
   }();
   const bool wide_size = size == L"ll" || size == L"l" || size == L"I64" || size == L"I" ||
                          size == L"z" || size == L"j" || size == L"t";
   const bool narrow_text = size == L"h" || conv == L'S';
-  const std::wstring format = L"%" + spec;
+  const std::wstring format = L"%" + printf_form;
   const DWORD_PTR v = inserts.Get(index);
   std::wstring buf(256, L'\0');
   for (;;) {
@@ -223,16 +223,16 @@ std::wstring Expand(const std::wstring& msg, DWORD flags, const Inserts* inserts
       std::size_t j = i + 2;
       int index = d - L'0';
       if (j < n && msg[j] >= L'0' && msg[j] <= L'9') index = index * 10 + (msg[j++] - L'0');
-      std::wstring spec = L"s";
+      std::wstring printf_form = L"s";
       if (j < n && msg[j] == L'!') {
         const std::size_t close = msg.find(L'!', j + 1);
         if (close != std::wstring::npos) {
-          spec = msg.substr(j + 1, close - j - 1);
+          printf_form = msg.substr(j + 1, close - j - 1);
           j = close + 1;
         }
       }
       std::wstring piece;
-      if (inserts != nullptr && FormatInsert(index, spec, *inserts, piece))
+      if (inserts != nullptr && FormatInsert(index, printf_form, *inserts, piece))
         out += piece;
       else
         out.append(msg, i, j - i);
