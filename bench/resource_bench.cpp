@@ -80,8 +80,11 @@ void LookupByRescanning(benchmark::State& state) {
 }
 
 // 10,000 string-table references spread over the two DLLs, as an
-// application resolves its labels.
+// application resolves its labels; the DLLs are looked for in the bench
+// folder and English texts are wanted.
 std::vector<VelUtResString> References() {
+  SetDllDirectoryW(VELUT_BENCH_DLL_DIR);
+  SetThreadUILanguage(0x0409);
   static const UINT kStringIds[] = {0, 1, 15, 16, 17, 100, 101, 102, 4000, 65535};
   std::vector<VelUtResString> refs(10000);
   for (std::size_t i = 0; i < refs.size(); ++i) {
@@ -93,11 +96,16 @@ std::vector<VelUtResString> References() {
   return refs;
 }
 
+// The same references, each loaded once.
+std::vector<VelUtResString> ResolvedReferences() {
+  std::vector<VelUtResString> refs = References();
+  for (auto& r : refs) r.LoadFromResource(0);
+  return refs;
+}
+
 // Cold: the libraries are loaded (and their string tables indexed) again
 // for every round, as at the first use in a process.
 void ResolveCold(benchmark::State& state) {
-  SetDllDirectoryW(VELUT_BENCH_DLL_DIR);
-  SetThreadUILanguage(0x0409);
   std::vector<VelUtResString> refs = References();
   for (auto _ : state) {
     VelUtResString::FreeLibraries();
@@ -109,10 +117,7 @@ void ResolveCold(benchmark::State& state) {
 
 // Warm: the libraries stay cached; each reference is looked up again.
 void ResolveWarm(benchmark::State& state) {
-  SetDllDirectoryW(VELUT_BENCH_DLL_DIR);
-  SetThreadUILanguage(0x0409);
-  std::vector<VelUtResString> refs = References();
-  for (auto& r : refs) r.LoadFromResource(0);
+  std::vector<VelUtResString> refs = ResolvedReferences();
   for (auto _ : state)
     for (auto& r : refs) benchmark::DoNotOptimize(r.LoadFromResource(1));
   VelUtResString::FreeLibraries();
@@ -121,10 +126,7 @@ void ResolveWarm(benchmark::State& state) {
 
 // The floor: copying the 10,000 resolved texts.
 void CopyResolvedTexts(benchmark::State& state) {
-  SetDllDirectoryW(VELUT_BENCH_DLL_DIR);
-  SetThreadUILanguage(0x0409);
-  std::vector<VelUtResString> refs = References();
-  for (auto& r : refs) r.LoadFromResource(0);
+  const std::vector<VelUtResString> refs = ResolvedReferences();
   VelUtResString::FreeLibraries();
   for (auto _ : state)
     for (auto& r : refs) {

@@ -9,6 +9,10 @@ passes=0
 # unless expect_input sets it) on standard input; its output must equal
 # WANT (MODE "equals") or match the extended regex WANT ("matches").
 stdin=""
+
+# Temporary folders made below, removed however the script ends.
+fake="" files="" work=""
+trap 'rm -rf "${fake:-}" "${files:-}" "${work:-}"' EXIT
 check() {
   local mode="$1" want_status="$2" want="$3"
   shift 4
@@ -133,7 +137,6 @@ expect_usage split --trim=1 x
 # The string table: the bundled example, the same table in UTF-16, a
 # reference whose library is missing, and broken inputs.
 work="$(mktemp -d)"
-trap 'rm -rf "${fake:-}" "${files:-}" "${work:-}"' EXIT
 example_dir="$(dirname "$velut")/example"
 out="$(LANG=de_DE.UTF-8 "$velut" strings | cut -c51-)"
 if [[ "$out" != $'Velut Notes\nÖffnen…\nÄnderungen an „%s“ speichern?\nWillkommen zurück! 🎉\nBereit\nNotes & lists, kept ✓\n© 2026 Example Authors' ]]; then
@@ -184,7 +187,6 @@ expect 1 '' -- time 1969-12-31T23:59:59
 
 # The installer, as a stand-in on PATH that records its words.
 fake="$(mktemp -d)"
-trap 'rm -rf "${fake:-}" "${files:-}" "${work:-}"' EXIT
 cat >"$fake/MsiExec.exe" <<SCRIPT
 #!/bin/sh
 for a in "\$@"; do printf '[%s]' "\$a"; done > "$fake/words"
@@ -217,7 +219,6 @@ expect 0 '{"text":"..\\dir2\\a.txt","result":1}' -- path-rel --json 'C:\dir2\a.t
 expect 1 '' -- path-rel '' 'C:\dir'
 files="$(mktemp -d)"
 chmod 755 "$files"
-trap 'rm -rf "${fake:-}" "${files:-}" "${work:-}"' EXIT
 files_text="$(tr / '\\' <<<"$files")"
 touch "$files/a.txt" "$files/a_2.txt"
 expect 0 "$files_text\\a_3.txt" -- unique-name "$files/a.txt"
