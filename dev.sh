@@ -69,7 +69,7 @@ case "${1:-}" in
     cmake --build --preset coverage --target coverage
     ;;
   fuzz)
-    install_missing "${BUILD_PKGS[@]}" "${FUZZ_PKGS[@]}"
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${FUZZ_PKGS[@]}"
     build fuzz
     fuzz/run-all.sh build/fuzz/fuzz "${2:-30}"
     ;;
