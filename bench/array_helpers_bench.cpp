@@ -79,8 +79,8 @@ StrList Paths(int n) {
       }
     } else {
       p = kRoots[rng() % 4];
-      p += L"Vendor" + std::to_wstring(rng() % 50) + L"\\Product" +
-           std::to_wstring(rng() % 1000) + L"\\module" + std::to_wstring(i) + L".dll";
+      p += L"Vendor" + std::to_wstring(rng() % 50) + L"\\Product" + std::to_wstring(rng() % 1000) +
+           L"\\module" + std::to_wstring(i) + L".dll";
       made.push_back(p);
     }
     list.Add(Str(p));
@@ -117,18 +117,30 @@ void Sort(benchmark::State& state) {
 }
 
 BENCHMARK_TEMPLATE(Dedupe, VelUt::RemoveDuplicates)
-    ->Name("RemoveDuplicates/velut")->Arg(1000)->Arg(5000)->Arg(20000)
+    ->Name("RemoveDuplicates/velut")
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Arg(20000)
     ->Unit(benchmark::kMillisecond);
 // The pairwise version takes minutes at 20,000 entries; its growth shows
 // at the two smaller sizes.
 BENCHMARK_TEMPLATE(Dedupe, TranscribedRemoveDuplicates)
-    ->Name("RemoveDuplicates/transcription")->Arg(1000)->Arg(5000)
-    ->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_TEMPLATE(Sort, VelUt::SortArray)->Name("SortArray/velut")->Arg(100000)
+    ->Name("RemoveDuplicates/transcription")
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_TEMPLATE(Sort, VelUt::SortArray)
+    ->Name("SortArray/velut")
+    ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(Sort, TranscribedSort)->Name("SortArray/transcription")->Arg(100000)
+BENCHMARK_TEMPLATE(Sort, TranscribedSort)
+    ->Name("SortArray/transcription")
+    ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(Sort, StdSort)->Name("SortArray/std_sort")->Arg(100000)
+BENCHMARK_TEMPLATE(Sort, StdSort)
+    ->Name("SortArray/std_sort")
+    ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

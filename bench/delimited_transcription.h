@@ -10,10 +10,9 @@
 namespace transcription {
 
 // Kept out of line so that profiles can measure one call of it.
-[[gnu::noinline]] inline signed char ParseDelimitedString(const CStdStr<wchar_t>& text,
-                                        const CStdStr<wchar_t>& delimiters,
-                                        CStdContainer<CStdStr<wchar_t>, std::vector>& items,
-                                        int flags) {
+[[gnu::noinline]] inline signed char ParseDelimitedString(
+    const CStdStr<wchar_t>& text, const CStdStr<wchar_t>& delimiters,
+    CStdContainer<CStdStr<wchar_t>, std::vector>& items, int flags) {
   if (!(flags & PDS_COLLAPSE_DELIMITERS)) flags &= ~PDS_SKIP_EMPTY;
   items.RemoveAll();
   const int n = static_cast<int>(text.size());

@@ -33,7 +33,8 @@ bool TranscribedMatch(const Str& text, int p, const Str& pattern) {
   return true;
 }
 
-__attribute__((noinline)) int TranscribedFind(const wchar_t* text, const wchar_t* pattern, int start) {
+__attribute__((noinline)) int TranscribedFind(const wchar_t* text, const wchar_t* pattern,
+                                              int start) {
   const Str t(text), pat(pattern);
   const int length = static_cast<int>(t.size());
   if (length < 1 || pat.empty() || start >= length) return -1;
@@ -42,7 +43,8 @@ __attribute__((noinline)) int TranscribedFind(const wchar_t* text, const wchar_t
   return -1;
 }
 
-__attribute__((noinline)) int TranscribedReplace(Str& target, const wchar_t* pattern, const wchar_t* replacement) {
+__attribute__((noinline)) int TranscribedReplace(Str& target, const wchar_t* pattern,
+                                                 const wchar_t* replacement) {
   const Str pat(pattern);
   if (pat.empty()) return 0;
   const int length = static_cast<int>(target.size());
@@ -74,13 +76,17 @@ const wchar_t kReplacement[] = L"Pin";
 // at the very end.
 std::wstring Text(std::size_t every) {
   static const wchar_t* const kWords[] = {
-      L"Lorem", L"ipsum", L"dolor", L"sit", L"amet", L"consectetur", L"adipiscing",
-      L"elit", L"sed", L"do", L"eiusmod", L"tempor", L"incididunt", L"ut", L"labore",
-      L"et", L"dolore", L"magna", L"aliqua", L"Ut", L"enim", L"ad", L"minim",
-      L"veniam", L"quis", L"nostrud", L"exercitation", L"ullamco", L"laboris",
-      L"nisi", L"aliquip", L"ex", L"ea", L"commodo", L"consequat", L"Duis", L"aute",
-      L"irure", L"in", L"reprehenderit", L"voluptate", L"velit", L"esse", L"cillum",
-      L"eu", L"fugiat", L"nulla", L"pariatur", L"Excepteur", L"sint", L"occaecat"};
+      L"Lorem",       L"ipsum",        L"dolor",      L"sit",       L"amet",
+      L"consectetur", L"adipiscing",   L"elit",       L"sed",       L"do",
+      L"eiusmod",     L"tempor",       L"incididunt", L"ut",        L"labore",
+      L"et",          L"dolore",       L"magna",      L"aliqua",    L"Ut",
+      L"enim",        L"ad",           L"minim",      L"veniam",    L"quis",
+      L"nostrud",     L"exercitation", L"ullamco",    L"laboris",   L"nisi",
+      L"aliquip",     L"ex",           L"ea",         L"commodo",   L"consequat",
+      L"Duis",        L"aute",         L"irure",      L"in",        L"reprehenderit",
+      L"voluptate",   L"velit",        L"esse",       L"cillum",    L"eu",
+      L"fugiat",      L"nulla",        L"pariatur",   L"Excepteur", L"sint",
+      L"occaecat"};
   static const wchar_t* const kNeedles[] = {L"needle", L"NEEDLE", L"nEeDlE", L"Needle"};
   std::mt19937 rng(42);
   std::wstring s;
@@ -120,7 +126,8 @@ __attribute__((noinline)) int BoostFind(const wchar_t* text, const wchar_t* patt
   return r.empty() ? -1 : static_cast<int>(r.begin() - text);
 }
 
-__attribute__((noinline)) int BoostReplace(Str& target, const wchar_t* pattern, const wchar_t* replacement) {
+__attribute__((noinline)) int BoostReplace(Str& target, const wchar_t* pattern,
+                                           const wchar_t* replacement) {
   // ireplace_all reports no count; the count is not part of the race.
   boost::algorithm::ireplace_all(static_cast<std::wstring&>(target), pattern, replacement,
                                  g_locale_classic);
@@ -160,13 +167,17 @@ BENCHMARK_TEMPLATE(Find, EndText, VelUt::FindNoCase)->Name("FindNoCase/end/velut
 BENCHMARK_TEMPLATE(Find, EndText, TranscribedFind)->Name("FindNoCase/end/transcription");
 BENCHMARK_TEMPLATE(Find, EndText, BoostFind)->Name("FindNoCase/end/boost_ifind_first");
 BENCHMARK_TEMPLATE(FindAll, DenseText, VelUt::FindNoCase)->Name("FindNoCase/every200_all/velut");
-BENCHMARK_TEMPLATE(FindAll, DenseText, TranscribedFind)->Name("FindNoCase/every200_all/transcription");
-BENCHMARK_TEMPLATE(FindAll, DenseText, BoostFind)->Name("FindNoCase/every200_all/boost_ifind_first");
+BENCHMARK_TEMPLATE(FindAll, DenseText, TranscribedFind)
+    ->Name("FindNoCase/every200_all/transcription");
+BENCHMARK_TEMPLATE(FindAll, DenseText, BoostFind)
+    ->Name("FindNoCase/every200_all/boost_ifind_first");
 BENCHMARK_TEMPLATE(Replace, EndText, VelUt::ReplaceNoCase)->Name("ReplaceNoCase/end/velut");
 BENCHMARK_TEMPLATE(Replace, EndText, TranscribedReplace)->Name("ReplaceNoCase/end/transcription");
 BENCHMARK_TEMPLATE(Replace, EndText, BoostReplace)->Name("ReplaceNoCase/end/boost_ireplace_all");
 BENCHMARK_TEMPLATE(Replace, DenseText, VelUt::ReplaceNoCase)->Name("ReplaceNoCase/every200/velut");
-BENCHMARK_TEMPLATE(Replace, DenseText, TranscribedReplace)->Name("ReplaceNoCase/every200/transcription");
-BENCHMARK_TEMPLATE(Replace, DenseText, BoostReplace)->Name("ReplaceNoCase/every200/boost_ireplace_all");
+BENCHMARK_TEMPLATE(Replace, DenseText, TranscribedReplace)
+    ->Name("ReplaceNoCase/every200/transcription");
+BENCHMARK_TEMPLATE(Replace, DenseText, BoostReplace)
+    ->Name("ReplaceNoCase/every200/boost_ireplace_all");
 
 }  // namespace

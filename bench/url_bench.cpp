@@ -40,8 +40,10 @@ bool TranscribedUrlToPath(const wchar_t* url, VelString& path) {
   while (*p == L'/') p = CharNextW(p);
   if (p[0] == L'\\' && iswalpha(static_cast<wint_t>(p[1]))) ++p;
   for (wchar_t* q = p; *q; ++q) {
-    if (*q == L'/') *q = L'\\';
-    else if (*q == L'|') *q = L':';
+    if (*q == L'/')
+      *q = L'\\';
+    else if (*q == L'|')
+      *q = L':';
   }
   path.assign(p);
   return true;
@@ -53,11 +55,13 @@ std::wstring LongPath() {
   while (s.size() < 4000) s += L"\\Folder With A Long Name";
   return s + L"\\report.txt";
 }
-const std::wstring kFileUrl = L"file:///C:/Users/someone/Documents/Projects/2024/report%20final.txt";
+const std::wstring kFileUrl =
+    L"file:///C:/Users/someone/Documents/Projects/2024/report%20final.txt";
 
 template <bool (*Fn)(const wchar_t*)>
 void IsUrl(benchmark::State& state) {
-  const std::wstring text = L"http://www.example.com/" + (state.range(0) ? LongPath() : L"index.html");
+  const std::wstring text =
+      L"http://www.example.com/" + (state.range(0) ? LongPath() : L"index.html");
   for (auto _ : state) benchmark::DoNotOptimize(Fn(text.c_str()));
 }
 

@@ -62,12 +62,10 @@ int SlowFindMatchingChar(const std::wstring& t, int pos, bool skipQuoted, wchar_
   return -1;
 }
 
-signed char SlowMatchBraces(const std::wstring& t, wchar_t brace, bool skipQuoted,
-                            wchar_t escape) {
+signed char SlowMatchBraces(const std::wstring& t, wchar_t brace, bool skipQuoted, wchar_t escape) {
   const std::wstring set = brace == 0 ? L"([{" : std::wstring(1, brace);
   for (int i = 0; i < static_cast<int>(t.size()); ++i)
-    if (set.find(t[i]) != std::wstring::npos &&
-        SlowFindMatchingChar(t, i, skipQuoted, escape) < 0)
+    if (set.find(t[i]) != std::wstring::npos && SlowFindMatchingChar(t, i, skipQuoted, escape) < 0)
       return 0;
   return 1;
 }

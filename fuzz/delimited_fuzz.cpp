@@ -116,8 +116,7 @@ void CheckJoin(const Items& list, const std::wstring& separator) {
 void CheckRoundTrip(const Items& list, wchar_t s) {
   if (s == 0) return;
   for (const auto& item : list)
-    if (item.find(s) != std::wstring::npos || item.find(L'\0') != std::wstring::npos)
-      return;
+    if (item.find(s) != std::wstring::npos || item.find(L'\0') != std::wstring::npos) return;
   const StrList from = ToList(list);
   const Str separator(s);
   StrList parsed;

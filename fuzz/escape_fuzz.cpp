@@ -29,8 +29,8 @@ int SlowRemove(Str& text, const Str& chars, wchar_t escape) {
   int n = static_cast<int>(text.size()), count = 0;
   if (n == 0) return 0;
   for (int i = 0; i < n;) {
-    const bool escaped = escape != 0 && i >= 1 && text[i - 1] == escape &&
-                         !(i >= 2 && text[i - 2] == escape);
+    const bool escaped =
+        escape != 0 && i >= 1 && text[i - 1] == escape && !(i >= 2 && text[i - 2] == escape);
     if (InSet(chars, text[i]) && escaped) {
       text.Delete(i - 1, 1);
       --n, ++count;
@@ -50,12 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Str text(in.Text(200));
 
   Str fast = text, slow = text;
-  if (VelUt::EscapeChar(fast, chars, escape) != SlowEscape(slow, chars, escape) ||
-      fast != slow)
+  if (VelUt::EscapeChar(fast, chars, escape) != SlowEscape(slow, chars, escape) || fast != slow)
     std::abort();
   Str back = fast, slow_back = slow;
-  if (VelUt::RemoveEscapeChar(back, chars, escape) !=
-          SlowRemove(slow_back, chars, escape) ||
+  if (VelUt::RemoveEscapeChar(back, chars, escape) != SlowRemove(slow_back, chars, escape) ||
       back != slow_back)
     std::abort();
 
@@ -67,8 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (clean && back != text) std::abort();
 
   Str removed = text, slow_removed = text;
-  if (VelUt::RemoveEscapeChar(removed, chars, escape) !=
-          SlowRemove(slow_removed, chars, escape) ||
+  if (VelUt::RemoveEscapeChar(removed, chars, escape) != SlowRemove(slow_removed, chars, escape) ||
       removed != slow_removed)
     std::abort();
   return 0;

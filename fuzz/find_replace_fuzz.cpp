@@ -26,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // FindNoCase reads its arguments up to the first NUL, as the slow
   // version does with the same cut texts.
   const std::wstring text(target.c_str()), what(pattern.c_str());
-  if (VelUt::FindNoCase(text.c_str(), pattern.c_str(), start) !=
-      slowref::Find(text, what, start))
+  if (VelUt::FindNoCase(text.c_str(), pattern.c_str(), start) != slowref::Find(text, what, start))
     std::abort();
 
   CStdStr<wchar_t> fast(target);
@@ -45,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const ScanWidth width : {ScanWidth::kOne, ScanWidth::kSse2, ScanWidth::kAvx2}) {
       if (!NoCaseSearcher::Supported(width)) continue;
       const NoCaseSearcher searcher(pattern.data(), pattern.size(), width);
-      const std::size_t at = searcher.Find(target.data(), target.size(),
-                                           static_cast<std::size_t>(start));
+      const std::size_t at =
+          searcher.Find(target.data(), target.size(), static_cast<std::size_t>(start));
       if ((at == VelUt::detail::kNotFound ? -1 : static_cast<int>(at)) != expected) std::abort();
     }
   }

@@ -29,10 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::size_t guard = 16;
   std::vector<wchar_t> buffer(count + guard, L'#');
-  const int n = ms_swprintf(count ? buffer.data() : nullptr, count, format.c_str(),
-                            kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg,
-                            kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg,
-                            kArg, kArg, kArg, kArg, kArg, kArg);
+  const int n = ms_swprintf(count ? buffer.data() : nullptr, count, format.c_str(), kArg, kArg,
+                            kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg,
+                            kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg);
   for (std::size_t i = count; i < count + guard; ++i)
     if (buffer[i] != L'#') std::abort();
   if (count == 0) {

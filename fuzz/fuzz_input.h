@@ -35,8 +35,7 @@ class Input {
   // 32-bit unit, the other high bytes a few units past ASCII (white space
   // only outside the classic locale, a letter, a unit past 0xFFFF).
   wchar_t AsciiUnit() {
-    static const wchar_t kWide[] = {L'\u00A0', L'\u00E9', L'\u2192', L'\u3000',
-                                    L'\U0010FFFF'};
+    static const wchar_t kWide[] = {L'\u00A0', L'\u00E9', L'\u2192', L'\u3000', L'\U0010FFFF'};
     const std::uint8_t b = Byte();
     if (b < 0x80) return static_cast<wchar_t>(b);
     if (b == 0xFF) return static_cast<wchar_t>(Int());

@@ -120,8 +120,10 @@ void CheckPathText(const std::wstring& a, const std::wstring& b) {
     PathRemoveExtension(r.get());
     Check(StartsWith(before, r.text()));
     PathBuffer s(a);
-    if (PathRenameExtension(s.get(), b.c_str())) Check(s.text().size() < MAX_PATH);
-    else Check(s.text() == before);
+    if (PathRenameExtension(s.get(), b.c_str()))
+      Check(s.text().size() < MAX_PATH);
+    else
+      Check(s.text() == before);
     const wchar_t* ext = PathFindExtension(before.c_str());
     const wchar_t* name = PathFindFileName(before.c_str());
     Check(ext >= before.c_str() && ext <= before.c_str() + before.size());
@@ -157,7 +159,8 @@ void CheckPathText(const std::wstring& a, const std::wstring& b) {
     Check(rel.empty());
     return;
   }
-  Check(rel.size() < MAX_PATH && (rel == L"." || StartsWith(rel, L".\\") || StartsWith(rel, L"..")));
+  Check(rel.size() < MAX_PATH &&
+        (rel == L"." || StartsWith(rel, L".\\") || StartsWith(rel, L"..")));
   const auto plain = [](const std::wstring& p) {
     if (p.size() < 3 || !((p[0] >= L'A' && p[0] <= L'Z') || (p[0] >= L'a' && p[0] <= L'z')) ||
         p[1] != L':' || (p[2] != L'\\' && p[2] != L'/') || !IsAscii(p))

@@ -51,8 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool valid = velwin::detail::IndexStringTable(data, size, index);
   for (std::size_t i = 0; i < index.size(); ++i) {
     const velwin::detail::StringBlock& b = index[i];
-    if (b.block == 0 || b.block > 4096 || b.offset > size || b.size > size - b.offset)
-      std::abort();
+    if (b.block == 0 || b.block > 4096 || b.offset > size || b.size > size - b.offset) std::abort();
     if (i > 0 && (index[i - 1].block > b.block ||
                   (index[i - 1].block == b.block && index[i - 1].lang >= b.lang)))
       std::abort();

@@ -20,8 +20,7 @@ void LoadAll(CFTreeRef tree, VelUtResString& s) {
     if (s.mFlags != 0 && s.mFlags != VelUtResString::kReference) std::abort();
     if (s.mFlags == 0 && (s.mId != 0 || !s.mSrc.empty())) std::abort();
     if (s.mFlags != 0 && (s.mSrc.empty() || !s.mText.empty())) std::abort();
-    for (CFIndex i = CFTreeGetChildCount(t); i-- > 0;)
-      stack.push_back(CFTreeGetChildAtIndex(t, i));
+    for (CFIndex i = CFTreeGetChildCount(t); i-- > 0;) stack.push_back(CFTreeGetChildAtIndex(t, i));
   }
 }
 

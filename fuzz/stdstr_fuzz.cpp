@@ -21,10 +21,14 @@ void Check(bool ok) {
 int Pos(fuzz::Input& in) {
   const std::uint8_t b = in.Byte();
   switch (b % 8) {
-    case 0: return INT_MIN;
-    case 1: return INT_MAX;
-    case 2: return -1;
-    default: return static_cast<int>(b / 8) - 4;
+    case 0:
+      return INT_MIN;
+    case 1:
+      return INT_MAX;
+    case 2:
+      return -1;
+    default:
+      return static_cast<int>(b / 8) - 4;
   }
 }
 
@@ -63,7 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       case 3: {
         const long long from = std::max(0, a);
-        if (from < len) model.erase(static_cast<std::size_t>(from), b < 0 ? std::wstring::npos : static_cast<std::size_t>(b));
+        if (from < len)
+          model.erase(static_cast<std::size_t>(from),
+                      b < 0 ? std::wstring::npos : static_cast<std::size_t>(b));
         Check(s.Delete(a, b) == static_cast<int>(model.size()));
         break;
       }
@@ -97,8 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int r = s.CompareNoCase(other.c_str());
         const int back = other.CompareNoCase(s.c_str());
         Check((r == 0) == (back == 0));
-        Check((s.CollateNoCase(other.c_str()) == 0) ==
-              (other.CollateNoCase(s.c_str()) == 0));
+        Check((s.CollateNoCase(other.c_str()) == 0) == (other.CollateNoCase(s.c_str()) == 0));
         break;
       }
       case 8:

@@ -28,8 +28,8 @@ CFIndex ReadString(CFStringRef s) {
   // The parser makes no unpaired surrogate, so UTF-8 always works.
   std::vector<char> utf8(
       static_cast<std::size_t>(CFStringGetMaximumSizeForEncoding(n, kCFStringEncodingUTF8)) + 1);
-  Require(CFStringGetCString(s, utf8.data(), static_cast<CFIndex>(utf8.size()),
-                             kCFStringEncodingUTF8));
+  Require(
+      CFStringGetCString(s, utf8.data(), static_cast<CFIndex>(utf8.size()), kCFStringEncodingUTF8));
   std::wstring wide;
   Require(CFString2CString(s, wide));
   Require(wide.size() <= static_cast<std::size_t>(n));
@@ -99,8 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CFDataRef bytes = CFDataCreate(kCFAllocatorDefault, data, static_cast<CFIndex>(size));
   Require(bytes != nullptr);
   CFXMLTreeRef doc = CFXMLTreeCreateFromData(kCFAllocatorDefault, bytes, nullptr,
-                                             kCFXMLParserNoOptions,
-                                             kCFXMLNodeCurrentVersion);
+                                             kCFXMLParserNoOptions, kCFXMLNodeCurrentVersion);
   CFRelease(bytes);
   if (doc == nullptr) return 0;
 

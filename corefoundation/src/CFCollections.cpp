@@ -22,8 +22,7 @@ CFIndex CFArrayGetCount(CFArrayRef theArray) {
 
 const void* CFArrayGetValueAtIndex(CFArrayRef theArray, CFIndex idx) {
   const auto* array = Cast<__CFArray>(theArray);
-  if (array == nullptr || idx < 0 ||
-      static_cast<std::size_t>(idx) >= array->values.size()) {
+  if (array == nullptr || idx < 0 || static_cast<std::size_t>(idx) >= array->values.size()) {
     return nullptr;
   }
   return array->values[idx];
@@ -48,9 +47,8 @@ const std::vector<UniChar>& TextOf(const Object* key) {
 bool __CFDictionary::Seal() {
   order.resize(keys.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-    return TextOf(keys[a]) < TextOf(keys[b]);
-  });
+  std::sort(order.begin(), order.end(),
+            [this](std::size_t a, std::size_t b) { return TextOf(keys[a]) < TextOf(keys[b]); });
   for (std::size_t i = 1; i < order.size(); ++i) {
     if (TextOf(keys[order[i - 1]]) == TextOf(keys[order[i]])) return false;
   }
@@ -64,10 +62,9 @@ CFIndex __CFDictionary::Find(CFTypeRef key) const {
     auto it = std::find(keys.begin(), keys.end(), AsObject(key));
     return it == keys.end() ? -1 : static_cast<CFIndex>(it - keys.begin());
   }
-  auto it = std::lower_bound(order.begin(), order.end(), name->text,
-                             [this](std::size_t i, const std::vector<UniChar>& text) {
-                               return TextOf(keys[i]) < text;
-                             });
+  auto it = std::lower_bound(
+      order.begin(), order.end(), name->text,
+      [this](std::size_t i, const std::vector<UniChar>& text) { return TextOf(keys[i]) < text; });
   if (it == order.end() || TextOf(keys[*it]) != name->text) return -1;
   return static_cast<CFIndex>(*it);
 }
@@ -98,8 +95,7 @@ const void* CFDictionaryGetValue(CFDictionaryRef theDict, const void* key) {
   return CFDictionaryGetValueIfPresent(theDict, key, &value) ? value : nullptr;
 }
 
-void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict, const void** keys,
-                                  const void** values) {
+void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict, const void** keys, const void** values) {
   const auto* dict = Cast<__CFDictionary>(theDict);
   if (dict == nullptr) return;
   if (keys != nullptr) std::copy(dict->keys.begin(), dict->keys.end(), keys);

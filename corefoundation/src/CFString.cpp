@@ -17,15 +17,13 @@ namespace {
 
 // Reads `size` bytes in `encoding` into UTF-16 units; false when they are
 // not valid in it or the encoding is not one the layer converts.
-bool DecodeBytes(const UInt8* bytes, std::size_t size,
-                 CFStringEncoding encoding, bool external,
+bool DecodeBytes(const UInt8* bytes, std::size_t size, CFStringEncoding encoding, bool external,
                  std::vector<UniChar>& out) {
   const UInt8* p = bytes;
   const UInt8* end = bytes + size;
   switch (encoding) {
     case kCFStringEncodingUTF8:
-      if (external && size >= 3 && p[0] == 0xEF && p[1] == 0xBB &&
-          p[2] == 0xBF) {
+      if (external && size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
         p += 3;
       }
       out.reserve(end - p);
@@ -65,8 +63,7 @@ bool DecodeBytes(const UInt8* bytes, std::size_t size,
       }
       out.reserve((end - p) / 2);
       for (; p < end; p += 2) {
-        out.push_back(static_cast<UniChar>(big ? (p[0] << 8) | p[1]
-                                               : (p[1] << 8) | p[0]));
+        out.push_back(static_cast<UniChar>(big ? (p[0] << 8) | p[1] : (p[1] << 8) | p[0]));
       }
       return true;
     }
@@ -77,8 +74,7 @@ bool DecodeBytes(const UInt8* bytes, std::size_t size,
 
 // Writes `units` in the 8-bit `encoding`; false when a character has no
 // form in it or the encoding is not one the layer converts.
-bool EncodeUnits(const std::vector<UniChar>& units, CFStringEncoding encoding,
-                 std::string& out) {
+bool EncodeUnits(const std::vector<UniChar>& units, CFStringEncoding encoding, std::string& out) {
   const std::size_t n = units.size();
   for (std::size_t i = 0; i < n; ++i) {
     char32_t cp = units[i];
@@ -113,16 +109,13 @@ bool EncodeUnits(const std::vector<UniChar>& units, CFStringEncoding encoding,
   return true;
 }
 
-CFStringRef NewString(std::vector<UniChar> units) {
-  return new __CFString(std::move(units));
-}
+CFStringRef NewString(std::vector<UniChar> units) { return new __CFString(std::move(units)); }
 
 }  // namespace
 
 CFTypeID CFStringGetTypeID(void) { return __CFString::kType; }
 
-CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars,
-                                         CFIndex numChars) {
+CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, CFIndex numChars) {
   if (numChars < 0 || (chars == nullptr && numChars != 0)) return nullptr;
   try {
     return NewString(std::vector<UniChar>(chars, chars + numChars));
@@ -131,16 +124,13 @@ CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars,
   }
 }
 
-CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes,
-                                    CFIndex numBytes,
-                                    CFStringEncoding encoding,
-                                    Boolean isExternalRepresentation) {
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex numBytes,
+                                    CFStringEncoding encoding, Boolean isExternalRepresentation) {
   if (numBytes < 0 || (bytes == nullptr && numBytes != 0)) return nullptr;
   try {
     std::vector<UniChar> units;
-    if (numBytes > 0 &&
-        !DecodeBytes(bytes, static_cast<std::size_t>(numBytes), encoding,
-                     isExternalRepresentation != 0, units)) {
+    if (numBytes > 0 && !DecodeBytes(bytes, static_cast<std::size_t>(numBytes), encoding,
+                                     isExternalRepresentation != 0, units)) {
       return nullptr;
     }
     if (numBytes == 0 && CFStringGetMaximumSizeForEncoding(0, encoding) < 0) {
@@ -156,14 +146,12 @@ CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
                                       CFStringEncoding encoding) {
   if (cStr == nullptr) return nullptr;
   // UTF-16 text is not zero-terminated by a single byte.
-  if (encoding == kCFStringEncodingUTF16 ||
-      encoding == kCFStringEncodingUTF16BE ||
+  if (encoding == kCFStringEncodingUTF16 || encoding == kCFStringEncodingUTF16BE ||
       encoding == kCFStringEncodingUTF16LE) {
     return nullptr;
   }
   return CFStringCreateWithBytes(alloc, reinterpret_cast<const UInt8*>(cStr),
-                                 static_cast<CFIndex>(std::strlen(cStr)),
-                                 encoding, false);
+                                 static_cast<CFIndex>(std::strlen(cStr)), encoding, false);
 }
 
 CFIndex CFStringGetLength(CFStringRef theString) {
@@ -179,8 +167,7 @@ UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx) {
   return s->text[idx];
 }
 
-void CFStringGetCharacters(CFStringRef theString, CFRange range,
-                           UniChar* buffer) {
+void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer) {
   const auto* s = Cast<__CFString>(theString);
   if (s == nullptr || buffer == nullptr || range.length <= 0) return;
   const CFIndex size = static_cast<CFIndex>(s->text.size());
@@ -192,8 +179,7 @@ void CFStringGetCharacters(CFStringRef theString, CFRange range,
   end = std::min(end, size);
   const CFIndex begin = std::max<CFIndex>(range.location, 0);
   if (begin < end) {
-    std::copy(s->text.begin() + begin, s->text.begin() + end,
-              buffer + (begin - range.location));
+    std::copy(s->text.begin() + begin, s->text.begin() + end, buffer + (begin - range.location));
   }
 }
 
@@ -202,8 +188,7 @@ const UniChar* CFStringGetCharactersPtr(CFStringRef theString) {
   return s != nullptr && !s->text.empty() ? s->text.data() : nullptr;
 }
 
-CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length,
-                                          CFStringEncoding encoding) {
+CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding) {
   if (length < 0) return kCFNotFound;
   CFIndex factor;
   switch (encoding) {
@@ -227,8 +212,8 @@ CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length,
   return length * factor;
 }
 
-Boolean CFStringGetCString(CFStringRef theString, char* buffer,
-                           CFIndex bufferSize, CFStringEncoding encoding) {
+Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize,
+                           CFStringEncoding encoding) {
   const auto* s = Cast<__CFString>(theString);
   if (s == nullptr || buffer == nullptr || bufferSize <= 0) return false;
   try {
@@ -242,8 +227,7 @@ Boolean CFStringGetCString(CFStringRef theString, char* buffer,
   }
 }
 
-CFComparisonResult CFStringCompare(CFStringRef theString1,
-                                   CFStringRef theString2,
+CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
                                    CFStringCompareFlags compareOptions) {
   const auto* a = Cast<__CFString>(theString1);
   const auto* b = Cast<__CFString>(theString2);
@@ -262,8 +246,7 @@ CFComparisonResult CFStringCompare(CFStringRef theString1,
     if (x != y) return x < y ? kCFCompareLessThan : kCFCompareGreaterThan;
   }
   if (a->text.size() == b->text.size()) return kCFCompareEqualTo;
-  return a->text.size() < b->text.size() ? kCFCompareLessThan
-                                         : kCFCompareGreaterThan;
+  return a->text.size() < b->text.size() ? kCFCompareLessThan : kCFCompareGreaterThan;
 }
 
 CFStringRef __CFStringMakeConstantString(const char* cStr) {

@@ -20,9 +20,7 @@ void __CFTree::AdoptChild(__CFTree* child) {
 }
 
 namespace {
-__CFTree* TreeOf(CFTreeRef tree) {
-  return const_cast<__CFTree*>(Cast<__CFTree>(tree));
-}
+__CFTree* TreeOf(CFTreeRef tree) { return const_cast<__CFTree*>(Cast<__CFTree>(tree)); }
 }  // namespace
 
 CFTypeID CFTreeGetTypeID(void) { return __CFTree::kType; }
@@ -34,22 +32,18 @@ CFIndex CFTreeGetChildCount(CFTreeRef tree) {
 
 CFTreeRef CFTreeGetChildAtIndex(CFTreeRef tree, CFIndex idx) {
   const __CFTree* t = TreeOf(tree);
-  if (t == nullptr || idx < 0 ||
-      static_cast<std::size_t>(idx) >= t->children.size()) {
+  if (t == nullptr || idx < 0 || static_cast<std::size_t>(idx) >= t->children.size()) {
     return nullptr;
   }
   return t->children[idx];
 }
 
-CFTreeRef CFTreeGetFirstChild(CFTreeRef tree) {
-  return CFTreeGetChildAtIndex(tree, 0);
-}
+CFTreeRef CFTreeGetFirstChild(CFTreeRef tree) { return CFTreeGetChildAtIndex(tree, 0); }
 
 CFTreeRef CFTreeGetNextSibling(CFTreeRef tree) {
   const __CFTree* t = TreeOf(tree);
   if (t == nullptr || t->parent == nullptr) return nullptr;
-  return CFTreeGetChildAtIndex(t->parent,
-                               static_cast<CFIndex>(t->index_in_parent) + 1);
+  return CFTreeGetChildAtIndex(t->parent, static_cast<CFIndex>(t->index_in_parent) + 1);
 }
 
 CFTreeRef CFTreeGetParent(CFTreeRef tree) {

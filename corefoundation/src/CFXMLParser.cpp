@@ -22,17 +22,16 @@ namespace {
 // pugixml leaves references alone (no parse_escapes): they are resolved
 // here. parse_fragment keeps the text between top-level nodes, so that
 // white space there becomes nodes and other text there can be refused.
-constexpr unsigned kPugiOptions =
-    pugi::parse_cdata | pugi::parse_wconv_attribute | pugi::parse_eol |
-    pugi::parse_comments | pugi::parse_declaration | pugi::parse_doctype |
-    pugi::parse_pi | pugi::parse_ws_pcdata | pugi::parse_fragment;
+constexpr unsigned kPugiOptions = pugi::parse_cdata | pugi::parse_wconv_attribute |
+                                  pugi::parse_eol | pugi::parse_comments | pugi::parse_declaration |
+                                  pugi::parse_doctype | pugi::parse_pi | pugi::parse_ws_pcdata |
+                                  pugi::parse_fragment;
 
 // What a reference stands for.
 enum class Reference { kCharacter, kEntity, kMalformed };
 
 bool IsNameStart(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
-         c == ':' || c >= 0x80;
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
 }
 
 bool IsNameChar(unsigned char c) {
@@ -42,8 +41,8 @@ bool IsNameChar(unsigned char c) {
 // Reads the reference that starts at the '&' at p. For a character
 // reference or a predefined entity, sets cp; for another entity, sets name.
 // Sets next past the ';'.
-Reference ReadReference(const unsigned char* p, char32_t& cp,
-                        std::string_view& name, const unsigned char*& next) {
+Reference ReadReference(const unsigned char* p, char32_t& cp, std::string_view& name,
+                        const unsigned char*& next) {
   const unsigned char* q = p + 1;
   if (*q == '#') {
     ++q;
@@ -80,8 +79,7 @@ Reference ReadReference(const unsigned char* p, char32_t& cp,
   static const struct {
     const char* name;
     char32_t cp;
-  } kPredefined[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"apos", '\''},
-                     {"quot", '"'}};
+  } kPredefined[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"apos", '\''}, {"quot", '"'}};
   for (const auto& entity : kPredefined) {
     if (name == entity.name) {
       cp = entity.cp;
@@ -107,13 +105,9 @@ const unsigned char* Bytes(const char* text) {
   return reinterpret_cast<const unsigned char*>(text);
 }
 
-__CFString* NewString(std::vector<UniChar> units) {
-  return new __CFString(std::move(units));
-}
+__CFString* NewString(std::vector<UniChar> units) { return new __CFString(std::move(units)); }
 
-__CFString* NewString(const char* utf8) {
-  return NewString(Utf8ToUtf16(utf8, std::strlen(utf8)));
-}
+__CFString* NewString(const char* utf8) { return NewString(Utf8ToUtf16(utf8, std::strlen(utf8))); }
 
 __CFString* NewString(std::string_view utf8) {
   return NewString(Utf8ToUtf16(utf8.data(), utf8.size()));
@@ -143,10 +137,8 @@ class Builder {
 
   // Appends a new tree with a node of `type` and `string` (owned, may be
   // null) as the last child of `parent`.
-  __CFTree* Append(__CFTree* parent, CFXMLNodeTypeCode type,
-                   __CFString* string);
-  bool AddElement(__CFTree* parent, const pugi::xml_node& element,
-                  __CFTree*& added);
+  __CFTree* Append(__CFTree* parent, CFXMLNodeTypeCode type, __CFString* string);
+  bool AddElement(__CFTree* parent, const pugi::xml_node& element, __CFTree*& added);
   bool AddText(__CFTree* parent, const char* raw, bool top_level);
   bool AddComment(__CFTree* parent, const char* text);
   bool AddInstruction(__CFTree* parent, const char* target, const char* data);
@@ -164,8 +156,7 @@ class Builder {
   bool has_root_ = false;
 };
 
-__CFTree* Builder::Append(__CFTree* parent, CFXMLNodeTypeCode type,
-                          __CFString* string) {
+__CFTree* Builder::Append(__CFTree* parent, CFXMLNodeTypeCode type, __CFString* string) {
   Ref<__CFString> owned_string(string);
   Ref<__CFXMLNode> node(new __CFXMLNode(type));
   Ref<__CFTree> tree(new __CFTree);
@@ -218,8 +209,7 @@ __CFTree* Builder::Build(const pugi::xml_document& document) {
         ok = AddDeclaration(parent, node);
         break;
       case pugi::node_doctype:
-        ok = top_level && !has_doctype_ && !has_root_ &&
-             AddDocumentType(parent, node.value());
+        ok = top_level && !has_doctype_ && !has_root_ && AddDocumentType(parent, node.value());
         has_doctype_ = true;
         break;
       default:
@@ -231,8 +221,7 @@ __CFTree* Builder::Build(const pugi::xml_document& document) {
   return has_root_ ? root.release() : nullptr;
 }
 
-bool Builder::AddElement(__CFTree* parent, const pugi::xml_node& element,
-                         __CFTree*& added) {
+bool Builder::AddElement(__CFTree* parent, const pugi::xml_node& element, __CFTree*& added) {
   __CFTree* tree = Append(parent, kCFXMLNodeTypeElement, NewString(element.name()));
   CFXMLElementInfo& info = NodeOf(tree).info.element;
   auto* attributes = new __CFDictionary;
@@ -346,20 +335,17 @@ bool Builder::AddComment(__CFTree* parent, const char* text) {
   return true;
 }
 
-bool Builder::AddInstruction(__CFTree* parent, const char* target,
-                             const char* data) {
+bool Builder::AddInstruction(__CFTree* parent, const char* target, const char* data) {
   if (skip_metadata_) return true;
   __CFTree* tree = Append(parent, kCFXMLNodeTypeProcessingInstruction, NewString(target));
   NodeOf(tree).info.instruction.dataString = NewString(data);
   return true;
 }
 
-bool Builder::AddDeclaration(__CFTree* parent,
-                             const pugi::xml_node& declaration) {
+bool Builder::AddDeclaration(__CFTree* parent, const pugi::xml_node& declaration) {
   // Only "<?xml" at the very start of the document declares it; pugixml
   // also takes a later one, or "<?XML".
-  if (declaration.offset_debug() != 2 || size_ < 5 ||
-      std::memcmp(text_, "<?xml", 5) != 0) {
+  if (declaration.offset_debug() != 2 || size_ < 5 || std::memcmp(text_, "<?xml", 5) != 0) {
     return false;
   }
   // The data is the declaration's text, which is quoted and ends at "?>".
@@ -390,8 +376,7 @@ bool Builder::AddDocumentType(__CFTree* parent, const char* text) {
   };
   skip_space();
   std::size_t n = 0;
-  while (n < rest.size() && !IsXmlSpace(static_cast<unsigned char>(rest[n])) &&
-         rest[n] != '[') {
+  while (n < rest.size() && !IsXmlSpace(static_cast<unsigned char>(rest[n])) && rest[n] != '[') {
     ++n;
   }
   if (n == 0) return false;
@@ -405,8 +390,7 @@ bool Builder::AddDocumentType(__CFTree* parent, const char* text) {
     if (!rest.empty() && (rest.front() == '"' || rest.front() == '\'')) {
       const std::size_t close = rest.find(rest.front(), 1);
       if (close == std::string_view::npos) return false;
-      NodeOf(tree).info.doctype.externalID.publicID =
-          NewString(rest.substr(1, close - 1));
+      NodeOf(tree).info.doctype.externalID.publicID = NewString(rest.substr(1, close - 1));
     }
   }
   return true;
@@ -435,21 +419,18 @@ bool Builder::IsEmptyElementTag(const pugi::xml_node& element) const {
 }  // namespace
 }  // namespace velcf::detail
 
-CFXMLTreeRef CFXMLTreeCreateFromData(CFAllocatorRef, CFDataRef xmlData,
-                                     CFURLRef, CFOptionFlags parseOptions,
-                                     CFIndex) {
+CFXMLTreeRef CFXMLTreeCreateFromData(CFAllocatorRef, CFDataRef xmlData, CFURLRef,
+                                     CFOptionFlags parseOptions, CFIndex) {
   const auto* data = velcf::detail::Cast<__CFData>(xmlData);
   if (data == nullptr) return nullptr;
   try {
     velcf::detail::DecodedDocument decoded;
-    if (!velcf::detail::DecodeDocument(data->bytes.data(), data->bytes.size(),
-                                       decoded)) {
+    if (!velcf::detail::DecodeDocument(data->bytes.data(), data->bytes.size(), decoded)) {
       return nullptr;
     }
     pugi::xml_document document;
     const pugi::xml_parse_result result = document.load_buffer(
-        decoded.text, decoded.size, velcf::detail::kPugiOptions,
-        pugi::encoding_utf8);
+        decoded.text, decoded.size, velcf::detail::kPugiOptions, pugi::encoding_utf8);
     if (result.status != pugi::status_ok) return nullptr;
     velcf::detail::Builder builder(decoded, parseOptions);
     return builder.Build(document);

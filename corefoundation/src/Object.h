@@ -3,11 +3,11 @@
 // public struct names (__CFString, __CFTree, ...) are its subclasses.
 #pragma once
 
-#include <CoreFoundation/CoreFoundation.h>
-
 #include <atomic>
 #include <cstddef>
 #include <vector>
+
+#include <CoreFoundation/CoreFoundation.h>
 
 namespace velcf::detail {
 
@@ -75,17 +75,13 @@ class ReleaseQueue {
 };
 
 // The object behind a CFTypeRef; null for null.
-inline const Object* AsObject(CFTypeRef cf) {
-  return static_cast<const Object*>(cf);
-}
+inline const Object* AsObject(CFTypeRef cf) { return static_cast<const Object*>(cf); }
 
 // The object behind `cf` as a T, or null when it is null or of another type.
 template <class T>
 const T* Cast(CFTypeRef cf) {
   const Object* object = AsObject(cf);
-  return object != nullptr && object->type() == T::kType
-             ? static_cast<const T*>(object)
-             : nullptr;
+  return object != nullptr && object->type() == T::kType ? static_cast<const T*>(object) : nullptr;
 }
 
 // Owns one reference to an object for the length of a scope.
@@ -114,8 +110,7 @@ class Ref {
 struct __CFString final : velcf::detail::Object {
   static constexpr velcf::detail::TypeId kType = velcf::detail::kStringType;
   __CFString() : Object(kType) {}
-  explicit __CFString(std::vector<UniChar> units)
-      : Object(kType), text(std::move(units)) {}
+  explicit __CFString(std::vector<UniChar> units) : Object(kType), text(std::move(units)) {}
   std::vector<UniChar> text;
 };
 
@@ -135,8 +130,7 @@ struct __CFArray final : velcf::detail::Object {
 };
 
 struct __CFDictionary final : velcf::detail::Object {
-  static constexpr velcf::detail::TypeId kType =
-      velcf::detail::kDictionaryType;
+  static constexpr velcf::detail::TypeId kType = velcf::detail::kDictionaryType;
   __CFDictionary() : Object(kType) {}
   void DropReferences(velcf::detail::ReleaseQueue& queue) override;
   // Adds a pair, taking over one reference to each; call Seal when done.

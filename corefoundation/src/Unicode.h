@@ -1,19 +1,17 @@
 // Character decoding and encoding shared by CFString and the XML parser.
 #pragma once
 
-#include <CoreFoundation/CFBase.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include <CoreFoundation/CFBase.h>
+
 namespace velcf::detail {
 
 // True for the Unicode scalar values: 0..0x10FFFF except the surrogates.
-inline bool IsScalarValue(char32_t cp) {
-  return cp < 0xD800 || (cp > 0xDFFF && cp <= 0x10FFFF);
-}
+inline bool IsScalarValue(char32_t cp) { return cp < 0xD800 || (cp > 0xDFFF && cp <= 0x10FFFF); }
 
 // True for the characters XML allows in a document: tab, LF, CR, and the
 // scalar values from U+0020 except U+FFFE and U+FFFF.
@@ -23,15 +21,12 @@ inline bool IsXmlChar(char32_t cp) {
 }
 
 // XML white space: space, tab, CR, LF.
-inline bool IsXmlSpace(char32_t cp) {
-  return cp == 0x20 || cp == 0x09 || cp == 0x0A || cp == 0x0D;
-}
+inline bool IsXmlSpace(char32_t cp) { return cp == 0x20 || cp == 0x09 || cp == 0x0A || cp == 0x0D; }
 
 // Decodes one UTF-8 sequence from [p, end) into cp and advances p past it.
 // False, with p unchanged, for anything but the shortest form of a scalar
 // value.
-bool DecodeUtf8(const std::uint8_t*& p, const std::uint8_t* end,
-                char32_t& cp);
+bool DecodeUtf8(const std::uint8_t*& p, const std::uint8_t* end, char32_t& cp);
 
 // The character of a windows-1252 byte. The five bytes the code page leaves
 // undefined map to the C1 controls of the same value, as Windows does.

@@ -24,11 +24,10 @@ bool EqualsNoCase(const std::string& a, const char* b) {
 // The character set an 8-bit document's encoding label names. A UTF-16 or
 // UCS-2 label on 8-bit content is taken for UTF-8, as libxml2 does.
 Charset CharsetOfLabel(const std::string& label) {
-  static const char* const kUtf8[] = {"utf-8", "utf8", "us-ascii", "ascii",
-                                      "utf-16", "utf-16le", "utf-16be",
-                                      "ucs-2", "iso-10646-ucs-2"};
-  static const char* const kLatin1[] = {"iso-8859-1", "iso_8859-1", "latin1",
-                                        "l1"};
+  static const char* const kUtf8[] = {"utf-8",    "utf8",   "us-ascii",
+                                      "ascii",    "utf-16", "utf-16le",
+                                      "utf-16be", "ucs-2",  "iso-10646-ucs-2"};
+  static const char* const kLatin1[] = {"iso-8859-1", "iso_8859-1", "latin1", "l1"};
   static const char* const kWindows[] = {"windows-1252", "cp1252"};
   for (const char* name : kUtf8) {
     if (EqualsNoCase(label, name)) return Charset::kUtf8;
@@ -45,8 +44,7 @@ Charset CharsetOfLabel(const std::string& label) {
 // The encoding named by the XML declaration at the start of an 8-bit
 // document; false when there is no declaration or it names none. The
 // declaration itself is checked later by the parser.
-bool DeclaredEncoding(const unsigned char* p, std::size_t size,
-                      std::string& label) {
+bool DeclaredEncoding(const unsigned char* p, std::size_t size, std::string& label) {
   if (size < 6 || std::memcmp(p, "<?xml", 5) != 0 || !IsSpace(p[5])) {
     return false;
   }
@@ -57,8 +55,7 @@ bool DeclaredEncoding(const unsigned char* p, std::size_t size,
     while (i < size && ((p[i] >= 'a' && p[i] <= 'z') || (p[i] >= 'A' && p[i] <= 'Z'))) {
       ++i;
     }
-    const std::string name(reinterpret_cast<const char*>(p) + name_begin,
-                           i - name_begin);
+    const std::string name(reinterpret_cast<const char*>(p) + name_begin, i - name_begin);
     if (name.empty()) return false;
     while (i < size && IsSpace(p[i])) ++i;
     if (i >= size || p[i] != '=') return false;
@@ -70,22 +67,19 @@ bool DeclaredEncoding(const unsigned char* p, std::size_t size,
     while (i < size && p[i] != quote && p[i] != '>') ++i;
     if (i >= size || p[i] != quote) return false;
     if (name == "encoding") {
-      label.assign(reinterpret_cast<const char*>(p) + value_begin,
-                   i - value_begin);
+      label.assign(reinterpret_cast<const char*>(p) + value_begin, i - value_begin);
       return true;
     }
     ++i;
   }
 }
 
-bool DecodeUtf16(const unsigned char* p, std::size_t size, bool big_endian,
-                 DecodedDocument& out) {
+bool DecodeUtf16(const unsigned char* p, std::size_t size, bool big_endian, DecodedDocument& out) {
   if (size % 2 != 0) return false;
   out.storage.reserve(size / 2 * 3 / 2 + 16);
   const std::size_t units = size / 2;
   auto unit = [p, big_endian](std::size_t i) -> char32_t {
-    return big_endian ? (p[2 * i] << 8) | p[2 * i + 1]
-                      : (p[2 * i + 1] << 8) | p[2 * i];
+    return big_endian ? (p[2 * i] << 8) | p[2 * i + 1] : (p[2 * i + 1] << 8) | p[2 * i];
   };
   for (std::size_t i = 0; i < units; ++i) {
     char32_t cp = unit(i);
@@ -121,17 +115,15 @@ bool CheckUtf8(const unsigned char* p, std::size_t size, DecodedDocument& out) {
   return true;
 }
 
-bool Decode8Bit(const unsigned char* p, std::size_t size, Charset charset,
-                DecodedDocument& out) {
+bool Decode8Bit(const unsigned char* p, std::size_t size, Charset charset, DecodedDocument& out) {
   out.storage.reserve(size + size / 8 + 16);
   for (std::size_t i = 0; i < size; ++i) {
-    const char32_t cp =
-        charset == Charset::kLatin1 ? p[i] : DecodeWindowsLatin1(p[i]);
+    const char32_t cp = charset == Charset::kLatin1 ? p[i] : DecodeWindowsLatin1(p[i]);
     if (!IsXmlChar(cp)) return false;
     AppendUtf8(out.storage, cp);
   }
-  out.encoding = charset == Charset::kLatin1 ? kCFStringEncodingISOLatin1
-                                             : kCFStringEncodingWindowsLatin1;
+  out.encoding =
+      charset == Charset::kLatin1 ? kCFStringEncodingISOLatin1 : kCFStringEncodingWindowsLatin1;
   out.text = out.storage.data();
   out.size = out.storage.size();
   return true;
@@ -139,8 +131,7 @@ bool Decode8Bit(const unsigned char* p, std::size_t size, Charset charset,
 
 }  // namespace
 
-bool DecodeDocument(const unsigned char* p, std::size_t size,
-                    DecodedDocument& out) {
+bool DecodeDocument(const unsigned char* p, std::size_t size, DecodedDocument& out) {
   if (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
     return CheckUtf8(p + 3, size - 3, out);
   }

@@ -2,10 +2,10 @@
 // into checked UTF-8 for pugixml.
 #pragma once
 
-#include <CoreFoundation/CFString.h>
-
 #include <cstddef>
 #include <string>
+
+#include <CoreFoundation/CFString.h>
 
 namespace velcf::detail {
 
@@ -22,7 +22,6 @@ struct DecodedDocument {
 // only characters XML allows, and leaves their UTF-8 form in `out`, the
 // byte-order mark removed. False when the encoding is unknown or the bytes
 // are not valid in it.
-bool DecodeDocument(const unsigned char* bytes, std::size_t size,
-                    DecodedDocument& out);
+bool DecodeDocument(const unsigned char* bytes, std::size_t size, DecodedDocument& out);
 
 }  // namespace velcf::detail

@@ -1,8 +1,8 @@
 // Value conversions and system services: GUID, date-time and version
 // text, and the system's text for an error code.
 #include <cstdio>
-#include <string>
 #include <cstring>
+#include <string>
 
 #include <VelUt/VelUt.h>
 
@@ -11,8 +11,8 @@ namespace {
 // Wide text as UTF-8, for printing whatever the C locale.
 std::string Utf8(const std::wstring& text) {
   std::string out(text.size() * 4, '\0');
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                    &out[0], static_cast<int>(out.size()), nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0],
+                                    static_cast<int>(out.size()), nullptr, nullptr);
   out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
   return out;
 }
@@ -25,10 +25,8 @@ int main() {
   };
 
   _GUID id;
-  check(VelUt::StringToGuid(L"{6b29fc40-ca47-1067-b31d-00dd010662da}", id) == 1,
-        "StringToGuid");
-  check(VelUt::GuidToString(id, 1) == L"{6B29FC40-CA47-1067-B31D-00DD010662DA}",
-        "GuidToString");
+  check(VelUt::StringToGuid(L"{6b29fc40-ca47-1067-b31d-00dd010662da}", id) == 1, "StringToGuid");
+  check(VelUt::GuidToString(id, 1) == L"{6B29FC40-CA47-1067-B31D-00DD010662DA}", "GuidToString");
 
   CTime when;
   check(VelUt::StringToTime(L"2024-05-17T08:30:00", when) == 1 && when.GetHour() == 8,
@@ -37,8 +35,7 @@ int main() {
   std::printf("convert_example: %s\n", Utf8(VelUt::FormatDateTimeForUserLocale(when)).c_str());
 
   unsigned int version = 0;
-  check(VelUt::StringToVersion(L"4.2", version) == 1 && version == 0x00040002,
-        "StringToVersion");
+  check(VelUt::StringToVersion(L"4.2", version) == 1 && version == 0x00040002, "StringToVersion");
 
   check(VelUt::GetSystemErrorMessage(2) == L"The system cannot find the file specified",
         "GetSystemErrorMessage");

@@ -33,8 +33,7 @@ int main() {
 
   CStdStr<wchar_t> e(L"a,b");
   Check(VelUt::EscapeChar(e, L",", L'\\') == 1 && e == L"a\\,b", "EscapeChar");
-  Check(VelUt::RemoveEscapeChar(e, L",", L'\\') == 1 && e == L"a,b",
-        "RemoveEscapeChar");
+  Check(VelUt::RemoveEscapeChar(e, L",", L'\\') == 1 && e == L"a,b", "RemoveEscapeChar");
 
   CStdContainer<CStdStr<wchar_t>, std::vector> list;
   list.Add(L"x");
@@ -60,25 +59,21 @@ int main() {
   Check(vs.compare(L"C:\\dir") == 0, "VelString");
 
   const char xml[] = "<table><s id=\"a\">Gr\xC3\xBC\xC3\x9F dich</s></table>";
-  CFDataRef data = CFDataCreate(kCFAllocatorDefault,
-                                reinterpret_cast<const UInt8*>(xml),
+  CFDataRef data = CFDataCreate(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(xml),
                                 static_cast<CFIndex>(std::strlen(xml)));
   CFXMLTreeRef doc = CFXMLTreeCreateFromData(kCFAllocatorDefault, data, nullptr,
-                                             kCFXMLParserNoOptions,
-                                             kCFXMLNodeCurrentVersion);
+                                             kCFXMLParserNoOptions, kCFXMLNodeCurrentVersion);
   CFTreeRef entry = CFTreeGetChildAtIndex(CFTreeGetChildAtIndex(doc, 0), 0);
-  auto info = static_cast<const CFXMLElementInfo*>(
-      CFXMLNodeGetInfoPtr(CFXMLTreeGetNode(entry)));
+  auto info = static_cast<const CFXMLElementInfo*>(CFXMLNodeGetInfoPtr(CFXMLTreeGetNode(entry)));
   CStdStr<wchar_t> id;
   CStdStr<wchar_t> text;
-  Check(info != nullptr &&
-            CFString2CString(static_cast<CFStringRef>(CFDictionaryGetValue(
-                                 info->attributes, CFSTR("id"))),
-                             id) &&
-            id == L"a",
-        "XML attribute");
-  CFString2CString(CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetChildAtIndex(entry, 0))),
-                   text);
+  Check(
+      info != nullptr &&
+          CFString2CString(
+              static_cast<CFStringRef>(CFDictionaryGetValue(info->attributes, CFSTR("id"))), id) &&
+          id == L"a",
+      "XML attribute");
+  CFString2CString(CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetChildAtIndex(entry, 0))), text);
   Check(text == L"Gr\u00FC\u00DF dich", "XML text");
   CFRelease(doc);
   CFRelease(data);
@@ -87,8 +82,7 @@ int main() {
             VelUt::GuidToString(guid, 0) == L"12345678-9ABC-DEF0-0123-456789ABCDEF",
         "GUID text");
   unsigned int version = 0;
-  Check(VelUt::StringToVersion(L"2.10", version) == 1 && version == 0x2000A,
-        "StringToVersion");
+  Check(VelUt::StringToVersion(L"2.10", version) == 1 && version == 0x2000A, "StringToVersion");
   CTime when;
   Check(VelUt::StringToTime(L"2024-05-17T08:30:00", when) == 1 && when.GetMinute() == 30,
         "StringToTime");

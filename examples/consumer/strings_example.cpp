@@ -14,8 +14,8 @@ namespace {
 // Wide text as UTF-8, for printing whatever the C locale.
 std::string Utf8(const std::wstring& text) {
   std::string out(text.size() * 4, '\0');
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                    &out[0], static_cast<int>(out.size()), nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0],
+                                    static_cast<int>(out.size()), nullptr, nullptr);
   out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
   return out;
 }
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     CFTreeRef entry = CFTreeGetChildAtIndex(root, i);
     if (CFXMLNodeGetTypeCode(CFXMLTreeGetNode(entry)) != kCFXMLNodeTypeElement) continue;
     VelUtResString s;
-    s.Load(entry);                 // a literal, or a reference not loaded yet
+    s.Load(entry);  // a literal, or a reference not loaded yet
     if (s.LoadFromResource(0) && (s.mFlags & VelUtResString::kReference)) ++resolved;
     if (s.mId == 100) std::printf("menu.open: %s\n", Utf8(s.mText).c_str());
   }

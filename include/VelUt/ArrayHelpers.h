@@ -33,8 +33,7 @@ VELUT_API int FindInArray(const wchar_t* text,
 // FindInArray (numbers): the index of the first element equal to `value`,
 // or -1.
 // Example: FindInArray(7u, {3, 7, 7}) -> 1
-VELUT_API int FindInArray(unsigned int value,
-                          const CArray<unsigned int, unsigned int>& values);
+VELUT_API int FindInArray(unsigned int value, const CArray<unsigned int, unsigned int>& values);
 
 // FindInArray (pointers): the index of the first element holding the
 // address `item`, or -1. The pointers are never dereferenced.

@@ -26,8 +26,8 @@ namespace VelUt {
 //   "'a'b'", 2 -> 4;     "'a'b'", 4 -> -1
 //   "(a')'b)", 0 -> 3;   with skipQuoted 1 -> 6
 //   "(a\\)b)", 0, escape '\\' -> 5
-VELUT_API int FindMatchingChar(const CStdStr<wchar_t>& text, int pos,
-                               signed char skipQuoted, wchar_t escape);
+VELUT_API int FindMatchingChar(const CStdStr<wchar_t>& text, int pos, signed char skipQuoted,
+                               wchar_t escape);
 
 // MatchBraces: true (1) when FindMatchingChar finds a partner for every
 // occurrence in `text` of `brace`, or of each of "([{" when `brace` is 0;

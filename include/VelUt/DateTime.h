@@ -2,10 +2,9 @@
 // and a CTime written for the user's locale.
 #pragma once
 
-#include <WinAPI/Time.h>
-
 #include <VelUt/Export.h>
 #include <VelUt/StdStr.h>
+#include <WinAPI/Time.h>
 
 namespace VelUt {
 

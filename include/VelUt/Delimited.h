@@ -4,11 +4,10 @@
 
 #include <vector>
 
-#include <velfirst/VelString.h>
-
 #include <VelUt/Export.h>
 #include <VelUt/StdContainer.h>
 #include <VelUt/StdStr.h>
+#include <velfirst/VelString.h>
 
 // Flags of VelUt::ParseDelimitedString; other bits are ignored.
 //
@@ -46,9 +45,10 @@ namespace VelUt {
 //   "a,'b,c',d", PDS_QUOTES         -> "a", "'b,c'", "d"
 //   " a , b ",   PDS_TRIM           -> "a", "b"
 //   "",          PDS_COLLAPSE_DELIMITERS -> no item, returns 0
-VELUT_API signed char ParseDelimitedString(
-    const CStdStr<wchar_t>& text, const CStdStr<wchar_t>& delimiters,
-    CStdContainer<CStdStr<wchar_t>, std::vector>& items, int flags);
+VELUT_API signed char ParseDelimitedString(const CStdStr<wchar_t>& text,
+                                           const CStdStr<wchar_t>& delimiters,
+                                           CStdContainer<CStdStr<wchar_t>, std::vector>& items,
+                                           int flags);
 
 // MakeDelimitedString: replaces `result` with the items joined by
 // `separator`. A separator is written before an item only when the text
@@ -61,10 +61,9 @@ VELUT_API signed char ParseDelimitedString(
 //   "a", "", "b"  skipEmpty 0 -> "a,,b";  skipEmpty 1 -> "a,b"
 //   "", "a"       skipEmpty 0 -> "a"
 //   "a", ""       skipEmpty 0 -> "a,"
-VELUT_API signed char MakeDelimitedString(
-    const CStdContainer<CStdStr<wchar_t>, std::vector>& items,
-    VelString& result, signed char skipEmpty,
-    const CStdStr<wchar_t>& separator);
+VELUT_API signed char MakeDelimitedString(const CStdContainer<CStdStr<wchar_t>, std::vector>& items,
+                                          VelString& result, signed char skipEmpty,
+                                          const CStdStr<wchar_t>& separator);
 
 // SplitString: cuts `text` at its first character that occurs in
 // `delimiters` (read up to its first zero unit). On a cut, `left` gets
@@ -78,10 +77,8 @@ VELUT_API signed char MakeDelimitedString(
 //   "key = value", "=",  trim 1 -> "key", "value", '=', true
 //   "a=b:c",       ":=", trim 0 -> "a", "b:c", '=', true
 //   " abc ",       ":",  trim 1 -> " abc ", "", false
-VELUT_API signed char SplitString(const CStdStr<wchar_t>& text,
-                                  const CStdStr<wchar_t>& delimiters,
-                                  CStdStr<wchar_t>& left,
-                                  CStdStr<wchar_t>& right, wchar_t& delimiter,
-                                  signed char trim);
+VELUT_API signed char SplitString(const CStdStr<wchar_t>& text, const CStdStr<wchar_t>& delimiters,
+                                  CStdStr<wchar_t>& left, CStdStr<wchar_t>& right,
+                                  wchar_t& delimiter, signed char trim);
 
 }  // namespace VelUt

@@ -12,8 +12,7 @@ namespace VelUt {
 //
 // Example (chars ",;", escape '\\'):
 //   "a,b;c" -> "a\\,b\\;c", returns 2
-VELUT_API int EscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars,
-                         wchar_t escape);
+VELUT_API int EscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars, wchar_t escape);
 
 // RemoveEscapeChar: removes the escape before every escaped character of
 // `text` that occurs in `chars`. A character is escaped when exactly one
@@ -26,8 +25,8 @@ VELUT_API int EscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars,
 //   "a\\\\,"    -> unchanged, returns 0 (a doubled escape)
 // With chars "\\," the text "a\\\\\\," (a, three backslashes, comma)
 // becomes "a," and the result is 3.
-VELUT_API int RemoveEscapeChar(CStdStr<wchar_t>& text,
-                               const CStdStr<wchar_t>& chars, wchar_t escape);
+VELUT_API int RemoveEscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars,
+                               wchar_t escape);
 
 // TrimLeftChar: trims leading white space; then, if the text starts with
 // `ch`, removes that one character and trims leading white space again.

@@ -3,11 +3,10 @@
 // (WinAPI/Path.h); the names these functions build are '\\'-separated.
 #pragma once
 
-#include <velfirst/VelString.h>
-#include <WinAPI/File.h>
-
 #include <VelUt/Export.h>
 #include <VelUt/StdStr.h>
+#include <WinAPI/File.h>
+#include <velfirst/VelString.h>
 
 namespace VelUt {
 

@@ -26,8 +26,7 @@ namespace VelUt {
 //   FindNoCase(L"abcabc", L"ABC", 1)        -> 3
 //   FindNoCase(L"aaa", L"aa", 1)            -> 1
 //   FindNoCase(L"abc", L"c", 3)             -> -1
-VELUT_API int FindNoCase(const wchar_t* text, const wchar_t* pattern,
-                         int start);
+VELUT_API int FindNoCase(const wchar_t* text, const wchar_t* pattern, int start);
 
 // ReplaceNoCase: replaces every occurrence of `pattern` in `target`, case
 // ignored, by `replacement` exactly as passed (null: the occurrence is

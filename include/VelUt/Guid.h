@@ -3,10 +3,9 @@
 // without braces.
 #pragma once
 
-#include <WinAPI/Guid.h>
-
 #include <VelUt/Export.h>
 #include <VelUt/StdStr.h>
+#include <WinAPI/Guid.h>
 
 namespace VelUt {
 

@@ -3,9 +3,8 @@
 // '/' and '\\' both separate, the paths built are '\\'-separated.
 #pragma once
 
-#include <velfirst/VelString.h>
-
 #include <VelUt/Export.h>
+#include <velfirst/VelString.h>
 
 namespace VelUt {
 

@@ -55,9 +55,7 @@ class CStdContainer {
 
   // Indexed access; `index` must be below the count.
   T& GetAt(int index) { return m_elements[static_cast<std::size_t>(index)]; }
-  const T& GetAt(int index) const {
-    return m_elements[static_cast<std::size_t>(index)];
-  }
+  const T& GetAt(int index) const { return m_elements[static_cast<std::size_t>(index)]; }
   T& operator[](int index) { return GetAt(index); }
   const T& operator[](int index) const { return GetAt(index); }
 
@@ -87,9 +85,7 @@ class CArray {
 
   // SetSize: the array gets `size` elements (new ones value-initialised); a
   // negative size empties it.
-  void SetSize(int size) {
-    m_elements.resize(size < 0 ? 0 : static_cast<std::size_t>(size));
-  }
+  void SetSize(int size) { m_elements.resize(size < 0 ? 0 : static_cast<std::size_t>(size)); }
 
   void RemoveAll() { m_elements.clear(); }
   int GetSize() const { return static_cast<int>(m_elements.size()); }
@@ -98,9 +94,7 @@ class CArray {
 
   // Indexed access; `index` must be below the size.
   TYPE& GetAt(int index) { return m_elements[static_cast<std::size_t>(index)]; }
-  const TYPE& GetAt(int index) const {
-    return m_elements[static_cast<std::size_t>(index)];
-  }
+  const TYPE& GetAt(int index) const { return m_elements[static_cast<std::size_t>(index)]; }
   TYPE& operator[](int index) { return GetAt(index); }
   const TYPE& operator[](int index) const { return GetAt(index); }
 
@@ -134,8 +128,7 @@ class VELUT_API CStdContainerPos : public POSITION_IMP {
  public:
   using iterator = typename C::const_iterator;
 
-  CStdContainerPos(iterator it, const C* container)
-      : m_it(it), m_container(container) {}
+  CStdContainerPos(iterator it, const C* container) : m_it(it), m_container(container) {}
   CStdContainerPos(const CStdContainerPos&) = default;
   CStdContainerPos& operator=(const CStdContainerPos& other) {
     if (this != &other) {
@@ -189,11 +182,8 @@ class POSITION {
   POSITION() noexcept = default;
   POSITION(std::nullptr_t) noexcept {}  // NOLINT: MFC code writes pos = NULL
   explicit POSITION(POSITION_IMP* imp) noexcept : m_imp(imp) {}
-  POSITION(const POSITION& other)
-      : m_imp(other.m_imp ? other.m_imp->clone() : nullptr) {}
-  POSITION(POSITION&& other) noexcept : m_imp(other.m_imp) {
-    other.m_imp = nullptr;
-  }
+  POSITION(const POSITION& other) : m_imp(other.m_imp ? other.m_imp->clone() : nullptr) {}
+  POSITION(POSITION&& other) noexcept : m_imp(other.m_imp) { other.m_imp = nullptr; }
   POSITION& operator=(POSITION other) noexcept {
     std::swap(m_imp, other.m_imp);
     return *this;
@@ -215,9 +205,7 @@ class POSITION {
     if (!a.m_imp || !b.m_imp) return a.m_imp == b.m_imp;
     return *a.m_imp == *b.m_imp;
   }
-  friend bool operator!=(const POSITION& a, const POSITION& b) {
-    return !(a == b);
-  }
+  friend bool operator!=(const POSITION& a, const POSITION& b) { return !(a == b); }
 
  private:
   POSITION_IMP* m_imp = nullptr;
@@ -290,16 +278,13 @@ class CStdMap {
  private:
   // Keys arrive as texts; a null text is the empty key. The text is copied
   // as it stands (small pointer values are not resource ids here).
-  static K MakeKey(ARG_KEY key) {
-    return K(typename K::MYBASE(key ? key : L""));
-  }
+  static K MakeKey(ARG_KEY key) { return K(typename K::MYBASE(key ? key : L"")); }
 
   container_type m_map;
 };
 
 // The map type of the process-wide table of resource libraries.
-using CStdStrPtrMap =
-    CStdMap<CStdStr<wchar_t>, void*,
-            CTypedPtrMap_traits<CStdStr<wchar_t>, const wchar_t*, void*, void*>>;
+using CStdStrPtrMap = CStdMap<CStdStr<wchar_t>, void*,
+                              CTypedPtrMap_traits<CStdStr<wchar_t>, const wchar_t*, void*, void*>>;
 
 extern template class CStdContainerPos<CStdStrPtrMap::container_type>;

@@ -16,8 +16,7 @@ namespace VelUt::detail {
 // Format() passes strings on as their text pointers and every other
 // argument unchanged; printf-style varargs accept nothing else.
 template <typename CT, typename A,
-          typename = std::enable_if_t<
-              !std::is_base_of<std::basic_string<CT>, A>::value>>
+          typename = std::enable_if_t<!std::is_base_of<std::basic_string<CT>, A>::value>>
 const A& FormatArg(const A& a) {
   static_assert(std::is_trivially_copyable<A>::value || std::is_array<A>::value,
                 "CStdStr::Format takes scalars, pointers and strings");
@@ -55,8 +54,8 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
   // current resource module has no such string. Any other value is copied.
   // Example: CStdStr<wchar_t>(L"abc") -> "abc";  CStdStr<wchar_t>(
   //          reinterpret_cast<const wchar_t*>(7)) -> string resource 7
-  CStdStr(const CT* text);  // NOLINT: implicit like the standard string's
-  CStdStr(const MYBASE& s) : MYBASE(s) {}   // NOLINT
+  CStdStr(const CT* text);                 // NOLINT: implicit like the standard string's
+  CStdStr(const MYBASE& s) : MYBASE(s) {}  // NOLINT
   CStdStr(MYBASE&& s) noexcept : MYBASE(std::move(s)) {}  // NOLINT
   // A string of one unit; CStdStr(L'\0') has length 1.
   CStdStr(CT ch) : MYBASE(1, ch) {}  // NOLINT
@@ -173,8 +172,7 @@ extern template class CStdStr<wchar_t>;
 // `bLength` of `b`, both lowered with the global locale's ctype facet.
 // Null texts count as ""; lengths are cut to the texts. 0 when equal,
 // -1 when a sorts first, 1 otherwise.
-VELUT_API int ssicoll(const wchar_t* a, int aLength, const wchar_t* b,
-                      int bLength);
+VELUT_API int ssicoll(const wchar_t* a, int aLength, const wchar_t* b, int bLength);
 
 // ssadd: appends `src` (null: nothing) to `dst`. `src` may point into
 // `dst` itself: what is appended is the text it showed before the call.

@@ -7,10 +7,9 @@
 // a string-resource id whose string is read.
 #pragma once
 
-#include <velfirst/VelString.h>
-
 #include <VelUt/Export.h>
 #include <VelUt/StdStr.h>
+#include <velfirst/VelString.h>
 
 // PreProcessUrl: trims white space at both ends of `url` in place and
 // tells whether it begins with a URL prefix, ignoring the case of A-Z:

@@ -2,9 +2,6 @@
 // signatures use.
 #pragma once
 
-#include <WinAPI/WinAPI.h>
-#include <velfirst/VelString.h>
-
 #include <VelUt/ArrayHelpers.h>
 #include <VelUt/Brackets.h>
 #include <VelUt/DateTime.h>
@@ -22,3 +19,5 @@
 #include <VelUt/Url.h>
 #include <VelUt/VelUtResString.h>
 #include <VelUt/Version.h>
+#include <WinAPI/WinAPI.h>
+#include <velfirst/VelString.h>

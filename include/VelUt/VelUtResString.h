@@ -3,7 +3,6 @@
 #pragma once
 
 #include <CoreFoundation/CoreFoundation.h>
-
 #include <VelUt/Export.h>
 #include <VelUt/StdContainer.h>
 #include <VelUt/StdStr.h>

@@ -65,8 +65,7 @@ int VelUtResString::Load(__CFTree* entry) {
   if (parent == nullptr) parent = entry;
   CStdStr<wchar_t> content;
   if (CFTreeRef text = FirstChildOfType(parent, kCFXMLNodeTypeText)) {
-    if (CFStringRef s = CFXMLNodeGetString(CFXMLTreeGetNode(text)))
-      CFString2CString(s, content);
+    if (CFStringRef s = CFXMLNodeGetString(CFXMLTreeGetNode(text))) CFString2CString(s, content);
   }
   mText = std::move(content);
   mFlags = 0;

@@ -1,8 +1,8 @@
 // GUID text through the layer's StringFromCLSID and CLSIDFromString.
-#include <VelUt/Guid.h>
-
 #include <cstring>
 #include <memory>
+
+#include <VelUt/Guid.h>
 
 #include "platform/layer.h"
 

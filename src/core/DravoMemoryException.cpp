@@ -1,14 +1,11 @@
-#include <VelUt/DravoMemoryException.h>
-
 #include <typeinfo>
 
+#include <VelUt/DravoMemoryException.h>
 #include <WinAPI/Exceptions.h>
 
 CDravoMemoryException::~CDravoMemoryException() = default;
 
-const char* CDravoMemoryException::what() const noexcept {
-  return "out of memory";
-}
+const char* CDravoMemoryException::what() const noexcept { return "out of memory"; }
 
 void CDravoMemoryException::Delete() { delete this; }
 

@@ -1,9 +1,9 @@
 // CStdStr's members, instantiated here for wchar_t and exported.
-#include <VelUt/StdStr.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cwchar>
+
+#include <VelUt/StdStr.h>
 
 #include "platform/layer.h"
 
@@ -20,8 +20,7 @@ int ToInt(std::size_t n) { return static_cast<int>(n); }
 std::size_t OffsetIn(const std::wstring& s, const wchar_t* p) {
   const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(s.data());
   const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(p);
-  if (at < begin || at > begin + s.size() * sizeof(wchar_t))
-    return std::wstring::npos;
+  if (at < begin || at > begin + s.size() * sizeof(wchar_t)) return std::wstring::npos;
   return (at - begin) / sizeof(wchar_t);
 }
 
@@ -235,8 +234,7 @@ int CStdStr<CT>::CompareNoCase(const CT* other) const {
 
 template <typename CT>
 int CStdStr<CT>::CollateNoCase(const CT* other) const {
-  return ssicoll(this->c_str(), ToInt(this->size()), other,
-                 other ? ToInt(std::wcslen(other)) : 0);
+  return ssicoll(this->c_str(), ToInt(this->size()), other, other ? ToInt(std::wcslen(other)) : 0);
 }
 
 template class CStdStr<wchar_t>;

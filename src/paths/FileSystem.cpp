@@ -1,8 +1,7 @@
 // File-system queries: the write probe on a folder and the status record.
-#include <VelUt/Files.h>
-
 #include <cstring>
 
+#include <VelUt/Files.h>
 #include <VelUt/Url.h>
 
 #include "platform/layer.h"

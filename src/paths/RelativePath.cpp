@@ -1,7 +1,6 @@
 // Relative and absolute paths against a base folder, through the layer's
 // PathCombine and PathRelativePathTo.
 #include <VelUt/Paths.h>
-
 #include <VelUt/StdStr.h>
 
 #include "platform/layer.h"

@@ -1,6 +1,5 @@
 // Free file names: numbering a taken name, and temporary names.
 #include <VelUt/Files.h>
-
 #include <VelUt/Url.h>
 
 #include "platform/layer.h"
@@ -59,8 +58,7 @@ VelString GetTempFile(const wchar_t* prefix, const wchar_t* extension) {
   // Zeroed: GetTempPath leaves the array as it is when the folder does not
   // fit, and then no folder is named.
   wchar_t folder[1024] = {};
-  if (GetTempPath(1024, folder) == 0 && GetCurrentDirectory(1024, folder) == 0)
-    return VelString();
+  if (GetTempPath(1024, folder) == 0 && GetCurrentDirectory(1024, folder) == 0) return VelString();
   wchar_t created[1024] = {};
   if (GetTempFileName(folder, prefix, 0, created) == 0) return VelString();
   VelString result(created);

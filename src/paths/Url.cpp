@@ -1,7 +1,6 @@
 // URL recognition by the prefix table, and bringing a location into shape.
-#include <VelUt/Url.h>
-
 #include <VelUt/DravoMemoryException.h>
+#include <VelUt/Url.h>
 
 #include "paths/url_prefix.h"
 #include "platform/layer.h"

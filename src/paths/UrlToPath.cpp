@@ -1,7 +1,7 @@
 // File URLs to local paths, and the folder part of a URL or path.
-#include <VelUt/Url.h>
-
 #include <wctype.h>
+
+#include <VelUt/Url.h>
 
 #include "paths/url_prefix.h"
 #include "platform/layer.h"

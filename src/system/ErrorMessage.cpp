@@ -1,8 +1,8 @@
 // System error texts through the layer's FormatMessage.
-#include <VelUt/SystemError.h>
-
 #include <cwchar>
 #include <memory>
+
+#include <VelUt/SystemError.h>
 
 #include "platform/layer.h"
 
@@ -21,8 +21,7 @@ using LocalText = std::unique_ptr<wchar_t, LocalDeleter>;
 LocalText SystemText(unsigned int code) {
   wchar_t* text = nullptr;
   const DWORD ok = FormatMessage(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
-                                 nullptr, code, 0x400, reinterpret_cast<LPWSTR>(&text), 0,
-                                 nullptr);
+                                 nullptr, code, 0x400, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
   LocalText owned(text);
   if (ok == 0) owned.reset();
   return owned;

@@ -1,9 +1,8 @@
 // The installer launch through the layer's CreateProcessW.
-#include <VelUt/MsiInstall.h>
-
 #include <cstring>
 #include <locale>
 
+#include <VelUt/MsiInstall.h>
 #include <VelUt/SystemError.h>
 
 #include "platform/layer.h"
@@ -46,8 +45,8 @@ signed char StartMsiInstallation(const CStdStr<wchar_t>& file, const CStdStr<wch
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process;
   std::memset(&process, 0, sizeof process);
-  const BOOL started = CreateProcessW(nullptr, line.GetBuf(1024), nullptr, nullptr, 0, 0,
-                                      nullptr, nullptr, &startup, &process);
+  const BOOL started = CreateProcessW(nullptr, line.GetBuf(1024), nullptr, nullptr, 0, 0, nullptr,
+                                      nullptr, &startup, &process);
   const DWORD error = started ? ERROR_SUCCESS : GetLastError();
   line.RelBuf(-1);
   if (!started) {

@@ -1,11 +1,11 @@
 // Number sorting, linear searches and duplicate removal.
-#include <VelUt/ArrayHelpers.h>
-
 #include <algorithm>
 #include <cwchar>
 #include <locale>
 #include <string>
 #include <unordered_map>
+
+#include <VelUt/ArrayHelpers.h>
 
 #include "platform/layer.h"
 #include "text/text_pointer.h"
@@ -22,8 +22,7 @@ std::size_t TextLength(const std::wstring& s) {
 // The duplicate key of `entry`, lowered with `ct`: trimmed at both ends,
 // cut at its first NUL, and with one trailing separator removed unless it
 // is a root.
-void LoweredKey(const CStdStr<wchar_t>& entry, const std::ctype<wchar_t>& ct,
-                std::wstring& key) {
+void LoweredKey(const CStdStr<wchar_t>& entry, const std::ctype<wchar_t>& ct, std::wstring& key) {
   const wchar_t* begin = entry.data();
   const wchar_t* end = begin + entry.size();
   begin = ct.scan_not(std::ctype_base::space, begin, end);
@@ -112,8 +111,7 @@ int RemoveDuplicates(StrList& list) {
   std::wstring key;
   for (int i = 0; i < n; ++i) {
     LoweredKey(list[i], ct, key);
-    owner[i] = firstOf.emplace(co.transform(key.data(), key.data() + key.size()), i)
-                   .first->second;
+    owner[i] = firstOf.emplace(co.transform(key.data(), key.data() + key.size()), i).first->second;
   }
 
   // Nothing has changed so far, and from here on nothing allocates, so

@@ -1,9 +1,9 @@
 // Matching brackets and quotes, and stripping quotes from a text.
-#include <VelUt/Brackets.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+
+#include <VelUt/Brackets.h>
 
 #include "text/EscapeRule.h"
 
@@ -37,9 +37,8 @@ unsigned QuoteBit(wchar_t c) { return c == L'"' ? 1u : 2u; }
 // stand in the same quote states as its start, counted from the start; so
 // brackets fall into four classes by the parity of the unescaped double
 // and single quotes before them, and each class keeps its own m.
-bool EveryStartMatched(const Str& text, const wchar_t* starts,
-                       const wchar_t* targets, int kinds, bool forward,
-                       bool skipQuoted, wchar_t escape) {
+bool EveryStartMatched(const Str& text, const wchar_t* starts, const wchar_t* targets, int kinds,
+                       bool forward, bool skipQuoted, wchar_t escape) {
   constexpr std::int64_t kNoTarget = INT64_MAX / 2;
   const wchar_t* t = text.data();
   const std::size_t n = text.size();
@@ -123,19 +122,19 @@ int FindMatchingChar(const CStdStr<wchar_t>& text, int pos, signed char skipQuot
   return -1;
 }
 
-signed char MatchBraces(const CStdStr<wchar_t>& text, wchar_t brace,
-                        signed char skipQuoted, wchar_t escape) {
+signed char MatchBraces(const CStdStr<wchar_t>& text, wchar_t brace, signed char skipQuoted,
+                        wchar_t escape) {
   if (text.empty()) return 1;
   if (brace == 0)
-    return EveryStartMatched(text, kOpenChars, kCloseChars, kBracketKinds, true,
-                             skipQuoted != 0, escape);
+    return EveryStartMatched(text, kOpenChars, kCloseChars, kBracketKinds, true, skipQuoted != 0,
+                             escape);
   for (int k = 0; k < kBracketKinds; ++k) {
     if (brace == kOpenChars[k])
-      return EveryStartMatched(text, kOpenChars + k, kCloseChars + k, 1, true,
-                               skipQuoted != 0, escape);
+      return EveryStartMatched(text, kOpenChars + k, kCloseChars + k, 1, true, skipQuoted != 0,
+                               escape);
     if (brace == kCloseChars[k])
-      return EveryStartMatched(text, kCloseChars + k, kOpenChars + k, 1, false,
-                               skipQuoted != 0, escape);
+      return EveryStartMatched(text, kCloseChars + k, kOpenChars + k, 1, false, skipQuoted != 0,
+                               escape);
   }
   // A quote's last occurrence never has a partner after it, and any other
   // character has no partner at all.

@@ -1,13 +1,12 @@
 // Delimited lists: cutting a line into items, joining items back, and
 // cutting a line once at its first delimiter.
-#include <VelUt/Delimited.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cwchar>
 #include <locale>
 #include <utility>
 
+#include <VelUt/Delimited.h>
 #include <WinAPI/Exceptions.h>
 
 namespace {
@@ -29,8 +28,7 @@ class UnitClasses {
   enum : unsigned char { kDelimiter = 1, kDouble = 2, kSingle = 4 };
 
   UnitClasses(const Str& delimiters, bool quotes)
-      : delimiters_(delimiters.data()),
-        delimitersEnd_(delimiters.data() + delimiters.size()) {
+      : delimiters_(delimiters.data()), delimitersEnd_(delimiters.data() + delimiters.size()) {
     for (const wchar_t c : delimiters) {
       if (IsSmall(c)) {
         table_[static_cast<std::uint32_t>(c)] = kDelimiter;
@@ -48,9 +46,8 @@ class UnitClasses {
 
   unsigned Of(wchar_t c) const {
     if (IsSmall(c)) return table_[static_cast<std::uint32_t>(c)];
-    return anyLarge_ && std::find(delimiters_, delimitersEnd_, c) != delimitersEnd_
-               ? kDelimiter
-               : 0;
+    return anyLarge_ && std::find(delimiters_, delimitersEnd_, c) != delimitersEnd_ ? kDelimiter
+                                                                                    : 0;
   }
 
   bool IsDelimiter(wchar_t c) const { return (Of(c) & kDelimiter) != 0; }
@@ -90,8 +87,7 @@ const wchar_t* SkipSingleQuoted(const wchar_t* p, const wchar_t* end) {
 // the text (quotes are kept), so each item is built once from its span.
 class Parser {
  public:
-  Parser(const Str& delimiters, int flags,
-         CStdContainer<Str, std::vector>& items)
+  Parser(const Str& delimiters, int flags, CStdContainer<Str, std::vector>& items)
       : collapse_((flags & PDS_COLLAPSE_DELIMITERS) != 0),
         skipEmpty_(collapse_ && (flags & PDS_SKIP_EMPTY) != 0),
         quotes_((flags & PDS_QUOTES) != 0),
@@ -166,10 +162,8 @@ class Parser {
 
 namespace VelUt {
 
-signed char ParseDelimitedString(const CStdStr<wchar_t>& text,
-                                 const CStdStr<wchar_t>& delimiters,
-                                 CStdContainer<CStdStr<wchar_t>, std::vector>& items,
-                                 int flags) {
+signed char ParseDelimitedString(const CStdStr<wchar_t>& text, const CStdStr<wchar_t>& delimiters,
+                                 CStdContainer<CStdStr<wchar_t>, std::vector>& items, int flags) {
   items.RemoveAll();
   Parser parser(delimiters, flags, items);
   try {
@@ -196,8 +190,8 @@ signed char MakeDelimitedString(const CStdContainer<CStdStr<wchar_t>, std::vecto
 }
 
 signed char SplitString(const CStdStr<wchar_t>& text, const CStdStr<wchar_t>& delimiters,
-                        CStdStr<wchar_t>& left, CStdStr<wchar_t>& right,
-                        wchar_t& delimiter, signed char trim) {
+                        CStdStr<wchar_t>& left, CStdStr<wchar_t>& right, wchar_t& delimiter,
+                        signed char trim) {
   // The parts are built aside first, so `left` or `right` may be the very
   // object passed as `text` or `delimiters`.
   const int at = text.empty() ? -1 : text.FindOneOf(delimiters.c_str());

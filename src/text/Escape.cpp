@@ -1,7 +1,7 @@
 // Escape characters and one-character trimming at the ends of a text.
-#include <VelUt/Escape.h>
-
 #include <algorithm>
+
+#include <VelUt/Escape.h>
 
 #include "text/EscapeRule.h"
 
@@ -16,8 +16,7 @@ bool InSet(const CStdStr<wchar_t>& chars, wchar_t c) {
 
 namespace VelUt {
 
-int EscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars,
-               wchar_t escape) {
+int EscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars, wchar_t escape) {
   if (text.empty() || chars.empty()) return 0;
   // Build the result once rather than inserting into the middle per match;
   // the inserted escapes are never examined, exactly as in a left-to-right
@@ -36,8 +35,7 @@ int EscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars,
   return count;
 }
 
-int RemoveEscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars,
-                     wchar_t escape) {
+int RemoveEscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars, wchar_t escape) {
   if (text.empty() || escape == 0 || chars.empty()) return 0;
   // The scan reads the text as it stands after earlier removals. `out`
   // holds that text up to the scan position, so the escape rule looks at
@@ -48,9 +46,7 @@ int RemoveEscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars,
   int count = 0;
   for (const wchar_t c : text) {
     for (;;) {
-      if (!VelUt::detail::IsEscaped(out.data(), out.size(), escape) ||
-          !InSet(chars, c))
-        break;
+      if (!VelUt::detail::IsEscaped(out.data(), out.size(), escape) || !InSet(chars, c)) break;
       out.pop_back();
       ++count;
     }

@@ -1,9 +1,9 @@
 // Case-insensitive search and replacement, folding with the classic locale.
-#include <VelUt/FindReplace.h>
-
 #include <cstdint>
 #include <cwchar>
 #include <string>
+
+#include <VelUt/FindReplace.h>
 
 #include "platform/layer.h"
 #include "text/no_case_search.h"
@@ -33,8 +33,7 @@ int FindNoCase(const wchar_t* text, const wchar_t* pattern, int start) {
   return at == detail::kNotFound ? -1 : static_cast<int>(at);
 }
 
-int ReplaceNoCase(CStdStr<wchar_t>& target, const wchar_t* pattern,
-                  const wchar_t* replacement) {
+int ReplaceNoCase(CStdStr<wchar_t>& target, const wchar_t* pattern, const wchar_t* replacement) {
   const CStdStr<wchar_t> what(pattern);
   if (what.empty() || target.empty()) return 0;
   if (!detail::IsTextPointer(replacement)) replacement = L"";

@@ -111,7 +111,8 @@ inline Block NextBlockSse2(const wchar_t* text, const wchar_t* tail, std::size_t
   for (; end - at >= 16; at += 16) {
     __m128i a[4], hit[4];
     for (int k = 0; k < 4; ++k) {
-      a[k] = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + 4 * k)), or0);
+      a[k] =
+          _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + 4 * k)), or0);
       const __m128i b =
           _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(tail + at + 4 * k)), orL);
       hit[k] = _mm_and_si128(_mm_cmpeq_epi32(a[k], v0), _mm_cmpeq_epi32(b, vL));
@@ -123,17 +124,17 @@ inline Block NextBlockSse2(const wchar_t* text, const wchar_t* tail, std::size_t
     if (_mm_movemask_epi8(_mm_cmpeq_epi32(any, zero)) == 0xFFFF) continue;
     std::uint32_t candidates = 0;
     for (int k = 0; k < 4; ++k)
-      candidates |= static_cast<std::uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(hit[k]))) << (4 * k);
+      candidates |= static_cast<std::uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(hit[k])))
+                    << (4 * k);
     return {at, 16, candidates, _mm_movemask_epi8(_mm_cmpeq_epi32(wide, zero)) != 0xFFFF};
   }
   return {at, 16, 0, false};
 }
 
 // NextBlockSse2 thirty-two positions at a time, with AVX2.
-__attribute__((target("avx2"))) inline Block NextBlockAvx2(const wchar_t* text,
-                                                           const wchar_t* tail, std::size_t at,
-                                                           std::size_t end, AsciiTest first,
-                                                           AsciiTest last) {
+__attribute__((target("avx2"))) inline Block NextBlockAvx2(const wchar_t* text, const wchar_t* tail,
+                                                           std::size_t at, std::size_t end,
+                                                           AsciiTest first, AsciiTest last) {
   const __m256i or0 = _mm256_set1_epi32(static_cast<int>(first.orBits));
   const __m256i v0 = _mm256_set1_epi32(static_cast<int>(first.value));
   const __m256i orL = _mm256_set1_epi32(static_cast<int>(last.orBits));

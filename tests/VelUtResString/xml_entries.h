@@ -13,11 +13,9 @@ namespace velut_test {
 class XmlTable {
  public:
   explicit XmlTable(const std::string& xml) {
-    CFDataRef data = CFDataCreate(kCFAllocatorDefault,
-                                  reinterpret_cast<const UInt8*>(xml.data()),
+    CFDataRef data = CFDataCreate(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(xml.data()),
                                   static_cast<CFIndex>(xml.size()));
-    tree_ = CFXMLTreeCreateFromData(kCFAllocatorDefault, data, nullptr,
-                                    kCFXMLParserNoOptions,
+    tree_ = CFXMLTreeCreateFromData(kCFAllocatorDefault, data, nullptr, kCFXMLParserNoOptions,
                                     kCFXMLNodeCurrentVersion);
     CFRelease(data);
   }
@@ -40,8 +38,7 @@ class XmlTable {
     if (parent == nullptr) return nullptr;
     for (CFIndex i = 0; i < CFTreeGetChildCount(parent); ++i) {
       CFTreeRef child = CFTreeGetChildAtIndex(parent, i);
-      if (CFXMLNodeGetTypeCode(CFXMLTreeGetNode(child)) == kCFXMLNodeTypeElement &&
-          n-- == 0)
+      if (CFXMLNodeGetTypeCode(CFXMLTreeGetNode(child)) == kCFXMLNodeTypeElement && n-- == 0)
         return child;
     }
     return nullptr;

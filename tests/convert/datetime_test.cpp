@@ -1,10 +1,10 @@
 // Date-time text: the texts StringToTime accepts and rejects, and the
 // display text for the user's locale.
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <regex>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include <VelUt/VelUt.h>
 
@@ -75,7 +75,9 @@ TEST(StringToTime, Rejected) {
       L"2024-05-32T08:30:00",
       L"4294969320-05-17T08:30:00",  // no wrap-around into the range
       hundred,
-      std::wstring(L"\0" L"2024-05-17T08:30:00", 20),
+      std::wstring(L"\0"
+                   L"2024-05-17T08:30:00",
+                   20),
   };
   for (const std::wstring& text : rejected) {
     SCOPED_TRACE(testing::Message() << text.substr(0, 30) << " (" << text.size() << ")");

@@ -1,17 +1,17 @@
 // GUID text: the zero test, the braces, the four accepted forms, and round
 // trips.
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <random>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include <VelUt/VelUt.h>
 
 namespace {
 
-const _GUID kSample = {0x12345678, 0x9ABC, 0xDEF0,
-                       {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
+const _GUID kSample = {
+    0x12345678, 0x9ABC, 0xDEF0, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
 
 bool Same(const _GUID& a, const _GUID& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -56,15 +56,15 @@ TEST(StringToGuid, MalformedTextsFail) {
       L"{",
       L"}",
       L"{}",
-      L"12345678-9ABC-DEF0-0123-456789ABCDE",     // 35 characters
-      L"12345678-9ABC-DEF0-0123-456789ABCDEF0",   // 37
-      L"12345678-9ABC-DEF0-0123-456789ABCDEG",    // not a digit
-      L"12345678-9ABC-DEF0-0123 456789ABCDEF",    // blank for a hyphen
-      L" 12345678-9ABC-DEF0-0123-456789ABCDEF",   // leading blank stays inside
-      L"12345678-9ABC-DEF0-0123-456789ABCDEF ",   // trailing blank
+      L"12345678-9ABC-DEF0-0123-456789ABCDE",    // 35 characters
+      L"12345678-9ABC-DEF0-0123-456789ABCDEF0",  // 37
+      L"12345678-9ABC-DEF0-0123-456789ABCDEG",   // not a digit
+      L"12345678-9ABC-DEF0-0123 456789ABCDEF",   // blank for a hyphen
+      L" 12345678-9ABC-DEF0-0123-456789ABCDEF",  // leading blank stays inside
+      L"12345678-9ABC-DEF0-0123-456789ABCDEF ",  // trailing blank
       L"{12345678-9ABC-DEF0-0123-456789ABCDEF}}",
       L"{{12345678-9ABC-DEF0-0123-456789ABCDEF}",
-      L"1234567-89ABC-DEF0-0123-456789ABCDEF",    // hyphen moved
+      L"1234567-89ABC-DEF0-0123-456789ABCDEF",  // hyphen moved
       L"+2345678-9ABC-DEF0-0123-456789ABCDEF",
       L"not a guid at all",
   };

@@ -1,7 +1,7 @@
 // Version texts packed into 32-bit numbers.
-#include <gtest/gtest.h>
-
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include <VelUt/VelUt.h>
 
@@ -13,14 +13,27 @@ TEST(StringToVersion, Table) {
     unsigned int version;
   };
   const Row rows[] = {
-      {L"5", 0x50000},         {L"2.1", 0x20001},       {L"2.10", 0x2000A},
-      {L"2.01", 0x20001},      {L"1.2.3", 0x10017},     {L"1.2.3.4", 0x100EA},
-      {L"1.", 0x10000},        {L".5", 5},              {L"abc", 0},
-      {L"70000.1", 0x11700001}, {L"1.70000", 0x11170},  {L"-1.2", 0xFFFF0002},
-      {L"65535.65535", 0xFFFFFFFF}, {L"65536.65536", 0},  {L" 3 . 4", 0x30004},
-      {L"3x.4y", 0x30004},     {L"..7", 7},             {L".", 0},
+      {L"5", 0x50000},
+      {L"2.1", 0x20001},
+      {L"2.10", 0x2000A},
+      {L"2.01", 0x20001},
+      {L"1.2.3", 0x10017},
+      {L"1.2.3.4", 0x100EA},
+      {L"1.", 0x10000},
+      {L".5", 5},
+      {L"abc", 0},
+      {L"70000.1", 0x11700001},
+      {L"1.70000", 0x11170},
+      {L"-1.2", 0xFFFF0002},
+      {L"65535.65535", 0xFFFFFFFF},
+      {L"65536.65536", 0},
+      {L" 3 . 4", 0x30004},
+      {L"3x.4y", 0x30004},
+      {L"..7", 7},
+      {L".", 0},
       {L"2147483648.1", 0xFFFF0001},  // the major saturates at INT_MAX
-      {L"1.-2", 0x1FFFE},      {L"1.2-3", 0x10002},
+      {L"1.-2", 0x1FFFE},
+      {L"1.2-3", 0x10002},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << std::wstring(r.text));

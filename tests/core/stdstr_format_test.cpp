@@ -31,8 +31,8 @@ TEST(StdStrFormat, ReplacesWhateverWasThere) {
 
 TEST(StdStrFormat, WideConventions) {
   Str s;
-  s.Fmt(L"%s|%c|%hs|%S|%5.2s|%-3d|%03d|%x", L"wide", L'\u00E9', "narrow", "na\xC3\xA9",
-        L"abc", 7, 7, 255u);
+  s.Fmt(L"%s|%c|%hs|%S|%5.2s|%-3d|%03d|%x", L"wide", L'\u00E9', "narrow", "na\xC3\xA9", L"abc", 7,
+        7, 255u);
   EXPECT_EQ(s, L"wide|\u00E9|narrow|na\u00E9|   ab|7  |007|ff");
 }
 

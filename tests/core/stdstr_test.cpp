@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "support/global_locale.h"
-
 #include <VelUt/VelUt.h>
+
+#include "support/global_locale.h"
 
 namespace {
 
@@ -22,9 +22,7 @@ static_assert(!std::is_polymorphic<Str>::value, "CStdStr has no virtual function
 static_assert(std::is_base_of<std::wstring, Str>::value, "CStdStr is a std::wstring");
 static_assert(alignof(Str) == alignof(std::wstring), "same alignment");
 
-const wchar_t* IdPointer(std::uintptr_t id) {
-  return reinterpret_cast<const wchar_t*>(id);
-}
+const wchar_t* IdPointer(std::uintptr_t id) { return reinterpret_cast<const wchar_t*>(id); }
 
 TEST(StdStrConstruct, FromTextsCharactersAndIds) {
   EXPECT_EQ(Str(static_cast<const wchar_t*>(nullptr)), L"");
@@ -165,8 +163,8 @@ TEST(StdStrSearch, FindAndFindOneOf) {
     int one_of;
   };
   const Row rows[] = {
-      {L"", L"", 0, -1},     {L"abc", L"", 0, -1},  {L"abc", L"c", 2, 2},
-      {L"abc", L"x", -1, -1}, {L"abc", L"xb", -1, 1}, {L"", L"a", -1, -1},
+      {L"", L"", 0, -1},        {L"abc", L"", 0, -1},     {L"abc", L"c", 2, 2},
+      {L"abc", L"x", -1, -1},   {L"abc", L"xb", -1, 1},   {L"", L"a", -1, -1},
       {L"abcabc", L"ca", 2, 0}, {L"abc", L"abcd", -1, 0},
   };
   for (const auto& r : rows) {
@@ -183,9 +181,16 @@ TEST(StdStrExtract, MidLeftRightClamp) {
     const wchar_t* mid;
   };
   const Row mids[] = {
-      {-3, 2, L"ab"},      {4, 10, L"ef"},        {6, 1, L""},         {7, 1, L""},
-      {0, -1, L""},        {INT_MIN, INT_MAX, L"abcdef"}, {INT_MAX, INT_MAX, L""},
-      {2, INT_MAX, L"cdef"}, {0, 6, L"abcdef"},   {5, INT_MIN, L""},
+      {-3, 2, L"ab"},
+      {4, 10, L"ef"},
+      {6, 1, L""},
+      {7, 1, L""},
+      {0, -1, L""},
+      {INT_MIN, INT_MAX, L"abcdef"},
+      {INT_MAX, INT_MAX, L""},
+      {2, INT_MAX, L"cdef"},
+      {0, 6, L"abcdef"},
+      {5, INT_MIN, L""},
   };
   for (const auto& r : mids) {
     SCOPED_TRACE(testing::Message() << "Mid(" << r.first << ", " << r.count << ")");
@@ -197,8 +202,12 @@ TEST(StdStrExtract, MidLeftRightClamp) {
     const wchar_t* right;
   };
   const Side sides[] = {
-      {INT_MIN, L"", L""}, {-1, L"", L""},           {0, L"", L""},
-      {2, L"ab", L"ef"},   {6, L"abcdef", L"abcdef"}, {INT_MAX, L"abcdef", L"abcdef"},
+      {INT_MIN, L"", L""},
+      {-1, L"", L""},
+      {0, L"", L""},
+      {2, L"ab", L"ef"},
+      {6, L"abcdef", L"abcdef"},
+      {INT_MAX, L"abcdef", L"abcdef"},
   };
   for (const auto& r : sides) {
     SCOPED_TRACE(r.count);
@@ -216,9 +225,14 @@ TEST(StdStrEdit, InsertDeleteRemove) {
     const wchar_t* out;
   };
   const Ins ins[] = {
-      {L"abc", 1, L"axbc"}, {L"abc", 0, L"xabc"}, {L"abc", 3, L"abcx"},
-      {L"abc", -1, L"abcx"}, {L"abc", INT_MIN, L"abcx"}, {L"abc", INT_MAX, L"abcx"},
-      {L"", 5, L"x"},        {L"", 0, L"x"},
+      {L"abc", 1, L"axbc"},
+      {L"abc", 0, L"xabc"},
+      {L"abc", 3, L"abcx"},
+      {L"abc", -1, L"abcx"},
+      {L"abc", INT_MIN, L"abcx"},
+      {L"abc", INT_MAX, L"abcx"},
+      {L"", 5, L"x"},
+      {L"", 0, L"x"},
   };
   for (const auto& r : ins) {
     SCOPED_TRACE(testing::Message() << std::wstring(r.s) << " @" << r.index);
@@ -231,9 +245,9 @@ TEST(StdStrEdit, InsertDeleteRemove) {
     const wchar_t* out;
   };
   const Del dels[] = {
-      {1, -1, L"a"},       {-2, 2, L"cdef"},      {6, 1, L"abcdef"},   {1, 0, L"abcdef"},
-      {4, 10, L"abcd"},    {INT_MIN, 1, L"bcdef"}, {INT_MAX, 1, L"abcdef"},
-      {0, INT_MAX, L""},   {2, INT_MIN, L"ab"},
+      {1, -1, L"a"},           {-2, 2, L"cdef"},  {6, 1, L"abcdef"},
+      {1, 0, L"abcdef"},       {4, 10, L"abcd"},  {INT_MIN, 1, L"bcdef"},
+      {INT_MAX, 1, L"abcdef"}, {0, INT_MAX, L""}, {2, INT_MIN, L"ab"},
   };
   for (const auto& r : dels) {
     SCOPED_TRACE(testing::Message() << "Delete(" << r.index << ", " << r.count << ")");
@@ -281,8 +295,8 @@ TEST(StdStrCompare, CompareNoCaseIsClassicOnly) {
     int result;
   };
   const Row rows[] = {
-      {L"ABC", L"abc", 0},  {L"abc", L"abd", -1}, {L"ab", L"abc", -99},
-      {L"abc", L"ab", 99},  {L"", L"", 0},        {L"\u00C0", L"\u00E0", 0xC0 - 0xE0},
+      {L"ABC", L"abc", 0},     {L"abc", L"abd", -1}, {L"ab", L"abc", -99},
+      {L"abc", L"ab", 99},     {L"", L"", 0},        {L"\u00C0", L"\u00E0", 0xC0 - 0xE0},
       {L"Z", L"a", 'z' - 'a'},
   };
   velut_test::ScopedGlobalLocale utf8("C.UTF-8");  // must make no difference

@@ -1,12 +1,12 @@
 // CFString, CFData and the shared object functions.
-#include <CoreFoundation/CoreFoundation.h>
-
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <CoreFoundation/CoreFoundation.h>
 
 namespace {
 
@@ -46,8 +46,7 @@ TEST(CFString, CreateWithCString) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    CFStringRef s = CFStringCreateWithCString(kCFAllocatorDefault, row.bytes.c_str(),
-                                              row.encoding);
+    CFStringRef s = CFStringCreateWithCString(kCFAllocatorDefault, row.bytes.c_str(), row.encoding);
     ASSERT_EQ(s != nullptr, row.valid);
     if (s == nullptr) continue;
     EXPECT_EQ(Units(s), row.units);
@@ -72,22 +71,25 @@ TEST(CFString, CreateWithBytes) {
        std::u16string(u"a\0b", 3)},
       {"UTF-8 BOM kept", "\xEF\xBB\xBFx", kCFStringEncodingUTF8, false, true, u"\uFEFFx"},
       {"UTF-8 BOM skipped", "\xEF\xBB\xBFx", kCFStringEncodingUTF8, true, true, u"x"},
-      {"UTF-16LE", std::string("a\0\x3D\xD8\x00\xDE", 6), kCFStringEncodingUTF16LE, false,
-       true, u"a\U0001F600"},
+      {"UTF-16LE", std::string("a\0\x3D\xD8\x00\xDE", 6), kCFStringEncodingUTF16LE, false, true,
+       u"a\U0001F600"},
       {"UTF-16BE", std::string("\0a", 2), kCFStringEncodingUTF16BE, false, true, u"a"},
-      {"UTF-16 with LE mark", std::string("\xFF\xFE" "a\0", 4), kCFStringEncodingUTF16, true,
-       true, u"a"},
-      {"UTF-16 big-endian by default", std::string("\0a", 2), kCFStringEncodingUTF16, true,
-       true, u"a"},
-      {"unpaired surrogate kept", std::string("\x00\xD8", 2), kCFStringEncodingUTF16LE,
-       false, true, std::u16string(1, u'\xD800')},
+      {"UTF-16 with LE mark",
+       std::string("\xFF\xFE"
+                   "a\0",
+                   4),
+       kCFStringEncodingUTF16, true, true, u"a"},
+      {"UTF-16 big-endian by default", std::string("\0a", 2), kCFStringEncodingUTF16, true, true,
+       u"a"},
+      {"unpaired surrogate kept", std::string("\x00\xD8", 2), kCFStringEncodingUTF16LE, false, true,
+       std::u16string(1, u'\xD800')},
       {"odd length", std::string("a\0b", 3), kCFStringEncodingUTF16LE, false, false, u""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    CFStringRef s = CFStringCreateWithBytes(
-        nullptr, reinterpret_cast<const UInt8*>(row.bytes.data()),
-        static_cast<CFIndex>(row.bytes.size()), row.encoding, row.external);
+    CFStringRef s =
+        CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(row.bytes.data()),
+                                static_cast<CFIndex>(row.bytes.size()), row.encoding, row.external);
     ASSERT_EQ(s != nullptr, row.valid);
     if (s == nullptr) continue;
     EXPECT_EQ(Units(s), row.units);
@@ -117,10 +119,11 @@ TEST(CFString, CreateWithCharactersAndRead) {
     std::u16string expected;  // '#' where nothing is written
   };
   const Row rows[] = {
-      {0, 5, u"hello"},         {1, 3, u"ell"},         {5, 2, u"\xD83D\xDE00"},
-      {4, 5, u"o\xD83D\xDE00##"}, {-2, 4, u"##he"},     {7, 2, u"##"},
-      {-5, 2, u"##"},           {3, 0, u""},            {LONG_MAX, 1, u"#"},
-      {2, LONG_MAX, u"llo\xD83D\xDE00"},
+      {0, 5, u"hello"},        {1, 3, u"ell"},
+      {5, 2, u"\xD83D\xDE00"}, {4, 5, u"o\xD83D\xDE00##"},
+      {-2, 4, u"##he"},        {7, 2, u"##"},
+      {-5, 2, u"##"},          {3, 0, u""},
+      {LONG_MAX, 1, u"#"},     {2, LONG_MAX, u"llo\xD83D\xDE00"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::to_string(row.location) + "," + std::to_string(row.length));
@@ -164,8 +167,8 @@ TEST(CFString, GetCString) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     std::vector<UniChar> units(row.units.begin(), row.units.end());
-    CFStringRef s = CFStringCreateWithCharacters(nullptr, units.data(),
-                                                 static_cast<CFIndex>(units.size()));
+    CFStringRef s =
+        CFStringCreateWithCharacters(nullptr, units.data(), static_cast<CFIndex>(units.size()));
     std::vector<char> buffer(static_cast<std::size_t>(row.buffer_size) + 1, '#');
     EXPECT_EQ(CFStringGetCString(s, buffer.data(), row.buffer_size, row.encoding), row.ok);
     if (row.ok) {

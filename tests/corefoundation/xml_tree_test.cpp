@@ -1,15 +1,16 @@
 // CFXMLTreeCreateFromData and the tree, node, dictionary and array
 // functions that read the result.
-#include <CoreFoundation/CoreFoundation.h>
-#include <WinAPI/CFString.h>
-
-#include <gtest/gtest.h>
 #include <pthread.h>
 
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <CoreFoundation/CoreFoundation.h>
+#include <WinAPI/CFString.h>
 
 namespace {
 
@@ -35,13 +36,12 @@ class Owned {
   T object_;
 };
 
-Owned<CFXMLTreeRef> Parse(const std::string& bytes,
-                          CFOptionFlags options = kCFXMLParserNoOptions) {
+Owned<CFXMLTreeRef> Parse(const std::string& bytes, CFOptionFlags options = kCFXMLParserNoOptions) {
   Owned<CFDataRef> data(CFDataCreate(kCFAllocatorDefault,
                                      reinterpret_cast<const UInt8*>(bytes.data()),
                                      static_cast<CFIndex>(bytes.size())));
-  return Owned<CFXMLTreeRef>(CFXMLTreeCreateFromData(
-      kCFAllocatorDefault, data.get(), nullptr, options, kCFXMLNodeCurrentVersion));
+  return Owned<CFXMLTreeRef>(CFXMLTreeCreateFromData(kCFAllocatorDefault, data.get(), nullptr,
+                                                     options, kCFXMLNodeCurrentVersion));
 }
 
 // The UTF-8 form of a CFString; "<null>" for null.
@@ -76,16 +76,36 @@ std::string Dump(CFXMLTreeRef tree) {
   CFXMLNodeRef node = CFXMLTreeGetNode(tree);
   std::string out;
   switch (CFXMLNodeGetTypeCode(node)) {
-    case kCFXMLNodeTypeDocument: out = "D"; break;
-    case kCFXMLNodeTypeElement: out = "E"; break;
-    case kCFXMLNodeTypeText: out = "T"; break;
-    case kCFXMLNodeTypeWhitespace: out = "W"; break;
-    case kCFXMLNodeTypeCDATASection: out = "C"; break;
-    case kCFXMLNodeTypeComment: out = "M"; break;
-    case kCFXMLNodeTypeProcessingInstruction: out = "P"; break;
-    case kCFXMLNodeTypeEntityReference: out = "R"; break;
-    case kCFXMLNodeTypeDocumentType: out = "Y"; break;
-    default: out = "?"; break;
+    case kCFXMLNodeTypeDocument:
+      out = "D";
+      break;
+    case kCFXMLNodeTypeElement:
+      out = "E";
+      break;
+    case kCFXMLNodeTypeText:
+      out = "T";
+      break;
+    case kCFXMLNodeTypeWhitespace:
+      out = "W";
+      break;
+    case kCFXMLNodeTypeCDATASection:
+      out = "C";
+      break;
+    case kCFXMLNodeTypeComment:
+      out = "M";
+      break;
+    case kCFXMLNodeTypeProcessingInstruction:
+      out = "P";
+      break;
+    case kCFXMLNodeTypeEntityReference:
+      out = "R";
+      break;
+    case kCFXMLNodeTypeDocumentType:
+      out = "Y";
+      break;
+    default:
+      out = "?";
+      break;
   }
   if (CFXMLNodeGetTypeCode(node) != kCFXMLNodeTypeDocument) {
     out += "(" + Utf8(CFXMLNodeGetString(node));
@@ -135,17 +155,12 @@ void CheckDumps(const std::vector<DumpRow>& rows, CFOptionFlags options = 0) {
 // ------------------------------------------------------------- node types
 
 static_assert(kCFXMLNodeTypeDocument == 1 && kCFXMLNodeTypeElement == 2 &&
-                  kCFXMLNodeTypeAttribute == 3 &&
-                  kCFXMLNodeTypeProcessingInstruction == 4 &&
+                  kCFXMLNodeTypeAttribute == 3 && kCFXMLNodeTypeProcessingInstruction == 4 &&
                   kCFXMLNodeTypeComment == 5 && kCFXMLNodeTypeText == 6 &&
-                  kCFXMLNodeTypeCDATASection == 7 &&
-                  kCFXMLNodeTypeDocumentFragment == 8 &&
-                  kCFXMLNodeTypeEntity == 9 &&
-                  kCFXMLNodeTypeEntityReference == 10 &&
-                  kCFXMLNodeTypeDocumentType == 11 &&
-                  kCFXMLNodeTypeWhitespace == 12 &&
-                  kCFXMLNodeTypeNotation == 13 &&
-                  kCFXMLNodeTypeElementTypeDeclaration == 14 &&
+                  kCFXMLNodeTypeCDATASection == 7 && kCFXMLNodeTypeDocumentFragment == 8 &&
+                  kCFXMLNodeTypeEntity == 9 && kCFXMLNodeTypeEntityReference == 10 &&
+                  kCFXMLNodeTypeDocumentType == 11 && kCFXMLNodeTypeWhitespace == 12 &&
+                  kCFXMLNodeTypeNotation == 13 && kCFXMLNodeTypeElementTypeDeclaration == 14 &&
                   kCFXMLNodeTypeAttributeListDeclaration == 15,
               "CoreFoundation's node type codes");
 static_assert(sizeof(CFXMLElementInfo) == 2 * sizeof(void*) + 4 + 4,
@@ -182,8 +197,7 @@ TEST(XMLTree, MixedDocument) {
   EXPECT_EQ(Utf8(CFXMLNodeGetString(CFXMLTreeGetNode(table))), "table");
   EXPECT_EQ(CFTreeGetParent(table), doc.get());
   CFIndex count = 0;
-  for (CFTreeRef c = CFTreeGetFirstChild(doc.get()); c != nullptr;
-       c = CFTreeGetNextSibling(c)) {
+  for (CFTreeRef c = CFTreeGetFirstChild(doc.get()); c != nullptr; c = CFTreeGetNextSibling(c)) {
     EXPECT_EQ(c, CFTreeGetChildAtIndex(doc.get(), count));
     ++count;
   }
@@ -212,8 +226,7 @@ TEST(XMLTree, DocumentTypeKeepsItsPublicIdentifierOnly) {
 // ------------------------------------------------------------- attributes
 
 TEST(XMLTree, AttributesAreKeyedByExactName) {
-  Owned<CFXMLTreeRef> doc =
-      Parse("<e resource=\"7\" Src=\"upper\" src=\"lower\" empty=\"\"/>");
+  Owned<CFXMLTreeRef> doc = Parse("<e resource=\"7\" Src=\"upper\" src=\"lower\" empty=\"\"/>");
   ASSERT_NE(doc.get(), nullptr);
   const CFXMLElementInfo* info = ElementInfo(CFTreeGetChildAtIndex(doc.get(), 0));
   ASSERT_NE(info, nullptr);
@@ -226,9 +239,8 @@ TEST(XMLTree, AttributesAreKeyedByExactName) {
     const char* value;
   };
   const Row rows[] = {
-      {"resource", true, "7"}, {"Resource", false, nullptr},
-      {"RESOURCE", false, nullptr}, {"src", true, "lower"},
-      {"Src", true, "upper"},  {"empty", true, ""},
+      {"resource", true, "7"},       {"Resource", false, nullptr}, {"RESOURCE", false, nullptr},
+      {"src", true, "lower"},        {"Src", true, "upper"},       {"empty", true, ""},
       {"resource ", false, nullptr}, {"", false, nullptr},
   };
   for (const Row& row : rows) {
@@ -259,20 +271,15 @@ TEST(XMLTree, AttributesAreKeyedByExactName) {
 
 TEST(XMLTree, AttributeValues) {
   CheckDumps({
-      {"references", "<e a=\"&lt;&amp;&gt;&quot;&apos;&#65;&#x42;\"/>",
-       "D[E(e a=<&>\"'AB/)]"},
-      {"white space becomes spaces", "<e a=\"x\ty\r\nz\nw\"/>",
-       "D[E(e a=x y z w/)]"},
-      {"but not from references", "<e a=\"x&#9;y&#10;z\"/>",
-       "D[E(e a=x\ty\nz/)]"},
+      {"references", "<e a=\"&lt;&amp;&gt;&quot;&apos;&#65;&#x42;\"/>", "D[E(e a=<&>\"'AB/)]"},
+      {"white space becomes spaces", "<e a=\"x\ty\r\nz\nw\"/>", "D[E(e a=x y z w/)]"},
+      {"but not from references", "<e a=\"x&#9;y&#10;z\"/>", "D[E(e a=x\ty\nz/)]"},
       {"single quotes", "<e a='say \"hi\"'/>", "D[E(e a=say \"hi\"/)]"},
       {"'>' in a value", "<e a=\">\" b='/>'></e>", "D[E(e a=> b=/>)]"},
       {"start tag", "<e a=\"1\"></e>", "D[E(e a=1)]"},
       {"spaces in the tag", "<e  a = \"1\"  />", "D[E(e a=1/)]"},
-      {"entity kept with a doctype", "<!DOCTYPE e><e a=\"x&nbsp;y\"/>",
-       "D[Y(e) E(e a=x&nbsp;y/)]"},
-      {"prefixed names", "<p:e xmlns:p=\"urn:x\" p:a=\"1\"/>",
-       "D[E(p:e xmlns:p=urn:x p:a=1/)]"},
+      {"entity kept with a doctype", "<!DOCTYPE e><e a=\"x&nbsp;y\"/>", "D[Y(e) E(e a=x&nbsp;y/)]"},
+      {"prefixed names", "<p:e xmlns:p=\"urn:x\" p:a=\"1\"/>", "D[E(p:e xmlns:p=urn:x p:a=1/)]"},
   });
 }
 
@@ -283,20 +290,18 @@ TEST(XMLTree, ReferencesResolveIntoTheText) {
       {"predefined", "<r>&lt;&gt;&amp;&apos;&quot;</r>", "D[E(r)[T(<>&'\")]]"},
       {"decimal and hex", "<r>&#233;&#xE9;&#xe9;</r>", "D[E(r)[T(\xC3\xA9\xC3\xA9\xC3\xA9)]]"},
       {"one text node", "<r>a &lt; b</r>", "D[E(r)[T(a < b)]]"},
-      {"non-BMP", "<r>&#x1F600;&#128512;</r>",
-       "D[E(r)[T(\xF0\x9F\x98\x80\xF0\x9F\x98\x80)]]"},
+      {"non-BMP", "<r>&#x1F600;&#128512;</r>", "D[E(r)[T(\xF0\x9F\x98\x80\xF0\x9F\x98\x80)]]"},
       {"a reference to white space is text", "<r>&#32;</r>", "D[E(r)[T( )]]"},
       {"an escaped reference stays text", "<r>&amp;lt;</r>", "D[E(r)[T(&lt;)]]"},
       {"other entities with a doctype", "<!DOCTYPE r><r>a&name;b&x.y-z;</r>",
        "D[Y(r) E(r)[T(a) R(name) T(b) R(x.y-z)]]"},
-      {"white space around an entity", "<!DOCTYPE r><r> &e; </r>",
-       "D[Y(r) E(r)[W( ) R(e) W( )]]"},
+      {"white space around an entity", "<!DOCTYPE r><r> &e; </r>", "D[Y(r) E(r)[W( ) R(e) W( )]]"},
   });
 
   Owned<CFXMLTreeRef> doc = Parse("<!DOCTYPE r><r>&name;</r>");
   ASSERT_NE(doc.get(), nullptr);
-  CFXMLNodeRef ref = CFXMLTreeGetNode(
-      CFTreeGetChildAtIndex(CFTreeGetChildAtIndex(doc.get(), 1), 0));
+  CFXMLNodeRef ref =
+      CFXMLTreeGetNode(CFTreeGetChildAtIndex(CFTreeGetChildAtIndex(doc.get(), 1), 0));
   auto info = static_cast<const CFXMLEntityReferenceInfo*>(CFXMLNodeGetInfoPtr(ref));
   ASSERT_NE(info, nullptr);
   EXPECT_EQ(info->entityType, kCFXMLEntityTypeParsedInternal);
@@ -368,8 +373,7 @@ TEST(XMLTree, CDATACommentsAndInstructions) {
   });
   CheckDumps(
       {
-          {"metadata left out",
-           "<?xml version=\"1.0\"?><!--c--><r><?p?>a<!--d-->b</r>",
+          {"metadata left out", "<?xml version=\"1.0\"?><!--c--><r><?p?>a<!--d-->b</r>",
            "D[E(r)[T(a) T(b)]]"},
       },
       kCFXMLParserSkipMetaData);
@@ -402,11 +406,9 @@ TEST(XMLTree, Encodings) {
       {"UTF-8 with BOM", "\xEF\xBB\xBF" + utf8_body, kCFStringEncodingUTF8},
       {"UTF-8 declared", "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + utf8_body,
        kCFStringEncodingUTF8},
-      {"UTF-8 with BOM, declared",
-       "\xEF\xBB\xBF<?xml version='1.0' encoding='UTF-8'?>" + utf8_body,
+      {"UTF-8 with BOM, declared", "\xEF\xBB\xBF<?xml version='1.0' encoding='UTF-8'?>" + utf8_body,
        kCFStringEncodingUTF8},
-      {"UTF-16 label on 8-bit content",
-       "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + utf8_body,
+      {"UTF-16 label on 8-bit content", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + utf8_body,
        kCFStringEncodingUTF8},
       {"UTF-16LE with BOM", Utf16(body, false, true), kCFStringEncodingUTF16LE},
       {"UTF-16BE with BOM", Utf16(body, true, true), kCFStringEncodingUTF16BE},
@@ -414,20 +416,23 @@ TEST(XMLTree, Encodings) {
       {"UTF-16BE without BOM", Utf16(body, true, false), kCFStringEncodingUTF16BE},
       {"UTF-16LE declared", Utf16(declared, false, false), kCFStringEncodingUTF16LE},
       {"UTF-16BE declared with BOM", Utf16(declared, true, true), kCFStringEncodingUTF16BE},
-      {"ISO-8859-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"\xE9\">\xE9&#x20AC;&#x1F600;</r>",
+      {"ISO-8859-1",
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"\xE9\">\xE9&#x20AC;&#x1F600;</r>",
        kCFStringEncodingISOLatin1},
-      {"windows-1252", "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><r a=\"\xE9\">\xE9\x80&#x1F600;</r>",
+      {"windows-1252",
+       "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><r a=\"\xE9\">\xE9\x80&#x1F600;</r>",
        kCFStringEncodingWindowsLatin1},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     Owned<CFXMLTreeRef> doc = Parse(row.bytes);
     ASSERT_NE(doc.get(), nullptr);
-    auto doc_info = static_cast<const CFXMLDocumentInfo*>(
-        CFXMLNodeGetInfoPtr(CFXMLTreeGetNode(doc.get())));
+    auto doc_info =
+        static_cast<const CFXMLDocumentInfo*>(CFXMLNodeGetInfoPtr(CFXMLTreeGetNode(doc.get())));
     EXPECT_EQ(doc_info->encoding, row.encoding);
     CFTreeRef r = CFTreeGetChildAtIndex(doc.get(), CFTreeGetChildCount(doc.get()) - 1);
-    EXPECT_EQ(Wide(static_cast<CFStringRef>(CFDictionaryGetValue(ElementInfo(r)->attributes, CFSTR("a")))),
+    EXPECT_EQ(Wide(static_cast<CFStringRef>(
+                  CFDictionaryGetValue(ElementInfo(r)->attributes, CFSTR("a")))),
               L"\u00E9");
     CFStringRef text = CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetChildAtIndex(r, 0)));
     // UTF-16 inside the string, one wchar_t per character outside.
@@ -437,8 +442,8 @@ TEST(XMLTree, Encodings) {
 }
 
 TEST(XMLTree, NonBmpCharactersRoundTrip) {
-  Owned<CFXMLTreeRef> doc = Parse(
-      "<r k=\"\xF0\x90\x80\x80\">\xF0\x9F\x98\x80&#x10FFFF;\xF0\x9D\x84\x9E</r>");
+  Owned<CFXMLTreeRef> doc =
+      Parse("<r k=\"\xF0\x90\x80\x80\">\xF0\x9F\x98\x80&#x10FFFF;\xF0\x9D\x84\x9E</r>");
   ASSERT_NE(doc.get(), nullptr);
   CFTreeRef r = CFTreeGetChildAtIndex(doc.get(), 0);
   CFStringRef text = CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetChildAtIndex(r, 0)));
@@ -448,8 +453,9 @@ TEST(XMLTree, NonBmpCharactersRoundTrip) {
   std::wstring wide;
   EXPECT_TRUE(CFString2CString(text, wide));
   EXPECT_EQ(wide, L"\U0001F600\U0010FFFF\U0001D11E");
-  EXPECT_EQ(Wide(static_cast<CFStringRef>(CFDictionaryGetValue(ElementInfo(r)->attributes, CFSTR("k")))),
-            L"\U00010000");
+  EXPECT_EQ(
+      Wide(static_cast<CFStringRef>(CFDictionaryGetValue(ElementInfo(r)->attributes, CFSTR("k")))),
+      L"\U00010000");
 }
 
 // -------------------------------------------------------------- malformed
@@ -531,9 +537,9 @@ TEST(XMLTree, TruncatedDocumentsGiveNull) {
 TEST(XMLTree, NullArguments) {
   EXPECT_EQ(CFXMLTreeCreateFromData(nullptr, nullptr, nullptr, 0, 1), nullptr);
   // A CFString is no CFData.
-  EXPECT_EQ(CFXMLTreeCreateFromData(nullptr, reinterpret_cast<CFDataRef>(CFSTR("<r/>")),
-                                    nullptr, 0, 1),
-            nullptr);
+  EXPECT_EQ(
+      CFXMLTreeCreateFromData(nullptr, reinterpret_cast<CFDataRef>(CFSTR("<r/>")), nullptr, 0, 1),
+      nullptr);
   EXPECT_EQ(CFXMLTreeGetNode(nullptr), nullptr);
   EXPECT_EQ(CFXMLNodeGetTypeCode(nullptr), 0);
   EXPECT_EQ(CFXMLNodeGetString(nullptr), nullptr);
@@ -562,8 +568,8 @@ void* ParseDeep(void* arg) {
   int levels = 0;
   CFTreeRef tree = doc.get();
   for (; CFTreeGetChildCount(tree) > 0; tree = CFTreeGetChildAtIndex(tree, 0)) ++levels;
-  const bool ok = levels == depth + 1 &&
-                  CFXMLNodeGetTypeCode(CFXMLTreeGetNode(tree)) == kCFXMLNodeTypeText;
+  const bool ok =
+      levels == depth + 1 && CFXMLNodeGetTypeCode(CFXMLTreeGetNode(tree)) == kCFXMLNodeTypeText;
   return ok ? arg : nullptr;
 }
 

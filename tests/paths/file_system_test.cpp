@@ -1,11 +1,12 @@
 // The write probe on folders and the file status record, on real folders.
-#include <VelUt/VelUt.h>
-
-#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <string>
+
+#include <gtest/gtest.h>
+
+#include <VelUt/VelUt.h>
 
 #include "support/temp_folder.h"
 
@@ -51,8 +52,8 @@ TEST(IsFolderReadOnly, WritableFolderLeavesNothingBehind) {
     }
   }
   // A file stands for its folder ...
-  for (const std::wstring& path : {Text(dir / "w" / "a.txt"), Slashed(dir / "w" / "a.txt"),
-                                   L"C:" + Text(dir / "w" / "a.txt")})
+  for (const std::wstring& path :
+       {Text(dir / "w" / "a.txt"), Slashed(dir / "w" / "a.txt"), L"C:" + Text(dir / "w" / "a.txt")})
     EXPECT_EQ(VelUt::IsFolderReadOnly(path.c_str()), 0);
   // ... but not as a file URL: the test for a file reads the text before
   // the URL becomes a path, and the file itself is then probed as a folder.
@@ -159,8 +160,8 @@ CFileStatus Garbage() {
 TEST(GetFileStatus, ExistingFile) {
   TempFolder dir;
   std::ofstream(dir / "a.txt") << "hello";
-  for (const std::wstring& path : {Text(dir / "a.txt"), Slashed(dir / "a.txt"),
-                                   L"C:" + Text(dir / "a.txt")}) {
+  for (const std::wstring& path :
+       {Text(dir / "a.txt"), Slashed(dir / "a.txt"), L"C:" + Text(dir / "a.txt")}) {
     SCOPED_TRACE(std::string(path.begin(), path.begin() + 5));
     CFileStatus status = Garbage();
     EXPECT_TRUE(VelUt::GetFileStatus(path.c_str(), status));

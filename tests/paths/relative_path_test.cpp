@@ -1,10 +1,10 @@
 // Relative and absolute paths against a base folder, in Windows and Linux
 // forms.
-#include <VelUt/VelUt.h>
+#include <string>
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <VelUt/VelUt.h>
 
 namespace {
 
@@ -25,13 +25,13 @@ TEST(RelativeToAbsolutePath, Table) {
       {L"..\\b.txt", L"C:\\dir\\sub", L"C:\\dir\\b.txt"},
       {L"D:\\x.txt", L"C:\\dir", L"D:\\x.txt"},  // already absolute
       {L"D:\\x.txt", L"not even a folder", L"D:\\x.txt"},
-      {L"\\x.txt", L"C:\\dir", L"\\x.txt"},     // rooted: not relative, kept
+      {L"\\x.txt", L"C:\\dir", L"\\x.txt"},  // rooted: not relative, kept
       {L"a/b.txt", L"/home/u", L"\\home\\u\\a\\b.txt"},
       {L"../v/./b.txt", L"/home/u", L"\\home\\v\\b.txt"},
       {L"/etc/x", L"/home/u", L"/etc/x"},
       {L"..\\..\\..\\x", L"C:\\a", L"C:\\x"},  // the root is not climbed
       {L"b", L"rel\\dir", L"rel\\dir\\b"},
-      {L"..\\..\\b", L"rel", L"..\\b"},          // a relative base keeps its ".."
+      {L"..\\..\\b", L"rel", L"..\\b"},  // a relative base keeps its ".."
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(Show(row.relative) + " on " + Show(row.base));
@@ -69,7 +69,7 @@ TEST(AbsoluteToRelativePath, Table) {
   };
   const Row rows[] = {
       {L"C:\\dir\\sub\\a.txt", L"C:\\dir", L".\\sub\\a.txt"},
-      {L"c:\\DIR\\a.txt", L"C:\\dir", L".\\a.txt"},  // the base test ignores case
+      {L"c:\\DIR\\a.txt", L"C:\\dir", L".\\a.txt"},          // the base test ignores case
       {L"C:\\dir2\\a.txt", L"C:\\dir", L"..\\dir2\\a.txt"},  // a text prefix, not a folder
       {L"D:\\x.txt", L"C:\\dir", L"D:\\x.txt"},              // not under the base
       {L"a.txt", L"C:\\dir", L"a.txt"},                      // relative: kept

@@ -1,12 +1,12 @@
 // Free file names in real folders, temporary names, and the bounded
 // formatter behind them.
-#include <VelUt/VelUt.h>
-
-#include <gtest/gtest.h>
-
 #include <regex>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <VelUt/VelUt.h>
 
 #include "paths/layer_hooks.h"
 #include "platform/ms_swprintf.h"
@@ -76,7 +76,7 @@ TEST(GetUniqueFileName, NumbersTheBaseInRealFolders) {
       {{"readme", "readme_2"}, "readme", "readme_3"},
       {{"r.tar.gz"}, "r.tar.gz", "r.tar_2.gz"},
       {{"my file.txt"}, "my file.txt", "my file_2.txt"},
-      {{"a.b c"}, "a.b c", "a.b c_2"},  // a blank: no extension
+      {{"a.b c"}, "a.b c", "a.b c_2"},        // a blank: no extension
       {{".bashrc"}, ".bashrc", "_2.bashrc"},  // all extension, empty base
       {{"d\xC3\xA9j\xC3\xA0.txt"}, "d\xC3\xA9j\xC3\xA0.txt", "d\xC3\xA9j\xC3\xA0_2.txt"},
   };
@@ -203,7 +203,8 @@ TEST_F(GetTempFileTest, RenamedNameThatExistsIsNumbered) {
   const std::wstring name = VelUt::GetTempFile(L"TMP", L".dat").c_str();
   ASSERT_FALSE(taken.empty());
   EXPECT_EQ(name, taken.substr(0, taken.size() - 4) + L"_2.dat");
-  EXPECT_EQ(Listing(tmp_.path()), std::set<std::string>{Narrow(taken).substr(tmp_.path().string().size() + 1)});
+  EXPECT_EQ(Listing(tmp_.path()),
+            std::set<std::string>{Narrow(taken).substr(tmp_.path().string().size() + 1)});
 }
 
 TEST_F(GetTempFileTest, NoFolderOrNoName) {

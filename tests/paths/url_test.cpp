@@ -1,10 +1,10 @@
 // URL recognition, file URLs to local paths, and the folder part of a
 // location.
-#include <VelUt/VelUt.h>
+#include <string>
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <VelUt/VelUt.h>
 
 #include "support/alloc_failure.h"
 #include "support/global_locale.h"
@@ -76,14 +76,14 @@ TEST(PreProcessUrl, TrimsWithTheGlobalLocale) {
 // result, the text left trimmed; running out anywhere else (completing
 // "www." with its scheme) reaches the caller, and the text stays trimmed.
 TEST(PreProcessUrl, MemoryExhaustion) {
-  for (const auto kind : {AllocationFailure::kMemoryException,
-                          AllocationFailure::kDravoMemoryException}) {
+  for (const auto kind :
+       {AllocationFailure::kMemoryException, AllocationFailure::kDravoMemoryException}) {
     struct Case {
       const wchar_t* text;
       int escapes;  // allocations outside the guard: the "www." completion
     };
-    for (const Case c : {Case{L"  www.ab.xx ", 1}, Case{L"  mailto:someone ", 0},
-                         Case{L" http://h/a ", 0}}) {
+    for (const Case c :
+         {Case{L"  www.ab.xx ", 1}, Case{L"  mailto:someone ", 0}, Case{L" http://h/a ", 0}}) {
       const wchar_t* const text = c.text;
       Str trimmed(text);
       trimmed.TrimLeft();
@@ -135,10 +135,18 @@ TEST(IsUrl, Table) {
     bool url;
   };
   const Row rows[] = {
-      {L"file:///C:/a.txt", false}, {L" FILE://x", false},     {L"file:\\C:\\a.txt", false},
-      {L"file:/C:/a.txt", true},    {L"www.ab.xx", true},      {L"mailto:x", true},
-      {L"", false},                 {L"C:\\dir", false},       {L"/home/u/a.txt", false},
-      {L"http://h/file://x", true}, {L"  https://h", true},    {L"FiLe:\\\\srv", false},
+      {L"file:///C:/a.txt", false},
+      {L" FILE://x", false},
+      {L"file:\\C:\\a.txt", false},
+      {L"file:/C:/a.txt", true},
+      {L"www.ab.xx", true},
+      {L"mailto:x", true},
+      {L"", false},
+      {L"C:\\dir", false},
+      {L"/home/u/a.txt", false},
+      {L"http://h/file://x", true},
+      {L"  https://h", true},
+      {L"FiLe:\\\\srv", false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(Utf8(row.text));
@@ -225,7 +233,7 @@ TEST(UrlToPath, Table) {
       {L"file:\\C:\\a.txt", L"C:\\a.txt"},
       {L"file:\\\\C:\\a.txt", L"C:\\a.txt"},  // one backslash before a letter goes
       {L"file:\\\\server\\share", L"server\\share"},
-      {L"file:\\\\1\\x", L"\\1\\x"},          // not before a digit
+      {L"file:\\\\1\\x", L"\\1\\x"},  // not before a digit
       {L"file://server/share/x", L"server\\share\\x"},
       {L"file:///", L""},
       {L"file:/", L""},

@@ -15,8 +15,7 @@
 namespace {
 
 long g_countdown = 0;  // 0: disarmed
-test_support::AllocationFailure::Kind g_kind =
-    test_support::AllocationFailure::kBadAlloc;
+test_support::AllocationFailure::Kind g_kind = test_support::AllocationFailure::kBadAlloc;
 bool g_fired = false;
 
 void* Allocate(std::size_t size) {

@@ -2,13 +2,14 @@
 // they were called.
 #pragma once
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace velut_test {
@@ -54,10 +55,16 @@ inline std::string WriteScript(const TempDir& dir, const std::string& name,
 inline std::string WriteRecorder(const TempDir& dir, const std::string& name,
                                  const std::string& log, const std::string& delay = "0") {
   return WriteScript(dir, name,
-                     "sleep " + delay + "\n"
-                     "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" + log + ".tmp'\n"
-                     "mv '" + log + ".tmp' '" + log + "'\n"
-                     ": > '" + log + ".done'\n");
+                     "sleep " + delay +
+                         "\n"
+                         "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" +
+                         log +
+                         ".tmp'\n"
+                         "mv '" +
+                         log + ".tmp' '" + log +
+                         "'\n"
+                         ": > '" +
+                         log + ".done'\n");
 }
 
 inline bool Exists(const std::string& path) {

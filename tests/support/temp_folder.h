@@ -4,12 +4,12 @@
 #pragma once
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <grp.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -120,8 +120,8 @@ inline std::wstring Slashed(const fs::path& path) {
 
 // How RunWhereReadOnly takes away the right to create files.
 enum class ReadOnlyBy {
-  kMount,              // a read-only bind mount in a private mount namespace
-  kUnprivilegedUser,   // the check runs as nobody:nogroup
+  kMount,             // a read-only bind mount in a private mount namespace
+  kUnprivilegedUser,  // the check runs as nobody:nogroup
 };
 
 // Runs `check` in a child process for which no file can be created in

@@ -1,9 +1,9 @@
 // System error texts: the table's texts, the trimming rules, the fallback
 // code and the thread's last error.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 #include <VelUt/VelUt.h>
 
@@ -46,17 +46,17 @@ TEST(GetSystemErrorMessage, TrimmingRules) {
       {L"Done.\n\n\n", L"Done.\n"},
       {L"Done\r\n", L"Done"},
       {L"Done.", L"Done"},
-      {L"Done..\r\n", L"Done."},     // one period only
-      {L"Done. \r\n", L"Done. "},    // the period must be last
+      {L"Done..\r\n", L"Done."},   // one period only
+      {L"Done. \r\n", L"Done. "},  // the period must be last
       {L"Done", L"Done"},
-      {L".", L"."},                  // one character is never cut
+      {L".", L"."},  // one character is never cut
       {L"\n", L"\n"},
-      {L"\r\n", L"\r"},              // cut only while two characters remain
+      {L"\r\n", L"\r"},  // cut only while two characters remain
       {L"a.", L"a"},
       {L"a\n", L"a"},
       {L".\n", L"."},
       {L"a.\n", L"a"},
-      {L"x%1y.\r\n", L"x%1y"},       // inserts stay as they are
+      {L"x%1y.\r\n", L"x%1y"},  // inserts stay as they are
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << std::wstring(r.text).size() << " units");

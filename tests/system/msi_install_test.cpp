@@ -1,16 +1,17 @@
 // The installer launch, against a stand-in "MsiExec.exe" on PATH that
 // records the words it receives.
-#include <gtest/gtest.h>
+#include <dirent.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include <VelUt/VelUt.h>
 
@@ -96,19 +97,23 @@ TEST_F(StartMsiInstallation, CommandLines) {
       {L"a.ms", L"", {"[/i]", "[a.ms]"}},
       {L"a.msp2", L"", {"[/i]", "[a.msp2]"}},
       {L"dir.msp\\file", L"", {"[/i]", "[dir.msp\\file]"}},
-      {L"C:\\Program Files\\app.msi", L"/qn",
+      {L"C:\\Program Files\\app.msi",
+       L"/qn",
        {"[/i]", "[C:\\Program]", "[Files\\app.msi]", "[/qn]"}},
       {L"my patch.msp", L"", {"[/p]", "[my]", "[patch.msp]"}},
-      {L"\"C:\\Program Files\\app.msi\"", L"/qn", {"[/i]", "[C:\\Program Files\\app.msi]", "[/qn]"}},
-      {L"", L"/x {12345678-9ABC-DEF0-0123-456789ABCDEF}",
+      {L"\"C:\\Program Files\\app.msi\"",
+       L"/qn",
+       {"[/i]", "[C:\\Program Files\\app.msi]", "[/qn]"}},
+      {L"",
+       L"/x {12345678-9ABC-DEF0-0123-456789ABCDEF}",
        {"[/x]", "[{12345678-9ABC-DEF0-0123-456789ABCDEF}]"}},
       {L"  setup.msi ", L" /qn  ", {"[/i]", "[setup.msi]", "[/qn]"}},
       {L"caf\u00E9.msi", L"LANG=fr", {"[/i]", "[caf\xC3\xA9.msi]", "[LANG=fr]"}},
       {L"", L"   ", {}},  // blanks are arguments, trimmed away
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << "file '" << std::wstring(r.file) << "' args '"
-                                    << std::wstring(r.args) << "'");
+    SCOPED_TRACE(testing::Message()
+                 << "file '" << std::wstring(r.file) << "' args '" << std::wstring(r.args) << "'");
     EXPECT_EQ(Words(r.file, r.args), r.words);
   }
   EXPECT_TRUE(g_boxes.empty());
@@ -125,12 +130,8 @@ TEST_F(StartMsiInstallation, FileNamesNeverReachAShell) {
   const std::string pwned = work_ / "PWNED";
   const std::wstring p(pwned.begin(), pwned.end());
   const std::wstring files[] = {
-      L"a.msi; touch " + p,
-      L"$(touch " + p + L")",
-      L"`touch " + p + L"`",
-      L"a.msi && touch " + p,
-      L"a.msi | touch " + p,
-      L"a.msi\n touch " + p,
+      L"a.msi; touch " + p,   L"$(touch " + p + L")", L"`touch " + p + L"`",
+      L"a.msi && touch " + p, L"a.msi | touch " + p,  L"a.msi\n touch " + p,
   };
   for (const std::wstring& file : files) {
     SCOPED_TRACE(testing::Message() << file);

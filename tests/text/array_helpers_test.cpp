@@ -117,7 +117,7 @@ TEST(FindInArray, Strings) {
       {{L"x", L"ABC", L"abc"}, L"aBc", 0, 1},
       {{L"x", L""}, nullptr, 0, 1},
       {{L"x", L""}, L"", 1, 1},
-      {{L"x", L"X"}, L"X", -128, 1},  // any non-zero value selects case
+      {{L"x", L"X"}, L"X", -128, 1},    // any non-zero value selects case
       {{L"\u00C0"}, L"\u00E0", 0, -1},  // the classic locale folds only A-Z
       // An entry is read up to its first NUL when case is ignored, but
       // compared whole when case matters.
@@ -125,9 +125,8 @@ TEST(FindInArray, Strings) {
       {{std::wstring(L"ab\0c", 4)}, L"ab", 1, -1},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << (r.text ? std::wstring(r.text) : L"(null)")
-                                    << " matchCase " << int(r.matchCase)
-                                    << " in " << r.list.size() << " entries");
+    SCOPED_TRACE(testing::Message() << (r.text ? std::wstring(r.text) : L"(null)") << " matchCase "
+                                    << int(r.matchCase) << " in " << r.list.size() << " entries");
     EXPECT_EQ(VelUt::FindInArray(r.text, MakeList(r.list), r.matchCase), r.expected);
   }
 }
@@ -180,7 +179,8 @@ TEST(RemoveDuplicates, Table) {
       {"non-ASCII does not fold", {L"\u00C0", L"\u00E0"}, {L"\u00C0", L"\u00E0"}, 0},
       {"a key ends at NUL",
        {std::wstring(L"ab\0x", 4), std::wstring(L"AB\0y", 4), L"ab "},
-       {std::wstring(L"ab\0x", 4)}, 1},
+       {std::wstring(L"ab\0x", 4)},
+       1},
       {"separator before NUL", {std::wstring(L"a\\\0", 3), L"A"}, {std::wstring(L"a\\\0", 3)}, 1},
       // Trimming sees the whole entry; the cut at NUL comes after it, so
       // the blank before the NUL stays in the key.
@@ -202,9 +202,9 @@ TEST(RemoveDuplicates, Utf8GlobalLocaleFoldsBeyondAscii) {
 // ----------------------------------- agreement with the pairwise version
 
 std::wstring RandomPath(std::mt19937& rng) {
-  static const wchar_t* const kPieces[] = {
-      L"a", L"A", L"b", L"\\", L"/", L" ", L"\t", L"C:", L"c:", L"\u00C0",
-      L"\u00E0", L"\u212A", L"k", L"\u00A0"};
+  static const wchar_t* const kPieces[] = {L"a",      L"A",      L"b",  L"\\",    L"/",
+                                           L" ",      L"\t",     L"C:", L"c:",    L"\u00C0",
+                                           L"\u00E0", L"\u212A", L"k",  L"\u00A0"};
   std::wstring s;
   for (int n = static_cast<int>(rng() % 5); n > 0; --n)
     s += kPieces[rng() % (sizeof kPieces / sizeof kPieces[0])];

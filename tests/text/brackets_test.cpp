@@ -42,8 +42,8 @@ TEST(FindMatchingChar, Table) {
       {L"(a\")\"b)", 0, 1, 0, 6},
       {L"(a'\")'b)", 0, 1, 0, -1},  // the states are independent
       {L"(a'\"')\"b)", 0, 1, 0, 8},
-      {L"(a')'b)", 6, 1, 0, 0},     // backward, skipping the same way
-      {L"'a(b'", 0, 1, 0, 4},       // a quote search never skips
+      {L"(a')'b)", 6, 1, 0, 0},  // backward, skipping the same way
+      {L"'a(b'", 0, 1, 0, 4},    // a quote search never skips
       // Escapes: one escape character escapes, two escape each other.
       {L"(a\\)b)", 0, 0, L'\\', 5},
       {L"(a\\\\)b)", 0, 0, L'\\', 4},
@@ -52,10 +52,10 @@ TEST(FindMatchingChar, Table) {
       {L"\\((a))", 1, 0, L'\\', 4},  // an escaped start does not nest
       {L"\\(a)", 1, 0, L'\\', 3},
       {L"'a\\'b'", 0, 0, L'\\', 5},
-      {L"\\'a'b'", 1, 0, L'\\', 5},  // escaped quote: the next one opens
-      {L"(a\\')')", 0, 1, L'\\', 4},  // an escaped quote does not open
+      {L"\\'a'b'", 1, 0, L'\\', 5},    // escaped quote: the next one opens
+      {L"(a\\')')", 0, 1, L'\\', 4},   // an escaped quote does not open
       {L"(a')\\')", 0, 1, L'\\', -1},  // nor close
-      {L"(x)", 0, 0, L'(', 2},       // escape may be any character
+      {L"(x)", 0, 0, L'(', 2},         // escape may be any character
       {L"((x))", 1, 0, L'(', 3},
       // Starting inside a quoted stretch: its closing quote opens one.
       {L"'(' )", 1, 1, 0, -1},
@@ -108,9 +108,8 @@ TEST(MatchBraces, Table) {
       {L"\"a\"", L'"', 0, 0, 0},
   };
   for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << "\"" << r.text << "\" brace " << int(r.brace)
-                                    << " skip " << int(r.skipQuoted) << " escape "
-                                    << int(r.escape));
+    SCOPED_TRACE(testing::Message() << "\"" << r.text << "\" brace " << int(r.brace) << " skip "
+                                    << int(r.skipQuoted) << " escape " << int(r.escape));
     EXPECT_EQ(VelUt::MatchBraces(r.text, r.brace, r.skipQuoted, r.escape), r.result);
   }
 }

@@ -83,8 +83,8 @@ TEST(ParseDelimitedString, Table) {
       {L"a\u2192b", L"\u20AC;", 0, {L"a\u2192b"}},
   };
   for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << "\"" << r.text << "\" delimiters \""
-                                    << r.delimiters << "\" flags " << r.flags);
+    SCOPED_TRACE(testing::Message()
+                 << "\"" << r.text << "\" delimiters \"" << r.delimiters << "\" flags " << r.flags);
     StrList items;
     items.Add(L"stale");  // emptied in every case
     const signed char result = VelUt::ParseDelimitedString(r.text, r.delimiters, items, r.flags);
@@ -245,12 +245,11 @@ TEST(SplitString, Table) {
       {L"a=b", std::wstring(L":\0=", 3), 0, L"a=b", L"", L'?', 0},
   };
   for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << "\"" << r.text << "\" at \"" << r.delimiters
-                                    << "\" trim " << int(r.trim));
+    SCOPED_TRACE(testing::Message()
+                 << "\"" << r.text << "\" at \"" << r.delimiters << "\" trim " << int(r.trim));
     Str left(L"stale"), right(L"stale");
     wchar_t delimiter = L'?';
-    EXPECT_EQ(VelUt::SplitString(r.text, r.delimiters, left, right, delimiter, r.trim),
-              r.result);
+    EXPECT_EQ(VelUt::SplitString(r.text, r.delimiters, left, right, delimiter, r.trim), r.result);
     EXPECT_EQ(left, r.left);
     EXPECT_EQ(right, r.right);
     EXPECT_EQ(delimiter, r.delimiter);

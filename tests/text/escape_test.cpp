@@ -55,7 +55,7 @@ TEST(RemoveEscapeChar, Table) {
       {L",;", L'\0', L"a\\,", L"a\\,", 0},      // no escape character
       {L",;", L'\\', L"", L"", 0},
       {L",;", L'\\', L"abc", L"abc", 0},
-      {L"\\,", L'\\', L"a\\\\\\,", L"a,", 3},   // each removal changes the next test
+      {L"\\,", L'\\', L"a\\\\\\,", L"a,", 3},  // each removal changes the next test
       {L",", L'\\', L"\\,\\,", L",,", 2},
       {L",", L'\\', L"\\\\\\,", L"\\\\\\,", 0},  // three escapes: not escaped
   };

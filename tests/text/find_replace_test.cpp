@@ -46,15 +46,15 @@ TEST(FindNoCase, Table) {
       {L"a@b", L"A`B", 0, -1},
       {L"\u00C0b", L"\u00E0B", 0, -1},  // only A-Z fold
       {L"x\u00C0b", L"\u00C0B", 0, 1},
-      {L"abc", L"b", -5, 1},   // a negative start that finds no match at 0
-      {L"abc", L"AB", -5, -5}, // a match at 0 reports the start itself
+      {L"abc", L"b", -5, 1},    // a negative start that finds no match at 0
+      {L"abc", L"AB", -5, -5},  // a match at 0 reports the start itself
       {L"abc", L"abc", -2, -2},
       {L"ab", L"abc", -1, -1},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << (r.text ? std::wstring(r.text) : L"(null)")
-                                    << " / " << (r.pattern ? std::wstring(r.pattern) : L"(null)")
-                                    << " from " << r.start);
+    SCOPED_TRACE(testing::Message()
+                 << (r.text ? std::wstring(r.text) : L"(null)") << " / "
+                 << (r.pattern ? std::wstring(r.pattern) : L"(null)") << " from " << r.start);
     EXPECT_EQ(VelUt::FindNoCase(r.text, r.pattern, r.start), r.expected);
   }
 }
@@ -67,9 +67,8 @@ TEST(FindNoCase, EveryPlaceInALongText) {
     const wchar_t* pattern;
     const wchar_t* written;  // how it stands in the text
   };
-  const Row rows[] = {{L"NeEdLe", L"needle"},
-                      {L"\u00C0bC\u00E0", L"\u00C0Bc\u00E0"},
-                      {L"\u00C0", L"\u00C0"}};
+  const Row rows[] = {
+      {L"NeEdLe", L"needle"}, {L"\u00C0bC\u00E0", L"\u00C0Bc\u00E0"}, {L"\u00C0", L"\u00C0"}};
   for (const Row& row : rows) {
     const std::wstring pattern = row.pattern;
     for (std::size_t length = pattern.size(); length < 70; ++length) {
@@ -173,9 +172,10 @@ TEST(ReplaceNoCase, ArgumentsInsideTheTarget) {
 // --------------------------------------------- agreement with slow scans
 
 std::wstring RandomText(std::mt19937& rng, std::size_t maxLength, bool withNul) {
-  static const wchar_t kUnits[] = {L'a', L'A', L'b', L'B', L'z', L'Z', L'@', L'`',
-                                   L'[', L'{', L'\u00C0', L'\u00E0', L'\u212A',
-                                   static_cast<wchar_t>(0x80000041), L'\0'};
+  static const wchar_t kUnits[] = {
+      L'a', L'A', L'b', L'B',      L'z',      L'Z',      L'@',
+      L'`', L'[', L'{', L'\u00C0', L'\u00E0', L'\u212A', static_cast<wchar_t>(0x80000041),
+      L'\0'};
   const std::size_t alphabet = sizeof kUnits / sizeof kUnits[0] - (withNul ? 0 : 1);
   std::wstring s(rng() % (maxLength + 1), L'a');
   for (wchar_t& c : s) c = kUnits[rng() % alphabet];

@@ -1,13 +1,13 @@
 // Eight threads call the conversion and system functions at once. Each
 // works on its own data; run under ThreadSanitizer (the tsan preset) this
 // finds any state they share by accident. The last error is per thread.
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include <VelUt/VelUt.h>
 
@@ -41,13 +41,15 @@ int Work(int id) {
 
     // Date-time and version text.
     CTime t;
-    const std::wstring when = L"2024-05-" + std::to_wstring(1 + round % 28) + L"T" +
-                              std::to_wstring(id) + L":30:00";
+    const std::wstring when =
+        L"2024-05-" + std::to_wstring(1 + round % 28) + L"T" + std::to_wstring(id) + L":30:00";
     check(VelUt::StringToTime(when, t) == 1 && t.GetHour() == id && t.GetDay() == 1 + round % 28);
     unsigned int version = 0;
-    check(VelUt::StringToVersion(std::to_wstring(id) + L"." + std::to_wstring(round), version) == 1 &&
+    check(VelUt::StringToVersion(std::to_wstring(id) + L"." + std::to_wstring(round), version) ==
+              1 &&
           version == ((static_cast<unsigned>(id) << 16) | static_cast<unsigned>(round)));
-    if (round % 20 == 0) check(VelUt::FormatDateTimeForUserLocale(t).find(L"2024") != std::wstring::npos);
+    if (round % 20 == 0)
+      check(VelUt::FormatDateTimeForUserLocale(t).find(L"2024") != std::wstring::npos);
 
     // Error texts, the thread's own last error included.
     const int k = (id + round) % 4;
@@ -74,8 +76,7 @@ TEST(Threads, StatelessFunctionsAtOnce) {
 
   std::atomic<int> wrong{0};
   std::vector<std::thread> threads;
-  for (int id = 0; id < kThreads; ++id)
-    threads.emplace_back([id, &wrong] { wrong += Work(id); });
+  for (int id = 0; id < kThreads; ++id) threads.emplace_back([id, &wrong] { wrong += Work(id); });
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(wrong.load(), 0);
 }

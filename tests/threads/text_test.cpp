@@ -69,8 +69,7 @@ TEST(Threads, TextUtilitiesAtOnce) {
   velut_test::ScopedGlobalLocale utf8("C.UTF-8");
   std::atomic<int> wrong{0};
   std::vector<std::thread> threads;
-  for (int id = 0; id < kThreads; ++id)
-    threads.emplace_back([id, &wrong] { wrong += Work(id); });
+  for (int id = 0; id < kThreads; ++id) threads.emplace_back([id, &wrong] { wrong += Work(id); });
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(wrong.load(), 0);
 }

@@ -1,15 +1,15 @@
-#include <velfirst/VelString.h>
-
-#include <gtest/gtest.h>
-
-#include "support/global_locale.h"
-
 #include <climits>
 #include <cwchar>
 #include <locale>
 #include <stdexcept>
 #include <string>
 #include <utility>
+
+#include <gtest/gtest.h>
+
+#include <velfirst/VelString.h>
+
+#include "support/global_locale.h"
 
 namespace {
 
@@ -242,15 +242,15 @@ TEST(VelString, Compare) {
       {L"abd", L"abc", 1},
       {L"ab", L"abc", -1},  // a prefix sorts first
       {L"abc", L"ab", 1},
-      {L"a", L"B", 1},      // unit order, not case-insensitive
+      {L"a", L"B", 1},  // unit order, not case-insensitive
       {L"A", L"a", -1},
       {L"\u00E9", L"f", 1},
       {L"\uFFFF", L"\U0001F600", -1},
       {L"\U0001F600", L"\uFFFF", 1},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << "compare(" << (row.left ? row.left : L"null")
-                                    << ", " << (row.right ? row.right : L"null") << ")");
+    SCOPED_TRACE(testing::Message() << "compare(" << (row.left ? row.left : L"null") << ", "
+                                    << (row.right ? row.right : L"null") << ")");
     EXPECT_EQ(Sign(VelString(row.left).compare(row.right)), row.sign);
   }
 }
@@ -263,20 +263,12 @@ TEST(VelString, CollateNoCaseUnderTheClassicLocale) {
     int sign;
   };
   const Row rows[] = {
-      {L"ABC", L"abc", 0},
-      {L"abc", L"ABC", 0},
-      {L"MiXeD", L"mIxEd", 0},
-      {L"", L"", 0},
-      {L"", nullptr, 0},
-      {L"a", L"", 1},
-      {L"", L"A", -1},
-      {L"abc", L"ABD", -1},
-      {L"ABD", L"abc", 1},
-      {L"ab", L"ABC", -1},
-      {L"a", L"B", -1},   // lowered first, so unlike compare()
-      {L"[", L"A", -1},   // '[' sorts before 'a', though after 'A'
-      {L"A", L"[", 1},
-      {L"\u00C4", L"\u00E4", -1},  // the classic locale lowers only A-Z
+      {L"ABC", L"abc", 0}, {L"abc", L"ABC", 0},        {L"MiXeD", L"mIxEd", 0},
+      {L"", L"", 0},       {L"", nullptr, 0},          {L"a", L"", 1},
+      {L"", L"A", -1},     {L"abc", L"ABD", -1},       {L"ABD", L"abc", 1},
+      {L"ab", L"ABC", -1}, {L"a", L"B", -1},            // lowered first, so unlike compare()
+      {L"[", L"A", -1},                                 // '[' sorts before 'a', though after 'A'
+      {L"A", L"[", 1},     {L"\u00C4", L"\u00E4", -1},  // the classic locale lowers only A-Z
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << "collateNoCase(" << row.left << ", "

@@ -1,11 +1,11 @@
 // CreateCFStringFromUTF32 and CFString2CString: wide text to CFString and
 // back.
-#include <WinAPI/CFString.h>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include <WinAPI/CFString.h>
 
 namespace {
 
@@ -59,7 +59,10 @@ TEST(CFString2CString, Table) {
       {"empty", u"", L""},
       {"BMP", u"a\u00E9\uFFFF", L"a\u00E9\uFFFF"},
       {"pair joins", u"\U0001F600\U00010000", L"\U0001F600\U00010000"},
-      {"lone high", std::u16string(u"a\xD83D" "b"), L"a\uFFFDb"},
+      {"lone high",
+       std::u16string(u"a\xD83D"
+                      "b"),
+       L"a\uFFFDb"},
       {"lone low", std::u16string(u"\xDE00"), L"\uFFFD"},
       {"high at the end", std::u16string(u"a\xD83D"), L"a\uFFFD"},
       {"swapped pair", std::u16string(u"\xDE00\xD83D"), L"\uFFFD\uFFFD"},
@@ -69,8 +72,8 @@ TEST(CFString2CString, Table) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     std::vector<UniChar> units(row.units.begin(), row.units.end());
-    CFStringRef s = CFStringCreateWithCharacters(nullptr, units.data(),
-                                                 static_cast<CFIndex>(units.size()));
+    CFStringRef s =
+        CFStringCreateWithCharacters(nullptr, units.data(), static_cast<CFIndex>(units.size()));
     std::wstring target = L"old text";
     EXPECT_TRUE(CFString2CString(s, target));
     EXPECT_EQ(target, row.expected);

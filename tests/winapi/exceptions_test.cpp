@@ -1,9 +1,9 @@
 // The MFC-style exceptions (thrown as pointers, released with Delete())
 // and the current resource module.
+#include <gtest/gtest.h>
+
 #include <WinAPI/Exceptions.h>
 #include <WinAPI/Resource.h>
-
-#include <gtest/gtest.h>
 
 namespace {
 

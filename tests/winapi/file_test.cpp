@@ -1,15 +1,16 @@
 // File operations of the layer on real folders: native translation,
 // existence tests, the temporary and current folders, temporary files,
 // removal and file status.
-#include <WinAPI/WinAPI.h>
-
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cwchar>
 #include <string>
+
+#include <gtest/gtest.h>
+
+#include <WinAPI/WinAPI.h>
 
 #include "support/scoped_env.h"
 #include "support/temp_folder.h"
@@ -43,14 +44,17 @@ TEST(PathToNative, Table) {
       {L"C:\\Users\\a.txt", "/Users/a.txt"},
       {L"c:/Users/a.txt", "/Users/a.txt"},
       {L"C:\\", "/"},
-      {L"C:", "."},                  // the current folder of that drive
-      {L"C:sub\\f", "sub/f"},        // relative to it
+      {L"C:", "."},            // the current folder of that drive
+      {L"C:sub\\f", "sub/f"},  // relative to it
       {L"\\tmp\\x", "/tmp/x"},
       {L"/tmp/x", "/tmp/x"},
       {L"sub\\f", "sub/f"},
       {L"\\\\srv\\share", "//srv/share"},
       {L"caf\u00E9 \U0001F600", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
-      {L"a\xDCFF" L"b\xDC80", "a\xFF" "b\x80"},  // bytes that are no UTF-8
+      {L"a\xDCFF"
+       L"b\xDC80",
+       "a\xFF"
+       "b\x80"},  // bytes that are no UTF-8
       {L"", ""},
   };
   for (const Row& row : rows) {
@@ -83,9 +87,9 @@ TEST(NativeToPath, TableAndRoundTrip) {
       {"rel/a", L"rel\\a"},
       {"caf\xC3\xA9", L"caf\u00E9"},
       {"a\xFF", L"a\xDCFF"},
-      {"\xC3", L"\xDCC3"},                    // a cut sequence
+      {"\xC3", L"\xDCC3"},                      // a cut sequence
       {"\xED\xA0\x80", L"\xDCED\xDCA0\xDC80"},  // an encoded surrogate
-      {"\xEF\xBF\xBD", L"\uFFFD"},            // a real U+FFFD stays one
+      {"\xEF\xBF\xBD", L"\uFFFD"},              // a real U+FFFD stays one
       {"", L""},
   };
   for (const Row& row : rows) {
@@ -170,7 +174,8 @@ TEST(GetTempPath, FromTmpdir) {
     // Too small: the size needed, nothing written.
     wchar_t small[4] = {L'x', L'x', L'x', L'x'};
     EXPECT_EQ(GetTempPath(0, nullptr), row.folder.size() + 1);
-    EXPECT_EQ(GetTempPath(4, small), row.folder.size() + 1 > 4 ? row.folder.size() + 1 : row.folder.size());
+    EXPECT_EQ(GetTempPath(4, small),
+              row.folder.size() + 1 > 4 ? row.folder.size() + 1 : row.folder.size());
   }
 }
 
@@ -422,9 +427,7 @@ std::int64_t Now() {
 
 TEST(CFileGetStatus, RegularFileAndFolder) {
   TempFolder dir;
-  {
-    std::ofstream(dir / "a.txt") << "12345";
-  }
+  { std::ofstream(dir / "a.txt") << "12345"; }
   const struct timespec times[2] = {{1000000000, 0}, {1234567890, 0}};  // access, modification
   ASSERT_EQ(utimensat(AT_FDCWD, (dir / "a.txt").c_str(), times, 0), 0);
   CFileStatus status{};

@@ -1,9 +1,5 @@
 // ms_swprintf / ms_vswprintf: Microsoft's wide printf conventions, bounded
 // output and refusal of oversized requests.
-#include <WinAPI/Strings.h>
-
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -12,6 +8,10 @@
 #include <cwchar>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <WinAPI/Strings.h>
 
 namespace {
 
@@ -148,12 +148,20 @@ TEST(MsSwprintf, NarrowTextConversionsDecodeUtf8) {
       {L"%S", "\xE4\xB8\xAD", L"\u4E2D"},
       {L"%hs", "\xF0\x9F\x98\x80!", L"\U0001F600!"},
       // Invalid bytes each become U+FFFD.
-      {L"%hs", "a\xFF" "b", L"a\uFFFD" L"b"},
-      {L"%hs", "a\x80" "b", L"a\uFFFD" L"b"},
-      {L"%hs", "\xC0\xAF", L"\uFFFD\uFFFD"},               // overlong '/'
-      {L"%hs", "\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},     // surrogate D800
+      {L"%hs",
+       "a\xFF"
+       "b",
+       L"a\uFFFD"
+       L"b"},
+      {L"%hs",
+       "a\x80"
+       "b",
+       L"a\uFFFD"
+       L"b"},
+      {L"%hs", "\xC0\xAF", L"\uFFFD\uFFFD"},                      // overlong '/'
+      {L"%hs", "\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},            // surrogate D800
       {L"%hs", "\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},  // > U+10FFFF
-      {L"%hs", "x\xC3", L"x\uFFFD"},                       // cut at the end
+      {L"%hs", "x\xC3", L"x\uFFFD"},                              // cut at the end
       // Width and precision count characters, not bytes.
       {L"[%4hs]", "\xC3\xA4", L"[   \u00E4]"},
       {L"[%-4hs]", "\xC3\xA4", L"[\u00E4   ]"},
@@ -195,8 +203,7 @@ TEST(MsSwprintf, CharacterConversions) {
   EXPECT_EQ(Fmt(L"[%3c]", static_cast<wint_t>(L'x')).text, L"[  x]");
   EXPECT_EQ(Fmt(L"[%-3C]", 'y').text, L"[y  ]");
   // Three characters, three arguments: each one consumed exactly once.
-  const Result r = Fmt(L"%c%C%c", static_cast<wint_t>(L'a'), 'b',
-                       static_cast<wint_t>(L'c'));
+  const Result r = Fmt(L"%c%C%c", static_cast<wint_t>(L'a'), 'b', static_cast<wint_t>(L'c'));
   EXPECT_EQ(r.text, L"abc");
   EXPECT_EQ(r.n, 3);
 }
@@ -205,15 +212,13 @@ TEST(MsSwprintf, CharacterConversions) {
 
 TEST(MsSwprintf, IntegersAgreeWithGlibc) {
   const wchar_t* const formats[] = {
-      L"%d",    L"%i",     L"%5d",    L"%-5d|",  L"%05d",   L"%+d",
-      L"% d",   L"%+ d",   L"%-+6d|", L"%.3d",   L"%8.3d",  L"%-8.3d|",
-      L"%08.3d", L"%-05d|", L"%+05d",  L"% 05d",  L"%.0d",   L"%5.0d",
-      L"%+.0d", L"%u",     L"%10u",   L"%o",     L"%#o",    L"%#.0o",
-      L"%#5o",  L"%#.4o",  L"%x",     L"%X",     L"%#x",    L"%#X",
-      L"%#010x", L"%#-10x|", L"%#.6x", L"%010X",  L"%.0x",   L"%#.0x",
-      L"%+u",   L"% x",    L"%1d",    L"%+5.3i", L"%x%%",   L"<%12d>"};
-  const int values[] = {0, 1, -1, 7, -7, 42, 255, -255, 8, 4096,
-                        123456, -123456, INT_MAX, INT_MIN};
+      L"%d",    L"%i",     L"%5d",    L"%-5d|",   L"%05d",    L"%+d",    L"% d",
+      L"%+ d",  L"%-+6d|", L"%.3d",   L"%8.3d",   L"%-8.3d|", L"%08.3d", L"%-05d|",
+      L"%+05d", L"% 05d",  L"%.0d",   L"%5.0d",   L"%+.0d",   L"%u",     L"%10u",
+      L"%o",    L"%#o",    L"%#.0o",  L"%#5o",    L"%#.4o",   L"%x",     L"%X",
+      L"%#x",   L"%#X",    L"%#010x", L"%#-10x|", L"%#.6x",   L"%010X",  L"%.0x",
+      L"%#.0x", L"%+u",    L"% x",    L"%1d",     L"%+5.3i",  L"%x%%",   L"<%12d>"};
+  const int values[] = {0, 1, -1, 7, -7, 42, 255, -255, 8, 4096, 123456, -123456, INT_MAX, INT_MIN};
   for (const wchar_t* format : formats) {
     for (int v : values) {
       SCOPED_TRACE(testing::Message() << "format " << format << " value " << v);
@@ -230,18 +235,17 @@ TEST(MsSwprintf, SizedIntegersAgreeWithGlibc) {
     const wchar_t* glibc;  // the same conversion as glibc spells it
   };
   const Row rows[] = {
-      {L"%lld", L"%lld"},   {L"%I64d", L"%lld"},   {L"%I64i", L"%lli"},
-      {L"%I64u", L"%llu"},  {L"%I64x", L"%llx"},   {L"%I64X", L"%llX"},
-      {L"%I64o", L"%llo"},  {L"%+25I64d", L"%+25lld"}, {L"%-25I64d|", L"%-25lld|"},
-      {L"%025I64d", L"%025lld"}, {L"%#I64x", L"%#llx"}, {L"%ld", L"%ld"},
-      {L"%lu", L"%lu"},     {L"%jd", L"%jd"},      {L"%ju", L"%ju"},
-      {L"%zd", L"%zd"},     {L"%zu", L"%zu"},      {L"%zx", L"%zx"},
-      {L"%td", L"%td"},     {L"%Id", L"%td"},      {L"%Iu", L"%zu"},
-      {L"%IX", L"%zX"},     {L"%llx", L"%llx"},    {L"%.20lld", L"%.20lld"},
+      {L"%lld", L"%lld"},        {L"%I64d", L"%lld"},       {L"%I64i", L"%lli"},
+      {L"%I64u", L"%llu"},       {L"%I64x", L"%llx"},       {L"%I64X", L"%llX"},
+      {L"%I64o", L"%llo"},       {L"%+25I64d", L"%+25lld"}, {L"%-25I64d|", L"%-25lld|"},
+      {L"%025I64d", L"%025lld"}, {L"%#I64x", L"%#llx"},     {L"%ld", L"%ld"},
+      {L"%lu", L"%lu"},          {L"%jd", L"%jd"},          {L"%ju", L"%ju"},
+      {L"%zd", L"%zd"},          {L"%zu", L"%zu"},          {L"%zx", L"%zx"},
+      {L"%td", L"%td"},          {L"%Id", L"%td"},          {L"%Iu", L"%zu"},
+      {L"%IX", L"%zX"},          {L"%llx", L"%llx"},        {L"%.20lld", L"%.20lld"},
   };
-  const long long values[] = {0,         1,        -1,       LLONG_MAX,
-                              LLONG_MIN, INT_MAX + 1LL, INT_MIN - 1LL,
-                              0x123456789abcdefLL};
+  const long long values[] = {
+      0, 1, -1, LLONG_MAX, LLONG_MIN, INT_MAX + 1LL, INT_MIN - 1LL, 0x123456789abcdefLL};
   for (const Row& row : rows) {
     for (long long v : values) {
       SCOPED_TRACE(testing::Message() << "format " << row.ms << " value " << v);
@@ -259,12 +263,18 @@ TEST(MsSwprintf, NarrowSizesTruncateTheArgument) {
     const wchar_t* expected;
   };
   const Row rows[] = {
-      {L"%hhd", 300, L"44"},        {L"%hhd", 200, L"-56"},
-      {L"%hhu", 257, L"1"},         {L"%hhu", -1, L"255"},
-      {L"%hhx", 0x1234, L"34"},     {L"%hd", 70000, L"4464"},
-      {L"%hd", 40000, L"-25536"},   {L"%hu", 65537, L"1"},
-      {L"%hu", -1, L"65535"},       {L"%hX", 0x12345, L"2345"},
-      {L"%I32d", -1, L"-1"},        {L"%I32u", -1, L"4294967295"},
+      {L"%hhd", 300, L"44"},
+      {L"%hhd", 200, L"-56"},
+      {L"%hhu", 257, L"1"},
+      {L"%hhu", -1, L"255"},
+      {L"%hhx", 0x1234, L"34"},
+      {L"%hd", 70000, L"4464"},
+      {L"%hd", 40000, L"-25536"},
+      {L"%hu", 65537, L"1"},
+      {L"%hu", -1, L"65535"},
+      {L"%hX", 0x12345, L"2345"},
+      {L"%I32d", -1, L"-1"},
+      {L"%I32u", -1, L"4294967295"},
       {L"%I32x", INT_MIN, L"80000000"},
   };
   for (const Row& row : rows) {
@@ -300,8 +310,8 @@ TEST(MsSwprintf, StarWidthAndPrecision) {
       {L"[%-*d]", 5, 42, L"[42   ]"},
       {L"[%*d]", 0, 42, L"[42]"},
       {L"[%.*d]", 4, 42, L"[0042]"},
-      {L"[%.*d]", -1, 42, L"[42]"},     // negative precision: none given
-      {L"[%.*d]", -1, 0, L"[0]"},       // ... so 0 still prints one digit
+      {L"[%.*d]", -1, 42, L"[42]"},  // negative precision: none given
+      {L"[%.*d]", -1, 0, L"[0]"},    // ... so 0 still prints one digit
       {L"[%.*d]", 0, 0, L"[]"},
       {L"[%05.*d]", -1, 42, L"[00042]"},  // no precision: the 0 flag applies
       {L"[%05.*d]", 2, 42, L"[   42]"},   // a precision turns the 0 flag off
@@ -323,14 +333,11 @@ TEST(MsSwprintf, StarWidthAndPrecision) {
 }
 
 TEST(MsSwprintf, PointerIsSixteenUpperCaseHexDigits) {
-  EXPECT_EQ(Fmt(L"%p", reinterpret_cast<void*>(0x1234abcdULL)).text,
-            L"000000001234ABCD");
+  EXPECT_EQ(Fmt(L"%p", reinterpret_cast<void*>(0x1234abcdULL)).text, L"000000001234ABCD");
   EXPECT_EQ(Fmt(L"%p", static_cast<void*>(nullptr)).text, L"0000000000000000");
-  EXPECT_EQ(Fmt(L"%p", reinterpret_cast<void*>(UINTPTR_MAX)).text,
-            L"FFFFFFFFFFFFFFFF");
+  EXPECT_EQ(Fmt(L"%p", reinterpret_cast<void*>(UINTPTR_MAX)).text, L"FFFFFFFFFFFFFFFF");
   // No 0x prefix, even with '#'.
-  EXPECT_EQ(Fmt(L"%#p", reinterpret_cast<void*>(0xABCULL)).text,
-            L"0000000000000ABC");
+  EXPECT_EQ(Fmt(L"%#p", reinterpret_cast<void*>(0xABCULL)).text, L"0000000000000ABC");
   const Result r = Fmt(L"%p|%d", reinterpret_cast<void*>(0xFULL), 3);
   EXPECT_EQ(r.text, L"000000000000000F|3");
   EXPECT_EQ(r.n, 18);
@@ -340,16 +347,14 @@ TEST(MsSwprintf, PointerIsSixteenUpperCaseHexDigits) {
 
 TEST(MsSwprintf, FloatsAgreeWithGlibc) {
   const wchar_t* const formats[] = {
-      L"%f",      L"%.0f",     L"%#.0f",    L"%10.3f",  L"%-10.3f|", L"%010.3f",
-      L"%+010.3f", L"% 010.3f", L"%+f",      L"% f",     L"%F",       L"%+F",
-      L"%012F",   L"%e",       L"%.2E",     L"%012e",   L"%-12e|",   L"%+.0e",
-      L"%#.0e",   L"%g",       L"%#g",      L"%.3g",    L"%G",       L"%010g",
-      L"%+g",     L"%.0g",     L"%a",       L"%A",      L"%.2a",     L"%015a",
-      L"%+015a",  L"%-15A|",   L"%.0a",     L"%#.0a",   L"%20.10f",  L"%.15g"};
-  const double values[] = {0.0,     -0.0,    1.5,          -1.5,
-                           0.1,     2.5,     3.14159265358979, 1e300,
-                           -1e-300, 123456789.0, 0.000123456, 1e21,
-                           5e-324,  INFINITY, -INFINITY,    NAN};
+      L"%f",     L"%.0f",  L"%#.0f",   L"%10.3f", L"%-10.3f|", L"%010.3f", L"%+010.3f", L"% 010.3f",
+      L"%+f",    L"% f",   L"%F",      L"%+F",    L"%012F",    L"%e",      L"%.2E",     L"%012e",
+      L"%-12e|", L"%+.0e", L"%#.0e",   L"%g",     L"%#g",      L"%.3g",    L"%G",       L"%010g",
+      L"%+g",    L"%.0g",  L"%a",      L"%A",     L"%.2a",     L"%015a",   L"%+015a",   L"%-15A|",
+      L"%.0a",   L"%#.0a", L"%20.10f", L"%.15g"};
+  const double values[] = {
+      0.0,     -0.0,        1.5,         -1.5, 0.1,    2.5,      3.14159265358979, 1e300,
+      -1e-300, 123456789.0, 0.000123456, 1e21, 5e-324, INFINITY, -INFINITY,        NAN};
   for (const wchar_t* format : formats) {
     for (double v : values) {
       SCOPED_TRACE(testing::Message() << "format " << format << " value " << v);
@@ -361,13 +366,12 @@ TEST(MsSwprintf, FloatsAgreeWithGlibc) {
 }
 
 TEST(MsSwprintf, LongDoubleAgreesWithGlibc) {
-  const wchar_t* const formats[] = {L"%Lf", L"%.3Le", L"%Lg", L"%015.4Lf",
-                                    L"%-12LG|", L"%La"};
+  const wchar_t* const formats[] = {L"%Lf", L"%.3Le", L"%Lg", L"%015.4Lf", L"%-12LG|", L"%La"};
   const long double values[] = {0.0L, -2.75L, 1e-10L, 1.0e4000L};
   for (const wchar_t* format : formats) {
     for (long double v : values) {
-      SCOPED_TRACE(testing::Message() << "format " << format << " value "
-                                      << static_cast<double>(v));
+      SCOPED_TRACE(testing::Message()
+                   << "format " << format << " value " << static_cast<double>(v));
       const Result r = Fmt(format, v);
       EXPECT_EQ(r.text, Glibc(format, v));
       EXPECT_EQ(r.n, static_cast<int>(r.text.size()));
@@ -518,8 +522,13 @@ TEST(MsSwprintf, FitAndOverflowAtTheBoundary) {
       {"wide text", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%s", L"abcdef"); },
        L"abcdef"},
       {"narrow text",
-       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%hs", "\xC3\xA4" "bcdef"); },
-       L"\u00E4" L"bcdef"},
+       [](wchar_t* b, std::size_t n) {
+         return ms_swprintf(b, n, L"%hs",
+                            "\xC3\xA4"
+                            "bcdef");
+       },
+       L"\u00E4"
+       L"bcdef"},
       {"integer", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%d", -12345); },
        L"-12345"},
       {"padded integer", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%6d", 42); },
@@ -532,10 +541,12 @@ TEST(MsSwprintf, FitAndOverflowAtTheBoundary) {
        L"-1.250"},
       {"padded float", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%08.2f", 1.5); },
        L"00001.50"},
-      {"char", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%5c", static_cast<wint_t>(L'x')); },
+      {"char",
+       [](wchar_t* b, std::size_t n) {
+         return ms_swprintf(b, n, L"%5c", static_cast<wint_t>(L'x'));
+       },
        L"    x"},
-      {"percent", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"ab%%"); },
-       L"ab%"},
+      {"percent", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"ab%%"); }, L"ab%"},
       {"mixed", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%s=%d;", L"k", 10); },
        L"k=10;"},
   };
@@ -574,27 +585,54 @@ TEST(MsSwprintf, HugeWidthOrPrecisionFailsWithinTheBuffer) {
     int (*format)(wchar_t*, std::size_t);
   };
   const Row rows[] = {
-      {"%2147483647d", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%2147483647d", 1); }},
-      {"%-2147483647d", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%-2147483647d", 1); }},
-      {"%02147483647d", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%02147483647d", 1); }},
-      {"%99999999999d", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%99999999999d", 1); }},
-      {"%.2147483647d", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.2147483647d", 1); }},
-      {"%*d INT_MIN", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%*d", INT_MIN, 1); }},
-      {"%*d INT_MAX", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%*d", INT_MAX, 1); }},
-      {"%.*d INT_MAX", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.*d", INT_MAX, 1); }},
-      {"%2147483647s", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%2147483647s", L"x"); }},
-      {"%*s INT_MIN", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%*s", INT_MIN, L"x"); }},
-      {"%2147483647hs", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%2147483647hs", "x"); }},
-      {"%2147483647c", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%2147483647c", static_cast<wint_t>(L'x')); }},
-      {"%2147483647p", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%2147483647p", static_cast<void*>(nullptr)); }},
-      {"%.2147483647f", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.2147483647f", 1.0); }},
-      {"%.2147483647e", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.2147483647e", 1.0); }},
-      {"%#.2147483647g", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%#.2147483647g", 1.0); }},
-      {"%.2147483647a", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.2147483647a", 1.0); }},
-      {"%.2147483647Lf", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.2147483647Lf", 1.0L); }},
-      {"%2147483647f", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%2147483647f", 1.0); }},
-      {"%02147483647f", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%02147483647f", -1.0); }},
-      {"%*.*f INT_MIN", [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%*.*f", INT_MIN, INT_MAX, 1.0); }},
+      {"%2147483647d",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%2147483647d", 1); }},
+      {"%-2147483647d",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%-2147483647d", 1); }},
+      {"%02147483647d",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%02147483647d", 1); }},
+      {"%99999999999d",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%99999999999d", 1); }},
+      {"%.2147483647d",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.2147483647d", 1); }},
+      {"%*d INT_MIN",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%*d", INT_MIN, 1); }},
+      {"%*d INT_MAX",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%*d", INT_MAX, 1); }},
+      {"%.*d INT_MAX",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.*d", INT_MAX, 1); }},
+      {"%2147483647s",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%2147483647s", L"x"); }},
+      {"%*s INT_MIN",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%*s", INT_MIN, L"x"); }},
+      {"%2147483647hs",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%2147483647hs", "x"); }},
+      {"%2147483647c",
+       [](wchar_t* b, std::size_t n) {
+         return ms_swprintf(b, n, L"%2147483647c", static_cast<wint_t>(L'x'));
+       }},
+      {"%2147483647p",
+       [](wchar_t* b, std::size_t n) {
+         return ms_swprintf(b, n, L"%2147483647p", static_cast<void*>(nullptr));
+       }},
+      {"%.2147483647f",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.2147483647f", 1.0); }},
+      {"%.2147483647e",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.2147483647e", 1.0); }},
+      {"%#.2147483647g",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%#.2147483647g", 1.0); }},
+      {"%.2147483647a",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.2147483647a", 1.0); }},
+      {"%.2147483647Lf",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%.2147483647Lf", 1.0L); }},
+      {"%2147483647f",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%2147483647f", 1.0); }},
+      {"%02147483647f",
+       [](wchar_t* b, std::size_t n) { return ms_swprintf(b, n, L"%02147483647f", -1.0); }},
+      {"%*.*f INT_MIN",
+       [](wchar_t* b, std::size_t n) {
+         return ms_swprintf(b, n, L"%*.*f", INT_MIN, INT_MAX, 1.0);
+       }},
   };
   const auto start = std::chrono::steady_clock::now();
   for (const Row& row : rows) {

@@ -1,13 +1,13 @@
 // The layer's GUID text: StringFromCLSID's form and what CLSIDFromString
 // accepts.
-#include <WinAPI/Guid.h>
-
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <cwchar>
 #include <random>
 #include <string>
+
+#include <gtest/gtest.h>
+
+#include <WinAPI/Guid.h>
 
 namespace {
 

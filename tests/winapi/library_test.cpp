@@ -1,11 +1,6 @@
 // LoadLibrary and FreeLibrary: the Win32 name rules with the case-blind
 // fallback, the search order, reference counts, errors, and files that are
 // not (or no longer) valid images.
-#include <WinAPI/Error.h>
-#include <WinAPI/Resource.h>
-
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +11,11 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <WinAPI/Error.h>
+#include <WinAPI/Resource.h>
 
 #include "winapi/resource_support.h"
 
@@ -322,7 +322,8 @@ Layout Locate(const std::vector<unsigned char>& b) {
   return l;
 }
 
-const UINT kProbeIds[] = {0, 1, 2, 15, 16, 17, 100, 101, 102, 103, 104, 105, 106, 107, 108, 4000, 65535};
+const UINT kProbeIds[] = {0,   1,   2,   15,  16,  17,  100,  101,  102,
+                          103, 104, 105, 106, 107, 108, 4000, 65535};
 
 std::vector<std::wstring> Strings(HMODULE h) {
   std::vector<std::wstring> out;
@@ -399,9 +400,8 @@ TEST(DamagedFiles, RandomDamage) {
       const int flips = 1 + static_cast<int>(random() % 8);
       for (int i = 0; i < flips; ++i) {
         // Mostly the resource section, sometimes anywhere.
-        const std::size_t at = random() % 4 != 0
-                                   ? l.root + random() % (bytes.size() - l.root)
-                                   : random() % bytes.size();
+        const std::size_t at = random() % 4 != 0 ? l.root + random() % (bytes.size() - l.root)
+                                                 : random() % bytes.size();
         bytes[at] = static_cast<unsigned char>(random());
       }
       WriteBytes(path, bytes);
@@ -425,17 +425,15 @@ TEST(DamagedFiles, Hostile) {
     Outcome outcome;
   };
   const Row rows[] = {
-      {"PE header offset far past the end",
-       [](auto& b, auto&) { Put32(b, 0x3C, 0xFFFFFFF0); }, kRefused},
-      {"PE header offset at the last bytes",
-       [](auto& b, auto&) { Put32(b, 0x3C, static_cast<std::uint32_t>(b.size() - 10)); },
+      {"PE header offset far past the end", [](auto& b, auto&) { Put32(b, 0x3C, 0xFFFFFFF0); },
        kRefused},
+      {"PE header offset at the last bytes",
+       [](auto& b, auto&) { Put32(b, 0x3C, static_cast<std::uint32_t>(b.size() - 10)); }, kRefused},
       {"section count beyond the file", [](auto& b, auto& l) { Put16(b, l.coff + 2, 0xFFFF); },
        kRefused},
       {"optional header size beyond the file",
        [](auto& b, auto& l) { Put16(b, l.coff + 16, 0xFFFF); }, kRefused},
-      {"unknown optional header", [](auto& b, auto& l) { Put16(b, l.optional, 0x1234); },
-       kRefused},
+      {"unknown optional header", [](auto& b, auto& l) { Put16(b, l.optional, 0x1234); }, kRefused},
       {"resource section data past the end",
        [](auto& b, auto& l) { Put32(b, l.rsrc + 20, 0xFFFFFF00); }, kRefused},
       {"resource section size wraps around",
@@ -457,12 +455,11 @@ TEST(DamagedFiles, Hostile) {
        kRefused},
       {"string table is data, not a directory",
        [](auto& b, auto& l) { Put32(b, l.string_type + 4, Get32(b, l.langs + 20)); }, kRefused},
-      {"data entry past the section",
-       [](auto& b, auto& l) { Put32(b, l.langs + 20, 0x7FFFFFF0); }, kRefused},
-      {"data size of 4 GiB", [](auto& b, auto& l) { Put32(b, l.data + 4, 0xFFFFFFFF); },
+      {"data entry past the section", [](auto& b, auto& l) { Put32(b, l.langs + 20, 0x7FFFFFF0); },
        kRefused},
-      {"data address past every section",
-       [](auto& b, auto& l) { Put32(b, l.data, 0xFFFFFFF0); }, kRefused},
+      {"data size of 4 GiB", [](auto& b, auto& l) { Put32(b, l.data + 4, 0xFFFFFFFF); }, kRefused},
+      {"data address past every section", [](auto& b, auto& l) { Put32(b, l.data, 0xFFFFFFF0); },
+       kRefused},
       {"empty data in a section whose data lies past the end",
        [](auto& b, auto& l) {
          Put32(b, l.first_section + 20, 0xF000);

@@ -1,13 +1,13 @@
 // FormatMessage and its system table, the errno mapping behind the layer's
 // error codes, local memory, and message boxes.
-#include <WinAPI/Error.h>
-#include <WinAPI/Message.h>
-
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <cstdarg>
 #include <string>
+
+#include <gtest/gtest.h>
+
+#include <WinAPI/Error.h>
+#include <WinAPI/Message.h>
 
 #include "errno_map.h"
 
@@ -16,9 +16,9 @@ namespace {
 // The system text of `code`, or "<error N>".
 std::wstring SystemText(DWORD code, DWORD flags = 0, DWORD language = 0) {
   wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | flags,
-                                 nullptr, code, language, reinterpret_cast<LPWSTR>(&text), 0,
-                                 nullptr);
+  const DWORD n =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | flags, nullptr,
+                     code, language, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
   if (n == 0) {
     EXPECT_EQ(text, nullptr);
     return L"<error " + std::to_wstring(GetLastError()) + L">";
@@ -31,17 +31,39 @@ std::wstring SystemText(DWORD code, DWORD flags = 0, DWORD language = 0) {
 
 // Every code the layer sets has the Windows text, ending in ".\r\n".
 TEST(FormatMessage, SystemTableCoversTheLayersCodes) {
-  const DWORD codes[] = {
-      ERROR_SUCCESS, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
-      ERROR_INVALID_HANDLE, ERROR_NOT_ENOUGH_MEMORY, ERROR_BAD_FORMAT,
-      ERROR_INVALID_PARAMETER, ERROR_INSUFFICIENT_BUFFER, ERROR_NO_UNICODE_TRANSLATION,
-      ERROR_TOO_MANY_OPEN_FILES, ERROR_NOT_SAME_DEVICE, ERROR_WRITE_PROTECT,
-      ERROR_GEN_FAILURE, ERROR_SHARING_VIOLATION, ERROR_NOT_SUPPORTED, ERROR_FILE_EXISTS,
-      ERROR_NO_PROC_SLOTS, ERROR_DISK_FULL, ERROR_DIR_NOT_EMPTY, ERROR_BUSY,
-      ERROR_FILENAME_EXCED_RANGE, ERROR_FILE_TOO_LARGE, ERROR_DIRECTORY,
-      ERROR_MR_MID_NOT_FOUND, ERROR_NOACCESS, ERROR_INVALID_FLAGS, ERROR_TIMEOUT,
-      ERROR_RESOURCE_LANG_NOT_FOUND, ERROR_CANT_RESOLVE_FILENAME, ERROR_BUFFER_OVERFLOW,
-      ERROR_INVALID_NAME, 0x800300FD};
+  const DWORD codes[] = {ERROR_SUCCESS,
+                         ERROR_FILE_NOT_FOUND,
+                         ERROR_PATH_NOT_FOUND,
+                         ERROR_ACCESS_DENIED,
+                         ERROR_INVALID_HANDLE,
+                         ERROR_NOT_ENOUGH_MEMORY,
+                         ERROR_BAD_FORMAT,
+                         ERROR_INVALID_PARAMETER,
+                         ERROR_INSUFFICIENT_BUFFER,
+                         ERROR_NO_UNICODE_TRANSLATION,
+                         ERROR_TOO_MANY_OPEN_FILES,
+                         ERROR_NOT_SAME_DEVICE,
+                         ERROR_WRITE_PROTECT,
+                         ERROR_GEN_FAILURE,
+                         ERROR_SHARING_VIOLATION,
+                         ERROR_NOT_SUPPORTED,
+                         ERROR_FILE_EXISTS,
+                         ERROR_NO_PROC_SLOTS,
+                         ERROR_DISK_FULL,
+                         ERROR_DIR_NOT_EMPTY,
+                         ERROR_BUSY,
+                         ERROR_FILENAME_EXCED_RANGE,
+                         ERROR_FILE_TOO_LARGE,
+                         ERROR_DIRECTORY,
+                         ERROR_MR_MID_NOT_FOUND,
+                         ERROR_NOACCESS,
+                         ERROR_INVALID_FLAGS,
+                         ERROR_TIMEOUT,
+                         ERROR_RESOURCE_LANG_NOT_FOUND,
+                         ERROR_CANT_RESOLVE_FILENAME,
+                         ERROR_BUFFER_OVERFLOW,
+                         ERROR_INVALID_NAME,
+                         0x800300FD};
   for (const DWORD code : codes) {
     SCOPED_TRACE(code);
     const std::wstring text = SystemText(code);
@@ -82,13 +104,13 @@ TEST(FormatMessage, CallerBuffer) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE, nullptr, 5, 0, buf, 20, nullptr), 0u);
   EXPECT_EQ(GetLastError(), ERROR_MR_MID_NOT_FOUND);
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
-                           0, buf, 20, nullptr),
+  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0,
+                           buf, 20, nullptr),
             19u);
   // ALLOCATE_BUFFER: `size` is a minimum.
   wchar_t* text = nullptr;
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
-                           5, 0, reinterpret_cast<LPWSTR>(&text), 500, nullptr),
+  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
+                           0, reinterpret_cast<LPWSTR>(&text), 500, nullptr),
             19u);
   ASSERT_NE(text, nullptr);
   text[499] = L'x';  // the block holds at least 500 units
@@ -99,8 +121,9 @@ std::wstring FromString(DWORD flags, const wchar_t* format, ...) {
   va_list args;
   va_start(args, format);
   wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | flags,
-                                 format, 0, 0, reinterpret_cast<LPWSTR>(&text), 0, &args);
+  const DWORD n =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | flags, format, 0,
+                     0, reinterpret_cast<LPWSTR>(&text), 0, &args);
   va_end(args);
   std::wstring s = n != 0 ? std::wstring(text) : L"<none>";
   LocalFree(text);
@@ -120,10 +143,10 @@ TEST(FormatMessage, InsertsAndEscapes) {
 
   const DWORD_PTR array[] = {reinterpret_cast<DWORD_PTR>(L"file.txt"), 7};
   wchar_t buf[64];
-  ASSERT_GT(FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                           L"%1 line %2!u!", 0, 0, buf, 64,
-                           reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(array))),
-            0u);
+  ASSERT_GT(
+      FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, L"%1 line %2!u!",
+                     0, 0, buf, 64, reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(array))),
+      0u);
   EXPECT_EQ(std::wstring(buf), L"file.txt line 7");
 
   // Without arguments the inserts stay as they are.
@@ -158,15 +181,24 @@ TEST(ErrnoMap, Table) {
     DWORD code;
   };
   const Row rows[] = {
-      {0, ERROR_SUCCESS},           {ENOENT, ERROR_FILE_NOT_FOUND},
-      {ENOTDIR, ERROR_PATH_NOT_FOUND}, {EACCES, ERROR_ACCESS_DENIED},
-      {EPERM, ERROR_ACCESS_DENIED}, {EISDIR, ERROR_ACCESS_DENIED},
-      {EEXIST, ERROR_FILE_EXISTS},  {ENOEXEC, ERROR_BAD_FORMAT},
-      {ENOMEM, ERROR_NOT_ENOUGH_MEMORY}, {EINVAL, ERROR_INVALID_PARAMETER},
-      {EBADF, ERROR_INVALID_HANDLE}, {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE},
-      {ELOOP, ERROR_CANT_RESOLVE_FILENAME}, {ENOSPC, ERROR_DISK_FULL},
-      {EMFILE, ERROR_TOO_MANY_OPEN_FILES}, {EAGAIN, ERROR_NO_PROC_SLOTS},
-      {EILSEQ, ERROR_NO_UNICODE_TRANSLATION}, {ECONNRESET, ERROR_GEN_FAILURE},
+      {0, ERROR_SUCCESS},
+      {ENOENT, ERROR_FILE_NOT_FOUND},
+      {ENOTDIR, ERROR_PATH_NOT_FOUND},
+      {EACCES, ERROR_ACCESS_DENIED},
+      {EPERM, ERROR_ACCESS_DENIED},
+      {EISDIR, ERROR_ACCESS_DENIED},
+      {EEXIST, ERROR_FILE_EXISTS},
+      {ENOEXEC, ERROR_BAD_FORMAT},
+      {ENOMEM, ERROR_NOT_ENOUGH_MEMORY},
+      {EINVAL, ERROR_INVALID_PARAMETER},
+      {EBADF, ERROR_INVALID_HANDLE},
+      {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE},
+      {ELOOP, ERROR_CANT_RESOLVE_FILENAME},
+      {ENOSPC, ERROR_DISK_FULL},
+      {EMFILE, ERROR_TOO_MANY_OPEN_FILES},
+      {EAGAIN, ERROR_NO_PROC_SLOTS},
+      {EILSEQ, ERROR_NO_UNICODE_TRANSLATION},
+      {ECONNRESET, ERROR_GEN_FAILURE},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.err);

@@ -1,9 +1,9 @@
 // PathFindExtension and PathFindFileName: the name parts of a path.
-#include <WinAPI/PathName.h>
+#include <string>
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <WinAPI/PathName.h>
 
 namespace {
 

@@ -2,15 +2,14 @@
 // Windows form with the Win32 result and, where Linux has one, the same
 // case with Linux paths; a '/' separates like '\\' and a leading '/' is a
 // root.
-#include <WinAPI/Path.h>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
-
 #include <cwchar>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <WinAPI/Path.h>
 
 namespace {
 
@@ -59,9 +58,7 @@ TEST(PathRemoveBackslash, Table) {
   }
 }
 
-TEST(PathRemoveBackslash, NullPathGivesNull) {
-  EXPECT_EQ(PathRemoveBackslash(nullptr), nullptr);
-}
+TEST(PathRemoveBackslash, NullPathGivesNull) { EXPECT_EQ(PathRemoveBackslash(nullptr), nullptr); }
 
 // The text after the terminator is never read or written.
 TEST(PathRemoveBackslash, StopsAtTerminator) {
@@ -100,7 +97,9 @@ struct Pair {
   const wchar_t* linux;
 };
 
-std::wstring Show(const wchar_t* s) { return s == nullptr ? L"(null)" : L'"' + std::wstring(s) + L'"'; }
+std::wstring Show(const wchar_t* s) {
+  return s == nullptr ? L"(null)" : L'"' + std::wstring(s) + L'"';
+}
 
 // ------------------------------------------------------ in-place edits
 
@@ -148,11 +147,15 @@ TEST(PathRemoveExtension, Table) {
     const wchar_t* out;
   };
   const Row rows[] = {
-      {L"C:\\d\\a.txt", L"C:\\d\\a"},       {L"/d/a.tar.gz", L"/d/a.tar"},
+      {L"C:\\d\\a.txt", L"C:\\d\\a"},
+      {L"/d/a.tar.gz", L"/d/a.tar"},
       {L"C:\\dir.x\\readme", L"C:\\dir.x\\readme"},  // the dot is in a folder
-      {L"/dir.x/readme", L"/dir.x/readme"}, {L"a.b c", L"a.b c"},  // no blank in an extension
-      {L".txt", L""},                        {L"/home/u/.bashrc", L"/home/u/"},
-      {L"name.", L"name"},                   {L"", L""},
+      {L"/dir.x/readme", L"/dir.x/readme"},
+      {L"a.b c", L"a.b c"},  // no blank in an extension
+      {L".txt", L""},
+      {L"/home/u/.bashrc", L"/home/u/"},
+      {L"name.", L"name"},
+      {L"", L""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << Show(row.in));
@@ -214,8 +217,8 @@ TEST(PathIsRelative, Table) {
     BOOL relative;
   };
   const Row rows[] = {
-      {L"a\\b", TRUE},  {L"a/b", TRUE},     {L"..\\a", TRUE},  {L"", TRUE},
-      {L"C:\\a", FALSE}, {L"c:a", FALSE},    {L"C:", FALSE},    {L"\\a", FALSE},
+      {L"a\\b", TRUE},        {L"a/b", TRUE},   {L"..\\a", TRUE}, {L"", TRUE},
+      {L"C:\\a", FALSE},      {L"c:a", FALSE},  {L"C:", FALSE},   {L"\\a", FALSE},
       {L"\\\\srv\\s", FALSE}, {L"/usr", FALSE}, {L"1:\\a", TRUE},  // no drive letter
       {L"http://h", TRUE},
   };
@@ -257,9 +260,11 @@ TEST(PathCombine, Table) {
     Pair out;
   };
   const Row rows[] = {
-      {{L"C:\\dir", L"/home/u"}, {L"a\\b.txt", L"a/b.txt"},
+      {{L"C:\\dir", L"/home/u"},
+       {L"a\\b.txt", L"a/b.txt"},
        {L"C:\\dir\\a\\b.txt", L"\\home\\u\\a\\b.txt"}},
-      {{L"C:\\dir\\sub", L"/home/u/sub"}, {L"..\\b.txt", L"../b.txt"},
+      {{L"C:\\dir\\sub", L"/home/u/sub"},
+       {L"..\\b.txt", L"../b.txt"},
        {L"C:\\dir\\b.txt", L"\\home\\u\\b.txt"}},
       {{L"C:", nullptr}, {L"One\\Two\\Three", nullptr}, {L"C:\\One\\Two\\Three", nullptr}},
       // A trailing separator of the folder is kept.
@@ -267,17 +272,22 @@ TEST(PathCombine, Table) {
       {{L"", L""}, {L"a\\b", L"a/b"}, {L"a\\b", L"a\\b"}},
       // A file with a single leading separator goes below the folder's root.
       {{L"C:\\dir", L"/home/u"}, {L"\\x", L"/etc/x"}, {L"C:\\x", L"\\etc\\x"}},
-      {{L"\\\\srv\\share\\dir", L"//srv/share/dir"}, {L"\\x", L"/x"},
+      {{L"\\\\srv\\share\\dir", L"//srv/share/dir"},
+       {L"\\x", L"/x"},
        {L"\\\\srv\\share\\x", L"\\\\srv\\share\\x"}},
       {{L"C:\\dir", nullptr}, {L"D:\\x", nullptr}, {L"D:\\x", nullptr}},
-      {{L"C:\\dir", L"/home"}, {L"\\\\srv\\share", L"//srv/share"},
+      {{L"C:\\dir", L"/home"},
+       {L"\\\\srv\\share", L"//srv/share"},
        {L"\\\\srv\\share", L"\\\\srv\\share"}},
       // Dot segments, and a root that ".." cannot climb.
-      {{L"A:\\name_1\\.\\name_2\\..\\name_3", L"/name_1/./name_2/../name_3"}, {L"", L""},
+      {{L"A:\\name_1\\.\\name_2\\..\\name_3", L"/name_1/./name_2/../name_3"},
+       {L"", L""},
        {L"A:\\name_1\\name_3", L"\\name_1\\name_3"}},
-      {{L"A:\\name_1\\..\\name_2\\.\\name_3", nullptr}, {L"", nullptr},
+      {{L"A:\\name_1\\..\\name_2\\.\\name_3", nullptr},
+       {L"", nullptr},
        {L"A:\\name_2\\name_3", nullptr}},
-      {{L"A:\\name_1\\.\\name_2\\.\\name_3\\..\\name_4\\..", nullptr}, {L"", nullptr},
+      {{L"A:\\name_1\\.\\name_2\\.\\name_3\\..\\name_4\\..", nullptr},
+       {L"", nullptr},
        {L"A:\\name_1\\name_2", nullptr}},
       {{L"C:\\..", L"/.."}, {L"", L""}, {L"C:\\", L"\\"}},
       {{L"C:\\a", L"/a"}, {L"..\\..\\..\\b", L"../../../b"}, {L"C:\\b", L"\\b"}},
@@ -341,7 +351,8 @@ TEST(PathAppend, Table) {
     Pair out;
   };
   const Row rows[] = {
-      {{L"name_1\\name_2", L"name_1/name_2"}, {L"name_3", L"name_3"},
+      {{L"name_1\\name_2", L"name_1/name_2"},
+       {L"name_3", L"name_3"},
        {L"name_1\\name_2\\name_3", L"name_1\\name_2\\name_3"}},
       {{L"C:\\d", L"/tmp/x"}, {L"a.txt", L"a.txt"}, {L"C:\\d\\a.txt", L"\\tmp\\x\\a.txt"}},
       {{L"C:\\d\\", L"/tmp/x/"}, {L"a", L"a"}, {L"C:\\d\\a", L"\\tmp\\x\\a"}},
@@ -353,7 +364,8 @@ TEST(PathAppend, Table) {
       {{L"C:\\d", L"/d"}, {L"..\\e", L"../e"}, {L"C:\\e", L"\\e"}},
       // Win32 strips the leading "..\\" of the first path ("\\path1\\...");
       // here a relative path keeps it.
-      {{L"..\\path1\\path2", L"../path1/path2"}, {L"path3", L"path3"},
+      {{L"..\\path1\\path2", L"../path1/path2"},
+       {L"path3", L"path3"},
        {L"..\\path1\\path2\\path3", L"..\\path1\\path2\\path3"}},
   };
   for (const Row& row : rows) {
@@ -379,7 +391,8 @@ TEST(PathAppend, Table) {
 TEST(PathAppend, BufferBound) {
   for (const std::size_t length : {1023u, 1024u, 1025u, 5000u}) {
     SCOPED_TRACE(length);
-    const std::wstring path = L"\\" + std::wstring(std::min<std::size_t>(length, MAX_PATH) - 7, L'd');
+    const std::wstring path =
+        L"\\" + std::wstring(std::min<std::size_t>(length, MAX_PATH) - 7, L'd');
     const std::wstring more(length - path.size() - 1, L'm');
     Buffer b(path);
     const BOOL ok = PathAppend(b.data(), more.c_str());

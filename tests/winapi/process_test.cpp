@@ -1,18 +1,19 @@
 // CreateProcessW: command-line words, finding the program, the child's
 // surroundings, waiting, exit codes, and the life of process handles.
-#include <WinAPI/Error.h>
-#include <WinAPI/Message.h>
-#include <WinAPI/Process.h>
-
-#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <chrono>
-#include <fcntl.h>
 #include <fstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <WinAPI/Error.h>
+#include <WinAPI/Message.h>
+#include <WinAPI/Process.h>
 
 #include "support/fake_program.h"
 #include "support/scoped_env.h"
@@ -72,14 +73,14 @@ TEST(CommandLineToArgvW, WindowsRules) {
 
 // Starts `line` and waits for it; returns the error code, 0 on success.
 DWORD RunLine(const std::wstring& line, const wchar_t* folder = nullptr, LPVOID env = nullptr,
-          DWORD flags = 0, BOOL inherit = 0, const wchar_t* application = nullptr) {
+              DWORD flags = 0, BOOL inherit = 0, const wchar_t* application = nullptr) {
   std::wstring buffer = line;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   SetLastError(0);
-  if (!CreateProcessW(application, &buffer[0], nullptr, nullptr, inherit, flags, env, folder,
-                      &si, &pi))
+  if (!CreateProcessW(application, &buffer[0], nullptr, nullptr, inherit, flags, env, folder, &si,
+                      &pi))
     return GetLastError();
   EXPECT_EQ(WaitForSingleObject(pi.hProcess, INFINITE), WAIT_OBJECT_0);
   EXPECT_TRUE(CloseHandle(pi.hThread));
@@ -94,7 +95,7 @@ TEST(CreateProcessW, PassesTheWordsWithoutAShell) {
   const std::string log = dir / "log";
   const std::string program = WriteRecorder(dir, "rec", log);
   ASSERT_EQ(RunLine(Wide(program) + L" a;b \"$(touch " + Wide(dir / "PWNED") +
-                L")\" `id` \"two words\" caf\u00E9 *"),
+                    L")\" `id` \"two words\" caf\u00E9 *"),
             0u);
   EXPECT_EQ(ReadLines(log),
             (std::vector<std::string>{"[a;b]", "[$(touch " + dir / "PWNED" + ")]", "[`id`]",
@@ -172,21 +173,22 @@ TEST(CreateProcessW, Failures) {
   EXPECT_EQ(RunLine(L"ok", nullptr, nullptr, CREATE_SUSPENDED), ERROR_NOT_SUPPORTED);
   wchar_t line[] = L"ok";
   STARTUPINFOW si{};
-  EXPECT_FALSE(CreateProcessW(nullptr, line, nullptr, nullptr, 0, 0, nullptr, nullptr, &si,
-                              nullptr));
+  EXPECT_FALSE(
+      CreateProcessW(nullptr, line, nullptr, nullptr, 0, 0, nullptr, nullptr, &si, nullptr));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   PROCESS_INFORMATION pi{};
-  EXPECT_FALSE(CreateProcessW(nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, &si,
-                              &pi));
+  EXPECT_FALSE(
+      CreateProcessW(nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, &si, &pi));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
 TEST(CreateProcessW, FolderEnvironmentAndDescriptors) {
   TempDir dir;
   const std::string log = dir / "log";
-  const std::string program =
-      WriteScript(dir, "env", "{ pwd; echo \"[$GREETING]\"; test -e /proc/self/fd/$1 && echo open || echo closed; } > '" +
-                                  log + "'\n");
+  const std::string program = WriteScript(
+      dir, "env",
+      "{ pwd; echo \"[$GREETING]\"; test -e /proc/self/fd/$1 && echo open || echo closed; } > '" +
+          log + "'\n");
   const int fd = open("/dev/null", O_RDONLY);  // not close-on-exec
   ASSERT_GE(fd, 3);
   const std::wstring line = Wide(program) + L" " + std::to_wstring(fd);
@@ -214,8 +216,8 @@ PROCESS_INFORMATION Start(const std::string& script) {
   std::wstring line = Wide(script);
   STARTUPINFOW si{};
   PROCESS_INFORMATION pi{};
-  EXPECT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, 0, 0, nullptr, nullptr, &si,
-                             &pi));
+  EXPECT_TRUE(
+      CreateProcessW(nullptr, &line[0], nullptr, nullptr, 0, 0, nullptr, nullptr, &si, &pi));
   return pi;
 }
 

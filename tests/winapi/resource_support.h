@@ -3,13 +3,6 @@
 // environment, the thread's language, the DLL folder, the current folder).
 #pragma once
 
-#include <WinAPI/Resource.h>
-#include <WinAPI/Strings.h>
-
-#include <gtest/gtest.h>
-
-#include "support/temp_folder.h"
-
 #include <unistd.h>
 
 #include <cstdlib>
@@ -20,6 +13,13 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include <WinAPI/Resource.h>
+#include <WinAPI/Strings.h>
+
+#include "support/temp_folder.h"
+
 namespace restest {
 
 namespace fs = std::filesystem;
@@ -28,8 +28,8 @@ namespace fs = std::filesystem;
 inline fs::path TestDll(const char* name) { return fs::path(VELUT_TEST_DLL_DIR) / name; }
 
 inline std::wstring Wide(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
   return out;

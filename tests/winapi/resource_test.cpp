@@ -1,15 +1,15 @@
 // String lookups in resource DLLs made by windres and ld: ids across
 // blocks, texts beyond ASCII and beyond the BMP, 32- and 64-bit images,
 // the choice of language, and lookups racing with loads and frees.
-#include <WinAPI/Error.h>
-#include <WinAPI/Resource.h>
-
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <WinAPI/Error.h>
+#include <WinAPI/Resource.h>
 
 #include "winapi/resource_support.h"
 
@@ -47,9 +47,10 @@ TEST(LoadString, IdsAcrossBlocksAndTexts) {
       {65536 + 1, L""},
       {0xFFFFFFFF, L""},
       {100, L"Gr\u00FC\u00DFe aus K\u00F6ln \u2013 \u00ABcaf\u00E9\u00BB \u00BD \u2211"},
-      {102, L"\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC, \u0440\u0443\u0441\u0441\u043A"
-            L"\u0438\u0439, \u65E5\u672C\u8A9E, \uD55C\uAD6D\uC5B4, \u05E2\u05D1\u05E8\u05D9"
-            L"\u05EA"},
+      {102,
+       L"\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC, \u0440\u0443\u0441\u0441\u043A"
+       L"\u0438\u0439, \u65E5\u672C\u8A9E, \uD55C\uAD6D\uC5B4, \u05E2\u05D1\u05E8\u05D9"
+       L"\u05EA"},
       {108, L"tab\there \"quoted\""},
       // Surrogate pairs join into one character; lone halves become U+FFFD.
       {101, L"\U0001F600 grinning, \U0001D11E clef"},
@@ -166,8 +167,8 @@ TEST(LoadString, LanguageOrder) {
   Library lib(TestDll("languages.dll"));
   ASSERT_NE(lib.get(), nullptr);
   for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << std::hex << "lang 0x" << row.lang << std::dec
-                                    << " id " << row.id << ": " << row.why);
+    SCOPED_TRACE(testing::Message() << std::hex << "lang 0x" << row.lang << std::dec << " id "
+                                    << row.id << ": " << row.why);
     ThreadLanguage lang(row.lang);
     EXPECT_EQ(lib.String(row.id), row.text);
   }
@@ -203,10 +204,10 @@ TEST(LoadString, UserLanguageFromEnvironment) {
   Library lib(TestDll("languages.dll"));
   ASSERT_NE(lib.get(), nullptr);
   for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << "LC_ALL=" << (row.lc_all ? row.lc_all : "(unset)")
-                                    << " LC_MESSAGES="
-                                    << (row.lc_messages ? row.lc_messages : "(unset)")
-                                    << " LANG=" << (row.lang ? row.lang : "(unset)"));
+    SCOPED_TRACE(testing::Message()
+                 << "LC_ALL=" << (row.lc_all ? row.lc_all : "(unset)")
+                 << " LC_MESSAGES=" << (row.lc_messages ? row.lc_messages : "(unset)")
+                 << " LANG=" << (row.lang ? row.lang : "(unset)"));
     LocaleEnvironment::Set("LC_ALL", row.lc_all);
     LocaleEnvironment::Set("LC_MESSAGES", row.lc_messages);
     LocaleEnvironment::Set("LANG", row.lang);

@@ -1,13 +1,13 @@
 // swscanf_s: the directives, the sizes of text arguments, and how a scan
 // ends.
-#include <WinAPI/Strings.h>
-
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <string>
+
+#include <gtest/gtest.h>
+
+#include <WinAPI/Strings.h>
 
 namespace {
 
@@ -27,7 +27,7 @@ TEST(Swscanf, DateTimePattern) {
       {L"2024-05-17", 3, {2024, 5, 17, 0, 0, 0}},
       {L"2024-05-17 08:30:00", 3, {2024, 5, 17, 0, 0, 0}},  // blank for T
       {L"2024-05-17t08:30:00", 3, {2024, 5, 17, 0, 0, 0}},  // lower-case t
-      {L"2024 -05", 1, {2024, 0, 0, 0, 0, 0}},               // no blank before '-'
+      {L"2024 -05", 1, {2024, 0, 0, 0, 0, 0}},              // no blank before '-'
       {L"x2024", 0, {0, 0, 0, 0, 0, 0}},
       {L"-", 0, {0, 0, 0, 0, 0, 0}},
       {L"", -1, {0, 0, 0, 0, 0, 0}},

@@ -1,13 +1,5 @@
 // The layer's string helpers, UTF-8 conversions, per-thread last error and
 // the classic locale object.
-#include <WinAPI/Error.h>
-#include <WinAPI/Locale.h>
-#include <WinAPI/Strings.h>
-
-#include <gtest/gtest.h>
-
-#include "support/global_locale.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -18,6 +10,14 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <WinAPI/Error.h>
+#include <WinAPI/Locale.h>
+#include <WinAPI/Strings.h>
+
+#include "support/global_locale.h"
 
 namespace {
 
@@ -75,9 +75,9 @@ TEST(WcscpyS, CopiesTextThatFits) {
     std::size_t size;
   };
   const Row rows[] = {
-      {L"", 1},       {L"", 5},        {L"a", 2},
-      {L"abc", 4},    // exact fit: three units and the terminator
-      {L"abc", 10},   {L"\u00E9\U0001F600", 3},
+      {L"", 1},     {L"", 5},
+      {L"a", 2},    {L"abc", 4},  // exact fit: three units and the terminator
+      {L"abc", 10}, {L"\u00E9\U0001F600", 3},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.src << " into " << row.size);
@@ -191,8 +191,8 @@ std::string Encode(const std::wstring& text) {
       WideCharToMultiByte(CP_UTF8, 0, text.data(), count, nullptr, 0, nullptr, nullptr);
   if (need == 0) return std::string();
   std::string out(static_cast<std::size_t>(need), '#');
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), count, &out[0], need,
-                                    nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), count, &out[0], need, nullptr, nullptr);
   EXPECT_EQ(n, need);
   return out;
 }
@@ -206,7 +206,8 @@ TEST(Utf8, RoundTrips) {
   const Row rows[] = {
       {"ascii", L"abc", "abc"},
       {"two bytes", L"\u00E9\u07FF", "\xC3\xA9\xDF\xBF"},
-      {"three bytes", L"\u0800\u4E2D\uFFFD\uFFFF", "\xE0\xA0\x80\xE4\xB8\xAD\xEF\xBF\xBD\xEF\xBF\xBF"},
+      {"three bytes", L"\u0800\u4E2D\uFFFD\uFFFF",
+       "\xE0\xA0\x80\xE4\xB8\xAD\xEF\xBF\xBD\xEF\xBF\xBF"},
       {"around the surrogates", L"\uD7FF\uE000", "\xED\x9F\xBF\xEE\x80\x80"},
       {"four bytes", L"\U00010000\U0001F600\U0010FFFF",
        "\xF0\x90\x80\x80\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},
@@ -228,9 +229,17 @@ TEST(Utf8, InvalidSequencesDecodeToReplacement) {
     std::wstring expected;
   };
   const Row rows[] = {
-      {"lone continuation", "a\x80" "b", L"a\uFFFD" L"b"},
+      {"lone continuation",
+       "a\x80"
+       "b",
+       L"a\uFFFD"
+       L"b"},
       {"invalid byte FF", "\xFF", L"\uFFFD"},
-      {"invalid byte FE", "\xFE" "a", L"\uFFFD" L"a"},
+      {"invalid byte FE",
+       "\xFE"
+       "a",
+       L"\uFFFD"
+       L"a"},
       {"lead F5", "\xF5\x80\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"overlong 2", "\xC0\xAF", L"\uFFFD\uFFFD"},
       {"overlong 2 (C1)", "\xC1\xBF", L"\uFFFD\uFFFD"},
@@ -242,7 +251,11 @@ TEST(Utf8, InvalidSequencesDecodeToReplacement) {
        L"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"beyond U+10FFFF", "\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"cut at the end", "ab\xC3", L"ab\uFFFD"},
-      {"lead then ascii", "\xC3" "a", L"\uFFFD" L"a"},
+      {"lead then ascii",
+       "\xC3"
+       "a",
+       L"\uFFFD"
+       L"a"},
       {"valid after invalid", "\xFF\xC3\xA9", L"\uFFFD\u00E9"},
   };
   for (const Row& row : rows) {
@@ -265,7 +278,9 @@ TEST(Utf8, InvalidUnitsEncodeToReplacement) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(Encode(row.wide), "\xEF\xBF\xBD");
-    EXPECT_EQ(Encode(L"a" + row.wide + L"b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Encode(L"a" + row.wide + L"b"),
+              "a\xEF\xBF\xBD"
+              "b");
   }
 }
 
@@ -278,8 +293,7 @@ TEST(Utf8, SizeQueries) {
   EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, L"a\u00E9", -1, nullptr, 0, nullptr, nullptr), 4);
   EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, L"a\u00E9", 2, nullptr, 0, nullptr, nullptr), 3);
   EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, L"", -1, nullptr, 0, nullptr, nullptr), 1);
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, L"\U0001F600\u4E2D", -1, nullptr, 0, nullptr,
-                                nullptr),
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, L"\U0001F600\u4E2D", -1, nullptr, 0, nullptr, nullptr),
             8);
 }
 
@@ -334,30 +348,28 @@ TEST(Utf8, InsufficientBuffer) {
       int room;
     };
     const Row2 rows[] = {
-        {"terminator does not fit", L"abc", -1, 3},
-        {"last unit does not fit", L"abc", 3, 2},
+        {"terminator does not fit", L"abc", -1, 3},  {"last unit does not fit", L"abc", 3, 2},
         {"multi-byte unit cut", L"a\u20AC", 2, 3},  // needs 1 + 3
-        {"four-byte unit cut", L"\U0001F600", 1, 3},
-        {"two-byte unit cut", L"\u00E9", 1, 1},
+        {"four-byte unit cut", L"\U0001F600", 1, 3}, {"two-byte unit cut", L"\u00E9", 1, 1},
     };
     for (const Row2& row : rows) {
       SCOPED_TRACE(row.name);
       Room r;
       std::memset(r.bytes, '#', sizeof r.bytes);
       SetLastError(ERROR_SUCCESS);
-      EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, row.wide, row.count, r.bytes, row.room,
-                                    nullptr, nullptr),
-                0);
+      EXPECT_EQ(
+          WideCharToMultiByte(CP_UTF8, 0, row.wide, row.count, r.bytes, row.room, nullptr, nullptr),
+          0);
       EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
       for (int i = row.room; i < 8; ++i) EXPECT_EQ(r.bytes[i], '#') << "byte " << i;
 
       // One more byte of room is enough.
-      const int need = WideCharToMultiByte(CP_UTF8, 0, row.wide, row.count, nullptr, 0,
-                                           nullptr, nullptr);
+      const int need =
+          WideCharToMultiByte(CP_UTF8, 0, row.wide, row.count, nullptr, 0, nullptr, nullptr);
       EXPECT_EQ(need, row.room + 1);
-      EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, row.wide, row.count, r.bytes, need,
-                                    nullptr, nullptr),
-                need);
+      EXPECT_EQ(
+          WideCharToMultiByte(CP_UTF8, 0, row.wide, row.count, r.bytes, need, nullptr, nullptr),
+          need);
     }
   }
 }
@@ -383,15 +395,14 @@ TEST(Utf8, InvalidParameters) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(MultiByteToWideChar(row.code_page, 0, row.null_text ? nullptr : "abc",
-                                  row.count, row.null_out ? nullptr : wide, 8),
+    EXPECT_EQ(MultiByteToWideChar(row.code_page, 0, row.null_text ? nullptr : "abc", row.count,
+                                  row.null_out ? nullptr : wide, 8),
               0);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 
     SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(WideCharToMultiByte(row.code_page, 0, row.null_text ? nullptr : L"abc",
-                                  row.count, row.null_out ? nullptr : narrow, 8, nullptr,
-                                  nullptr),
+    EXPECT_EQ(WideCharToMultiByte(row.code_page, 0, row.null_text ? nullptr : L"abc", row.count,
+                                  row.null_out ? nullptr : narrow, 8, nullptr, nullptr),
               0);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   }
@@ -451,11 +462,10 @@ void ExpectClassicFacet(const std::locale& loc) {
     bool space;
   };
   const SpaceRow space[] = {
-      {L'\t', true},       {L'\n', true},       {L'\v', true},      {L'\f', true},
-      {L'\r', true},       {L' ', true},        {L'\b', false},     {0x0E, false},
-      {0x1C, false},       {0x1F, false},       {L'!', false},      {L'a', false},
-      {0x85, false},       {0xA0, false},       {0x1680, false},    {0x2000, false},
-      {0x2028, false},     {0x3000, false},     {0, false},
+      {L'\t', true},   {L'\n', true},   {L'\v', true},   {L'\f', true}, {L'\r', true},
+      {L' ', true},    {L'\b', false},  {0x0E, false},   {0x1C, false}, {0x1F, false},
+      {L'!', false},   {L'a', false},   {0x85, false},   {0xA0, false}, {0x1680, false},
+      {0x2000, false}, {0x2028, false}, {0x3000, false}, {0, false},
   };
   for (const SpaceRow& row : space) {
     SCOPED_TRACE(testing::Message() << "U+" << std::hex << static_cast<unsigned>(row.c));
@@ -463,9 +473,7 @@ void ExpectClassicFacet(const std::locale& loc) {
   }
 }
 
-TEST(LocaleClassic, LowersOnlyAsciiAndKnowsOnlyAsciiSpace) {
-  ExpectClassicFacet(g_locale_classic);
-}
+TEST(LocaleClassic, LowersOnlyAsciiAndKnowsOnlyAsciiSpace) { ExpectClassicFacet(g_locale_classic); }
 
 TEST(LocaleClassic, DoesNotFollowTheGlobalLocale) {
   if (!velut_test::HasLocale("C.UTF-8")) GTEST_SKIP() << "C.UTF-8 is not installed";

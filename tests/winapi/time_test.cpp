@@ -1,14 +1,14 @@
 // CTime over the C library's local time, and GetDateFormat /
 // GetTimeFormat with their locales, flags, pictures and buffers.
-#include <WinAPI/Error.h>
-#include <WinAPI/Time.h>
-
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+
+#include <gtest/gtest.h>
+
+#include <WinAPI/Error.h>
+#include <WinAPI/Time.h>
 
 #include "support/locale_env.h"
 #include "support/scoped_env.h"
@@ -56,17 +56,14 @@ TEST(CTime, FieldsCarryOver) {
     int ey, emo, ed, eh, emi;
   };
   const Row rows[] = {
-      {2024, 5, 17, 25, 0, 0, 2024, 5, 18, 1, 0},
-      {2023, 2, 31, 0, 0, 0, 2023, 3, 3, 0, 0},
-      {2024, 2, 31, 0, 0, 0, 2024, 3, 2, 0, 0},
-      {2024, 5, 17, 8, 61, 0, 2024, 5, 17, 9, 1},
-      {2024, 12, 31, 23, 59, 60, 2025, 1, 1, 0, 0},
-      {2024, 13, 1, 0, 0, 0, 2025, 1, 1, 0, 0},
+      {2024, 5, 17, 25, 0, 0, 2024, 5, 18, 1, 0},   {2023, 2, 31, 0, 0, 0, 2023, 3, 3, 0, 0},
+      {2024, 2, 31, 0, 0, 0, 2024, 3, 2, 0, 0},     {2024, 5, 17, 8, 61, 0, 2024, 5, 17, 9, 1},
+      {2024, 12, 31, 23, 59, 60, 2025, 1, 1, 0, 0}, {2024, 13, 1, 0, 0, 0, 2025, 1, 1, 0, 0},
       {2024, 1, 0, 0, 0, 0, 2023, 12, 31, 0, 0},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.y << "-" << r.mo << "-" << r.d << " " << r.h << ":"
-                                    << r.mi << ":" << r.s);
+    SCOPED_TRACE(testing::Message()
+                 << r.y << "-" << r.mo << "-" << r.d << " " << r.h << ":" << r.mi << ":" << r.s);
     const CTime t(r.y, r.mo, r.d, r.h, r.mi, r.s);
     EXPECT_EQ(t.GetYear(), r.ey);
     EXPECT_EQ(t.GetMonth(), r.emo);
@@ -104,7 +101,7 @@ TEST(CTime, GetAsSystemTime) {
 
   SYSTEMTIME untouched{};
   untouched.wYear = 7;
-  EXPECT_FALSE(CTime(int64_t{-20000000000}).GetAsSystemTime(untouched));  // year 1336
+  EXPECT_FALSE(CTime(int64_t{-20000000000}).GetAsSystemTime(untouched));   // year 1336
   EXPECT_FALSE(CTime(int64_t{1000000000000}).GetAsSystemTime(untouched));  // year 33658
   EXPECT_EQ(untouched.wYear, 7);
 }
@@ -355,17 +352,16 @@ TEST(GetTimeFormat, Failures) {
   ScopedUserLocale locale("en_US.UTF-8");
   SYSTEMTIME ms = Date(2024, 1, 1);
   ms.wMilliseconds = 1000;
-  ExpectFailures(
-      GetTimeFormatW,
-      {
-          {"hour 24", 0, Date(2024, 1, 1, 24, 0, 0), nullptr, ERROR_INVALID_PARAMETER},
-          {"minute 60", 0, Date(2024, 1, 1, 0, 60, 0), nullptr, ERROR_INVALID_PARAMETER},
-          {"second 60", 0, Date(2024, 1, 1, 0, 0, 60), nullptr, ERROR_INVALID_PARAMETER},
-          {"milliseconds 1000", 0, ms, nullptr, ERROR_INVALID_PARAMETER},
-          {"unknown flag", 0x10, Date(2024, 1, 1), nullptr, ERROR_INVALID_FLAGS},
-          {"no override with picture", LOCALE_NOUSEROVERRIDE, Date(2024, 1, 1), L"HH",
-           ERROR_INVALID_FLAGS},
-      });
+  ExpectFailures(GetTimeFormatW,
+                 {
+                     {"hour 24", 0, Date(2024, 1, 1, 24, 0, 0), nullptr, ERROR_INVALID_PARAMETER},
+                     {"minute 60", 0, Date(2024, 1, 1, 0, 60, 0), nullptr, ERROR_INVALID_PARAMETER},
+                     {"second 60", 0, Date(2024, 1, 1, 0, 0, 60), nullptr, ERROR_INVALID_PARAMETER},
+                     {"milliseconds 1000", 0, ms, nullptr, ERROR_INVALID_PARAMETER},
+                     {"unknown flag", 0x10, Date(2024, 1, 1), nullptr, ERROR_INVALID_FLAGS},
+                     {"no override with picture", LOCALE_NOUSEROVERRIDE, Date(2024, 1, 1), L"HH",
+                      ERROR_INVALID_FLAGS},
+                 });
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // Locale names to language identifiers, and the thread's language.
-#include <WinAPI/Resource.h>
+#include <thread>
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <WinAPI/Resource.h>
 
 namespace {
 

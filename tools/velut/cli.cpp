@@ -8,22 +8,20 @@ namespace velut {
 
 std::wstring FromUtf8(const std::string& text) {
   if (text.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(),
-                                    static_cast<int>(text.size()), nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                      &out[0], n);
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
   return out;
 }
 
 std::string ToUtf8(const std::wstring& text) {
   if (text.empty()) return std::string();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(),
-                                    static_cast<int>(text.size()), nullptr, 0,
-                                    nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                    0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                      &out[0], n, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
+                      nullptr);
   return out;
 }
 
@@ -32,11 +30,21 @@ std::string JsonString(const std::wstring& text) {
   for (const char c : ToUtf8(text)) {
     const auto u = static_cast<unsigned char>(c);
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (u < 0x20) {
           char buf[8];
@@ -50,8 +58,7 @@ std::string JsonString(const std::wstring& text) {
   return out + "\"";
 }
 
-Args::Args(const std::vector<std::string>& argv,
-           const std::vector<std::string>& options,
+Args::Args(const std::vector<std::string>& argv, const std::vector<std::string>& options,
            const std::vector<std::string>& flags) {
   auto known = [](const std::vector<std::string>& list, const std::string& n) {
     return std::find(list.begin(), list.end(), n) != list.end();
@@ -92,8 +99,7 @@ Args::Args(const std::vector<std::string>& argv,
   }
 }
 
-std::wstring Args::Option(const std::string& name,
-                          const std::wstring& fallback) const {
+std::wstring Args::Option(const std::string& name, const std::wstring& fallback) const {
   const auto it = options_.find(name);
   return it == options_.end() ? fallback : FromUtf8(it->second);
 }
@@ -101,13 +107,11 @@ std::wstring Args::Option(const std::string& name,
 wchar_t Args::CharOption(const std::string& name, wchar_t fallback) const {
   if (!Has(name)) return fallback;
   const std::wstring v = Option(name, L"");
-  if (v.size() != 1)
-    throw UsageError("--" + name + " takes exactly one character");
+  if (v.size() != 1) throw UsageError("--" + name + " takes exactly one character");
   return v[0];
 }
 
-const std::vector<std::wstring>& Args::Positional(std::size_t min,
-                                                  std::size_t max) const {
+const std::vector<std::wstring>& Args::Positional(std::size_t min, std::size_t max) const {
   if (positional_.size() < min)
     throw UsageError(min == 1 ? "missing argument" : "missing arguments");
   if (positional_.size() > max) throw UsageError("too many arguments");

@@ -30,8 +30,7 @@ class Args {
  public:
   // `options` take a value, `flags` do not; anything else starting with
   // "--" is a usage error.
-  Args(const std::vector<std::string>& argv,
-       const std::vector<std::string>& options,
+  Args(const std::vector<std::string>& argv, const std::vector<std::string>& options,
        const std::vector<std::string>& flags);
 
   bool Flag(const std::string& name) const { return flags_.count(name) != 0; }

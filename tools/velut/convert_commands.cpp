@@ -53,25 +53,34 @@ int Version(const Args& args) {
 }  // namespace
 
 void AddConvertCommands(std::vector<Command>& commands) {
-  commands.push_back({"guid", "read a GUID text and write it back",
+  commands.push_back({"guid",
+                      "read a GUID text and write it back",
                       "velut guid [--no-braces] TEXT\n"
                       "  Reads TEXT as a GUID (braces optional, digits in either case)\n"
                       "  and prints it in upper case with braces, or without them with\n"
                       "  --no-braces. False (exit 1, empty line) when TEXT is no GUID.\n"
                       "  --json adds the fields and whether the GUID is all zero.",
-                      {}, {"no-braces"}, Guid});
-  commands.push_back({"time", "read a date-time text and show it for the user's locale",
+                      {},
+                      {"no-braces"},
+                      Guid});
+  commands.push_back({"time",
+                      "read a date-time text and show it for the user's locale",
                       "velut time TEXT\n"
                       "  Reads TEXT as YEAR-MONTH-DAYTHOUR:MINUTE:SECOND in local time\n"
                       "  (year 1970-2038) and prints the long date and the time of the\n"
                       "  locale named by LC_ALL, LC_TIME or LANG. False (exit 1) when\n"
                       "  the text is not read. --json adds the seconds since 1970.",
-                      {}, {}, Time});
-  commands.push_back({"version", "pack a version text into a 32-bit number",
+                      {},
+                      {},
+                      Time});
+  commands.push_back({"version",
+                      "pack a version text into a 32-bit number",
                       "velut version TEXT\n"
                       "  Prints the packed number (major << 16 | minor) in hexadecimal;\n"
                       "  --json adds it in decimal. False (exit 1) for an empty text.",
-                      {}, {}, Version});
+                      {},
+                      {},
+                      Version});
 }
 
 }  // namespace velut

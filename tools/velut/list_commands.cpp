@@ -24,8 +24,7 @@ int Split(const Args& args) {
       VelUt::ParseDelimitedString(text, Str(args.Option("delims", L",")), items, flags);
   if (args.Json()) {
     std::cout << '[';
-    for (int i = 0; i < items.GetCount(); ++i)
-      std::cout << (i ? "," : "") << JsonString(items[i]);
+    for (int i = 0; i < items.GetCount(); ++i) std::cout << (i ? "," : "") << JsonString(items[i]);
     std::cout << "]\n";
   } else {
     for (const Str& item : items) std::cout << ToUtf8(item) << '\n';
@@ -47,8 +46,8 @@ int SplitOnce(const Args& args) {
   const Str text(args.Positional(1, 1)[0]);
   Str left, right;
   wchar_t delimiter = 0;
-  const signed char r = VelUt::SplitString(text, Str(args.Option("delims", L"=")), left,
-                                           right, delimiter, args.Flag("trim") ? 1 : 0);
+  const signed char r = VelUt::SplitString(text, Str(args.Option("delims", L"=")), left, right,
+                                           delimiter, args.Flag("trim") ? 1 : 0);
   if (args.Json()) {
     std::cout << "{\"left\":" << JsonString(left) << ",\"right\":" << JsonString(right)
               << ",\"delimiter\":"
@@ -68,9 +67,9 @@ int Match(const Args& args) {
   const long value = std::strtol(pos.c_str(), &end, 10);
   if (pos.empty() || *end != '\0' || errno != 0 || value < INT_MIN || value > INT_MAX)
     throw UsageError("POS must be a whole number");
-  const int found = VelUt::FindMatchingChar(Str(words[0]), static_cast<int>(value),
-                                            args.Flag("skip-quoted") ? 1 : 0,
-                                            args.CharOption("escape", 0));
+  const int found =
+      VelUt::FindMatchingChar(Str(words[0]), static_cast<int>(value),
+                              args.Flag("skip-quoted") ? 1 : 0, args.CharOption("escape", 0));
   if (args.Json())
     std::cout << "{\"position\":" << found << "}\n";
   else
@@ -79,10 +78,9 @@ int Match(const Args& args) {
 }
 
 int Braces(const Args& args) {
-  const signed char r = VelUt::MatchBraces(Str(args.Positional(1, 1)[0]),
-                                           args.CharOption("brace", 0),
-                                           args.Flag("skip-quoted") ? 1 : 0,
-                                           args.CharOption("escape", 0));
+  const signed char r =
+      VelUt::MatchBraces(Str(args.Positional(1, 1)[0]), args.CharOption("brace", 0),
+                         args.Flag("skip-quoted") ? 1 : 0, args.CharOption("escape", 0));
   if (args.Json())
     std::cout << "{\"result\":" << int(r) << "}\n";
   else
@@ -101,7 +99,8 @@ int Unquote(const Args& args) {
 
 void AddListCommands(std::vector<Command>& commands) {
   commands.push_back(
-      {"split", "cut a text into items at delimiter characters",
+      {"split",
+       "cut a text into items at delimiter characters",
        "velut split [--delims SET] [--collapse] [--skip-empty] [--quotes] [--trim] TEXT\n"
        "  Cuts TEXT at every character of SET (default \",\") and prints one\n"
        "  item per line (--json: an array). --collapse: runs of delimiters cut\n"
@@ -109,36 +108,53 @@ void AddListCommands(std::vector<Command>& commands) {
        "  (with --collapse): drop empty items; --quotes: do not cut inside\n"
        "  '...' or \"...\"; --trim: trim white space from each item.\n"
        "  False (exit 1) when there is no item.",
-       {"delims"}, {"collapse", "skip-empty", "quotes", "trim"}, Split});
-  commands.push_back({"join", "join items with a separator",
+       {"delims"},
+       {"collapse", "skip-empty", "quotes", "trim"},
+       Split});
+  commands.push_back({"join",
+                      "join items with a separator",
                       "velut join [--separator SEP] [--skip-empty] [ITEM...]\n"
                       "  Joins the ITEMs with SEP (default \",\"); no separator is\n"
                       "  written while the text is still empty. --skip-empty drops\n"
                       "  empty items.",
-                      {"separator"}, {"skip-empty"}, Join});
-  commands.push_back({"split-once", "cut a text at its first delimiter",
+                      {"separator"},
+                      {"skip-empty"},
+                      Join});
+  commands.push_back({"split-once",
+                      "cut a text at its first delimiter",
                       "velut split-once [--delims SET] [--trim] TEXT\n"
                       "  Cuts TEXT at its first character of SET (default \"=\") and\n"
                       "  prints the part before and the part after on two lines\n"
                       "  (--json: with the delimiter). --trim trims both parts.\n"
                       "  False (exit 1) when TEXT holds no delimiter.",
-                      {"delims"}, {"trim"}, SplitOnce});
-  commands.push_back({"match", "find the bracket or quote matching the one at POS",
+                      {"delims"},
+                      {"trim"},
+                      SplitOnce});
+  commands.push_back({"match",
+                      "find the bracket or quote matching the one at POS",
                       "velut match [--skip-quoted] [--escape C] TEXT POS\n"
                       "  Prints the position (from 0, in characters) of the partner of\n"
                       "  the bracket or quote at POS, or -1 (exit 1). --skip-quoted\n"
                       "  passes over quoted stretches; C escapes the character after it.",
-                      {"escape"}, {"skip-quoted"}, Match});
-  commands.push_back({"braces", "check that every opening bracket has its match",
+                      {"escape"},
+                      {"skip-quoted"},
+                      Match});
+  commands.push_back({"braces",
+                      "check that every opening bracket has its match",
                       "velut braces [--brace C] [--skip-quoted] [--escape C] TEXT\n"
                       "  True (exit 0) when every ( [ { of TEXT, or every C with\n"
                       "  --brace, has a matching partner; false (exit 1) otherwise.",
-                      {"brace", "escape"}, {"skip-quoted"}, Braces});
-  commands.push_back({"unquote", "trim a text and strip one quote from each end",
+                      {"brace", "escape"},
+                      {"skip-quoted"},
+                      Braces});
+  commands.push_back({"unquote",
+                      "trim a text and strip one quote from each end",
                       "velut unquote [--quote C] TEXT\n"
                       "  Trims white space, then removes one C (default '\"') from\n"
                       "  each end. True (exit 0) when a quote was removed.",
-                      {"quote"}, {}, Unquote});
+                      {"quote"},
+                      {},
+                      Unquote});
 }
 
 }  // namespace velut

@@ -20,7 +20,8 @@ int Url(const Args& args) {
   const VelString folder = VelUt::GetPathFromUrl(text.c_str());
   if (args.Json()) {
     std::cout << "{\"text\":" << JsonString(text) << ",\"isUrl\":" << is_url
-              << ",\"fixed\":" << JsonString(fixed.c_str()) << ",\"path\":" << JsonString(path.c_str())
+              << ",\"fixed\":" << JsonString(fixed.c_str())
+              << ",\"path\":" << JsonString(path.c_str())
               << ",\"folder\":" << JsonString(folder.c_str()) << "}\n";
   } else {
     std::cout << "url:    " << (is_url ? "yes" : "no") << '\n'
@@ -86,8 +87,10 @@ std::string LocalTime(const CTime& t) {
 // The attribute byte as letters: R(ead-only) H(idden) S(ystem) D(irectory) A(rchive).
 std::string AttributeLetters(BYTE attribute) {
   std::string letters;
-  const std::pair<BYTE, char> bits[] = {{CFile::readOnly, 'R'}, {CFile::hidden, 'H'},
-                                        {CFile::system, 'S'},   {CFile::directory, 'D'},
+  const std::pair<BYTE, char> bits[] = {{CFile::readOnly, 'R'},
+                                        {CFile::hidden, 'H'},
+                                        {CFile::system, 'S'},
+                                        {CFile::directory, 'D'},
                                         {CFile::archive, 'A'}};
   for (const auto& [bit, letter] : bits)
     if (attribute & bit) letters += letter;
@@ -101,7 +104,8 @@ int Stat(const Args& args) {
   if (args.Json()) {
     std::cout << "{\"text\":" << JsonString(status.m_szFullName) << ",\"result\":" << ok
               << ",\"size\":" << status.m_size << ",\"attribute\":" << int{status.m_attribute}
-              << ",\"mtime\":" << status.m_mtime.GetTime() << ",\"atime\":" << status.m_atime.GetTime()
+              << ",\"mtime\":" << status.m_mtime.GetTime()
+              << ",\"atime\":" << status.m_atime.GetTime()
               << ",\"ctime\":" << status.m_ctime.GetTime() << "}\n";
   } else if (ok) {
     std::cout << "name:       " << ToUtf8(status.m_szFullName) << '\n'
@@ -119,52 +123,73 @@ int Stat(const Args& args) {
 }  // namespace
 
 void AddPathCommands(std::vector<Command>& commands) {
-  commands.push_back({"url", "show what the URL functions make of a text",
+  commands.push_back({"url",
+                      "show what the URL functions make of a text",
                       "velut url TEXT\n"
                       "  Prints whether TEXT is a URL other than a file URL (IsUrl), the\n"
                       "  text brought into shape (FixUrl: '/' in URLs, file URLs as local\n"
                       "  paths), the local path of a file URL (UrlToPath) and the folder\n"
                       "  part (GetPathFromUrl). True (exit 0) for a URL.",
-                      {}, {}, Url});
-  commands.push_back({"path-abs", "make a relative path absolute against a base folder",
+                      {},
+                      {},
+                      Url});
+  commands.push_back({"path-abs",
+                      "make a relative path absolute against a base folder",
                       "velut path-abs PATH BASE\n"
                       "  Joins a relative PATH to the folder BASE, dot segments resolved\n"
                       "  ('\\'-separated); an absolute PATH is printed as it is. False\n"
                       "  (exit 1) when either is empty.",
-                      {}, {}, PathAbs});
-  commands.push_back({"path-rel", "make an absolute path relative to a base folder",
+                      {},
+                      {},
+                      PathAbs});
+  commands.push_back({"path-rel",
+                      "make an absolute path relative to a base folder",
                       "velut path-rel PATH BASE\n"
                       "  Prints PATH relative to the folder BASE when PATH begins with\n"
                       "  BASE (ignoring case), as '.\\sub\\a.txt' or '..\\x'; otherwise\n"
                       "  PATH as it is. False (exit 1) when either is empty.",
-                      {}, {}, PathRel});
-  commands.push_back({"unique-name", "number a taken file name until it is free",
+                      {},
+                      {},
+                      PathRel});
+  commands.push_back({"unique-name",
+                      "number a taken file name until it is free",
                       "velut unique-name PATH\n"
                       "  Prints PATH when nothing of that name exists, else the first free\n"
                       "  name of BASE.EXT, BASE_2.EXT, BASE_3.EXT ... in its folder. False\n"
                       "  (exit 1) for a URL, which is printed unchanged.",
-                      {}, {}, UniqueName});
-  commands.push_back({"temp-file", "make a free file name in the temporary folder",
+                      {},
+                      {},
+                      UniqueName});
+  commands.push_back({"temp-file",
+                      "make a free file name in the temporary folder",
                       "velut temp-file [--prefix P] [--extension .EXT]\n"
                       "  Prints a free name in $TMPDIR (else /tmp): up to three units of\n"
                       "  the prefix (default TMP), a hexadecimal number and .TMP, or the\n"
                       "  extension given. No file is left behind. False (exit 1) when no\n"
                       "  name could be made.",
-                      {"prefix", "extension"}, {}, TempFile});
-  commands.push_back({"probe-folder", "test whether files can be created in a folder",
+                      {"prefix", "extension"},
+                      {},
+                      TempFile});
+  commands.push_back({"probe-folder",
+                      "test whether files can be created in a folder",
                       "velut probe-folder PATH\n"
                       "  Creates and deletes a file in the folder PATH stands for (a file's\n"
                       "  folder, or the nearest existing folder of a path not made yet)\n"
                       "  and prints \"writable\" (exit 0) or \"read-only\" (exit 1; also for\n"
                       "  URLs and paths with no existing folder).",
-                      {}, {}, ProbeFolder});
-  commands.push_back({"stat", "show the status record of a file",
+                      {},
+                      {},
+                      ProbeFolder});
+  commands.push_back({"stat",
+                      "show the status record of a file",
                       "velut stat PATH\n"
                       "  Prints the full name, size, attributes (R read-only, H hidden,\n"
                       "  S system, D directory, A archive) and the modification, access\n"
                       "  and creation times in local time. False (exit 1) when the file\n"
                       "  is missing, with its full name.",
-                      {}, {}, Stat});
+                      {},
+                      {},
+                      Stat});
 }
 
 }  // namespace velut

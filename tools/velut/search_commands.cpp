@@ -38,8 +38,7 @@ unsigned int UnsignedArg(const std::string& text) {
     if (c < '0' || c > '9') ok = false;
     value = value * 10 + static_cast<unsigned>(c - '0');
   }
-  if (!ok || value > 4294967295ull)
-    throw UsageError("not a number from 0 to 4294967295: " + text);
+  if (!ok || value > 4294967295ull) throw UsageError("not a number from 0 to 4294967295: " + text);
   return static_cast<unsigned int>(value);
 }
 
@@ -56,8 +55,7 @@ void ApplyLocaleOption(const Args& args) {
 
 int Find(const Args& args) {
   const auto& words = args.Positional(2, 2);
-  const int at = VelUt::FindNoCase(words[0].c_str(), words[1].c_str(),
-                                   IntOption(args, "start", 0));
+  const int at = VelUt::FindNoCase(words[0].c_str(), words[1].c_str(), IntOption(args, "start", 0));
   if (args.Json())
     std::cout << "{\"position\":" << at << "}\n";
   else
@@ -69,8 +67,8 @@ int Find(const Args& args) {
 int Replace(const Args& args) {
   const auto& words = args.Positional(2, 3);
   Str text(words[0]);
-  const int n = VelUt::ReplaceNoCase(text, words[1].c_str(),
-                                     words.size() == 3 ? words[2].c_str() : nullptr);
+  const int n =
+      VelUt::ReplaceNoCase(text, words[1].c_str(), words.size() == 3 ? words[2].c_str() : nullptr);
   PrintText(args, text, {{"count", n}});
   return kTrue;
 }
@@ -87,8 +85,7 @@ int Dedupe(const Args& args) {
     return kTrue;
   }
   std::cout << "{\"lines\":[";
-  for (int i = 0; i < list.GetCount(); ++i)
-    std::cout << (i ? "," : "") << JsonString(list[i]);
+  for (int i = 0; i < list.GetCount(); ++i) std::cout << (i ? "," : "") << JsonString(list[i]);
   std::cout << "],\"count\":" << n << "}\n";
   return kTrue;
 }
@@ -116,33 +113,45 @@ int Sort(const Args& args) {
 }  // namespace
 
 void AddSearchCommands(std::vector<Command>& commands) {
-  commands.push_back({"find", "find a pattern with letter case ignored",
+  commands.push_back({"find",
+                      "find a pattern with letter case ignored",
                       "velut find [--start N] TEXT PATTERN\n"
                       "  Prints the position of the first occurrence of PATTERN in\n"
                       "  TEXT at or after N (default 0), A-Z matching a-z; -1 and\n"
                       "  exit 1 when there is none. A negative N reports a match at\n"
                       "  position 0 as N itself.",
-                      {"start"}, {}, Find});
-  commands.push_back({"replace", "replace a pattern throughout, letter case ignored",
+                      {"start"},
+                      {},
+                      Find});
+  commands.push_back({"replace",
+                      "replace a pattern throughout, letter case ignored",
                       "velut replace TEXT PATTERN [REPLACEMENT]\n"
                       "  Replaces every occurrence of PATTERN (A-Z matching a-z) from\n"
                       "  left to right by REPLACEMENT, or deletes it when REPLACEMENT\n"
                       "  is missing. Prints the text (--json: and the count).",
-                      {}, {}, Replace});
-  commands.push_back({"dedupe", "remove duplicate lines, such as paths",
+                      {},
+                      {},
+                      Replace});
+  commands.push_back({"dedupe",
+                      "remove duplicate lines, such as paths",
                       "velut dedupe [--locale NAME] < LINES\n"
                       "  Reads lines from standard input and prints the first of each\n"
                       "  group of duplicates: lines equal once trimmed, without one\n"
                       "  trailing separator and lowered through the global locale\n"
                       "  (classic, or NAME such as C.UTF-8). --json also gives the\n"
                       "  count of kept lines that lost a duplicate.",
-                      {"locale"}, {}, Dedupe});
-  commands.push_back({"sort", "sort unsigned 32-bit numbers",
+                      {"locale"},
+                      {},
+                      Dedupe});
+  commands.push_back({"sort",
+                      "sort unsigned 32-bit numbers",
                       "velut sort [NUMBER...]\n"
                       "  Sorts the numbers (0 to 4294967295) given as arguments, or\n"
                       "  read from standard input when there are none, and prints\n"
                       "  them in ascending order.",
-                      {}, {}, Sort});
+                      {},
+                      {},
+                      Sort});
 }
 
 }  // namespace velut

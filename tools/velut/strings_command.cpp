@@ -46,11 +46,10 @@ std::string ReadFile(const std::string& path) {
 class Document {
  public:
   explicit Document(const std::string& bytes) {
-    CFDataRef data = CFDataCreate(kCFAllocatorDefault,
-                                  reinterpret_cast<const UInt8*>(bytes.data()),
+    CFDataRef data = CFDataCreate(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(bytes.data()),
                                   static_cast<CFIndex>(bytes.size()));
-    tree_ = CFXMLTreeCreateFromData(kCFAllocatorDefault, data, nullptr,
-                                    kCFXMLParserNoOptions, kCFXMLNodeCurrentVersion);
+    tree_ = CFXMLTreeCreateFromData(kCFAllocatorDefault, data, nullptr, kCFXMLParserNoOptions,
+                                    kCFXMLNodeCurrentVersion);
     CFRelease(data);
   }
   ~Document() {
@@ -77,8 +76,7 @@ std::wstring Attribute(CFTreeRef element, const wchar_t* name) {
   if (info == nullptr || info->attributes == nullptr) return value;
   CFStringRef key = CreateCFStringFromUTF32(name);
   if (CFDictionaryContainsKey(info->attributes, key))
-    CFString2CString(static_cast<CFStringRef>(CFDictionaryGetValue(info->attributes, key)),
-                     value);
+    CFString2CString(static_cast<CFStringRef>(CFDictionaryGetValue(info->attributes, key)), value);
   CFRelease(key);
   return value;
 }
@@ -104,7 +102,8 @@ int Strings(const Args& args) {
   if (doc.tree() == nullptr) throw UsageError(path + " is not well-formed XML");
   CFTreeRef root = nullptr;
   for (CFIndex i = 0; i < CFTreeGetChildCount(doc.tree()) && !root; ++i)
-    if (IsElement(CFTreeGetChildAtIndex(doc.tree(), i))) root = CFTreeGetChildAtIndex(doc.tree(), i);
+    if (IsElement(CFTreeGetChildAtIndex(doc.tree(), i)))
+      root = CFTreeGetChildAtIndex(doc.tree(), i);
   if (root == nullptr) throw UsageError(path + " has no root element");
 
   // Resource libraries are looked for beside the table.
@@ -126,8 +125,8 @@ int Strings(const Args& args) {
     const std::wstring id = Attribute(entry, L"id");
     if (args.Json()) {
       out << (position > 1 ? "," : "") << "\n  {\"position\":" << position
-          << ",\"id\":" << JsonString(id) << ",\"kind\":\""
-          << (reference ? "reference" : "literal") << "\"";
+          << ",\"id\":" << JsonString(id) << ",\"kind\":\"" << (reference ? "reference" : "literal")
+          << "\"";
       if (reference)
         out << ",\"resource\":" << s.mId << ",\"library\":" << JsonString(s.mSrc)
             << ",\"found\":" << (found ? "true" : "false");
@@ -151,16 +150,18 @@ int Strings(const Args& args) {
 }  // namespace
 
 void AddStringsCommands(std::vector<Command>& commands) {
-  commands.push_back(
-      {"strings", "print a string table, resolving references from resource DLLs",
-       "velut strings [--lang LANG] [TABLE.xml]\n"
-       "  Reads the string table (UTF-8 or UTF-16 XML; the bundled example\n"
-       "  when none is named) and prints each entry: its position, id\n"
-       "  attribute, kind (literal, or reference with resource id and\n"
-       "  library) and text. References are loaded from the resource DLLs\n"
-       "  beside the table, in LANG (e.g. de-DE) or the user's language.\n"
-       "  True (exit 0) when every reference found its string.",
-       {"lang"}, {}, Strings});
+  commands.push_back({"strings",
+                      "print a string table, resolving references from resource DLLs",
+                      "velut strings [--lang LANG] [TABLE.xml]\n"
+                      "  Reads the string table (UTF-8 or UTF-16 XML; the bundled example\n"
+                      "  when none is named) and prints each entry: its position, id\n"
+                      "  attribute, kind (literal, or reference with resource id and\n"
+                      "  library) and text. References are loaded from the resource DLLs\n"
+                      "  beside the table, in LANG (e.g. de-DE) or the user's language.\n"
+                      "  True (exit 0) when every reference found its string.",
+                      {"lang"},
+                      {},
+                      Strings});
 }
 
 }  // namespace velut

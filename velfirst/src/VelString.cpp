@@ -1,9 +1,9 @@
-#include <velfirst/VelString.h>
-
 #include <algorithm>
 #include <cwchar>
 #include <locale>
 #include <utility>
+
+#include <velfirst/VelString.h>
 
 namespace {
 const wchar_t* OrEmpty(const wchar_t* text) { return text ? text : L""; }
@@ -12,8 +12,7 @@ const wchar_t* OrEmpty(const wchar_t* text) { return text ? text : L""; }
 VelString::VelString() = default;
 VelString::VelString(const wchar_t* text) : text_(OrEmpty(text)) {}
 VelString::VelString(const VelString& other) = default;
-VelString::VelString(VelString&& other) noexcept
-    : text_(std::move(other.text_)) {
+VelString::VelString(VelString&& other) noexcept : text_(std::move(other.text_)) {
   other.text_.clear();
 }
 VelString& VelString::operator=(const VelString& other) = default;
@@ -56,8 +55,7 @@ VelString VelString::substr(int start, int count) const {
   const std::size_t first = start < 0 ? 0 : static_cast<std::size_t>(start);
   if (first >= size) return result;
   const std::size_t n =
-      count < 0 ? size - first
-                : std::min(static_cast<std::size_t>(count), size - first);
+      count < 0 ? size - first : std::min(static_cast<std::size_t>(count), size - first);
   result.text_.assign(text_, first, n);
   return result;
 }

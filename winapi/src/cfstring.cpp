@@ -1,8 +1,8 @@
 // UTF-32 wide text to and from the UTF-16 CFStrings of the XML tree.
-#include <WinAPI/CFString.h>
-
 #include <new>
 #include <vector>
+
+#include <WinAPI/CFString.h>
 
 #include "utf8.h"
 
@@ -40,11 +40,10 @@ bool CFString2CString(CFStringRef str, std::wstring& target) {
     const UniChar u = units[i];
     if (CFStringIsSurrogateHighCharacter(u) && i + 1 < n &&
         CFStringIsSurrogateLowCharacter(units[i + 1])) {
-      target.push_back(static_cast<wchar_t>(
-          CFStringGetLongCharacterForSurrogatePair(u, units[i + 1])));
+      target.push_back(
+          static_cast<wchar_t>(CFStringGetLongCharacterForSurrogatePair(u, units[i + 1])));
       ++i;
-    } else if (CFStringIsSurrogateHighCharacter(u) ||
-               CFStringIsSurrogateLowCharacter(u)) {
+    } else if (CFStringIsSurrogateHighCharacter(u) || CFStringIsSurrogateLowCharacter(u)) {
       target.push_back(static_cast<wchar_t>(velwin::detail::kReplacement));
     } else {
       target.push_back(static_cast<wchar_t>(u));

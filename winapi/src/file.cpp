@@ -47,7 +47,8 @@ DWORD ReportText(const std::wstring& text, DWORD size, LPWSTR buffer) {
 unsigned FirstTempNumber() {
   unsigned short n = 0;
   if (getrandom(&n, sizeof n, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof n))
-    n = static_cast<unsigned short>(std::time(nullptr) ^ getpid() ^ reinterpret_cast<std::uintptr_t>(&n));
+    n = static_cast<unsigned short>(std::time(nullptr) ^ getpid() ^
+                                    reinterpret_cast<std::uintptr_t>(&n));
   return n == 0 ? 1 : n;
 }
 
@@ -217,7 +218,8 @@ BOOL CFile::GetStatus(LPCWSTR name, CFileStatus& status) {
     }
   }
   // Some file systems report a birth time of 0 rather than none.
-  const bool born = (st.stx_mask & STATX_BTIME) && (st.stx_btime.tv_sec != 0 || st.stx_btime.tv_nsec != 0);
+  const bool born =
+      (st.stx_mask & STATX_BTIME) && (st.stx_btime.tv_sec != 0 || st.stx_btime.tv_nsec != 0);
   status.m_ctime = TimeOf(born ? st.stx_btime : st.stx_ctime);
   status.m_mtime = TimeOf(st.stx_mtime);
   status.m_atime = TimeOf(st.stx_atime);

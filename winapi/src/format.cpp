@@ -50,8 +50,20 @@ class Sink {
   bool cut_ = false;
 };
 
-enum class Size { kNone, kChar, kShort, kLong, kLongLong, kInt32, kInt64,
-                  kSizeT, kIntMax, kPtrDiff, kLongDouble, kWide };
+enum class Size {
+  kNone,
+  kChar,
+  kShort,
+  kLong,
+  kLongLong,
+  kInt32,
+  kInt64,
+  kSizeT,
+  kIntMax,
+  kPtrDiff,
+  kLongDouble,
+  kWide
+};
 
 struct Conversion {
   bool left = false, plus = false, space = false, alt = false, zero = false;
@@ -71,8 +83,7 @@ int ReadNumber(const wchar_t*& p) {
   return static_cast<int>(n);
 }
 
-void PadAndWrite(Sink& out, const Conversion& s, std::size_t len,
-                 const wchar_t* body) {
+void PadAndWrite(Sink& out, const Conversion& s, std::size_t len, const wchar_t* body) {
   const std::size_t width = static_cast<std::size_t>(s.width);
   const std::size_t pad = width > len ? width - len : 0;
   if (!s.left && !out.fill(L' ', pad)) return;
@@ -83,9 +94,8 @@ void PadAndWrite(Sink& out, const Conversion& s, std::size_t len,
 
 void WriteWideText(Sink& out, const Conversion& s, const wchar_t* text) {
   if (text == nullptr) text = L"(null)";
-  std::size_t len = s.precision >= 0
-                        ? wcsnlen(text, static_cast<std::size_t>(s.precision))
-                        : std::wcslen(text);
+  std::size_t len =
+      s.precision >= 0 ? wcsnlen(text, static_cast<std::size_t>(s.precision)) : std::wcslen(text);
   PadAndWrite(out, s, len, text);
 }
 
@@ -94,26 +104,21 @@ void WriteNarrowText(Sink& out, const Conversion& s, const char* text) {
   // Decode first so that width and precision count characters.
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   const auto* end = p + std::strlen(text);
-  const std::size_t limit = s.precision >= 0
-                                ? static_cast<std::size_t>(s.precision)
-                                : static_cast<std::size_t>(-1);
+  const std::size_t limit =
+      s.precision >= 0 ? static_cast<std::size_t>(s.precision) : static_cast<std::size_t>(-1);
   // Never decode more than can be shown: the output is bounded by the room
   // left plus the width, so a huge text costs no more than the buffer.
-  const std::size_t keep =
-      std::min(limit, out.room() + static_cast<std::size_t>(s.width) + 1);
+  const std::size_t keep = std::min(limit, out.room() + static_cast<std::size_t>(s.width) + 1);
   std::wstring decoded;
   while (p < end && decoded.size() < keep)
     decoded.push_back(static_cast<wchar_t>(velwin::detail::DecodeUtf8(p, end)));
   PadAndWrite(out, s, decoded.size(), decoded.c_str());
 }
 
-void WriteChar(Sink& out, const Conversion& s, wchar_t c) {
-  PadAndWrite(out, s, 1, &c);
-}
+void WriteChar(Sink& out, const Conversion& s, wchar_t c) { PadAndWrite(out, s, 1, &c); }
 
 // Integers: sign or prefix, precision zeros, digits, padding.
-void WriteInteger(Sink& out, const Conversion& s, std::uint64_t magnitude,
-                  bool negative) {
+void WriteInteger(Sink& out, const Conversion& s, std::uint64_t magnitude, bool negative) {
   const bool is_signed = s.conv == L'd' || s.conv == L'i';
   unsigned base = 10;
   const char* digits = "0123456789abcdef";
@@ -131,9 +136,12 @@ void WriteInteger(Sink& out, const Conversion& s, std::uint64_t magnitude,
   wchar_t prefix[3];
   int plen = 0;
   if (is_signed) {
-    if (negative) prefix[plen++] = L'-';
-    else if (s.plus) prefix[plen++] = L'+';
-    else if (s.space) prefix[plen++] = L' ';
+    if (negative)
+      prefix[plen++] = L'-';
+    else if (s.plus)
+      prefix[plen++] = L'+';
+    else if (s.space)
+      prefix[plen++] = L' ';
   } else if (s.alt && magnitude != 0 && base == 16 && s.conv != L'p') {
     prefix[plen++] = L'0';
     prefix[plen++] = s.conv == L'X' ? L'X' : L'x';
@@ -183,23 +191,21 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
   int precision = s.precision;
   if (precision < 0) precision = (s.conv == L'a' || s.conv == L'A') ? -1 : 6;
   const std::size_t cap = out.room() + 64;
-  if (precision > 0 && static_cast<std::size_t>(precision) > cap)
-    precision = static_cast<int>(cap);
+  if (precision > 0 && static_cast<std::size_t>(precision) > cap) precision = static_cast<int>(cap);
 
   char small[512];
   std::string big;
   char* text = small;
-  int len = is_long ? std::snprintf(small, sizeof small, fmt, precision, value)
-                    : std::snprintf(small, sizeof small, fmt, precision,
-                                    static_cast<double>(value));
+  int len = is_long
+                ? std::snprintf(small, sizeof small, fmt, precision, value)
+                : std::snprintf(small, sizeof small, fmt, precision, static_cast<double>(value));
   if (len < 0) return;
   if (static_cast<std::size_t>(len) >= sizeof small) {
     big.resize(static_cast<std::size_t>(len) + 1);
     if (is_long)
       std::snprintf(&big[0], big.size(), fmt, precision, value);
     else
-      std::snprintf(&big[0], big.size(), fmt, precision,
-                    static_cast<double>(value));
+      std::snprintf(&big[0], big.size(), fmt, precision, static_cast<double>(value));
     text = &big[0];
   }
 
@@ -207,8 +213,7 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
   // finite values.
   std::size_t head = 0;
   if (text[0] == '-' || text[0] == '+' || text[0] == ' ') head = 1;
-  if (text[head] == '0' && (text[head + 1] == 'x' || text[head + 1] == 'X'))
-    head += 2;
+  if (text[head] == '0' && (text[head + 1] == 'x' || text[head + 1] == 'X')) head += 2;
   const bool finite = std::isfinite(value);
   const std::size_t ulen = static_cast<std::size_t>(len);
   const std::size_t width = static_cast<std::size_t>(s.width);
@@ -230,12 +235,18 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
 bool ParseConversion(const wchar_t*& p, Conversion& s, va_list& args) {
   const wchar_t* q = p;
   for (;; ++q) {
-    if (*q == L'-') s.left = true;
-    else if (*q == L'+') s.plus = true;
-    else if (*q == L' ') s.space = true;
-    else if (*q == L'#') s.alt = true;
-    else if (*q == L'0') s.zero = true;
-    else break;
+    if (*q == L'-')
+      s.left = true;
+    else if (*q == L'+')
+      s.plus = true;
+    else if (*q == L' ')
+      s.space = true;
+    else if (*q == L'#')
+      s.alt = true;
+    else if (*q == L'0')
+      s.zero = true;
+    else
+      break;
   }
   // A '*' takes its argument only once the conversion is known to be
   // valid: an unknown one is copied literally and takes no argument.
@@ -259,26 +270,44 @@ bool ParseConversion(const wchar_t*& p, Conversion& s, va_list& args) {
   switch (*q) {
     case L'h':
       ++q;
-      if (*q == L'h') ++q, s.size = Size::kChar;
-      else s.size = Size::kShort;
+      if (*q == L'h')
+        ++q, s.size = Size::kChar;
+      else
+        s.size = Size::kShort;
       break;
     case L'l':
       ++q;
-      if (*q == L'l') ++q, s.size = Size::kLongLong;
-      else s.size = Size::kLong;
+      if (*q == L'l')
+        ++q, s.size = Size::kLongLong;
+      else
+        s.size = Size::kLong;
       break;
-    case L'w': ++q, s.size = Size::kWide; break;
-    case L'L': ++q, s.size = Size::kLongDouble; break;
-    case L'j': ++q, s.size = Size::kIntMax; break;
-    case L'z': ++q, s.size = Size::kSizeT; break;
-    case L't': ++q, s.size = Size::kPtrDiff; break;
+    case L'w':
+      ++q, s.size = Size::kWide;
+      break;
+    case L'L':
+      ++q, s.size = Size::kLongDouble;
+      break;
+    case L'j':
+      ++q, s.size = Size::kIntMax;
+      break;
+    case L'z':
+      ++q, s.size = Size::kSizeT;
+      break;
+    case L't':
+      ++q, s.size = Size::kPtrDiff;
+      break;
     case L'I':
       ++q;
-      if (q[0] == L'6' && q[1] == L'4') q += 2, s.size = Size::kInt64;
-      else if (q[0] == L'3' && q[1] == L'2') q += 2, s.size = Size::kInt32;
-      else s.size = Size::kSizeT;
+      if (q[0] == L'6' && q[1] == L'4')
+        q += 2, s.size = Size::kInt64;
+      else if (q[0] == L'3' && q[1] == L'2')
+        q += 2, s.size = Size::kInt32;
+      else
+        s.size = Size::kSizeT;
       break;
-    default: break;
+    default:
+      break;
   }
   if (*q == 0 || !std::wcschr(L"diouxXcCsSeEfFgGaApn%", *q)) return false;
   if (star_width) {
@@ -300,30 +329,45 @@ bool ParseConversion(const wchar_t*& p, Conversion& s, va_list& args) {
 
 std::int64_t SignedArg(Size size, va_list& args) {
   switch (size) {
-    case Size::kChar: return static_cast<signed char>(va_arg(args, int));
-    case Size::kShort: return static_cast<short>(va_arg(args, int));
-    case Size::kLong: return va_arg(args, long);
-    case Size::kLongLong: return va_arg(args, long long);
-    case Size::kInt64: return va_arg(args, std::int64_t);
-    case Size::kIntMax: return va_arg(args, std::intmax_t);
+    case Size::kChar:
+      return static_cast<signed char>(va_arg(args, int));
+    case Size::kShort:
+      return static_cast<short>(va_arg(args, int));
+    case Size::kLong:
+      return va_arg(args, long);
+    case Size::kLongLong:
+      return va_arg(args, long long);
+    case Size::kInt64:
+      return va_arg(args, std::int64_t);
+    case Size::kIntMax:
+      return va_arg(args, std::intmax_t);
     case Size::kSizeT:
-    case Size::kPtrDiff: return va_arg(args, std::ptrdiff_t);
-    default: return va_arg(args, int);
+    case Size::kPtrDiff:
+      return va_arg(args, std::ptrdiff_t);
+    default:
+      return va_arg(args, int);
   }
 }
 
 std::uint64_t UnsignedArg(Size size, va_list& args) {
   switch (size) {
-    case Size::kChar: return static_cast<unsigned char>(va_arg(args, unsigned));
+    case Size::kChar:
+      return static_cast<unsigned char>(va_arg(args, unsigned));
     case Size::kShort:
       return static_cast<unsigned short>(va_arg(args, unsigned));
-    case Size::kLong: return va_arg(args, unsigned long);
-    case Size::kLongLong: return va_arg(args, unsigned long long);
-    case Size::kInt64: return va_arg(args, std::uint64_t);
-    case Size::kIntMax: return va_arg(args, std::uintmax_t);
+    case Size::kLong:
+      return va_arg(args, unsigned long);
+    case Size::kLongLong:
+      return va_arg(args, unsigned long long);
+    case Size::kInt64:
+      return va_arg(args, std::uint64_t);
+    case Size::kIntMax:
+      return va_arg(args, std::uintmax_t);
     case Size::kSizeT:
-    case Size::kPtrDiff: return va_arg(args, std::size_t);
-    default: return va_arg(args, unsigned);
+    case Size::kPtrDiff:
+      return va_arg(args, std::size_t);
+    default:
+      return va_arg(args, unsigned);
   }
 }
 
@@ -355,21 +399,21 @@ void Convert(Sink& out, Conversion& s, va_list& args) {
     case L'c':
     case L'C': {
       const bool narrow = s.size == Size::kShort ||
-                          (s.conv == L'C' && s.size != Size::kLong &&
-                           s.size != Size::kWide);
+                          (s.conv == L'C' && s.size != Size::kLong && s.size != Size::kWide);
       const wint_t v = va_arg(args, wint_t);
-      WriteChar(out, s,
-                narrow ? static_cast<wchar_t>(static_cast<unsigned char>(v))
-                       : static_cast<wchar_t>(v));
+      WriteChar(
+          out, s,
+          narrow ? static_cast<wchar_t>(static_cast<unsigned char>(v)) : static_cast<wchar_t>(v));
       return;
     }
     case L's':
     case L'S': {
       const bool narrow = s.size == Size::kShort ||
-                          (s.conv == L'S' && s.size != Size::kLong &&
-                           s.size != Size::kWide);
-      if (narrow) WriteNarrowText(out, s, va_arg(args, const char*));
-      else WriteWideText(out, s, va_arg(args, const wchar_t*));
+                          (s.conv == L'S' && s.size != Size::kLong && s.size != Size::kWide);
+      if (narrow)
+        WriteNarrowText(out, s, va_arg(args, const char*));
+      else
+        WriteWideText(out, s, va_arg(args, const wchar_t*));
       return;
     }
     case L'n':
@@ -386,8 +430,7 @@ void Convert(Sink& out, Conversion& s, va_list& args) {
 
 }  // namespace
 
-int ms_vswprintf(wchar_t* buffer, std::size_t count, const wchar_t* format,
-                 va_list args) {
+int ms_vswprintf(wchar_t* buffer, std::size_t count, const wchar_t* format, va_list args) {
   if (buffer == nullptr || count == 0) return -1;
   Sink out(buffer, count);
   if (format == nullptr) {
@@ -414,8 +457,7 @@ int ms_vswprintf(wchar_t* buffer, std::size_t count, const wchar_t* format,
   return out.finish();
 }
 
-int ms_swprintf(wchar_t* buffer, std::size_t count, const wchar_t* format,
-                ...) {
+int ms_swprintf(wchar_t* buffer, std::size_t count, const wchar_t* format, ...) {
   va_list args;
   va_start(args, format);
   const int n = ms_vswprintf(buffer, count, format, args);

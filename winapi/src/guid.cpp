@@ -25,16 +25,13 @@ unsigned long long ReadHex(const wchar_t* p, int digits) {
 
 }  // namespace
 
-LPVOID CoTaskMemAlloc(std::size_t size) {
-  return std::malloc(size == 0 ? 1 : size);
-}
+LPVOID CoTaskMemAlloc(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
 
 void CoTaskMemFree(LPVOID block) { std::free(block); }
 
 HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text) {
   if (text == nullptr) return E_INVALIDARG;
-  *text = static_cast<LPOLESTR>(
-      CoTaskMemAlloc((kBracedLength + 1) * sizeof(OLECHAR)));
+  *text = static_cast<LPOLESTR>(CoTaskMemAlloc((kBracedLength + 1) * sizeof(OLECHAR)));
   if (*text == nullptr) return E_OUTOFMEMORY;
   static const wchar_t kDigits[] = L"0123456789ABCDEF";
   wchar_t* out = *text;
@@ -66,11 +63,10 @@ HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid) {
   for (int i = 0; i < kBracedLength; ++i) {
     const wchar_t c = text[i];
     if (c == L'\0') return CO_E_CLASSSTRING;
-    const bool ok = i == 0                ? c == L'{'
-                    : i == kBracedLength - 1 ? c == L'}'
-                    : (i == 9 || i == 14 || i == 19 || i == 24)
-                        ? c == L'-'
-                        : HexValue(c) >= 0;
+    const bool ok = i == 0                                      ? c == L'{'
+                    : i == kBracedLength - 1                    ? c == L'}'
+                    : (i == 9 || i == 14 || i == 19 || i == 24) ? c == L'-'
+                                                                : HexValue(c) >= 0;
     if (!ok) return CO_E_CLASSSTRING;
   }
   if (text[kBracedLength] != L'\0') return CO_E_CLASSSTRING;

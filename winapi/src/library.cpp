@@ -68,9 +68,7 @@ Registry& Libraries() {
   return *registry;
 }
 
-HMODULE ToHandle(std::uintptr_t serial) {
-  return reinterpret_cast<HMODULE>(serial << 16 | 1);
-}
+HMODULE ToHandle(std::uintptr_t serial) { return reinterpret_cast<HMODULE>(serial << 16 | 1); }
 
 std::uintptr_t ToKey(HMODULE module) { return reinterpret_cast<std::uintptr_t>(module); }
 
@@ -208,11 +206,15 @@ std::vector<std::string> SearchFolders() {
 DWORD ErrorOf(int error) {
   switch (error) {
     case EACCES:
-    case EPERM: return ERROR_ACCESS_DENIED;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EPERM:
+      return ERROR_ACCESS_DENIED;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
     case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    default: return ERROR_MOD_NOT_FOUND;
+    case ENFILE:
+      return ERROR_TOO_MANY_OPEN_FILES;
+    default:
+      return ERROR_MOD_NOT_FOUND;
   }
 }
 

@@ -43,8 +43,9 @@ const SystemMessage kSystemMessages[] = {
     {17, L"The system cannot move the file to a different disk drive.\r\n"},
     {19, L"The media is write protected.\r\n"},
     {31, L"A device attached to the system is not functioning.\r\n"},
-    {32, L"The process cannot access the file because it is being used by another "
-         L"process.\r\n"},
+    {32,
+     L"The process cannot access the file because it is being used by another "
+     L"process.\r\n"},
     {50, L"The request is not supported.\r\n"},
     {80, L"The file exists.\r\n"},
     {87, L"The parameter is incorrect.\r\n"},
@@ -62,12 +63,14 @@ const SystemMessage kSystemMessages[] = {
     {223, L"The file size exceeds the limit allowed and cannot be saved.\r\n"},
     {258, L"The wait operation timed out.\r\n"},
     {267, L"The directory name is invalid.\r\n"},
-    {317, L"The system cannot find message text for message number 0x%1 in the "
-          L"message file for %2.\r\n"},
+    {317,
+     L"The system cannot find message text for message number 0x%1 in the "
+     L"message file for %2.\r\n"},
     {998, L"Invalid access to memory location.\r\n"},
     {1004, L"Invalid flags.\r\n"},
-    {1113, L"No mapping for the Unicode character exists in the target multi-byte "
-           L"code page.\r\n"},
+    {1113,
+     L"No mapping for the Unicode character exists in the target multi-byte "
+     L"code page.\r\n"},
     {1460, L"This operation returned because the timeout period expired.\r\n"},
     {1813, L"The specified resource type cannot be found in the image file.\r\n"},
     {1814, L"The specified resource name cannot be found in the image file.\r\n"},
@@ -101,9 +104,8 @@ bool FindText(DWORD code, std::wstring& text) {
       return true;
     }
   }
-  const auto it = std::lower_bound(
-      std::begin(kSystemMessages), std::end(kSystemMessages), code,
-      [](const SystemMessage& m, DWORD c) { return m.code < c; });
+  const auto it = std::lower_bound(std::begin(kSystemMessages), std::end(kSystemMessages), code,
+                                   [](const SystemMessage& m, DWORD c) { return m.code < c; });
   if (it != std::end(kSystemMessages) && it->code == code) {
     text = it->text;
     return true;
@@ -143,7 +145,8 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
   const wchar_t conv = printf_form.back();
   const std::wstring size = [&printf_form] {
     std::size_t i = printf_form.find_first_not_of(L"-+ #0123456789.");
-    return i == std::wstring::npos ? std::wstring() : printf_form.substr(i, printf_form.size() - 1 - i);
+    return i == std::wstring::npos ? std::wstring()
+                                   : printf_form.substr(i, printf_form.size() - 1 - i);
   }();
   const bool wide_size = size == L"ll" || size == L"l" || size == L"I64" || size == L"I" ||
                          size == L"z" || size == L"j" || size == L"t";
@@ -156,10 +159,10 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
     switch (conv) {
       case L's':
       case L'S':
-        n = narrow_text ? ms_swprintf(&buf[0], buf.size(), format.c_str(),
-                                      reinterpret_cast<const char*>(v))
-                        : ms_swprintf(&buf[0], buf.size(), format.c_str(),
-                                      reinterpret_cast<const wchar_t*>(v));
+        n = narrow_text
+                ? ms_swprintf(&buf[0], buf.size(), format.c_str(), reinterpret_cast<const char*>(v))
+                : ms_swprintf(&buf[0], buf.size(), format.c_str(),
+                              reinterpret_cast<const wchar_t*>(v));
         break;
       case L'c':
       case L'C':
@@ -167,8 +170,7 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
         break;
       case L'd':
       case L'i':
-        n = wide_size ? ms_swprintf(&buf[0], buf.size(), format.c_str(),
-                                    static_cast<long long>(v))
+        n = wide_size ? ms_swprintf(&buf[0], buf.size(), format.c_str(), static_cast<long long>(v))
                       : ms_swprintf(&buf[0], buf.size(), format.c_str(), static_cast<int>(v));
         break;
       case L'u':
@@ -177,8 +179,7 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
       case L'o':
         n = wide_size ? ms_swprintf(&buf[0], buf.size(), format.c_str(),
                                     static_cast<unsigned long long>(v))
-                      : ms_swprintf(&buf[0], buf.size(), format.c_str(),
-                                    static_cast<unsigned>(v));
+                      : ms_swprintf(&buf[0], buf.size(), format.c_str(), static_cast<unsigned>(v));
         break;
       case L'p':
         n = ms_swprintf(&buf[0], buf.size(), format.c_str(), reinterpret_cast<void*>(v));
@@ -240,11 +241,21 @@ std::wstring Expand(const std::wstring& msg, DWORD flags, const Inserts* inserts
       continue;
     }
     switch (d) {
-      case L'n': out += L"\r\n"; break;
-      case L'r': out += L'\r'; break;
-      case L't': out += L'\t'; break;
-      case L'b': out += L' '; break;
-      default: out += d; break;  // %% %. %! %space and any other
+      case L'n':
+        out += L"\r\n";
+        break;
+      case L'r':
+        out += L'\r';
+        break;
+      case L't':
+        out += L'\t';
+        break;
+      case L'b':
+        out += L' ';
+        break;
+      default:
+        out += d;
+        break;  // %% %. %! %space and any other
     }
     i += 2;
   }
@@ -281,8 +292,8 @@ int DefaultMessageBox(const wchar_t* text, UINT /*type*/, UINT /*helpId*/) {
   std::string bytes;
   for (const wchar_t* p = text; *p != L'\0'; ++p) {
     char buf[4];
-    const int n = velwin::detail::EncodeUtf8(
-        static_cast<char32_t>(static_cast<std::uint32_t>(*p)), buf);
+    const int n =
+        velwin::detail::EncodeUtf8(static_cast<char32_t>(static_cast<std::uint32_t>(*p)), buf);
     bytes.append(buf, static_cast<std::size_t>(n));
   }
   bytes += '\n';

@@ -1,7 +1,7 @@
 // Shell path operations that edit a path in place or test its text.
-#include <WinAPI/Path.h>
-
 #include <cwchar>
+
+#include <WinAPI/Path.h>
 
 #include "path_syntax.h"
 

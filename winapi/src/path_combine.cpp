@@ -1,9 +1,9 @@
 // Shell path operations that build a path from two: joining and relating.
-#include <WinAPI/Path.h>
-
 #include <cwchar>
 #include <string>
 #include <vector>
+
+#include <WinAPI/Path.h>
 
 #include "case_fold.h"
 #include "path_syntax.h"
@@ -141,11 +141,10 @@ BOOL PathRelativePathTo(LPWSTR path, LPCWSTR from, DWORD fromAttributes, LPCWSTR
   // The descent goes to `to` itself, its file name included.
   const std::vector<std::wstring> target = Components(to, end_root);
   std::size_t common = 0;
-  while (common < a.size() && common < b.size() && SameIgnoringCase(a[common], b[common]))
-    ++common;
+  while (common < a.size() && common < b.size() && SameIgnoringCase(a[common], b[common])) ++common;
   // A lone separator, or nothing at all, is no common prefix.
-  if (common == 0 && (start_root.kind == RootKind::kNone ||
-                      start_root.kind == RootKind::kSeparator))
+  if (common == 0 &&
+      (start_root.kind == RootKind::kNone || start_root.kind == RootKind::kSeparator))
     return FALSE;
 
   std::wstring relative;

@@ -22,7 +22,8 @@ LPWSTR PathFindFileNameW(LPCWSTR path) {
   if (path == nullptr) return nullptr;
   // A colon ends the drive of "C:file" only: elsewhere it is part of a
   // name, as Linux file names may hold one.
-  const wchar_t* name = HasDrive(path) && path[2] != L'\0' && !IsSeparator(path[2]) ? path + 2 : path;
+  const wchar_t* name =
+      HasDrive(path) && path[2] != L'\0' && !IsSeparator(path[2]) ? path + 2 : path;
   for (const wchar_t* p = path; *p != L'\0'; ++p) {
     if (IsSeparator(*p) && p[1] != L'\0' && !IsSeparator(p[1])) name = p + 1;
   }

@@ -14,9 +14,7 @@ inline bool IsDriveLetter(wchar_t c) {
 }
 
 // True when `path` (zero-terminated) begins with a drive "X:".
-inline bool HasDrive(const wchar_t* path) {
-  return IsDriveLetter(path[0]) && path[1] == L':';
-}
+inline bool HasDrive(const wchar_t* path) { return IsDriveLetter(path[0]) && path[1] == L':'; }
 
 // How a path is rooted.
 enum class RootKind {

@@ -68,9 +68,14 @@ class Image {
 
     std::uint64_t count_at;
     switch (bytes_.U16(optional)) {
-      case kOptionalMagic32: count_at = 92; break;
-      case kOptionalMagic64: count_at = 108; break;
-      default: return false;
+      case kOptionalMagic32:
+        count_at = 92;
+        break;
+      case kOptionalMagic64:
+        count_at = 108;
+        break;
+      default:
+        return false;
     }
     const std::uint64_t directories_at = count_at + 4;
     if (optional_size >= directories_at) {
@@ -141,18 +146,17 @@ class Image {
     if (!types_ok) return false;
     if (!found) return true;  // no string table
 
-    const bool blocks_ok = ForEachIdEntry(root_ + names, [&](std::uint32_t block,
-                                                             std::uint32_t target) {
-      if (!(target & kHighBit)) return false;
-      if (block == 0 || block > kMaxBlock) return true;  // holds no string id
-      return IndexLanguages(static_cast<std::uint16_t>(block), target & ~kHighBit, index);
-    });
+    const bool blocks_ok =
+        ForEachIdEntry(root_ + names, [&](std::uint32_t block, std::uint32_t target) {
+          if (!(target & kHighBit)) return false;
+          if (block == 0 || block > kMaxBlock) return true;  // holds no string id
+          return IndexLanguages(static_cast<std::uint16_t>(block), target & ~kHighBit, index);
+        });
     if (!blocks_ok) return false;
     // Sorted for the lookups; of duplicates the first in the file stays.
-    std::stable_sort(index.begin(), index.end(),
-                     [](const StringBlock& a, const StringBlock& b) {
-                       return a.block != b.block ? a.block < b.block : a.lang < b.lang;
-                     });
+    std::stable_sort(index.begin(), index.end(), [](const StringBlock& a, const StringBlock& b) {
+      return a.block != b.block ? a.block < b.block : a.lang < b.lang;
+    });
     index.erase(std::unique(index.begin(), index.end(),
                             [](const StringBlock& a, const StringBlock& b) {
                               return a.block == b.block && a.lang == b.lang;
@@ -256,9 +260,8 @@ void AppendUtf16(const std::uint8_t* p, std::size_t units, std::wstring& out) {
   out.resize(static_cast<std::size_t>(w - out.data()));
 }
 
-bool LocateBlockString(const std::uint8_t* image, std::size_t size,
-                       const StringBlock& block, unsigned slot,
-                       const std::uint8_t*& units, std::size_t& count) {
+bool LocateBlockString(const std::uint8_t* image, std::size_t size, const StringBlock& block,
+                       unsigned slot, const std::uint8_t*& units, std::size_t& count) {
   const Bytes bytes(image, size);
   if (image == nullptr || slot > 15 || !bytes.Has(block.offset, block.size)) return false;
   // Each of the 16 strings is a unit count followed by that many units.
@@ -280,8 +283,8 @@ bool LocateBlockString(const std::uint8_t* image, std::size_t size,
   }
 }
 
-bool ReadBlockString(const std::uint8_t* image, std::size_t size,
-                     const StringBlock& block, unsigned slot, std::wstring& out) {
+bool ReadBlockString(const std::uint8_t* image, std::size_t size, const StringBlock& block,
+                     unsigned slot, std::wstring& out) {
   out.clear();
   const std::uint8_t* units;
   std::size_t count;

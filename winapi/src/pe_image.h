@@ -27,22 +27,19 @@ struct StringBlock {
 // that lead to strings are damaged (an offset outside the image, a
 // directory that does not fit, a data entry in place of a directory or the
 // reverse, more entries than any real table has).
-bool IndexStringTable(const std::uint8_t* image, std::size_t size,
-                      std::vector<StringBlock>& index);
+bool IndexStringTable(const std::uint8_t* image, std::size_t size, std::vector<StringBlock>& index);
 
 // LocateBlockString: where the string in `slot` (0..15) of `block` lies:
 // `count` UTF-16 units at `units`, zero units at its end left out (a
 // terminator some resource compilers store). Returns false when the slot
 // lies beyond the block's data or holds no text.
-bool LocateBlockString(const std::uint8_t* image, std::size_t size,
-                       const StringBlock& block, unsigned slot,
-                       const std::uint8_t*& units, std::size_t& count);
+bool LocateBlockString(const std::uint8_t* image, std::size_t size, const StringBlock& block,
+                       unsigned slot, const std::uint8_t*& units, std::size_t& count);
 
 // ReadBlockString: the string in `slot` of `block`, decoded into `out`
 // (replaced). Returns false, with `out` empty, where LocateBlockString does.
-bool ReadBlockString(const std::uint8_t* image, std::size_t size,
-                     const StringBlock& block, unsigned slot,
-                     std::wstring& out);
+bool ReadBlockString(const std::uint8_t* image, std::size_t size, const StringBlock& block,
+                     unsigned slot, std::wstring& out);
 
 // AppendUtf16: appends `units` little-endian UTF-16 units read from `p` as
 // wide characters: a surrogate pair becomes one character, an unpaired

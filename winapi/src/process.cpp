@@ -1,5 +1,10 @@
 // CreateProcessW over posix_spawn, with process handles kept in a table
 // and every child reaped by a waiter thread of its own.
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -9,13 +14,9 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <spawn.h>
 #include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <system_error>
 #include <thread>
-#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -88,8 +89,8 @@ std::string ToUtf8(const std::wstring& text) {
   out.reserve(text.size());
   for (const wchar_t c : text) {
     char buf[4];
-    const int n = velwin::detail::EncodeUtf8(
-        static_cast<char32_t>(static_cast<std::uint32_t>(c)), buf);
+    const int n =
+        velwin::detail::EncodeUtf8(static_cast<char32_t>(static_cast<std::uint32_t>(c)), buf);
     out.append(buf, static_cast<std::size_t>(n));
   }
   return out;
@@ -191,8 +192,8 @@ DWORD FindProgram(const std::string& name, bool search_path, std::string& path) 
     std::size_t start = 0;
     for (;;) {
       const std::size_t colon = list.find(':', start);
-      std::string dir = list.substr(start, colon == std::string::npos ? std::string::npos
-                                                                    : colon - start);
+      std::string dir =
+          list.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
       if (dir.empty()) dir = ".";
       folders.push_back(dir + "/");
       if (colon == std::string::npos) break;
@@ -328,9 +329,8 @@ struct SpawnSetup {
   SpawnSetup& operator=(const SpawnSetup&) = delete;
 };
 
-BOOL Start(LPCWSTR applicationName, LPCWSTR commandLine, BOOL inheritHandles,
-           DWORD creationFlags, LPVOID environment, LPCWSTR currentDirectory,
-           LPPROCESS_INFORMATION info) {
+BOOL Start(LPCWSTR applicationName, LPCWSTR commandLine, BOOL inheritHandles, DWORD creationFlags,
+           LPVOID environment, LPCWSTR currentDirectory, LPPROCESS_INFORMATION info) {
   if (info == nullptr || (applicationName == nullptr && commandLine == nullptr))
     return Fail(ERROR_INVALID_PARAMETER);
   if (creationFlags & CREATE_SUSPENDED) return Fail(ERROR_NOT_SUPPORTED);
@@ -425,8 +425,8 @@ LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count) {
   std::size_t chars = 0;
   for (const std::wstring& w : words) chars += w.size() + 1;
   const std::size_t pointers = (words.size() + 1) * sizeof(LPWSTR);
-  auto* block = static_cast<unsigned char*>(
-      LocalAlloc(LMEM_FIXED, pointers + chars * sizeof(wchar_t)));
+  auto* block =
+      static_cast<unsigned char*>(LocalAlloc(LMEM_FIXED, pointers + chars * sizeof(wchar_t)));
   if (block == nullptr) return nullptr;
   auto** argv = reinterpret_cast<LPWSTR*>(block);
   auto* text = reinterpret_cast<wchar_t*>(block + pointers);

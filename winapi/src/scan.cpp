@@ -2,16 +2,17 @@
 // family: "%s" reads into a wide array and every text conversion takes the
 // array's size as the next argument. glibc's wide scanf reads "%s" into a
 // narrow array and knows no sizes, so it cannot be used directly.
+#include <locale.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstdint>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <limits>
-#include <locale.h>
 #include <string>
 #include <utility>
 
@@ -21,8 +22,21 @@
 
 namespace {
 
-enum class Size { kNone, kChar, kShort, kLong, kLongLong, kInt32, kInt64,
-                  kIntMax, kSizeT, kPtrDiff, kLongDouble, kNarrow, kWide };
+enum class Size {
+  kNone,
+  kChar,
+  kShort,
+  kLong,
+  kLongLong,
+  kInt32,
+  kInt64,
+  kIntMax,
+  kSizeT,
+  kPtrDiff,
+  kLongDouble,
+  kNarrow,
+  kWide
+};
 
 bool IsSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
 
@@ -63,8 +77,7 @@ class Input {
 bool ReadInteger(Input& in, int base, bool& negative, std::uint64_t& magnitude) {
   negative = false;
   magnitude = 0;
-  if (in.more() && (in.peek() == L'+' || in.peek() == L'-'))
-    negative = in.get() == L'-';
+  if (in.more() && (in.peek() == L'+' || in.peek() == L'-')) negative = in.get() == L'-';
   bool digits = false;
   if ((base == 0 || base == 16) && in.more() && in.peek() == L'0') {
     in.get();
@@ -94,8 +107,7 @@ bool ReadInteger(Input& in, int base, bool& negative, std::uint64_t& magnitude) 
 }
 
 // Clamps a signed reading to [lo, hi].
-long long ClampSigned(bool negative, std::uint64_t magnitude, long long lo,
-                      long long hi) {
+long long ClampSigned(bool negative, std::uint64_t magnitude, long long lo, long long hi) {
   if (negative) {
     const std::uint64_t limit = static_cast<std::uint64_t>(-(lo + 1)) + 1;
     if (magnitude >= limit) return lo;
@@ -107,8 +119,7 @@ long long ClampSigned(bool negative, std::uint64_t magnitude, long long lo,
 
 // An unsigned reading as strtoull makes it: negated modulo 2^bits, and
 // saturated at the type's maximum when the magnitude is too large.
-std::uint64_t ClampUnsigned(bool negative, std::uint64_t magnitude,
-                            std::uint64_t max) {
+std::uint64_t ClampUnsigned(bool negative, std::uint64_t magnitude, std::uint64_t max) {
   if (magnitude > max) return max;
   return negative ? (0 - magnitude) & max : magnitude;
 }
@@ -257,8 +268,7 @@ class ScanSet {
 // Stores `text` into a caller array of `size` elements, wide or narrow
 // (UTF-8), terminated unless `terminate` is false (%c). False when it does
 // not fit; the array then holds "" when it has room for that.
-bool StoreText(void* dest, unsigned size, const std::wstring& text,
-               bool narrow, bool terminate) {
+bool StoreText(void* dest, unsigned size, const std::wstring& text, bool narrow, bool terminate) {
   if (!narrow) {
     auto* out = static_cast<wchar_t*>(dest);
     const std::size_t need = text.size() + (terminate ? 1 : 0);
@@ -273,8 +283,8 @@ bool StoreText(void* dest, unsigned size, const std::wstring& text,
   std::string bytes;
   for (const wchar_t c : text) {
     char buf[4];
-    const int n = velwin::detail::EncodeUtf8(
-        static_cast<char32_t>(static_cast<std::uint32_t>(c)), buf);
+    const int n =
+        velwin::detail::EncodeUtf8(static_cast<char32_t>(static_cast<std::uint32_t>(c)), buf);
     bytes.append(buf, static_cast<std::size_t>(n));
   }
   auto* out = static_cast<char*>(dest);
@@ -298,11 +308,16 @@ Size ReadSize(const wchar_t*& p) {
       ++p;
       if (*p == L'l') return ++p, Size::kLongLong;
       return Size::kLong;
-    case L'L': return ++p, Size::kLongDouble;
-    case L'j': return ++p, Size::kIntMax;
-    case L'z': return ++p, Size::kSizeT;
-    case L't': return ++p, Size::kPtrDiff;
-    case L'w': return ++p, Size::kWide;
+    case L'L':
+      return ++p, Size::kLongDouble;
+    case L'j':
+      return ++p, Size::kIntMax;
+    case L'z':
+      return ++p, Size::kSizeT;
+    case L't':
+      return ++p, Size::kPtrDiff;
+    case L'w':
+      return ++p, Size::kWide;
     case L'I':
       if (p[1] == L'6' && p[2] == L'4') return p += 3, Size::kInt64;
       if (p[1] == L'3' && p[2] == L'2') return p += 3, Size::kInt32;
@@ -364,8 +379,8 @@ int vswscanf_s(const wchar_t* buffer, const wchar_t* format, va_list args) {
       if (!suppress) *va_arg(ap, int*) = static_cast<int>(in.read());
       continue;
     }
-    const bool is_text = conv == L'c' || conv == L'C' || conv == L's' ||
-                         conv == L'S' || conv == L'[';
+    const bool is_text =
+        conv == L'c' || conv == L'C' || conv == L's' || conv == L'S' || conv == L'[';
     if (conv != L'[' && conv != L'c' && conv != L'C') in.skip_space();
     if (in.at_end()) {
       input_failure = true;
@@ -374,12 +389,9 @@ int vswscanf_s(const wchar_t* buffer, const wchar_t* format, va_list args) {
     in.limit(width);
 
     bool ok = true;
-    if (conv == L'd' || conv == L'i' || conv == L'u' || conv == L'o' ||
-        conv == L'x' || conv == L'X' || conv == L'p') {
-      const int base = conv == L'd' || conv == L'u' ? 10
-                       : conv == L'i'               ? 0
-                       : conv == L'o'               ? 8
-                                                    : 16;
+    if (conv == L'd' || conv == L'i' || conv == L'u' || conv == L'o' || conv == L'x' ||
+        conv == L'X' || conv == L'p') {
+      const int base = conv == L'd' || conv == L'u' ? 10 : conv == L'i' ? 0 : conv == L'o' ? 8 : 16;
       bool negative = false;
       std::uint64_t magnitude = 0;
       ok = ReadInteger(in, base, negative, magnitude);
@@ -390,8 +402,8 @@ int vswscanf_s(const wchar_t* buffer, const wchar_t* format, va_list args) {
         else
           StoreInteger(ap, size, conv == L'd' || conv == L'i', negative, magnitude);
       }
-    } else if (conv == L'e' || conv == L'E' || conv == L'f' || conv == L'F' ||
-               conv == L'g' || conv == L'G' || conv == L'a' || conv == L'A') {
+    } else if (conv == L'e' || conv == L'E' || conv == L'f' || conv == L'F' || conv == L'g' ||
+               conv == L'G' || conv == L'a' || conv == L'A') {
       double value = 0;
       ok = ReadFloat(in, value);
       if (ok && !suppress) {
@@ -408,8 +420,7 @@ int vswscanf_s(const wchar_t* buffer, const wchar_t* format, va_list args) {
       std::wstring text;
       if (conv == L'c' || conv == L'C') {
         const long long n = width < 0 ? 1 : width;
-        while (static_cast<long long>(text.size()) < n && in.more())
-          text.push_back(in.get());
+        while (static_cast<long long>(text.size()) < n && in.more()) text.push_back(in.get());
         ok = static_cast<long long>(text.size()) == n;
       } else if (conv == L'[') {
         ScanSet set;

@@ -53,8 +53,8 @@ LPWSTR CharNextW(LPCWSTR p) {
   return const_cast<LPWSTR>(*p ? p + 1 : p);
 }
 
-int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text,
-                        int count, wchar_t* out, int outCount) {
+int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int count, wchar_t* out,
+                        int outCount) {
   if (codePage != CP_UTF8 || text == nullptr || count < -1 || outCount < 0 ||
       (outCount > 0 && out == nullptr)) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -62,8 +62,7 @@ int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text,
   }
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   const std::size_t n =
-      count == -1 ? std::char_traits<char>::length(text) + 1
-                  : static_cast<std::size_t>(count);
+      count == -1 ? std::char_traits<char>::length(text) + 1 : static_cast<std::size_t>(count);
   const auto* end = p + n;
   long long written = 0;
   while (p < end) {
@@ -83,17 +82,15 @@ int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text,
   return static_cast<int>(written);
 }
 
-int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, const wchar_t* text,
-                        int count, char* out, int outCount,
-                        const char* /*defaultChar*/, BOOL* usedDefault) {
+int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, const wchar_t* text, int count, char* out,
+                        int outCount, const char* /*defaultChar*/, BOOL* usedDefault) {
   if (usedDefault != nullptr) *usedDefault = FALSE;
   if (codePage != CP_UTF8 || text == nullptr || count < -1 || outCount < 0 ||
       (outCount > 0 && out == nullptr)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const std::size_t n = count == -1 ? std::wcslen(text) + 1
-                                    : static_cast<std::size_t>(count);
+  const std::size_t n = count == -1 ? std::wcslen(text) + 1 : static_cast<std::size_t>(count);
   long long written = 0;
   for (std::size_t i = 0; i < n; ++i) {
     char bytes[4];

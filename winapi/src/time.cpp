@@ -2,12 +2,13 @@
 // ICU. Dates and times are formatted from their fields alone: the fields
 // become an instant in UTC and ICU formats that instant in UTC, so no time
 // zone ever shifts them.
+#include <sys/time.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <set>
 #include <string>
-#include <sys/time.h>
 #include <vector>
 
 #include <unicode/udat.h>
@@ -87,8 +88,7 @@ bool KnownLanguage(const char* locale) {
   char lang[ULOC_LANG_CAPACITY];
   UErrorCode st = U_ZERO_ERROR;
   uloc_getLanguage(locale, lang, sizeof lang, &st);
-  return U_SUCCESS(st) && st != U_STRING_NOT_TERMINATED_WARNING &&
-         languages.count(lang) != 0;
+  return U_SUCCESS(st) && st != U_STRING_NOT_TERMINATED_WARNING && languages.count(lang) != 0;
 }
 
 // The ICU locale id for `lcid`; false for an LCID ICU does not know.
@@ -126,9 +126,7 @@ struct Token {
   std::u16string text;  // the literal's text
 };
 
-bool IsPatternLetter(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
+bool IsPatternLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
 void AddLiteral(std::vector<Token>& tokens, const std::u16string& text) {
   if (text.empty()) return;
@@ -226,8 +224,7 @@ std::u16string ReadIcuText(Call call, UErrorCode& st) {
   std::u16string out(128, u'\0');
   for (int attempt = 0; attempt < 2 && U_SUCCESS(st); ++attempt) {
     UErrorCode s = U_ZERO_ERROR;
-    const int32_t n =
-        call(reinterpret_cast<UChar*>(&out[0]), static_cast<int32_t>(out.size()), &s);
+    const int32_t n = call(reinterpret_cast<UChar*>(&out[0]), static_cast<int32_t>(out.size()), &s);
     if (s == U_BUFFER_OVERFLOW_ERROR && attempt == 0) {
       out.assign(static_cast<std::size_t>(n) + 1, u'\0');
       continue;
@@ -257,11 +254,9 @@ class Formatter {
   Formatter& operator=(const Formatter&) = delete;
 
   std::u16string Pattern(UErrorCode& st) const {
-    return ReadIcuText(
-        [this](UChar* buf, int32_t cap, UErrorCode* s) {
-          return udat_toPattern(f_, false, buf, cap, s);
-        },
-        st);
+    return ReadIcuText([this](UChar* buf, int32_t cap,
+                              UErrorCode* s) { return udat_toPattern(f_, false, buf, cap, s); },
+                       st);
   }
 
   std::u16string Format(UDate when, UErrorCode& st) const {
@@ -298,8 +293,8 @@ std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16stri
   return U_SUCCESS(st) ? ParsePattern(out) : std::vector<Token>();
 }
 
-std::u16string FormatTokens(const std::string& locale, const std::vector<Token>& tokens,
-                            UDate when, UErrorCode& st) {
+std::u16string FormatTokens(const std::string& locale, const std::vector<Token>& tokens, UDate when,
+                            UErrorCode& st) {
   const std::u16string pattern = RenderPattern(tokens);
   if (pattern.empty()) return {};
   Formatter f(UDAT_PATTERN, UDAT_PATTERN, locale, pattern, st);
@@ -407,8 +402,7 @@ int Fail(DWORD code) {
 }
 
 int FailIcu(UErrorCode st) {
-  return Fail(st == U_MEMORY_ALLOCATION_ERROR ? ERROR_NOT_ENOUGH_MEMORY
-                                              : ERROR_INVALID_PARAMETER);
+  return Fail(st == U_MEMORY_ALLOCATION_ERROR ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INVALID_PARAMETER);
 }
 
 // Copies `text` with its terminator into the caller's buffer, as the
@@ -508,13 +502,13 @@ void GetLocalTime(LPSYSTEMTIME st) {
 
 // ------------------------------------------------------------ formatting
 
-int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR format,
-                   LPWSTR out, int size) {
+int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR format, LPWSTR out,
+                   int size) {
   if (BadBuffer(out, size)) return Fail(ERROR_INVALID_PARAMETER);
   const DWORD kinds = DATE_SHORTDATE | DATE_LONGDATE | DATE_YEARMONTH | DATE_MONTHDAY;
   const DWORD layouts = DATE_LTRREADING | DATE_RTLREADING | DATE_AUTOLAYOUT;
-  const DWORD known = kinds | layouts | DATE_USE_ALT_CALENDAR | LOCALE_NOUSEROVERRIDE |
-                      LOCALE_USE_CP_ACP;
+  const DWORD known =
+      kinds | layouts | DATE_USE_ALT_CALENDAR | LOCALE_NOUSEROVERRIDE | LOCALE_USE_CP_ACP;
   const auto bits = [](DWORD v) { return __builtin_popcount(v); };
   if ((flags & ~known) != 0 || bits(flags & kinds) > 1 || bits(flags & layouts) > 1 ||
       (format != nullptr && (flags & (kinds | LOCALE_NOUSEROVERRIDE)) != 0))
@@ -530,8 +524,8 @@ int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR for
     return Fail(ERROR_INVALID_PARAMETER);
   std::string loc;
   if (!ResolveLocale(locale, loc)) return Fail(ERROR_INVALID_PARAMETER);
-  const UDate when = static_cast<UDate>(DaysFromCivil(date->wYear, date->wMonth, date->wDay)) *
-                     U_MILLIS_PER_DAY;
+  const UDate when =
+      static_cast<UDate>(DaysFromCivil(date->wYear, date->wMonth, date->wDay)) * U_MILLIS_PER_DAY;
 
   UErrorCode st = U_ZERO_ERROR;
   std::vector<Token> tokens;
@@ -557,8 +551,8 @@ int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR for
   std::wstring text = FromUtf16(FormatTokens(loc, tokens, when, st));
   if (U_FAILURE(st)) return FailIcu(st);
 
-  const bool rtl = (flags & DATE_RTLREADING) ||
-                   ((flags & DATE_AUTOLAYOUT) && uloc_isRightToLeft(loc.c_str()));
+  const bool rtl =
+      (flags & DATE_RTLREADING) || ((flags & DATE_AUTOLAYOUT) && uloc_isRightToLeft(loc.c_str()));
   if (rtl)
     text.insert(text.begin(), L'\u200F');
   else if (flags & DATE_LTRREADING)
@@ -566,8 +560,8 @@ int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR for
   return Deliver(text, out, size);
 }
 
-int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR format,
-                   LPWSTR out, int size) {
+int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR format, LPWSTR out,
+                   int size) {
   if (BadBuffer(out, size)) return Fail(ERROR_INVALID_PARAMETER);
   const DWORD known = TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOTIMEMARKER |
                       TIME_FORCE24HOURFORMAT | LOCALE_NOUSEROVERRIDE | LOCALE_USE_CP_ACP;
@@ -579,14 +573,12 @@ int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR for
     GetLocalTime(&now);
     time = &now;
   }
-  if (time->wHour > 23 || time->wMinute > 59 || time->wSecond > 59 ||
-      time->wMilliseconds > 999)
+  if (time->wHour > 23 || time->wMinute > 59 || time->wSecond > 59 || time->wMilliseconds > 999)
     return Fail(ERROR_INVALID_PARAMETER);
   std::string loc;
   if (!ResolveLocale(locale, loc)) return Fail(ERROR_INVALID_PARAMETER);
   const UDate when =
-      ((time->wHour * 60.0 + time->wMinute) * 60.0 + time->wSecond) * 1000.0 +
-      time->wMilliseconds;
+      ((time->wHour * 60.0 + time->wMinute) * 60.0 + time->wSecond) * 1000.0 + time->wMilliseconds;
 
   UErrorCode st = U_ZERO_ERROR;
   std::vector<Token> tokens;

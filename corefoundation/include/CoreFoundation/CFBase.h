@@ -68,10 +68,10 @@ typedef const struct __CFURL* CFURLRef;
 // argument is accepted and ignored.
 VELCF_API extern const CFAllocatorRef kCFAllocatorDefault;
 
-typedef CF_ENUM(CFIndex, CFComparisonResult){
-    kCFCompareLessThan = -1,
-    kCFCompareEqualTo = 0,
-    kCFCompareGreaterThan = 1,
+typedef CF_ENUM(CFIndex, CFComparisonResult) {
+  kCFCompareLessThan = -1,
+  kCFCompareEqualTo = 0,
+  kCFCompareGreaterThan = 1,
 };
 
 enum { kCFNotFound = -1 };

@@ -14,8 +14,7 @@ VELCF_API CFTypeID CFDataGetTypeID(void);
 // `bytes`, which the caller releases. Null when `length` is negative, or
 // when `bytes` is null and `length` is not 0.
 // Example: CFDataCreate(kCFAllocatorDefault, (const UInt8*)"<a/>", 4)
-VELCF_API CFDataRef CFDataCreate(CFAllocatorRef allocator, const UInt8* bytes,
-                                 CFIndex length);
+VELCF_API CFDataRef CFDataCreate(CFAllocatorRef allocator, const UInt8* bytes, CFIndex length);
 
 // CFDataGetLength: the number of bytes; 0 for null.
 VELCF_API CFIndex CFDataGetLength(CFDataRef theData);

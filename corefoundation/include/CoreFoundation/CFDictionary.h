@@ -19,26 +19,22 @@ VELCF_API CFIndex CFDictionaryGetCount(CFDictionaryRef theDict);
 // CFDictionaryContainsKey: true when `key` is one of the keys.
 // Example (attributes of <e resource="7"/>):
 //   key "resource" -> true;  key "Resource" -> false
-VELCF_API Boolean CFDictionaryContainsKey(CFDictionaryRef theDict,
-                                          const void* key);
+VELCF_API Boolean CFDictionaryContainsKey(CFDictionaryRef theDict, const void* key);
 
 // CFDictionaryGetValue: the value stored under `key` (not owned by the
 // caller), or null when there is none.
 // Example (attributes of <e src="a.dll"/>): key "src" -> "a.dll"
-VELCF_API const void* CFDictionaryGetValue(CFDictionaryRef theDict,
-                                           const void* key);
+VELCF_API const void* CFDictionaryGetValue(CFDictionaryRef theDict, const void* key);
 
 // CFDictionaryGetValueIfPresent: true when `key` is present, and then
 // stores its value in *value when `value` is not null.
-VELCF_API Boolean CFDictionaryGetValueIfPresent(CFDictionaryRef theDict,
-                                                const void* key,
+VELCF_API Boolean CFDictionaryGetValueIfPresent(CFDictionaryRef theDict, const void* key,
                                                 const void** value);
 
 // CFDictionaryGetKeysAndValues: fills `keys` and `values` (either may be
 // null), each with room for CFDictionaryGetCount entries. An XML element's
 // attributes come out in the order the document lists them.
-VELCF_API void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict,
-                                            const void** keys,
+VELCF_API void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict, const void** keys,
                                             const void** values);
 
 CF_EXTERN_C_END

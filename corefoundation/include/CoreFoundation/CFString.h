@@ -11,21 +11,21 @@ typedef UInt32 CFStringEncoding;
 
 // The encodings the layer converts (the others of CoreFoundation are
 // accepted by no function and make it fail).
-typedef CF_ENUM(CFStringEncoding, CFStringBuiltInEncodings){
-    kCFStringEncodingWindowsLatin1 = 0x0500,
-    kCFStringEncodingISOLatin1 = 0x0201,
-    kCFStringEncodingASCII = 0x0600,
-    kCFStringEncodingUnicode = 0x0100,
-    kCFStringEncodingUTF8 = 0x08000100,
-    kCFStringEncodingUTF16 = 0x0100,
-    kCFStringEncodingUTF16BE = 0x10000100,
-    kCFStringEncodingUTF16LE = 0x14000100,
+typedef CF_ENUM(CFStringEncoding, CFStringBuiltInEncodings) {
+  kCFStringEncodingWindowsLatin1 = 0x0500,
+  kCFStringEncodingISOLatin1 = 0x0201,
+  kCFStringEncodingASCII = 0x0600,
+  kCFStringEncodingUnicode = 0x0100,
+  kCFStringEncodingUTF8 = 0x08000100,
+  kCFStringEncodingUTF16 = 0x0100,
+  kCFStringEncodingUTF16BE = 0x10000100,
+  kCFStringEncodingUTF16LE = 0x14000100,
 };
 
 enum { kCFStringEncodingInvalidId = 0xffffffffU };
 
-typedef CF_OPTIONS(CFOptionFlags, CFStringCompareFlags){
-    kCFCompareCaseInsensitive = 1,
+typedef CF_OPTIONS(CFOptionFlags, CFStringCompareFlags) {
+  kCFCompareCaseInsensitive = 1,
 };
 
 // CFStringGetTypeID: the type of every CFString object.
@@ -35,8 +35,7 @@ VELCF_API CFTypeID CFStringGetTypeID(void);
 // at `chars`, copied as they are (unpaired surrogates included), which the
 // caller releases. Null when `numChars` is negative, or when `chars` is
 // null and `numChars` is not 0.
-VELCF_API CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc,
-                                                   const UniChar* chars,
+VELCF_API CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar* chars,
                                                    CFIndex numChars);
 
 // CFStringCreateWithCString: a new string from the zero-terminated `cStr`
@@ -46,8 +45,7 @@ VELCF_API CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc,
 // above 0x7F in ASCII) or `encoding` is another one.
 // Example: CFStringCreateWithCString(NULL, "\xF0\x9F\x98\x80",
 //          kCFStringEncodingUTF8) -> a string of length 2 (a surrogate pair)
-VELCF_API CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc,
-                                                const char* cStr,
+VELCF_API CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
                                                 CFStringEncoding encoding);
 
 // CFStringCreateWithBytes: like CFStringCreateWithCString for the
@@ -56,10 +54,8 @@ VELCF_API CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc,
 // skipped. Also reads kCFStringEncodingUTF16LE and UTF16BE, and
 // kCFStringEncodingUTF16 (big-endian unless a byte-order mark says
 // otherwise; the mark is skipped).
-VELCF_API CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc,
-                                              const UInt8* bytes,
-                                              CFIndex numBytes,
-                                              CFStringEncoding encoding,
+VELCF_API CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes,
+                                              CFIndex numBytes, CFStringEncoding encoding,
                                               Boolean isExternalRepresentation);
 
 // CFStringGetLength: the number of UTF-16 units; 0 for null.
@@ -68,16 +64,14 @@ VELCF_API CFIndex CFStringGetLength(CFStringRef theString);
 
 // CFStringGetCharacterAtIndex: the unit at `idx`, or 0 when `idx` is
 // outside the string.
-VELCF_API UniChar CFStringGetCharacterAtIndex(CFStringRef theString,
-                                              CFIndex idx);
+VELCF_API UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx);
 
 // CFStringGetCharacters: copies the units of `range` into `buffer`, which
 // has room for range.length units: buffer[i] receives the unit at
 // range.location + i. Of a range reaching outside the string only the part
 // inside it is copied; the rest of the buffer is left as it is.
 // Example: "hello", CFRangeMake(1, 3) -> "ell"
-VELCF_API void CFStringGetCharacters(CFStringRef theString, CFRange range,
-                                     UniChar* buffer);
+VELCF_API void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer);
 
 // CFStringGetCharactersPtr: the string's own units (not zero-terminated),
 // valid while the string lives; null for an empty or null string.
@@ -87,8 +81,7 @@ VELCF_API const UniChar* CFStringGetCharactersPtr(CFStringRef theString);
 // take in `encoding`, without the terminator; kCFNotFound for an
 // encoding the layer does not convert or a negative length.
 // Example: (10, kCFStringEncodingUTF8) -> 30
-VELCF_API CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length,
-                                                    CFStringEncoding encoding);
+VELCF_API CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding);
 
 // CFStringGetCString: writes the text in `encoding` (UTF-8, ASCII, ISO
 // Latin-1 or Windows Latin-1) and a terminating zero into `buffer` of
@@ -96,8 +89,7 @@ VELCF_API CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length,
 // it is too small, the text holds a character the encoding cannot express
 // (an unpaired surrogate has no UTF-8 form) or the encoding is another one.
 // Example: "\u00E9" in 3 bytes of UTF-8 -> true, "\xC3\xA9";  in 2 -> false
-VELCF_API Boolean CFStringGetCString(CFStringRef theString, char* buffer,
-                                     CFIndex bufferSize,
+VELCF_API Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize,
                                      CFStringEncoding encoding);
 
 // CFStringCompare: orders two strings by their UTF-16 units. With
@@ -106,8 +98,7 @@ VELCF_API Boolean CFStringGetCString(CFStringRef theString, char* buffer,
 // orders before every other.
 // Example: ("a", "b", 0) -> kCFCompareLessThan
 //          ("ID", "id", kCFCompareCaseInsensitive) -> kCFCompareEqualTo
-VELCF_API CFComparisonResult CFStringCompare(CFStringRef theString1,
-                                             CFStringRef theString2,
+VELCF_API CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
                                              CFStringCompareFlags compareOptions);
 
 // __CFStringMakeConstantString: the constant string behind CFSTR: one
@@ -129,18 +120,17 @@ CF_INLINE Boolean CFStringIsSurrogateLowCharacter(UniChar character) {
   return (Boolean)(character >= 0xDC00 && character <= 0xDFFF);
 }
 
-CF_INLINE UTF32Char CFStringGetLongCharacterForSurrogatePair(
-    UniChar surrogateHigh, UniChar surrogateLow) {
-  return (UTF32Char)(((surrogateHigh - 0xD800UL) << 10) +
-                     (surrogateLow - 0xDC00UL) + 0x10000UL);
+CF_INLINE UTF32Char CFStringGetLongCharacterForSurrogatePair(UniChar surrogateHigh,
+                                                             UniChar surrogateLow) {
+  return (UTF32Char)(((surrogateHigh - 0xD800UL) << 10) + (surrogateLow - 0xDC00UL) + 0x10000UL);
 }
 
 // CFStringGetSurrogatePairForLongCharacter: for a character above 0xFFFF
 // (and at most 0x10FFFF), writes its two units to surrogates[0] and [1]
 // and returns true; otherwise writes the character itself to
 // surrogates[0] and returns false.
-CF_INLINE Boolean CFStringGetSurrogatePairForLongCharacter(
-    UTF32Char character, UniChar* surrogates) {
+CF_INLINE Boolean CFStringGetSurrogatePairForLongCharacter(UTF32Char character,
+                                                           UniChar* surrogates) {
   if (character > 0xFFFF && character <= 0x10FFFF) {
     character -= 0x10000;
     surrogates[0] = (UniChar)((character >> 10) + 0xD800);

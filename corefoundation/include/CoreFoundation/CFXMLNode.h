@@ -32,22 +32,22 @@ enum { kCFXMLNodeCurrentVersion = 1 };
 typedef const struct __CFXMLNode* CFXMLNodeRef;
 typedef CFTreeRef CFXMLTreeRef;
 
-typedef CF_ENUM(CFIndex, CFXMLNodeTypeCode){
-    kCFXMLNodeTypeDocument = 1,
-    kCFXMLNodeTypeElement = 2,
-    kCFXMLNodeTypeAttribute = 3,
-    kCFXMLNodeTypeProcessingInstruction = 4,
-    kCFXMLNodeTypeComment = 5,
-    kCFXMLNodeTypeText = 6,
-    kCFXMLNodeTypeCDATASection = 7,
-    kCFXMLNodeTypeDocumentFragment = 8,
-    kCFXMLNodeTypeEntity = 9,
-    kCFXMLNodeTypeEntityReference = 10,
-    kCFXMLNodeTypeDocumentType = 11,
-    kCFXMLNodeTypeWhitespace = 12,
-    kCFXMLNodeTypeNotation = 13,
-    kCFXMLNodeTypeElementTypeDeclaration = 14,
-    kCFXMLNodeTypeAttributeListDeclaration = 15,
+typedef CF_ENUM(CFIndex, CFXMLNodeTypeCode) {
+  kCFXMLNodeTypeDocument = 1,
+  kCFXMLNodeTypeElement = 2,
+  kCFXMLNodeTypeAttribute = 3,
+  kCFXMLNodeTypeProcessingInstruction = 4,
+  kCFXMLNodeTypeComment = 5,
+  kCFXMLNodeTypeText = 6,
+  kCFXMLNodeTypeCDATASection = 7,
+  kCFXMLNodeTypeDocumentFragment = 8,
+  kCFXMLNodeTypeEntity = 9,
+  kCFXMLNodeTypeEntityReference = 10,
+  kCFXMLNodeTypeDocumentType = 11,
+  kCFXMLNodeTypeWhitespace = 12,
+  kCFXMLNodeTypeNotation = 13,
+  kCFXMLNodeTypeElementTypeDeclaration = 14,
+  kCFXMLNodeTypeAttributeListDeclaration = 15,
 };
 
 // An element's attributes: `attributes` maps each attribute name to its
@@ -85,12 +85,12 @@ typedef struct {
   CFXMLExternalID externalID;
 } CFXMLDocumentTypeInfo;
 
-typedef CF_ENUM(CFIndex, CFXMLEntityTypeCode){
-    kCFXMLEntityTypeParameter = 0,
-    kCFXMLEntityTypeParsedInternal = 1,
-    kCFXMLEntityTypeParsedExternal = 2,
-    kCFXMLEntityTypeUnparsed = 3,
-    kCFXMLEntityTypeCharacter = 4,
+typedef CF_ENUM(CFIndex, CFXMLEntityTypeCode) {
+  kCFXMLEntityTypeParameter = 0,
+  kCFXMLEntityTypeParsedInternal = 1,
+  kCFXMLEntityTypeParsedExternal = 2,
+  kCFXMLEntityTypeUnparsed = 3,
+  kCFXMLEntityTypeCharacter = 4,
 };
 
 // A reference to an entity that is not predefined; the layer never reads

@@ -7,15 +7,15 @@
 
 CF_EXTERN_C_BEGIN
 
-typedef CF_OPTIONS(CFOptionFlags, CFXMLParserOptions){
-    kCFXMLParserValidateDocument = (1UL << 0),
-    kCFXMLParserSkipMetaData = (1UL << 1),
-    kCFXMLParserReplacePhysicalEntities = (1UL << 2),
-    kCFXMLParserSkipWhitespace = (1UL << 3),
-    kCFXMLParserResolveExternalEntities = (1UL << 4),
-    kCFXMLParserAddImpliedAttributes = (1UL << 5),
-    kCFXMLParserAllOptions = 0x00FFFFFF,
-    kCFXMLParserNoOptions = 0,
+typedef CF_OPTIONS(CFOptionFlags, CFXMLParserOptions) {
+  kCFXMLParserValidateDocument = (1UL << 0),
+  kCFXMLParserSkipMetaData = (1UL << 1),
+  kCFXMLParserReplacePhysicalEntities = (1UL << 2),
+  kCFXMLParserSkipWhitespace = (1UL << 3),
+  kCFXMLParserResolveExternalEntities = (1UL << 4),
+  kCFXMLParserAddImpliedAttributes = (1UL << 5),
+  kCFXMLParserAllOptions = 0x00FFFFFF,
+  kCFXMLParserNoOptions = 0,
 };
 
 // CFXMLTreeCreateFromData: parses the document in `xmlData` into a new tree,
@@ -80,10 +80,8 @@ typedef CF_OPTIONS(CFOptionFlags, CFXMLParserOptions){
 //   // doc: Document -> Element "t" -> Element "s" {id: "a"} -> Text "Hi"
 //   CFRelease(doc);
 //   CFRelease(data);
-VELCF_API CFXMLTreeRef CFXMLTreeCreateFromData(CFAllocatorRef allocator,
-                                               CFDataRef xmlData,
-                                               CFURLRef dataSource,
-                                               CFOptionFlags parseOptions,
+VELCF_API CFXMLTreeRef CFXMLTreeCreateFromData(CFAllocatorRef allocator, CFDataRef xmlData,
+                                               CFURLRef dataSource, CFOptionFlags parseOptions,
                                                CFIndex versionOfNodes);
 
 CF_EXTERN_C_END

@@ -60,12 +60,8 @@ class VELFIRST_API VelString {
   // c_str: the text, valid until the string is next changed or destroyed.
   const wchar_t* c_str() const;
 
-  friend bool operator==(const VelString& a, const VelString& b) {
-    return a.text_ == b.text_;
-  }
-  friend bool operator!=(const VelString& a, const VelString& b) {
-    return !(a == b);
-  }
+  friend bool operator==(const VelString& a, const VelString& b) { return a.text_ == b.text_; }
+  friend bool operator!=(const VelString& a, const VelString& b) { return !(a == b); }
 
  private:
   std::wstring text_;

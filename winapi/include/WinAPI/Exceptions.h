@@ -31,8 +31,7 @@ class VELWIN_API CMemoryException : public CException {
 // MFC: COleException.
 class VELWIN_API COleException : public CException {
  public:
-  explicit COleException(SCODE sc = 0, bool autoDelete = true)
-      : CException(autoDelete), m_sc(sc) {}
+  explicit COleException(SCODE sc = 0, bool autoDelete = true) : CException(autoDelete), m_sc(sc) {}
   ~COleException() override;
 
   SCODE m_sc;

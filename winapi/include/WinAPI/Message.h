@@ -73,15 +73,13 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 //   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
 //                  nullptr, 5, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr)
 //     -> 19, text == L"Access is denied.\r\n";  then LocalFree(text)
-VELWIN_API DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId,
-                                DWORD languageId, LPWSTR buffer, DWORD size,
-                                va_list* args);
+VELWIN_API DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                                LPWSTR buffer, DWORD size, va_list* args);
 
 // FormatMessage: the wide function, as the Win32 headers name it for
 // Unicode builds.
-inline DWORD FormatMessage(DWORD flags, const void* source, DWORD messageId,
-                           DWORD languageId, LPWSTR buffer, DWORD size,
-                           va_list* args) {
+inline DWORD FormatMessage(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                           LPWSTR buffer, DWORD size, va_list* args) {
   return FormatMessageW(flags, source, messageId, languageId, buffer, size, args);
 }
 
@@ -135,5 +133,4 @@ VELWIN_API int AfxMessageBox(LPCWSTR text, UINT type = MB_OK, UINT helpId = 0);
 // AfxMessageBox: shows the string resource `promptId` of the current
 // resource module (AfxGetResourceHandle; "" when it has none). MFC:
 // AfxMessageBox.
-VELWIN_API int AfxMessageBox(UINT promptId, UINT type = MB_OK,
-                             UINT helpId = static_cast<UINT>(-1));
+VELWIN_API int AfxMessageBox(UINT promptId, UINT type = MB_OK, UINT helpId = static_cast<UINT>(-1));

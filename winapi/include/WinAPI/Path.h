@@ -136,8 +136,8 @@ VELWIN_API BOOL PathAppend(LPWSTR path, LPCWSTR more);
 //   "c:\\a\\b\\path" -> file "c:\\a\\x\\y\\file"        : "..\\..\\x\\y\\file"
 //   "/home/u" -> "/home/v/x"                           : "..\\v\\x"
 //   "\\FolderA" -> "\\FolderC", "C:\\a" -> "D:\\a"    : FALSE
-VELWIN_API BOOL PathRelativePathTo(LPWSTR path, LPCWSTR from, DWORD fromAttributes,
-                                   LPCWSTR to, DWORD toAttributes);
+VELWIN_API BOOL PathRelativePathTo(LPWSTR path, LPCWSTR from, DWORD fromAttributes, LPCWSTR to,
+                                   DWORD toAttributes);
 
 // PathFileExists: TRUE when a file or folder of that path exists (a
 // symbolic link counts by what it points to). FALSE otherwise, also for a

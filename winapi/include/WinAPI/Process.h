@@ -133,23 +133,20 @@ VELWIN_API LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count);
 //                                 {"MsiExec.exe", "/i", "setup.msi"}
 VELWIN_API BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine,
                                LPSECURITY_ATTRIBUTES processAttributes,
-                               LPSECURITY_ATTRIBUTES threadAttributes,
-                               BOOL inheritHandles, DWORD creationFlags,
-                               LPVOID environment, LPCWSTR currentDirectory,
-                               LPSTARTUPINFOW startupInfo,
-                               LPPROCESS_INFORMATION info);
+                               LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                               DWORD creationFlags, LPVOID environment, LPCWSTR currentDirectory,
+                               LPSTARTUPINFOW startupInfo, LPPROCESS_INFORMATION info);
 
 // CreateProcess: the wide function, as the Win32 headers name it for
 // Unicode builds.
 inline BOOL CreateProcess(LPCWSTR applicationName, LPWSTR commandLine,
                           LPSECURITY_ATTRIBUTES processAttributes,
                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
-                          DWORD creationFlags, LPVOID environment,
-                          LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
-                          LPPROCESS_INFORMATION info) {
+                          DWORD creationFlags, LPVOID environment, LPCWSTR currentDirectory,
+                          LPSTARTUPINFOW startupInfo, LPPROCESS_INFORMATION info) {
   return CreateProcessW(applicationName, commandLine, processAttributes, threadAttributes,
-                        inheritHandles, creationFlags, environment, currentDirectory,
-                        startupInfo, info);
+                        inheritHandles, creationFlags, environment, currentDirectory, startupInfo,
+                        info);
 }
 
 // WaitForSingleObject: waits until the process of `handle` (either of its

@@ -167,5 +167,4 @@ VELWIN_API LCID LocaleNameToLCID(LPCWSTR name, DWORD flags);
 //   with LANG=de_AT.UTF-8: id 1 -> "Hallo", id 2 -> "Bye"
 //   with LANG=C:           id 1 -> "Hello"
 //   id 3                   -> ""
-VELWIN_API std::wstring loadStringFromWin32ResourceDLL(HMODULE module,
-                                                       UINT id);
+VELWIN_API std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id);

@@ -28,12 +28,11 @@
 //   wchar_t b[16];
 //   ms_swprintf(b, 16, L"%s-%d", L"x", 5)   -> 3, b == L"x-5"
 //   ms_swprintf(b, 4, L"%s", L"abcdef")     -> -1, b == L"abc"
-VELWIN_API int ms_vswprintf(wchar_t* buffer, std::size_t count,
-                            const wchar_t* format, va_list args);
+VELWIN_API int ms_vswprintf(wchar_t* buffer, std::size_t count, const wchar_t* format,
+                            va_list args);
 
 // ms_swprintf: ms_vswprintf with its arguments given directly.
-VELWIN_API int ms_swprintf(wchar_t* buffer, std::size_t count,
-                           const wchar_t* format, ...);
+VELWIN_API int ms_swprintf(wchar_t* buffer, std::size_t count, const wchar_t* format, ...);
 
 // ms_wtoi: the leading decimal number of `text` after optional white space
 // and one sign; 0 when there is none or `text` is null. Values beyond the
@@ -47,8 +46,7 @@ VELWIN_API int ms_wtoi(const wchar_t* text);
 // Returns 0 on success; EINVAL when `dest` is null or `size` is 0 (nothing
 // written), or when `src` is null (dest becomes ""); ERANGE when `src` does
 // not fit (dest becomes ""). Win32 CRT: wcscpy_s.
-VELWIN_API errno_t wcscpy_s(wchar_t* dest, std::size_t size,
-                            const wchar_t* src);
+VELWIN_API errno_t wcscpy_s(wchar_t* dest, std::size_t size, const wchar_t* src);
 
 // wcscpy_s for an array destination, whose size is known.
 template <std::size_t N>
@@ -75,17 +73,15 @@ constexpr UINT CP_UTF8 = 65001;
 // units written, or 0 with the last error set (ERROR_INSUFFICIENT_BUFFER,
 // ERROR_INVALID_PARAMETER for a code page other than CP_UTF8).
 // Win32: MultiByteToWideChar.
-VELWIN_API int MultiByteToWideChar(UINT codePage, DWORD flags,
-                                   const char* text, int count, wchar_t* out,
-                                   int outCount);
+VELWIN_API int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int count,
+                                   wchar_t* out, int outCount);
 
 // WideCharToMultiByte: encodes `count` units (-1: up to and with the NUL)
 // as UTF-8; units that are not Unicode scalar values become U+FFFD. The
 // last two parameters of the Win32 function are accepted and ignored.
 // Win32: WideCharToMultiByte.
-VELWIN_API int WideCharToMultiByte(UINT codePage, DWORD flags,
-                                   const wchar_t* text, int count, char* out,
-                                   int outCount, const char* defaultChar,
+VELWIN_API int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* text, int count,
+                                   char* out, int outCount, const char* defaultChar,
                                    BOOL* usedDefault);
 
 // swscanf_s: reads `buffer` under the control of `format` with the
@@ -116,5 +112,4 @@ VELWIN_API int WideCharToMultiByte(UINT codePage, DWORD flags,
 VELWIN_API int swscanf_s(const wchar_t* buffer, const wchar_t* format, ...);
 
 // vswscanf_s: swscanf_s with a va_list. Win32 CRT: vswscanf_s.
-VELWIN_API int vswscanf_s(const wchar_t* buffer, const wchar_t* format,
-                          va_list args);
+VELWIN_API int vswscanf_s(const wchar_t* buffer, const wchar_t* format, va_list args);

@@ -46,8 +46,7 @@ class VELWIN_API CTime {
   // represent the fields the time is -1.
   //
   // Example: CTime(2024, 5, 17, 8, 30, 0).GetHour() -> 8
-  CTime(int year, int month, int day, int hour, int minute, int second,
-        int dst = -1);
+  CTime(int year, int month, int day, int hour, int minute, int second, int dst = -1);
 
   // The local time of a _SYSTEMTIME's fields (its day of week and
   // milliseconds are ignored).
@@ -143,8 +142,8 @@ constexpr DWORD LOCALE_USE_CP_ACP = 0x40000000;
 // Example (LANG=de_DE.UTF-8, 17 May 2024):
 //   DATE_LONGDATE -> L"Freitag, 17. Mai 2024", returns 22
 //   format L"dd'.'MM'.'yyyy" -> L"17.05.2024"
-VELWIN_API int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date,
-                              LPCWSTR format, LPWSTR out, int size);
+VELWIN_API int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR format,
+                              LPWSTR out, int size);
 
 // GetTimeFormatW: writes the time of `time` (null: now) for `locale`, as
 // GetDateFormatW writes dates. Without `format` the time is ICU's medium
@@ -158,16 +157,16 @@ VELWIN_API int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date,
 //
 // Example (LANG=en_US.UTF-8, 08:30:00):
 //   flags 0 -> L"8:30:00\u202FAM";  TIME_FORCE24HOURFORMAT -> L"8:30:00"
-VELWIN_API int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time,
-                              LPCWSTR format, LPWSTR out, int size);
+VELWIN_API int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR format,
+                              LPWSTR out, int size);
 
 // GetDateFormat / GetTimeFormat: the wide functions, as the Win32 headers
 // name them for Unicode builds.
-inline int GetDateFormat(LCID locale, DWORD flags, const SYSTEMTIME* date,
-                         LPCWSTR format, LPWSTR out, int size) {
+inline int GetDateFormat(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR format,
+                         LPWSTR out, int size) {
   return GetDateFormatW(locale, flags, date, format, out, size);
 }
-inline int GetTimeFormat(LCID locale, DWORD flags, const SYSTEMTIME* time,
-                         LPCWSTR format, LPWSTR out, int size) {
+inline int GetTimeFormat(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR format,
+                         LPWSTR out, int size) {
   return GetTimeFormatW(locale, flags, time, format, out, size);
 }

@@ -8,8 +8,8 @@
 #include <WinAPI/File.h>
 #include <WinAPI/Guid.h>
 #include <WinAPI/Locale.h>
-#include <WinAPI/Path.h>
 #include <WinAPI/Message.h>
+#include <WinAPI/Path.h>
 #include <WinAPI/PathName.h>
 #include <WinAPI/Process.h>
 #include <WinAPI/Resource.h>
