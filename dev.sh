@@ -8,6 +8,7 @@
 #   ./dev.sh tsan      the test suite under ThreadSanitizer
 #   ./dev.sh coverage  the test suite instrumented, then the gcovr summary
 #   ./dev.sh fuzz [SECONDS]   build the fuzz targets and run each on its corpus
+#   ./dev.sh lint      check the layout with clang-format and the code with clang-tidy
 #   ./dev.sh bench     build and run the benchmarks (optimised build)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -18,6 +19,7 @@ BUILD_PKGS=(cmake ninja-build g++ pkg-config libpugixml-dev libicu-dev)
 TEST_PKGS=(libgtest-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
 FUZZ_PKGS=(clang libclang-rt-14-dev)
 BENCH_PKGS=(libbenchmark-dev libboost-dev valgrind)
+LINT_PKGS=(clang-format clang-tidy)
 
 install_missing() {
   local missing=()
@@ -73,13 +75,23 @@ case "${1:-}" in
     build fuzz
     fuzz/run-all.sh build/fuzz/fuzz "${2:-30}"
     ;;
+  lint)
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${LINT_PKGS[@]}"
+    git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+    cmake --preset debug >/dev/null  # writes compile_commands.json
+    cmake --build --preset debug -j "$(njobs)"
+    run-clang-tidy -p build/debug -j "$(njobs)" -quiet \
+      '/(src|winapi/src|velfirst/src|corefoundation/src|tools)/' >build/debug/clang-tidy.log 2>&1 ||
+      { grep -E 'warning:|error:' build/debug/clang-tidy.log; exit 1; }
+    echo "clang-format and clang-tidy: clean"
+    ;;
   bench)
     install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${BENCH_PKGS[@]}"
     build bench
     bench/table.sh build/bench
     ;;
   *)
-    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -57,7 +57,8 @@ int ReplaceNoCase(CStdStr<wchar_t>& target, const wchar_t* pattern, const wchar_
     for (; at != detail::kNotFound; at = searcher.Find(t, n, done)) {
       if (written != done) std::wmemmove(t + written, t + done, at - done);
       written += at - done;
-      std::wmemcpy(t + written, replacement, r);
+      // A span in the middle of the text: resize() terminates the whole.
+      std::wmemcpy(t + written, replacement, r);  // NOLINT(bugprone-not-null-terminated-result)
       written += r;
       done = at + m;
       ++count;

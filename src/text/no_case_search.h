@@ -110,7 +110,7 @@ inline Block NextBlockSse2(const wchar_t* text, const wchar_t* tail, std::size_t
   const __m128i zero = _mm_setzero_si128();
   for (; end - at >= 16; at += 16) {
     __m128i a[4], hit[4];
-    for (int k = 0; k < 4; ++k) {
+    for (std::ptrdiff_t k = 0; k < 4; ++k) {
       a[k] =
           _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + 4 * k)), or0);
       const __m128i b =
@@ -142,7 +142,7 @@ __attribute__((target("avx2"))) inline Block NextBlockAvx2(const wchar_t* text, 
   const __m256i high = _mm256_set1_epi32(~127);
   for (; end - at >= 32; at += 32) {
     __m256i a[4], hit[4];
-    for (int k = 0; k < 4; ++k) {
+    for (std::ptrdiff_t k = 0; k < 4; ++k) {
       a[k] = _mm256_or_si256(
           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + at + 8 * k)), or0);
       const __m256i b = _mm256_or_si256(
@@ -239,13 +239,14 @@ class NoCaseSearcher {
     const std::size_t m = pattern_.size();
     std::size_t known = from;  // text[0, known) holds no NUL
     std::size_t chunk = 1024;
+    constexpr std::size_t kMaxChunk = std::size_t{64} << 10;
     for (;;) {
       const std::size_t got = wcsnlen(text + known, chunk);
       known += got;
       const std::size_t at = Find(text, known, from);
       if (at != kNotFound || got < chunk) return at;
       if (known >= m && known - m + 1 > from) from = known - m + 1;
-      if (chunk < 64 * 1024) chunk *= 2;
+      if (chunk < kMaxChunk) chunk *= 2;
     }
   }
 

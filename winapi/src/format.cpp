@@ -337,6 +337,9 @@ std::int64_t SignedArg(Size size, va_list& args) {
       return va_arg(args, long);
     case Size::kLongLong:
       return va_arg(args, long long);
+    // int64_t, intmax_t and size_t are aliases whose underlying types
+    // differ between platforms, and va_arg must name the one passed.
+    // NOLINTNEXTLINE(bugprone-branch-clone)
     case Size::kInt64:
       return va_arg(args, std::int64_t);
     case Size::kIntMax:
@@ -359,6 +362,9 @@ std::uint64_t UnsignedArg(Size size, va_list& args) {
       return va_arg(args, unsigned long);
     case Size::kLongLong:
       return va_arg(args, unsigned long long);
+    // int64_t, intmax_t and size_t are aliases whose underlying types
+    // differ between platforms, and va_arg must name the one passed.
+    // NOLINTNEXTLINE(bugprone-branch-clone)
     case Size::kInt64:
       return va_arg(args, std::uint64_t);
     case Size::kIntMax:

@@ -1,4 +1,5 @@
 // GUID text in the registry form, and the task allocator that carries it.
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -75,8 +76,10 @@ HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid) {
   g.Data1 = static_cast<DWORD>(ReadHex(text + 1, 8));
   g.Data2 = static_cast<WORD>(ReadHex(text + 10, 4));
   g.Data3 = static_cast<WORD>(ReadHex(text + 15, 4));
-  for (int i = 0; i < 2; ++i) g.Data4[i] = static_cast<BYTE>(ReadHex(text + 20 + 2 * i, 2));
-  for (int i = 0; i < 6; ++i) g.Data4[2 + i] = static_cast<BYTE>(ReadHex(text + 25 + 2 * i, 2));
+  for (int i = 0; i < 2; ++i)
+    g.Data4[i] = static_cast<BYTE>(ReadHex(text + 20 + std::ptrdiff_t{2} * i, 2));
+  for (int i = 0; i < 6; ++i)
+    g.Data4[2 + i] = static_cast<BYTE>(ReadHex(text + 25 + std::ptrdiff_t{2} * i, 2));
   *clsid = g;
   return S_OK;
 }

@@ -199,7 +199,7 @@ std::vector<std::string> SearchFolders() {
   }
   const std::string executable = ExecutableFolder();
   if (!executable.empty()) folders.push_back(executable);
-  folders.push_back(std::string());  // the current folder
+  folders.emplace_back();  // the current folder
   return folders;
 }
 

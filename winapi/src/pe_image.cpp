@@ -80,7 +80,7 @@ class Image {
     const std::uint64_t directories_at = count_at + 4;
     if (optional_size >= directories_at) {
       const std::uint32_t directory_count = bytes_.U32(optional + count_at);
-      const std::uint64_t entry = directories_at + 8 * kResourceDirectory;
+      const std::uint64_t entry = directories_at + std::uint64_t{8} * kResourceDirectory;
       if (directory_count > kResourceDirectory && optional_size >= entry + 8) {
         resource_rva_ = bytes_.U32(optional + entry);
         resource_size_ = bytes_.U32(optional + entry + 4);

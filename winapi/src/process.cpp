@@ -351,6 +351,7 @@ BOOL Start(LPCWSTR applicationName, LPCWSTR commandLine, BOOL inheritHandles, DW
   }
 
   std::vector<std::string> args;
+  args.reserve(words.size());
   for (const std::wstring& w : words) args.push_back(ToUtf8(w));
   std::vector<char*> argv = PointerList(args);
   std::vector<std::string> vars;

@@ -199,16 +199,17 @@ void RemoveFields(std::vector<Token>& t, const std::u16string& letters) {
       ++i;
       continue;
     }
-    if (i >= 2 && t[i - 1].letter == 0) {
-      t.erase(t.begin() + static_cast<long>(i) - 1, t.begin() + static_cast<long>(i) + 1);
+    const auto at = t.begin() + static_cast<long>(i);
+    const bool literal_before = i >= 1 && t[i - 1].letter == 0;
+    const bool literal_after = i + 1 < t.size() && t[i + 1].letter == 0;
+    // A literal that opens the format goes only when nothing follows.
+    if (literal_before && (i >= 2 || !literal_after)) {
+      t.erase(at - 1, at + 1);
       --i;
-    } else if (i + 1 < t.size() && t[i + 1].letter == 0) {
-      t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(i) + 2);
-    } else if (i >= 1 && t[i - 1].letter == 0) {
-      t.erase(t.begin() + static_cast<long>(i) - 1, t.begin() + static_cast<long>(i) + 1);
-      --i;
+    } else if (literal_after) {
+      t.erase(at, at + 2);
     } else {
-      t.erase(t.begin() + static_cast<long>(i));
+      t.erase(at);
     }
   }
 }
