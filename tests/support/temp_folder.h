@@ -118,6 +118,25 @@ inline std::wstring Slashed(const fs::path& path) {
   return text;
 }
 
+// Gives up root for nobody:nogroup; used in child processes only.
+inline bool BecomeNobody() {
+  return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
+}
+
+// Runs `check` in a child process without the rights of root, so that file
+// permissions bind it, and returns its result (0 to 99); 102 when the user
+// could not be changed. Anything `check` reaches must be open to others.
+inline int RunUnprivileged(const std::function<int()>& check) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && !BecomeNobody()) _exit(102);
+    _exit(check());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+}
+
 // How RunWhereReadOnly takes away the right to create files.
 enum class ReadOnlyBy {
   kMount,             // a read-only bind mount in a private mount namespace
@@ -142,8 +161,8 @@ inline int RunWhereReadOnly(const fs::path& folder, ReadOnlyBy how,
           mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
           mount(nullptr, folder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
         _exit(101);
-    } else if (root) {
-      if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(102);
+    } else if (root && !BecomeNobody()) {
+      _exit(102);
     }
     const std::string probe = (folder / "velut-write-check").string();
     const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
