@@ -11,7 +11,7 @@ if [[ -n "$sanitizers" ]]; then
 fi
 mkdir -p "$out"
 share="$(pkg-config --variable=prefix velut)/share/velut/example"
-for source in main text_example strings_example convert_example; do
+for source in main text_example strings_example convert_example paths_example; do
   # shellcheck disable=SC2046
   "$cxx" "${extra[@]}" "$examples/$source.cpp" -o "$out/$source" \
     $(pkg-config --cflags --libs velut) -Wl,-rpath,"$(pkg-config --variable=libdir velut)"
