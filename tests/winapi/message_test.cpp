@@ -2,6 +2,7 @@
 // error codes, local memory, and message boxes.
 #include <cerrno>
 #include <cstdarg>
+#include <cwchar>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -155,11 +156,96 @@ TEST(FormatMessage, InsertsAndEscapes) {
             L"for %2.\r\n");
 }
 
+// Each printf conversion an insert may carry, read from a DWORD_PTR array
+// as a 64-bit caller fills it: sizes l ll I64 I z j t take the whole value,
+// the others its low 32 bits.
+TEST(FormatMessage, InsertConversions) {
+  struct Row {
+    const wchar_t* format;
+    DWORD_PTR value;
+    const wchar_t* text;
+  };
+  const Row rows[] = {
+      {L"%1!c!", L'A', L"A"},
+      {L"%1!C!", 'b', L"b"},  // narrow character
+      {L"%1!3c!|", L'z', L"  z|"},
+      {L"%1!u!", 4000000000u, L"4000000000"},
+      {L"%1!d!", static_cast<DWORD_PTR>(-5), L"-5"},
+      {L"%1!x!", 0xBEEF, L"beef"},
+      {L"%1!#X!", 0xBEEF, L"0XBEEF"},
+      {L"%1!o!", 8, L"10"},
+      {L"%1!u!", DWORD_PTR{0x100000002}, L"2"},  // only the low 32 bits
+      {L"%1!I64u!", DWORD_PTR{0x100000002}, L"4294967298"},
+      {L"%1!llx!", DWORD_PTR{0x123456789AB}, L"123456789ab"},
+      {L"%1!I64d!", static_cast<DWORD_PTR>(-5000000000LL), L"-5000000000"},
+      {L"%1!lld!", static_cast<DWORD_PTR>(-1), L"-1"},
+      {L"%1!Iu!", DWORD_PTR{1} << 40, L"1099511627776"},
+      {L"%1!zu!", DWORD_PTR{1} << 40, L"1099511627776"},
+      {L"%1!jd!", DWORD_PTR{1} << 40, L"1099511627776"},
+      {L"%1!td!", static_cast<DWORD_PTR>(-7), L"-7"},
+      {L"%1!p!", 0x1234, L"0000000000001234"},
+      {L"%1!S!", reinterpret_cast<DWORD_PTR>("narrow"), L"narrow"},
+      {L"%1!ls!", reinterpret_cast<DWORD_PTR>(L"wide"), L"wide"},
+      {L"%1!-6s!|", reinterpret_cast<DWORD_PTR>(L"ab"), L"ab    |"},
+      // Floating point and unknown letters cannot be formatted: the insert
+      // stays as it is written.
+      {L"%1!f!", 1, L"%1!f!"},
+      {L"%1!q!", 1, L"%1!q!"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << std::wstring(r.format));
+    const DWORD_PTR args[] = {r.value};
+    wchar_t buf[64] = L"?";
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, r.format, 0, 0,
+                       buf, 64, reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(args)));
+    EXPECT_EQ(std::wstring(buf), r.text);
+    EXPECT_EQ(n, std::wcslen(r.text));
+  }
+}
+
+// An insert longer than the first formatting buffer comes out whole.
+TEST(FormatMessage, LongInsert) {
+  const std::wstring long_text(5000, L'x');
+  const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(long_text.c_str())};
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+      L"[%1!-5002s!]", 0, 0, reinterpret_cast<LPWSTR>(&text), 0,
+      reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(args)));
+  ASSERT_EQ(n, 5004u);
+  EXPECT_EQ(std::wstring(text), L"[" + long_text + L"  ]");
+  LocalFree(text);
+}
+
+TEST(FormatMessage, EscapesForControlCharacters) {
+  EXPECT_EQ(FromString(0, L"a%rb%tc%bd"), L"a\rb\tc d");
+  // %r and %n survive the width setting that turns the text's own line
+  // breaks into blanks.
+  EXPECT_EQ(FromString(FORMAT_MESSAGE_MAX_WIDTH_MASK, L"a%rb\r\nc"), L"a\rb c");
+}
+
+// Neither FROM_STRING, FROM_SYSTEM nor FROM_HMODULE: there is no source.
+TEST(FormatMessage, NoSourceFlag) {
+  wchar_t buf[8];
+  SetLastError(0);
+  EXPECT_EQ(FormatMessageW(0, L"text", 0, 0, buf, 8, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_ARGUMENT_ARRAY | FORMAT_MESSAGE_IGNORE_INSERTS, L"text",
+                           0, 0, buf, 8, nullptr),
+            0u);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
 TEST(FormatMessage, LineWidth) {
   EXPECT_EQ(SystemText(5, FORMAT_MESSAGE_MAX_WIDTH_MASK), L"Access is denied. ");
   EXPECT_EQ(FromString(FORMAT_MESSAGE_MAX_WIDTH_MASK, L"a\r\nb\nc%nd"), L"a b c\r\nd");
   EXPECT_EQ(FromString(10, L"aaa bbb ccc ddd\r\neeeeeeeeeeeee f"),
             L"aaa bbb\r\nccc ddd\r\neeeeeeeeeeeee\r\nf");
+  // A hard break from %n starts a new line: the count of the width starts
+  // again after it.
+  EXPECT_EQ(FromString(10, L"aaa bbb ccc%nddd eee fff"), L"aaa bbb\r\nccc\r\nddd eee\r\nfff");
+  EXPECT_EQ(FromString(10, L"aaaaaaaaa%nbbbbbbbb c"), L"aaaaaaaaa\r\nbbbbbbbb c");
 }
 
 TEST(FormatMessage, ApplicationTexts) {
