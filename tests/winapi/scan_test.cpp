@@ -77,6 +77,62 @@ TEST(Swscanf, Integers) {
   EXPECT_EQ(big, -42);
 }
 
+// Scans `text` with the one conversion `format` into a T that starts as
+// `sentinel`; the value it holds afterwards, or `sentinel` when nothing was
+// assigned.
+template <typename T>
+T ScanOne(const wchar_t* text, const wchar_t* format, T sentinel = T(42)) {
+  T value = sentinel;
+  const int n = swscanf_s(text, format, &value);
+  EXPECT_EQ(n, 1) << "count";
+  return value;
+}
+
+// Every size prefix stores into its own type, and a value beyond that type
+// (or beyond 64 bits) saturates at its limit instead of wrapping.
+TEST(Swscanf, SizePrefixesAndSaturation) {
+  EXPECT_EQ(ScanOne<long long>(L"99999999999999999999", L"%lld"), LLONG_MAX);
+  EXPECT_EQ(ScanOne<long long>(L"-99999999999999999999", L"%lld"), LLONG_MIN);
+  EXPECT_EQ(ScanOne<unsigned long long>(L"99999999999999999999", L"%llu"), ULLONG_MAX);
+  EXPECT_EQ(ScanOne<unsigned long long>(L"fffffffffffffffff", L"%llx"), ULLONG_MAX);
+  EXPECT_EQ(ScanOne<long>(L"-9223372036854775809", L"%ld"), LONG_MIN);
+  EXPECT_EQ(ScanOne<unsigned long>(L"123", L"%lu"), 123ul);
+  EXPECT_EQ(ScanOne<unsigned char>(L"300", L"%hhu"), UCHAR_MAX);
+  EXPECT_EQ(ScanOne<signed char>(L"-300", L"%hhd"), SCHAR_MIN);
+  EXPECT_EQ(ScanOne<unsigned short>(L"-1", L"%hu"), USHRT_MAX);  // negated modulo 2^16
+  EXPECT_EQ(ScanOne<std::intmax_t>(L"-5000000000", L"%jd"), -5000000000LL);
+  EXPECT_EQ(ScanOne<std::size_t>(L"5000000000", L"%zu"), std::size_t{5000000000});
+  EXPECT_EQ(ScanOne<std::ptrdiff_t>(L"-5000000000", L"%td"), std::ptrdiff_t{-5000000000});
+  EXPECT_EQ(ScanOne<std::int32_t>(L"3000000000", L"%I32d"), INT32_MAX);
+  EXPECT_EQ(ScanOne<std::int32_t>(L"-3000000000", L"%I32d"), INT32_MIN);
+  EXPECT_EQ(ScanOne<std::ptrdiff_t>(L"-5000000000", L"%Id"), std::ptrdiff_t{-5000000000});
+  EXPECT_EQ(ScanOne<std::uint64_t>(L"18446744073709551615", L"%I64u"), UINT64_MAX);
+  EXPECT_EQ(ScanOne<int>(L"0x7fffffff", L"%x"), INT_MAX);
+}
+
+// %p reads a pointer in hexadecimal, with or without 0x.
+TEST(Swscanf, Pointers) {
+  struct Row {
+    const wchar_t* text;
+    std::uintptr_t value;
+  };
+  const Row rows[] = {
+      {L"0000000000001234", 0x1234},
+      {L"0xdeadBEEF", 0xDEADBEEF},
+      {L"-1", UINTPTR_MAX},
+      {L"1ffffffffffffffff", UINTPTR_MAX},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << std::wstring(r.text));
+    void* p = nullptr;
+    EXPECT_EQ(swscanf_s(r.text, L"%p", &p), 1);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p), r.value);
+  }
+  void* p = &p;
+  EXPECT_EQ(swscanf_s(L"xyz", L"%p", &p), 0);
+  EXPECT_EQ(p, &p);
+}
+
 TEST(Swscanf, FloatsUseAPoint) {
   float f = 0;
   double d = 0;
@@ -92,6 +148,14 @@ TEST(Swscanf, FloatsUseAPoint) {
   EXPECT_DOUBLE_EQ(d, 1.0);
   EXPECT_EQ(swscanf_s(L"e5", L"%lf", &d), 0);
   EXPECT_EQ(swscanf_s(L"1e", L"%lf", &d), 0);
+  // L reads into a long double, with the precision of a double.
+  long double ld = 0;
+  EXPECT_EQ(swscanf_s(L"-2.5e-3", L"%Lf", &ld), 1);
+  EXPECT_EQ(ld, static_cast<long double>(-2.5e-3));
+  EXPECT_EQ(swscanf_s(L"1.25 x", L"%Lg %Lg", &ld, &ld), 1);
+  EXPECT_EQ(ld, 1.25L);
+  EXPECT_EQ(swscanf_s(L"0x1.8p1", L"%La", &ld), 1);
+  EXPECT_EQ(ld, 3.0L);
 }
 
 TEST(Swscanf, TextTakesItsSize) {
@@ -109,6 +173,25 @@ TEST(Swscanf, TextTakesItsSize) {
   char narrow[8] = "?";
   EXPECT_EQ(swscanf_s(L"\u00E9t\u00E9", L"%hs", narrow, 8u), 1);
   EXPECT_EQ(std::string(narrow), "\xC3\xA9t\xC3\xA9");
+  // The size of a narrow array counts bytes of UTF-8: three characters
+  // take five bytes and the terminator one more.
+  EXPECT_EQ(swscanf_s(L"\u00E9t\u00E9 5", L"%S %d", narrow, 5u, &after), 0);
+  EXPECT_EQ(std::string(narrow), "");
+  EXPECT_EQ(after, 7);
+  EXPECT_EQ(swscanf_s(L"\u00E9t\u00E9", L"%hs", narrow, 6u), 1);
+  EXPECT_EQ(std::string(narrow), "\xC3\xA9t\xC3\xA9");
+  char two[2] = {'x', 'x'};
+  EXPECT_EQ(swscanf_s(L"\u00E9", L"%C", two, 2u), 1);  // %C takes a narrow array
+  EXPECT_EQ(std::string(two, 2), "\xC3\xA9");
+  EXPECT_EQ(swscanf_s(L"\u00E9", L"%hc", two, 1u), 0);  // two bytes do not fit one
+  EXPECT_EQ(two[0], '\0');
+  // l and w name the wide arrays, as without a prefix.
+  wchar_t w2[8] = L"?";
+  EXPECT_EQ(swscanf_s(L"wide text q", L"%ls %ws", w, 8u, w2, 8u), 2);
+  EXPECT_EQ(std::wstring(w), L"wide");
+  EXPECT_EQ(std::wstring(w2), L"text");
+  EXPECT_EQ(swscanf_s(L"q", L"%wc", &w2[0], 1u), 1);
+  EXPECT_EQ(w2[0], L'q');
 
   wchar_t c[3] = {L'x', L'x', L'x'};
   EXPECT_EQ(swscanf_s(L" ab", L"%c%c", &c[0], 1u, &c[1], 1u), 2);
