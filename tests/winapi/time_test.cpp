@@ -2,6 +2,7 @@
 // GetTimeFormat with their locales, flags, pictures and buffers.
 #include <climits>
 #include <cstdint>
+#include <ctime>
 #include <initializer_list>
 #include <string>
 
@@ -35,6 +36,14 @@ TEST(CTime, FieldsInUtc) {
   EXPECT_EQ(t.GetDayOfWeek(), 6);  // Friday
   EXPECT_EQ(CTime().GetTime(), 0);
   EXPECT_EQ(CTime(int64_t{1715934600}), t);
+}
+
+TEST(CTime, GetCurrentTimeIsNow) {
+  const std::int64_t before = std::time(nullptr);
+  const std::int64_t now = CTime::GetCurrentTime().GetTime();
+  const std::int64_t after = std::time(nullptr);
+  EXPECT_GE(now, before);
+  EXPECT_LE(now, after);
 }
 
 TEST(CTime, DaylightFlagAsMktimeReadsIt) {
@@ -229,6 +238,9 @@ TEST(GetDateFormat, Pictures) {
       {L"dddd, MMMM d", L"Saturday, May 7"},
       {L"ddd MMM", L"Sat May"},
       {L"'It''s' d", L"It's 7"},
+      {L"d.''MM", L"7.'05"},  // '' outside quotes is a quote too
+      {L"'d ''y'' M' d", L"d 'y' M 7"},
+      {L"d 'open", L"7 open"},     // an unclosed quote runs to the end
       {L"hh:mm tt", L"hh:mm tt"},  // time letters are text in a date picture
       {L"g yyyy", L"AD 2005"},
       {L"", L""},
@@ -240,6 +252,56 @@ TEST(GetDateFormat, Pictures) {
     ASSERT_GT(n, 0);
     EXPECT_EQ(std::wstring(buf), r.text);
   }
+}
+
+// "y" is the year without century and without a leading zero, "yy" with
+// it; five or more y read as the full year.
+TEST(GetDateFormat, YearPictures) {
+  ScopedUserLocale locale("en_US.UTF-8");
+  struct Row {
+    WORD year;
+    const wchar_t* picture;
+    const wchar_t* text;
+  };
+  const Row rows[] = {
+      {2010, L"y", L"10"},       {2000, L"y", L"0"},        {2000, L"yy", L"00"},
+      {1999, L"y/yy", L"99/99"}, {1999, L"yyyyy", L"1999"}, {1601, L"yyy", L"1601"},
+      {2024, L"'y' y", L"y 24"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.year << " " << std::wstring(r.picture));
+    EXPECT_EQ(DateText(0, Date(r.year, 5, 7), r.picture), r.text);
+  }
+}
+
+// A result longer than the formatter's first buffer comes out whole.
+TEST(GetDateFormat, LongLiteral) {
+  ScopedUserLocale locale("en_US.UTF-8");
+  const std::wstring words(200, L'w');
+  const std::wstring picture = L"'" + words + L"' d";
+  const SYSTEMTIME st = Date(2024, 5, 17);
+  wchar_t buf[256];
+  ASSERT_EQ(GetDateFormatW(LOCALE_USER_DEFAULT, 0, &st, picture.c_str(), nullptr, 0), 204);
+  ASSERT_EQ(GetDateFormatW(LOCALE_USER_DEFAULT, 0, &st, picture.c_str(), buf, 256), 204);
+  EXPECT_EQ(std::wstring(buf), words + L" 17");
+}
+
+// Digits outside the Basic Multilingual Plane (Chakma) come out as one
+// wchar_t each, not as UTF-16 surrogate pairs.
+TEST(GetDateFormat, CharactersBeyondTheBmp) {
+  ScopedUserLocale locale("ccp_BD.UTF-8");
+  const SYSTEMTIME st = Date(2024, 5, 17);
+  EXPECT_EQ(DateText(0, st, L"d/M/yy"), L"\U00011137\U0001113D/\U0001113B/\U00011138\U0001113A");
+  const std::wstring text = DateText(DATE_SHORTDATE, st);
+  EXPECT_TRUE(Contains(text, L"\U00011138\U00011136\U00011138\U0001113A")) << text.size();
+  for (const wchar_t c : text) EXPECT_FALSE(c >= 0xD800 && c <= 0xDFFF) << std::hex << c;
+}
+
+// A locale name too long for ICU reads as the default English.
+TEST(GetDateFormat, OverlongLocaleName) {
+  const std::string name = "de_DE@" + std::string(300, 'x');
+  ScopedUserLocale locale(name.c_str());
+  EXPECT_TRUE(Contains(DateText(DATE_LONGDATE, Date(2024, 5, 17)), L"Friday"));
 }
 
 TEST(GetDateFormat, Lcids) {
@@ -346,6 +408,43 @@ TEST(GetTimeFormat, Pictures) {
   EXPECT_EQ(TimeText(0, st, L"HH'h'mm"), L"14h05");
   EXPECT_EQ(TimeText(0, st, L"dd HH"), L"dd 14");  // date letters are text here
   EXPECT_EQ(TimeText(TIME_NOSECONDS, st, L"HH:mm:ss"), L"14:05");
+}
+
+// The flags drop a field with the separator that joins it to the rest:
+// the one before it, or the one after it when the field comes first.
+TEST(GetTimeFormat, FlagsRemoveFieldsFromPictures) {
+  ScopedUserLocale locale("en_US.UTF-8");
+  const SYSTEMTIME st = Date(2024, 5, 17, 14, 5, 9);
+  struct Row {
+    DWORD flags;
+    const wchar_t* picture;
+    const wchar_t* text;
+  };
+  const Row rows[] = {
+      {TIME_NOSECONDS, L"ss:mm HH", L"05 14"},
+      {TIME_NOSECONDS, L"HHss", L"14"},
+      {TIME_NOSECONDS, L"ss", L""},
+      {TIME_NOMINUTESORSECONDS, L"mm:ss HH", L"14"},
+      {TIME_NOMINUTESORSECONDS, L"'at' HH:mm:ss", L"at 14"},
+      {TIME_NOTIMEMARKER, L"tt hh:mm", L"02:05"},
+      {TIME_FORCE24HOURFORMAT, L"hh:mm tt", L"14:05"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.flags << " " << std::wstring(r.picture));
+    EXPECT_EQ(TimeText(r.flags, st, r.picture), r.text);
+  }
+}
+
+// A null time is the current local time.
+TEST(GetTimeFormat, NullTimeIsNow) {
+  ScopedUserLocale locale("en_US.UTF-8");
+  SYSTEMTIME before{}, after{};
+  wchar_t buf[16];
+  GetLocalTime(&before);
+  ASSERT_EQ(GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, L"HH", buf, 16), 3);
+  GetLocalTime(&after);
+  const int hour = std::stoi(std::wstring(buf));
+  EXPECT_TRUE(hour == before.wHour || hour == after.wHour) << hour;
 }
 
 TEST(GetTimeFormat, Failures) {
