@@ -81,6 +81,16 @@ TEST(CFString, CreateWithBytes) {
        kCFStringEncodingUTF16, true, true, u"a"},
       {"UTF-16 big-endian by default", std::string("\0a", 2), kCFStringEncodingUTF16, true, true,
        u"a"},
+      {"UTF-16 with BE mark",
+       std::string("\xFE\xFF\0"
+                   "a",
+                   4),
+       kCFStringEncodingUTF16, true, true, u"a"},
+      {"empty UTF-8", "", kCFStringEncodingUTF8, false, true, u""},
+      {"empty in an unknown encoding", "", 0x0A01, false, false, u""},
+      {"unknown encoding", "a", 0x0A01, false, false, u""},
+      {"ASCII refuses high bytes", "a\x80", kCFStringEncodingASCII, false, false, u""},
+      {"bad UTF-8", "a\xC3", kCFStringEncodingUTF8, false, false, u""},
       {"unpaired surrogate kept", std::string("\x00\xD8", 2), kCFStringEncodingUTF16LE, false, true,
        std::u16string(1, u'\xD800')},
       {"odd length", std::string("a\0b", 3), kCFStringEncodingUTF16LE, false, false, u""},
@@ -161,6 +171,7 @@ TEST(CFString, GetCString) {
       {"Latin-1", u"\u00E9", kCFStringEncodingISOLatin1, 2, true, "\xE9"},
       {"Latin-1 refuses", u"\u20AC", kCFStringEncodingISOLatin1, 8, false, ""},
       {"windows-1252", u"\u20AC\u00E9", kCFStringEncodingWindowsLatin1, 3, true, "\x80\xE9"},
+      {"windows-1252 refuses", u"\u0100", kCFStringEncodingWindowsLatin1, 8, false, ""},
       {"UTF-16 is no C string", u"a", kCFStringEncodingUTF16, 8, false, ""},
       {"no room", u"a", kCFStringEncodingUTF8, 0, false, ""},
   };
@@ -180,6 +191,11 @@ TEST(CFString, GetCString) {
   }
   EXPECT_EQ(CFStringGetMaximumSizeForEncoding(10, kCFStringEncodingUTF8), 30);
   EXPECT_EQ(CFStringGetMaximumSizeForEncoding(10, kCFStringEncodingUTF16LE), 20);
+  EXPECT_EQ(CFStringGetMaximumSizeForEncoding(10, kCFStringEncodingASCII), 10);
+  EXPECT_EQ(CFStringGetMaximumSizeForEncoding(10, kCFStringEncodingISOLatin1), 10);
+  EXPECT_EQ(CFStringGetMaximumSizeForEncoding(10, kCFStringEncodingWindowsLatin1), 10);
+  EXPECT_EQ(CFStringGetMaximumSizeForEncoding(LONG_MAX, kCFStringEncodingASCII), LONG_MAX);
+  EXPECT_EQ(CFStringGetMaximumSizeForEncoding(-1, kCFStringEncodingASCII), kCFNotFound);
   EXPECT_EQ(CFStringGetMaximumSizeForEncoding(LONG_MAX, kCFStringEncodingUTF8), kCFNotFound);
   EXPECT_EQ(CFStringGetMaximumSizeForEncoding(1, 0x0A01), kCFNotFound);
 }

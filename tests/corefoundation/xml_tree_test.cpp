@@ -269,6 +269,65 @@ TEST(XMLTree, AttributesAreKeyedByExactName) {
   EXPECT_EQ(CFArrayGetValueAtIndex(info->attributeOrder, 4), nullptr);
 }
 
+// CFEqual compares the attribute dictionaries of two documents by content
+// (key order does not matter) and the attribute order arrays element by
+// element.
+TEST(XMLTree, CFEqualOnAttributeCollections) {
+  struct Row {
+    const char* name;
+    const char* first;
+    const char* second;
+    bool dictionaries_equal;
+    bool arrays_equal;
+  };
+  const Row rows[] = {
+      {"same", "<e a='1' b='2'/>", "<e a='1' b='2'/>", true, true},
+      {"other order", "<e a='1' b='2'/>", "<f b='2' a='1'/>", true, false},
+      {"one more", "<e a='1'/>", "<e a='1' b='2'/>", false, false},
+      {"other value", "<e a='1' b='2'/>", "<e a='1' b='3'/>", false, true},
+      {"other key", "<e a='1' b='2'/>", "<e a='1' c='2'/>", false, false},
+      {"none", "<e/>", "<f></f>", true, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Owned<CFXMLTreeRef> a = Parse(row.first);
+    Owned<CFXMLTreeRef> b = Parse(row.second);
+    ASSERT_NE(a.get(), nullptr);
+    ASSERT_NE(b.get(), nullptr);
+    const CFXMLElementInfo* x = ElementInfo(CFTreeGetChildAtIndex(a.get(), 0));
+    const CFXMLElementInfo* y = ElementInfo(CFTreeGetChildAtIndex(b.get(), 0));
+    ASSERT_NE(x, nullptr);
+    ASSERT_NE(y, nullptr);
+    EXPECT_EQ(CFEqual(x->attributes, y->attributes), row.dictionaries_equal);
+    EXPECT_EQ(CFEqual(y->attributes, x->attributes), row.dictionaries_equal);
+    EXPECT_EQ(CFEqual(x->attributeOrder, y->attributeOrder), row.arrays_equal);
+    EXPECT_EQ(CFEqual(y->attributeOrder, x->attributeOrder), row.arrays_equal);
+    EXPECT_FALSE(CFEqual(x->attributes, x->attributeOrder));
+    EXPECT_EQ(CFGetTypeID(x->attributes), CFDictionaryGetTypeID());
+    EXPECT_EQ(CFGetTypeID(x->attributeOrder), CFArrayGetTypeID());
+    EXPECT_NE(CFArrayGetTypeID(), CFDictionaryGetTypeID());
+  }
+  // Trees and nodes are equal only to themselves, whatever they hold.
+  Owned<CFXMLTreeRef> a = Parse("<e/>");
+  Owned<CFXMLTreeRef> b = Parse("<e/>");
+  EXPECT_TRUE(CFEqual(a.get(), a.get()));
+  EXPECT_FALSE(CFEqual(a.get(), b.get()));
+  EXPECT_FALSE(CFEqual(CFXMLTreeGetNode(a.get()), CFXMLTreeGetNode(b.get())));
+}
+
+// Only strings are keys: any other object finds nothing.
+TEST(XMLTree, DictionaryKeysOtherThanStrings) {
+  Owned<CFXMLTreeRef> doc = Parse("<e a='1'/>");
+  ASSERT_NE(doc.get(), nullptr);
+  const CFXMLElementInfo* info = ElementInfo(CFTreeGetChildAtIndex(doc.get(), 0));
+  ASSERT_NE(info, nullptr);
+  const UInt8 bytes[] = {'a'};
+  Owned<CFDataRef> data(CFDataCreate(nullptr, bytes, 1));
+  EXPECT_FALSE(CFDictionaryContainsKey(info->attributes, data.get()));
+  EXPECT_EQ(CFDictionaryGetValue(info->attributes, info->attributeOrder), nullptr);
+  EXPECT_FALSE(CFDictionaryContainsKey(info->attributes, nullptr));
+}
+
 TEST(XMLTree, AttributeValues) {
   CheckDumps({
       {"references", "<e a=\"&lt;&amp;&gt;&quot;&apos;&#65;&#x42;\"/>", "D[E(e a=<&>\"'AB/)]"},
