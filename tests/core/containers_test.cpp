@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <VelUt/DravoMemoryException.h>
 #include <VelUt/VelUt.h>
 
 namespace {
@@ -198,6 +199,18 @@ TEST(MapLifetime, DestroyingTheMapLeavesValuesAlone) {
   }
   EXPECT_EQ(*owned, 5);
   delete owned;
+}
+
+// The family's allocators throw the exception as a pointer; a handler
+// that only knows std::bad_alloc can still report it, then frees it.
+TEST(DravoMemoryException, ReportsAsBadAlloc) {
+  try {
+    throw new CDravoMemoryException;
+  } catch (CDravoMemoryException* e) {
+    const std::bad_alloc& base = *e;
+    EXPECT_STREQ(base.what(), "out of memory");
+    e->Delete();
+  }
 }
 
 }  // namespace

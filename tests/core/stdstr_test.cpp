@@ -64,6 +64,24 @@ TEST(StdStrAssign, PointerCases) {
   EXPECT_EQ(t, L"b");
 }
 
+// Assigning a standard string copies all its units, embedded NULs
+// included; assigning one unit makes a string of length 1.
+TEST(StdStrAssign, StandardStringsAndCharacters) {
+  Str s(L"old");
+  const std::wstring with_nul(L"a\0b", 3);
+  EXPECT_EQ(&(s = with_nul), &s);
+  EXPECT_EQ(s.size(), 3u);
+  EXPECT_EQ(static_cast<const std::wstring&>(s), with_nul);
+  s = static_cast<const std::wstring&>(s);  // self-assignment keeps the text
+  EXPECT_EQ(static_cast<const std::wstring&>(s), with_nul);
+
+  EXPECT_EQ(&(s = L'z'), &s);
+  EXPECT_EQ(s, L"z");
+  s = L'\0';
+  EXPECT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0], L'\0');
+}
+
 TEST(StdStrBuffer, GetBufAndRelBuf) {
   Str s(L"abc");
   wchar_t* p = s.GetBuf(10);
