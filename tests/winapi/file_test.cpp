@@ -200,6 +200,10 @@ TEST(GetTempPath, BufferBound) {
     }
     for (std::size_t i = MAX_PATH; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], L'\uFFFF');
   }
+  // A size with no buffer is a caller error, not a request for the size.
+  SetLastError(0);
+  EXPECT_EQ(GetTempPath(5, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
 TEST(GetCurrentDirectory, PathTextOfTheCurrentFolder) {
@@ -231,6 +235,13 @@ TEST(GetCurrentDirectory, RemovedFolderFails) {
   EXPECT_EQ(GetTempPath(MAX_PATH, buffer), 0u);
   ScopedEnv absolute("TMPDIR", "/var/tmp");
   EXPECT_EQ(GetTempPath(MAX_PATH, buffer), 9u);
+  // A relative name has no full name without a current folder either.
+  CFileStatus status{};
+  status.m_szFullName[0] = L'x';
+  SetLastError(0);
+  EXPECT_EQ(CFile::GetStatus(L"file", status), FALSE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(std::wstring(status.m_szFullName), L"");
 }
 
 // --------------------------------------------------------- temporary files
@@ -298,11 +309,13 @@ TEST(GetTempFileName, GivenNumber) {
 TEST(GetTempFileName, Failures) {
   TempFolder dir;
   Touch(dir / "file");
+  fs::create_symlink(dir / "loop", dir / "loop");
   struct Row {
     std::wstring path;
     DWORD error;
   };
   const Row rows[] = {
+      {Text(dir / "loop"), ERROR_CANT_RESOLVE_FILENAME},  // a link to itself
       {Text(dir / "missing"), ERROR_DIRECTORY},
       {Text(dir / "file"), ERROR_DIRECTORY},  // a file, not a folder
       {L"", ERROR_DIRECTORY},
@@ -321,7 +334,7 @@ TEST(GetTempFileName, Failures) {
   EXPECT_EQ(GetTempFileName(nullptr, L"TMP", 0, buffer), 0u);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(GetTempFileName(Text(dir.path()).c_str(), L"TMP", 0, nullptr), 0u);
-  EXPECT_EQ(velut_test::Listing(dir.path()), std::set<std::string>{"file"});
+  EXPECT_EQ(velut_test::Listing(dir.path()), (std::set<std::string>{"file", "loop"}));
 }
 
 // The longest folder it takes, MAX_PATH - 14 units, still gives a name
