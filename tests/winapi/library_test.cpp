@@ -1,6 +1,7 @@
 // LoadLibrary and FreeLibrary: the Win32 name rules with the case-blind
 // fallback, the search order, reference counts, errors, and files that are
 // not (or no longer) valid images.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,6 +107,34 @@ TEST_F(NameRules, BareNamesInTheDllFolder) {
       {L"", nullptr, ERROR_MOD_NOT_FOUND},
       {L".", nullptr, ERROR_MOD_NOT_FOUND},
   });
+}
+
+// A byte that is not UTF-8 (carried as U+DC80-U+DCFF in the wide name)
+// matches only the same byte; the letters around it still ignore case.
+TEST_F(NameRules, BytesThatAreNotUtf8) {
+  Copy("strings64.dll", "bad\xFF.dll");
+  DllDirectory folder(Wide(dir_.path()));
+  // The exact path, spelled with the escape for the byte.
+  Library exact(Wide(dir_.path()) + L"/bad\xDCFF.dll");
+  ASSERT_NE(exact.get(), nullptr);
+  struct Row {
+    const wchar_t* name;
+    bool found;
+  };
+  const Row rows[] = {
+      {L"bad\xDCFF", true},  {L"BAD\xDCFF.DLL", true}, {L"BAD\xDCFE", false},  // another byte
+      {L"BADx", false},       // a letter for the byte
+      {L"bad\u00FF", false},  // the character U+00FF is two other bytes
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << std::wstring(row.name));
+    SetLastError(0);
+    Library got(row.name);
+    EXPECT_EQ(got.get(), row.found ? exact.get() : nullptr);
+    if (!row.found) {
+      EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+    }
+  }
 }
 
 TEST_F(NameRules, AbsolutePaths) {
@@ -256,6 +285,27 @@ TEST(LoadLibraryErrors, FilesThatAreNoLibraries) {
   SetLastError(0);
   EXPECT_EQ(LoadLibraryW(nullptr), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+// With no descriptor left, the load fails with ERROR_TOO_MANY_OPEN_FILES
+// rather than claiming that the module does not exist.
+TEST(LoadLibraryErrors, NoFileDescriptorLeft) {
+  const std::wstring path = Wide(TestDll("strings64.dll"));
+  struct rlimit old {};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+  const int lowest_free = dup(0);
+  ASSERT_GE(lowest_free, 0);
+  close(lowest_free);
+  struct rlimit low = old;
+  low.rlim_cur = static_cast<rlim_t>(lowest_free);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  SetLastError(0);
+  const HMODULE module = LoadLibraryW(path.c_str());
+  const DWORD error = GetLastError();
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &old), 0);
+  EXPECT_EQ(module, nullptr);
+  EXPECT_EQ(error, ERROR_TOO_MANY_OPEN_FILES);
+  if (module != nullptr) FreeLibrary(module);
 }
 
 TEST(LoadLibraryErrors, UnreadableFile) {
