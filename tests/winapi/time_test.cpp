@@ -239,6 +239,11 @@ TEST(GetDateFormat, Pictures) {
       {L"ddd MMM", L"Sat May"},
       {L"'It''s' d", L"It's 7"},
       {L"d.''MM", L"7.'05"},  // '' outside quotes is a quote too
+      {L"d''MM", L"7'05"},
+      {L"''''", L"''"},
+      {L"d'''x'''", L"7'x'"},
+      {L"d \U0001F600", L"7 \U0001F600"},  // beyond the BMP, as it stands
+      {L"'\U0001F600''' d", L"\U0001F600' 7"},
       {L"'d ''y'' M' d", L"d 'y' M 7"},
       {L"d 'open", L"7 open"},     // an unclosed quote runs to the end
       {L"hh:mm tt", L"hh:mm tt"},  // time letters are text in a date picture

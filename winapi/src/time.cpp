@@ -180,10 +180,15 @@ std::u16string RenderPattern(const std::vector<Token>& tokens) {
       p.append(static_cast<std::size_t>(t.count), t.letter);
       continue;
     }
+    // ICU reads "''" as a quote wherever it stands, so quotes that open a
+    // literal are written that way; the rest goes in one quoted run.
+    std::size_t i = 0;
+    for (; i < t.text.size() && t.text[i] == u'\''; ++i) p += u"''";
+    if (i == t.text.size()) continue;
     p += u'\'';
-    for (const char16_t c : t.text) {
-      if (c == u'\'') p += u'\'';
-      p += c;
+    for (; i < t.text.size(); ++i) {
+      if (t.text[i] == u'\'') p += u'\'';
+      p += t.text[i];
     }
     p += u'\'';
   }
@@ -312,7 +317,15 @@ std::vector<Token> TranslatePicture(const wchar_t* picture, bool date,
                                     const std::u16string& markerInitial) {
   std::vector<Token> tokens;
   auto literal = [&tokens](wchar_t c) {
-    AddLiteral(tokens, std::u16string(1, static_cast<char16_t>(c < 0x10000 ? c : 0xFFFD)));
+    const auto u = static_cast<char32_t>(c);
+    if (u < 0x10000) {
+      AddLiteral(tokens, std::u16string(1, static_cast<char16_t>(u)));
+    } else if (u <= 0x10FFFF) {  // a surrogate pair
+      AddLiteral(tokens, {static_cast<char16_t>(0xD800 + ((u - 0x10000) >> 10)),
+                          static_cast<char16_t>(0xDC00 + ((u - 0x10000) & 0x3FF))});
+    } else {
+      AddLiteral(tokens, u"\uFFFD");
+    }
   };
   for (const wchar_t* p = picture; *p != L'\0';) {
     const wchar_t c = *p;
