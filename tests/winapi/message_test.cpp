@@ -205,17 +205,36 @@ TEST(FormatMessage, InsertConversions) {
 }
 
 // An insert longer than the first formatting buffer comes out whole.
+// Inserts far longer than any first guess at their size are formatted
+// whole, wide or narrow, padded or not.
 TEST(FormatMessage, LongInsert) {
-  const std::wstring long_text(5000, L'x');
-  const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(long_text.c_str())};
-  wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-      L"[%1!-5002s!]", 0, 0, reinterpret_cast<LPWSTR>(&text), 0,
-      reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(args)));
-  ASSERT_EQ(n, 5004u);
-  EXPECT_EQ(std::wstring(text), L"[" + long_text + L"  ]");
-  LocalFree(text);
+  struct Row {
+    std::size_t length;
+    const wchar_t* format;
+    std::size_t padding;
+  };
+  const Row rows[] = {
+      {5000, L"[%1!-5002s!]", 2}, {3000000, L"[%1]", 0},    {3000000, L"[%1!-3000001s!]", 1},
+      {3000000, L"[%1!hs!]", 0},  {3000000, L"[%1!S!]", 0}, {3000000, L"[%1!lS!]", 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.length << " " << std::wstring(r.format));
+    const std::wstring wide(r.length, L'x');
+    const std::string narrow(r.length, 'x');
+    const std::wstring spec(r.format);
+    const bool is_narrow =
+        spec.find(L"hs") != std::wstring::npos || spec.find(L"!S") != std::wstring::npos;
+    const DWORD_PTR args[] = {is_narrow ? reinterpret_cast<DWORD_PTR>(narrow.c_str())
+                                        : reinterpret_cast<DWORD_PTR>(wide.c_str())};
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+        r.format, 0, 0, reinterpret_cast<LPWSTR>(&text), 0,
+        reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(args)));
+    ASSERT_EQ(n, r.length + r.padding + 2);
+    EXPECT_EQ(std::wstring(text), L"[" + wide + std::wstring(r.padding, L' ') + L"]");
+    LocalFree(text);
+  }
 }
 
 TEST(FormatMessage, EscapesForControlCharacters) {

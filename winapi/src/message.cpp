@@ -2,6 +2,7 @@
 // message boxes through an installable handler.
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -153,7 +154,27 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
   const bool narrow_text = size == L"h" || conv == L'S';
   const std::wstring format = L"%" + printf_form;
   const DWORD_PTR v = inserts.Get(index);
-  std::wstring buf(256, L'\0');
+  // The result is never longer than the width and the precision, plus the
+  // text for a text insert, plus the digits of a number.
+  std::size_t room = 64;
+  for (const wchar_t* p = printf_form.c_str(); *p != L'\0';) {
+    if (*p >= L'1' && *p <= L'9') {
+      wchar_t* end = nullptr;
+      const unsigned long long n = std::wcstoull(p, &end, 10);
+      if (n > INT_MAX) return false;
+      room += static_cast<std::size_t>(n);
+      p = end;
+    } else {
+      ++p;
+    }
+  }
+  if ((conv == L's' || conv == L'S') && v != 0) {
+    const bool wide = size == L"l" || size == L"w" || (conv == L's' && size != L"h");
+    room += wide ? std::wcslen(reinterpret_cast<const wchar_t*>(v))
+                 : std::strlen(reinterpret_cast<const char*>(v));
+  }
+  if (room > INT_MAX) return false;
+  std::wstring buf(std::min<std::size_t>(room, 256), L'\0');
   for (;;) {
     int n = -1;
     switch (conv) {
@@ -191,8 +212,8 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
       out.assign(buf, 0, static_cast<std::size_t>(n));
       return true;
     }
-    if (buf.size() >= (1u << 20)) return false;
-    buf.assign(buf.size() * 4, L'\0');
+    if (buf.size() >= room) return false;
+    buf.assign(room, L'\0');
   }
 }
 
