@@ -76,8 +76,9 @@ VELWIN_API DWORD GetCurrentDirectory(DWORD size, LPWSTR buffer);
 // The separators of `path` become '\' and one is added unless it ends in
 // one. Returns 0 with the last error set on failure: ERROR_BUFFER_OVERFLOW
 // when `path` is longer than MAX_PATH - 14 units, ERROR_DIRECTORY when it
-// is empty or names no folder, ERROR_FILE_EXISTS when all 65535 names are
-// taken, ERROR_ACCESS_DENIED when files cannot be created there,
+// is empty or names no folder, ERROR_CANT_RESOLVE_FILENAME when its
+// symbolic links loop, ERROR_FILE_EXISTS when all 65535 names are taken,
+// ERROR_ACCESS_DENIED when files cannot be created there,
 // ERROR_INVALID_PARAMETER for a null `path` or `buffer`.
 // Win32: GetTempFileNameW.
 //
