@@ -313,6 +313,10 @@ TEST(XMLTree, CFEqualOnAttributeCollections) {
   EXPECT_TRUE(CFEqual(a.get(), a.get()));
   EXPECT_FALSE(CFEqual(a.get(), b.get()));
   EXPECT_FALSE(CFEqual(CFXMLTreeGetNode(a.get()), CFXMLTreeGetNode(b.get())));
+  // A tree and its node are told apart by their type.
+  EXPECT_EQ(CFGetTypeID(a.get()), CFTreeGetTypeID());
+  EXPECT_EQ(CFGetTypeID(CFXMLTreeGetNode(a.get())), CFXMLNodeGetTypeID());
+  EXPECT_NE(CFTreeGetTypeID(), CFXMLNodeGetTypeID());
 }
 
 // Only strings are keys: any other object finds nothing.

@@ -17,6 +17,7 @@
 
 #include "support/fake_program.h"
 #include "support/scoped_env.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -122,6 +123,25 @@ TEST(CreateProcessW, FindsTheProgramOnPath) {
   EXPECT_EQ(RunLine(L"exac"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RunLine(L"Tool"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RunLine(L"./tool"), ERROR_FILE_NOT_FOUND);
+}
+
+// An empty PATH entry and "." name the current folder, as in a shell; with
+// no PATH at all the system's default list is searched.
+TEST(CreateProcessW, RelativeAndMissingPath) {
+  TempDir dir;
+  const std::string log = dir / "log";
+  WriteRecorder(dir, "here", log);
+  velut_test::ScopedCurrentFolder current(dir.path());
+  for (const char* path : {":/usr/bin:/bin", "/usr/bin:.:/bin", "./:/usr/bin:/bin"}) {
+    SCOPED_TRACE(path);
+    ScopedEnv env("PATH", path);
+    std::remove(log.c_str());
+    ASSERT_EQ(RunLine(L"here a"), 0u);
+    EXPECT_EQ(ReadLines(log), std::vector<std::string>{"[a]"});
+  }
+  ScopedEnv no_path("PATH", nullptr);
+  EXPECT_EQ(RunLine(L"true"), 0u);
+  EXPECT_EQ(RunLine(L"here"), ERROR_FILE_NOT_FOUND);
 }
 
 TEST(CreateProcessW, PathsWithFoldersAndDrives) {

@@ -244,6 +244,7 @@ TEST(GetDateFormat, Pictures) {
       {L"d'''x'''", L"7'x'"},
       {L"d \U0001F600", L"7 \U0001F600"},  // beyond the BMP, as it stands
       {L"'\U0001F600''' d", L"\U0001F600' 7"},
+      {L"d \x110000", L"7 \xFFFD"},  // no character at all
       {L"'d ''y'' M' d", L"d 'y' M 7"},
       {L"d 'open", L"7 open"},     // an unclosed quote runs to the end
       {L"hh:mm tt", L"hh:mm tt"},  // time letters are text in a date picture
