@@ -71,10 +71,15 @@ void LookupByRescanning(benchmark::State& state) {
   for (auto _ : state) {
     std::wstring text;
     velwin::detail::IndexStringTable(image.data(), image.size(), index);
+    const std::uint8_t* units = nullptr;
+    std::size_t count = 0;
     for (const auto& block : index)
       if (block.block == kLongId / 16 + 1 &&
-          velwin::detail::ReadBlockString(image.data(), image.size(), block, kLongId % 16, text))
+          velwin::detail::LocateBlockString(image.data(), image.size(), block, kLongId % 16, units,
+                                            count)) {
+        velwin::detail::AppendUtf16(units, count, text);
         break;
+      }
     benchmark::DoNotOptimize(text);
   }
 }

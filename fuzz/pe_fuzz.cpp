@@ -56,8 +56,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   (index[i - 1].block == b.block && index[i - 1].lang >= b.lang)))
       std::abort();
     std::wstring text;
-    for (unsigned slot = 0; slot < 16; ++slot)
-      velwin::detail::ReadBlockString(data, size, b, slot, text);
+    for (unsigned slot = 0; slot < 16; ++slot) {
+      const std::uint8_t* units = nullptr;
+      std::size_t count = 0;
+      if (velwin::detail::LocateBlockString(data, size, b, slot, units, count)) {
+        // The string must lie inside the image.
+        if (units < data || units > data + size ||
+            count > (size - static_cast<std::size_t>(units - data)) / 2)
+          std::abort();
+        text.clear();
+        velwin::detail::AppendUtf16(units, count, text);
+      }
+    }
   }
 
   // The same bytes through the public functions.

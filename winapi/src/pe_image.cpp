@@ -283,14 +283,4 @@ bool LocateBlockString(const std::uint8_t* image, std::size_t size, const String
   }
 }
 
-bool ReadBlockString(const std::uint8_t* image, std::size_t size, const StringBlock& block,
-                     unsigned slot, std::wstring& out) {
-  out.clear();
-  const std::uint8_t* units;
-  std::size_t count;
-  if (!LocateBlockString(image, size, block, slot, units, count)) return false;
-  AppendUtf16(units, count, out);
-  return true;
-}
-
 }  // namespace velwin::detail

@@ -36,11 +36,6 @@ bool IndexStringTable(const std::uint8_t* image, std::size_t size, std::vector<S
 bool LocateBlockString(const std::uint8_t* image, std::size_t size, const StringBlock& block,
                        unsigned slot, const std::uint8_t*& units, std::size_t& count);
 
-// ReadBlockString: the string in `slot` of `block`, decoded into `out`
-// (replaced). Returns false, with `out` empty, where LocateBlockString does.
-bool ReadBlockString(const std::uint8_t* image, std::size_t size, const StringBlock& block,
-                     unsigned slot, std::wstring& out);
-
 // AppendUtf16: appends `units` little-endian UTF-16 units read from `p` as
 // wide characters: a surrogate pair becomes one character, an unpaired
 // surrogate U+FFFD.
