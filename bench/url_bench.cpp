@@ -81,7 +81,20 @@ bool OursPath(const wchar_t* url, VelString& path) { return VelUt::UrlToPath(url
 }  // namespace
 
 // range(0): 0 a short text, 1 one with a 4000-unit path.
-BENCHMARK_TEMPLATE(IsUrl, Ours)->Arg(0)->Arg(1);
-BENCHMARK_TEMPLATE(IsUrl, TranscribedIsUrl)->Arg(0)->Arg(1);
-BENCHMARK_TEMPLATE(UrlToPath, OursPath)->Arg(0)->Arg(1);
-BENCHMARK_TEMPLATE(UrlToPath, TranscribedUrlToPath)->Arg(0)->Arg(1);
+// long_path:1 gives each text a 4,000-unit path.
+BENCHMARK_TEMPLATE(IsUrl, Ours)->Name("IsUrl/velut")->ArgNames({"long_path"})->Arg(0)->Arg(1);
+BENCHMARK_TEMPLATE(IsUrl, TranscribedIsUrl)
+    ->Name("IsUrl/transcription")
+    ->ArgNames({"long_path"})
+    ->Arg(0)
+    ->Arg(1);
+BENCHMARK_TEMPLATE(UrlToPath, OursPath)
+    ->Name("UrlToPath/velut")
+    ->ArgNames({"long_path"})
+    ->Arg(0)
+    ->Arg(1);
+BENCHMARK_TEMPLATE(UrlToPath, TranscribedUrlToPath)
+    ->Name("UrlToPath/transcription")
+    ->ArgNames({"long_path"})
+    ->Arg(0)
+    ->Arg(1);

@@ -36,8 +36,9 @@ namespace VelUt {
 // Without PDS_COLLAPSE_DELIMITERS, k cutting delimiters always give k + 1
 // items, so an empty text gives one empty item. If memory runs out and a
 // CMemoryException* is thrown while an item is built or stored, parsing
-// stops quietly and `items` keeps the items stored so far; any other
-// exception reaches the caller.
+// stops quietly and `items` holds the items stored so far; any other
+// exception reaches the caller and leaves `items` as it was. `text` and
+// `delimiters` may be items of `items`.
 //
 // Example (delimiters ","):
 //   "a,,b",      0                  -> "a", "", "b"

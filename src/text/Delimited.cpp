@@ -164,8 +164,11 @@ namespace VelUt {
 
 signed char ParseDelimitedString(const CStdStr<wchar_t>& text, const CStdStr<wchar_t>& delimiters,
                                  CStdContainer<CStdStr<wchar_t>, std::vector>& items, int flags) {
-  items.RemoveAll();
-  Parser parser(delimiters, flags, items);
+  // The items are built aside and replace the old ones at the end, so that
+  // `text` or `delimiters` may be one of the old items, and the new strings
+  // are allocated in order while the old ones still hold their memory.
+  CStdContainer<CStdStr<wchar_t>, std::vector> found;
+  Parser parser(delimiters, flags, found);
   try {
     parser.Run(text.data(), text.data() + text.size());
   } catch (CMemoryException* e) {
@@ -173,6 +176,7 @@ signed char ParseDelimitedString(const CStdStr<wchar_t>& text, const CStdStr<wch
     // stored and report it like a finished parse.
     e->Delete();
   }
+  items = std::move(found);
   return items.IsEmpty() ? 0 : 1;
 }
 

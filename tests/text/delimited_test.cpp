@@ -256,6 +256,19 @@ TEST(SplitString, Table) {
   }
 }
 
+// The list being filled may hold the very text or delimiters being read,
+// and an exception other than CMemoryException leaves it as it was.
+TEST(ParseDelimitedString, OutputMayHoldTheInput) {
+  StrList items = ToList({L"one long item;two long items;three", L";"});
+  EXPECT_EQ(VelUt::ParseDelimitedString(items[0], items[1], items, 0), 1);
+  EXPECT_EQ(ToItems(items), (Items{L"one long item", L"two long items", L"three"}));
+
+  AllocationFailure failure(2, AllocationFailure::kBadAlloc);
+  EXPECT_THROW(VelUt::ParseDelimitedString(L"alpha item,bravo item", L",", items, 0),
+               std::bad_alloc);
+  EXPECT_EQ(ToItems(items), (Items{L"one long item", L"two long items", L"three"}));
+}
+
 TEST(SplitString, OutputMayBeTheInput) {
   Str line(L"name: value"), rest;
   wchar_t delimiter = 0;
