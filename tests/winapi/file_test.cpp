@@ -220,6 +220,23 @@ TEST(GetCurrentDirectory, PathTextOfTheCurrentFolder) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
+// A current folder deeper than MAX_PATH is read whole; only the buffer
+// has to be large enough.
+TEST(GetCurrentDirectory, FolderLongerThanMaxPath) {
+  TempFolder dir;
+  fs::path deep = dir.path();
+  for (int i = 0; i < 20; ++i) deep /= std::string(60, static_cast<char>('a' + i));
+  fs::create_directories(deep);
+  ScopedCurrentFolder here(deep);
+  const std::wstring expected = Text(deep);
+  ASSERT_GT(expected.size(), static_cast<std::size_t>(MAX_PATH));
+  std::wstring buffer(expected.size() + 1, L'\0');
+  EXPECT_EQ(GetCurrentDirectory(static_cast<DWORD>(buffer.size()), &buffer[0]), expected.size());
+  EXPECT_EQ(buffer.c_str(), expected);
+  wchar_t small[MAX_PATH];
+  EXPECT_EQ(GetCurrentDirectory(MAX_PATH, small), expected.size() + 1);
+}
+
 // A removed current folder cannot be read; a relative TMPDIR then cannot
 // be made absolute either.
 TEST(GetCurrentDirectory, RemovedFolderFails) {

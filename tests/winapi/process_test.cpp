@@ -139,6 +139,18 @@ TEST(CreateProcessW, RelativeAndMissingPath) {
     ASSERT_EQ(RunLine(L"here a"), 0u);
     EXPECT_EQ(ReadLines(log), std::vector<std::string>{"[a]"});
   }
+  // A current folder longer than any first guess at its length.
+  std::string deep = dir.path();
+  for (int i = 0; i < 6; ++i) deep += "/" + std::string(60, static_cast<char>('a' + i));
+  std::filesystem::create_directories(deep);
+  std::filesystem::rename(WriteRecorder(dir, "deep", log), deep + "/deep");
+  velut_test::ScopedCurrentFolder in_deep(deep);
+  {
+    ScopedEnv env("PATH", ":/usr/bin:/bin");
+    std::remove(log.c_str());
+    ASSERT_EQ(RunLine(L"deep b"), 0u);
+    EXPECT_EQ(ReadLines(log), std::vector<std::string>{"[b]"});
+  }
   ScopedEnv no_path("PATH", nullptr);
   EXPECT_EQ(RunLine(L"true"), 0u);
   EXPECT_EQ(RunLine(L"here"), ERROR_FILE_NOT_FOUND);
