@@ -221,9 +221,9 @@ TEST(FormatMessage, LongInsert) {
     SCOPED_TRACE(testing::Message() << r.length << " " << std::wstring(r.format));
     const std::wstring wide(r.length, L'x');
     const std::string narrow(r.length, 'x');
-    const std::wstring spec(r.format);
+    const std::wstring form(r.format);
     const bool is_narrow =
-        spec.find(L"hs") != std::wstring::npos || spec.find(L"!S") != std::wstring::npos;
+        form.find(L"hs") != std::wstring::npos || form.find(L"!S") != std::wstring::npos;
     const DWORD_PTR args[] = {is_narrow ? reinterpret_cast<DWORD_PTR>(narrow.c_str())
                                         : reinterpret_cast<DWORD_PTR>(wide.c_str())};
     wchar_t* text = nullptr;
