@@ -1,6 +1,7 @@
 // LoadLibrary and FreeLibrary: the Win32 name rules with the case-blind
 // fallback, the search order, reference counts, errors, and files that are
 // not (or no longer) valid images.
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -293,7 +294,7 @@ TEST(LoadLibraryErrors, NoFileDescriptorLeft) {
   const std::wstring path = Wide(TestDll("strings64.dll"));
   struct rlimit old {};
   ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
-  const int lowest_free = dup(0);
+  const int lowest_free = open("/dev/null", O_RDONLY);
   ASSERT_GE(lowest_free, 0);
   close(lowest_free);
   struct rlimit low = old;
