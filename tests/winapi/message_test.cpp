@@ -237,6 +237,24 @@ TEST(FormatMessage, LongInsert) {
   }
 }
 
+// An insert too long to allocate fails the call instead of exhausting
+// memory or coming out as the raw insert sequence.
+TEST(FormatMessage, InsertTooLongToAllocate) {
+  const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(L"x")};
+  for (const wchar_t* format : {L"[%1!100000000s!]", L"[%1!.100000000d!]", L"%1!3000000000s!"}) {
+    SCOPED_TRACE(testing::Message() << std::wstring(format));
+    wchar_t* text = nullptr;
+    SetLastError(0);
+    EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING |
+                                 FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                             format, 0, 0, reinterpret_cast<LPWSTR>(&text), 0,
+                             reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(args))),
+              0u);
+    EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(text, nullptr);
+  }
+}
+
 TEST(FormatMessage, EscapesForControlCharacters) {
   EXPECT_EQ(FromString(0, L"a%rb%tc%bd"), L"a\rb\tc d");
   // %r and %n survive the width setting that turns the text's own line

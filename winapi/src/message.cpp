@@ -10,6 +10,7 @@
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <shared_mutex>
 #include <string>
@@ -161,7 +162,7 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
     if (*p >= L'1' && *p <= L'9') {
       wchar_t* end = nullptr;
       const unsigned long long n = std::wcstoull(p, &end, 10);
-      if (n > INT_MAX) return false;
+      if (n > INT_MAX) throw std::bad_alloc();
       room += static_cast<std::size_t>(n);
       p = end;
     } else {
@@ -173,7 +174,9 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
     room += wide ? std::wcslen(reinterpret_cast<const wchar_t*>(v))
                  : std::strlen(reinterpret_cast<const char*>(v));
   }
-  if (room > INT_MAX) return false;
+  // Beyond this the insert is refused rather than allocated.
+  constexpr std::size_t kMaxInsertUnits = std::size_t{1} << 26;
+  if (room > kMaxInsertUnits) throw std::bad_alloc();
   std::wstring buf(std::min<std::size_t>(room, 256), L'\0');
   for (;;) {
     int n = -1;
@@ -339,8 +342,10 @@ HLOCAL LocalFree(HLOCAL block) {
   return nullptr;
 }
 
-DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
-                     LPWSTR buffer, DWORD size, va_list* args) {
+namespace {
+
+DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                           LPWSTR buffer, DWORD size, va_list* args) {
   const bool allocate = (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0;
   if (buffer == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   if (allocate) *reinterpret_cast<LPWSTR*>(buffer) = nullptr;
@@ -382,6 +387,17 @@ DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD lan
   if (result.size() + 1 > size) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::wmemcpy(buffer, result.c_str(), result.size() + 1);
   return length;
+}
+
+}  // namespace
+
+DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                     LPWSTR buffer, DWORD size, va_list* args) {
+  try {
+    return FormatMessageOrThrow(flags, source, messageId, languageId, buffer, size, args);
+  } catch (const std::bad_alloc&) {
+    return Fail(ERROR_NOT_ENOUGH_MEMORY);
+  }
 }
 
 void SetSystemMessageText(DWORD code, LPCWSTR text) {

@@ -62,7 +62,8 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 // (CR LF), %r a CR, %t a tab, %b %space a blank, %% %. %! those
 // characters. With FORMAT_MESSAGE_IGNORE_INSERTS every % sequence is
 // copied as it stands, for formatting later. A text that comes out empty
-// gives 0 and no buffer. The low
+// gives 0 and no buffer. An insert that would come out longer than 64 Mi
+// units, or memory running out, fails with ERROR_NOT_ENOUGH_MEMORY. The low
 // byte of `flags` is the line width: 0 keeps the text's line breaks;
 // FORMAT_MESSAGE_MAX_WIDTH_MASK turns them into blanks; 1-254 turns them
 // into blanks and breaks lines at blanks to that width.
