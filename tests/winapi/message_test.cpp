@@ -191,6 +191,14 @@ TEST(FormatMessage, InsertConversions) {
       // stays as it is written.
       {L"%1!f!", 1, L"%1!f!"},
       {L"%1!q!", 1, L"%1!q!"},
+      // So does anything but a single conversion: the formatter would read
+      // arguments that were never passed.
+      {L"%1!s %s!", reinterpret_cast<DWORD_PTR>(L"ab"), L"%1!s %s!"},
+      {L"%1!-2A s!", reinterpret_cast<DWORD_PTR>(L"ab"), L"%1!-2A s!"},
+      {L"%1!d%n!", 1, L"%1!d%n!"},
+      {L"%1!5.2.1d!", 1, L"%1!5.2.1d!"},
+      {L"%1!Ld!", 1, L"%1!Ld!"},
+      {L"%1!-05.3hhu!", 0x1FF, L"255  "},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << std::wstring(r.format));

@@ -138,18 +138,34 @@ struct Inserts {
   }
 };
 
+// The size prefix of `printf_form`, a single printf conversion without its
+// '%': flags, width, precision, size and the conversion letter, in that
+// order. False when the form is anything else (a second conversion, '*',
+// text), since the formatter would then read arguments that are not there.
+bool ReadInsertForm(const std::wstring& printf_form, std::wstring& size) {
+  if (printf_form.empty()) return false;
+  std::size_t i = printf_form.find_first_not_of(L"-+ #0");
+  if (i == std::wstring::npos) return false;
+  i = std::min(printf_form.find_first_not_of(L"0123456789", i), printf_form.size());
+  if (printf_form[i] == L'.')
+    i = std::min(printf_form.find_first_not_of(L"0123456789", i + 1), printf_form.size());
+  if (i >= printf_form.size()) return false;
+  size = printf_form.substr(i, printf_form.size() - 1 - i);
+  static const wchar_t* const kSizes[] = {L"",    L"h",   L"hh", L"l", L"ll", L"I",
+                                          L"I32", L"I64", L"w",  L"z", L"j",  L"t"};
+  for (const wchar_t* known : kSizes)
+    if (size == known) return true;
+  return false;
+}
+
 // Formats insert `index` with the printf conversion `printf_form` ("s", "08lx",
 // ...). False for a conversion the inserts cannot take (floating point,
-// '*', an unknown letter).
+// '*', an unknown letter, anything but one conversion).
 bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& inserts,
                   std::wstring& out) {
-  if (printf_form.empty() || printf_form.find(L'*') != std::wstring::npos) return false;
+  std::wstring size;
+  if (!ReadInsertForm(printf_form, size)) return false;
   const wchar_t conv = printf_form.back();
-  const std::wstring size = [&printf_form] {
-    std::size_t i = printf_form.find_first_not_of(L"-+ #0123456789.");
-    return i == std::wstring::npos ? std::wstring()
-                                   : printf_form.substr(i, printf_form.size() - 1 - i);
-  }();
   const bool wide_size = size == L"ll" || size == L"l" || size == L"I64" || size == L"I" ||
                          size == L"z" || size == L"j" || size == L"t";
   const bool narrow_text = size == L"h" || conv == L'S';
