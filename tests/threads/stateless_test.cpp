@@ -1,11 +1,8 @@
 // Eight threads call the conversion and system functions at once. Each
 // works on its own data; run under ThreadSanitizer (the tsan preset) this
 // finds any state they share by accident. The last error is per thread.
-#include <atomic>
 #include <cstring>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -14,10 +11,10 @@
 #include "support/fake_program.h"
 #include "support/locale_env.h"
 #include "support/scoped_env.h"
+#include "threads/run_threads.h"
 
 namespace {
 
-constexpr int kThreads = 8;
 constexpr int kRounds = 200;
 
 // One thread's work; returns the number of wrong results.
@@ -74,11 +71,7 @@ TEST(Threads, StatelessFunctionsAtOnce) {
   velut_test::ScopedEnv path("PATH", (bin.path() + ":/usr/bin:/bin").c_str());
   velut_test::ScopedUserLocale locale("de_DE.UTF-8");
 
-  std::atomic<int> wrong{0};
-  std::vector<std::thread> threads;
-  for (int id = 0; id < kThreads; ++id) threads.emplace_back([id, &wrong] { wrong += Work(id); });
-  for (std::thread& t : threads) t.join();
-  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(velut_test::RunOnThreads(Work), 0);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 // Eight threads run the text utilities and CStdStr at once, each on its own
 // data; under ThreadSanitizer (the tsan preset) this finds any state they
 // share by accident. The global locale is read, never changed, meanwhile.
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -11,13 +9,13 @@
 #include <VelUt/VelUt.h>
 
 #include "support/global_locale.h"
+#include "threads/run_threads.h"
 
 namespace {
 
 using Str = CStdStr<wchar_t>;
 using StrList = CStdContainer<Str, std::vector>;
 
-constexpr int kThreads = 8;
 constexpr int kRounds = 300;
 
 int Work(int id) {
@@ -67,11 +65,7 @@ int Work(int id) {
 TEST(Threads, TextUtilitiesAtOnce) {
   // Set before the threads start: they only read the global locale.
   velut_test::ScopedGlobalLocale utf8("C.UTF-8");
-  std::atomic<int> wrong{0};
-  std::vector<std::thread> threads;
-  for (int id = 0; id < kThreads; ++id) threads.emplace_back([id, &wrong] { wrong += Work(id); });
-  for (std::thread& t : threads) t.join();
-  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(velut_test::RunOnThreads(Work), 0);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include <WinAPI/Strings.h>
 
+#include "printf_size.h"
 #include "utf8.h"
 
 namespace {
@@ -50,20 +51,8 @@ class Sink {
   bool cut_ = false;
 };
 
-enum class Size {
-  kNone,
-  kChar,
-  kShort,
-  kLong,
-  kLongLong,
-  kInt32,
-  kInt64,
-  kSizeT,
-  kIntMax,
-  kPtrDiff,
-  kLongDouble,
-  kWide
-};
+using velwin::detail::ReadSize;
+using velwin::detail::Size;
 
 struct Conversion {
   bool left = false, plus = false, space = false, alt = false, zero = false;
@@ -267,48 +256,7 @@ bool ParseConversion(const wchar_t*& p, Conversion& s, va_list& args) {
       s.precision = ReadNumber(q);
     }
   }
-  switch (*q) {
-    case L'h':
-      ++q;
-      if (*q == L'h')
-        ++q, s.size = Size::kChar;
-      else
-        s.size = Size::kShort;
-      break;
-    case L'l':
-      ++q;
-      if (*q == L'l')
-        ++q, s.size = Size::kLongLong;
-      else
-        s.size = Size::kLong;
-      break;
-    case L'w':
-      ++q, s.size = Size::kWide;
-      break;
-    case L'L':
-      ++q, s.size = Size::kLongDouble;
-      break;
-    case L'j':
-      ++q, s.size = Size::kIntMax;
-      break;
-    case L'z':
-      ++q, s.size = Size::kSizeT;
-      break;
-    case L't':
-      ++q, s.size = Size::kPtrDiff;
-      break;
-    case L'I':
-      ++q;
-      if (q[0] == L'6' && q[1] == L'4')
-        q += 2, s.size = Size::kInt64;
-      else if (q[0] == L'3' && q[1] == L'2')
-        q += 2, s.size = Size::kInt32;
-      else
-        s.size = Size::kSizeT;
-      break;
-    default:
-      break;
-  }
+  s.size = ReadSize(q);
   if (*q == 0 || !std::wcschr(L"diouxXcCsSeEfFgGaApn%", *q)) return false;
   if (star_width) {
     int w = va_arg(args, int);

@@ -20,9 +20,13 @@
 #include <WinAPI/Resource.h>
 #include <WinAPI/Strings.h>
 
+#include "printf_size.h"
 #include "utf8.h"
 
 namespace {
+
+using velwin::detail::ReadSize;
+using velwin::detail::Size;
 
 struct SystemMessage {
   DWORD code;
@@ -138,24 +142,36 @@ struct Inserts {
   }
 };
 
-// The size prefix of `printf_form`, a single printf conversion without its
-// '%': flags, width, precision, size and the conversion letter, in that
-// order. False when the form is anything else (a second conversion, '*',
-// text), since the formatter would then read arguments that are not there.
-bool ReadInsertForm(const std::wstring& printf_form, std::wstring& size) {
-  if (printf_form.empty()) return false;
-  std::size_t i = printf_form.find_first_not_of(L"-+ #0");
-  if (i == std::wstring::npos) return false;
-  i = std::min(printf_form.find_first_not_of(L"0123456789", i), printf_form.size());
-  if (printf_form[i] == L'.')
-    i = std::min(printf_form.find_first_not_of(L"0123456789", i + 1), printf_form.size());
-  if (i >= printf_form.size()) return false;
-  size = printf_form.substr(i, printf_form.size() - 1 - i);
-  static const wchar_t* const kSizes[] = {L"",    L"h",   L"hh", L"l", L"ll", L"I",
-                                          L"I32", L"I64", L"w",  L"z", L"j",  L"t"};
-  for (const wchar_t* known : kSizes)
-    if (size == known) return true;
-  return false;
+// A printf conversion without its '%', as an insert may carry it.
+struct InsertForm {
+  unsigned long long width = 0;
+  unsigned long long precision = 0;
+  Size size = Size::kNone;
+  wchar_t conv = 0;
+};
+
+// A width or precision; past 2^40 it stays there, far beyond what is
+// formatted.
+unsigned long long ReadCount(const wchar_t*& p) {
+  constexpr unsigned long long kCap = 1ULL << 40;
+  unsigned long long n = 0;
+  for (; *p >= L'0' && *p <= L'9'; ++p)
+    n = std::min<unsigned long long>(n * 10 + static_cast<unsigned>(*p - L'0'), kCap);
+  return n;
+}
+
+// Reads `printf_form` as flags, width, precision, size and the conversion
+// letter, in that order. False when it is anything else (a second
+// conversion, '*', text), since the formatter would then read arguments
+// that are not there, and for the long double size.
+bool ReadInsertForm(const std::wstring& printf_form, InsertForm& form) {
+  const wchar_t* p = printf_form.c_str();
+  while (*p != L'\0' && std::wcschr(L"-+ #0", *p) != nullptr) ++p;
+  form.width = ReadCount(p);
+  if (*p == L'.') form.precision = ReadCount(++p);
+  form.size = ReadSize(p);
+  form.conv = *p;
+  return form.size != Size::kLongDouble && form.conv != L'\0' && p[1] == L'\0';
 }
 
 // Formats insert `index` with the printf conversion `printf_form` ("s", "08lx",
@@ -163,30 +179,22 @@ bool ReadInsertForm(const std::wstring& printf_form, std::wstring& size) {
 // '*', an unknown letter, anything but one conversion).
 bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& inserts,
                   std::wstring& out) {
-  std::wstring size;
-  if (!ReadInsertForm(printf_form, size)) return false;
-  const wchar_t conv = printf_form.back();
-  const bool wide_size = size == L"ll" || size == L"l" || size == L"I64" || size == L"I" ||
-                         size == L"z" || size == L"j" || size == L"t";
-  const bool narrow_text = size == L"h" || conv == L'S';
+  InsertForm form;
+  if (!ReadInsertForm(printf_form, form)) return false;
+  const wchar_t conv = form.conv;
+  const Size size = form.size;
+  const bool wide_size = size == Size::kLong || size == Size::kLongLong || size == Size::kInt64 ||
+                         size == Size::kSizeT || size == Size::kIntMax || size == Size::kPtrDiff;
+  const bool narrow_text = size == Size::kShort || conv == L'S';
   const std::wstring format = L"%" + printf_form;
   const DWORD_PTR v = inserts.Get(index);
   // The result is never longer than the width and the precision, plus the
   // text for a text insert, plus the digits of a number.
-  std::size_t room = 64;
-  for (const wchar_t* p = printf_form.c_str(); *p != L'\0';) {
-    if (*p >= L'1' && *p <= L'9') {
-      wchar_t* end = nullptr;
-      const unsigned long long n = std::wcstoull(p, &end, 10);
-      if (n > INT_MAX) throw std::bad_alloc();
-      room += static_cast<std::size_t>(n);
-      p = end;
-    } else {
-      ++p;
-    }
-  }
+  if (form.width > INT_MAX || form.precision > INT_MAX) throw std::bad_alloc();
+  std::size_t room = 64 + form.width + form.precision;
   if ((conv == L's' || conv == L'S') && v != 0) {
-    const bool wide = size == L"l" || size == L"w" || (conv == L's' && size != L"h");
+    const bool wide =
+        size == Size::kLong || size == Size::kWide || (conv == L's' && size != Size::kShort);
     room += wide ? std::wcslen(reinterpret_cast<const wchar_t*>(v))
                  : std::strlen(reinterpret_cast<const char*>(v));
   }

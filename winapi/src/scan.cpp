@@ -18,25 +18,13 @@
 
 #include <WinAPI/Strings.h>
 
+#include "printf_size.h"
 #include "utf8.h"
 
 namespace {
 
-enum class Size {
-  kNone,
-  kChar,
-  kShort,
-  kLong,
-  kLongLong,
-  kInt32,
-  kInt64,
-  kIntMax,
-  kSizeT,
-  kPtrDiff,
-  kLongDouble,
-  kNarrow,
-  kWide
-};
+using velwin::detail::ReadSize;
+using velwin::detail::Size;
 
 bool IsSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
 
@@ -296,35 +284,6 @@ bool StoreText(void* dest, unsigned size, const std::wstring& text, bool narrow,
   std::memcpy(out, bytes.data(), bytes.size());
   if (terminate) out[bytes.size()] = '\0';
   return true;
-}
-
-Size ReadSize(const wchar_t*& p) {
-  switch (*p) {
-    case L'h':
-      ++p;
-      if (*p == L'h') return ++p, Size::kChar;
-      return Size::kShort;
-    case L'l':
-      ++p;
-      if (*p == L'l') return ++p, Size::kLongLong;
-      return Size::kLong;
-    case L'L':
-      return ++p, Size::kLongDouble;
-    case L'j':
-      return ++p, Size::kIntMax;
-    case L'z':
-      return ++p, Size::kSizeT;
-    case L't':
-      return ++p, Size::kPtrDiff;
-    case L'w':
-      return ++p, Size::kWide;
-    case L'I':
-      if (p[1] == L'6' && p[2] == L'4') return p += 3, Size::kInt64;
-      if (p[1] == L'3' && p[2] == L'2') return p += 3, Size::kInt32;
-      return ++p, Size::kPtrDiff;
-    default:
-      return Size::kNone;
-  }
 }
 
 }  // namespace
