@@ -4,6 +4,7 @@
 # statuses seen are those its --help lists.
 set -u
 velut="$(realpath "$1")"
+dlls="$2"  # the test resource DLLs
 # Absolute paths: some rows run with a PATH of their own.
 jq="$(command -v jq)" || { echo "FAIL: jq is needed to read the JSON output"; exit 1; }
 grep="$(command -v grep)"
@@ -131,8 +132,8 @@ u dedupe --locale no-such-locale; u sort 4294967296; u sort -1; u escape; u esca
 u escape --escape ab x; u escape --bogus x; u trim-left --char; u match '(a' x; u match '(a'
 u split a b; u braces --brace '()' x; u split --trim=1 x; u guid; u version 1 2; u error abc
 u error 0x100000000; u install; u install ''; u url; u path-abs a; u path-rel a b c
-u temp-file extra; u temp-file --prefix; u stat; u strings a.xml b.xml
-u strings --lang xx-nowhere
+u temp-file extra; u temp-file --prefix; u stat; u dll; u strings a.xml b.xml
+u strings --lang xx-nowhere; u dll --lang xx-nowhere x.dll
 
 # Standard input for a TEXT, a PATH or a FILE, beyond the argument limit;
 # standard streams that fail.
@@ -165,6 +166,27 @@ t 0 "$("$velut" strings "$example/strings.xml")" strings "$work/utf16.xml"
 printf '<t><s resource="100" src="absent"/><s resource="999" src="demo"/></t>' >"$work/missing.xml"
 err_want='2 of 2 references' t 1! $'1                    reference 100 in absent      (no such string)\n2                    reference 999 in demo        (no such string)' \
   strings "$work/missing.xml"
+
+# Resource DLLs: every string in every language, one language, standard
+# input, control characters, and files that are no DLL.
+t 0 '~^100    0x0407 Öffnen…$' dll "$example/demo.dll"
+run dll "$example/demo.dll"
+[[ $status == 0 && "$(wc -l <<<"$out")" == 16 && "$(cut -c1-13 <<<"$out" | sed -n '1,4p' | tr '\n' ' ')" == '100    0x0407 100    0x0409 100    0x040C 100    0x0411 ' ]]
+verdict $? "dll: 16 strings by id, then language"
+t 0 $'100    0x040C Ouvrir…\n101    0x040C Enregistrer les modifications de « %s » ?\n102    0x040C Bon retour ! 🎉\n103    0x040C Prêt' dll --lang fr-FR "$example/demo.dll"
+t 1 '' dll --lang 0x0401 "$example/demo.dll"
+t 0 '~^106    0x0409 inner\\x00zero$' dll "$dlls/strings64.dll"
+t 0 '~^108    0x0409 tab\\there "quoted"$' dll "$dlls/strings32.dll"
+run dll - <"$example/demo.dll"
+[[ $status == 0 && "$(wc -l <<<"$out")" == 16 && -z "$err" ]]
+verdict $? "dll - < demo.dll"
+head -c 700 "$example/demo.dll" >"$work/truncated.dll"
+yes garbage | head -c 4096 >"$work/garbage.dll"
+printf 'MZ' >"$work/short"
+for file in "$work/truncated.dll" "$work/garbage.dll" "$work/short" "$work/none.dll" "$work"; do
+  err_want='cannot load' t 2 '' dll "$file"
+done
+err_want='not a valid Win32' t 2 '' dll - <"$work/garbage.dll"
 
 # Conversions, error texts.
 t 0 '{12345678-9ABC-DEF0-0123-456789ABCDEF}' guid 12345678-9abc-def0-0123-456789abcdef
@@ -284,6 +306,8 @@ j 0 '.result == true and .text == "x"' unquote '"x"'
 j 0 '.result == true and (.items | length) == 7 and .items[1] == {"position":2,"id":"menu.open","kind":"reference","resource":100,"library":"demo","found":true,"text":"Ouvrir…"}' strings --lang fr-FR
 j 1! '.result == false and .items[0].found == false and .items[1].text == ""' strings "$work/missing.xml"
 j 2 '.error | test("not well-formed")' strings "$work/broken.xml"
+j 0 '.items[0] == {"resource":100,"language":1036,"text":"Ouvrir…"} and (.items | length) == 4' dll --lang fr-FR "$example/demo.dll"
+j 2 '.error | test("cannot load")' dll "$work/garbage.dll"
 j 0 '.result == true and .zero == true and .data1 == "0x00000000" and .data4 == "0000000000000000"' guid 00000000-0000-0000-0000-000000000000
 j 1! '.result == false and (.error | test("GUID"))' guid nope
 LC_ALL=de_DE.UTF-8 j 0 '.result == true and .time == 1715934600' time 2024-05-17T08:30:00 2>/dev/null
@@ -308,7 +332,7 @@ t 0 '~"path":"[^"]*/n\\udce9\.txt"' stat --json "$files/"$'n\xe9.txt'
 
 # Every command has a JSON row and well-formed help listing the statuses seen.
 commands="$("$velut" --help | sed -n '/^commands:$/,$p' | sed -n 's/^  \([a-z-]*\)  .*/\1/p')"
-[[ $(wc -l <<<"$commands") -ge 27 ]]
+[[ $(wc -l <<<"$commands") -ge 28 ]]
 verdict $? "--help lists the commands"
 for c in $commands; do
   [[ -n "${json_rows[$c]:-}" ]]

@@ -1,5 +1,6 @@
-// velut strings: reads a string table, resolves its references from the
-// resource libraries next to it and prints every entry.
+// velut strings and velut dll: a string table with its references resolved
+// from the resource libraries beside it, and every string of one resource
+// library.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -168,6 +169,106 @@ Reply Strings(const Args& args) {
   return r;
 }
 
+// A string as one line: control characters written as C escapes.
+std::string OneLine(const std::wstring& text) {
+  std::string line;
+  for (const wchar_t c : text) {
+    if (c >= 0x20 && c != 0x7F) {
+      line += Encode(std::wstring(1, c));
+    } else if (c == L'\n') {
+      line += "\\n";
+    } else if (c == L'\t') {
+      line += "\\t";
+    } else if (c == L'\r') {
+      line += "\\r";
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(c));
+      line += escape;
+    }
+  }
+  return line;
+}
+
+// What velut dll collects: the strings of one language, or of all.
+struct Listing {
+  bool all_languages = true;
+  LANGID language = 0;
+  int count = 0;
+  std::string plain;
+  std::string items;
+};
+
+BOOL Collect(HMODULE /*module*/, UINT id, LANGID lang, LPCWSTR text, UINT length, LONG_PTR param) {
+  auto& listing = *reinterpret_cast<Listing*>(param);
+  if (!listing.all_languages && lang != listing.language) return TRUE;
+  const std::wstring s(text, length);
+  char head[32];
+  std::snprintf(head, sizeof head, "%-6u 0x%04X ", id, lang);
+  listing.plain += head + OneLine(s) + "\n";
+  listing.items += (listing.count++ ? "," : "") +
+                   Json().Number("resource", id).Number("language", lang).Text("text", s).str();
+  return TRUE;
+}
+
+// The name LoadLibrary reads as exactly the file `native`: a path (so no
+// search), ending in '.' when it has no extension (so no ".dll" is added).
+std::wstring LibraryName(const std::string& native) {
+  std::string name = native.find('/') == std::string::npos ? "./" + native : native;
+  if (name.find('.', name.rfind('/')) == std::string::npos) name += '.';
+  return Decode(name);
+}
+
+// Standard input kept in a temporary file for LoadLibrary, which maps
+// files; removed as soon as it is mapped.
+class InputCopy {
+ public:
+  InputCopy() {
+    const char* folder = std::getenv("TMPDIR");
+    path_ = std::string(folder != nullptr && *folder ? folder : "/tmp") + "/velut-XXXXXX.dll";
+    const int fd = mkostemps(&path_[0], 4, O_CLOEXEC);
+    if (fd < 0) throw Error("cannot keep standard input in " + path_ + ": " + std::strerror(errno));
+    const bool written = WriteAll(fd, ReadInput());
+    const int error = errno;
+    close(fd);
+    if (!written) {
+      unlink(path_.c_str());
+      throw Error("cannot keep standard input in " + path_ + ": " + std::strerror(error));
+    }
+  }
+  ~InputCopy() { unlink(path_.c_str()); }
+  InputCopy(const InputCopy&) = delete;
+  InputCopy& operator=(const InputCopy&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+Reply Dll(const Args& args) {
+  Listing listing;
+  listing.all_languages = !args.Has("lang");
+  listing.language = LanguageOption(args, 0);
+  const std::string file = Encode(args[0]);
+  HMODULE module = nullptr;
+  if (file == "-") {
+    const InputCopy copy;
+    module = LoadLibraryW(LibraryName(copy.path()).c_str());
+  } else {
+    module = LoadLibraryW(LibraryName(file).c_str());
+  }
+  if (module == nullptr)
+    throw Error("cannot load " + Quoted(args[0]) + ": " + SystemText(GetLastError(), "the file"));
+  const BOOL complete = EnumResourceStringsW(module, Collect, reinterpret_cast<LONG_PTR>(&listing));
+  const DWORD error = GetLastError();
+  FreeLibrary(module);
+  if (!complete) throw Error("cannot read " + Quoted(args[0]) + ": " + SystemText(error));
+  Reply r = Reply::Bool(listing.count > 0);
+  r.plain = listing.plain;
+  r.json.Raw("items", "[" + listing.items + "]");
+  return r;
+}
+
 }  // namespace
 
 void AddStringsCommands(std::vector<Command>& commands) {
@@ -186,6 +287,19 @@ void AddStringsCommands(std::vector<Command>& commands) {
        "every reference found its string",
        "some found none, printed as (no such string) (with a velut: line)",
        Strings});
+  commands.push_back({"dll",
+                      "list every string resource of a Win32 resource DLL",
+                      {{"FILE", Operand::kFile}},
+                      {{"lang", "LANG", "only the strings of this language (de-DE, 0x0407, 0)"}},
+                      false,
+                      "Prints every string resource of the DLL FILE, one per line: its id,\n"
+                      "its language (LANGID) and its text, control characters written as\n"
+                      "\\n, \\t, \\r or \\xHH. JSON: \"items\", each with \"resource\",\n"
+                      "\"language\" and \"text\". A file that is not a valid resource DLL is\n"
+                      "an error.",
+                      "strings were listed",
+                      "there are none (in LANG)",
+                      Dll});
 }
 
 }  // namespace velut
