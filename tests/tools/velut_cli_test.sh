@@ -198,6 +198,7 @@ t 1! '' version ''
 t 0 'Access is denied' error 5
 t 0 'The system cannot find the path specified' error 0x3
 t 0 'An unexpected error occurred' error 123456
+t 0 'An unexpected error occurred' error 010  # decimal 10, not octal 8
 LC_ALL=de_DE.UTF-8 t 0 '~^Freitag, 17\. Mai 2024 08:30:00$' time 2024-05-17T08:30:00 2>/dev/null
 LC_ALL=fr_FR.UTF-8 t 0 '~^vendredi 17 mai 2024 08:30:00$' time 2024-05-17T08:30:00Z 2>/dev/null
 err_want='2024-05-17' t 1! '' time 2024-05-17

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace velut {
@@ -78,6 +79,16 @@ std::vector<OptionSpec> AllOptions(const Command& command) {
   return all;
 }
 
+// The command line of `command` ("velut escape [--chars SET] ... TEXT").
+std::string Synopsis(const Command& command) {
+  std::string line = std::string("velut ") + command.name;
+  for (const OptionSpec& o : AllOptions(command))
+    line += std::string(" [--") + o.name + (o.value ? std::string(" ") + o.value : "") + "]";
+  for (const OperandSpec& s : command.operands) line += std::string(" ") + s.name;
+  return line;
+}
+
+// An operand's name without brackets and dots: "[ITEM...]" is "ITEM".
 std::string Strip(const char* operand) {
   std::string name = operand;
   name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '[' || c == ']'; }),
@@ -164,6 +175,20 @@ bool WriteAll(int fd, const std::string& bytes) {
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
+  return true;
+}
+
+bool ParseNumber(const std::wstring& text, int base, long long min, long long max,
+                 long long& value) {
+  const std::string digits = Encode(text);
+  // Base 0 reads "0x" as hexadecimal, but a leading 0 stays decimal.
+  if (base == 0)
+    base = digits.compare(0, 2, "0x") == 0 || digits.compare(0, 2, "0X") == 0 ? 16 : 10;
+  char* end = nullptr;
+  errno = 0;
+  const long long v = std::strtoll(digits.c_str(), &end, base);
+  if (digits.empty() || *end != '\0' || errno != 0 || v < min || v > max) return false;
+  value = v;
   return true;
 }
 
@@ -291,12 +316,8 @@ wchar_t Args::CharOption(const std::string& name, wchar_t fallback) const {
 }
 
 int Args::IntOption(const std::string& name, int fallback) const {
-  if (!Has(name)) return fallback;
-  const std::string text = Encode(Option(name, L""));
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || errno != 0 || value < INT_MIN || value > INT_MAX)
+  long long value = fallback;
+  if (Has(name) && !ParseNumber(Option(name, L""), 10, INT_MIN, INT_MAX, value))
     throw Error("--" + name + " takes a whole number");
   return static_cast<int>(value);
 }
@@ -305,14 +326,6 @@ std::wstring Args::Shown(const std::wstring& path) const {
   std::string native;
   if (Flag("win-paths") || !PathToNative(path.c_str(), native)) return path;
   return Decode(native);
-}
-
-std::string Synopsis(const Command& command) {
-  std::string line = std::string("velut ") + command.name;
-  for (const OptionSpec& o : AllOptions(command))
-    line += std::string(" [--") + o.name + (o.value ? std::string(" ") + o.value : "") + "]";
-  for (const OperandSpec& s : command.operands) line += std::string(" ") + s.name;
-  return line;
 }
 
 std::string Help(const Command& command) {

@@ -34,6 +34,11 @@ std::string Encode(const std::wstring& text);
 // stands for a byte that is not UTF-8 is written as "\udcXX", any other
 // unit that is no character as U+FFFD.
 std::string JsonString(const std::wstring& text);
+// Reads `text` as a whole number from `min` to `max` in `base`, or with
+// `base` 0 in decimal, or hexadecimal after "0x" (a leading 0 is no octal
+// prefix); false when it is none or out of range.
+bool ParseNumber(const std::wstring& text, int base, long long min, long long max,
+                 long long& value);
 // An operand as a message names it: in single quotes, its bytes as given.
 inline std::string Quoted(const std::wstring& text) { return "'" + Encode(text) + "'"; }
 // All that can be read from `fd`; Error naming `what` when that fails.
@@ -152,8 +157,6 @@ class Args {
   std::vector<std::wstring> operands_;
 };
 
-// The command line of `command` ("velut escape [--chars SET] ... TEXT").
-std::string Synopsis(const Command& command);
 // The full help of `command`: usage, description, options, exit statuses.
 std::string Help(const Command& command);
 

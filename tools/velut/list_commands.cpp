@@ -1,7 +1,5 @@
 // velut commands over delimited lists, brackets and quotes.
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 
 #include "cli.h"
 
@@ -43,12 +41,8 @@ Reply SplitOnce(const Args& args) {
 }
 
 Reply Match(const Args& args) {
-  const std::string pos = Encode(args[1]);
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(pos.c_str(), &end, 10);
-  if (pos.empty() || *end != '\0' || errno != 0 || value < INT_MIN || value > INT_MAX)
-    throw Error("POS must be a whole number");
+  long long value = 0;
+  if (!ParseNumber(args[1], 10, INT_MIN, INT_MAX, value)) throw Error("POS must be a whole number");
   const int found =
       VelUt::FindMatchingChar(Str(args[0]), static_cast<int>(value),
                               args.Flag("skip-quoted") ? 1 : 0, args.CharOption("escape", 0));

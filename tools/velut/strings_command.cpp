@@ -39,9 +39,9 @@ std::string BundledTable() {
 std::string ReadFile(const std::string& path) {
   if (path == "-") return ReadInput();
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw Error("cannot read " + path + ": " + std::strerror(errno));
+  if (fd < 0) throw Error("cannot read '" + path + "': " + std::strerror(errno));
   try {
-    std::string bytes = ReadAll(fd, path);
+    std::string bytes = ReadAll(fd, "'" + path + "'");
     close(fd);
     return bytes;
   } catch (...) {
@@ -99,14 +99,10 @@ std::string Folder(const std::string& path) {
 LANGID LanguageOption(const Args& args, LANGID fallback) {
   if (!args.Has("lang")) return fallback;
   const std::wstring name = args.Option("lang", L"");
-  const std::string text = Encode(name);
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long number = std::strtoul(text.c_str(), &end, 0);
-  if (!text.empty() && *end == '\0' && errno == 0 && number <= 0xFFFF && text[0] != '-')
-    return static_cast<LANGID>(number);
+  long long number = 0;
+  if (ParseNumber(name, 0, 0, 0xFFFF, number)) return static_cast<LANGID>(number);
   const LCID lcid = LocaleNameToLCID(name.c_str(), 0);
-  if (lcid == 0) throw Error("unknown language " + text);
+  if (lcid == 0) throw Error("unknown language " + Encode(name));
   return static_cast<LANGID>(lcid & 0xFFFF);
 }
 
@@ -116,12 +112,12 @@ Reply Strings(const Args& args) {
   SetThreadUILanguage(LanguageOption(args, 0));
 
   const Document doc(ReadFile(path));
-  if (doc.tree() == nullptr) throw Error(path + " is not well-formed XML");
+  if (doc.tree() == nullptr) throw Error("'" + path + "' is not well-formed XML");
   CFTreeRef root = nullptr;
   for (CFIndex i = 0; i < CFTreeGetChildCount(doc.tree()) && !root; ++i)
     if (IsElement(CFTreeGetChildAtIndex(doc.tree(), i)))
       root = CFTreeGetChildAtIndex(doc.tree(), i);
-  if (root == nullptr) throw Error(path + " has no root element");
+  if (root == nullptr) throw Error("'" + path + "' has no root element");
 
   // Resource libraries are looked for beside the table.
   SetDllDirectoryW(NativeToPath(path == "-" ? "." : Folder(path).c_str()).c_str());

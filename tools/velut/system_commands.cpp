@@ -1,6 +1,4 @@
 // velut commands over the system services: error texts and the installer.
-#include <cerrno>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,16 +11,12 @@ using Str = CStdStr<wchar_t>;
 
 // error: the system's text for an error code.
 Reply ErrorText(const Args& args) {
-  const std::string code_text = Encode(args[0]);
-  errno = 0;
-  char* end = nullptr;
-  const long long value = std::strtoll(code_text.c_str(), &end, 0);
-  if (code_text.empty() || *end != '\0' || errno != 0 || value < -2147483648LL ||
-      value > 0xFFFFFFFFLL)
+  long long value = 0;
+  if (!ParseNumber(args[0], 0, -2147483648LL, 0xFFFFFFFFLL, value))
     throw Error("CODE must be a number from -2147483648 to 0xFFFFFFFF");
   const auto code = static_cast<unsigned int>(value);
   const Str text = VelUt::GetSystemErrorMessage(code);
-  Reply r = text.empty() ? Reply::Failure("no message text for " + code_text)
+  Reply r = text.empty() ? Reply::Failure("no message text for " + Encode(args[0]))
                          : Reply::Bool(true).Show("text", text);
   r.json.Number("code", code);
   return r;
