@@ -71,8 +71,8 @@ void AppendUtf8(char32_t cp, std::string& out) {
 
 // Every option a command takes: its own, then --json, --win-paths for
 // commands that print paths, and --help.
-std::vector<OptionSpec> AllOptions(const Command& command) {
-  std::vector<OptionSpec> all = command.options;
+std::vector<OptionDef> AllOptions(const Command& command) {
+  std::vector<OptionDef> all = command.options;
   all.push_back({"json", nullptr, "print one JSON object on one line"});
   if (command.prints_paths)
     all.push_back({"win-paths", nullptr, "print paths as the library writes them (\\tmp\\x)"});
@@ -82,9 +82,9 @@ std::vector<OptionSpec> AllOptions(const Command& command) {
 // The command line of `command` ("velut escape [--chars SET] ... TEXT").
 std::string Synopsis(const Command& command) {
   std::string line = std::string("velut ") + command.name;
-  for (const OptionSpec& o : AllOptions(command))
+  for (const OptionDef& o : AllOptions(command))
     line += std::string(" [--") + o.name + (o.value ? std::string(" ") + o.value : "") + "]";
-  for (const OperandSpec& s : command.operands) line += std::string(" ") + s.name;
+  for (const OperandDef& s : command.operands) line += std::string(" ") + s.name;
   return line;
 }
 
@@ -247,7 +247,7 @@ Reply& Reply::Line(const std::string& bytes) {
 }
 
 Args::Args(const Command& command, const std::vector<std::string>& argv) {
-  const std::vector<OptionSpec> known = AllOptions(command);
+  const std::vector<OptionDef> known = AllOptions(command);
   std::vector<std::string> words;
   bool words_only = false;
   for (std::size_t i = 0; i < argv.size(); ++i) {
@@ -264,10 +264,10 @@ Args::Args(const Command& command, const std::vector<std::string>& argv) {
     const bool inline_value = eq != std::string::npos;
     std::string value = inline_value ? name.substr(eq + 1) : std::string();
     if (inline_value) name.resize(eq);
-    const auto spec = std::find_if(known.begin(), known.end(),
-                                   [&](const OptionSpec& o) { return name == o.name; });
-    if (spec == known.end()) throw Error("unknown option --" + name);
-    if (spec->value == nullptr) {
+    const auto option = std::find_if(known.begin(), known.end(),
+                                     [&](const OptionDef& o) { return name == o.name; });
+    if (option == known.end()) throw Error("unknown option --" + name);
+    if (option->value == nullptr) {
       if (inline_value) throw Error("--" + name + " takes no value");
       flags_[name] = true;
       continue;
@@ -279,15 +279,15 @@ Args::Args(const Command& command, const std::vector<std::string>& argv) {
     options_[name] = Decode(value);
   }
 
-  const std::vector<OperandSpec>& specs = command.operands;
+  const std::vector<OperandDef>& defs = command.operands;
   const std::size_t required = static_cast<std::size_t>(std::count_if(
-      specs.begin(), specs.end(), [](const OperandSpec& s) { return s.name[0] != '['; }));
+      defs.begin(), defs.end(), [](const OperandDef& s) { return s.name[0] != '['; }));
   const bool repeated =
-      !specs.empty() && std::string(specs.back().name).find("...") != std::string::npos;
-  if (words.size() < required) throw Error("missing " + Strip(specs[words.size()].name));
-  if (!repeated && words.size() > specs.size()) throw Error("too many operands");
+      !defs.empty() && std::string(defs.back().name).find("...") != std::string::npos;
+  if (words.size() < required) throw Error("missing " + Strip(defs[words.size()].name));
+  if (!repeated && words.size() > defs.size()) throw Error("too many operands");
   for (std::size_t i = 0; i < words.size(); ++i) {
-    const Operand kind = specs[std::min(i, specs.size() - 1)].kind;
+    const Operand kind = defs[std::min(i, defs.size() - 1)].kind;
     if (kind != Operand::kText || words[i] != "-") {
       operands_.push_back(Decode(words[i]));
       continue;
@@ -330,16 +330,16 @@ std::wstring Args::Shown(const std::wstring& path) const {
 
 std::string Help(const Command& command) {
   std::string help = "usage: " + Synopsis(command) + "\n" + command.description + "\n";
-  for (const OperandSpec& s : command.operands) {
+  for (const OperandDef& s : command.operands) {
     if (s.kind == Operand::kText)
       help += "  " + Strip(s.name) + " may be - to read it from standard input.\n";
     else if (s.kind == Operand::kFile)
       help += "  " + Strip(s.name) + " may be - to read the file from standard input.\n";
   }
   help += "\noptions:\n";
-  std::vector<OptionSpec> options = AllOptions(command);
+  std::vector<OptionDef> options = AllOptions(command);
   options.push_back({"help", nullptr, "print this help"});
-  for (const OptionSpec& o : options) {
+  for (const OptionDef& o : options) {
     std::string head = std::string("--") + o.name + (o.value ? std::string(" ") + o.value : "");
     head.resize(std::max<std::size_t>(head.size() + 2, 16), ' ');
     help += "  " + head + o.help + "\n";

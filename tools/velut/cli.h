@@ -96,14 +96,14 @@ enum class Operand { kWord, kText, kFile };
 
 // An operand as the usage names it: "TEXT", "[REPLACEMENT]" (optional) or
 // "[ITEM...]" (any number, last only).
-struct OperandSpec {
+struct OperandDef {
   const char* name;
   Operand kind;
 };
 
 // An option: its name without "--", the name of its value (null for a
 // switch) and a line of help.
-struct OptionSpec {
+struct OptionDef {
   const char* name;
   const char* value;
   const char* help;
@@ -117,8 +117,8 @@ class Args;
 struct Command {
   const char* name;
   const char* summary;
-  std::vector<OperandSpec> operands;
-  std::vector<OptionSpec> options;
+  std::vector<OperandDef> operands;
+  std::vector<OptionDef> options;
   bool prints_paths;
   const char* description;
   const char* status_true;

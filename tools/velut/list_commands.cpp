@@ -62,8 +62,8 @@ Reply Unquote(const Args& args) {
   return Reply::Bool(r != 0).Show("text", text);
 }
 
-const OptionSpec kSkipQuoted = {"skip-quoted", nullptr, "pass over quoted stretches"};
-const OptionSpec kEscape = {"escape", "C", "C escapes the character after it"};
+const OptionDef kSkipQuoted = {"skip-quoted", nullptr, "pass over quoted stretches"};
+const OptionDef kEscape = {"escape", "C", "C escapes the character after it"};
 
 }  // namespace
 

@@ -117,7 +117,7 @@ Reply Stat(const Args& args) {
       .Line("created:    " + LocalTime(status.m_ctime));
 }
 
-const OperandSpec kPath = {"PATH", Operand::kText};
+const OperandDef kPath = {"PATH", Operand::kText};
 
 }  // namespace
 

@@ -25,9 +25,9 @@ Reply Unescape(const Args& args) { return EscapeCommand(args, VelUt::RemoveEscap
 Reply TrimLeft(const Args& args) { return TrimCommand(args, VelUt::TrimLeftChar); }
 Reply TrimRight(const Args& args) { return TrimCommand(args, VelUt::TrimRightChar); }
 
-const OptionSpec kEscapeOptions[] = {{"chars", "SET", "the characters concerned (default \",;\")"},
-                                     {"escape", "C", "the escape character (default \\)"}};
-const OptionSpec kCharOption = {"char", "C", "the character to trim (default ',')"};
+const OptionDef kEscapeOptions[] = {{"chars", "SET", "the characters concerned (default \",;\")"},
+                                    {"escape", "C", "the escape character (default \\)"}};
+const OptionDef kCharOption = {"char", "C", "the character to trim (default ',')"};
 
 }  // namespace
 
