@@ -16,7 +16,7 @@ cd "$(dirname "$0")"
 # Debian packages each job needs (see README, "Dependencies").
 BUILD_PKGS=(cmake ninja-build g++ pkg-config libpugixml-dev libicu-dev)
 # The tests build resource DLLs with the mingw-w64 windres and ld.
-TEST_PKGS=(libgtest-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
+TEST_PKGS=(libgtest-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 jq)
 FUZZ_PKGS=(clang libclang-rt-14-dev)
 BENCH_PKGS=(libbenchmark-dev libboost-dev valgrind)
 LINT_PKGS=(clang-format clang-tidy)

@@ -1,132 +1,354 @@
 #include "cli.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
-#include <iostream>
+#include <cstdlib>
+#include <cstring>
 
 namespace velut {
+namespace {
 
-std::wstring FromUtf8(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
-  return out;
+// The code point of the UTF-8 sequence at [p, end) and its length, or
+// length 0 when the bytes there are no valid, shortest-form sequence of a
+// Unicode scalar value.
+char32_t DecodeOne(const unsigned char* p, const unsigned char* end, std::size_t& length) {
+  length = 0;
+  const unsigned char b = *p;
+  std::size_t n;
+  char32_t cp;
+  char32_t least;
+  if (b < 0x80) {
+    length = 1;
+    return b;
+  } else if (b >= 0xC2 && b <= 0xDF) {
+    n = 2, cp = b & 0x1Fu, least = 0x80;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    n = 3, cp = b & 0x0Fu, least = 0x800;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    n = 4, cp = b & 0x07u, least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (static_cast<std::size_t>(end - p) < n) return 0;
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    cp = cp << 6 | (p[i] & 0x3Fu);
+  }
+  if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  length = n;
+  return cp;
 }
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
-                      nullptr);
+bool IsByteUnit(wchar_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
+
+bool IsCharacter(wchar_t c) {
+  const auto u = static_cast<std::uint32_t>(c);
+  return u < 0xD800 || (u > 0xDFFF && u <= 0x10FFFF);
+}
+
+void AppendUtf8(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | cp >> 6);
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | cp >> 12);
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | cp >> 18);
+    out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Every option a command takes: its own, then --json, --win-paths for
+// commands that print paths, and --help.
+std::vector<OptionDef> AllOptions(const Command& command) {
+  std::vector<OptionDef> all = command.options;
+  all.push_back({"json", nullptr, "print one JSON object on one line"});
+  if (command.prints_paths)
+    all.push_back({"win-paths", nullptr, "print paths as the library writes them (\\tmp\\x)"});
+  return all;
+}
+
+// The command line of `command` ("velut escape [--chars SET] ... TEXT").
+std::string Synopsis(const Command& command) {
+  std::string line = std::string("velut ") + command.name;
+  for (const OptionDef& o : AllOptions(command))
+    line += std::string(" [--") + o.name + (o.value ? std::string(" ") + o.value : "") + "]";
+  for (const OperandDef& s : command.operands) line += std::string(" ") + s.name;
+  return line;
+}
+
+// An operand's name without brackets and dots: "[ITEM...]" is "ITEM".
+std::string Strip(const char* operand) {
+  std::string name = operand;
+  name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '[' || c == ']'; }),
+             name.end());
+  if (name.size() > 3 && name.compare(name.size() - 3, 3, "...") == 0) name.resize(name.size() - 3);
+  return name;
+}
+
+}  // namespace
+
+std::wstring Decode(const std::string& bytes) {
+  std::wstring text;
+  text.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* end = p + bytes.size();
+  while (p < end) {
+    std::size_t length;
+    const char32_t cp = DecodeOne(p, end, length);
+    if (length == 0) {
+      text += static_cast<wchar_t>(0xDC00 + *p++);
+    } else {
+      text += static_cast<wchar_t>(cp);
+      p += length;
+    }
+  }
+  return text;
+}
+
+std::string Encode(const std::wstring& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const wchar_t c : text) {
+    if (IsByteUnit(c))
+      out += static_cast<char>(c - 0xDC00);
+    else
+      AppendUtf8(IsCharacter(c) ? static_cast<char32_t>(c) : 0xFFFD, out);
+  }
   return out;
 }
 
 std::string JsonString(const std::wstring& text) {
   std::string out = "\"";
-  for (const char c : ToUtf8(text)) {
-    const auto u = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (u < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", u);
-          out += buf;
-        } else {
-          out += c;
-        }
+  for (const wchar_t c : text) {
+    const auto u = static_cast<std::uint32_t>(c);
+    if (c == L'"' || c == L'\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c == L'\n') {
+      out += "\\n";
+    } else if (c == L'\r') {
+      out += "\\r";
+    } else if (c == L'\t') {
+      out += "\\t";
+    } else if (u < 0x20 || IsByteUnit(c)) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", u);
+      out += escape;
+    } else {
+      AppendUtf8(IsCharacter(c) ? static_cast<char32_t>(c) : 0xFFFD, out);
     }
   }
-  return out + "\"";
+  return out + '"';
 }
 
-Args::Args(const std::vector<std::string>& argv, const std::vector<std::string>& options,
-           const std::vector<std::string>& flags) {
-  auto known = [](const std::vector<std::string>& list, const std::string& n) {
-    return std::find(list.begin(), list.end(), n) != list.end();
-  };
+std::string ReadAll(int fd, const std::string& what) {
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      bytes.append(buffer, static_cast<std::size_t>(n));
+    } else if (n == 0) {
+      return bytes;
+    } else if (errno != EINTR) {
+      throw Error("cannot read " + what + ": " + std::strerror(errno));
+    }
+  }
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool ParseNumber(const std::wstring& text, int base, long long min, long long max,
+                 long long& value) {
+  const std::string digits = Encode(text);
+  // Base 0 reads "0x" as hexadecimal, but a leading 0 stays decimal.
+  if (base == 0)
+    base = digits.compare(0, 2, "0x") == 0 || digits.compare(0, 2, "0X") == 0 ? 16 : 10;
+  char* end = nullptr;
+  errno = 0;
+  const long long v = std::strtoll(digits.c_str(), &end, base);
+  if (digits.empty() || *end != '\0' || errno != 0 || v < min || v > max) return false;
+  value = v;
+  return true;
+}
+
+std::string SystemText(DWORD code, const std::string& subject) {
+  std::string text = Encode(VelUt::GetSystemErrorMessage(code));
+  const std::size_t insert = text.find("%1");
+  if (insert != std::string::npos) text.replace(insert, 2, subject);
+  return text;
+}
+
+Json& Json::Raw(const char* name, const std::string& json) {
+  if (!body_.empty()) body_ += ',';
+  body_ += std::string("\"") + name + "\":" + json;
+  return *this;
+}
+
+Reply Reply::Bool(bool result) {
+  Reply r;
+  r.status = result ? kTrue : kFalse;
+  r.json.Bool("result", result);
+  return r;
+}
+
+Reply Reply::Number(long long result, bool truth) {
+  Reply r;
+  r.status = truth ? kTrue : kFalse;
+  r.json.Number("result", result);
+  return r;
+}
+
+Reply Reply::Failure(const std::string& why) {
+  Reply r = Bool(false);
+  r.error = why;
+  return r;
+}
+
+Reply& Reply::Show(const char* name, const std::wstring& text) {
+  json.Text(name, text);
+  return Line(Encode(text));
+}
+
+Reply& Reply::Items(const CStdContainer<CStdStr<wchar_t>, std::vector>& items) {
+  std::string array = "[";
+  for (int i = 0; i < items.GetCount(); ++i) {
+    array += (i ? "," : "") + JsonString(items[i]);
+    Line(Encode(items[i]));
+  }
+  json.Raw("items", array + "]");
+  return *this;
+}
+
+Reply& Reply::Line(const std::string& bytes) {
+  plain += bytes;
+  plain += '\n';
+  return *this;
+}
+
+Args::Args(const Command& command, const std::vector<std::string>& argv) {
+  const std::vector<OptionDef> known = AllOptions(command);
+  std::vector<std::string> words;
   bool words_only = false;
   for (std::size_t i = 0; i < argv.size(); ++i) {
     const std::string& a = argv[i];
     if (words_only || a.size() < 3 || a.compare(0, 2, "--") != 0) {
-      if (a == "--") {
-        if (!words_only) {
-          words_only = true;
-          continue;
-        }
-      }
-      positional_.push_back(FromUtf8(a));
+      if (a == "--" && !words_only)
+        words_only = true;
+      else
+        words.push_back(a);
       continue;
     }
     std::string name = a.substr(2);
-    std::string value;
     const std::size_t eq = name.find('=');
     const bool inline_value = eq != std::string::npos;
-    if (inline_value) {
-      value = name.substr(eq + 1);
-      name.resize(eq);
-    }
-    if (known(options, name)) {
-      if (!inline_value) {
-        if (i + 1 >= argv.size()) throw UsageError("--" + name + " needs a value");
-        value = argv[++i];
-      }
-      options_[name] = value;
-    } else if (known(flags, name) || name == "json") {
-      if (inline_value) throw UsageError("--" + name + " takes no value");
+    std::string value = inline_value ? name.substr(eq + 1) : std::string();
+    if (inline_value) name.resize(eq);
+    const auto option = std::find_if(known.begin(), known.end(),
+                                     [&](const OptionDef& o) { return name == o.name; });
+    if (option == known.end()) throw Error("unknown option --" + name);
+    if (option->value == nullptr) {
+      if (inline_value) throw Error("--" + name + " takes no value");
       flags_[name] = true;
-    } else {
-      throw UsageError("unknown option --" + name);
+      continue;
     }
+    if (!inline_value) {
+      if (i + 1 >= argv.size()) throw Error("--" + name + " needs a value");
+      value = argv[++i];
+    }
+    options_[name] = Decode(value);
   }
+
+  const std::vector<OperandDef>& defs = command.operands;
+  const std::size_t required = static_cast<std::size_t>(std::count_if(
+      defs.begin(), defs.end(), [](const OperandDef& s) { return s.name[0] != '['; }));
+  const bool repeated =
+      !defs.empty() && std::string(defs.back().name).find("...") != std::string::npos;
+  if (words.size() < required) throw Error("missing " + Strip(defs[words.size()].name));
+  if (!repeated && words.size() > defs.size()) throw Error("too many operands");
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const Operand kind = defs[std::min(i, defs.size() - 1)].kind;
+    if (kind != Operand::kText || words[i] != "-") {
+      operands_.push_back(Decode(words[i]));
+      continue;
+    }
+    std::string text = ReadInput();
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    operands_.push_back(Decode(text));
+  }
+}
+
+std::vector<std::wstring> Args::From(std::size_t first) const {
+  return std::vector<std::wstring>(operands_.begin() + static_cast<std::ptrdiff_t>(first),
+                                   operands_.end());
 }
 
 std::wstring Args::Option(const std::string& name, const std::wstring& fallback) const {
   const auto it = options_.find(name);
-  return it == options_.end() ? fallback : FromUtf8(it->second);
+  return it == options_.end() ? fallback : it->second;
 }
 
 wchar_t Args::CharOption(const std::string& name, wchar_t fallback) const {
   if (!Has(name)) return fallback;
   const std::wstring v = Option(name, L"");
-  if (v.size() != 1) throw UsageError("--" + name + " takes exactly one character");
+  if (v.size() != 1) throw Error("--" + name + " takes exactly one character");
   return v[0];
 }
 
-const std::vector<std::wstring>& Args::Positional(std::size_t min, std::size_t max) const {
-  if (positional_.size() < min)
-    throw UsageError(min == 1 ? "missing argument" : "missing arguments");
-  if (positional_.size() > max) throw UsageError("too many arguments");
-  return positional_;
+int Args::IntOption(const std::string& name, int fallback) const {
+  long long value = fallback;
+  if (Has(name) && !ParseNumber(Option(name, L""), 10, INT_MIN, INT_MAX, value))
+    throw Error("--" + name + " takes a whole number");
+  return static_cast<int>(value);
 }
 
-void PrintText(const Args& args, const std::wstring& text,
-               const std::vector<std::pair<std::string, long long>>& fields) {
-  if (!args.Json()) {
-    std::cout << ToUtf8(text) << '\n';
-    return;
+std::wstring Args::Shown(const std::wstring& path) const {
+  std::string native;
+  if (Flag("win-paths") || !PathToNative(path.c_str(), native)) return path;
+  return Decode(native);
+}
+
+std::string Help(const Command& command) {
+  std::string help = "usage: " + Synopsis(command) + "\n" + command.description + "\n";
+  for (const OperandDef& s : command.operands) {
+    if (s.kind == Operand::kText)
+      help += "  " + Strip(s.name) + " may be - to read it from standard input.\n";
+    else if (s.kind == Operand::kFile)
+      help += "  " + Strip(s.name) + " may be - to read the file from standard input.\n";
   }
-  std::cout << "{\"text\":" << JsonString(text);
-  for (const auto& f : fields) std::cout << ",\"" << f.first << "\":" << f.second;
-  std::cout << "}\n";
+  help += "\noptions:\n";
+  std::vector<OptionDef> options = AllOptions(command);
+  options.push_back({"help", nullptr, "print this help"});
+  for (const OptionDef& o : options) {
+    std::string head = std::string("--") + o.name + (o.value ? std::string(" ") + o.value : "");
+    head.resize(std::max<std::size_t>(head.size() + 2, 16), ' ');
+    help += "  " + head + o.help + "\n";
+  }
+  help += "\nexit status:\n";
+  help += std::string("  0  ") + command.status_true + "\n";
+  if (command.status_false != nullptr) help += std::string("  1  ") + command.status_false + "\n";
+  help += "  2  an error: a usage error, or input or output that failed\n";
+  return help;
 }
 
 }  // namespace velut

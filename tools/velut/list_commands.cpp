@@ -1,9 +1,5 @@
 // velut commands over delimited lists, brackets and quotes.
-#include <cerrno>
 #include <climits>
-#include <cstdint>
-#include <cstdlib>
-#include <iostream>
 
 #include "cli.h"
 
@@ -11,89 +7,63 @@ namespace velut {
 namespace {
 
 using Str = CStdStr<wchar_t>;
+using StrList = CStdContainer<Str, std::vector>;
 
-int Split(const Args& args) {
-  const Str text(args.Positional(1, 1)[0]);
+Reply Split(const Args& args) {
   int flags = 0;
   if (args.Flag("collapse")) flags |= PDS_COLLAPSE_DELIMITERS;
   if (args.Flag("skip-empty")) flags |= PDS_SKIP_EMPTY;
   if (args.Flag("quotes")) flags |= PDS_QUOTES;
   if (args.Flag("trim")) flags |= PDS_TRIM;
-  CStdContainer<Str, std::vector> items;
+  StrList items;
   const signed char r =
-      VelUt::ParseDelimitedString(text, Str(args.Option("delims", L",")), items, flags);
-  if (args.Json()) {
-    std::cout << '[';
-    for (int i = 0; i < items.GetCount(); ++i) std::cout << (i ? "," : "") << JsonString(items[i]);
-    std::cout << "]\n";
-  } else {
-    for (const Str& item : items) std::cout << ToUtf8(item) << '\n';
-  }
-  return r ? kTrue : kFalse;
+      VelUt::ParseDelimitedString(Str(args[0]), Str(args.Option("delims", L",")), items, flags);
+  return Reply::Bool(r != 0).Items(items);
 }
 
-int Join(const Args& args) {
-  CStdContainer<Str, std::vector> items;
-  for (const std::wstring& word : args.Positional(0, SIZE_MAX)) items.Add(Str(word));
+Reply Join(const Args& args) {
+  StrList items;
+  for (const std::wstring& word : args.From(0)) items.Add(Str(word));
   VelString joined;
-  VelUt::MakeDelimitedString(items, joined, args.Flag("skip-empty") ? 1 : 0,
-                             Str(args.Option("separator", L",")));
-  PrintText(args, joined.c_str(), {});
-  return kTrue;
+  const signed char r = VelUt::MakeDelimitedString(items, joined, args.Flag("skip-empty") ? 1 : 0,
+                                                   Str(args.Option("separator", L",")));
+  return Reply::Bool(r != 0).Show("text", joined.c_str());
 }
 
-int SplitOnce(const Args& args) {
-  const Str text(args.Positional(1, 1)[0]);
+Reply SplitOnce(const Args& args) {
   Str left, right;
   wchar_t delimiter = 0;
-  const signed char r = VelUt::SplitString(text, Str(args.Option("delims", L"=")), left, right,
-                                           delimiter, args.Flag("trim") ? 1 : 0);
-  if (args.Json()) {
-    std::cout << "{\"left\":" << JsonString(left) << ",\"right\":" << JsonString(right)
-              << ",\"delimiter\":"
-              << (r ? JsonString(std::wstring(1, delimiter)) : std::string("null"))
-              << ",\"result\":" << int(r) << "}\n";
-  } else {
-    std::cout << ToUtf8(left) << '\n' << ToUtf8(right) << '\n';
-  }
-  return r ? kTrue : kFalse;
+  const signed char r = VelUt::SplitString(Str(args[0]), Str(args.Option("delims", L"=")), left,
+                                           right, delimiter, args.Flag("trim") ? 1 : 0);
+  Reply reply = Reply::Bool(r != 0).Show("left", left).Show("right", right);
+  reply.json.Raw("delimiter", r ? JsonString(std::wstring(1, delimiter)) : "null");
+  return reply;
 }
 
-int Match(const Args& args) {
-  const auto& words = args.Positional(2, 2);
-  const std::string pos = ToUtf8(words[1]);
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(pos.c_str(), &end, 10);
-  if (pos.empty() || *end != '\0' || errno != 0 || value < INT_MIN || value > INT_MAX)
-    throw UsageError("POS must be a whole number");
+Reply Match(const Args& args) {
+  long long value = 0;
+  if (!ParseNumber(args[1], 10, INT_MIN, INT_MAX, value)) throw Error("POS must be a whole number");
   const int found =
-      VelUt::FindMatchingChar(Str(words[0]), static_cast<int>(value),
+      VelUt::FindMatchingChar(Str(args[0]), static_cast<int>(value),
                               args.Flag("skip-quoted") ? 1 : 0, args.CharOption("escape", 0));
-  if (args.Json())
-    std::cout << "{\"position\":" << found << "}\n";
-  else
-    std::cout << found << '\n';
-  return found >= 0 ? kTrue : kFalse;
+  return Reply::Number(found, found >= 0).Line(std::to_string(found));
 }
 
-int Braces(const Args& args) {
+Reply Braces(const Args& args) {
   const signed char r =
-      VelUt::MatchBraces(Str(args.Positional(1, 1)[0]), args.CharOption("brace", 0),
+      VelUt::MatchBraces(Str(args[0]), args.CharOption("brace", 0),
                          args.Flag("skip-quoted") ? 1 : 0, args.CharOption("escape", 0));
-  if (args.Json())
-    std::cout << "{\"result\":" << int(r) << "}\n";
-  else
-    std::cout << (r ? "true" : "false") << '\n';
-  return r ? kTrue : kFalse;
+  return Reply::Bool(r != 0).Line(r ? "true" : "false");
 }
 
-int Unquote(const Args& args) {
-  Str text(args.Positional(1, 1)[0]);
+Reply Unquote(const Args& args) {
+  Str text(args[0]);
   const signed char r = VelUt::RemoveQuotes(text, args.CharOption("quote", L'"'));
-  PrintText(args, text, {{"result", r}});
-  return r ? kTrue : kFalse;
+  return Reply::Bool(r != 0).Show("text", text);
 }
+
+const OptionDef kSkipQuoted = {"skip-quoted", nullptr, "pass over quoted stretches"};
+const OptionDef kEscape = {"escape", "C", "C escapes the character after it"};
 
 }  // namespace
 
@@ -101,59 +71,70 @@ void AddListCommands(std::vector<Command>& commands) {
   commands.push_back(
       {"split",
        "cut a text into items at delimiter characters",
-       "velut split [--delims SET] [--collapse] [--skip-empty] [--quotes] [--trim] TEXT\n"
-       "  Cuts TEXT at every character of SET (default \",\") and prints one\n"
-       "  item per line (--json: an array). --collapse: runs of delimiters cut\n"
-       "  once and leading or trailing ones make no empty item; --skip-empty\n"
-       "  (with --collapse): drop empty items; --quotes: do not cut inside\n"
-       "  '...' or \"...\"; --trim: trim white space from each item.\n"
-       "  False (exit 1) when there is no item.",
-       {"delims"},
-       {"collapse", "skip-empty", "quotes", "trim"},
+       {{"TEXT", Operand::kText}},
+       {{"delims", "SET", "the delimiter characters (default \",\")"},
+        {"collapse", nullptr, "cut runs of delimiters once; no empty item at either end"},
+        {"skip-empty", nullptr, "with --collapse: drop empty items"},
+        {"quotes", nullptr, "do not cut inside '...' or \"...\""},
+        {"trim", nullptr, "trim white space from each item"}},
+       false,
+       "Cuts TEXT at every character of SET and prints one item per line\n"
+       "(JSON: \"items\").",
+       "there is an item",
+       "there is no item",
        Split});
   commands.push_back({"join",
                       "join items with a separator",
-                      "velut join [--separator SEP] [--skip-empty] [ITEM...]\n"
-                      "  Joins the ITEMs with SEP (default \",\"); no separator is\n"
-                      "  written while the text is still empty. --skip-empty drops\n"
-                      "  empty items.",
-                      {"separator"},
-                      {"skip-empty"},
+                      {{"[ITEM...]", Operand::kWord}},
+                      {{"separator", "SEP", "the separator (default \",\")"},
+                       {"skip-empty", nullptr, "drop empty items"}},
+                      false,
+                      "Joins the ITEMs with SEP and prints the text; no separator is\n"
+                      "written while the text is still empty.",
+                      "always",
+                      nullptr,
                       Join});
   commands.push_back({"split-once",
                       "cut a text at its first delimiter",
-                      "velut split-once [--delims SET] [--trim] TEXT\n"
-                      "  Cuts TEXT at its first character of SET (default \"=\") and\n"
-                      "  prints the part before and the part after on two lines\n"
-                      "  (--json: with the delimiter). --trim trims both parts.\n"
-                      "  False (exit 1) when TEXT holds no delimiter.",
-                      {"delims"},
-                      {"trim"},
+                      {{"TEXT", Operand::kText}},
+                      {{"delims", "SET", "the delimiter characters (default \"=\")"},
+                       {"trim", nullptr, "trim white space from both parts"}},
+                      false,
+                      "Cuts TEXT at its first character of SET and prints the part\n"
+                      "before and the part after on two lines (JSON: \"left\", \"right\"\n"
+                      "and \"delimiter\", null when there is none).",
+                      "TEXT holds a delimiter",
+                      "TEXT holds no delimiter",
                       SplitOnce});
   commands.push_back({"match",
                       "find the bracket or quote matching the one at POS",
-                      "velut match [--skip-quoted] [--escape C] TEXT POS\n"
-                      "  Prints the position (from 0, in characters) of the partner of\n"
-                      "  the bracket or quote at POS, or -1 (exit 1). --skip-quoted\n"
-                      "  passes over quoted stretches; C escapes the character after it.",
-                      {"escape"},
-                      {"skip-quoted"},
+                      {{"TEXT", Operand::kText}, {"POS", Operand::kWord}},
+                      {kSkipQuoted, kEscape},
+                      false,
+                      "Prints the position (from 0, in characters) of the partner of the\n"
+                      "bracket or quote at POS, or -1; \"result\" is that number.",
+                      "a partner was found",
+                      "there is none (-1)",
                       Match});
-  commands.push_back({"braces",
-                      "check that every opening bracket has its match",
-                      "velut braces [--brace C] [--skip-quoted] [--escape C] TEXT\n"
-                      "  True (exit 0) when every ( [ { of TEXT, or every C with\n"
-                      "  --brace, has a matching partner; false (exit 1) otherwise.",
-                      {"brace", "escape"},
-                      {"skip-quoted"},
-                      Braces});
+  commands.push_back(
+      {"braces",
+       "check that every opening bracket has its match",
+       {{"TEXT", Operand::kText}},
+       {{"brace", "C", "check only the brackets C (default ( [ and {)"}, kSkipQuoted, kEscape},
+       false,
+       "Prints true when every opening bracket of TEXT has its partner.",
+       "every bracket has its partner",
+       "one has none (false)",
+       Braces});
   commands.push_back({"unquote",
                       "trim a text and strip one quote from each end",
-                      "velut unquote [--quote C] TEXT\n"
-                      "  Trims white space, then removes one C (default '\"') from\n"
-                      "  each end. True (exit 0) when a quote was removed.",
-                      {"quote"},
-                      {},
+                      {{"TEXT", Operand::kText}},
+                      {{"quote", "C", "the quote character (default '\"')"}},
+                      false,
+                      "Trims white space, then removes one C from each end, and prints\n"
+                      "the text.",
+                      "a quote was removed",
+                      "none was",
                       Unquote});
 }
 

@@ -1,8 +1,7 @@
 // velut commands over URLs, paths and files: URL recognition, relative and
 // absolute paths, free and temporary names, the folder probe, file status.
-#include <cstdio>
+// Every path a result names is printed natively unless --win-paths.
 #include <ctime>
-#include <iostream>
 
 #include "cli.h"
 
@@ -10,70 +9,65 @@ namespace velut {
 namespace {
 
 // url: what the URL functions make of a text.
-int Url(const Args& args) {
-  const std::wstring text = args.Positional(1, 1)[0];
-  const bool is_url = VelUt::IsUrl(text.c_str());
-  VelString fixed(text.c_str());
+Reply Url(const Args& args) {
+  const wchar_t* text = args[0].c_str();
+  const bool is_url = VelUt::IsUrl(text);
+  VelString fixed(text);
   VelUt::FixUrl(fixed);
   VelString path;
-  VelUt::UrlToPath(text.c_str(), path);
-  const VelString folder = VelUt::GetPathFromUrl(text.c_str());
-  if (args.Json()) {
-    std::cout << "{\"text\":" << JsonString(text) << ",\"isUrl\":" << is_url
-              << ",\"fixed\":" << JsonString(fixed.c_str())
-              << ",\"path\":" << JsonString(path.c_str())
-              << ",\"folder\":" << JsonString(folder.c_str()) << "}\n";
-  } else {
-    std::cout << "url:    " << (is_url ? "yes" : "no") << '\n'
-              << "fixed:  " << ToUtf8(fixed.c_str()) << '\n'
-              << "path:   " << ToUtf8(path.c_str()) << '\n'
-              << "folder: " << ToUtf8(folder.c_str()) << '\n';
-  }
-  return is_url ? kTrue : kFalse;
+  VelUt::UrlToPath(text, path);
+  const VelString folder = VelUt::GetPathFromUrl(text);
+  // What comes of a web URL stays as the library writes it; of anything
+  // else, a path on this machine.
+  const auto shown = [&](const VelString& s) {
+    return is_url ? std::wstring(s.c_str()) : args.Shown(s.c_str());
+  };
+  Reply r = Reply::Bool(is_url).Line(std::string("url:    ") + (is_url ? "yes" : "no"));
+  r.json.Text("fixed", shown(fixed)).Text("path", shown(path)).Text("folder", shown(folder));
+  return r.Line("fixed:  " + Encode(shown(fixed)))
+      .Line("path:   " + Encode(shown(path)))
+      .Line("folder: " + Encode(shown(folder)));
 }
 
 // path-abs / path-rel: one path against a base folder.
-int PathAbs(const Args& args) {
-  const std::vector<std::wstring>& words = args.Positional(2, 2);
+Reply PathCommand(const Args& args, bool (*fn)(const VelString&, const VelString&, VelString&)) {
   VelString out;
-  const bool ok = VelUt::RelativeToAbsolutePath(words[0].c_str(), words[1].c_str(), out);
-  PrintText(args, out.c_str(), {{"result", ok}});
-  return ok ? kTrue : kFalse;
+  if (!fn(args[0].c_str(), args[1].c_str(), out))
+    return Reply::Failure("PATH and BASE must not be empty");
+  return Reply::Bool(true).Show("path", args.Shown(out.c_str()));
 }
 
-int PathRel(const Args& args) {
-  const std::vector<std::wstring>& words = args.Positional(2, 2);
-  VelString out;
-  const bool ok = VelUt::AbsoluteToRelativePath(words[0].c_str(), words[1].c_str(), out);
-  PrintText(args, out.c_str(), {{"result", ok}});
-  return ok ? kTrue : kFalse;
-}
+Reply PathAbs(const Args& args) { return PathCommand(args, VelUt::RelativeToAbsolutePath); }
+Reply PathRel(const Args& args) { return PathCommand(args, VelUt::AbsoluteToRelativePath); }
 
 // unique-name: a free name for a taken one.
-int UniqueName(const Args& args) {
-  CStdStr<wchar_t> name(args.Positional(1, 1)[0]);
-  const bool ok = VelUt::GetUniqueFileName(name);
-  PrintText(args, name, {{"result", ok}});
-  return ok ? kTrue : kFalse;
+Reply UniqueName(const Args& args) {
+  CStdStr<wchar_t> name(args[0]);
+  if (VelUt::IsUrl(name.c_str()) || !VelUt::GetUniqueFileName(name))
+    return Reply::Failure("a URL names no file here: " + Quoted(args[0]));
+  return Reply::Bool(true).Show("path", args.Shown(name));
 }
 
 // temp-file: a free name in the temporary folder.
-int TempFile(const Args& args) {
-  args.Positional(0, 0);
+Reply TempFile(const Args& args) {
   const std::wstring prefix = args.Option("prefix", L"TMP");
   const std::wstring extension = args.Option("extension", L"");
+  SetLastError(ERROR_SUCCESS);
   const VelString name =
       VelUt::GetTempFile(prefix.c_str(), args.Has("extension") ? extension.c_str() : nullptr);
-  const bool ok = !name.isEmpty();
-  PrintText(args, name.c_str(), {{"result", ok}});
-  return ok ? kTrue : kFalse;
+  if (!name.isEmpty()) return Reply::Bool(true).Show("path", args.Shown(name.c_str()));
+  const DWORD error = GetLastError();
+  wchar_t folder[1024] = {};
+  GetTempPath(1024, folder);
+  return Reply::Failure(
+      "cannot make a file name in " + Encode(args.Shown(folder)) + ": " +
+      (error != ERROR_SUCCESS ? SystemText(error, "the folder") : "no free name"));
 }
 
 // probe-folder: whether files can be created where a path points.
-int ProbeFolder(const Args& args) {
-  const signed char read_only = VelUt::IsFolderReadOnly(args.Positional(1, 1)[0].c_str());
-  PrintText(args, read_only ? L"read-only" : L"writable", {{"readOnly", read_only}});
-  return read_only ? kFalse : kTrue;
+Reply ProbeFolder(const Args& args) {
+  const bool writable = VelUt::IsFolderReadOnly(args[0].c_str()) == 0;
+  return Reply::Bool(writable).Show("text", writable ? L"writable" : L"read-only");
 }
 
 std::string LocalTime(const CTime& t) {
@@ -98,97 +92,113 @@ std::string AttributeLetters(BYTE attribute) {
 }
 
 // stat: the status record of a file.
-int Stat(const Args& args) {
+Reply Stat(const Args& args) {
   CFileStatus status;
-  const bool ok = VelUt::GetFileStatus(args.Positional(1, 1)[0].c_str(), status);
-  if (args.Json()) {
-    std::cout << "{\"text\":" << JsonString(status.m_szFullName) << ",\"result\":" << ok
-              << ",\"size\":" << status.m_size << ",\"attribute\":" << int{status.m_attribute}
-              << ",\"mtime\":" << status.m_mtime.GetTime()
-              << ",\"atime\":" << status.m_atime.GetTime()
-              << ",\"ctime\":" << status.m_ctime.GetTime() << "}\n";
-  } else if (ok) {
-    std::cout << "name:       " << ToUtf8(status.m_szFullName) << '\n'
-              << "size:       " << status.m_size << '\n'
-              << "attributes: " << AttributeLetters(status.m_attribute) << '\n'
-              << "modified:   " << LocalTime(status.m_mtime) << '\n'
-              << "accessed:   " << LocalTime(status.m_atime) << '\n'
-              << "created:    " << LocalTime(status.m_ctime) << '\n';
-  } else {
-    std::cout << ToUtf8(status.m_szFullName) << '\n';
+  SetLastError(ERROR_SUCCESS);
+  if (!VelUt::GetFileStatus(args[0].c_str(), status)) {
+    const DWORD error = GetLastError();
+    return Reply::Failure("cannot stat " + Quoted(args[0]) + ": " +
+                          (error != ERROR_SUCCESS ? SystemText(error) : "no such file"));
   }
-  return ok ? kTrue : kFalse;
+  const std::wstring name = args.Shown(status.m_szFullName);
+  const std::string letters = AttributeLetters(status.m_attribute);
+  Reply r = Reply::Bool(true);
+  r.json.Text("path", name)
+      .Number("size", static_cast<long long>(status.m_size))
+      .Text("attributes", Decode(letters))
+      .Number("mtime", status.m_mtime.GetTime())
+      .Number("atime", status.m_atime.GetTime())
+      .Number("ctime", status.m_ctime.GetTime());
+  return r.Line("name:       " + Encode(name))
+      .Line("size:       " + std::to_string(status.m_size))
+      .Line("attributes: " + letters)
+      .Line("modified:   " + LocalTime(status.m_mtime))
+      .Line("accessed:   " + LocalTime(status.m_atime))
+      .Line("created:    " + LocalTime(status.m_ctime));
 }
+
+const OperandDef kPath = {"PATH", Operand::kText};
 
 }  // namespace
 
 void AddPathCommands(std::vector<Command>& commands) {
   commands.push_back({"url",
                       "show what the URL functions make of a text",
-                      "velut url TEXT\n"
-                      "  Prints whether TEXT is a URL other than a file URL (IsUrl), the\n"
-                      "  text brought into shape (FixUrl: '/' in URLs, file URLs as local\n"
-                      "  paths), the local path of a file URL (UrlToPath) and the folder\n"
-                      "  part (GetPathFromUrl). True (exit 0) for a URL.",
+                      {{"TEXT", Operand::kText}},
                       {},
-                      {},
+                      true,
+                      "Prints whether TEXT is a URL other than a file URL (IsUrl), the\n"
+                      "text brought into shape (FixUrl: '/' in URLs, file URLs as local\n"
+                      "paths), the local path of a file URL (UrlToPath) and the folder\n"
+                      "part (GetPathFromUrl); JSON: \"fixed\", \"path\", \"folder\".",
+                      "TEXT is a URL",
+                      "it is not",
                       Url});
   commands.push_back({"path-abs",
                       "make a relative path absolute against a base folder",
-                      "velut path-abs PATH BASE\n"
-                      "  Joins a relative PATH to the folder BASE, dot segments resolved\n"
-                      "  ('\\'-separated); an absolute PATH is printed as it is. False\n"
-                      "  (exit 1) when either is empty.",
+                      {kPath, {"BASE", Operand::kWord}},
                       {},
-                      {},
+                      true,
+                      "Joins a relative PATH to the folder BASE, dot segments resolved;\n"
+                      "an absolute PATH is printed as it is.",
+                      "the path was made",
+                      "PATH or BASE is empty (with a velut: line)",
                       PathAbs});
   commands.push_back({"path-rel",
                       "make an absolute path relative to a base folder",
-                      "velut path-rel PATH BASE\n"
-                      "  Prints PATH relative to the folder BASE when PATH begins with\n"
-                      "  BASE (ignoring case), as '.\\sub\\a.txt' or '..\\x'; otherwise\n"
-                      "  PATH as it is. False (exit 1) when either is empty.",
+                      {kPath, {"BASE", Operand::kWord}},
                       {},
-                      {},
+                      true,
+                      "Prints PATH relative to the folder BASE when PATH begins with BASE\n"
+                      "(ignoring case), as ./sub/a.txt or ../x; otherwise PATH as it is.",
+                      "the path was made",
+                      "PATH or BASE is empty (with a velut: line)",
                       PathRel});
   commands.push_back({"unique-name",
                       "number a taken file name until it is free",
-                      "velut unique-name PATH\n"
-                      "  Prints PATH when nothing of that name exists, else the first free\n"
-                      "  name of BASE.EXT, BASE_2.EXT, BASE_3.EXT ... in its folder. False\n"
-                      "  (exit 1) for a URL, which is printed unchanged.",
+                      {kPath},
                       {},
-                      {},
+                      true,
+                      "Prints PATH when nothing of that name exists, else the first free\n"
+                      "name of BASE.EXT, BASE_2.EXT, BASE_3.EXT ... in its folder.",
+                      "a free name was found",
+                      "PATH is a URL (with a velut: line)",
                       UniqueName});
   commands.push_back({"temp-file",
                       "make a free file name in the temporary folder",
-                      "velut temp-file [--prefix P] [--extension .EXT]\n"
-                      "  Prints a free name in $TMPDIR (else /tmp): up to three units of\n"
-                      "  the prefix (default TMP), a hexadecimal number and .TMP, or the\n"
-                      "  extension given. No file is left behind. False (exit 1) when no\n"
-                      "  name could be made.",
-                      {"prefix", "extension"},
                       {},
+                      {{"prefix", "P", "up to three units of P start the name (default TMP)"},
+                       {"extension", ".EXT", "the extension (default .TMP)"}},
+                      true,
+                      "Prints a free name in $TMPDIR (else /tmp): the prefix, a hexadecimal\n"
+                      "number and the extension. No file is left behind.",
+                      "a name was made",
+                      "none could be made, as in a missing folder (with a velut: line)",
                       TempFile});
   commands.push_back({"probe-folder",
                       "test whether files can be created in a folder",
-                      "velut probe-folder PATH\n"
-                      "  Creates and deletes a file in the folder PATH stands for (a file's\n"
-                      "  folder, or the nearest existing folder of a path not made yet)\n"
-                      "  and prints \"writable\" (exit 0) or \"read-only\" (exit 1; also for\n"
-                      "  URLs and paths with no existing folder).",
+                      {kPath},
                       {},
-                      {},
+                      false,
+                      "Creates and deletes a file in the folder PATH stands for (a file's\n"
+                      "folder, or the nearest existing folder of a path not made yet) and\n"
+                      "prints \"writable\" or \"read-only\" (also for URLs and paths with no\n"
+                      "existing folder).",
+                      "writable",
+                      "read-only",
                       ProbeFolder});
   commands.push_back({"stat",
                       "show the status record of a file",
-                      "velut stat PATH\n"
-                      "  Prints the full name, size, attributes (R read-only, H hidden,\n"
-                      "  S system, D directory, A archive) and the modification, access\n"
-                      "  and creation times in local time. False (exit 1) when the file\n"
-                      "  is missing, with its full name.",
+                      {kPath},
                       {},
-                      {},
+                      true,
+                      "Prints the full name, size, attributes (R read-only, H hidden,\n"
+                      "S system, D directory, A archive) and the modification, access and\n"
+                      "creation times in local time; JSON: \"path\", \"size\",\n"
+                      "\"attributes\", and \"mtime\", \"atime\", \"ctime\" in seconds since\n"
+                      "1970.",
+                      "the file exists",
+                      "it is missing or out of reach (with a velut: line)",
                       Stat});
 }
 

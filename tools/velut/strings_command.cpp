@@ -1,14 +1,13 @@
-// velut strings: reads a string table, resolves its references from the
-// resource libraries next to it and prints every entry.
+// velut strings and velut dll: a string table with its references resolved
+// from the resource libraries beside it, and every string of one resource
+// library.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
 #include <string>
 
 #include "cli.h"
@@ -33,13 +32,22 @@ std::string BundledTable() {
        {exe + "example/strings.xml", exe + "../share/velut/example/strings.xml"}) {
     if (access(candidate.c_str(), R_OK) == 0) return candidate;
   }
-  throw UsageError("the bundled example is not installed; name a table");
+  throw Error("the bundled example is not installed; name a table");
 }
 
+// The bytes of the file `path` names, standard input for "-".
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (path == "-") return ReadInput();
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw Error("cannot read '" + path + "': " + std::strerror(errno));
+  try {
+    std::string bytes = ReadAll(fd, "'" + path + "'");
+    close(fd);
+    return bytes;
+  } catch (...) {
+    close(fd);
+    throw;
+  }
 }
 
 // The XML tree of a document; released when the holder goes.
@@ -86,33 +94,39 @@ std::string Folder(const std::string& path) {
   return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
 }
 
-// Entries are the element children of the root element.
-int Strings(const Args& args) {
-  const auto& words = args.Positional(0, 1);
-  const std::string path = words.empty() ? BundledTable() : ToUtf8(words[0]);
+// The LANGID that --lang names: a locale name (de-DE, de_DE.UTF-8) or a
+// number (0x0407, 1031; 0 is neutral). `fallback` when there is no --lang.
+LANGID LanguageOption(const Args& args, LANGID fallback) {
+  if (!args.Has("lang")) return fallback;
+  const std::wstring name = args.Option("lang", L"");
+  long long number = 0;
+  if (ParseNumber(name, 0, 0, 0xFFFF, number)) return static_cast<LANGID>(number);
+  const LCID lcid = LocaleNameToLCID(name.c_str(), 0);
+  if (lcid == 0) throw Error("unknown language " + Encode(name));
+  return static_cast<LANGID>(lcid & 0xFFFF);
+}
 
-  if (args.Has("lang")) {
-    const std::wstring lang = args.Option("lang", L"");
-    const LCID lcid = LocaleNameToLCID(lang.c_str(), 0);
-    if (lcid == 0) throw UsageError("unknown language " + ToUtf8(lang));
-    SetThreadUILanguage(static_cast<LANGID>(lcid & 0xFFFF));
-  }
+// Entries are the element children of the root element.
+Reply Strings(const Args& args) {
+  const std::string path = args.size() == 0 ? BundledTable() : Encode(args[0]);
+  SetThreadUILanguage(LanguageOption(args, 0));
 
   const Document doc(ReadFile(path));
-  if (doc.tree() == nullptr) throw UsageError(path + " is not well-formed XML");
+  if (doc.tree() == nullptr) throw Error("'" + path + "' is not well-formed XML");
   CFTreeRef root = nullptr;
   for (CFIndex i = 0; i < CFTreeGetChildCount(doc.tree()) && !root; ++i)
     if (IsElement(CFTreeGetChildAtIndex(doc.tree(), i)))
       root = CFTreeGetChildAtIndex(doc.tree(), i);
-  if (root == nullptr) throw UsageError(path + " has no root element");
+  if (root == nullptr) throw Error("'" + path + "' has no root element");
 
   // Resource libraries are looked for beside the table.
-  SetDllDirectoryW(FromUtf8(Folder(path)).c_str());
+  SetDllDirectoryW(NativeToPath(path == "-" ? "." : Folder(path).c_str()).c_str());
 
-  bool all_found = true;
+  int references = 0;
+  int missing = 0;
   int position = 0;
-  std::ostringstream out;
-  if (args.Json()) out << "[";
+  std::string plain;
+  std::string items;
   for (CFIndex i = 0; i < CFTreeGetChildCount(root); ++i) {
     CFTreeRef entry = CFTreeGetChildAtIndex(root, i);
     if (!IsElement(entry)) continue;
@@ -121,47 +135,167 @@ int Strings(const Args& args) {
     s.Load(entry);
     const bool reference = (s.mFlags & VelUtResString::kReference) != 0;
     const bool found = s.LoadFromResource(0) != 0;
-    all_found = all_found && found;
+    references += reference ? 1 : 0;
+    missing += found ? 0 : 1;
     const std::wstring id = Attribute(entry, L"id");
-    if (args.Json()) {
-      out << (position > 1 ? "," : "") << "\n  {\"position\":" << position
-          << ",\"id\":" << JsonString(id) << ",\"kind\":\"" << (reference ? "reference" : "literal")
-          << "\"";
-      if (reference)
-        out << ",\"resource\":" << s.mId << ",\"library\":" << JsonString(s.mSrc)
-            << ",\"found\":" << (found ? "true" : "false");
-      out << ",\"text\":" << JsonString(s.mText) << "}";
-      continue;
-    }
+    Json item;
+    item.Number("position", position)
+        .Text("id", id)
+        .Text("kind", reference ? L"reference" : L"literal");
     std::string kind = "literal";
-    if (reference) kind = "reference " + std::to_string(s.mId) + " in " + ToUtf8(s.mSrc);
+    if (reference) {
+      item.Number("resource", s.mId).Text("library", s.mSrc).Bool("found", found);
+      kind = "reference " + std::to_string(s.mId) + " in " + Encode(s.mSrc);
+    }
+    items += (items.empty() ? "" : ",") + item.Text("text", s.mText).str();
     char head[128];
-    std::snprintf(head, sizeof head, "%-3d %-16s %-28s ", position, ToUtf8(id).c_str(),
+    std::snprintf(head, sizeof head, "%-3d %-16s %-28s ", position, Encode(id).c_str(),
                   kind.c_str());
-    out << head << (found ? ToUtf8(s.mText) : "(no such string)") << '\n';
+    plain += head + (found ? Encode(s.mText) : "(no such string)") + "\n";
   }
-  if (args.Json()) out << "\n]\n";
   VelUtResString::FreeLibraries();
   SetDllDirectoryW(nullptr);
-  std::cout << out.str();
-  return all_found ? kTrue : kFalse;
+
+  Reply r = missing == 0
+                ? Reply::Bool(true)
+                : Reply::Failure(std::to_string(missing) + " of " + std::to_string(references) +
+                                 " references found no string");
+  r.plain = plain;
+  r.json.Raw("items", "[" + items + "]");
+  return r;
+}
+
+// A string as one line: control characters written as C escapes.
+std::string OneLine(const std::wstring& text) {
+  std::string line;
+  for (const wchar_t c : text) {
+    if (c >= 0x20 && c != 0x7F) {
+      line += Encode(std::wstring(1, c));
+    } else if (c == L'\n') {
+      line += "\\n";
+    } else if (c == L'\t') {
+      line += "\\t";
+    } else if (c == L'\r') {
+      line += "\\r";
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(c));
+      line += escape;
+    }
+  }
+  return line;
+}
+
+// What velut dll collects: the strings of one language, or of all.
+struct Listing {
+  bool all_languages = true;
+  LANGID language = 0;
+  int count = 0;
+  std::string plain;
+  std::string items;
+};
+
+BOOL Collect(HMODULE /*module*/, UINT id, LANGID lang, LPCWSTR text, UINT length, LONG_PTR param) {
+  auto& listing = *reinterpret_cast<Listing*>(param);
+  if (!listing.all_languages && lang != listing.language) return TRUE;
+  const std::wstring s(text, length);
+  char head[32];
+  std::snprintf(head, sizeof head, "%-6u 0x%04X ", id, lang);
+  listing.plain += head + OneLine(s) + "\n";
+  listing.items += (listing.count++ ? "," : "") +
+                   Json().Number("resource", id).Number("language", lang).Text("text", s).str();
+  return TRUE;
+}
+
+// The name LoadLibrary reads as exactly the file `native`: a path (so no
+// search), ending in '.' when it has no extension (so no ".dll" is added).
+std::wstring LibraryName(const std::string& native) {
+  std::string name = native.find('/') == std::string::npos ? "./" + native : native;
+  if (name.find('.', name.rfind('/')) == std::string::npos) name += '.';
+  return Decode(name);
+}
+
+// Standard input kept in a temporary file for LoadLibrary, which maps
+// files; removed as soon as it is mapped.
+class InputCopy {
+ public:
+  InputCopy() {
+    const char* folder = std::getenv("TMPDIR");
+    path_ = std::string(folder != nullptr && *folder ? folder : "/tmp") + "/velut-XXXXXX.dll";
+    const int fd = mkostemps(&path_[0], 4, O_CLOEXEC);
+    if (fd < 0) throw Error("cannot keep standard input in " + path_ + ": " + std::strerror(errno));
+    const bool written = WriteAll(fd, ReadInput());
+    const int error = errno;
+    close(fd);
+    if (!written) {
+      unlink(path_.c_str());
+      throw Error("cannot keep standard input in " + path_ + ": " + std::strerror(error));
+    }
+  }
+  ~InputCopy() { unlink(path_.c_str()); }
+  InputCopy(const InputCopy&) = delete;
+  InputCopy& operator=(const InputCopy&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+Reply Dll(const Args& args) {
+  Listing listing;
+  listing.all_languages = !args.Has("lang");
+  listing.language = LanguageOption(args, 0);
+  const std::string file = Encode(args[0]);
+  HMODULE module = nullptr;
+  if (file == "-") {
+    const InputCopy copy;
+    module = LoadLibraryW(LibraryName(copy.path()).c_str());
+  } else {
+    module = LoadLibraryW(LibraryName(file).c_str());
+  }
+  if (module == nullptr)
+    throw Error("cannot load " + Quoted(args[0]) + ": " + SystemText(GetLastError(), "the file"));
+  const BOOL complete = EnumResourceStringsW(module, Collect, reinterpret_cast<LONG_PTR>(&listing));
+  const DWORD error = GetLastError();
+  FreeLibrary(module);
+  if (!complete) throw Error("cannot read " + Quoted(args[0]) + ": " + SystemText(error));
+  Reply r = Reply::Bool(listing.count > 0);
+  r.plain = listing.plain;
+  r.json.Raw("items", "[" + listing.items + "]");
+  return r;
 }
 
 }  // namespace
 
 void AddStringsCommands(std::vector<Command>& commands) {
-  commands.push_back({"strings",
-                      "print a string table, resolving references from resource DLLs",
-                      "velut strings [--lang LANG] [TABLE.xml]\n"
-                      "  Reads the string table (UTF-8 or UTF-16 XML; the bundled example\n"
-                      "  when none is named) and prints each entry: its position, id\n"
-                      "  attribute, kind (literal, or reference with resource id and\n"
-                      "  library) and text. References are loaded from the resource DLLs\n"
-                      "  beside the table, in LANG (e.g. de-DE) or the user's language.\n"
-                      "  True (exit 0) when every reference found its string.",
-                      {"lang"},
-                      {},
-                      Strings});
+  commands.push_back(
+      {"strings",
+       "print a string table, resolving references from resource DLLs",
+       {{"[TABLE.xml]", Operand::kFile}},
+       {{"lang", "LANG", "the language of references (de-DE, 0x0407; default: the user's)"}},
+       false,
+       "Reads the string table (UTF-8 or UTF-16 XML; the bundled example when\n"
+       "none is named) and prints each entry: its position, id attribute,\n"
+       "kind (literal, or reference with resource id and library) and text.\n"
+       "References are loaded from the resource DLLs beside the table (the\n"
+       "current folder for -). JSON: \"items\", each with \"position\", \"id\",\n"
+       "\"kind\", \"text\", and for a reference \"resource\", \"library\", \"found\".",
+       "every reference found its string",
+       "some found none, printed as (no such string) (with a velut: line)",
+       Strings});
+  commands.push_back({"dll",
+                      "list every string resource of a Win32 resource DLL",
+                      {{"FILE", Operand::kFile}},
+                      {{"lang", "LANG", "only the strings of this language (de-DE, 0x0407, 0)"}},
+                      false,
+                      "Prints every string resource of the DLL FILE, one per line: its id,\n"
+                      "its language (LANGID) and its text, control characters written as\n"
+                      "\\n, \\t, \\r or \\xHH. JSON: \"items\", each with \"resource\",\n"
+                      "\"language\" and \"text\". A file that is not a valid resource DLL is\n"
+                      "an error.",
+                      "strings were listed",
+                      "there are none (in LANG)",
+                      Dll});
 }
 
 }  // namespace velut

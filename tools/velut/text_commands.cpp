@@ -1,71 +1,76 @@
-// velut commands over the text utilities.
+// velut commands over escapes and edge trimming.
 #include "cli.h"
 
 namespace velut {
 namespace {
 
-CStdStr<wchar_t> TextArg(const Args& args) { return CStdStr<wchar_t>(args.Positional(1, 1)[0]); }
+using Str = CStdStr<wchar_t>;
 
-// escape / unescape: the text and the number of escapes changed.
-int EscapeCommand(const Args& args,
-                  int (*fn)(CStdStr<wchar_t>&, const CStdStr<wchar_t>&, wchar_t)) {
-  CStdStr<wchar_t> text = TextArg(args);
-  const int n =
-      fn(text, CStdStr<wchar_t>(args.Option("chars", L",;")), args.CharOption("escape", L'\\'));
-  PrintText(args, text, {{"count", n}});
-  return kTrue;
+// escape / unescape: the number of escapes changed, and the text.
+Reply EscapeCommand(const Args& args, int (*fn)(Str&, const Str&, wchar_t)) {
+  Str text(args[0]);
+  const int n = fn(text, Str(args.Option("chars", L",;")), args.CharOption("escape", L'\\'));
+  return Reply::Number(n, true).Show("text", text);
 }
 
-// trim-left / trim-right: the text, and the function's truth value as the
-// exit status.
-int TrimCommand(const Args& args, signed char (*fn)(CStdStr<wchar_t>&, wchar_t)) {
-  CStdStr<wchar_t> text = TextArg(args);
+// trim-left / trim-right: the function's truth value, and the text.
+Reply TrimCommand(const Args& args, signed char (*fn)(Str&, wchar_t)) {
+  Str text(args[0]);
   const signed char r = fn(text, args.CharOption("char", L','));
-  PrintText(args, text, {{"result", r}});
-  return r ? kTrue : kFalse;
+  return Reply::Bool(r != 0).Show("text", text);
 }
 
-int Escape(const Args& args) { return EscapeCommand(args, VelUt::EscapeChar); }
-int Unescape(const Args& args) { return EscapeCommand(args, VelUt::RemoveEscapeChar); }
-int TrimLeft(const Args& args) { return TrimCommand(args, VelUt::TrimLeftChar); }
-int TrimRight(const Args& args) { return TrimCommand(args, VelUt::TrimRightChar); }
+Reply Escape(const Args& args) { return EscapeCommand(args, VelUt::EscapeChar); }
+Reply Unescape(const Args& args) { return EscapeCommand(args, VelUt::RemoveEscapeChar); }
+Reply TrimLeft(const Args& args) { return TrimCommand(args, VelUt::TrimLeftChar); }
+Reply TrimRight(const Args& args) { return TrimCommand(args, VelUt::TrimRightChar); }
+
+const OptionDef kEscapeOptions[] = {{"chars", "SET", "the characters concerned (default \",;\")"},
+                                    {"escape", "C", "the escape character (default \\)"}};
+const OptionDef kCharOption = {"char", "C", "the character to trim (default ',')"};
 
 }  // namespace
 
 void AddTextCommands(std::vector<Command>& commands) {
   commands.push_back({"escape",
                       "put an escape character before listed characters",
-                      "velut escape [--chars SET] [--escape C] TEXT\n"
-                      "  Escapes every character of TEXT found in SET (default \",;\")\n"
-                      "  with C (default backslash); prints the text (--json: and\n"
-                      "  the count of escapes inserted).",
-                      {"chars", "escape"},
-                      {},
+                      {{"TEXT", Operand::kText}},
+                      {std::begin(kEscapeOptions), std::end(kEscapeOptions)},
+                      false,
+                      "Escapes every character of TEXT found in SET with C and prints the\n"
+                      "text; \"result\" is the number of escapes inserted.",
+                      "always",
+                      nullptr,
                       Escape});
   commands.push_back({"unescape",
                       "remove escape characters before listed characters",
-                      "velut unescape [--chars SET] [--escape C] TEXT\n"
-                      "  Removes the escape C (default backslash) before every\n"
-                      "  escaped character of SET (default \",;\"); a doubled escape\n"
-                      "  escapes nothing. Prints the text (--json: and the count).",
-                      {"chars", "escape"},
-                      {},
+                      {{"TEXT", Operand::kText}},
+                      {std::begin(kEscapeOptions), std::end(kEscapeOptions)},
+                      false,
+                      "Removes the escape C before every escaped character of SET and\n"
+                      "prints the text; a doubled escape escapes nothing. \"result\" is\n"
+                      "the number of escapes removed.",
+                      "always",
+                      nullptr,
                       Unescape});
   commands.push_back({"trim-left",
                       "trim white space and one character at the start",
-                      "velut trim-left [--char C] TEXT\n"
-                      "  Trims leading white space, then one C (default ','), then\n"
-                      "  white space again. Always true.",
-                      {"char"},
-                      {},
+                      {{"TEXT", Operand::kText}},
+                      {kCharOption},
+                      false,
+                      "Trims leading white space, then one C, then white space again,\n"
+                      "and prints the text.",
+                      "always",
+                      nullptr,
                       TrimLeft});
   commands.push_back({"trim-right",
                       "trim white space and one character at the end",
-                      "velut trim-right [--char C] TEXT\n"
-                      "  Trims trailing white space, then one C (default ','). True\n"
-                      "  (exit 0) when C was removed, false (exit 1) otherwise.",
-                      {"char"},
-                      {},
+                      {{"TEXT", Operand::kText}},
+                      {kCharOption},
+                      false,
+                      "Trims trailing white space, then one C, and prints the text.",
+                      "C was removed",
+                      "TEXT did not end in C",
                       TrimRight});
 }
 

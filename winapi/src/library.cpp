@@ -23,6 +23,7 @@
 #include <WinAPI/Resource.h>
 
 #include "case_fold.h"
+#include "module_image.h"
 #include "path_syntax.h"
 #include "pe_image.h"
 #include "ui_language.h"
@@ -378,4 +379,14 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
   }
   SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
   return text;
+}
+
+bool velwin::detail::ReadModuleImage(
+    HMODULE module, const std::function<void(const std::uint8_t*, std::size_t)>& read) {
+  Registry& r = Libraries();
+  std::shared_lock<std::shared_mutex> lock(r.mutex);
+  const auto it = r.modules.find(ToKey(module));
+  if (module == nullptr || it == r.modules.end()) return false;
+  read(it->second->image, it->second->size);
+  return true;
 }

@@ -14,6 +14,7 @@
 //   FreeLibrary(res);
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <WinAPI/Export.h>
@@ -168,3 +169,34 @@ VELWIN_API LCID LocaleNameToLCID(LPCWSTR name, DWORD flags);
 //   with LANG=C:           id 1 -> "Hello"
 //   id 3                   -> ""
 VELWIN_API std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id);
+
+// A pointer-sized integer: the caller's value handed through to a callback.
+typedef std::intptr_t LONG_PTR;
+
+// ENUMRESSTRINGPROCW: receives one string resource of `module` from
+// EnumResourceStringsW: its id, its language, and its text of `length`
+// units (zero units inside it are kept, so read `length`, not up to a
+// terminator; text[length] is 0). Returns TRUE to go on, FALSE to stop.
+typedef BOOL (*ENUMRESSTRINGPROCW)(HMODULE module, UINT id, LANGID lang, LPCWSTR text, UINT length,
+                                   LONG_PTR param);
+
+// EnumResourceStringsW: calls `proc` once for every string resource of
+// `module` (a handle from LoadLibrary) in every language it holds, in
+// ascending id and, for one id, ascending LANGID, with `param` passed
+// through. The texts are those loadStringFromWin32ResourceDLL reads;
+// empty strings are not resources and are skipped. The strings are read
+// before the first call, so `proc` may load and free libraries, even this
+// one. Returns TRUE when every string was passed (also when there is
+// none); FALSE when `proc` stopped the enumeration (the last error is what
+// `proc` left), or with the last error ERROR_INVALID_HANDLE for a null,
+// unknown or freed module, ERROR_INVALID_PARAMETER for a null `proc`,
+// ERROR_BAD_EXE_FORMAT when the file was changed in place under the loaded
+// library and its string table can no longer be read.
+// Not a Win32 function: Win32 reaches the same strings through
+// EnumResourceNames, EnumResourceLanguages and FindResourceEx.
+//
+// Example (the library of loadStringFromWin32ResourceDLL's example):
+//   EnumResourceStringsW(res, proc, 0) calls
+//     proc(res, 1, 0x0407, L"Hallo", 5, 0), proc(res, 1, 0x0409, L"Hello", 5, 0),
+//     proc(res, 2, 0x0409, L"Bye", 3, 0)                      -> TRUE
+VELWIN_API BOOL EnumResourceStringsW(HMODULE module, ENUMRESSTRINGPROCW proc, LONG_PTR param);
