@@ -9,8 +9,6 @@
 
 namespace {
 
-const char kVersion[] = VELUT_VERSION;
-
 std::vector<velut::Command> AllCommands() {
   std::vector<velut::Command> commands;
   velut::AddTextCommands(commands);
@@ -52,7 +50,8 @@ int main(int argc, char** argv) {
     return velut::kTrue;
   }
   if (name == "--version") {
-    std::cout << "velut " << kVersion << '\n';
+    std::cout << "velut " << VELUT_VERSION_MAJOR << '.' << VELUT_VERSION_MINOR << '.'
+              << VELUT_VERSION_PATCH << '\n';
     return velut::kTrue;
   }
   for (const auto& c : commands) {
