@@ -58,9 +58,10 @@ build() {  # build PRESET [TARGET...]
 
 case "${1:-}" in
   example)
+    # The packages' build: optimised, without the tests and what they need.
     install_missing "${BUILD_PKGS[@]}"
-    build release velut
-    build/release/tools/velut/velut strings
+    build package velut
+    build/package/tools/velut/velut strings
     ;;
   test)
     install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
