@@ -6,6 +6,8 @@
 #                                      in a clean clone of this checkout
 #   .ci/fresh-root.sh packages DEB...  install the Debian packages with apt,
 #                                      use them, remove them (package-check.sh)
+#   .ci/fresh-root.sh dev 'CMD' ...    ./dev.sh CMD for each CMD, in order, in a
+#                                      clean clone: proves what a job installs
 #
 # The pristine root is bootstrapped once and kept as a tarball in
 # $VELUT_CI_CACHE (default /var/cache/velut-ci); each job unpacks its own
@@ -21,6 +23,14 @@ tarball="$cache/bookworm-minbase-ca-certificates-git.tar.gz"
 scratch="${TMPDIR:-/var/tmp}"
 
 say() { echo "fresh-root: $*" >&2; }
+
+case "${1:-}" in
+  readme | dev | packages) ;;
+  *)
+    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+    exit 2
+    ;;
+esac
 
 [[ $(id -u) -eq 0 ]] || { say "must run as root (debootstrap, chroot)"; exit 2; }
 
@@ -90,13 +100,22 @@ clean_clone() {
 }
 
 pristine
-start=$SECONDS
-case "${1:-}" in
+job="$1" start=$SECONDS
+case "$job" in
   readme)
     new_root
     clean_clone "$root/root/libvelut"
     # The two commands of the README's quick start, as written.
     in_root "$root" /bin/bash -c 'cd /root/libvelut && ./dev.sh example && ./dev.sh test'
+    ;;
+  dev)
+    shift
+    [[ $# -gt 0 ]] || { say "no dev.sh command given"; exit 2; }
+    new_root
+    clean_clone "$root/root/libvelut"
+    script="cd /root/libvelut"
+    for command in "$@"; do script+=" && ./dev.sh $command"; done
+    in_root "$root" /bin/bash -c "$script"
     ;;
   packages)
     shift
@@ -109,9 +128,5 @@ case "${1:-}" in
     clean_clone "$root/root/libvelut"
     in_root "$root" /bin/bash /root/libvelut/.ci/package-check.sh /tmp/velut-debs /root/libvelut
     ;;
-  *)
-    sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
-    exit 2
-    ;;
 esac
-say "$1: passed in $((SECONDS - start)) s"
+say "$job: passed in $((SECONDS - start)) s"
