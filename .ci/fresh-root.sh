@@ -12,9 +12,10 @@
 # The pristine root is bootstrapped once and kept as a tarball in
 # $VELUT_CI_CACHE (default /var/cache/velut-ci); each job unpacks its own
 # copy and deletes it at the end. The job runs in its own mount and PID
-# namespaces: /proc is the only file system mounted in the root (the root's
-# own /dev nodes from debootstrap serve the rest), and the kernel unmounts
-# it and ends every process left when the job ends, however it ends.
+# namespaces: the root bound onto itself and /proc in it are its only
+# mounts (the root's own /dev nodes from debootstrap serve the rest), and
+# the kernel unmounts them and ends every process left when the job ends,
+# however it ends.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cache="${VELUT_CI_CACHE:-/var/cache/velut-ci}"
@@ -83,12 +84,16 @@ new_root() {
 }
 
 # in_root ROOT COMMAND...: runs COMMAND as root in ROOT with a clean
-# environment, in new mount and PID namespaces with /proc mounted.
+# environment, in new mount and PID namespaces. ROOT is bound onto itself
+# so that its "/" is a mount point, as on a real machine (the tests make
+# mounts of their own below it), and /proc is mounted in it.
 in_root() {
   local root="$1"
   shift
-  unshare --mount --propagation private --pid --fork --kill-child --mount-proc="$root/proc" \
-    chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb CI=true \
+  # shellcheck disable=SC2016
+  unshare --mount --propagation private --pid --fork --kill-child /bin/sh -c \
+    'mount --bind "$0" "$0" && mount -t proc proc "$0/proc" && exec chroot "$0" "$@"' "$root" \
+    /usr/bin/env -i HOME=/root TERM=dumb CI=true \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
 }
 
