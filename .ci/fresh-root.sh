@@ -12,8 +12,8 @@
 # The pristine root is bootstrapped once and kept as a tarball in
 # $VELUT_CI_CACHE (default /var/cache/velut-ci); each job unpacks its own
 # copy and deletes it at the end. The job runs in its own mount and PID
-# namespaces: the root bound onto itself and /proc in it are its only
-# mounts (the root's own /dev nodes from debootstrap serve the rest), and
+# namespaces: the root bound onto itself, /proc and /dev/pts in it are its
+# only mounts (the root's own /dev nodes from debootstrap serve the rest), and
 # the kernel unmounts them and ends every process left when the job ends,
 # however it ends.
 set -euo pipefail
@@ -86,13 +86,16 @@ new_root() {
 # in_root ROOT COMMAND...: runs COMMAND as root in ROOT with a clean
 # environment, in new mount and PID namespaces. ROOT is bound onto itself
 # so that its "/" is a mount point, as on a real machine (the tests make
-# mounts of their own below it), and /proc is mounted in it.
+# mounts of their own below it); /proc and a private /dev/pts (where apt
+# and dpkg log the terminal) are mounted in it.
 in_root() {
   local root="$1"
   shift
   # shellcheck disable=SC2016
   unshare --mount --propagation private --pid --fork --kill-child /bin/sh -c \
-    'mount --bind "$0" "$0" && mount -t proc proc "$0/proc" && exec chroot "$0" "$@"' "$root" \
+    'mount --bind "$0" "$0" && mount -t proc proc "$0/proc" &&
+     mount -t devpts -o newinstance,ptmxmode=0666 devpts "$0/dev/pts" &&
+     exec chroot "$0" "$@"' "$root" \
     /usr/bin/env -i HOME=/root TERM=dumb CI=true \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
 }

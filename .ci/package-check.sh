@@ -17,7 +17,9 @@ done)
 
 step "installing ${packages[*]} with apt (their dependencies come along)"
 apt-get update -qq
+dpkg-query -W -f='${Package}\n' | sort >/tmp/before.txt
 apt_install "$debs"/*.deb
+dpkg-query -W -f='${Package}\n' | sort | comm -13 /tmp/before.txt - | paste -sd ' '
 # (Outputs are read whole before a search: grep -q would cut the pipe.)
 ldconfig -p >/tmp/ldconfig.txt
 grep -q 'libVelUt\.so\.0 ' /tmp/ldconfig.txt
