@@ -32,7 +32,6 @@ rows=(
   "velut escape --ch|--chars"
   "velut escape --|--chars --escape --help --json"
   "velut nosuch --|--help --json"
-  "velut escape --chars |"
   "velut escape --chars , --|--chars --escape --help --json"
   "velut escape -- --|"
   "velut |escape strings stat ..."
