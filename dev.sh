@@ -10,16 +10,28 @@
 #   ./dev.sh fuzz [SECONDS]   build the fuzz targets and run each on its corpus
 #   ./dev.sh lint      check the layout with clang-format and the code with clang-tidy
 #   ./dev.sh bench     build and run the benchmarks (optimised build)
+#   ./dev.sh package   build the Debian packages into build/package/debs
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# Debian packages each job needs (see README, "Dependencies").
-BUILD_PKGS=(cmake ninja-build g++ pkg-config libpugixml-dev libicu-dev)
-# The tests build resource DLLs with the mingw-w64 windres and ld.
-TEST_PKGS=(libgtest-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 jq)
+# Debian packages, by the jobs that need them (see README, "Dependencies").
+# A job installs the lists it names below; add a package to the list of
+# the job that needs it, or give a new job its own list.
+#
+# Every build: compiler, CMake, the libraries' dependencies, and windres
+# and ld for the tool's bundled example DLL.
+BUILD_PKGS=(cmake ninja-build g++ pkg-config libpugixml-dev libicu-dev
+            binutils-mingw-w64-x86-64)
+# The test suite: GoogleTest and gMock, the 32-bit test DLLs, groff to
+# check the generated man page, jq to parse the tool's JSON.
+TEST_PKGS=(libgtest-dev libgmock-dev binutils-mingw-w64-i686 groff-base jq)
+COVERAGE_PKGS=(gcovr)
 FUZZ_PKGS=(clang libclang-rt-14-dev)
 BENCH_PKGS=(libbenchmark-dev libboost-dev valgrind)
 LINT_PKGS=(clang-format clang-tidy)
+# cpack's DEB generator reads ELF files with `file` and finds the shared
+# library dependencies with dpkg-shlibdeps (dpkg-dev).
+PACKAGE_PKGS=(dpkg-dev file)
 
 install_missing() {
   local missing=()
@@ -31,22 +43,25 @@ install_missing() {
   local sudo=()
   [[ $(id -u) -ne 0 ]] && sudo=(sudo)
   "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 njobs() { echo "${VELUT_JOBS:-$(nproc)}"; }
 
-build() {  # build PRESET
-  cmake --preset "$1" >/dev/null
-  cmake --build --preset "$1" -j "$(njobs)"
+build() {  # build PRESET [TARGET...]
+  local preset="$1"
+  shift
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$(njobs)" ${1:+--target "$@"}
 }
 
 case "${1:-}" in
   example)
-    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
-    cmake --preset release >/dev/null
-    cmake --build --preset release -j "$(njobs)" --target velut
-    build/release/tools/velut/velut strings
+    # The packages' build: optimised, without the tests and what they need.
+    install_missing "${BUILD_PKGS[@]}"
+    build package velut
+    build/package/tools/velut/velut strings
     ;;
   test)
     install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
@@ -64,34 +79,43 @@ case "${1:-}" in
     ctest --preset tsan -j "$(njobs)"
     ;;
   coverage)
-    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" gcovr
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${COVERAGE_PKGS[@]}"
     build coverage
     find build/coverage -name '*.gcda' -delete
     ctest --preset coverage -j "$(njobs)"
     cmake --build --preset coverage --target coverage
     ;;
   fuzz)
-    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${FUZZ_PKGS[@]}"
+    install_missing "${BUILD_PKGS[@]}" "${FUZZ_PKGS[@]}"
     build fuzz
     fuzz/run-all.sh build/fuzz/fuzz "${2:-30}"
     ;;
   lint)
     install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${LINT_PKGS[@]}"
     git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
-    cmake --preset debug >/dev/null  # writes compile_commands.json
-    cmake --build --preset debug -j "$(njobs)"
+    build debug  # writes compile_commands.json and the generated headers
     run-clang-tidy -p build/debug -j "$(njobs)" -quiet \
       '/(src|winapi/src|velfirst/src|corefoundation/src|tools)/' >build/debug/clang-tidy.log 2>&1 ||
       { grep -E 'warning:|error:' build/debug/clang-tidy.log; exit 1; }
     echo "clang-format and clang-tidy: clean"
     ;;
   bench)
-    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${BENCH_PKGS[@]}"
+    install_missing "${BUILD_PKGS[@]}" "${BENCH_PKGS[@]}"
     build bench
     bench/table.sh build/bench
     ;;
+  package)
+    install_missing "${BUILD_PKGS[@]}" "${PACKAGE_PKGS[@]}"
+    build package
+    rm -rf build/package/debs
+    (cd build/package && cpack -G DEB -B "$PWD/debs" >/dev/null)
+    for deb in build/package/debs/*.deb; do
+      echo "$deb"
+      dpkg-deb -f "$deb" Package Version Depends | sed 's/^/  /'
+    done
+    ;;
   *)
-    sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

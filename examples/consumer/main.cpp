@@ -9,6 +9,15 @@
 #include <VelUt/VelUt.h>
 #include <WinAPI/CFString.h>
 
+// The build passes the version that find_package or pkg-config found: the
+// installed header must name the same one.
+#ifdef VELUT_PACKAGE_MAJOR
+static_assert(VELUT_VERSION_MAJOR == VELUT_PACKAGE_MAJOR &&
+                  VELUT_VERSION_MINOR == VELUT_PACKAGE_MINOR &&
+                  VELUT_VERSION_PATCH == VELUT_PACKAGE_PATCH,
+              "<VelUt/VelUtVersion.h> and the installed package name different versions");
+#endif
+
 namespace {
 int g_failures = 0;
 

@@ -1,7 +1,8 @@
-// Localized strings: read a string table, resolve its references from the
-// resource DLL beside it, and release the libraries at the end.
+// Reads a string table, resolves its references from the resource DLL
+// beside it in German, and prints every entry as UTF-8.
 //   strings_example FOLDER   (a folder holding strings.xml and demo.dll,
-//                             such as <prefix>/share/velut/example)
+//                             such as /usr/share/velut/example)
+// Exits 0 when every entry has its text.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -11,7 +12,7 @@
 
 namespace {
 
-// Wide text as UTF-8, for printing whatever the C locale.
+// Wide text as UTF-8, whatever the C locale.
 std::string Utf8(const std::wstring& text) {
   std::string out(text.size() * 4, '\0');
   const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0],
@@ -19,6 +20,11 @@ std::string Utf8(const std::wstring& text) {
   out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
   return out;
 }
+
+bool IsElement(CFTreeRef tree) {
+  return CFXMLNodeGetTypeCode(CFXMLTreeGetNode(tree)) == kCFXMLNodeTypeElement;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,32 +41,36 @@ int main(int argc, char** argv) {
   CFXMLTreeRef doc = CFXMLTreeCreateFromData(kCFAllocatorDefault, data, nullptr,
                                              kCFXMLParserNoOptions, kCFXMLNodeCurrentVersion);
   CFRelease(data);
-  if (doc == nullptr) return 1;
+  if (doc == nullptr) {
+    std::fprintf(stderr, "strings_example: cannot parse %s/strings.xml\n", folder.c_str());
+    return 1;
+  }
 
   // Resource libraries named by the table are found in its folder, and
   // German texts are wanted.
-  std::wstring wfolder(folder.begin(), folder.end());
+  const std::wstring wfolder(folder.begin(), folder.end());
   SetDllDirectoryW(wfolder.c_str());
   SetThreadUILanguage(0x0407);
 
   // The entries are the element children of the root element.
   CFTreeRef root = nullptr;
   for (CFIndex i = 0; i < CFTreeGetChildCount(doc) && root == nullptr; ++i) {
-    CFTreeRef child = CFTreeGetChildAtIndex(doc, i);
-    if (CFXMLNodeGetTypeCode(CFXMLTreeGetNode(child)) == kCFXMLNodeTypeElement) root = child;
+    if (IsElement(CFTreeGetChildAtIndex(doc, i))) root = CFTreeGetChildAtIndex(doc, i);
   }
-  int resolved = 0;
+  int missing = 0;
   for (CFIndex i = 0; root != nullptr && i < CFTreeGetChildCount(root); ++i) {
     CFTreeRef entry = CFTreeGetChildAtIndex(root, i);
-    if (CFXMLNodeGetTypeCode(CFXMLTreeGetNode(entry)) != kCFXMLNodeTypeElement) continue;
+    if (!IsElement(entry)) continue;
     VelUtResString s;
-    s.Load(entry);  // a literal, or a reference not loaded yet
-    if (s.LoadFromResource(0) && (s.mFlags & VelUtResString::kReference)) ++resolved;
-    if (s.mId == 100) std::printf("menu.open: %s\n", Utf8(s.mText).c_str());
+    s.Load(entry);                          // a literal, or a reference not loaded yet
+    if (!s.LoadFromResource(0)) ++missing;  // a reference loads its text once
+    if (s.mFlags & VelUtResString::kReference) {
+      std::printf("%u in %s: %s\n", s.mId, Utf8(s.mSrc).c_str(), Utf8(s.mText).c_str());
+    } else {
+      std::printf("literal: %s\n", Utf8(s.mText).c_str());
+    }
   }
   VelUtResString::FreeLibraries();  // once, at shutdown
   CFRelease(doc);
-
-  std::printf("strings_example: %d references resolved\n", resolved);
-  return resolved == 4 ? 0 : 1;
+  return root != nullptr && missing == 0 ? 0 : 1;
 }

@@ -18,6 +18,7 @@
 #include <VelUt/SystemError.h>
 #include <VelUt/Url.h>
 #include <VelUt/VelUtResString.h>
+#include <VelUt/VelUtVersion.h>
 #include <VelUt/Version.h>
 #include <WinAPI/WinAPI.h>
 #include <velfirst/VelString.h>

@@ -11,6 +11,9 @@ if [[ -n "$sanitizers" ]]; then
 fi
 mkdir -p "$out"
 share="$(pkg-config --variable=prefix velut)/share/velut/example"
+# The consumer checks that the installed header names this version.
+IFS=. read -r major minor patch <<<"$(pkg-config --modversion velut)"
+extra+=(-DVELUT_PACKAGE_MAJOR="$major" -DVELUT_PACKAGE_MINOR="$minor" -DVELUT_PACKAGE_PATCH="$patch")
 for source in main text_example strings_example convert_example paths_example; do
   # shellcheck disable=SC2046
   "$cxx" "${extra[@]}" "$examples/$source.cpp" -o "$out/$source" \

@@ -30,6 +30,12 @@ std::vector<Command> AllCommands() {
   return commands;
 }
 
+// "velut 0.1.0": the version of the library the tool was built with.
+std::string VersionLine() {
+  return "velut " + std::to_string(VELUT_VERSION_MAJOR) + '.' +
+         std::to_string(VELUT_VERSION_MINOR) + '.' + std::to_string(VELUT_VERSION_PATCH) + '\n';
+}
+
 std::string MainHelp(const std::vector<Command>& commands) {
   std::string help =
       "usage: velut COMMAND [OPTIONS] OPERANDS...\n"
@@ -104,7 +110,7 @@ Outcome Run(int argc, char** argv) {
   const std::vector<Command> commands = AllCommands();
   if (name == "--help" || name == "-h" || name == "help")
     return {velut::kTrue, MainHelp(commands), ""};
-  if (name == "--version") return {velut::kTrue, std::string("velut ") + VELUT_VERSION + "\n", ""};
+  if (name == "--version") return {velut::kTrue, VersionLine(), ""};
   for (const Command& c : commands)
     if (c.name == name) return RunCommand(c, std::vector<std::string>(argv + 2, argv + argc));
   return {velut::kError, "", "unknown command '" + name + "' (try velut --help)"};
