@@ -207,6 +207,47 @@ TEST(Swscanf, TextTakesItsSize) {
   EXPECT_EQ(swscanf_s(L"9", L"%[a-z]", set, 8u), 0);
 }
 
+// A null destination ends the scan at its field, which is not assigned;
+// the field before it is.
+TEST(Swscanf, NullDestinationEndsTheScan) {
+  struct Row {
+    const wchar_t* format;
+    int (*scan)(const wchar_t* format, int* first);
+  };
+  const Row rows[] = {
+      {L"%d %s",
+       [](const wchar_t* f, int* a) {
+         return swscanf_s(L"7 abc", f, a, static_cast<wchar_t*>(nullptr), 16u);
+       }},
+      {L"%d %hs",
+       [](const wchar_t* f, int* a) {
+         return swscanf_s(L"7 abc", f, a, static_cast<char*>(nullptr), 16u);
+       }},
+      {L"%d %c",
+       [](const wchar_t* f, int* a) {
+         return swscanf_s(L"7 abc", f, a, static_cast<wchar_t*>(nullptr), 1u);
+       }},
+      {L"%d %[a-z]",
+       [](const wchar_t* f, int* a) {
+         return swscanf_s(L"7 abc", f, a, static_cast<wchar_t*>(nullptr), 16u);
+       }},
+      {L"%d %d", [](const wchar_t* f,
+                    int* a) { return swscanf_s(L"7 8", f, a, static_cast<int*>(nullptr)); }},
+      {L"%d %p", [](const wchar_t* f,
+                    int* a) { return swscanf_s(L"7 8", f, a, static_cast<void**>(nullptr)); }},
+      {L"%d %lf", [](const wchar_t* f,
+                     int* a) { return swscanf_s(L"7 8.5", f, a, static_cast<double*>(nullptr)); }},
+      {L"%d %n%d", [](const wchar_t* f,
+                      int* a) { return swscanf_s(L"7 8", f, a, static_cast<int*>(nullptr), a); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << std::wstring(row.format));
+    int first = 0;
+    EXPECT_EQ(row.scan(row.format, &first), 1);
+    EXPECT_EQ(first, 7);
+  }
+}
+
 TEST(Swscanf, SuppressionCountAndLiterals) {
   int a = 0, b = 0, n = 0;
   EXPECT_EQ(swscanf_s(L"1 2 3", L"%*d %d%n %d", &a, &n, &b), 2);
