@@ -80,8 +80,10 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
   bool Load(unsigned int id, void* module);
 
   // Fmt: replaces the content with `format` formatted with the Microsoft
-  // wide conventions ("%s" takes a wide text, "%d" an int).
+  // wide conventions ("%s" takes a wide text, "%d" an int). `format` and
+  // the arguments may be this string's own text.
   // Example: s.Fmt(L"%s-%d", L"x", 5) -> s == L"x-5"
+  //          s = L"ab"; s.Fmt(L"%s%s", s.c_str(), s.c_str()) -> s == L"abab"
   void Fmt(const CT* format, ...);
 
   // FormatV: Fmt with a va_list. The buffer is sized once, to the format's
@@ -91,6 +93,7 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
   // Format: Fmt with typed arguments; CStdStr and std::basic_string
   // arguments are passed as their text pointers, the rest unchanged.
   // Example: s.Format(L"%s %s", CStdStr<wchar_t>(L"a"), L"b") -> L"a b"
+  //          s = L"abc"; s.Format(L"%s!", s) -> s == L"abc!"
   template <typename... Args>
   void Format(const CT* format, const Args&... args) {
     Fmt(format, VelUt::detail::FormatArg<CT>(args)...);

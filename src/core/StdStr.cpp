@@ -74,11 +74,15 @@ void CStdStr<CT>::Fmt(const CT* format, ...) {
 template <typename CT>
 void CStdStr<CT>::FormatV(const CT* format, va_list args) {
   // One buffer of the format's length plus 1024 units; the formatter gets
-  // one unit less than that and always terminates within it.
+  // one unit less than that and always terminates within it. The buffer is
+  // a new string that then takes this one's place, so that `format` and
+  // the arguments may point into this string's old text.
   const std::size_t len = format ? std::wcslen(format) : 0;
-  if (this->size() < len + 1024) this->resize(len + 1024);
-  ms_vswprintf(this->data(), len + 1023, format, args);
-  RelBuf(-1);
+  CStdStr out;
+  out.resize(len + 1024);
+  ms_vswprintf(out.data(), len + 1023, format, args);
+  out.RelBuf(-1);
+  this->swap(out);
 }
 
 template <typename CT>
