@@ -120,13 +120,13 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
   // ToLower: lowers each unit in place with the ctype facet of `loc`.
   CStdStr& ToLower(const std::locale& loc);
 
-  // Find: index of the first occurrence of `sub` (non-null); 0 for an
-  // empty `sub`; -1 when absent.
+  // Find: index of the first occurrence of `sub`; 0 for an empty (or
+  // null) `sub`; -1 when absent.
   // Example: CStdStr<wchar_t>(L"abc").Find(L"c") -> 2
   int Find(const CT* sub) const;
 
-  // FindOneOf: index of the first unit that occurs in `set` (non-null);
-  // -1 when there is none or `set` is empty.
+  // FindOneOf: index of the first unit that occurs in `set`; -1 when there
+  // is none or `set` is empty or null.
   // Example: CStdStr<wchar_t>(L"abc").FindOneOf(L"xb") -> 1
   int FindOneOf(const CT* set) const;
 
@@ -158,7 +158,7 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
   // Remove: removes every unit equal to `ch`; returns how many.
   int Remove(CT ch);
 
-  // CompareNoCase: compares with `other` (non-null) unit by unit after
+  // CompareNoCase: compares with `other` (null: "") unit by unit after
   // lowering both with the classic locale. Returns 0 when equal, else the
   // difference of the first differing lowered units.
   // Example: CStdStr<wchar_t>(L"ab").CompareNoCase(L"abc") -> -99

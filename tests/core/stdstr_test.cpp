@@ -174,6 +174,8 @@ TEST(StdStrCase, MakeLowerAndToLower) {
 }
 
 TEST(StdStrSearch, FindAndFindOneOf) {
+  // A set far longer than the text, of units below 256 and above.
+  const std::wstring long_set = std::wstring(70000, L'\u4E00') + L"\U0001F600c";
   struct Row {
     const wchar_t* s;
     const wchar_t* arg;
@@ -181,12 +183,20 @@ TEST(StdStrSearch, FindAndFindOneOf) {
     int one_of;
   };
   const Row rows[] = {
-      {L"", L"", 0, -1},        {L"abc", L"", 0, -1},     {L"abc", L"c", 2, 2},
-      {L"abc", L"x", -1, -1},   {L"abc", L"xb", -1, 1},   {L"", L"a", -1, -1},
-      {L"abcabc", L"ca", 2, 0}, {L"abc", L"abcd", -1, 0},
+      {L"", L"", 0, -1},
+      {L"abc", L"", 0, -1},
+      {L"abc", L"c", 2, 2},
+      {L"abc", L"x", -1, -1},
+      {L"abc", L"xb", -1, 1},
+      {L"", L"a", -1, -1},
+      {L"abcabc", L"ca", 2, 0},
+      {L"abc", L"abcd", -1, 0},
+      {L"", nullptr, 0, -1},
+      {L"abc", nullptr, 0, -1},  // null: ""
+      {L"ab\U0001F600c", long_set.c_str(), -1, 2},
   };
   for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << std::wstring(r.s) << " / " << std::wstring(r.arg));
+    SCOPED_TRACE(testing::Message() << std::wstring(r.s) << " / " << (r.arg ? r.arg : L"(null)"));
     EXPECT_EQ(Str(r.s).Find(r.arg), r.find);
     EXPECT_EQ(Str(r.s).FindOneOf(r.arg), r.one_of);
   }
@@ -319,7 +329,7 @@ TEST(StdStrCompare, CompareNoCaseIsClassicOnly) {
   };
   velut_test::ScopedGlobalLocale utf8("C.UTF-8");  // must make no difference
   for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << std::wstring(r.a) << " vs " << std::wstring(r.b));
+    SCOPED_TRACE(testing::Message() << std::wstring(r.a) << " vs " << (r.b ? r.b : L"(null)"));
     EXPECT_EQ(Str(r.a).CompareNoCase(r.b), r.result);
   }
   // Extreme units: the difference wraps as 32-bit arithmetic.
