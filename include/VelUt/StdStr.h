@@ -36,6 +36,10 @@ const CT* FormatArg(const std::basic_string<CT>& s) {
 // Whitespace tests and lowering go through locale facets: TrimLeft,
 // TrimRight and MakeLower use the global locale; ToLower the one given;
 // CompareNoCase the layer's classic locale (only A-Z fold).
+//
+// As with the standard string, an operation that needs more memory than
+// there is throws std::bad_alloc (std::length_error beyond max_size()) and
+// leaves the string as it was.
 template <typename CT>
 class VELUT_API CStdStr : public std::basic_string<CT> {
  public:
@@ -101,12 +105,16 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
 
   // GetBuf: lengthens the string with NUL units to at least `minLength`
   // (never shortens it) and returns a writable pointer to its first unit,
-  // valid until the string next changes. Pair with RelBuf.
+  // valid until the string next changes. Pair with RelBuf. Throws
+  // std::bad_alloc when the memory for `minLength` units cannot be had.
   CT* GetBuf(int minLength);
 
   // RelBuf: ends a GetBuf use. A negative `newLength` keeps the units
-  // before the first NUL; otherwise the length becomes `newLength`.
+  // before the first NUL; otherwise the length becomes `newLength` (cut, or
+  // lengthened with NUL units). Throws std::bad_alloc when the memory for
+  // `newLength` units cannot be had; the string is then unchanged.
   // Example: s = L"abc"; s.GetBuf(10); s.RelBuf(-1) -> s == L"abc"
+  //          s.GetBuf(1); s.RelBuf(INT_MAX) -> 2^31 - 1 units, or std::bad_alloc
   void RelBuf(int newLength);
 
   // TrimLeft / TrimRight: remove leading / trailing white space of the
@@ -142,7 +150,8 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
 
   // Replace: replaces each occurrence of `oldText` from left to right by
   // `newText` (null: ""), never searching inserted text again. Returns the
-  // number of replacements; 0 for a null or empty `oldText`.
+  // number of replacements; 0 for a null or empty `oldText`. A result too
+  // large for memory throws std::bad_alloc, the string unchanged.
   // Example: CStdStr<wchar_t>(L"aaa").Replace(L"aa", L"b") -> 1, L"ba"
   int Replace(const CT* oldText, const CT* newText);
 

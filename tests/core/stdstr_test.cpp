@@ -11,6 +11,7 @@
 
 #include <VelUt/VelUt.h>
 
+#include "support/alloc_failure.h"
 #include "support/global_locale.h"
 
 namespace {
@@ -107,6 +108,15 @@ TEST(StdStrBuffer, GetBufAndRelBuf) {
   Str u(L"a");
   u.RelBuf(3);
   EXPECT_EQ(u, std::wstring(L"a\0\0", 3));
+
+  // More units than memory holds: std::bad_alloc, the string unchanged.
+  test_support::LimitAllocations(1ul << 30);
+  Str v(L"ab");
+  v.GetBuf(1);
+  EXPECT_THROW(v.RelBuf(INT_MAX), std::bad_alloc);
+  EXPECT_THROW(v.GetBuf(INT_MAX), std::bad_alloc);
+  test_support::LimitAllocations(0);
+  EXPECT_EQ(v, L"ab");
 }
 
 TEST(StdStrBuffer, IdiomAt1024Boundaries) {
@@ -323,9 +333,9 @@ TEST(StdStrCompare, CompareNoCaseIsClassicOnly) {
     int result;
   };
   const Row rows[] = {
-      {L"ABC", L"abc", 0},     {L"abc", L"abd", -1}, {L"ab", L"abc", -99},
-      {L"abc", L"ab", 99},     {L"", L"", 0},        {L"\u00C0", L"\u00E0", 0xC0 - 0xE0},
-      {L"Z", L"a", 'z' - 'a'},
+      {L"ABC", L"abc", 0},     {L"abc", L"abd", -1},   {L"ab", L"abc", -99},
+      {L"abc", L"ab", 99},     {L"", L"", 0},          {L"\u00C0", L"\u00E0", 0xC0 - 0xE0},
+      {L"Z", L"a", 'z' - 'a'}, {L"abc", nullptr, 'a'}, {L"", nullptr, 0},  // null: ""
   };
   velut_test::ScopedGlobalLocale utf8("C.UTF-8");  // must make no difference
   for (const auto& r : rows) {
