@@ -207,43 +207,32 @@ TEST(Swscanf, TextTakesItsSize) {
   EXPECT_EQ(swscanf_s(L"9", L"%[a-z]", set, 8u), 0);
 }
 
+template <typename T>
+T* Null() {
+  return nullptr;
+}
+
 // A null destination ends the scan at its field, which is not assigned;
 // the field before it is.
 TEST(Swscanf, NullDestinationEndsTheScan) {
   struct Row {
-    const wchar_t* format;
-    int (*scan)(const wchar_t* format, int* first);
+    const char* conversion;
+    int (*scan)(int* first);
   };
   const Row rows[] = {
-      {L"%d %s",
-       [](const wchar_t* f, int* a) {
-         return swscanf_s(L"7 abc", f, a, static_cast<wchar_t*>(nullptr), 16u);
-       }},
-      {L"%d %hs",
-       [](const wchar_t* f, int* a) {
-         return swscanf_s(L"7 abc", f, a, static_cast<char*>(nullptr), 16u);
-       }},
-      {L"%d %c",
-       [](const wchar_t* f, int* a) {
-         return swscanf_s(L"7 abc", f, a, static_cast<wchar_t*>(nullptr), 1u);
-       }},
-      {L"%d %[a-z]",
-       [](const wchar_t* f, int* a) {
-         return swscanf_s(L"7 abc", f, a, static_cast<wchar_t*>(nullptr), 16u);
-       }},
-      {L"%d %d", [](const wchar_t* f,
-                    int* a) { return swscanf_s(L"7 8", f, a, static_cast<int*>(nullptr)); }},
-      {L"%d %p", [](const wchar_t* f,
-                    int* a) { return swscanf_s(L"7 8", f, a, static_cast<void**>(nullptr)); }},
-      {L"%d %lf", [](const wchar_t* f,
-                     int* a) { return swscanf_s(L"7 8.5", f, a, static_cast<double*>(nullptr)); }},
-      {L"%d %n%d", [](const wchar_t* f,
-                      int* a) { return swscanf_s(L"7 8", f, a, static_cast<int*>(nullptr), a); }},
+      {"%s", [](int* a) { return swscanf_s(L"7 abc", L"%d %s", a, Null<wchar_t>(), 16u); }},
+      {"%hs", [](int* a) { return swscanf_s(L"7 abc", L"%d %hs", a, Null<char>(), 16u); }},
+      {"%c", [](int* a) { return swscanf_s(L"7 abc", L"%d %c", a, Null<wchar_t>(), 1u); }},
+      {"%[", [](int* a) { return swscanf_s(L"7 abc", L"%d %[a-z]", a, Null<wchar_t>(), 9u); }},
+      {"%d", [](int* a) { return swscanf_s(L"7 8", L"%d %d", a, Null<int>()); }},
+      {"%p", [](int* a) { return swscanf_s(L"7 8", L"%d %p", a, Null<void*>()); }},
+      {"%lf", [](int* a) { return swscanf_s(L"7 8.5", L"%d %lf", a, Null<double>()); }},
+      {"%n", [](int* a) { return swscanf_s(L"7 8", L"%d %n%d", a, Null<int>(), a); }},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << std::wstring(row.format));
+    SCOPED_TRACE(row.conversion);
     int first = 0;
-    EXPECT_EQ(row.scan(row.format, &first), 1);
+    EXPECT_EQ(row.scan(&first), 1);
     EXPECT_EQ(first, 7);
   }
 }
