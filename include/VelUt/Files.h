@@ -19,7 +19,10 @@ namespace VelUt {
 // when `fileName` names nothing that exists (it stays unchanged) or has
 // been changed; false for a URL (IsUrl), which stays unchanged. Each call
 // counts from 2 again, one existence test per candidate. When the folder
-// and a candidate do not fit 1024 units, the result is "".
+// and a candidate do not fit 1024 units, the result is ""; so it is when
+// the number does not change the candidate (a name of 1024 units or more,
+// whose number the formatter cuts off, or one made of separators only) or
+// every number up to INT_MAX is taken.
 //
 // Example (C:\\d holding a.txt, a_2.txt and a_5.txt):
 //   "C:\\d\\a.txt"   -> "C:\\d\\a_3.txt"

@@ -36,7 +36,9 @@ VELUT_API int FindNoCase(const wchar_t* text, const wchar_t* pattern, int start)
 // pointer value from 1 to 0xFFFF is a string-resource id, as in the
 // CStdStr constructor, while a `replacement` pointer value below 0x10000
 // counts as null. NUL units inside `target` are kept and never match.
-// If memory runs out, `target` is left as it was.
+// If memory runs out (for a result too large for it, say), the allocation
+// failure reaches the caller as std::bad_alloc (std::length_error beyond
+// the string's max_size()) and `target` is left as it was.
 //
 // Example:
 //   "aaaa", pattern L"AA", replacement L"b"  -> "bb",   returns 2

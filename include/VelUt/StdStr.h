@@ -36,6 +36,10 @@ const CT* FormatArg(const std::basic_string<CT>& s) {
 // Whitespace tests and lowering go through locale facets: TrimLeft,
 // TrimRight and MakeLower use the global locale; ToLower the one given;
 // CompareNoCase the layer's classic locale (only A-Z fold).
+//
+// As with the standard string, an operation that needs more memory than
+// there is throws std::bad_alloc (std::length_error beyond max_size()) and
+// leaves the string as it was.
 template <typename CT>
 class VELUT_API CStdStr : public std::basic_string<CT> {
  public:
@@ -80,8 +84,10 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
   bool Load(unsigned int id, void* module);
 
   // Fmt: replaces the content with `format` formatted with the Microsoft
-  // wide conventions ("%s" takes a wide text, "%d" an int).
+  // wide conventions ("%s" takes a wide text, "%d" an int). `format` and
+  // the arguments may be this string's own text.
   // Example: s.Fmt(L"%s-%d", L"x", 5) -> s == L"x-5"
+  //          s = L"ab"; s.Fmt(L"%s%s", s.c_str(), s.c_str()) -> s == L"abab"
   void Fmt(const CT* format, ...);
 
   // FormatV: Fmt with a va_list. The buffer is sized once, to the format's
@@ -91,6 +97,7 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
   // Format: Fmt with typed arguments; CStdStr and std::basic_string
   // arguments are passed as their text pointers, the rest unchanged.
   // Example: s.Format(L"%s %s", CStdStr<wchar_t>(L"a"), L"b") -> L"a b"
+  //          s = L"abc"; s.Format(L"%s!", s) -> s == L"abc!"
   template <typename... Args>
   void Format(const CT* format, const Args&... args) {
     Fmt(format, VelUt::detail::FormatArg<CT>(args)...);
@@ -98,12 +105,16 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
 
   // GetBuf: lengthens the string with NUL units to at least `minLength`
   // (never shortens it) and returns a writable pointer to its first unit,
-  // valid until the string next changes. Pair with RelBuf.
+  // valid until the string next changes. Pair with RelBuf. Throws
+  // std::bad_alloc when the memory for `minLength` units cannot be had.
   CT* GetBuf(int minLength);
 
   // RelBuf: ends a GetBuf use. A negative `newLength` keeps the units
-  // before the first NUL; otherwise the length becomes `newLength`.
+  // before the first NUL; otherwise the length becomes `newLength` (cut, or
+  // lengthened with NUL units). Throws std::bad_alloc when the memory for
+  // `newLength` units cannot be had; the string is then unchanged.
   // Example: s = L"abc"; s.GetBuf(10); s.RelBuf(-1) -> s == L"abc"
+  //          s.GetBuf(1); s.RelBuf(INT_MAX) -> 2^31 - 1 units, or std::bad_alloc
   void RelBuf(int newLength);
 
   // TrimLeft / TrimRight: remove leading / trailing white space of the
@@ -117,13 +128,13 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
   // ToLower: lowers each unit in place with the ctype facet of `loc`.
   CStdStr& ToLower(const std::locale& loc);
 
-  // Find: index of the first occurrence of `sub` (non-null); 0 for an
-  // empty `sub`; -1 when absent.
+  // Find: index of the first occurrence of `sub`; 0 for an empty (or
+  // null) `sub`; -1 when absent.
   // Example: CStdStr<wchar_t>(L"abc").Find(L"c") -> 2
   int Find(const CT* sub) const;
 
-  // FindOneOf: index of the first unit that occurs in `set` (non-null);
-  // -1 when there is none or `set` is empty.
+  // FindOneOf: index of the first unit that occurs in `set`; -1 when there
+  // is none or `set` is empty or null.
   // Example: CStdStr<wchar_t>(L"abc").FindOneOf(L"xb") -> 1
   int FindOneOf(const CT* set) const;
 
@@ -139,7 +150,8 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
 
   // Replace: replaces each occurrence of `oldText` from left to right by
   // `newText` (null: ""), never searching inserted text again. Returns the
-  // number of replacements; 0 for a null or empty `oldText`.
+  // number of replacements; 0 for a null or empty `oldText`. A result too
+  // large for memory throws std::bad_alloc, the string unchanged.
   // Example: CStdStr<wchar_t>(L"aaa").Replace(L"aa", L"b") -> 1, L"ba"
   int Replace(const CT* oldText, const CT* newText);
 
@@ -155,7 +167,7 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
   // Remove: removes every unit equal to `ch`; returns how many.
   int Remove(CT ch);
 
-  // CompareNoCase: compares with `other` (non-null) unit by unit after
+  // CompareNoCase: compares with `other` (null: "") unit by unit after
   // lowering both with the classic locale. Returns 0 when equal, else the
   // difference of the first differing lowered units.
   // Example: CStdStr<wchar_t>(L"ab").CompareNoCase(L"abc") -> -99

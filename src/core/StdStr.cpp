@@ -5,6 +5,7 @@
 
 #include <VelUt/StdStr.h>
 
+#include "core/unit_set.h"
 #include "platform/layer.h"
 
 namespace {
@@ -74,11 +75,15 @@ void CStdStr<CT>::Fmt(const CT* format, ...) {
 template <typename CT>
 void CStdStr<CT>::FormatV(const CT* format, va_list args) {
   // One buffer of the format's length plus 1024 units; the formatter gets
-  // one unit less than that and always terminates within it.
+  // one unit less than that and always terminates within it. The buffer is
+  // a new string that then takes this one's place, so that `format` and
+  // the arguments may point into this string's old text.
   const std::size_t len = format ? std::wcslen(format) : 0;
-  if (this->size() < len + 1024) this->resize(len + 1024);
-  ms_vswprintf(this->data(), len + 1023, format, args);
-  RelBuf(-1);
+  CStdStr out;
+  out.resize(len + 1024);
+  ms_vswprintf(out.data(), len + 1023, format, args);
+  out.RelBuf(-1);
+  this->swap(out);
 }
 
 template <typename CT>
@@ -129,15 +134,17 @@ CStdStr<CT>& CStdStr<CT>::ToLower(const std::locale& loc) {
 
 template <typename CT>
 int CStdStr<CT>::Find(const CT* sub) const {
-  const std::size_t at = this->find(sub);
+  const std::size_t at = this->find(sub != nullptr ? sub : L"");
   return at == MYBASE::npos ? -1 : ToInt(at);
 }
 
 template <typename CT>
 int CStdStr<CT>::FindOneOf(const CT* set) const {
-  if (*set == L'\0') return -1;
-  const std::size_t at = this->find_first_of(set);
-  return at == MYBASE::npos ? -1 : ToInt(at);
+  if (set == nullptr || *set == L'\0') return -1;
+  // A long set is looked up rather than searched for every unit.
+  const VelUt::detail::UnitSet units(set, set + std::wcslen(set));
+  const auto at = std::find_if(this->begin(), this->end(), [&](CT c) { return units.Contains(c); });
+  return at == this->end() ? -1 : ToInt(static_cast<std::size_t>(at - this->begin()));
 }
 
 template <typename CT>
@@ -223,6 +230,7 @@ template <typename CT>
 int CStdStr<CT>::CompareNoCase(const CT* other) const {
   const auto& ct = Ctype(g_locale_classic);
   const wchar_t* s = this->c_str();
+  if (other == nullptr) other = L"";
   for (std::size_t i = 0;; ++i) {
     const auto f = static_cast<std::uint32_t>(ct.tolower(s[i]));
     const auto l = static_cast<std::uint32_t>(ct.tolower(other[i]));

@@ -1,4 +1,5 @@
 // File-system queries: the write probe on a folder and the status record.
+#include <climits>
 #include <cstring>
 
 #include <VelUt/Files.h>
@@ -7,6 +8,11 @@
 #include "platform/layer.h"
 
 namespace {
+
+// The most units a path text can have and still name something: the
+// system opens no native path of PATH_MAX bytes or more, every unit takes
+// one byte at least, and only a drive "X:" takes none.
+constexpr int kLongestPath = PATH_MAX - 1 + 2;
 
 // `path` cut in place by a layer operation, in a 1024-unit buffer.
 template <typename Edit>
@@ -31,6 +37,11 @@ signed char IsFolderReadOnly(const wchar_t* path) {
       work.assign(Cut(level.c_str(), PathRemoveFileSpec).c_str());
     if (IsUrl(work.c_str())) return 1;
     FixUrl(work);
+    // A text too long to name anything stays so for the ancestors of that
+    // length, and when it is no URL of either kind they are none either:
+    // they are passed over in one step instead of one round each.
+    if (work.length() > kLongestPath && work.compare(level.c_str()) == 0)
+      work.assign(work.substr(0, kLongestPath + 1).c_str());
     if (PathFileExists(work.c_str())) {
       CStdStr<wchar_t> probe;
       const UINT made = GetTempFileName(work.c_str(), L"TMP", 0, probe.GetBuf(1024));

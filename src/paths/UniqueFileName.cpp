@@ -1,4 +1,7 @@
 // Free file names: numbering a taken name, and temporary names.
+#include <climits>
+#include <string>
+
 #include <VelUt/Files.h>
 #include <VelUt/Url.h>
 
@@ -46,9 +49,18 @@ bool GetUniqueFileName(CStdStr<wchar_t>& fileName) {
   next.Fmt(L"%s%s", base.c_str(), extension.c_str());
   PathAppend(candidate, next.c_str());
   for (int n = 2; PathFileExists(candidate); ++n) {
+    // A name whose number is lost (cut off by the formatter's bound, or
+    // made of separators only) would give the same candidate for ever, and
+    // the numbers end at INT_MAX: such a name cannot be numbered.
+    const std::wstring taken(candidate);
     PathRemoveFileSpec(candidate);
     next.Fmt(L"%s_%d%s", base.c_str(), n, extension.c_str());
     PathAppend(candidate, next.c_str());
+    if (taken == candidate) candidate[0] = L'\0';
+    if (n == INT_MAX) {
+      if (PathFileExists(candidate)) candidate[0] = L'\0';
+      break;
+    }
   }
   fileName = candidate;
   return true;

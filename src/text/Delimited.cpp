@@ -9,6 +9,8 @@
 #include <VelUt/Delimited.h>
 #include <WinAPI/Exceptions.h>
 
+#include "core/unit_set.h"
+
 namespace {
 
 using Str = CStdStr<wchar_t>;
@@ -21,14 +23,15 @@ const wchar_t* FindUnit(const wchar_t* p, const wchar_t* end, wchar_t unit) {
 
 // What a unit means to the parser: a delimiter, an opening or closing
 // quote (only when quotes are honoured), or nothing (0). Units below 256
-// are looked up in a table; larger ones are searched in the delimiter
-// text, which is only needed when it holds such a unit at all.
+// are looked up in a table; larger ones in the set of the delimiters,
+// which is only needed when it holds such a unit at all.
 class UnitClasses {
  public:
   enum : unsigned char { kDelimiter = 1, kDouble = 2, kSingle = 4 };
 
   UnitClasses(const Str& delimiters, bool quotes)
-      : delimiters_(delimiters.data()), delimitersEnd_(delimiters.data() + delimiters.size()) {
+      : delimiters_(delimiters.data()),
+        large_(delimiters.data(), delimiters.data() + delimiters.size()) {
     for (const wchar_t c : delimiters) {
       if (IsSmall(c)) {
         table_[static_cast<std::uint32_t>(c)] = kDelimiter;
@@ -46,8 +49,7 @@ class UnitClasses {
 
   unsigned Of(wchar_t c) const {
     if (IsSmall(c)) return table_[static_cast<std::uint32_t>(c)];
-    return anyLarge_ && std::find(delimiters_, delimitersEnd_, c) != delimitersEnd_ ? kDelimiter
-                                                                                    : 0;
+    return anyLarge_ && large_.Contains(c) ? kDelimiter : 0;
   }
 
   bool IsDelimiter(wchar_t c) const { return (Of(c) & kDelimiter) != 0; }
@@ -64,7 +66,7 @@ class UnitClasses {
 
   unsigned char table_[256] = {};
   const wchar_t* delimiters_;
-  const wchar_t* delimitersEnd_;
+  const VelUt::detail::UnitSet large_;
   bool anyLarge_ = false;
   bool single_ = true;  // exactly one distinct delimiter, no quotes
 };

@@ -1,15 +1,17 @@
 // Escape characters and one-character trimming at the ends of a text.
-#include <algorithm>
+#include <string>
+#include <utility>
 
 #include <VelUt/Escape.h>
 
+#include "core/unit_set.h"
 #include "text/EscapeRule.h"
 
 namespace {
 
-// True when `c` occurs anywhere in `chars` (an embedded NUL included).
-bool InSet(const CStdStr<wchar_t>& chars, wchar_t c) {
-  return std::find(chars.begin(), chars.end(), c) != chars.end();
+// The units of `chars`, an embedded NUL included.
+VelUt::detail::UnitSet SetOf(const CStdStr<wchar_t>& chars) {
+  return VelUt::detail::UnitSet(chars.data(), chars.data() + chars.size());
 }
 
 }  // namespace
@@ -21,10 +23,11 @@ int EscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars, wchar_t es
   // Build the result once rather than inserting into the middle per match;
   // the inserted escapes are never examined, exactly as in a left-to-right
   // scan that steps over them.
+  const VelUt::detail::UnitSet set = SetOf(chars);
   std::wstring out;
   int count = 0;
   for (const wchar_t c : text) {
-    if (InSet(chars, c)) {
+    if (set.Contains(c)) {
       if (count == 0) out.reserve(text.size() + text.size() / 8 + 1);
       out.push_back(escape);
       ++count;
@@ -41,12 +44,13 @@ int RemoveEscapeChar(CStdStr<wchar_t>& text, const CStdStr<wchar_t>& chars, wcha
   // holds that text up to the scan position, so the escape rule looks at
   // the last two units written; a removal drops the last unit written and
   // the found character is examined again at its new place.
+  const VelUt::detail::UnitSet set = SetOf(chars);
   std::wstring out;
   out.reserve(text.size());
   int count = 0;
   for (const wchar_t c : text) {
     for (;;) {
-      if (!VelUt::detail::IsEscaped(out.data(), out.size(), escape) || !InSet(chars, c)) break;
+      if (!VelUt::detail::IsEscaped(out.data(), out.size(), escape) || !set.Contains(c)) break;
       out.pop_back();
       ++count;
     }

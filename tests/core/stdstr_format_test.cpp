@@ -29,6 +29,28 @@ TEST(StdStrFormat, ReplacesWhateverWasThere) {
   EXPECT_EQ(s, L"");
 }
 
+// The format and the arguments may be the string's own text, which the
+// result replaces.
+TEST(StdStrFormat, FormatsIntoItself) {
+  struct Row {
+    const wchar_t* start;
+    void (*format)(Str& s);
+    const wchar_t* result;
+  };
+  const Row rows[] = {
+      {L"%s%s%s", [](Str& s) { s.Fmt(s.c_str(), s.c_str(), L"x", s.c_str()); }, L"%s%s%sx%s%s%s"},
+      {L"abc", [](Str& s) { s.Format(L"%s!", s); }, L"abc!"},
+      {L"ab", [](Str& s) { s.Fmt(L"%s%s", s.c_str(), s.c_str() + 1); }, L"abb"},
+      {L"%d", [](Str& s) { CallFormatV(s, s.c_str(), 42); }, L"42"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << std::wstring(row.start));
+    Str s(row.start);
+    row.format(s);
+    EXPECT_EQ(s, row.result);
+  }
+}
+
 TEST(StdStrFormat, WideConventions) {
   Str s;
   s.Fmt(L"%s|%c|%hs|%S|%5.2s|%-3d|%03d|%x", L"wide", L'\u00E9', "narrow", "na\xC3\xA9", L"abc", 7,

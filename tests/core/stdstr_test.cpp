@@ -11,6 +11,7 @@
 
 #include <VelUt/VelUt.h>
 
+#include "support/alloc_failure.h"
 #include "support/global_locale.h"
 
 namespace {
@@ -107,6 +108,15 @@ TEST(StdStrBuffer, GetBufAndRelBuf) {
   Str u(L"a");
   u.RelBuf(3);
   EXPECT_EQ(u, std::wstring(L"a\0\0", 3));
+
+  // More units than memory holds: std::bad_alloc, the string unchanged.
+  test_support::LimitAllocations(1ul << 30);
+  Str v(L"ab");
+  v.GetBuf(1);
+  EXPECT_THROW(v.RelBuf(INT_MAX), std::bad_alloc);
+  EXPECT_THROW(v.GetBuf(INT_MAX), std::bad_alloc);
+  test_support::LimitAllocations(0);
+  EXPECT_EQ(v, L"ab");
 }
 
 TEST(StdStrBuffer, IdiomAt1024Boundaries) {
@@ -174,6 +184,8 @@ TEST(StdStrCase, MakeLowerAndToLower) {
 }
 
 TEST(StdStrSearch, FindAndFindOneOf) {
+  // A set far longer than the text, of units below 256 and above.
+  const std::wstring long_set = std::wstring(70000, L'\u4E00') + L"\U0001F600c";
   struct Row {
     const wchar_t* s;
     const wchar_t* arg;
@@ -181,12 +193,20 @@ TEST(StdStrSearch, FindAndFindOneOf) {
     int one_of;
   };
   const Row rows[] = {
-      {L"", L"", 0, -1},        {L"abc", L"", 0, -1},     {L"abc", L"c", 2, 2},
-      {L"abc", L"x", -1, -1},   {L"abc", L"xb", -1, 1},   {L"", L"a", -1, -1},
-      {L"abcabc", L"ca", 2, 0}, {L"abc", L"abcd", -1, 0},
+      {L"", L"", 0, -1},
+      {L"abc", L"", 0, -1},
+      {L"abc", L"c", 2, 2},
+      {L"abc", L"x", -1, -1},
+      {L"abc", L"xb", -1, 1},
+      {L"", L"a", -1, -1},
+      {L"abcabc", L"ca", 2, 0},
+      {L"abc", L"abcd", -1, 0},
+      {L"", nullptr, 0, -1},
+      {L"abc", nullptr, 0, -1},  // null: ""
+      {L"ab\U0001F600c", long_set.c_str(), -1, 2},
   };
   for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << std::wstring(r.s) << " / " << std::wstring(r.arg));
+    SCOPED_TRACE(testing::Message() << std::wstring(r.s) << " / " << (r.arg ? r.arg : L"(null)"));
     EXPECT_EQ(Str(r.s).Find(r.arg), r.find);
     EXPECT_EQ(Str(r.s).FindOneOf(r.arg), r.one_of);
   }
@@ -313,13 +333,13 @@ TEST(StdStrCompare, CompareNoCaseIsClassicOnly) {
     int result;
   };
   const Row rows[] = {
-      {L"ABC", L"abc", 0},     {L"abc", L"abd", -1}, {L"ab", L"abc", -99},
-      {L"abc", L"ab", 99},     {L"", L"", 0},        {L"\u00C0", L"\u00E0", 0xC0 - 0xE0},
-      {L"Z", L"a", 'z' - 'a'},
+      {L"ABC", L"abc", 0},     {L"abc", L"abd", -1},   {L"ab", L"abc", -99},
+      {L"abc", L"ab", 99},     {L"", L"", 0},          {L"\u00C0", L"\u00E0", 0xC0 - 0xE0},
+      {L"Z", L"a", 'z' - 'a'}, {L"abc", nullptr, 'a'}, {L"", nullptr, 0},  // null: ""
   };
   velut_test::ScopedGlobalLocale utf8("C.UTF-8");  // must make no difference
   for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << std::wstring(r.a) << " vs " << std::wstring(r.b));
+    SCOPED_TRACE(testing::Message() << std::wstring(r.a) << " vs " << (r.b ? r.b : L"(null)"));
     EXPECT_EQ(Str(r.a).CompareNoCase(r.b), r.result);
   }
   // Extreme units: the difference wraps as 32-bit arithmetic.

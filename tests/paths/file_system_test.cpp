@@ -122,15 +122,18 @@ TEST(IsFolderReadOnly, ReadOnlyFolder) {
 }
 
 // A long path that does not exist is shortened one component at a time
-// until an existing folder is found, never reading past a buffer.
+// until an existing folder is found, never reading past a buffer; beyond
+// the longest path the system opens, with runs of separators too.
 TEST(IsFolderReadOnly, LongPathsClimbToTheirFolder) {
   TempFolder dir;
-  for (const std::size_t length : {1023u, 1024u, 1025u, 5000u}) {
-    SCOPED_TRACE(length);
-    std::wstring path = Text(dir.path());
-    while (path.size() + 2 <= length) path += L"\\n";
-    path.resize(length, L'n');
-    EXPECT_EQ(VelUt::IsFolderReadOnly(path.c_str()), 0);
+  for (const wchar_t* piece : {L"\\n", L"//\\n"}) {
+    for (const std::size_t length : {1023u, 1024u, 1025u, 4097u, 4098u, 4099u, 70000u}) {
+      SCOPED_TRACE(testing::Message() << length << " " << piece);
+      std::wstring path = Text(dir.path());
+      while (path.size() + 3 <= length) path += piece;
+      path.resize(length, L'n');
+      EXPECT_EQ(VelUt::IsFolderReadOnly(path.c_str()), 0);
+    }
   }
   EXPECT_TRUE(Listing(dir.path()).empty());
 }

@@ -154,6 +154,19 @@ TEST(GetUniqueFileName, CandidateArrayBound) {
   }
 }
 
+// A name whose number the formatter cuts off names the same candidate for
+// every number: it cannot be numbered, and the result is "".
+TEST(GetUniqueFileName, NamesThatCannotBeNumbered) {
+  const std::wstring names[] = {std::wstring(1030, L'/'), std::wstring(1030, L'\\'),
+                                L"/" + std::wstring(1100, L'\\')};
+  for (const std::wstring& name : names) {
+    SCOPED_TRACE(name.size());
+    Str text(name);
+    EXPECT_TRUE(VelUt::GetUniqueFileName(text));
+    EXPECT_EQ(text, L"");
+  }
+}
+
 // ------------------------------------------------------------ GetTempFile
 
 class GetTempFileTest : public testing::Test {

@@ -17,6 +17,7 @@ namespace {
 long g_countdown = 0;  // 0: disarmed
 test_support::AllocationFailure::Kind g_kind = test_support::AllocationFailure::kBadAlloc;
 bool g_fired = false;
+std::size_t g_limit = 0;  // 0: none
 
 void* Allocate(std::size_t size) {
   if (g_countdown > 0 && --g_countdown == 0) {
@@ -32,6 +33,7 @@ void* Allocate(std::size_t size) {
     }
     throw std::bad_alloc();
   }
+  if (g_limit != 0 && size > g_limit) throw std::bad_alloc();
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
@@ -49,6 +51,8 @@ AllocationFailure::AllocationFailure(long n, Kind kind) {
 AllocationFailure::~AllocationFailure() { g_countdown = 0; }
 
 bool AllocationFailure::Fired() const { return g_fired; }
+
+void LimitAllocations(unsigned long bytes) { g_limit = bytes; }
 
 }  // namespace test_support
 

@@ -24,4 +24,9 @@ class AllocationFailure {
   bool Fired() const;
 };
 
+// LimitAllocations: from now on every allocation of more than `bytes`
+// throws std::bad_alloc, as on a machine with no more memory free than
+// that; 0 lifts the limit.
+void LimitAllocations(unsigned long bytes);
+
 }  // namespace test_support

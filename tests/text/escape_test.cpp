@@ -9,6 +9,9 @@ namespace {
 
 using Str = CStdStr<wchar_t>;
 
+// A set far longer than the text, of units below 256 and above.
+const std::wstring kLongSet = std::wstring(70000, L'\u4E00') + L"\U0001F600,";
+
 struct EscapeRow {
   const wchar_t* chars;
   wchar_t escape;
@@ -27,6 +30,7 @@ TEST(EscapeChar, Table) {
       {L"\\,", L'\\', L"a\\,", L"a\\\\\\,", 2},
       {L",", L'\\', L"a\\,", L"a\\\\,", 1},  // escape not in chars: kept as is
       {L"ab", L'x', L"aab", L"xaxaxb", 3},
+      {kLongSet.c_str(), L'\\', L"a,b\u4E00\U0001F600c", L"a\\,b\\\u4E00\\\U0001F600c", 3},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::Message() << std::wstring(r.in));
@@ -58,6 +62,7 @@ TEST(RemoveEscapeChar, Table) {
       {L"\\,", L'\\', L"a\\\\\\,", L"a,", 3},  // each removal changes the next test
       {L",", L'\\', L"\\,\\,", L",,", 2},
       {L",", L'\\', L"\\\\\\,", L"\\\\\\,", 0},  // three escapes: not escaped
+      {kLongSet.c_str(), L'\\', L"a\\,b\\\u4E00\\\U0001F600c", L"a,b\u4E00\U0001F600c", 3},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::Message() << std::wstring(r.in));

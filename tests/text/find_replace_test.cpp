@@ -10,6 +10,7 @@
 
 #include <VelUt/VelUt.h>
 
+#include "support/alloc_failure.h"
 #include "support/global_locale.h"
 #include "support/slow_reference.h"
 #include "text/no_case_search.h"
@@ -150,6 +151,16 @@ TEST(ReplaceNoCase, Table) {
     EXPECT_EQ(VelUt::ReplaceNoCase(s, r.pattern, r.replacement), r.count);
     EXPECT_EQ(s, r.expected);
   }
+}
+
+// A result too large for memory: std::bad_alloc, the target as it was.
+TEST(ReplaceNoCase, ResultTooLargeForMemory) {
+  const std::wstring text(70000, L'a'), replacement(70000, L'b');
+  Str s(text);
+  test_support::LimitAllocations(64ul << 20);
+  EXPECT_THROW(VelUt::ReplaceNoCase(s, L"A", replacement.c_str()), std::bad_alloc);
+  test_support::LimitAllocations(0);
+  EXPECT_EQ(s, text);
 }
 
 // NUL units inside the target are data: they never match and are kept.

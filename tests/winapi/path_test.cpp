@@ -303,6 +303,9 @@ TEST(PathCombine, Table) {
       {{L".\\C:", nullptr}, {L"y", nullptr}, {L".\\C:\\y", nullptr}},
       {{L"a", nullptr}, {nullptr, nullptr}, {L"a", nullptr}},
       {{nullptr, nullptr}, {L"a", nullptr}, {L"a", nullptr}},
+      // One null input is the empty text, also beside an empty other one.
+      {{nullptr, nullptr}, {L"", nullptr}, {L".", nullptr}},
+      {{L"", nullptr}, {nullptr, nullptr}, {L".", nullptr}},
   };
   for (const Row& row : rows) {
     for (int form = 0; form < 2; ++form) {

@@ -207,6 +207,36 @@ TEST(Swscanf, TextTakesItsSize) {
   EXPECT_EQ(swscanf_s(L"9", L"%[a-z]", set, 8u), 0);
 }
 
+template <typename T>
+T* Null() {
+  return nullptr;
+}
+
+// A null destination ends the scan at its field, which is not assigned;
+// the field before it is.
+TEST(Swscanf, NullDestinationEndsTheScan) {
+  struct Row {
+    const char* conversion;
+    int (*scan)(int* first);
+  };
+  const Row rows[] = {
+      {"%s", [](int* a) { return swscanf_s(L"7 abc", L"%d %s", a, Null<wchar_t>(), 16u); }},
+      {"%hs", [](int* a) { return swscanf_s(L"7 abc", L"%d %hs", a, Null<char>(), 16u); }},
+      {"%c", [](int* a) { return swscanf_s(L"7 abc", L"%d %c", a, Null<wchar_t>(), 1u); }},
+      {"%[", [](int* a) { return swscanf_s(L"7 abc", L"%d %[a-z]", a, Null<wchar_t>(), 9u); }},
+      {"%d", [](int* a) { return swscanf_s(L"7 8", L"%d %d", a, Null<int>()); }},
+      {"%p", [](int* a) { return swscanf_s(L"7 8", L"%d %p", a, Null<void*>()); }},
+      {"%lf", [](int* a) { return swscanf_s(L"7 8.5", L"%d %lf", a, Null<double>()); }},
+      {"%n", [](int* a) { return swscanf_s(L"7 8", L"%d %n%d", a, Null<int>(), a); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.conversion);
+    int first = 0;
+    EXPECT_EQ(row.scan(&first), 1);
+    EXPECT_EQ(first, 7);
+  }
+}
+
 TEST(Swscanf, SuppressionCountAndLiterals) {
   int a = 0, b = 0, n = 0;
   EXPECT_EQ(swscanf_s(L"1 2 3", L"%*d %d%n %d", &a, &n, &b), 2);

@@ -65,10 +65,16 @@ TEST(CTime, FieldsCarryOver) {
     int ey, emo, ed, eh, emi;
   };
   const Row rows[] = {
-      {2024, 5, 17, 25, 0, 0, 2024, 5, 18, 1, 0},   {2023, 2, 31, 0, 0, 0, 2023, 3, 3, 0, 0},
-      {2024, 2, 31, 0, 0, 0, 2024, 3, 2, 0, 0},     {2024, 5, 17, 8, 61, 0, 2024, 5, 17, 9, 1},
-      {2024, 12, 31, 23, 59, 60, 2025, 1, 1, 0, 0}, {2024, 13, 1, 0, 0, 0, 2025, 1, 1, 0, 0},
+      {2024, 5, 17, 25, 0, 0, 2024, 5, 18, 1, 0},
+      {2023, 2, 31, 0, 0, 0, 2023, 3, 3, 0, 0},
+      {2024, 2, 31, 0, 0, 0, 2024, 3, 2, 0, 0},
+      {2024, 5, 17, 8, 61, 0, 2024, 5, 17, 9, 1},
+      {2024, 12, 31, 23, 59, 60, 2025, 1, 1, 0, 0},
+      {2024, 13, 1, 0, 0, 0, 2025, 1, 1, 0, 0},
       {2024, 1, 0, 0, 0, 0, 2023, 12, 31, 0, 0},
+      // Months at the ends of int carry whole years, without overflow.
+      {2024, INT_MIN, 17, 8, 30, 0, -178954947, 4, 17, 8, 30},
+      {2024, INT_MAX, 17, 8, 30, 0, 178958994, 7, 17, 8, 30},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message()
@@ -85,6 +91,8 @@ TEST(CTime, FieldsCarryOver) {
 TEST(CTime, UnrepresentableFieldsGiveMinusOne) {
   ScopedTimeZone tz("UTC0");
   EXPECT_EQ(CTime(INT_MAX, INT_MAX, 1, 0, 0, 0).GetTime(), -1);  // the year overflows int
+  EXPECT_EQ(CTime(INT_MIN, 5, 17, 8, 30, 0).GetTime(), -1);
+  EXPECT_EQ(CTime(INT_MIN, INT_MIN, 17, 8, 30, 0).GetTime(), -1);
   // A time whose local year does not fit an int has no fields.
   EXPECT_EQ(CTime(INT64_MAX).GetYear(), -1);
   struct tm tm {};

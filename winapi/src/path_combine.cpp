@@ -15,8 +15,6 @@ using velwin::detail::RootKind;
 
 namespace {
 
-bool IsEmpty(const wchar_t* text) { return text == nullptr || *text == L'\0'; }
-
 // Copies `text` with its terminator into `dest`, which holds MAX_PATH
 // units; when it does not fit, `dest` becomes "" and the result is false.
 bool CopyOut(const std::wstring& text, wchar_t* dest) {
@@ -90,11 +88,14 @@ LPWSTR PathCombine(LPWSTR dest, LPCWSTR dir, LPCWSTR file) {
     dest[0] = L'\0';
     return nullptr;
   }
+  // One null input is the empty text, whichever of the rules below reads it.
+  if (dir == nullptr) dir = L"";
+  if (file == nullptr) file = L"";
   // `dest` may be `dir` itself: the joined text is built before it is written.
   std::wstring joined;
-  if (IsEmpty(file)) {
+  if (*file == L'\0') {
     joined = dir;
-  } else if (IsEmpty(dir)) {
+  } else if (*dir == L'\0') {
     joined = file;
   } else if (!PathIsRelative(file)) {
     const Root root = FindRoot(file);

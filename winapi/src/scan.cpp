@@ -123,37 +123,39 @@ T Convert(bool negative, std::uint64_t m) {
   return static_cast<T>(ClampUnsigned(negative, m, static_cast<std::uint64_t>(L::max())));
 }
 
+// Stores `value` through the next argument, a T*. False, with nothing
+// stored, when that pointer is null.
+template <typename T>
+bool Put(va_list& ap, T value) {
+  T* dest = va_arg(ap, T*);
+  if (dest == nullptr) return false;
+  *dest = value;
+  return true;
+}
+
 // Stores an integer reading through the next argument, a pointer to the
 // signed type S or, for an unsigned conversion, to the unsigned type U.
 template <typename S, typename U>
-void Put(va_list& ap, bool is_signed, bool negative, std::uint64_t m) {
-  if (is_signed)
-    *va_arg(ap, S*) = Convert<S>(negative, m);
-  else
-    *va_arg(ap, U*) = Convert<U>(negative, m);
+bool PutInteger(va_list& ap, bool is_signed, bool negative, std::uint64_t m) {
+  return is_signed ? Put<S>(ap, Convert<S>(negative, m)) : Put<U>(ap, Convert<U>(negative, m));
 }
 
-void StoreInteger(va_list& ap, Size size, bool is_signed, bool negative, std::uint64_t m) {
+bool StoreInteger(va_list& ap, Size size, bool is_signed, bool negative, std::uint64_t m) {
   switch (size) {
     case Size::kChar:
-      Put<signed char, unsigned char>(ap, is_signed, negative, m);
-      break;
+      return PutInteger<signed char, unsigned char>(ap, is_signed, negative, m);
     case Size::kShort:
-      Put<short, unsigned short>(ap, is_signed, negative, m);
-      break;
+      return PutInteger<short, unsigned short>(ap, is_signed, negative, m);
     case Size::kLong:
-      Put<long, unsigned long>(ap, is_signed, negative, m);
-      break;
+      return PutInteger<long, unsigned long>(ap, is_signed, negative, m);
     case Size::kLongLong:
     case Size::kInt64:
     case Size::kIntMax:
     case Size::kPtrDiff:
     case Size::kSizeT:
-      Put<long long, unsigned long long>(ap, is_signed, negative, m);
-      break;
+      return PutInteger<long long, unsigned long long>(ap, is_signed, negative, m);
     default:
-      Put<int, unsigned>(ap, is_signed, negative, m);
-      break;
+      return PutInteger<int, unsigned>(ap, is_signed, negative, m);
   }
 }
 
@@ -254,9 +256,11 @@ class ScanSet {
 };
 
 // Stores `text` into a caller array of `size` elements, wide or narrow
-// (UTF-8), terminated unless `terminate` is false (%c). False when it does
-// not fit; the array then holds "" when it has room for that.
+// (UTF-8), terminated unless `terminate` is false (%c). False when the
+// array is null or the text does not fit; the array then holds "" when it
+// has room for that.
 bool StoreText(void* dest, unsigned size, const std::wstring& text, bool narrow, bool terminate) {
+  if (dest == nullptr) return false;
   if (!narrow) {
     auto* out = static_cast<wchar_t*>(dest);
     const std::size_t need = text.size() + (terminate ? 1 : 0);
@@ -335,7 +339,7 @@ int vswscanf_s(const wchar_t* buffer, const wchar_t* format, va_list args) {
     ++f;
 
     if (conv == L'n') {
-      if (!suppress) *va_arg(ap, int*) = static_cast<int>(in.read());
+      if (!suppress && !Put<int>(ap, static_cast<int>(in.read()))) break;
       continue;
     }
     const bool is_text =
@@ -347,6 +351,8 @@ int vswscanf_s(const wchar_t* buffer, const wchar_t* format, va_list args) {
     }
     in.limit(width);
 
+    // A field read (`ok`) but not stored (a null destination) ends the scan
+    // unassigned, like one that does not fit.
     bool ok = true;
     if (conv == L'd' || conv == L'i' || conv == L'u' || conv == L'o' || conv == L'x' ||
         conv == L'X' || conv == L'p') {
@@ -356,10 +362,10 @@ int vswscanf_s(const wchar_t* buffer, const wchar_t* format, va_list args) {
       ok = ReadInteger(in, base, negative, magnitude);
       if (ok && !suppress) {
         if (conv == L'p')
-          *va_arg(ap, void**) = reinterpret_cast<void*>(
-              static_cast<std::uintptr_t>(ClampUnsigned(negative, magnitude, UINTPTR_MAX)));
+          ok = Put<void*>(ap, reinterpret_cast<void*>(static_cast<std::uintptr_t>(
+                                  ClampUnsigned(negative, magnitude, UINTPTR_MAX))));
         else
-          StoreInteger(ap, size, conv == L'd' || conv == L'i', negative, magnitude);
+          ok = StoreInteger(ap, size, conv == L'd' || conv == L'i', negative, magnitude);
       }
     } else if (conv == L'e' || conv == L'E' || conv == L'f' || conv == L'F' || conv == L'g' ||
                conv == L'G' || conv == L'a' || conv == L'A') {
@@ -367,11 +373,11 @@ int vswscanf_s(const wchar_t* buffer, const wchar_t* format, va_list args) {
       ok = ReadFloat(in, value);
       if (ok && !suppress) {
         if (size == Size::kLong)
-          *va_arg(ap, double*) = value;
+          ok = Put<double>(ap, value);
         else if (size == Size::kLongDouble)
-          *va_arg(ap, long double*) = value;
+          ok = Put<long double>(ap, value);
         else
-          *va_arg(ap, float*) = static_cast<float>(value);
+          ok = Put<float>(ap, static_cast<float>(value));
       }
     } else if (is_text) {
       // Upper-case C and S name the other width: narrow here.

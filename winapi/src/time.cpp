@@ -4,6 +4,7 @@
 // zone ever shifts them.
 #include <sys/time.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -436,9 +437,18 @@ bool BadBuffer(LPWSTR out, int size) { return size < 0 || (size > 0 && out == nu
 // ------------------------------------------------------------ CTime
 
 CTime::CTime(int year, int month, int day, int hour, int minute, int second, int dst) {
+  // The month is carried into the year in 64 bits, as mktime would carry
+  // it, so that no field overflows on the way; a year that struct tm
+  // cannot hold has no time.
+  const std::int64_t months = std::int64_t{year} * 12 + (std::int64_t{month} - 1);
+  const std::int64_t tm_year = (months >= 0 ? months : months - 11) / 12 - 1900;
+  if (tm_year < INT_MIN || tm_year > INT_MAX) {
+    m_time = -1;
+    return;
+  }
   struct tm tm {};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
+  tm.tm_year = static_cast<int>(tm_year);
+  tm.tm_mon = static_cast<int>(months - (tm_year + 1900) * 12);
   tm.tm_mday = day;
   tm.tm_hour = hour;
   tm.tm_min = minute;

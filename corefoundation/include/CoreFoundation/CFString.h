@@ -128,9 +128,10 @@ CF_INLINE UTF32Char CFStringGetLongCharacterForSurrogatePair(UniChar surrogateHi
 // CFStringGetSurrogatePairForLongCharacter: for a character above 0xFFFF
 // (and at most 0x10FFFF), writes its two units to surrogates[0] and [1]
 // and returns true; otherwise writes the character itself to
-// surrogates[0] and returns false.
+// surrogates[0] and returns false. A null `surrogates` is written nothing.
 CF_INLINE Boolean CFStringGetSurrogatePairForLongCharacter(UTF32Char character,
                                                            UniChar* surrogates) {
+  if (!surrogates) return (Boolean)(character > 0xFFFF && character <= 0x10FFFF);
   if (character > 0xFFFF && character <= 0x10FFFF) {
     character -= 0x10000;
     surrogates[0] = (UniChar)((character >> 10) + 0xD800);

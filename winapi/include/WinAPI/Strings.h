@@ -102,6 +102,8 @@ VELWIN_API int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* te
 //   %n           stores the characters read so far (not counted)
 //   %p           a hexadecimal pointer value;  %%  a literal '%'
 //   *            after %, reads the field without assigning it
+// A null destination (array or pointer) ends the scan at its field, which
+// is not assigned.
 // Win32 CRT: swscanf_s.
 //
 // Example:
