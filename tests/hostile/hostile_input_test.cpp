@@ -999,6 +999,13 @@ const Row kRows[] = {
        Cross(s, [](HMODULE m, unsigned id) {
          AfxSetResourceHandle(m), loadStringFromWin32ResourceDLL(AfxGetResourceHandle(), id);
        }, Modules(), UInts()); }},
+    {"EnumResourceStringsW", kNone, [](Sweep& s) {
+       Cross(s, [](HMODULE m, int stop) {
+         EnumResourceStringsW(m, [](HMODULE, UINT, LANGID, LPCWSTR, UINT, LONG_PTR stop) -> BOOL {
+           return stop == 0;
+         }, stop);
+         EnumResourceStringsW(m, nullptr, 0);
+       }, Modules(), Gen<int>{{"all", 0}, {"stop", 1}}); }},
     {"SetThreadUILanguage, GetThreadUILanguage, LocaleNameToLCID", kNone, [](Sweep& s) {
        Cross(s, [](const Text& t, unsigned lang) {
          SetThreadUILanguage(static_cast<LANGID>(lang)), GetThreadUILanguage();

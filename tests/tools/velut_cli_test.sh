@@ -250,6 +250,7 @@ t 0 "$(tr / '\\' <<<"$files")\\a_3.txt" unique-name --win-paths "$files/a.txt"
 t 0 "$files/b.txt" unique-name "$files/b.txt"
 t 0 "$files/"$'n\xe9_2.txt' unique-name "$files/"$'n\xe9.txt'
 err_want='URL' t 1! '' unique-name http://x/y
+err_want='no free name' t 1! '' unique-name "$(printf '/%.0s' {1..1030})"
 TMPDIR="$files" t 0 "~^$files/rep[0-9A-F]{1,4}\\.dat\$" temp-file --prefix report --extension .dat
 TMPDIR="$files" run temp-file
 (cd "$work" && touch "$out") && [[ -e "$out" && $(ls "$work" | grep -c '\\') == 0 ]]

@@ -45,6 +45,7 @@ Reply UniqueName(const Args& args) {
   CStdStr<wchar_t> name(args[0]);
   if (VelUt::IsUrl(name.c_str()) || !VelUt::GetUniqueFileName(name))
     return Reply::Failure("a URL names no file here: " + Quoted(args[0]));
+  if (name.empty()) return Reply::Failure("no free name can be made for " + Quoted(args[0]));
   return Reply::Bool(true).Show("path", args.Shown(name));
 }
 
@@ -162,7 +163,7 @@ void AddPathCommands(std::vector<Command>& commands) {
                       "Prints PATH when nothing of that name exists, else the first free\n"
                       "name of BASE.EXT, BASE_2.EXT, BASE_3.EXT ... in its folder.",
                       "a free name was found",
-                      "PATH is a URL (with a velut: line)",
+                      "PATH is a URL, or no free name can be made for it (with a velut: line)",
                       UniqueName});
   commands.push_back({"temp-file",
                       "make a free file name in the temporary folder",
