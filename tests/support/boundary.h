@@ -1,0 +1,32 @@
+// Test support: the lengths around the library's 1024-unit working buffers.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace velut_test {
+
+// Just below, at and just above a 1024-unit buffer, and far beyond it:
+// where an off-by-one or an overrun of a fixed buffer shows.
+inline constexpr std::size_t kBufferLengths[] = {1023, 1024, 1025, 5000};
+
+// Calls check(length) for each of kBufferLengths, the length in the trace.
+template <typename Check>
+void ForBufferLengths(Check check) {
+  for (const std::size_t length : kBufferLengths) {
+    SCOPED_TRACE(testing::Message() << length << " units");
+    check(length);
+  }
+}
+
+// A text of exactly `length` units: `head`, then `fill` up to the length.
+inline std::wstring TextOfLength(std::size_t length, const std::wstring& head = L"",
+                                 wchar_t fill = L'a') {
+  std::wstring text = head.substr(0, length);
+  text.resize(length, fill);
+  return text;
+}
+
+}  // namespace velut_test
