@@ -192,30 +192,36 @@ LANGID LanguageOfLocaleName(const char* text, std::size_t length) {
   return language->neutral;
 }
 
+const char* LocaleVariable(const char* category) {
+  const std::size_t category_length = std::strlen(category);
+  const char* all = nullptr;
+  const char* own = nullptr;
+  const char* lang = nullptr;
+  for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
+    const char* v = *e;
+    if (v[0] != 'L') continue;
+    if (std::strncmp(v, "LC_ALL=", 7) == 0) {
+      all = all != nullptr ? all : v + 7;
+    } else if (std::strncmp(v, category, category_length) == 0 && v[category_length] == '=') {
+      own = own != nullptr ? own : v + category_length + 1;
+    } else if (std::strncmp(v, "LANG=", 5) == 0) {
+      lang = lang != nullptr ? lang : v + 5;
+    }
+  }
+  for (const char* value : {all, own, lang})
+    if (value != nullptr && *value != '\0') return value;
+  return nullptr;
+}
+
 namespace {
 
 thread_local LANGID t_thread_language = 0;
 
 // The user's language: the first non-empty of LC_ALL, LC_MESSAGES, LANG.
-// One pass over the environment finds all three; the last name read is
-// remembered per thread, so an unchanged environment costs no parsing.
+// The last name read is remembered per thread, so an unchanged
+// environment costs no parsing.
 LANGID UserLanguage() {
-  const char* values[3] = {nullptr, nullptr, nullptr};
-  static const char* const kNames[3] = {"LC_ALL=", "LC_MESSAGES=", "LANG="};
-  static const std::size_t kLengths[3] = {7, 12, 5};
-  for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
-    const char* v = *e;
-    if (v[0] != 'L') continue;
-    for (int i = 0; i < 3; ++i)
-      if (values[i] == nullptr && std::strncmp(v, kNames[i], kLengths[i]) == 0)
-        values[i] = v + kLengths[i];
-  }
-  const char* value = nullptr;
-  for (const char* v : values)
-    if (v != nullptr && *v != '\0') {
-      value = v;
-      break;
-    }
+  const char* value = LocaleVariable("LC_MESSAGES");
   if (value == nullptr) return 0;
 
   thread_local std::string t_last_name;
