@@ -14,8 +14,14 @@ reps=(--benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
       --benchmark_report_aggregates_only=true --benchmark_format=csv)
 
 printf '%-44s %12s  %s\n' "function / input" "ours" "peers (time as a multiple of ours); limits (ours as a multiple of the limit)"
+failed=0
 for program in "$dir"/*_bench; do
-  "$program" "${reps[@]}" 2>/dev/null | awk -F, '
+  csv="$("$program" "${reps[@]}" 2>/dev/null)" || {
+    echo "${program##*/}: failed with status $?" >&2
+    failed=1
+    continue
+  }
+  awk -F, '
     # CSV rows: "name_median",iterations,real_time,cpu_time,time_unit,
     # bytes_per_second,items_per_second,"label",...
     NR > 1 && $1 ~ /_median"$/ {
@@ -57,5 +63,6 @@ for program in "$dir"/*_bench; do
         }
         printf "%-44s %12s %s\n", key, note[key, "velut"] != "" ? "" : show(ours), line
       }
-    }' | sort -V
+    }' <<<"$csv" | sort -V
 done
+exit "$failed"
