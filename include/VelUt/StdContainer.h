@@ -252,8 +252,11 @@ class CStdMap {
   }
 
   // Lookup: true and the value when `key` is present; false otherwise.
-  bool Lookup(ARG_KEY key, V& value) const {
-    const auto it = m_map.find(MakeKey(key));
+  bool Lookup(ARG_KEY key, V& value) const { return Lookup(MakeKey(key), value); }
+
+  // Lookup: the same for a key already made, which is not copied.
+  bool Lookup(const K& key, V& value) const {
+    const auto it = m_map.find(key);
     if (it == m_map.end()) return false;
     value = it->second;
     return true;

@@ -83,9 +83,11 @@ TEST(LoadString, LastErrorOfFailedLookups) {
   Library lib(TestDll("strings64.dll"));
   ASSERT_NE(lib.get(), nullptr);
 
-  SetLastError(0);
-  EXPECT_EQ(lib.String(2), L"");
-  EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+  for (int twice = 0; twice < 2; ++twice) {  // also when the answer is kept
+    SetLastError(0);
+    EXPECT_EQ(lib.String(2), L"");
+    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+  }
 
   SetLastError(0);
   EXPECT_EQ(lib.String(1), L"one");

@@ -215,7 +215,9 @@ const char* LocaleVariable(const char* category) {
 
 namespace {
 
-thread_local LANGID t_thread_language = 0;
+// Read at every string lookup: kept in the static TLS block, which takes
+// no call to reach.
+thread_local LANGID t_thread_language __attribute__((tls_model("initial-exec"))) = 0;
 
 // The user's language: the first non-empty of LC_ALL, LC_MESSAGES, LANG.
 // The last name read is remembered per thread, so an unchanged
