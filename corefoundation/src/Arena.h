@@ -48,12 +48,10 @@ class Arena {
   // counted as one of the arena's objects.
   template <class T, class... Args>
   T* Make(void* place, Args&&... args) {
-    T* object = new (place) T(std::forward<Args>(args)...);
-    object->bits_ |= Object::kInArena;
-    object->block_offset_ =
-        static_cast<std::uint16_t>((static_cast<char*>(place) - last_block_) / 8);
+    const InArena where{static_cast<std::uint16_t>(
+        static_cast<std::size_t>(static_cast<char*>(place) - last_block_) >> 3)};
     ++made_;
-    return object;
+    return new (place) T(where, std::forward<Args>(args)...);
   }
 
   // Ends the construction: `root` is the document, owned by the caller,

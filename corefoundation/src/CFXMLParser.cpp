@@ -329,7 +329,14 @@ class Builder {
   const __CFString* StringOf(const char* text, std::size_t size);
   const __CFString* StringOf(const char* text) { return StringOf(text, std::strlen(text)); }
   // The same, stored once per document, with one more reference.
-  const __CFString* Intern(const char* text, std::size_t size);
+  const __CFString* Intern(const char* text, std::size_t size) {
+    if (const __CFString* found = interned_.Find(text, size)) {
+      const_cast<__CFString*>(found)->AddBuildReference();
+      return found;
+    }
+    return InternNew(text, size);
+  }
+  const __CFString* InternNew(const char* text, std::size_t size);
   bool AddElement(const pugi::xml_node& element, __CFTree*& added);
   bool AddText(const char* raw, bool top_level);
   bool AddComment(const char* text);
@@ -375,8 +382,11 @@ __CFTree* Builder::AddTree(CFXMLNodeTypeCode type, const __CFString* string) {
   char* place = static_cast<char*>(arena_.Allocate(sizeof(__CFTree) + sizeof(__CFXMLNode) + info));
   auto* tree = arena_.Make<__CFTree>(place);
   auto* node = arena_.Make<__CFXMLNode>(place + sizeof(__CFTree), type);
-  for (std::size_t i = 0; i < info / sizeof(void*); ++i)
-    static_cast<void**>(static_cast<void*>(node + 1))[i] = nullptr;
+  // The records are one to three words long: zeroed word by word.
+  void** words = static_cast<void**>(static_cast<void*>(node + 1));
+  if (info > 0) words[0] = nullptr;
+  if (info > 8) words[1] = nullptr;
+  if (info > 16) words[2] = nullptr;
   node->string = string;
   if (!stack_.empty()) {
     const Frame& frame = stack_.back();
@@ -422,11 +432,7 @@ const __CFString* Builder::StringOf(const char* text, std::size_t size) {
   return string;
 }
 
-const __CFString* Builder::Intern(const char* text, std::size_t size) {
-  if (const __CFString* found = interned_.Find(text, size)) {
-    const_cast<__CFString*>(found)->AddBuildReference();
-    return found;
-  }
+const __CFString* Builder::InternNew(const char* text, std::size_t size) {
   const __CFString* string = StringOf(text, size);
   interned_.Add(string);
   return string;

@@ -27,6 +27,12 @@ enum TypeId : std::uint8_t {
 
 class Arena;
 
+// Where an object of an arena lies: its distance from the start of its
+// block, in units of 8 bytes (see Arena).
+struct InArena {
+  std::uint16_t block_offset;
+};
+
 class Object {
  public:
   Object(const Object&) = delete;
@@ -51,6 +57,8 @@ class Object {
 
  protected:
   explicit Object(TypeId type) : bits_(type) {}
+  Object(TypeId type, InArena place)
+      : bits_(static_cast<std::uint8_t>(type | kInArena)), block_offset_(place.block_offset) {}
   ~Object() = default;
 
   // A small value of the subclass's own (a node's type code).
@@ -109,6 +117,7 @@ class Ref {
 struct __CFString final : velcf::detail::Object {
   static constexpr velcf::detail::TypeId kType = velcf::detail::kStringType;
   explicit __CFString(CFIndex units) : Object(kType), length(units) {}
+  __CFString(velcf::detail::InArena place, CFIndex units) : Object(kType, place), length(units) {}
 
   // A heap string of `units` units, to be filled; throws std::bad_alloc.
   static __CFString* New(std::size_t units);
@@ -137,7 +146,7 @@ struct __CFData final : velcf::detail::Object {
 // Values of a document's element: the attribute names in document order.
 struct __CFArray final : velcf::detail::Object {
   static constexpr velcf::detail::TypeId kType = velcf::detail::kArrayType;
-  __CFArray() : Object(kType) {}
+  explicit __CFArray(velcf::detail::InArena place) : Object(kType, place) {}
   CFIndex count = 0;
   const velcf::detail::Object* const* values = nullptr;
 };
@@ -148,7 +157,7 @@ struct __CFDictionary final : velcf::detail::Object {
   static constexpr velcf::detail::TypeId kType = velcf::detail::kDictionaryType;
   // Above this many keys, lookups search `order` instead of every key.
   static constexpr CFIndex kLinearLookup = 8;
-  __CFDictionary() : Object(kType) {}
+  explicit __CFDictionary(velcf::detail::InArena place) : Object(kType, place) {}
   // The index of the pair whose key equals `key`, or -1.
   CFIndex Find(CFTypeRef key) const;
 
@@ -161,7 +170,7 @@ struct __CFDictionary final : velcf::detail::Object {
 // A node of a document's tree. The node it carries follows it in memory.
 struct __CFTree final : velcf::detail::Object {
   static constexpr velcf::detail::TypeId kType = velcf::detail::kTreeType;
-  __CFTree() : Object(kType) {}
+  explicit __CFTree(velcf::detail::InArena place) : Object(kType, place) {}
   const struct __CFXMLNode* node() const {
     return reinterpret_cast<const struct __CFXMLNode*>(this + 1);
   }
@@ -177,12 +186,17 @@ struct __CFTree final : velcf::detail::Object {
 // ...) follows it in memory.
 struct __CFXMLNode final : velcf::detail::Object {
   static constexpr velcf::detail::TypeId kType = velcf::detail::kXMLNodeType;
-  explicit __CFXMLNode(CFXMLNodeTypeCode code) : Object(kType) {
+  __CFXMLNode(velcf::detail::InArena place, CFXMLNodeTypeCode code) : Object(kType, place) {
     small_ = static_cast<std::uint8_t>(code);
   }
   CFXMLNodeTypeCode code() const { return small_; }
-  // The size of the record a node of type `code` carries; 0 for none.
+  // The size of the record a node of type `code` carries; 0 for none. The
+  // records are at most three words long.
   static std::size_t InfoSize(CFXMLNodeTypeCode code) {
+    static_assert(sizeof(CFXMLElementInfo) <= 3 * sizeof(void*) &&
+                      sizeof(CFXMLDocumentInfo) <= 3 * sizeof(void*) &&
+                      sizeof(CFXMLDocumentTypeInfo) <= 3 * sizeof(void*),
+                  "a node's record is zeroed word by word");
     switch (code) {
       case kCFXMLNodeTypeDocument:
         return sizeof(CFXMLDocumentInfo);
