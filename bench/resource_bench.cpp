@@ -42,6 +42,7 @@ void LookupThreadLanguage(benchmark::State& state) {
 
 void LookupUserLanguage(benchmark::State& state) {
   Loaded lib(kStrings);
+  SetThreadUILanguage(0);
   setenv("LANG", "de_DE.UTF-8", 1);  // read from the environment each time
   for (auto _ : state) benchmark::DoNotOptimize(loadStringFromWin32ResourceDLL(lib.get(), kLongId));
 }

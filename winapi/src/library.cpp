@@ -15,7 +15,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <shared_mutex>
 #include <string>
 #include <vector>
@@ -27,6 +26,7 @@
 #include "case_fold.h"
 #include "path_syntax.h"
 #include "pe_image.h"
+#include "thread_object.h"
 #include "ui_language.h"
 #include "utf8.h"
 
@@ -380,27 +380,6 @@ class RecentTexts {
   Text texts_[kTexts];
 };
 
-// The thread's kept texts, made at its first lookup. The pointer is read
-// at every lookup and kept in the static TLS block, which takes no call to
-// reach; once the thread's own objects are destroyed it is kExiting.
-RecentTexts* const kExiting = reinterpret_cast<RecentTexts*>(alignof(RecentTexts));
-thread_local RecentTexts* t_recent __attribute__((tls_model("initial-exec"))) = nullptr;
-
-// The thread's kept texts; null while the thread ends or when there is no
-// memory for them.
-RecentTexts* Recent() {
-  if (t_recent != nullptr) return t_recent == kExiting ? nullptr : t_recent;
-  thread_local struct Owner {
-    ~Owner() {
-      delete t_recent;
-      t_recent = kExiting;
-    }
-  } owner;
-  (void)owner;
-  t_recent = new (std::nothrow) RecentTexts;
-  return t_recent;
-}
-
 // Looks up the text of `id` in the loaded library `m` for `preferred`;
 // false when the library holds no such string.
 bool FindString(const Module& m, UINT id, LANGID preferred, std::wstring& text) {
@@ -437,7 +416,7 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
   // Read before the lookup: an unload meanwhile leaves what is kept below
   // outdated, never the other way round.
   const std::uint64_t unloads = g_unloads.load(std::memory_order_acquire);
-  RecentTexts* kept = Recent();
+  RecentTexts* kept = velwin::detail::ThreadObject<RecentTexts>();
   RecentTexts::Text* recent = kept != nullptr ? &kept->At(module, id) : nullptr;
   if (recent != nullptr && RecentTexts::Holds(*recent, module, id, preferred, unloads)) {
     if (!recent->found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
