@@ -70,7 +70,8 @@ void* Arena::AllocateSlow(std::size_t size) {
 
 Arena* Arena::Of(const Object* object) {
   if ((object->bits_ & Object::kInArena) == 0) return nullptr;
-  const char* block = reinterpret_cast<const char*>(object) - object->block_offset_ * 8;
+  const char* block =
+      reinterpret_cast<const char*>(object) - std::size_t{object->block_offset_} * 8;
   return reinterpret_cast<const Block*>(block)->arena;
 }
 

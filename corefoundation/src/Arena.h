@@ -22,8 +22,9 @@ class Arena {
   // Frees every block, the arena included. Objects still in it are gone.
   void Free();
 
-  // `size` bytes (a multiple of 8), 8-aligned; throws std::bad_alloc.
+  // `size` bytes, 8-aligned; throws std::bad_alloc.
   void* Allocate(std::size_t size) {
+    size = (size + 7) & ~std::size_t{7};
     if (size <= static_cast<std::size_t>(end_ - cursor_)) {
       char* p = cursor_;
       cursor_ += size;

@@ -246,7 +246,7 @@ class Interner {
     if (size == 0) return 0;
     const auto first = static_cast<unsigned char>(text[0]);
     const auto last = static_cast<unsigned char>(text[size - 1]);
-    return (size * 31 + first * 7 + last) % kQuick;
+    return (size * 31 + std::size_t{first} * 7 + last) % kQuick;
   }
 
   const __CFString* FindSlow(const char* text, std::size_t size) {
@@ -402,7 +402,7 @@ __CFTree* Builder::AddTree(CFXMLNodeTypeCode type, const __CFString* string) {
 void Builder::Close(const Frame& frame) {
   const std::size_t count = children_.size() - frame.first_child;
   if (count == 0) return;
-  auto** children = static_cast<__CFTree**>(arena_.Allocate(count * sizeof(__CFTree*)));
+  auto** children = static_cast<__CFTree**>(arena_.Allocate(count * sizeof(void*)));
   std::copy(children_.begin() + static_cast<std::ptrdiff_t>(frame.first_child), children_.end(),
             children);
   frame.tree->children = children;
