@@ -42,6 +42,7 @@ void LookupThreadLanguage(benchmark::State& state) {
 
 void LookupUserLanguage(benchmark::State& state) {
   Loaded lib(kStrings);
+  SetThreadUILanguage(0);
   setenv("LANG", "de_DE.UTF-8", 1);  // read from the environment each time
   for (auto _ : state) benchmark::DoNotOptimize(loadStringFromWin32ResourceDLL(lib.get(), kLongId));
 }
@@ -84,20 +85,16 @@ void LookupByRescanning(benchmark::State& state) {
   }
 }
 
-// 10,000 string-table references spread over the two DLLs, as an
-// application resolves its labels; the DLLs are looked for in the bench
-// folder and English texts are wanted.
+// 10,000 string-table references to four ids of one DLL, its name written
+// two ways, as an application resolves its labels; the DLL is looked for
+// in the bench folder and English texts are wanted.
 std::vector<VelUtResString> References() {
   SetDllDirectoryW(VELUT_BENCH_DLL_DIR);
   SetThreadUILanguage(0x0409);
-  static const UINT kStringIds[] = {0, 1, 15, 16, 17, 100, 101, 102, 4000, 65535};
+  static const UINT kStringIds[] = {1, 17, 4000, kLongId};
   std::vector<VelUtResString> refs(10000);
-  for (std::size_t i = 0; i < refs.size(); ++i) {
-    if (i % 2 == 0)
-      refs[i].Set(kStringIds[(i / 2) % 10], L"bench_strings");
-    else
-      refs[i].Set(1 + (i / 2) % 3, L"Bench_Languages.DLL");
-  }
+  for (std::size_t i = 0; i < refs.size(); ++i)
+    refs[i].Set(kStringIds[i % 4], i % 2 == 0 ? L"bench_strings" : L"Bench_Strings.DLL");
   return refs;
 }
 
@@ -141,13 +138,17 @@ void CopyResolvedTexts(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<long>(refs.size()));
 }
 
-BENCHMARK(ResolveCold)->Name("resolve-10000/cold")->Unit(benchmark::kMicrosecond);
-BENCHMARK(ResolveWarm)->Name("resolve-10000/warm")->Unit(benchmark::kMicrosecond);
-BENCHMARK(CopyResolvedTexts)->Name("resolve-10000/copy-texts")->Unit(benchmark::kMicrosecond);
-BENCHMARK(LookupThreadLanguage)->Name("loadString/thread-language");
-BENCHMARK(LookupUserLanguage)->Name("loadString/LANG");
-BENCHMARK(LookupAfterFallbacks)->Name("loadString/after-fallbacks");
-BENCHMARK(CopyWstring)->Name("wstring-copy");
+BENCHMARK(ResolveCold)->Name("LoadFromResource-10000/cold/velut")->Unit(benchmark::kMicrosecond);
+BENCHMARK(ResolveWarm)->Name("LoadFromResource-10000/warm/velut")->Unit(benchmark::kMicrosecond);
+BENCHMARK(CopyResolvedTexts)
+    ->Name("LoadFromResource-10000/warm/limit_copy_texts")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(LookupThreadLanguage)->Name("loadString/thread-language/velut");
+BENCHMARK(CopyWstring)->Name("loadString/thread-language/limit_wstring_copy");
+BENCHMARK(LookupUserLanguage)->Name("loadString/LANG/velut");
+BENCHMARK(CopyWstring)->Name("loadString/LANG/limit_wstring_copy");
+BENCHMARK(LookupAfterFallbacks)->Name("loadString/after-fallbacks/velut");
+BENCHMARK(CopyWstring)->Name("loadString/after-fallbacks/limit_wstring_copy");
 BENCHMARK(LookupByRescanning)->Name("loadString/rescan-directory");
 
 }  // namespace

@@ -74,8 +74,7 @@ bool DecodeBytes(const UInt8* bytes, std::size_t size, CFStringEncoding encoding
 
 // Writes `units` in the 8-bit `encoding`; false when a character has no
 // form in it or the encoding is not one the layer converts.
-bool EncodeUnits(const std::vector<UniChar>& units, CFStringEncoding encoding, std::string& out) {
-  const std::size_t n = units.size();
+bool EncodeUnits(const UniChar* units, std::size_t n, CFStringEncoding encoding, std::string& out) {
   for (std::size_t i = 0; i < n; ++i) {
     char32_t cp = units[i];
     if (CFStringIsSurrogateHighCharacter(units[i]) && i + 1 < n &&
@@ -109,16 +108,50 @@ bool EncodeUnits(const std::vector<UniChar>& units, CFStringEncoding encoding, s
   return true;
 }
 
-CFStringRef NewString(std::vector<UniChar> units) { return new __CFString(std::move(units)); }
+CFStringRef NewString(const std::vector<UniChar>& units) {
+  __CFString* string = __CFString::New(units.size());
+  std::copy(units.begin(), units.end(), string->units());
+  return string;
+}
 
 }  // namespace
+
+__CFString* __CFString::New(std::size_t units) {
+  if (units > (static_cast<std::size_t>(LONG_MAX) - sizeof(__CFString)) / sizeof(UniChar)) {
+    throw std::bad_alloc();
+  }
+  return new (::operator new(SizeFor(units))) __CFString(static_cast<CFIndex>(units));
+}
+
+void __CFString::Delete(__CFString* string) {
+  string->~__CFString();
+  ::operator delete(string);
+}
+
+int __CFString::Compare(const __CFString& other) const {
+  const CFIndex n = std::min(length, other.length);
+  const UniChar* a = units();
+  const UniChar* b = other.units();
+  for (CFIndex i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  }
+  return length == other.length ? 0 : length < other.length ? -1 : 1;
+}
+
+bool __CFString::Equals(const __CFString& other) const {
+  return length == other.length &&
+         std::memcmp(units(), other.units(), static_cast<std::size_t>(length) * sizeof(UniChar)) ==
+             0;
+}
 
 CFTypeID CFStringGetTypeID(void) { return __CFString::kType; }
 
 CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, CFIndex numChars) {
   if (numChars < 0 || (chars == nullptr && numChars != 0)) return nullptr;
   try {
-    return NewString(std::vector<UniChar>(chars, chars + numChars));
+    __CFString* string = __CFString::New(static_cast<std::size_t>(numChars));
+    std::copy(chars, chars + numChars, string->units());
+    return string;
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -136,7 +169,7 @@ CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex 
     if (numBytes == 0 && CFStringGetMaximumSizeForEncoding(0, encoding) < 0) {
       return nullptr;
     }
-    return NewString(std::move(units));
+    return NewString(units);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -156,21 +189,19 @@ CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
 
 CFIndex CFStringGetLength(CFStringRef theString) {
   const auto* s = Cast<__CFString>(theString);
-  return s != nullptr ? static_cast<CFIndex>(s->text.size()) : 0;
+  return s != nullptr ? s->length : 0;
 }
 
 UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx) {
   const auto* s = Cast<__CFString>(theString);
-  if (s == nullptr || idx < 0 || static_cast<std::size_t>(idx) >= s->text.size()) {
-    return 0;
-  }
-  return s->text[idx];
+  if (s == nullptr || idx < 0 || idx >= s->length) return 0;
+  return s->units()[idx];
 }
 
 void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer) {
   const auto* s = Cast<__CFString>(theString);
   if (s == nullptr || buffer == nullptr || range.length <= 0) return;
-  const CFIndex size = static_cast<CFIndex>(s->text.size());
+  const CFIndex size = s->length;
   if (range.location >= size) return;
   // location + length, computed so that it cannot overflow.
   CFIndex end = range.location < 0 || range.length <= size - range.location
@@ -179,13 +210,13 @@ void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer
   end = std::min(end, size);
   const CFIndex begin = std::max<CFIndex>(range.location, 0);
   if (begin < end) {
-    std::copy(s->text.begin() + begin, s->text.begin() + end, buffer + (begin - range.location));
+    std::copy(s->units() + begin, s->units() + end, buffer + (begin - range.location));
   }
 }
 
 const UniChar* CFStringGetCharactersPtr(CFStringRef theString) {
   const auto* s = Cast<__CFString>(theString);
-  return s != nullptr && !s->text.empty() ? s->text.data() : nullptr;
+  return s != nullptr && s->length != 0 ? s->units() : nullptr;
 }
 
 CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding) {
@@ -218,7 +249,9 @@ Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSi
   if (s == nullptr || buffer == nullptr || bufferSize <= 0) return false;
   try {
     std::string bytes;
-    if (!EncodeUnits(s->text, encoding, bytes)) return false;
+    if (!EncodeUnits(s->units(), static_cast<std::size_t>(s->length), encoding, bytes)) {
+      return false;
+    }
     if (bytes.size() >= static_cast<std::size_t>(bufferSize)) return false;
     std::memcpy(buffer, bytes.c_str(), bytes.size() + 1);
     return true;
@@ -239,14 +272,14 @@ CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString
   auto lower = [fold](UniChar c) -> UniChar {
     return fold && c >= 'A' && c <= 'Z' ? static_cast<UniChar>(c + 32) : c;
   };
-  const std::size_t n = std::min(a->text.size(), b->text.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const UniChar x = lower(a->text[i]);
-    const UniChar y = lower(b->text[i]);
+  const CFIndex n = std::min(a->length, b->length);
+  for (CFIndex i = 0; i < n; ++i) {
+    const UniChar x = lower(a->units()[i]);
+    const UniChar y = lower(b->units()[i]);
     if (x != y) return x < y ? kCFCompareLessThan : kCFCompareGreaterThan;
   }
-  if (a->text.size() == b->text.size()) return kCFCompareEqualTo;
-  return a->text.size() < b->text.size() ? kCFCompareLessThan : kCFCompareGreaterThan;
+  if (a->length == b->length) return kCFCompareEqualTo;
+  return a->length < b->length ? kCFCompareLessThan : kCFCompareGreaterThan;
 }
 
 CFStringRef __CFStringMakeConstantString(const char* cStr) {

@@ -3,31 +3,12 @@
 #include "Object.h"
 
 using velcf::detail::Cast;
-using velcf::detail::ReleaseQueue;
-
-void __CFXMLNode::DropReferences(ReleaseQueue& queue) {
-  queue.Release(string);
-  switch (type) {
-    case kCFXMLNodeTypeElement:
-      queue.Release(info.element.attributes);
-      queue.Release(info.element.attributeOrder);
-      break;
-    case kCFXMLNodeTypeProcessingInstruction:
-      queue.Release(info.instruction.dataString);
-      break;
-    case kCFXMLNodeTypeDocumentType:
-      queue.Release(info.doctype.externalID.publicID);
-      break;
-    default:
-      break;
-  }
-}
 
 CFTypeID CFXMLNodeGetTypeID(void) { return __CFXMLNode::kType; }
 
 CFXMLNodeTypeCode CFXMLNodeGetTypeCode(CFXMLNodeRef node) {
   const auto* n = Cast<__CFXMLNode>(node);
-  return n != nullptr ? n->type : 0;
+  return n != nullptr ? n->code() : 0;
 }
 
 CFStringRef CFXMLNodeGetString(CFXMLNodeRef node) {
@@ -37,21 +18,7 @@ CFStringRef CFXMLNodeGetString(CFXMLNodeRef node) {
 
 const void* CFXMLNodeGetInfoPtr(CFXMLNodeRef node) {
   const auto* n = Cast<__CFXMLNode>(node);
-  if (n == nullptr) return nullptr;
-  switch (n->type) {
-    case kCFXMLNodeTypeDocument:
-      return &n->info.document;
-    case kCFXMLNodeTypeElement:
-      return &n->info.element;
-    case kCFXMLNodeTypeProcessingInstruction:
-      return &n->info.instruction;
-    case kCFXMLNodeTypeDocumentType:
-      return &n->info.doctype;
-    case kCFXMLNodeTypeEntityReference:
-      return &n->info.entity;
-    default:
-      return nullptr;
-  }
+  return n != nullptr ? n->info() : nullptr;
 }
 
 CFIndex CFXMLNodeGetVersion(CFXMLNodeRef node) {
@@ -60,5 +27,5 @@ CFIndex CFXMLNodeGetVersion(CFXMLNodeRef node) {
 
 CFXMLNodeRef CFXMLTreeGetNode(CFXMLTreeRef xmlTree) {
   const auto* tree = Cast<__CFTree>(xmlTree);
-  return tree != nullptr ? Cast<__CFXMLNode>(tree->info) : nullptr;
+  return tree != nullptr ? tree->node() : nullptr;
 }

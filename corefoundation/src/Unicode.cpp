@@ -52,38 +52,4 @@ int EncodeWindowsLatin1(char32_t cp) {
   return -1;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-std::vector<UniChar> Utf8ToUtf16(const char* text, std::size_t size) {
-  std::vector<UniChar> out;
-  out.reserve(size);
-  const auto* p = reinterpret_cast<const std::uint8_t*>(text);
-  const auto* end = p + size;
-  while (p < end) {
-    char32_t cp;
-    if (!DecodeUtf8(p, end, cp)) {
-      cp = 0xFFFD;
-      ++p;
-    }
-    AppendUtf16(out, cp);
-  }
-  return out;
-}
-
 }  // namespace velcf::detail

@@ -46,11 +46,44 @@ inline void AppendUtf16(std::vector<UniChar>& out, char32_t cp) {
   }
 }
 
-// Appends the UTF-8 form of the scalar value `cp`.
-void AppendUtf8(std::string& out, char32_t cp);
+// Writes the UTF-8 form of the scalar value `cp` at `out` (room for 4
+// bytes); returns the end of what it wrote.
+inline char* WriteUtf8(char* out, char32_t cp) {
+  if (cp < 0x80) {
+    *out++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (cp >> 6));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | (cp >> 12));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | (cp >> 18));
+    *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
 
-// The UTF-16 form of valid UTF-8 text (text already checked, such as the
-// parser's); an invalid byte becomes U+FFFD.
-std::vector<UniChar> Utf8ToUtf16(const char* text, std::size_t size);
+// Appends the UTF-8 form of the scalar value `cp`.
+inline void AppendUtf8(std::string& out, char32_t cp) {
+  char bytes[4];
+  out.append(bytes, WriteUtf8(bytes, cp));
+}
+
+// Writes the UTF-16 form of the scalar value `cp` at `out` (room for 2
+// units); returns the end of what it wrote.
+inline UniChar* WriteUtf16(UniChar* out, char32_t cp) {
+  if (cp < 0x10000) {
+    *out++ = static_cast<UniChar>(cp);
+  } else {
+    cp -= 0x10000;
+    *out++ = static_cast<UniChar>(0xD800 + (cp >> 10));
+    *out++ = static_cast<UniChar>(0xDC00 + (cp & 0x3FF));
+  }
+  return out;
+}
 
 }  // namespace velcf::detail

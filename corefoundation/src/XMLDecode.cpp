@@ -1,6 +1,13 @@
 #include "XMLDecode.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <cstdint>
 #include <cstring>
+#include <new>
+#include <string>
 
 #include "Unicode.h"
 
@@ -76,33 +83,72 @@ bool DeclaredEncoding(const unsigned char* p, std::size_t size, std::string& lab
 
 bool DecodeUtf16(const unsigned char* p, std::size_t size, bool big_endian, DecodedDocument& out) {
   if (size % 2 != 0) return false;
-  out.storage.reserve(size / 2 * 3 / 2 + 16);
   const std::size_t units = size / 2;
-  auto unit = [p, big_endian](std::size_t i) -> char32_t {
-    return big_endian ? (p[2 * i] << 8) | p[2 * i + 1] : (p[2 * i + 1] << 8) | p[2 * i];
-  };
+  // A unit takes at most 3 bytes of UTF-8, a pair of them 4.
+  if (units > (static_cast<std::size_t>(-1) - 1) / 3) throw std::bad_alloc();
+  out.storage.reset(new char[units * 3 + 1]);
+  char* o = out.storage.get();
+  const int hi = big_endian ? 0 : 1;
   for (std::size_t i = 0; i < units; ++i) {
-    char32_t cp = unit(i);
+    char32_t cp = static_cast<char32_t>(p[2 * i + hi] << 8 | p[2 * i + 1 - hi]);
+    if (cp >= 0x20 && cp < 0x80) {
+      *o++ = static_cast<char>(cp);
+      continue;
+    }
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units) {
-      const char32_t low = unit(i + 1);
+      const char32_t low = static_cast<char32_t>(p[2 * i + 2 + hi] << 8 | p[2 * i + 3 - hi]);
       if (low >= 0xDC00 && low <= 0xDFFF) {
         cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
         ++i;
       }
     }
     if (!IsXmlChar(cp)) return false;  // unpaired surrogates included
-    AppendUtf8(out.storage, cp);
+    o = WriteUtf8(o, cp);
   }
   out.encoding = big_endian ? kCFStringEncodingUTF16BE : kCFStringEncodingUTF16LE;
-  out.text = out.storage.data();
-  out.size = out.storage.size();
+  out.text = out.storage.get();
+  out.size = static_cast<std::size_t>(o - out.storage.get());
   return true;
+}
+
+// How many bytes from p on, up to `size`, are printable ASCII (0x20..0x7F)
+// or white space, counted in blocks; the rest is left to the caller.
+std::size_t AsciiTextBlocks(const unsigned char* p, std::size_t size) {
+  std::size_t n = 0;
+#if defined(__SSE2__)
+  // As signed bytes, exactly the printable ASCII ones are not below 0x20.
+  const __m128i space = _mm_set1_epi8(0x20);
+  const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  for (; size - n >= 16; n += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n));
+    const int low = _mm_movemask_epi8(_mm_cmplt_epi8(bytes, space));
+    if (low == 0) continue;
+    const __m128i white =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, tab), _mm_cmpeq_epi8(bytes, lf)),
+                     _mm_cmpeq_epi8(bytes, cr));
+    if ((low & ~_mm_movemask_epi8(white)) != 0) break;
+  }
+#else
+  for (; size - n >= 8; n += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p + n, sizeof w);
+    // A byte below 0x20 sets its top bit when 0x20 is taken from it; any
+    // borrow it passes on only makes the test fail, never pass.
+    if (((w | (w - 0x2020202020202020ULL)) & 0x8080808080808080ULL) != 0) break;
+  }
+#endif
+  return n;
 }
 
 bool CheckUtf8(const unsigned char* p, std::size_t size, DecodedDocument& out) {
   const unsigned char* end = p + size;
   for (const unsigned char* q = p; q < end;) {
-    if (*q >= 0x20 && *q < 0x80) {
+    q += AsciiTextBlocks(q, static_cast<std::size_t>(end - q));
+    if (q == end) break;
+    if (*q < 0x80) {
+      if (*q < 0x20 && !IsXmlSpace(*q)) return false;
       ++q;
       continue;
     }
@@ -116,16 +162,19 @@ bool CheckUtf8(const unsigned char* p, std::size_t size, DecodedDocument& out) {
 }
 
 bool Decode8Bit(const unsigned char* p, std::size_t size, Charset charset, DecodedDocument& out) {
-  out.storage.reserve(size + size / 8 + 16);
+  // A byte takes at most 3 bytes of UTF-8 (the euro sign of windows-1252).
+  if (size > (static_cast<std::size_t>(-1) - 1) / 3) throw std::bad_alloc();
+  out.storage.reset(new char[size * 3 + 1]);
+  char* o = out.storage.get();
   for (std::size_t i = 0; i < size; ++i) {
     const char32_t cp = charset == Charset::kLatin1 ? p[i] : DecodeWindowsLatin1(p[i]);
     if (!IsXmlChar(cp)) return false;
-    AppendUtf8(out.storage, cp);
+    o = WriteUtf8(o, cp);
   }
   out.encoding =
       charset == Charset::kLatin1 ? kCFStringEncodingISOLatin1 : kCFStringEncodingWindowsLatin1;
-  out.text = out.storage.data();
-  out.size = out.storage.size();
+  out.text = out.storage.get();
+  out.size = static_cast<std::size_t>(o - out.storage.get());
   return true;
 }
 

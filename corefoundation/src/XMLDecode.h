@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+#include <memory>
 
 #include <CoreFoundation/CFString.h>
 
@@ -13,7 +13,7 @@ struct DecodedDocument {
   // The UTF-8 text: either the input itself or `storage`.
   const char* text = nullptr;
   std::size_t size = 0;
-  std::string storage;
+  std::unique_ptr<char[]> storage;
   CFStringEncoding encoding = kCFStringEncodingUTF8;
 };
 

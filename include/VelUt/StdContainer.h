@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -252,8 +254,22 @@ class CStdMap {
   }
 
   // Lookup: true and the value when `key` is present; false otherwise.
-  bool Lookup(ARG_KEY key, V& value) const {
-    const auto it = m_map.find(MakeKey(key));
+  bool Lookup(ARG_KEY key, V& value) const { return Lookup(MakeKey(key), value); }
+
+  // Lookup: the same for a key already made, which is not copied.
+  bool Lookup(const K& key, V& value) const {
+    // A few entries (a process has few resource libraries) are quicker to
+    // compare one by one, length first, than to search by order.
+    if (m_map.size() <= kScannedEntries) {
+      for (const auto& entry : m_map) {
+        if (SameKey(entry.first, key)) {
+          value = entry.second;
+          return true;
+        }
+      }
+      return false;
+    }
+    const auto it = m_map.find(key);
     if (it == m_map.end()) return false;
     value = it->second;
     return true;
@@ -276,6 +292,27 @@ class CStdMap {
   bool IsEmpty() const { return m_map.empty(); }
 
  private:
+  static constexpr std::size_t kScannedEntries = 8;
+  // Equal keys, compared 8 bytes at a time.
+  static bool SameKey(const K& a, const K& b) {
+    if (a.size() != b.size()) return false;
+    const auto* x = reinterpret_cast<const unsigned char*>(a.data());
+    const auto* y = reinterpret_cast<const unsigned char*>(b.data());
+    const std::size_t n = a.size() * sizeof(a[0]);
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+      std::uint64_t u;
+      std::uint64_t v;
+      std::memcpy(&u, x + i, 8);
+      std::memcpy(&v, y + i, 8);
+      if (u != v) return false;
+    }
+    for (; i < n; ++i) {
+      if (x[i] != y[i]) return false;
+    }
+    return true;
+  }
+
   // Keys arrive as texts; a null text is the empty key. The text is copied
   // as it stands (small pointer values are not resource ids here).
   static K MakeKey(ARG_KEY key) { return K(typename K::MYBASE(key ? key : L"")); }

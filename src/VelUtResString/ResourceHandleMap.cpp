@@ -1,5 +1,7 @@
 // The process-wide cache of resource libraries and the loading of
 // referenced strings.
+#include <cwchar>
+
 #include <VelUt/VelUtResString.h>
 
 #include "platform/layer.h"
@@ -8,21 +10,38 @@
 // exit without freeing any library.
 CStdStrPtrMap VelUtResString::mResourceHandleMap;
 
-void* VelUtResString::GetResourceHandle(const wchar_t* name) {
-  const CStdStr<wchar_t> key(name);
+namespace {
+
+// The handle cached under `key`, loading library `name` (the key's text)
+// on first use; null when it cannot be loaded.
+void* HandleFor(const CStdStr<wchar_t>& key, const wchar_t* name) {
   void* handle = nullptr;
-  if (mResourceHandleMap.Lookup(key.c_str(), handle)) return handle;
+  if (VelUtResString::mResourceHandleMap.Lookup(key, handle)) return handle;
   handle = LoadLibrary(name);
   if (handle == nullptr) return nullptr;
-  mResourceHandleMap.SetAt(key.c_str(), handle);
+  VelUtResString::mResourceHandleMap.SetAt(key.c_str(), handle);
   return handle;
+}
+
+}  // namespace
+
+void* VelUtResString::GetResourceHandle(const wchar_t* name) {
+  // The key: the text of the CStdStr of `name` (which reads small pointer
+  // values as string ids) up to its first zero unit.
+  CStdStr<wchar_t> key(name);
+  key.resize(std::wcslen(key.c_str()));
+  return HandleFor(key, name);
 }
 
 int VelUtResString::LoadFromResource(signed char force) {
   if ((mFlags & kReference) == 0) return 1;
   if ((mFlags & kLoaded) != 0 && force == 0) return 1;
   mText.clear();
-  void* handle = GetResourceHandle(mSrc.c_str());
+  // A key never holds a zero unit (keys are made from texts), so when mSrc
+  // is found it is the key GetResourceHandle would make of its text; it is
+  // looked up as it stands, without a copy.
+  void* handle = nullptr;
+  if (!mResourceHandleMap.Lookup(mSrc, handle)) handle = GetResourceHandle(mSrc.c_str());
   const bool ok = mText.Load(mId, handle);
   mFlags |= kLoaded;
   return ok ? 1 : 0;

@@ -6,16 +6,15 @@
 namespace {
 
 // The value of attribute `name` as a wide text; "" when it is absent.
-CStdStr<wchar_t> AttributeValue(CFDictionaryRef attributes, const wchar_t* name) {
+// `kept`: the name as a platform string made once (a table has thousands
+// of entries), or null when that failed and one is made for this call.
+CStdStr<wchar_t> AttributeValue(CFDictionaryRef attributes, const wchar_t* name, CFStringRef kept) {
   CStdStr<wchar_t> value;
-  CFStringRef key = CreateCFStringFromUTF32(name);
+  CFStringRef key = kept != nullptr ? kept : CreateCFStringFromUTF32(name);
   if (CFDictionaryContainsKey(attributes, key)) {
-    const auto text = static_cast<CFStringRef>(CFDictionaryGetValue(attributes, key));
-    CFRelease(key);
-    CFString2CString(text, value);
-    return value;
+    CFString2CString(static_cast<CFStringRef>(CFDictionaryGetValue(attributes, key)), value);
   }
-  CFRelease(key);
+  if (key != kept) CFRelease(key);
   return value;
 }
 
@@ -51,8 +50,10 @@ int VelUtResString::Load(__CFTree* entry) {
   }
 
   if (attributes != nullptr && CFDictionaryGetCount(attributes) > 0) {
-    const CStdStr<wchar_t> resource = AttributeValue(attributes, L"resource");
-    const CStdStr<wchar_t> src = AttributeValue(attributes, L"src");
+    static const CFStringRef kResource = CreateCFStringFromUTF32(L"resource");
+    static const CFStringRef kSrc = CreateCFStringFromUTF32(L"src");
+    const CStdStr<wchar_t> resource = AttributeValue(attributes, L"resource", kResource);
+    const CStdStr<wchar_t> src = AttributeValue(attributes, L"src", kSrc);
     if (!resource.empty() && !src.empty()) {
       Set(static_cast<unsigned int>(ms_wtoi(resource.c_str())), src.c_str());
       return 1;

@@ -12,6 +12,8 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <WinAPI/CFString.h>
 
+#include "threads/run_threads.h"
+
 namespace {
 
 // Owns one reference for the length of a test.
@@ -521,6 +523,24 @@ TEST(XMLTree, NonBmpCharactersRoundTrip) {
       L"\U00010000");
 }
 
+// Texts and values about as long as the tree's blocks of storage keep every
+// character (AddressSanitizer sees any write past a block).
+TEST(XMLTree, LongTextsAndValues) {
+  for (std::size_t n : {4090, 8180, 20000}) {
+    SCOPED_TRACE(n);
+    const std::string text = std::string(n - 2, 'x') + "\xC3\xA9";  // n - 1 characters
+    Owned<CFXMLTreeRef> doc = Parse("<r a=\"" + text + "\">" + text + "&amp;</r>");
+    ASSERT_NE(doc.get(), nullptr);
+    CFTreeRef r = CFTreeGetChildAtIndex(doc.get(), 0);
+    const std::wstring expected = std::wstring(n - 2, L'x') + L"\u00E9";
+    EXPECT_EQ(Wide(CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetChildAtIndex(r, 0)))),
+              expected + L"&");
+    EXPECT_EQ(Wide(static_cast<CFStringRef>(
+                  CFDictionaryGetValue(ElementInfo(r)->attributes, CFSTR("a")))),
+              expected);
+  }
+}
+
 // -------------------------------------------------------------- malformed
 
 TEST(XMLTree, MalformedDocumentsGiveNull) {
@@ -686,6 +706,37 @@ TEST(XMLTree, ReferenceCounting) {
   CFRetain(nullptr);
   CFRelease(nullptr);
   EXPECT_EQ(CFGetRetainCount(nullptr), 0);
+}
+
+// Eight threads at once: each holds one entry of a shared document and
+// releases it while thread 0 releases the document, and each parses
+// documents of its own (the tsan preset runs this under ThreadSanitizer).
+TEST(XMLTree, ThreadsReleaseOneDocumentAtOnce) {
+  std::string xml = "<t>";
+  for (int id = 0; id < velut_test::kThreads; ++id) {
+    xml += "<s id=\"" + std::to_string(id) + "\">text " + std::to_string(id) + "</s>";
+  }
+  xml += "</t>";
+  CFXMLTreeRef doc = Parse(xml).release();
+  ASSERT_NE(doc, nullptr);
+  std::vector<CFTreeRef> entries;
+  for (int id = 0; id < velut_test::kThreads; ++id) {
+    entries.push_back(CFTreeGetChildAtIndex(CFTreeGetChildAtIndex(doc, 0), id));
+    CFRetain(entries.back());
+  }
+  const std::string own = DumpOf(xml);
+  const int wrong = velut_test::RunOnThreads([doc, &entries, &xml, &own](int id) {
+    CFTreeRef mine = entries[static_cast<std::size_t>(id)];
+    int bad = 0;
+    for (int round = 0; round < 20; ++round) bad += DumpOf(xml) == own ? 0 : 1;
+    if (id == 0) CFRelease(doc);
+    bad += Dump(mine) == "E(s id=" + std::to_string(id) + ")[T(text " + std::to_string(id) + ")]"
+               ? 0
+               : 1;
+    CFRelease(mine);
+    return bad;
+  });
+  EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace

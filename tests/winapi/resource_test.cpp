@@ -2,6 +2,7 @@
 // blocks, texts beyond ASCII and beyond the BMP, 32- and 64-bit images,
 // the choice of language, and lookups racing with loads and frees.
 #include <atomic>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,9 +84,11 @@ TEST(LoadString, LastErrorOfFailedLookups) {
   Library lib(TestDll("strings64.dll"));
   ASSERT_NE(lib.get(), nullptr);
 
-  SetLastError(0);
-  EXPECT_EQ(lib.String(2), L"");
-  EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+  for (int twice = 0; twice < 2; ++twice) {  // also when the answer is kept
+    SetLastError(0);
+    EXPECT_EQ(lib.String(2), L"");
+    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+  }
 
   SetLastError(0);
   EXPECT_EQ(lib.String(1), L"one");
@@ -213,6 +216,23 @@ TEST(LoadString, UserLanguageFromEnvironment) {
     LocaleEnvironment::Set("LANG", row.lang);
     EXPECT_EQ(lib.String(1), row.text);
   }
+}
+
+// A variable put with putenv changes when its string does: the next lookup
+// reads the new value, whether its name or only its value is touched.
+TEST(LoadString, PutenvStringChangedInPlace) {
+  LocaleEnvironment env;
+  ThreadLanguage none(0);
+  Library lib(TestDll("languages.dll"));
+  ASSERT_NE(lib.get(), nullptr);
+  static char entry[] = "LANG=de_DE.UTF-8";
+  ASSERT_EQ(putenv(entry), 0);
+  EXPECT_EQ(lib.String(1), L"Hallo");
+  std::memcpy(entry + 5, "fr", 2);  // LANG=fr_DE.UTF-8
+  EXPECT_EQ(lib.String(1), L"Bonjour");
+  entry[1] = 'C';  // LCNG=...: no longer a locale variable
+  EXPECT_EQ(lib.String(1), L"Hi");
+  unsetenv("LCNG");
 }
 
 TEST(LoadString, ThreadLanguageBeatsEnvironmentOnItsThreadOnly) {

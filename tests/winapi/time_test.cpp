@@ -419,6 +419,7 @@ TEST(GetTimeFormat, Pictures) {
   const SYSTEMTIME st = Date(2024, 5, 17, 14, 5, 9);
   EXPECT_EQ(TimeText(0, st, L"hh:mm:ss tt"), L"02:05:09 PM");
   EXPECT_EQ(TimeText(0, st, L"H:m:s t"), L"14:5:9 P");
+  EXPECT_EQ(TimeText(0, Date(2024, 5, 17, 8, 5, 9), L"H:m:s t"), L"8:5:9 A");  // same picture
   EXPECT_EQ(TimeText(0, st, L"HH'h'mm"), L"14h05");
   EXPECT_EQ(TimeText(0, st, L"dd HH"), L"dd 14");  // date letters are text here
   EXPECT_EQ(TimeText(TIME_NOSECONDS, st, L"HH:mm:ss"), L"14:05");

@@ -1,15 +1,23 @@
 // CTime over mktime/localtime_r, and GetDateFormat / GetTimeFormat over
 // ICU. Dates and times are formatted from their fields alone: the fields
 // become an instant in UTC and ICU formats that instant in UTC, so no time
-// zone ever shifts them.
+// zone ever shifts them. ICU's formatters are slow to make and quick to
+// use, so they are kept, per locale, kind of text and picture.
 #include <sys/time.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <cwchar>
+#include <iterator>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unicode/udat.h>
@@ -18,6 +26,8 @@
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Time.h>
+
+#include "ui_language.h"
 
 namespace {
 
@@ -56,16 +66,8 @@ int LocalField(std::int64_t t, F field) {
 
 // ------------------------------------------------------------ locales
 
-// The user's locale as the environment names it, for ICU.
-std::string UserLocaleName() {
-  const char* value = nullptr;
-  for (const char* var : {"LC_ALL", "LC_TIME", "LANG"}) {
-    const char* v = std::getenv(var);
-    if (v != nullptr && *v != '\0') {
-      value = v;
-      break;
-    }
-  }
+// The ICU locale for the environment's value `value` (null: none).
+std::string LocaleOfVariable(const char* value) {
   std::string name = value != nullptr ? value : "";
   const std::string base = name.substr(0, name.find_first_of(".@"));
   if (base.empty() || base == "C" || base == "POSIX") return "en_US_POSIX";
@@ -92,11 +94,12 @@ bool KnownLanguage(const char* locale) {
   return U_SUCCESS(st) && st != U_STRING_NOT_TERMINATED_WARNING && languages.count(lang) != 0;
 }
 
-// The ICU locale id for `lcid`; false for an LCID ICU does not know.
-bool ResolveLocale(LCID lcid, std::string& out) {
+// The ICU locale id for `lcid` (`variable`: the environment's locale for
+// the user's); false for an LCID ICU does not know.
+bool FindLocale(LCID lcid, const char* variable, std::string& out) {
   std::string name;
   if (lcid == LOCALE_USER_DEFAULT || lcid == LOCALE_SYSTEM_DEFAULT || lcid == 0) {
-    name = UserLocaleName();
+    name = LocaleOfVariable(variable);
   } else if (lcid == LOCALE_INVARIANT) {
     name = "en_001";
   } else {
@@ -119,13 +122,15 @@ bool ResolveLocale(LCID lcid, std::string& out) {
 
 // ------------------------------------------------------------ patterns
 
-// One piece of an ICU date pattern: a field (a run of one letter) or
-// literal text.
+// One piece of an ICU date pattern: a field (a run of one letter), literal
+// text, or the gap where a picture's one-digit year or AM/PM initial goes.
 struct Token {
   char16_t letter = 0;  // 0: literal
   int count = 0;
   std::u16string text;  // the literal's text
 };
+
+constexpr char16_t kGap = u'\1';
 
 bool IsPatternLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
@@ -196,27 +201,55 @@ std::u16string RenderPattern(const std::vector<Token>& tokens) {
   return p;
 }
 
+// The tokens with each gap replaced by the literal `gap`.
+std::vector<Token> FillGaps(const std::vector<Token>& tokens, const std::u16string& gap) {
+  std::vector<Token> out;
+  out.reserve(tokens.size());
+  for (const Token& t : tokens) {
+    if (t.letter == 0 || t.letter == kGap)
+      AddLiteral(out, t.letter == 0 ? t.text : gap);
+    else
+      out.push_back(t);
+  }
+  return out;
+}
+
 // Removes each field whose letter is in `letters`, with the literal that
 // joins it to its neighbour: the one before it when a field precedes that
-// literal, else the one after it.
+// literal, else the one after it. One pass: `out` holds what is kept of
+// the tokens before the current one.
 void RemoveFields(std::vector<Token>& t, const std::u16string& letters) {
-  for (std::size_t i = 0; i < t.size();) {
+  std::vector<Token> out;
+  out.reserve(t.size());
+  for (std::size_t i = 0; i < t.size(); ++i) {
     if (t[i].letter == 0 || letters.find(t[i].letter) == std::u16string::npos) {
-      ++i;
+      out.push_back(std::move(t[i]));
       continue;
     }
-    const auto at = t.begin() + static_cast<long>(i);
-    const bool literal_before = i >= 1 && t[i - 1].letter == 0;
+    const bool literal_before = !out.empty() && out.back().letter == 0;
     const bool literal_after = i + 1 < t.size() && t[i + 1].letter == 0;
     // A literal that opens the format goes only when nothing follows.
-    if (literal_before && (i >= 2 || !literal_after)) {
-      t.erase(at - 1, at + 1);
-      --i;
-    } else if (literal_after) {
-      t.erase(at, at + 2);
-    } else {
-      t.erase(at);
-    }
+    if (literal_before && (out.size() >= 2 || !literal_after))
+      out.pop_back();
+    else if (literal_after)
+      ++i;
+  }
+  t.swap(out);
+}
+
+// The time flags that change a time pattern.
+constexpr DWORD kTimePatternFlags =
+    TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT;
+
+void ApplyTimeFlags(std::vector<Token>& tokens, DWORD flags) {
+  if (flags & TIME_NOMINUTESORSECONDS)
+    RemoveFields(tokens, u"msS");
+  else if (flags & TIME_NOSECONDS)
+    RemoveFields(tokens, u"sS");
+  if (flags & (TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT)) RemoveFields(tokens, u"abB");
+  if (flags & TIME_FORCE24HOURFORMAT) {
+    for (Token& t : tokens)
+      if (t.letter == u'h' || t.letter == u'K' || t.letter == u'k') t.letter = u'H';
   }
 }
 
@@ -228,16 +261,20 @@ void RemoveFields(std::vector<Token>& t, const std::u16string& letters) {
 // call fails, which it records in `st`.
 template <typename Call>
 std::u16string ReadIcuText(Call call, UErrorCode& st) {
-  std::u16string out(128, u'\0');
+  UChar small[256];
+  std::u16string out;
   for (int attempt = 0; attempt < 2 && U_SUCCESS(st); ++attempt) {
     UErrorCode s = U_ZERO_ERROR;
-    const int32_t n = call(reinterpret_cast<UChar*>(&out[0]), static_cast<int32_t>(out.size()), &s);
+    UChar* buffer = attempt == 0 ? small : reinterpret_cast<UChar*>(&out[0]);
+    const int32_t capacity = attempt == 0 ? 256 : static_cast<int32_t>(out.size());
+    const int32_t n = call(buffer, capacity, &s);
     if (s == U_BUFFER_OVERFLOW_ERROR && attempt == 0) {
       out.assign(static_cast<std::size_t>(n) + 1, u'\0');
       continue;
     }
     st = s;
     if (U_FAILURE(s)) break;
+    if (attempt == 0) return std::u16string(reinterpret_cast<const char16_t*>(small), n);
     out.resize(static_cast<std::size_t>(n));
     return out;
   }
@@ -247,6 +284,7 @@ std::u16string ReadIcuText(Call call, UErrorCode& st) {
 // Owns a UDateFormat.
 class Formatter {
  public:
+  Formatter() = default;
   Formatter(UDateFormatStyle time, UDateFormatStyle date, const std::string& locale,
             const std::u16string& pattern, UErrorCode& st) {
     static const char16_t kUtc[] = u"UTC";
@@ -259,6 +297,11 @@ class Formatter {
   }
   Formatter(const Formatter&) = delete;
   Formatter& operator=(const Formatter&) = delete;
+  Formatter(Formatter&& other) noexcept : f_(std::exchange(other.f_, nullptr)) {}
+  Formatter& operator=(Formatter&& other) noexcept {
+    std::swap(f_, other.f_);
+    return *this;
+  }
 
   std::u16string Pattern(UErrorCode& st) const {
     return ReadIcuText([this](UChar* buf, int32_t cap,
@@ -266,7 +309,9 @@ class Formatter {
                        st);
   }
 
+  // "" without a formatter (an empty pattern formats as nothing).
   std::u16string Format(UDate when, UErrorCode& st) const {
+    if (f_ == nullptr) return {};
     return ReadIcuText(
         [this, when](UChar* buf, int32_t cap, UErrorCode* s) {
           return udat_format(f_, when, buf, cap, nullptr, s);
@@ -300,22 +345,17 @@ std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16stri
   return U_SUCCESS(st) ? ParsePattern(out) : std::vector<Token>();
 }
 
-std::u16string FormatTokens(const std::string& locale, const std::vector<Token>& tokens, UDate when,
-                            UErrorCode& st) {
-  const std::u16string pattern = RenderPattern(tokens);
-  if (pattern.empty()) return {};
-  Formatter f(UDAT_PATTERN, UDAT_PATTERN, locale, pattern, st);
-  return U_SUCCESS(st) ? f.Format(when, st) : std::u16string();
+// True for the letters a date picture (`date`) or a time picture uses.
+bool IsPictureLetter(wchar_t c, bool date) {
+  return date ? c == L'd' || c == L'M' || c == L'y' || c == L'g'
+              : c == L'h' || c == L'H' || c == L'm' || c == L's' || c == L't';
 }
 
 // Translates a Win32 date or time picture into pattern tokens. Letters
-// outside the picture's set, and text in single quotes, are literal.
-// `twoDigitYear` and `markerInitial` stand in for the two pieces ICU
-// patterns cannot say: a year without century and leading zero ("y"), and
-// the first character of the AM/PM marker ("t").
-std::vector<Token> TranslatePicture(const wchar_t* picture, bool date,
-                                    const std::u16string& twoDigitYear,
-                                    const std::u16string& markerInitial) {
+// outside the picture's set, and text in single quotes, are literal. A
+// year without century and leading zero ("y") and the first character of
+// the AM/PM marker ("t"), which ICU patterns cannot say, become gaps.
+std::vector<Token> TranslatePicture(const wchar_t* picture, bool date) {
   std::vector<Token> tokens;
   auto literal = [&tokens](wchar_t c) {
     const auto u = static_cast<char32_t>(c);
@@ -351,14 +391,16 @@ std::vector<Token> TranslatePicture(const wchar_t* picture, bool date,
       }
       continue;
     }
-    int n = 0;
-    while (p[n] == c) ++n;
-    const std::wstring set = date ? L"dMyg" : L"hHmst";
-    if (set.find(c) == std::wstring::npos) {
+    // Only the picture's own letters are counted as runs: counting a run
+    // of literal letters at each of them would take the square of its
+    // length.
+    if (!IsPictureLetter(c, date)) {
       literal(c);
       ++p;
       continue;
     }
+    int n = 0;
+    while (p[n] == c) ++n;
     p += n;
     switch (c) {
       case L'd':
@@ -372,7 +414,7 @@ std::vector<Token> TranslatePicture(const wchar_t* picture, bool date,
         break;
       case L'y':
         if (n == 1)
-          AddLiteral(tokens, twoDigitYear);
+          tokens.push_back(Token{kGap, 1, {}});
         else
           tokens.push_back(Token{u'y', n == 2 ? 2 : n <= 4 ? 4 : 1, {}});
         break;
@@ -381,7 +423,7 @@ std::vector<Token> TranslatePicture(const wchar_t* picture, bool date,
         break;
       case L't':
         if (n == 1)
-          AddLiteral(tokens, markerInitial);
+          tokens.push_back(Token{kGap, 1, {}});
         else
           tokens.push_back(Token{u'a', 1, {}});
         break;
@@ -391,6 +433,204 @@ std::vector<Token> TranslatePicture(const wchar_t* picture, bool date,
     }
   }
   return tokens;
+}
+
+// ------------------------------------------------------------ formatters
+
+// The texts a cached formatter makes.
+enum class Kind {
+  kShortDate,
+  kLongDate,
+  kYearMonth,
+  kMonthDay,
+  kDatePicture,
+  kTime,
+  kTimePicture,
+  kMarker
+};
+
+// ICU's formatter for one locale and one kind of text (with its picture and
+// time flags), made once and kept. The tokens are fixed when it is made;
+// the formatter itself is made on first use and again when a picture's gap
+// needs another text, and is used by one thread at a time.
+class Entry {
+ public:
+  Entry(std::string locale, Kind kind, DWORD flags, const wchar_t* picture)
+      : locale_(std::move(locale)),
+        kind_(kind),
+        flags_(flags),
+        picture_(picture != nullptr ? picture : L"") {}
+
+  bool Is(const std::string& locale, Kind kind, DWORD flags, const wchar_t* picture) const {
+    return kind == kind_ && flags == flags_ && locale == locale_ &&
+           (picture == nullptr ? picture_.empty() : picture_ == picture);
+  }
+
+  // Finds the pattern; false with `st` set when ICU fails.
+  bool Prepare(UErrorCode& st) {
+    switch (kind_) {
+      case Kind::kShortDate:
+        tokens_ = StylePattern(locale_, UDAT_NONE, UDAT_SHORT, st);
+        // Short dates show the whole year, as Win32 locales do.
+        for (Token& t : tokens_)
+          if (t.letter == u'y' && t.count == 2) t.count = 1;
+        break;
+      case Kind::kLongDate:
+        tokens_ = StylePattern(locale_, UDAT_NONE, UDAT_FULL, st);
+        break;
+      case Kind::kYearMonth:
+        tokens_ = SkeletonPattern(locale_, u"yMMMM", st);
+        break;
+      case Kind::kMonthDay:
+        tokens_ = SkeletonPattern(locale_, u"MMMMd", st);
+        break;
+      case Kind::kDatePicture:
+      case Kind::kTimePicture:
+        tokens_ = TranslatePicture(picture_.c_str(), kind_ == Kind::kDatePicture);
+        break;
+      case Kind::kTime:
+        tokens_ = StylePattern(locale_, UDAT_MEDIUM, UDAT_NONE, st);
+        break;
+      case Kind::kMarker:
+        tokens_.push_back(Token{u'a', 1, {}});
+        break;
+    }
+    for (const Token& t : tokens_) has_gap_ = has_gap_ || t.letter == kGap;
+    right_to_left_ = uloc_isRightToLeft(locale_.c_str()) != 0;
+    return U_SUCCESS(st);
+  }
+
+  bool has_gap() const { return has_gap_; }
+  bool right_to_left() const { return right_to_left_; }
+
+  // The text of `when`, with `gap` in the picture's gap.
+  std::u16string Format(UDate when, const std::u16string& gap, UErrorCode& st) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Two gap texts are kept (a.m. and p.m., or two years).
+    Made* made = &made_[0];
+    if (!made->ready || (has_gap_ && made->gap != gap)) {
+      std::swap(made_[0], made_[1]);
+      if (!made->ready || (has_gap_ && made->gap != gap)) {
+        std::vector<Token> tokens = FillGaps(tokens_, gap);
+        ApplyTimeFlags(tokens, flags_);
+        const std::u16string pattern = RenderPattern(tokens);
+        Formatter formatter;
+        if (!pattern.empty())
+          formatter = Formatter(UDAT_PATTERN, UDAT_PATTERN, locale_, pattern, st);
+        if (U_FAILURE(st)) return {};
+        made->formatter = std::move(formatter);
+        made->gap = gap;
+        made->ready = true;
+      }
+    }
+    return made->formatter.Format(when, st);
+  }
+
+ private:
+  struct Made {
+    bool ready = false;
+    std::u16string gap;
+    Formatter formatter;
+  };
+
+  const std::string locale_;
+  const Kind kind_;
+  const DWORD flags_;
+  const std::wstring picture_;
+  std::vector<Token> tokens_;
+  bool has_gap_ = false;
+  bool right_to_left_ = false;
+  std::mutex mutex_;
+  Made made_[2];
+};
+
+// Pictures longer than this are translated for each call, not kept.
+constexpr std::size_t kLongestKeptPicture = 256;
+
+// The formatters in use and the locales found for the environment, a
+// bounded number of each, the least recently used dropped first. Safe
+// from any number of threads.
+class Formatters {
+ public:
+  // The ICU locale for `lcid`, the environment's `variable` standing for
+  // the user's; false for an LCID ICU does not know.
+  bool Locale(LCID lcid, const char* variable, std::string& out) {
+    const bool user = lcid == LOCALE_USER_DEFAULT || lcid == LOCALE_SYSTEM_DEFAULT || lcid == 0;
+    const std::string value = user && variable != nullptr ? variable : "";
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (Found& f : found_) {
+        if (f.used != 0 && f.lcid == lcid && f.value == value) {
+          f.used = ++clock_;
+          out = f.locale;
+          return f.known;
+        }
+      }
+    }
+    const bool known = FindLocale(lcid, user ? variable : nullptr, out);
+    std::lock_guard<std::mutex> lock(mutex_);
+    Found& slot = *std::min_element(std::begin(found_), std::end(found_),
+                                    [](const Found& a, const Found& b) { return a.used < b.used; });
+    slot = Found{lcid, value, out, known, ++clock_};
+    return known;
+  }
+
+  // The formatter for a locale, kind, time flags and picture; null with
+  // `st` set when ICU cannot make it.
+  std::shared_ptr<Entry> Get(const std::string& locale, Kind kind, DWORD flags,
+                             const wchar_t* picture, UErrorCode& st) {
+    const bool keep = picture == nullptr || std::wcslen(picture) <= kLongestKeptPicture;
+    if (keep) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (Kept& k : kept_) {
+        if (k.entry != nullptr && k.entry->Is(locale, kind, flags, picture)) {
+          k.used = ++clock_;
+          return k.entry;
+        }
+      }
+    }
+    auto entry = std::make_shared<Entry>(locale, kind, flags, picture);
+    if (!entry->Prepare(st)) return nullptr;
+    if (!keep) return entry;
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (Kept& k : kept_) {
+      // Made meanwhile by another thread: one of them is kept.
+      if (k.entry != nullptr && k.entry->Is(locale, kind, flags, picture)) return k.entry;
+    }
+    Kept& slot = *std::min_element(std::begin(kept_), std::end(kept_),
+                                   [](const Kept& a, const Kept& b) { return a.used < b.used; });
+    slot = Kept{entry, ++clock_};
+    return entry;
+  }
+
+ private:
+  struct Found {
+    LCID lcid = 0;
+    std::string value;
+    std::string locale;
+    bool known = false;
+    std::uint64_t used = 0;  // 0: empty
+  };
+  struct Kept {
+    std::shared_ptr<Entry> entry;
+    std::uint64_t used = 0;
+  };
+
+  std::mutex mutex_;
+  std::uint64_t clock_ = 0;
+  Found found_[8];
+  Kept kept_[32];
+};
+
+// Never destroyed: a thread may format while the process exits.
+Formatters& Cache() {
+  static Formatters* cache = new Formatters;
+  return *cache;
+}
+
+// The ICU locale for `lcid`, the user's read from LC_ALL, LC_TIME, LANG.
+bool ResolveLocale(LCID lcid, std::string& out) {
+  return Cache().Locale(lcid, velwin::detail::LocaleVariable("LC_TIME"), out);
 }
 
 // ------------------------------------------------------------ results
@@ -551,32 +791,24 @@ int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR for
   const UDate when =
       static_cast<UDate>(DaysFromCivil(date->wYear, date->wMonth, date->wDay)) * U_MILLIS_PER_DAY;
 
+  const Kind kind = format != nullptr          ? Kind::kDatePicture
+                    : (flags & DATE_LONGDATE)  ? Kind::kLongDate
+                    : (flags & DATE_YEARMONTH) ? Kind::kYearMonth
+                    : (flags & DATE_MONTHDAY)  ? Kind::kMonthDay
+                                               : Kind::kShortDate;
   UErrorCode st = U_ZERO_ERROR;
-  std::vector<Token> tokens;
-  if (format != nullptr) {
-    const std::u16string year = [&] {
-      const std::string y = std::to_string(date->wYear % 100);
-      return std::u16string(y.begin(), y.end());
-    }();
-    tokens = TranslatePicture(format, true, year, u"");
-  } else if (flags & DATE_LONGDATE) {
-    tokens = StylePattern(loc, UDAT_NONE, UDAT_FULL, st);
-  } else if (flags & DATE_YEARMONTH) {
-    tokens = SkeletonPattern(loc, u"yMMMM", st);
-  } else if (flags & DATE_MONTHDAY) {
-    tokens = SkeletonPattern(loc, u"MMMMd", st);
-  } else {
-    tokens = StylePattern(loc, UDAT_NONE, UDAT_SHORT, st);
-    // Short dates show the whole year, as Win32 locales do.
-    for (Token& t : tokens)
-      if (t.letter == u'y' && t.count == 2) t.count = 1;
+  const std::shared_ptr<Entry> entry = Cache().Get(loc, kind, 0, format, st);
+  if (entry == nullptr) return FailIcu(st);
+  std::u16string year;
+  if (entry->has_gap()) {
+    const std::string y = std::to_string(date->wYear % 100);
+    year.assign(y.begin(), y.end());
   }
-  if (U_FAILURE(st)) return FailIcu(st);
-  std::wstring text = FromUtf16(FormatTokens(loc, tokens, when, st));
+  std::wstring text = FromUtf16(entry->Format(when, year, st));
   if (U_FAILURE(st)) return FailIcu(st);
 
   const bool rtl =
-      (flags & DATE_RTLREADING) || ((flags & DATE_AUTOLAYOUT) && uloc_isRightToLeft(loc.c_str()));
+      (flags & DATE_RTLREADING) || ((flags & DATE_AUTOLAYOUT) && entry->right_to_left());
   if (rtl)
     text.insert(text.begin(), L'\u200F');
   else if (flags & DATE_LTRREADING)
@@ -605,27 +837,19 @@ int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR for
       ((time->wHour * 60.0 + time->wMinute) * 60.0 + time->wSecond) * 1000.0 + time->wMilliseconds;
 
   UErrorCode st = U_ZERO_ERROR;
-  std::vector<Token> tokens;
-  if (format != nullptr) {
-    Formatter marker(UDAT_PATTERN, UDAT_PATTERN, loc, u"a", st);
-    std::u16string initial = U_SUCCESS(st) ? marker.Format(when, st) : std::u16string();
+  const std::shared_ptr<Entry> entry =
+      Cache().Get(loc, format != nullptr ? Kind::kTimePicture : Kind::kTime,
+                  flags & kTimePatternFlags, format, st);
+  if (entry == nullptr) return FailIcu(st);
+  std::u16string initial;
+  if (entry->has_gap()) {
+    const std::shared_ptr<Entry> marker = Cache().Get(loc, Kind::kMarker, 0, nullptr, st);
+    if (marker == nullptr) return FailIcu(st);
+    initial = marker->Format(when, u"", st);
     if (U_FAILURE(st)) return FailIcu(st);
     initial.resize(initial.empty() ? 0 : 1);
-    tokens = TranslatePicture(format, false, u"", initial);
-  } else {
-    tokens = StylePattern(loc, UDAT_MEDIUM, UDAT_NONE, st);
-    if (U_FAILURE(st)) return FailIcu(st);
   }
-  if (flags & TIME_NOMINUTESORSECONDS)
-    RemoveFields(tokens, u"msS");
-  else if (flags & TIME_NOSECONDS)
-    RemoveFields(tokens, u"sS");
-  if (flags & (TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT)) RemoveFields(tokens, u"abB");
-  if (flags & TIME_FORCE24HOURFORMAT) {
-    for (Token& t : tokens)
-      if (t.letter == u'h' || t.letter == u'K' || t.letter == u'k') t.letter = u'H';
-  }
-  const std::wstring text = FromUtf16(FormatTokens(loc, tokens, when, st));
+  const std::wstring text = FromUtf16(entry->Format(when, initial, st));
   if (U_FAILURE(st)) return FailIcu(st);
   return Deliver(text, out, size);
 }

@@ -1,9 +1,13 @@
 #include "ui_language.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <WinAPI/Resource.h>
+
+#include "thread_object.h"
 
 extern char** environ;
 
@@ -194,39 +198,123 @@ LANGID LanguageOfLocaleName(const char* text, std::size_t length) {
 
 namespace {
 
-thread_local LANGID t_thread_language = 0;
+// The value of "name=value" when `entry` names `name`; null otherwise.
+const char* ValueOf(const char* entry, const char* name) {
+  while (*name != '\0' && *entry == *name) ++entry, ++name;
+  return *name == '\0' && *entry == '=' ? entry + 1 : nullptr;
+}
+
+// The first of LC_ALL, `category` and LANG that is set and not empty, of
+// the entries env[i] for i in `indexes` (all of them when null).
+const char* Choose(char** env, const std::vector<std::size_t>* indexes, const char* category) {
+  const char* all = nullptr;
+  const char* own = nullptr;
+  const char* lang = nullptr;
+  const std::size_t n = indexes != nullptr ? indexes->size() : SIZE_MAX;
+  for (std::size_t k = 0; k < n; ++k) {
+    const char* v = env[indexes != nullptr ? (*indexes)[k] : k];
+    if (v == nullptr) break;
+    if (v[0] != 'L') continue;  // most variables are passed over here
+    const char* value;
+    if (v[1] == 'A') {
+      if ((value = ValueOf(v, "LANG")) != nullptr) lang = lang != nullptr ? lang : value;
+    } else if (v[1] == 'C' && v[2] == '_') {
+      if ((value = ValueOf(v, "LC_ALL")) != nullptr) {
+        all = all != nullptr ? all : value;
+      } else if ((value = ValueOf(v, category)) != nullptr) {
+        own = own != nullptr ? own : value;
+      }
+    }
+  }
+  for (const char* value : {all, own, lang})
+    if (value != nullptr && *value != '\0') return value;
+  return nullptr;
+}
+
+// The environment as a thread last read it: its array of entries, copied,
+// and which of them begin with 'L'. While the array holds the same entries
+// (setenv, unsetenv and putenv all change it), only those few are read
+// again.
+class EnvironmentScan {
+ public:
+  // Choose() over the environment; throws std::bad_alloc.
+  const char* Find(const char* category) {
+    char** const env = environ;
+    if (env == nullptr) return nullptr;
+    const std::size_t n = entries_.size();
+    // The same array, ending at the same place (env[n] its terminator).
+    if (env != array_ || env[n] != nullptr ||
+        std::memcmp(env, entries_.data(), n * sizeof(char*)) != 0) {
+      Read(env);
+    }
+    return Choose(env, &named_l_, category);
+  }
+
+ private:
+  void Read(char** env) {
+    array_ = nullptr;  // until the copy is complete
+    entries_.clear();
+    named_l_.clear();
+    for (char** e = env; *e != nullptr; ++e) {
+      if ((*e)[0] == 'L') named_l_.push_back(entries_.size());
+      entries_.push_back(*e);
+    }
+    array_ = env;
+  }
+
+  char** array_ = nullptr;
+  std::vector<char*> entries_;
+  std::vector<std::size_t> named_l_;
+};
+
+}  // namespace
+
+const char* LocaleVariable(const char* category) {
+  if (EnvironmentScan* scan = ThreadObject<EnvironmentScan>()) {
+    try {
+      return scan->Find(category);
+    } catch (const std::bad_alloc&) {
+      // No memory for the copy: the environment is read as it stands.
+    }
+  }
+  return environ != nullptr ? Choose(environ, nullptr, category) : nullptr;
+}
+
+namespace {
+
+// Read at every string lookup: kept in the static TLS block, which takes
+// no call to reach.
+thread_local LANGID t_thread_language __attribute__((tls_model("initial-exec"))) = 0;
+
+// The last locale name a thread read and its language, so that an
+// unchanged environment costs no parsing. Longer names are parsed each
+// time.
+struct LastName {
+  char text[46];
+  std::uint8_t length;
+  bool known;
+  LANGID language;
+};
+thread_local LastName t_last_name __attribute__((tls_model("initial-exec"))) = {};
 
 // The user's language: the first non-empty of LC_ALL, LC_MESSAGES, LANG.
-// One pass over the environment finds all three; the last name read is
-// remembered per thread, so an unchanged environment costs no parsing.
 LANGID UserLanguage() {
-  const char* values[3] = {nullptr, nullptr, nullptr};
-  static const char* const kNames[3] = {"LC_ALL=", "LC_MESSAGES=", "LANG="};
-  static const std::size_t kLengths[3] = {7, 12, 5};
-  for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
-    const char* v = *e;
-    if (v[0] != 'L') continue;
-    for (int i = 0; i < 3; ++i)
-      if (values[i] == nullptr && std::strncmp(v, kNames[i], kLengths[i]) == 0)
-        values[i] = v + kLengths[i];
-  }
-  const char* value = nullptr;
-  for (const char* v : values)
-    if (v != nullptr && *v != '\0') {
-      value = v;
-      break;
-    }
+  const char* value = LocaleVariable("LC_MESSAGES");
   if (value == nullptr) return 0;
-
-  thread_local std::string t_last_name;
-  thread_local LANGID t_last_language = 0;
-  thread_local bool t_known = false;
-  if (!t_known || t_last_name != value) {
-    t_last_name = value;
-    t_last_language = LanguageOfLocaleName(value, t_last_name.size());
-    t_known = true;
+  LastName& last = t_last_name;
+  // The kept text holds no zero unit, so this stops at the end of `value`.
+  std::size_t n = 0;
+  while (n < last.length && value[n] == last.text[n]) ++n;
+  if (last.known && n == last.length && value[n] == '\0') return last.language;
+  const std::size_t length = std::strlen(value);
+  const LANGID language = LanguageOfLocaleName(value, length);
+  if (length < sizeof last.text) {
+    std::memcpy(last.text, value, length);
+    last.length = static_cast<std::uint8_t>(length);
+    last.language = language;
+    last.known = true;
   }
-  return t_last_language;
+  return language;
 }
 
 }  // namespace

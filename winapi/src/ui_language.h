@@ -12,6 +12,11 @@ namespace velwin::detail {
 // [text, text + length); 0 when unknown, and for "C" and "POSIX".
 LANGID LanguageOfLocaleName(const char* text, std::size_t length);
 
+// The user's locale for one category ("LC_TIME", "LC_MESSAGES"): the value
+// of the first of LC_ALL, that category and LANG that is set and not
+// empty, read from the environment in one pass; null when none is.
+const char* LocaleVariable(const char* category);
+
 // The language lookups want now: the thread's, else the user's from the
 // environment; 0 for no preference.
 LANGID PreferredLanguage();
