@@ -593,22 +593,6 @@ void Scans(const Text& t) {
 // A long target for replacements.
 std::wstring Long() { return std::wstring(70000, L'a'); }
 
-// Date and time pictures: the text classes, the longest cut to 16384
-// units. A picture is parsed in time that grows with the square of its
-// length, which at 70000 units runs past the alarm under the sanitizers.
-const Gen<Text>& Pictures() {
-  static const Gen<Text> pictures = [] {
-    Gen<Text> out = Texts();
-    for (Arg<Text>& a : out) {
-      if (a.value.s.size() != 70000) continue;
-      a.name.replace(0, 5, "16384");
-      a.value.s.resize(16384);
-    }
-    return out;
-  }();
-  return pictures;
-}
-
 // The sources and forms of FormatMessage.
 const Gen<DWORD>& MessageFlags() {
   static const Gen<DWORD> flags = {
@@ -1051,7 +1035,7 @@ const Row kRows[] = {
        Cross(s, [](Format f, const Text& p, const SYSTEMTIME* t) {
          wchar_t b[1024];
          f(LOCALE_USER_DEFAULT, 0, t, p.p(), b, 1024);
-       }, both, Pictures(), SystemTimes());
+       }, both, Texts(), SystemTimes());
        Cross(s, [](Format f, const Narrow& lang, const SYSTEMTIME* t) {
          wchar_t b[1024];
          SetEnv("LC_ALL", lang), f(LOCALE_USER_DEFAULT, DATE_LONGDATE, t, nullptr, b, 1024);
