@@ -17,14 +17,6 @@ namespace {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
-std::wstring FromUtf8(const std::string& text) {
-  std::wstring out;
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
-  while (p < end) out.push_back(static_cast<wchar_t>(velwin::detail::DecodeUtf8(p, end)));
-  return out;
-}
-
 }  // namespace
 
 namespace velwin::detail {
@@ -90,7 +82,7 @@ LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count) {
       std::string self(4096, '\0');
       const ssize_t n = readlink("/proc/self/exe", &self[0], self.size());
       self.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-      std::wstring wide = FromUtf8(self);
+      std::wstring wide = velwin::detail::WideFromUtf8(self, velwin::detail::Utf8Rule::kReplace);
       for (wchar_t& c : wide)
         if (c == L'/') c = L'\\';
       words.push_back(wide);

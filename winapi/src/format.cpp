@@ -99,8 +99,11 @@ void WriteNarrowText(Sink& out, const Conversion& s, const char* text) {
   // left plus the width, so a huge text costs no more than the buffer.
   const std::size_t keep = std::min(limit, out.room() + static_cast<std::size_t>(s.width) + 1);
   std::wstring decoded;
-  while (p < end && decoded.size() < keep)
-    decoded.push_back(static_cast<wchar_t>(velwin::detail::DecodeUtf8(p, end)));
+  while (p < end && decoded.size() < keep) {
+    char32_t cp;
+    velwin::detail::DecodeUtf8(p, end, cp, velwin::detail::Utf8Errors::kReplace);
+    decoded.push_back(static_cast<wchar_t>(cp));
+  }
   PadAndWrite(out, s, decoded.size(), decoded.c_str());
 }
 

@@ -127,14 +127,14 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
   const unsigned char* const pend = p + a.size();
   const unsigned char* const qend = q + b.size();
   while (p < pend && q < qend) {
-    const unsigned char* const p0 = p;
-    const unsigned char* const q0 = q;
-    const char32_t cp = velwin::detail::DecodeUtf8(p, pend);
-    const char32_t cq = velwin::detail::DecodeUtf8(q, qend);
-    const bool bad_p = cp == velwin::detail::kReplacement && p - p0 == 1;
-    const bool bad_q = cq == velwin::detail::kReplacement && q - q0 == 1;
+    char32_t cp;
+    char32_t cq;
+    const bool bad_p = !velwin::detail::DecodeUtf8(p, pend, cp);
+    const bool bad_q = !velwin::detail::DecodeUtf8(q, qend, cq);
     if (bad_p || bad_q) {
-      if (!(bad_p && bad_q && *p0 == *q0)) return false;
+      if (!(bad_p && bad_q && *p == *q)) return false;
+      ++p;
+      ++q;
     } else if (cp != cq && FoldCase(cp) != FoldCase(cq)) {
       return false;
     }

@@ -13,13 +13,7 @@
 namespace {
 
 int DefaultMessageBox(const wchar_t* text, UINT /*type*/, UINT /*helpId*/) {
-  std::string bytes;
-  for (const wchar_t* p = text; *p != L'\0'; ++p) {
-    char buf[4];
-    const int n =
-        velwin::detail::EncodeUtf8(static_cast<char32_t>(static_cast<std::uint32_t>(*p)), buf);
-    bytes.append(buf, static_cast<std::size_t>(n));
-  }
+  std::string bytes = velwin::detail::Utf8FromWide(text, velwin::detail::Utf8Rule::kReplace);
   bytes += '\n';
   std::fwrite(bytes.data(), 1, bytes.size(), stderr);
   std::fflush(stderr);

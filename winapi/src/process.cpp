@@ -35,15 +35,7 @@ extern char** environ;
 namespace {
 
 std::string ToUtf8(const std::wstring& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const wchar_t c : text) {
-    char buf[4];
-    const int n =
-        velwin::detail::EncodeUtf8(static_cast<char32_t>(static_cast<std::uint32_t>(c)), buf);
-    out.append(buf, static_cast<std::size_t>(n));
-  }
-  return out;
+  return velwin::detail::Utf8FromWide(text, velwin::detail::Utf8Rule::kReplace);
 }
 
 bool HasDrive(const std::wstring& s) {

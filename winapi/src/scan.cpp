@@ -272,13 +272,7 @@ bool StoreText(void* dest, unsigned size, const std::wstring& text, bool narrow,
     if (terminate) out[text.size()] = L'\0';
     return true;
   }
-  std::string bytes;
-  for (const wchar_t c : text) {
-    char buf[4];
-    const int n =
-        velwin::detail::EncodeUtf8(static_cast<char32_t>(static_cast<std::uint32_t>(c)), buf);
-    bytes.append(buf, static_cast<std::size_t>(n));
-  }
+  const std::string bytes = velwin::detail::Utf8FromWide(text, velwin::detail::Utf8Rule::kReplace);
   auto* out = static_cast<char*>(dest);
   const std::size_t need = bytes.size() + (terminate ? 1 : 0);
   if (need > size) {
