@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include <WinAPI/Utf8.h>
+
 namespace velwin::detail {
 
 std::wstring WideFromUtf8(std::string_view bytes, Utf8Rule rule) {
@@ -36,3 +38,11 @@ std::string Utf8FromWide(std::wstring_view text, Utf8Rule rule) {
 }
 
 }  // namespace velwin::detail
+
+std::wstring Utf8ToWide(std::string_view bytes) {
+  return velwin::detail::WideFromUtf8(bytes, velwin::detail::Utf8Rule::kEscapeBytes);
+}
+
+std::string WideToUtf8(std::wstring_view text) {
+  return velwin::detail::Utf8FromWide(text, velwin::detail::Utf8Rule::kEscapeBytes);
+}

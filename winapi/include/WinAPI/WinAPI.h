@@ -16,3 +16,4 @@
 #include <WinAPI/Strings.h>
 #include <WinAPI/Time.h>
 #include <WinAPI/Types.h>
+#include <WinAPI/Utf8.h>
