@@ -10,7 +10,6 @@
 #include <WinAPI/Locale.h>
 #include <WinAPI/Message.h>
 #include <WinAPI/Path.h>
-#include <WinAPI/PathName.h>
 #include <WinAPI/Process.h>
 #include <WinAPI/Resource.h>
 #include <WinAPI/Strings.h>
