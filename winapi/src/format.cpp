@@ -13,7 +13,7 @@
 
 #include <WinAPI/Strings.h>
 
-#include "printf_size.h"
+#include "conversion.h"
 #include "utf8.h"
 
 namespace {

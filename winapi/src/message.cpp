@@ -12,7 +12,7 @@
 #include <WinAPI/Message.h>
 #include <WinAPI/Strings.h>
 
-#include "printf_size.h"
+#include "conversion.h"
 #include "system_messages.h"
 
 namespace {

@@ -18,7 +18,7 @@
 
 #include <WinAPI/Strings.h>
 
-#include "printf_size.h"
+#include "conversion.h"
 #include "utf8.h"
 
 namespace {
