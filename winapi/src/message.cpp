@@ -18,7 +18,7 @@
 namespace {
 
 using velwin::detail::FindSystemMessage;
-using velwin::detail::ReadSize;
+using velwin::detail::PrintfConversion;
 using velwin::detail::Size;
 
 // The insert arguments: a va_list or an array of pointer-sized values.
@@ -37,36 +37,15 @@ struct Inserts {
   }
 };
 
-// A printf conversion without its '%', as an insert may carry it.
-struct InsertForm {
-  unsigned long long width = 0;
-  unsigned long long precision = 0;
-  Size size = Size::kNone;
-  wchar_t conv = 0;
-};
-
-// A width or precision; past 2^40 it stays there, far beyond what is
-// formatted.
-unsigned long long ReadCount(const wchar_t*& p) {
-  constexpr unsigned long long kCap = 1ULL << 40;
-  unsigned long long n = 0;
-  for (; *p >= L'0' && *p <= L'9'; ++p)
-    n = std::min<unsigned long long>(n * 10 + static_cast<unsigned>(*p - L'0'), kCap);
-  return n;
-}
-
 // Reads `printf_form` as flags, width, precision, size and the conversion
-// letter, in that order. False when it is anything else (a second
-// conversion, '*', text), since the formatter would then read arguments
-// that are not there, and for the long double size.
-bool ReadInsertForm(const std::wstring& printf_form, InsertForm& form) {
+// letter, in that order; a '*' is no count here, so it stands as the
+// letter. False when it is anything else (a second conversion, text),
+// since the formatter would then read arguments that are not there, and
+// for the long double size.
+bool ReadInsertForm(const std::wstring& printf_form, PrintfConversion& form) {
   const wchar_t* p = printf_form.c_str();
-  while (*p != L'\0' && std::wcschr(L"-+ #0", *p) != nullptr) ++p;
-  form.width = ReadCount(p);
-  if (*p == L'.') form.precision = ReadCount(++p);
-  form.size = ReadSize(p);
-  form.conv = *p;
-  return form.size != Size::kLongDouble && form.conv != L'\0' && p[1] == L'\0';
+  velwin::detail::ReadPrintfConversion(p, form, false);
+  return form.size != Size::kLongDouble && form.letter != L'\0' && p[1] == L'\0';
 }
 
 // Formats insert `index` with the printf conversion `printf_form` ("s", "08lx",
@@ -74,9 +53,9 @@ bool ReadInsertForm(const std::wstring& printf_form, InsertForm& form) {
 // '*', an unknown letter, anything but one conversion).
 bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& inserts,
                   std::wstring& out) {
-  InsertForm form;
+  PrintfConversion form;
   if (!ReadInsertForm(printf_form, form)) return false;
-  const wchar_t conv = form.conv;
+  const wchar_t conv = form.letter;
   const Size size = form.size;
   const bool wide_size = size == Size::kLong || size == Size::kLongLong || size == Size::kInt64 ||
                          size == Size::kSizeT || size == Size::kIntMax || size == Size::kPtrDiff;

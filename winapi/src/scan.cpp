@@ -23,6 +23,7 @@
 
 namespace {
 
+using velwin::detail::ReadCount;
 using velwin::detail::ReadSize;
 using velwin::detail::Size;
 
@@ -307,9 +308,7 @@ bool ReadDirective(const wchar_t*& f, Directive& d) {
   d.suppress = *f == L'*';
   if (d.suppress) ++f;
   if (*f >= L'0' && *f <= L'9') {
-    d.width = 0;
-    while (*f >= L'0' && *f <= L'9')
-      d.width = std::min<long long>(d.width * 10 + (*f++ - L'0'), INT_MAX);
+    d.width = static_cast<long long>(std::min<unsigned long long>(ReadCount(f), INT_MAX));
     if (d.width == 0) return false;  // a zero width is invalid
   }
   d.size = ReadSize(f);
