@@ -8,7 +8,7 @@
 
 #include "fuzz_input.h"
 #include "support/slow_reference.h"
-#include "text/no_case_search.h"
+#include "text/NoCaseSearch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);

@@ -84,8 +84,7 @@ bool EncodeUnits(const UniChar* units, std::size_t n, CFStringEncoding encoding,
     }
     switch (encoding) {
       case kCFStringEncodingUTF8:
-        if (!velcf::detail::IsScalarValue(cp)) return false;
-        velcf::detail::AppendUtf8(out, cp);
+        if (!velcf::detail::AppendUtf8(out, cp)) return false;
         break;
       case kCFStringEncodingASCII:
         if (cp > 0x7F) return false;

@@ -101,11 +101,8 @@ Reference ReadReference(const unsigned char* p, char32_t& cp, std::string_view& 
 char32_t NextChar(const unsigned char*& p) {
   if (*p < 0x80) return *p++;
   char32_t cp;
-  if (!DecodeUtf8(p, p + 4, cp)) {
-    // Not reached: the document was checked before parsing.
-    cp = 0xFFFD;
-    ++p;
-  }
+  // U+FFFD is not reached: the document was checked before parsing.
+  DecodeUtf8(p, p + 4, cp, Utf8Errors::kReplace);
   return cp;
 }
 

@@ -2,12 +2,15 @@
 
 namespace velcf::detail {
 
-bool DecodeUtf8(const std::uint8_t*& p, const std::uint8_t* end, char32_t& cp) {
+namespace {
+
+// The length of the shortest-form sequence of a scalar value at [p, end)
+// (not empty), with its value in cp; 0 when there is none.
+int ReadSequence(const std::uint8_t* p, const std::uint8_t* end, char32_t& cp) {
   const std::uint8_t b0 = *p;
   if (b0 < 0x80) {
     cp = b0;
-    ++p;
-    return true;
+    return 1;
   }
   int extra;
   char32_t value;
@@ -19,16 +22,29 @@ bool DecodeUtf8(const std::uint8_t*& p, const std::uint8_t* end, char32_t& cp) {
   } else if (b0 >= 0xF0 && b0 <= 0xF4) {
     extra = 3, value = b0 & 0x07, min = 0x10000;
   } else {
-    return false;
+    return 0;
   }
-  if (end - p <= extra) return false;
+  if (end - p <= extra) return 0;
   for (int i = 1; i <= extra; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return false;
+    if ((p[i] & 0xC0) != 0x80) return 0;
     value = (value << 6) | (p[i] & 0x3F);
   }
-  if (value < min || !IsScalarValue(value)) return false;
+  if (value < min || !IsScalarValue(value)) return 0;
   cp = value;
-  p += extra + 1;
+  return extra + 1;
+}
+
+}  // namespace
+
+bool DecodeUtf8(const std::uint8_t*& p, const std::uint8_t* end, char32_t& cp, Utf8Errors errors) {
+  const int length = ReadSequence(p, end, cp);
+  if (length > 0) {
+    p += length;
+    return true;
+  }
+  if (errors == Utf8Errors::kStop) return false;
+  cp = kReplacementCharacter;
+  ++p;
   return true;
 }
 

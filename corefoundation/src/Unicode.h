@@ -1,4 +1,5 @@
-// Character decoding and encoding shared by CFString and the XML parser.
+// Character decoding and encoding shared by CFString and the XML parser,
+// and compiled into libWinAPI as well: the one UTF-8 codec of the layers.
 #pragma once
 
 #include <cstddef>
@@ -23,10 +24,21 @@ inline bool IsXmlChar(char32_t cp) {
 // XML white space: space, tab, CR, LF.
 inline bool IsXmlSpace(char32_t cp) { return cp == 0x20 || cp == 0x09 || cp == 0x0A || cp == 0x0D; }
 
-// Decodes one UTF-8 sequence from [p, end) into cp and advances p past it.
-// False, with p unchanged, for anything but the shortest form of a scalar
-// value.
-bool DecodeUtf8(const std::uint8_t*& p, const std::uint8_t* end, char32_t& cp);
+// What the UTF-8 codec does with bytes that are no UTF-8 and with values
+// that are no scalar value.
+enum class Utf8Errors {
+  kStop,     // refuse them: report the failure, consume and write nothing
+  kReplace,  // U+FFFD in their place; a bad byte is consumed alone
+};
+
+constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+// Decodes one UTF-8 sequence from [p, end) (not empty) into cp and advances
+// p past it. For anything but the shortest form of a scalar value: false,
+// with p unchanged, under kStop; under kReplace, U+FFFD with p moved past
+// the first byte, and true.
+bool DecodeUtf8(const std::uint8_t*& p, const std::uint8_t* end, char32_t& cp,
+                Utf8Errors errors = Utf8Errors::kStop);
 
 // The character of a windows-1252 byte. The five bytes the code page leaves
 // undefined map to the C1 controls of the same value, as Windows does.
@@ -46,9 +58,15 @@ inline void AppendUtf16(std::vector<UniChar>& out, char32_t cp) {
   }
 }
 
-// Writes the UTF-8 form of the scalar value `cp` at `out` (room for 4
-// bytes); returns the end of what it wrote.
-inline char* WriteUtf8(char* out, char32_t cp) {
+// Writes the UTF-8 form of `cp` at `out` (room for 4 bytes); returns the
+// end of what it wrote. A `cp` that is no scalar value is refused under
+// kStop (nothing written, null returned) and written as U+FFFD under
+// kReplace.
+inline char* WriteUtf8(char* out, char32_t cp, Utf8Errors errors = Utf8Errors::kStop) {
+  if (!IsScalarValue(cp)) {
+    if (errors == Utf8Errors::kStop) return nullptr;
+    cp = kReplacementCharacter;
+  }
   if (cp < 0x80) {
     *out++ = static_cast<char>(cp);
   } else if (cp < 0x800) {
@@ -67,10 +85,14 @@ inline char* WriteUtf8(char* out, char32_t cp) {
   return out;
 }
 
-// Appends the UTF-8 form of the scalar value `cp`.
-inline void AppendUtf8(std::string& out, char32_t cp) {
+// Appends the UTF-8 form of `cp`, with the errors of WriteUtf8; false, with
+// nothing appended, when it refuses `cp`.
+inline bool AppendUtf8(std::string& out, char32_t cp, Utf8Errors errors = Utf8Errors::kStop) {
   char bytes[4];
-  out.append(bytes, WriteUtf8(bytes, cp));
+  char* end = WriteUtf8(bytes, cp, errors);
+  if (end == nullptr) return false;
+  out.append(bytes, end);
+  return true;
 }
 
 // Writes the UTF-16 form of the scalar value `cp` at `out` (room for 2

@@ -4,7 +4,7 @@
 
 #include <VelUt/VelUtResString.h>
 
-#include "platform/layer.h"
+#include "platform/Layer.h"
 
 // Constructed empty by this module's static initialisation; destroyed at
 // exit without freeing any library.

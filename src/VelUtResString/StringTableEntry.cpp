@@ -1,7 +1,7 @@
 // Reading a string-table entry from its XML subtree.
 #include <VelUt/VelUtResString.h>
 
-#include "platform/layer.h"
+#include "platform/Layer.h"
 
 namespace {
 

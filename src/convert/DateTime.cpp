@@ -1,7 +1,7 @@
 // Date-time text through the layer's swscanf_s, CTime and locale formats.
 #include <VelUt/DateTime.h>
 
-#include "platform/layer.h"
+#include "platform/Layer.h"
 
 namespace VelUt {
 

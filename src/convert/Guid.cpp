@@ -4,7 +4,7 @@
 
 #include <VelUt/Guid.h>
 
-#include "platform/layer.h"
+#include "platform/Layer.h"
 
 namespace VelUt {
 

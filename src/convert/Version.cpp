@@ -1,7 +1,7 @@
 // Version text through the layer's ms_wtoi.
 #include <VelUt/Version.h>
 
-#include "platform/layer.h"
+#include "platform/Layer.h"
 
 namespace VelUt {
 

@@ -5,8 +5,8 @@
 
 #include <VelUt/StdStr.h>
 
-#include "core/unit_set.h"
-#include "platform/layer.h"
+#include "core/UnitSet.h"
+#include "platform/Layer.h"
 
 namespace {
 

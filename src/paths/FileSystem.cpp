@@ -5,7 +5,7 @@
 #include <VelUt/Files.h>
 #include <VelUt/Url.h>
 
-#include "platform/layer.h"
+#include "platform/Layer.h"
 
 namespace {
 

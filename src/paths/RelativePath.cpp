@@ -3,7 +3,7 @@
 #include <VelUt/Paths.h>
 #include <VelUt/StdStr.h>
 
-#include "platform/layer.h"
+#include "platform/Layer.h"
 
 namespace VelUt {
 

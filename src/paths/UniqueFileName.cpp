@@ -5,8 +5,8 @@
 #include <VelUt/Files.h>
 #include <VelUt/Url.h>
 
-#include "platform/layer.h"
-#include "platform/ms_swprintf.h"
+#include "platform/Layer.h"
+#include "platform/MsSwprintf.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <VelUt/DravoMemoryException.h>
 #include <VelUt/Url.h>
 
-#include "paths/url_prefix.h"
-#include "platform/layer.h"
+#include "paths/UrlPrefix.h"
+#include "platform/Layer.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <VelUt/Url.h>
 
-#include "paths/url_prefix.h"
-#include "platform/layer.h"
+#include "paths/UrlPrefix.h"
+#include "platform/Layer.h"
 
 namespace {
 

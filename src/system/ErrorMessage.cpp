@@ -4,7 +4,7 @@
 
 #include <VelUt/SystemError.h>
 
-#include "platform/layer.h"
+#include "platform/Layer.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <VelUt/MsiInstall.h>
 #include <VelUt/SystemError.h>
 
-#include "platform/layer.h"
+#include "platform/Layer.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <VelUt/ArrayHelpers.h>
 
-#include "platform/layer.h"
-#include "text/text_pointer.h"
+#include "platform/Layer.h"
+#include "text/TextPointer.h"
 
 namespace {
 

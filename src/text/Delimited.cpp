@@ -9,7 +9,7 @@
 #include <VelUt/Delimited.h>
 #include <WinAPI/Exceptions.h>
 
-#include "core/unit_set.h"
+#include "core/UnitSet.h"
 
 namespace {
 

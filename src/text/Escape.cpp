@@ -4,7 +4,7 @@
 
 #include <VelUt/Escape.h>
 
-#include "core/unit_set.h"
+#include "core/UnitSet.h"
 #include "text/EscapeRule.h"
 
 namespace {

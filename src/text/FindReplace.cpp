@@ -5,9 +5,9 @@
 
 #include <VelUt/FindReplace.h>
 
-#include "platform/layer.h"
-#include "text/no_case_search.h"
-#include "text/text_pointer.h"
+#include "platform/Layer.h"
+#include "text/NoCaseSearch.h"
+#include "text/TextPointer.h"
 
 namespace VelUt {
 

@@ -1079,6 +1079,9 @@ const Row kRows[] = {
              WideCharToMultiByte(cp, 0, t.p(), count, Alloc<char>(o).get(), o.size, nullptr, nullptr);
            }
        }, Texts(), SignedOuts()); }},
+    {"Utf8ToWide, WideToUtf8", kAlloc, [](Sweep& s) {
+       Cross(s, [](const Narrow& n) { WideToUtf8(Utf8ToWide(n.s)); }, Narrows());
+       Cross(s, [](const Text& t) { Utf8ToWide(WideToUtf8(t.s)); }, Texts()); }},
     {"CreateCFStringFromUTF32, CFString2CString", kNone, [](Sweep& s) {
        Cross(s, [](const Text& t) {
          CFStringRef c = CreateCFStringFromUTF32(t.p());

@@ -9,7 +9,7 @@
 #include <VelUt/VelUt.h>
 
 #include "paths/layer_hooks.h"
-#include "platform/ms_swprintf.h"
+#include "platform/MsSwprintf.h"
 #include "support/scoped_env.h"
 #include "support/temp_folder.h"
 

@@ -13,7 +13,7 @@
 #include "support/alloc_failure.h"
 #include "support/global_locale.h"
 #include "support/slow_reference.h"
-#include "text/no_case_search.h"
+#include "text/NoCaseSearch.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <WinAPI/PathName.h>
+#include <WinAPI/Path.h>
 
 namespace {
 

@@ -13,61 +13,8 @@
 namespace velut {
 namespace {
 
-// The code point of the UTF-8 sequence at [p, end) and its length, or
-// length 0 when the bytes there are no valid, shortest-form sequence of a
-// Unicode scalar value.
-char32_t DecodeOne(const unsigned char* p, const unsigned char* end, std::size_t& length) {
-  length = 0;
-  const unsigned char b = *p;
-  std::size_t n;
-  char32_t cp;
-  char32_t least;
-  if (b < 0x80) {
-    length = 1;
-    return b;
-  } else if (b >= 0xC2 && b <= 0xDF) {
-    n = 2, cp = b & 0x1Fu, least = 0x80;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    n = 3, cp = b & 0x0Fu, least = 0x800;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    n = 4, cp = b & 0x07u, least = 0x10000;
-  } else {
-    return 0;
-  }
-  if (static_cast<std::size_t>(end - p) < n) return 0;
-  for (std::size_t i = 1; i < n; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return 0;
-    cp = cp << 6 | (p[i] & 0x3Fu);
-  }
-  if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  length = n;
-  return cp;
-}
-
+// A unit that stands for a byte that is not UTF-8 (see Utf8ToWide).
 bool IsByteUnit(wchar_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
-
-bool IsCharacter(wchar_t c) {
-  const auto u = static_cast<std::uint32_t>(c);
-  return u < 0xD800 || (u > 0xDFFF && u <= 0x10FFFF);
-}
-
-void AppendUtf8(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | cp >> 6);
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | cp >> 12);
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | cp >> 18);
-    out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // Every option a command takes: its own, then --json, --win-paths for
 // commands that print paths, and --help.
@@ -99,58 +46,28 @@ std::string Strip(const char* operand) {
 
 }  // namespace
 
-std::wstring Decode(const std::string& bytes) {
-  std::wstring text;
-  text.reserve(bytes.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const auto* end = p + bytes.size();
-  while (p < end) {
-    std::size_t length;
-    const char32_t cp = DecodeOne(p, end, length);
-    if (length == 0) {
-      text += static_cast<wchar_t>(0xDC00 + *p++);
-    } else {
-      text += static_cast<wchar_t>(cp);
-      p += length;
-    }
-  }
-  return text;
-}
-
-std::string Encode(const std::wstring& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const wchar_t c : text) {
-    if (IsByteUnit(c))
-      out += static_cast<char>(c - 0xDC00);
-    else
-      AppendUtf8(IsCharacter(c) ? static_cast<char32_t>(c) : 0xFFFD, out);
-  }
-  return out;
-}
-
 std::string JsonString(const std::wstring& text) {
-  std::string out = "\"";
+  std::wstring out = L"\"";
   for (const wchar_t c : text) {
     const auto u = static_cast<std::uint32_t>(c);
     if (c == L'"' || c == L'\\') {
-      out += '\\';
-      out += static_cast<char>(c);
+      out += L'\\';
+      out += c;
     } else if (c == L'\n') {
-      out += "\\n";
+      out += L"\\n";
     } else if (c == L'\r') {
-      out += "\\r";
+      out += L"\\r";
     } else if (c == L'\t') {
-      out += "\\t";
+      out += L"\\t";
     } else if (u < 0x20 || IsByteUnit(c)) {
       char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", u);
-      out += escape;
+      const int n = std::snprintf(escape, sizeof escape, "\\u%04x", u);
+      out.append(escape, escape + n);
     } else {
-      AppendUtf8(IsCharacter(c) ? static_cast<char32_t>(c) : 0xFFFD, out);
+      out += c;
     }
   }
-  return out + '"';
+  return WideToUtf8(out + L'"');
 }
 
 std::string ReadAll(int fd, const std::string& what) {
@@ -180,7 +97,7 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 bool ParseNumber(const std::wstring& text, int base, long long min, long long max,
                  long long& value) {
-  const std::string digits = Encode(text);
+  const std::string digits = WideToUtf8(text);
   // Base 0 reads "0x" as hexadecimal, but a leading 0 stays decimal.
   if (base == 0)
     base = digits.compare(0, 2, "0x") == 0 || digits.compare(0, 2, "0X") == 0 ? 16 : 10;
@@ -193,7 +110,7 @@ bool ParseNumber(const std::wstring& text, int base, long long min, long long ma
 }
 
 std::string SystemText(DWORD code, const std::string& subject) {
-  std::string text = Encode(VelUt::GetSystemErrorMessage(code));
+  std::string text = WideToUtf8(VelUt::GetSystemErrorMessage(code));
   const std::size_t insert = text.find("%1");
   if (insert != std::string::npos) text.replace(insert, 2, subject);
   return text;
@@ -227,14 +144,14 @@ Reply Reply::Failure(const std::string& why) {
 
 Reply& Reply::Show(const char* name, const std::wstring& text) {
   json.Text(name, text);
-  return Line(Encode(text));
+  return Line(WideToUtf8(text));
 }
 
 Reply& Reply::Items(const CStdContainer<CStdStr<wchar_t>, std::vector>& items) {
   std::string array = "[";
   for (int i = 0; i < items.GetCount(); ++i) {
     array += (i ? "," : "") + JsonString(items[i]);
-    Line(Encode(items[i]));
+    Line(WideToUtf8(items[i]));
   }
   json.Raw("items", array + "]");
   return *this;
@@ -276,7 +193,7 @@ Args::Args(const Command& command, const std::vector<std::string>& argv) {
       if (i + 1 >= argv.size()) throw Error("--" + name + " needs a value");
       value = argv[++i];
     }
-    options_[name] = Decode(value);
+    options_[name] = Utf8ToWide(value);
   }
 
   const std::vector<OperandDef>& defs = command.operands;
@@ -289,12 +206,12 @@ Args::Args(const Command& command, const std::vector<std::string>& argv) {
   for (std::size_t i = 0; i < words.size(); ++i) {
     const Operand kind = defs[std::min(i, defs.size() - 1)].kind;
     if (kind != Operand::kText || words[i] != "-") {
-      operands_.push_back(Decode(words[i]));
+      operands_.push_back(Utf8ToWide(words[i]));
       continue;
     }
     std::string text = ReadInput();
     if (!text.empty() && text.back() == '\n') text.pop_back();
-    operands_.push_back(Decode(text));
+    operands_.push_back(Utf8ToWide(text));
   }
 }
 
@@ -325,7 +242,7 @@ int Args::IntOption(const std::string& name, int fallback) const {
 std::wstring Args::Shown(const std::wstring& path) const {
   std::string native;
   if (Flag("win-paths") || !PathToNative(path.c_str(), native)) return path;
-  return Decode(native);
+  return Utf8ToWide(native);
 }
 
 std::string Help(const Command& command) {

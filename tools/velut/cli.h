@@ -1,6 +1,7 @@
 // Command-line plumbing for velut: the commands' descriptions, their
-// operands and options, the byte edges of the text, and replies in plain
-// and JSON form.
+// operands and options, and replies in plain and JSON form. Text crosses
+// the byte edges with the layer's Utf8ToWide and WideToUtf8, which keep
+// bytes that are not UTF-8 as they are.
 #pragma once
 
 #include <cstddef>
@@ -23,13 +24,6 @@ struct Error : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Argument bytes read as UTF-8; each byte that is no part of valid UTF-8
-// becomes the unit U+DC00 + byte, the layer's convention for native paths,
-// so that no byte is lost on the way to a file name.
-std::wstring Decode(const std::string& bytes);
-// The reverse of Decode: UTF-8, with U+DC80..U+DCFF written as the single
-// bytes they stand for and U+FFFD for any other unit that is no character.
-std::string Encode(const std::wstring& text);
 // A JSON string literal, quotes included, in valid UTF-8: a unit that
 // stands for a byte that is not UTF-8 is written as "\udcXX", any other
 // unit that is no character as U+FFFD.
@@ -40,7 +34,7 @@ std::string JsonString(const std::wstring& text);
 bool ParseNumber(const std::wstring& text, int base, long long min, long long max,
                  long long& value);
 // An operand as a message names it: in single quotes, its bytes as given.
-inline std::string Quoted(const std::wstring& text) { return "'" + Encode(text) + "'"; }
+inline std::string Quoted(const std::wstring& text) { return "'" + WideToUtf8(text) + "'"; }
 // All that can be read from `fd`; Error naming `what` when that fails.
 std::string ReadAll(int fd, const std::string& what);
 // Writes all of `bytes` to `fd`; false with errno set when that fails.

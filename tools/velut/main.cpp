@@ -80,7 +80,7 @@ Outcome RunCommand(const Command& command, const std::vector<std::string>& argv)
     if (std::any_of(argv.begin(), options_end, IsHelp))
       return {velut::kTrue, velut::Help(command), ""};
     velut::Reply r = command.run(velut::Args(command, argv));
-    if (!r.error.empty()) r.json.Text("error", velut::Decode(r.error));
+    if (!r.error.empty()) r.json.Text("error", Utf8ToWide(r.error));
     return {r.status, json ? r.json.str() + "\n" : r.plain,
             r.error.empty() ? "" : prefix + r.error};
   } catch (const velut::Error& e) {
@@ -100,7 +100,7 @@ Outcome RunCommand(const Command& command, const std::vector<std::string>& argv)
   } catch (...) {
     why = "unexpected failure";
   }
-  const std::string out = json ? velut::Json().Text("error", velut::Decode(why)).str() + "\n" : "";
+  const std::string out = json ? velut::Json().Text("error", Utf8ToWide(why)).str() + "\n" : "";
   return {velut::kError, out, prefix + why};
 }
 

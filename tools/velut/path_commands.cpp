@@ -24,9 +24,9 @@ Reply Url(const Args& args) {
   };
   Reply r = Reply::Bool(is_url).Line(std::string("url:    ") + (is_url ? "yes" : "no"));
   r.json.Text("fixed", shown(fixed)).Text("path", shown(path)).Text("folder", shown(folder));
-  return r.Line("fixed:  " + Encode(shown(fixed)))
-      .Line("path:   " + Encode(shown(path)))
-      .Line("folder: " + Encode(shown(folder)));
+  return r.Line("fixed:  " + WideToUtf8(shown(fixed)))
+      .Line("path:   " + WideToUtf8(shown(path)))
+      .Line("folder: " + WideToUtf8(shown(folder)));
 }
 
 // path-abs / path-rel: one path against a base folder.
@@ -61,7 +61,7 @@ Reply TempFile(const Args& args) {
   wchar_t folder[1024] = {};
   GetTempPath(1024, folder);
   return Reply::Failure(
-      "cannot make a file name in " + Encode(args.Shown(folder)) + ": " +
+      "cannot make a file name in " + WideToUtf8(args.Shown(folder)) + ": " +
       (error != ERROR_SUCCESS ? SystemText(error, "the folder") : "no free name"));
 }
 
@@ -106,11 +106,11 @@ Reply Stat(const Args& args) {
   Reply r = Reply::Bool(true);
   r.json.Text("path", name)
       .Number("size", static_cast<long long>(status.m_size))
-      .Text("attributes", Decode(letters))
+      .Text("attributes", Utf8ToWide(letters))
       .Number("mtime", status.m_mtime.GetTime())
       .Number("atime", status.m_atime.GetTime())
       .Number("ctime", status.m_ctime.GetTime());
-  return r.Line("name:       " + Encode(name))
+  return r.Line("name:       " + WideToUtf8(name))
       .Line("size:       " + std::to_string(status.m_size))
       .Line("attributes: " + letters)
       .Line("modified:   " + LocalTime(status.m_mtime))

@@ -26,7 +26,7 @@ unsigned int UnsignedArg(const std::string& text) {
 // Makes the locale named by --locale global for the rest of the run.
 void ApplyLocaleOption(const Args& args) {
   if (!args.Has("locale")) return;
-  const std::string name = Encode(args.Option("locale", L""));
+  const std::string name = WideToUtf8(args.Option("locale", L""));
   try {
     std::locale::global(std::locale(name));
   } catch (const std::runtime_error&) {
@@ -66,14 +66,14 @@ Reply Dedupe(const Args& args) {
   std::vector<std::string> lines = Cut(ReadInput(), "\n", false);
   if (lines.back().empty()) lines.pop_back();  // the final line feed ends a line
   CStdContainer<Str, std::vector> list;
-  for (const std::string& line : lines) list.Add(Str(Decode(line)));
+  for (const std::string& line : lines) list.Add(Str(Utf8ToWide(line)));
   const int n = VelUt::RemoveDuplicates(list);
   return Reply::Number(n, true).Items(list);
 }
 
 Reply Sort(const Args& args) {
   std::vector<std::string> words;
-  for (const std::wstring& w : args.From(0)) words.push_back(Encode(w));
+  for (const std::wstring& w : args.From(0)) words.push_back(WideToUtf8(w));
   if (words.empty()) words = Cut(ReadInput(), " \t\n\v\f\r", true);
   CArray<unsigned int, unsigned int> values;
   for (const std::string& w : words) values.Add(UnsignedArg(w));

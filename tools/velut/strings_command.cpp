@@ -102,13 +102,13 @@ LANGID LanguageOption(const Args& args, LANGID fallback) {
   long long number = 0;
   if (ParseNumber(name, 0, 0, 0xFFFF, number)) return static_cast<LANGID>(number);
   const LCID lcid = LocaleNameToLCID(name.c_str(), 0);
-  if (lcid == 0) throw Error("unknown language " + Encode(name));
+  if (lcid == 0) throw Error("unknown language " + WideToUtf8(name));
   return static_cast<LANGID>(lcid & 0xFFFF);
 }
 
 // Entries are the element children of the root element.
 Reply Strings(const Args& args) {
-  const std::string path = args.size() == 0 ? BundledTable() : Encode(args[0]);
+  const std::string path = args.size() == 0 ? BundledTable() : WideToUtf8(args[0]);
   SetThreadUILanguage(LanguageOption(args, 0));
 
   const Document doc(ReadFile(path));
@@ -145,13 +145,13 @@ Reply Strings(const Args& args) {
     std::string kind = "literal";
     if (reference) {
       item.Number("resource", s.mId).Text("library", s.mSrc).Bool("found", found);
-      kind = "reference " + std::to_string(s.mId) + " in " + Encode(s.mSrc);
+      kind = "reference " + std::to_string(s.mId) + " in " + WideToUtf8(s.mSrc);
     }
     items += (items.empty() ? "" : ",") + item.Text("text", s.mText).str();
     char head[128];
-    std::snprintf(head, sizeof head, "%-3d %-16s %-28s ", position, Encode(id).c_str(),
+    std::snprintf(head, sizeof head, "%-3d %-16s %-28s ", position, WideToUtf8(id).c_str(),
                   kind.c_str());
-    plain += head + (found ? Encode(s.mText) : "(no such string)") + "\n";
+    plain += head + (found ? WideToUtf8(s.mText) : "(no such string)") + "\n";
   }
   VelUtResString::FreeLibraries();
   SetDllDirectoryW(nullptr);
@@ -170,7 +170,7 @@ std::string OneLine(const std::wstring& text) {
   std::string line;
   for (const wchar_t c : text) {
     if (c >= 0x20 && c != 0x7F) {
-      line += Encode(std::wstring(1, c));
+      line += WideToUtf8(std::wstring(1, c));
     } else if (c == L'\n') {
       line += "\\n";
     } else if (c == L'\t') {
@@ -212,7 +212,7 @@ BOOL Collect(HMODULE /*module*/, UINT id, LANGID lang, LPCWSTR text, UINT length
 std::wstring LibraryName(const std::string& native) {
   std::string name = native.find('/') == std::string::npos ? "./" + native : native;
   if (name.find('.', name.rfind('/')) == std::string::npos) name += '.';
-  return Decode(name);
+  return Utf8ToWide(name);
 }
 
 // Standard input kept in a temporary file for LoadLibrary, which maps
@@ -245,7 +245,7 @@ Reply Dll(const Args& args) {
   Listing listing;
   listing.all_languages = !args.Has("lang");
   listing.language = LanguageOption(args, 0);
-  const std::string file = Encode(args[0]);
+  const std::string file = WideToUtf8(args[0]);
   HMODULE module = nullptr;
   if (file == "-") {
     const InputCopy copy;

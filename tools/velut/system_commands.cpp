@@ -16,7 +16,7 @@ Reply ErrorText(const Args& args) {
     throw Error("CODE must be a number from -2147483648 to 0xFFFFFFFF");
   const auto code = static_cast<unsigned int>(value);
   const Str text = VelUt::GetSystemErrorMessage(code);
-  Reply r = text.empty() ? Reply::Failure("no message text for " + Encode(args[0]))
+  Reply r = text.empty() ? Reply::Failure("no message text for " + WideToUtf8(args[0]))
                          : Reply::Bool(true).Show("text", text);
   r.json.Number("code", code);
   return r;
@@ -82,7 +82,7 @@ Reply Install(const Args& args) {
   if (args.Flag("wait")) return StartAndWait(InstallerLine(file, rest));
   AfxSetMessageBoxHandler(KeepMessage);
   if (!VelUt::StartMsiInstallation(file, rest, 0))
-    throw Error(CannotStart(Encode(g_start_failure)));
+    throw Error(CannotStart(WideToUtf8(g_start_failure)));
   return Reply::Bool(true);
 }
 

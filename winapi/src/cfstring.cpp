@@ -10,7 +10,7 @@ CFStringRef CreateCFStringFromUTF32(const wchar_t* text) try {
   std::vector<UniChar> units;
   for (const wchar_t* p = text; p != nullptr && *p != 0; ++p) {
     auto cp = static_cast<std::uint32_t>(*p);
-    if (!velwin::detail::IsScalarValue(cp)) cp = velwin::detail::kReplacement;
+    if (!velwin::detail::IsScalarValue(cp)) cp = velwin::detail::kReplacementCharacter;
     UniChar pair[2];
     if (CFStringGetSurrogatePairForLongCharacter(cp, pair)) {
       units.insert(units.end(), pair, pair + 2);
@@ -44,7 +44,7 @@ bool CFString2CString(CFStringRef str, std::wstring& target) {
           static_cast<wchar_t>(CFStringGetLongCharacterForSurrogatePair(u, units[i + 1])));
       ++i;
     } else if (CFStringIsSurrogateHighCharacter(u) || CFStringIsSurrogateLowCharacter(u)) {
-      target.push_back(static_cast<wchar_t>(velwin::detail::kReplacement));
+      target.push_back(static_cast<wchar_t>(velwin::detail::kReplacementCharacter));
     } else {
       target.push_back(static_cast<wchar_t>(u));
     }

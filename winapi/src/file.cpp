@@ -1,5 +1,5 @@
-// File-system operations on path text: existence tests, the temporary and
-// current folders, temporary files, removal and file status.
+// File-system operations on path text: the temporary and current folders,
+// temporary files, removal and file status.
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -24,15 +24,6 @@ using velwin::detail::IsSeparator;
 using velwin::detail::SetLastErrorForPath;
 
 namespace {
-
-// stat() on the native form of `path`; false with the last error set.
-bool StatPath(LPCWSTR path, struct stat& st) {
-  std::string native;
-  if (!PathToNative(path, native)) return false;
-  if (stat(native.c_str(), &st) == 0) return true;
-  SetLastErrorForPath(errno, native);
-  return false;
-}
 
 // Copies `text` into `buffer` of `size` units the way GetTempPath and
 // GetCurrentDirectory report it: the units written, or the units needed
@@ -76,25 +67,6 @@ BYTE AttributesOf(mode_t mode, const wchar_t* name) {
 }
 
 }  // namespace
-
-BOOL PathFileExists(LPCWSTR path) {
-  if (path == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  struct stat st;
-  return StatPath(path, st) ? TRUE : FALSE;
-}
-
-BOOL PathIsDirectory(LPCWSTR path) {
-  if (path == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  struct stat st;
-  if (!StatPath(path, st) || !S_ISDIR(st.st_mode)) return FALSE;
-  return static_cast<BOOL>(FILE_ATTRIBUTE_DIRECTORY);
-}
 
 DWORD GetTempPath(DWORD size, LPWSTR buffer) {
   if (buffer == nullptr && size != 0) {

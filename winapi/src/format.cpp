@@ -13,7 +13,7 @@
 
 #include <WinAPI/Strings.h>
 
-#include "printf_size.h"
+#include "conversion.h"
 #include "utf8.h"
 
 namespace {
@@ -51,7 +51,6 @@ class Sink {
   bool cut_ = false;
 };
 
-using velwin::detail::ReadSize;
 using velwin::detail::Size;
 
 struct Conversion {
@@ -61,16 +60,6 @@ struct Conversion {
   Size size = Size::kNone;
   wchar_t conv = 0;
 };
-
-// Reads a decimal number, saturating at INT_MAX.
-int ReadNumber(const wchar_t*& p) {
-  long long n = 0;
-  while (*p >= L'0' && *p <= L'9') {
-    n = std::min<long long>(n * 10 + (*p - L'0'), INT_MAX);
-    ++p;
-  }
-  return static_cast<int>(n);
-}
 
 void PadAndWrite(Sink& out, const Conversion& s, std::size_t len, const wchar_t* body) {
   const std::size_t width = static_cast<std::size_t>(s.width);
@@ -99,8 +88,11 @@ void WriteNarrowText(Sink& out, const Conversion& s, const char* text) {
   // left plus the width, so a huge text costs no more than the buffer.
   const std::size_t keep = std::min(limit, out.room() + static_cast<std::size_t>(s.width) + 1);
   std::wstring decoded;
-  while (p < end && decoded.size() < keep)
-    decoded.push_back(static_cast<wchar_t>(velwin::detail::DecodeUtf8(p, end)));
+  while (p < end && decoded.size() < keep) {
+    char32_t cp;
+    velwin::detail::DecodeUtf8(p, end, cp, velwin::detail::Utf8Errors::kReplace);
+    decoded.push_back(static_cast<wchar_t>(cp));
+  }
   PadAndWrite(out, s, decoded.size(), decoded.c_str());
 }
 
@@ -219,46 +211,29 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
   if (s.left) out.fill(L' ', pad);
 }
 
+// A count as the writers take it: at most INT_MAX.
+int ToInt(unsigned long long count) {
+  return static_cast<int>(std::min<unsigned long long>(count, INT_MAX));
+}
+
 // Parses flags, width, precision and size after a '%'. Returns false when
 // the sequence is not a conversion we know; p then still points after '%'.
 bool ParseConversion(const wchar_t*& p, Conversion& s, va_list& args) {
   const wchar_t* q = p;
-  for (;; ++q) {
-    if (*q == L'-')
-      s.left = true;
-    else if (*q == L'+')
-      s.plus = true;
-    else if (*q == L' ')
-      s.space = true;
-    else if (*q == L'#')
-      s.alt = true;
-    else if (*q == L'0')
-      s.zero = true;
-    else
-      break;
-  }
+  velwin::detail::PrintfConversion c;
+  velwin::detail::ReadPrintfConversion(q, c, true);
   // A '*' takes its argument only once the conversion is known to be
   // valid: an unknown one is copied literally and takes no argument.
-  bool star_width = false;
-  bool star_precision = false;
-  if (*q == L'*') {
-    ++q;
-    star_width = true;
-  } else {
-    s.width = ReadNumber(q);
-  }
-  if (*q == L'.') {
-    ++q;
-    if (*q == L'*') {
-      ++q;
-      star_precision = true;
-    } else {
-      s.precision = ReadNumber(q);
-    }
-  }
-  s.size = ReadSize(q);
-  if (*q == 0 || !std::wcschr(L"diouxXcCsSeEfFgGaApn%", *q)) return false;
-  if (star_width) {
+  if (c.letter == 0 || !std::wcschr(L"diouxXcCsSeEfFgGaApn%", c.letter)) return false;
+  s.left = c.left;
+  s.plus = c.plus;
+  s.space = c.space;
+  s.alt = c.alt;
+  s.zero = c.zero;
+  s.width = ToInt(c.width);
+  if (c.has_precision) s.precision = ToInt(c.precision);
+  s.size = c.size;
+  if (c.star_width) {
     int w = va_arg(args, int);
     if (w < 0) {
       s.left = true;
@@ -266,11 +241,11 @@ bool ParseConversion(const wchar_t*& p, Conversion& s, va_list& args) {
     }
     s.width = w;
   }
-  if (star_precision) {
+  if (c.star_precision) {
     const int pr = va_arg(args, int);
     s.precision = pr < 0 ? -1 : pr;
   }
-  s.conv = *q;
+  s.conv = c.letter;
   p = q + 1;
   return true;
 }

@@ -1,5 +1,5 @@
-// Resource libraries: finding a DLL by its Win32 name, mapping it, the
-// table of loaded libraries with their reference counts, and string lookups.
+// Resource libraries: finding a DLL by its Win32 name, mapping it, and the
+// table of loaded libraries with their reference counts.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -27,8 +27,6 @@
 #include "module_image.h"
 #include "path_syntax.h"
 #include "pe_image.h"
-#include "thread_object.h"
-#include "ui_language.h"
 #include "utf8.h"
 
 namespace {
@@ -63,10 +61,6 @@ struct Registry {
   std::mutex folder_mutex;
   std::string dll_folder;  // native path; empty: none set
 };
-
-// Counts the libraries unloaded so far: the texts threads keep from earlier
-// lookups (RecentTexts) hold only while it stays the same.
-std::atomic<std::uint64_t> g_unloads{0};
 
 // Never destroyed: a library freed from another static object's
 // destructor at exit still finds its table.
@@ -127,14 +121,14 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
   const unsigned char* const pend = p + a.size();
   const unsigned char* const qend = q + b.size();
   while (p < pend && q < qend) {
-    const unsigned char* const p0 = p;
-    const unsigned char* const q0 = q;
-    const char32_t cp = velwin::detail::DecodeUtf8(p, pend);
-    const char32_t cq = velwin::detail::DecodeUtf8(q, qend);
-    const bool bad_p = cp == velwin::detail::kReplacement && p - p0 == 1;
-    const bool bad_q = cq == velwin::detail::kReplacement && q - q0 == 1;
+    char32_t cp;
+    char32_t cq;
+    const bool bad_p = !velwin::detail::DecodeUtf8(p, pend, cp);
+    const bool bad_q = !velwin::detail::DecodeUtf8(q, qend, cq);
     if (bad_p || bad_q) {
-      if (!(bad_p && bad_q && *p0 == *q0)) return false;
+      if (!(bad_p && bad_q && *p == *q)) return false;
+      ++p;
+      ++q;
     } else if (cp != cq && FoldCase(cp) != FoldCase(cq)) {
       return false;
     }
@@ -330,7 +324,7 @@ BOOL FreeLibrary(HMODULE module) {
     if (--it->second->references == 0) {
       unmapped = std::move(it->second);
       r.modules.erase(it);
-      g_unloads.fetch_add(1, std::memory_order_release);
+      velwin::detail::g_libraries_unloaded.fetch_add(1, std::memory_order_release);
     }
   }
   return TRUE;
@@ -348,110 +342,15 @@ BOOL SetDllDirectoryW(LPCWSTR folder) {
   return TRUE;
 }
 
-namespace {
+std::atomic<std::uint64_t> velwin::detail::g_libraries_unloaded{0};
 
-// The texts a thread looked up last, by library, id and language: an
-// application asks for the same labels again and again. Kept per thread,
-// so that a repeated lookup takes no lock and costs one copy.
-class RecentTexts {
- public:
-  struct Text {
-    HMODULE module = nullptr;  // null: empty
-    UINT id = 0;
-    LANGID language = 0;
-    std::uint64_t unloads = 0;
-    bool found = false;
-    std::wstring text;
-  };
-
-  // The entry where (module, id) is kept, whatever it holds now.
-  Text& At(HMODULE module, UINT id) {
-    const std::uintptr_t key = ToKey(module) ^ (static_cast<std::uintptr_t>(id) * 0x9E3779B9u);
-    return texts_[(key ^ key >> 17) % kTexts];
-  }
-  static bool Holds(const Text& t, HMODULE module, UINT id, LANGID language,
-                    std::uint64_t unloads) {
-    return t.module == module && t.id == id && t.language == language && t.unloads == unloads;
-  }
-  // Longer texts are not kept: a thread keeps little memory.
-  static constexpr std::size_t kLongestText = 256;
-
- private:
-  static constexpr std::size_t kTexts = 64;
-  Text texts_[kTexts];
-};
-
-// Looks up the text of `id` in the loaded library `m` for `preferred`;
-// false when the library holds no such string.
-bool FindString(const Module& m, UINT id, LANGID preferred, std::wstring& text) {
-  if (id > 0xFFFF) return false;
-  const auto block = static_cast<std::uint16_t>(id / 16 + 1);
-  const auto [first, last] = std::equal_range(
-      m.strings.begin(), m.strings.end(), StringBlock{block, 0, 0, 0},
-      [](const StringBlock& a, const StringBlock& b) { return a.block < b.block; });
-  // The best-ranked language that holds the string; of equal ranks the
-  // first, which has the lowest LANGID.
-  int best = velwin::detail::kLanguageRanks;
-  const std::uint8_t* units = nullptr;
-  std::size_t count = 0;
-  for (auto e = first; e != last && best > 0; ++e) {
-    const int rank = velwin::detail::LanguageRank(preferred, e->lang);
-    if (rank < best &&
-        velwin::detail::LocateBlockString(m.image, m.size, *e, id % 16, units, count))
-      best = rank;
-  }
-  if (best == velwin::detail::kLanguageRanks) return false;
-  velwin::detail::AppendUtf16(units, count, text);
-  return true;
-}
-
-}  // namespace
-
-std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
-  std::wstring text;
-  if (module == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return text;
-  }
-  const LANGID preferred = velwin::detail::PreferredLanguage();
-  // Read before the lookup: an unload meanwhile leaves what is kept below
-  // outdated, never the other way round.
-  const std::uint64_t unloads = g_unloads.load(std::memory_order_acquire);
-  RecentTexts* kept = velwin::detail::ThreadObject<RecentTexts>();
-  RecentTexts::Text* recent = kept != nullptr ? &kept->At(module, id) : nullptr;
-  if (recent != nullptr && RecentTexts::Holds(*recent, module, id, preferred, unloads)) {
-    if (!recent->found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-    return recent->text;
-  }
-  bool found = false;
-  {
-    Registry& r = Libraries();
-    std::shared_lock<std::shared_mutex> lock(r.mutex);
-    const auto it = r.modules.find(ToKey(module));
-    if (it == r.modules.end()) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return text;
-    }
-    found = FindString(*it->second, id, preferred, text);
-  }
-  if (recent != nullptr && text.size() <= RecentTexts::kLongestText) {
-    recent->module = module;
-    recent->id = id;
-    recent->language = preferred;
-    recent->unloads = unloads;
-    recent->found = found;
-    recent->text = text;
-  }
-  if (!found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-  return text;
-}
-
-bool velwin::detail::ReadModuleImage(
-    HMODULE module, const std::function<void(const std::uint8_t*, std::size_t)>& read) {
+bool velwin::detail::ReadModuleImage(HMODULE module,
+                                     const std::function<void(const ModuleImage&)>& read) {
   Registry& r = Libraries();
   std::shared_lock<std::shared_mutex> lock(r.mutex);
   const auto it = r.modules.find(ToKey(module));
   if (module == nullptr || it == r.modules.end()) return false;
-  read(it->second->image, it->second->size);
+  const Module& m = *it->second;
+  read(ModuleImage{m.image, m.size, &m.strings});
   return true;
 }

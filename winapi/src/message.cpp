@@ -1,130 +1,25 @@
-// FormatMessage over the layer's system message table, local memory, and
-// message boxes through an installable handler.
+// FormatMessage over the layer's system message table, and the local
+// memory its buffers come from.
 #include <algorithm>
-#include <atomic>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <iterator>
-#include <map>
-#include <mutex>
 #include <new>
-#include <optional>
-#include <shared_mutex>
 #include <string>
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Message.h>
-#include <WinAPI/Resource.h>
 #include <WinAPI/Strings.h>
 
-#include "printf_size.h"
-#include "utf8.h"
+#include "conversion.h"
+#include "system_messages.h"
 
 namespace {
 
-using velwin::detail::ReadSize;
+using velwin::detail::FindSystemMessage;
+using velwin::detail::PrintfConversion;
 using velwin::detail::Size;
-
-struct SystemMessage {
-  DWORD code;
-  const wchar_t* text;
-};
-
-// The English texts of Windows for the codes the layer sets and a few
-// neighbours, sorted by code. Each ends in period, CR, LF, as the system's
-// own texts do.
-const SystemMessage kSystemMessages[] = {
-    {0, L"The operation completed successfully.\r\n"},
-    {2, L"The system cannot find the file specified.\r\n"},
-    {3, L"The system cannot find the path specified.\r\n"},
-    {4, L"The system cannot open the file.\r\n"},
-    {5, L"Access is denied.\r\n"},
-    {6, L"The handle is invalid.\r\n"},
-    {8, L"Not enough memory resources are available to process this command.\r\n"},
-    {11, L"An attempt was made to load a program with an incorrect format.\r\n"},
-    {14, L"Not enough memory resources are available to complete this operation.\r\n"},
-    {17, L"The system cannot move the file to a different disk drive.\r\n"},
-    {19, L"The media is write protected.\r\n"},
-    {31, L"A device attached to the system is not functioning.\r\n"},
-    {32,
-     L"The process cannot access the file because it is being used by another "
-     L"process.\r\n"},
-    {50, L"The request is not supported.\r\n"},
-    {80, L"The file exists.\r\n"},
-    {87, L"The parameter is incorrect.\r\n"},
-    {89, L"The system cannot start another process at this time.\r\n"},
-    {111, L"The file name is too long.\r\n"},
-    {112, L"There is not enough space on the disk.\r\n"},
-    {122, L"The data area passed to a system call is too small.\r\n"},
-    {123, L"The filename, directory name, or volume label syntax is incorrect.\r\n"},
-    {126, L"The specified module could not be found.\r\n"},
-    {145, L"The directory is not empty.\r\n"},
-    {170, L"The requested resource is in use.\r\n"},
-    {183, L"Cannot create a file when that file already exists.\r\n"},
-    {193, L"%1 is not a valid Win32 application.\r\n"},
-    {206, L"The filename or extension is too long.\r\n"},
-    {223, L"The file size exceeds the limit allowed and cannot be saved.\r\n"},
-    {258, L"The wait operation timed out.\r\n"},
-    {267, L"The directory name is invalid.\r\n"},
-    {317,
-     L"The system cannot find message text for message number 0x%1 in the "
-     L"message file for %2.\r\n"},
-    {998, L"Invalid access to memory location.\r\n"},
-    {1004, L"Invalid flags.\r\n"},
-    {1113,
-     L"No mapping for the Unicode character exists in the target multi-byte "
-     L"code page.\r\n"},
-    {1460, L"This operation returned because the timeout period expired.\r\n"},
-    {1813, L"The specified resource type cannot be found in the image file.\r\n"},
-    {1814, L"The specified resource name cannot be found in the image file.\r\n"},
-    {1815, L"The specified resource language ID cannot be found in the image file.\r\n"},
-    {1921, L"The name of the file cannot be resolved by the system.\r\n"},
-    {0x800300FD, L"An unexpected error occurred.\r\n"},
-};
-
-// Texts the application set with SetSystemMessageText: a text, or none
-// (nullopt) to hide the table's. Never destroyed, so late calls at exit
-// still find it.
-struct Overrides {
-  std::shared_mutex mutex;
-  std::map<DWORD, std::optional<std::wstring>> texts;
-};
-
-Overrides& GetOverrides() {
-  static Overrides* overrides = new Overrides;
-  return *overrides;
-}
-
-// The table's text for `code`, the override included; false when none.
-bool FindText(DWORD code, std::wstring& text) {
-  {
-    Overrides& o = GetOverrides();
-    std::shared_lock<std::shared_mutex> lock(o.mutex);
-    const auto it = o.texts.find(code);
-    if (it != o.texts.end()) {
-      if (!it->second) return false;
-      text = *it->second;
-      return true;
-    }
-  }
-  const auto it = std::lower_bound(std::begin(kSystemMessages), std::end(kSystemMessages), code,
-                                   [](const SystemMessage& m, DWORD c) { return m.code < c; });
-  if (it != std::end(kSystemMessages) && it->code == code) {
-    text = it->text;
-    return true;
-  }
-  return false;
-}
-
-// Whether the table answers in `languageId`: 0, neutral, invariant and
-// English languages read the one English table.
-bool LanguageAvailable(DWORD languageId) {
-  const DWORD primary = languageId & 0x3FF;
-  return languageId <= 0xFFFF && (primary == 0x00 || primary == 0x09 || primary == 0x7F);
-}
 
 // The insert arguments: a va_list or an array of pointer-sized values.
 struct Inserts {
@@ -142,36 +37,15 @@ struct Inserts {
   }
 };
 
-// A printf conversion without its '%', as an insert may carry it.
-struct InsertForm {
-  unsigned long long width = 0;
-  unsigned long long precision = 0;
-  Size size = Size::kNone;
-  wchar_t conv = 0;
-};
-
-// A width or precision; past 2^40 it stays there, far beyond what is
-// formatted.
-unsigned long long ReadCount(const wchar_t*& p) {
-  constexpr unsigned long long kCap = 1ULL << 40;
-  unsigned long long n = 0;
-  for (; *p >= L'0' && *p <= L'9'; ++p)
-    n = std::min<unsigned long long>(n * 10 + static_cast<unsigned>(*p - L'0'), kCap);
-  return n;
-}
-
 // Reads `printf_form` as flags, width, precision, size and the conversion
-// letter, in that order. False when it is anything else (a second
-// conversion, '*', text), since the formatter would then read arguments
-// that are not there, and for the long double size.
-bool ReadInsertForm(const std::wstring& printf_form, InsertForm& form) {
+// letter, in that order; a '*' is no count here, so it stands as the
+// letter. False when it is anything else (a second conversion, text),
+// since the formatter would then read arguments that are not there, and
+// for the long double size.
+bool ReadInsertForm(const std::wstring& printf_form, PrintfConversion& form) {
   const wchar_t* p = printf_form.c_str();
-  while (*p != L'\0' && std::wcschr(L"-+ #0", *p) != nullptr) ++p;
-  form.width = ReadCount(p);
-  if (*p == L'.') form.precision = ReadCount(++p);
-  form.size = ReadSize(p);
-  form.conv = *p;
-  return form.size != Size::kLongDouble && form.conv != L'\0' && p[1] == L'\0';
+  velwin::detail::ReadPrintfConversion(p, form, false);
+  return form.size != Size::kLongDouble && form.letter != L'\0' && p[1] == L'\0';
 }
 
 // Formats insert `index` with the printf conversion `printf_form` ("s", "08lx",
@@ -179,9 +53,9 @@ bool ReadInsertForm(const std::wstring& printf_form, InsertForm& form) {
 // '*', an unknown letter, anything but one conversion).
 bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& inserts,
                   std::wstring& out) {
-  InsertForm form;
+  PrintfConversion form;
   if (!ReadInsertForm(printf_form, form)) return false;
-  const wchar_t conv = form.conv;
+  const wchar_t conv = form.letter;
   const Size size = form.size;
   const bool wide_size = size == Size::kLong || size == Size::kLongLong || size == Size::kInt64 ||
                          size == Size::kSizeT || size == Size::kIntMax || size == Size::kPtrDiff;
@@ -336,22 +210,6 @@ DWORD Fail(DWORD code) {
   return 0;
 }
 
-int DefaultMessageBox(const wchar_t* text, UINT /*type*/, UINT /*helpId*/) {
-  std::string bytes;
-  for (const wchar_t* p = text; *p != L'\0'; ++p) {
-    char buf[4];
-    const int n =
-        velwin::detail::EncodeUtf8(static_cast<char32_t>(static_cast<std::uint32_t>(*p)), buf);
-    bytes.append(buf, static_cast<std::size_t>(n));
-  }
-  bytes += '\n';
-  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
-  std::fflush(stderr);
-  return IDOK;
-}
-
-std::atomic<AFX_MESSAGEBOX_HANDLER> g_message_box{DefaultMessageBox};
-
 }  // namespace
 
 HLOCAL LocalAlloc(UINT flags, std::size_t bytes) {
@@ -379,9 +237,11 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
     if (source == nullptr) return Fail(ERROR_INVALID_PARAMETER);
     text = static_cast<const wchar_t*>(source);
   } else if (flags & FORMAT_MESSAGE_FROM_SYSTEM) {
-    if (!LanguageAvailable(languageId)) return Fail(ERROR_RESOURCE_LANG_NOT_FOUND);
+    if (!velwin::detail::HasSystemMessagesIn(languageId))
+      return Fail(ERROR_RESOURCE_LANG_NOT_FOUND);
     const bool win32_hresult = (messageId & 0xFFFF0000u) == 0x80070000u;
-    if (!FindText(messageId, text) && !(win32_hresult && FindText(messageId & 0xFFFF, text)))
+    if (!FindSystemMessage(messageId, text) &&
+        !(win32_hresult && FindSystemMessage(messageId & 0xFFFF, text)))
       return Fail(ERROR_MR_MID_NOT_FOUND);
   } else if (flags & FORMAT_MESSAGE_FROM_HMODULE) {
     return Fail(ERROR_MR_MID_NOT_FOUND);
@@ -422,29 +282,4 @@ DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD lan
   } catch (const std::bad_alloc&) {
     return Fail(ERROR_NOT_ENOUGH_MEMORY);
   }
-}
-
-void SetSystemMessageText(DWORD code, LPCWSTR text) {
-  Overrides& o = GetOverrides();
-  std::unique_lock<std::shared_mutex> lock(o.mutex);
-  o.texts[code] = text != nullptr ? std::optional<std::wstring>(text) : std::nullopt;
-}
-
-void ResetSystemMessageText(DWORD code) {
-  Overrides& o = GetOverrides();
-  std::unique_lock<std::shared_mutex> lock(o.mutex);
-  o.texts.erase(code);
-}
-
-AFX_MESSAGEBOX_HANDLER AfxSetMessageBoxHandler(AFX_MESSAGEBOX_HANDLER handler) {
-  return g_message_box.exchange(handler != nullptr ? handler : DefaultMessageBox);
-}
-
-int AfxMessageBox(LPCWSTR text, UINT type, UINT helpId) {
-  return g_message_box.load()(text != nullptr ? text : L"", type, helpId);
-}
-
-int AfxMessageBox(UINT promptId, UINT type, UINT helpId) {
-  const std::wstring text = loadStringFromWin32ResourceDLL(AfxGetResourceHandle(), promptId);
-  return AfxMessageBox(text.c_str(), type, helpId);
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -14,14 +15,6 @@
 #include "errno_map.h"
 #include "path_syntax.h"
 #include "utf8.h"
-
-namespace {
-
-// The units that stand for single bytes which are not UTF-8.
-constexpr std::uint32_t kEscapeFirst = 0xDC80;
-constexpr std::uint32_t kEscapeLast = 0xDCFF;
-
-}  // namespace
 
 BOOL PathToNative(LPCWSTR path, std::string& native) {
   native.clear();
@@ -39,14 +32,14 @@ BOOL PathToNative(LPCWSTR path, std::string& native) {
     while (velwin::detail::IsSeparator(*p)) ++p;
   }
   for (; *p != L'\0'; ++p) {
-    const auto c = static_cast<std::uint32_t>(*p);
+    const auto c = static_cast<char32_t>(static_cast<std::uint32_t>(*p));
     if (c == L'\\') {
       native += '/';
-    } else if (c >= kEscapeFirst && c <= kEscapeLast) {
+    } else if (c >= velwin::detail::kFirstByteUnit && c <= velwin::detail::kLastByteUnit) {
       native += static_cast<char>(c - 0xDC00);
     } else if (velwin::detail::IsScalarValue(c)) {
       char bytes[4];
-      native.append(bytes, static_cast<std::size_t>(velwin::detail::EncodeUtf8(c, bytes)));
+      native.append(bytes, velwin::detail::WriteUtf8(bytes, c));
     } else {
       native.clear();
       SetLastError(ERROR_INVALID_NAME);
@@ -57,19 +50,9 @@ BOOL PathToNative(LPCWSTR path, std::string& native) {
 }
 
 std::wstring NativeToPath(const char* native) {
-  std::wstring path;
-  if (native == nullptr) return path;
-  const auto* p = reinterpret_cast<const unsigned char*>(native);
-  const auto* end = p + std::strlen(native);
-  path.reserve(static_cast<std::size_t>(end - p));
-  while (p < end) {
-    const unsigned char* const start = p;
-    const char32_t c = velwin::detail::DecodeUtf8(p, end);
-    if (c == velwin::detail::kReplacement && p - start == 1)
-      path += static_cast<wchar_t>(0xDC00 + *start);
-    else
-      path += c == U'/' ? L'\\' : static_cast<wchar_t>(c);
-  }
+  if (native == nullptr) return std::wstring();
+  std::wstring path = velwin::detail::WideFromUtf8(native, velwin::detail::Utf8Rule::kEscapeBytes);
+  std::replace(path.begin(), path.end(), L'/', L'\\');
   return path;
 }
 

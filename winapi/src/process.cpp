@@ -25,86 +25,18 @@
 #include <WinAPI/Message.h>
 #include <WinAPI/Process.h>
 
+#include "command_line.h"
 #include "errno_map.h"
+#include "program_search.h"
 #include "utf8.h"
 
 extern char** environ;
 
 namespace {
 
-// ------------------------------------------------------------ words
-
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-std::vector<std::wstring> SplitCommandLine(const wchar_t* p) {
-  std::vector<std::wstring> words;
-  std::wstring first;
-  if (*p == L'"') {
-    for (++p; *p != L'\0' && *p != L'"'; ++p) first += *p;
-    if (*p == L'"') ++p;
-  } else {
-    for (; *p != L'\0' && !IsBlank(*p); ++p) first += *p;
-  }
-  words.push_back(first);
-  for (;;) {
-    while (IsBlank(*p)) ++p;
-    if (*p == L'\0') break;
-    std::wstring word;
-    bool quoted = false;
-    while (*p != L'\0' && (quoted || !IsBlank(*p))) {
-      if (*p == L'\\') {
-        std::size_t n = 0;
-        while (p[n] == L'\\') ++n;
-        if (p[n] == L'"') {
-          word.append(n / 2, L'\\');
-          p += n;
-          if (n % 2 == 1) {
-            word += L'"';
-            ++p;
-          }
-        } else {
-          word.append(n, L'\\');
-          p += n;
-        }
-      } else if (*p == L'"') {
-        if (quoted && p[1] == L'"') {
-          word += L'"';
-          quoted = false;
-          p += 2;
-        } else {
-          quoted = !quoted;
-          ++p;
-        }
-      } else {
-        word += *p++;
-      }
-    }
-    words.push_back(word);
-  }
-  return words;
-}
-
 std::string ToUtf8(const std::wstring& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const wchar_t c : text) {
-    char buf[4];
-    const int n =
-        velwin::detail::EncodeUtf8(static_cast<char32_t>(static_cast<std::uint32_t>(c)), buf);
-    out.append(buf, static_cast<std::size_t>(n));
-  }
-  return out;
+  return velwin::detail::Utf8FromWide(text, velwin::detail::Utf8Rule::kReplace);
 }
-
-std::wstring FromUtf8(const std::string& text) {
-  std::wstring out;
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
-  while (p < end) out.push_back(static_cast<wchar_t>(velwin::detail::DecodeUtf8(p, end)));
-  return out;
-}
-
-// ------------------------------------------------------------ paths
 
 bool HasDrive(const std::wstring& s) {
   return s.size() >= 2 && s[1] == L':' &&
@@ -120,102 +52,6 @@ std::string NativePath(const std::wstring& s) {
   std::string native;
   PathToNative(s.c_str(), native);
   return native;
-}
-
-std::string Absolute(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  std::string cwd(256, '\0');
-  while (getcwd(&cwd[0], cwd.size()) == nullptr) {
-    if (errno != ERANGE) return path;
-    cwd.resize(cwd.size() * 2);
-  }
-  cwd.resize(std::strlen(cwd.c_str()));
-  return cwd + (cwd == "/" ? "" : "/") + path;
-}
-
-// The names a program may have on disk: the name, then for "x.exe" also
-// "x" and "x" lower-cased (A-Z only, as the classic locale folds).
-std::vector<std::string> NameVariants(const std::string& name) {
-  std::vector<std::string> v{name};
-  if (name.size() > 4) {
-    std::string ext = name.substr(name.size() - 4);
-    for (char& c : ext)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (ext == ".exe") {
-      std::string stem = name.substr(0, name.size() - 4);
-      v.push_back(stem);
-      for (char& c : stem)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-      if (stem != v.back()) v.push_back(stem);
-    }
-  }
-  return v;
-}
-
-enum class Found { kYes, kNotExecutable, kNo };
-
-Found CheckProgram(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return Found::kNo;
-  if (!S_ISREG(st.st_mode) || access(path.c_str(), X_OK) != 0) return Found::kNotExecutable;
-  return Found::kYes;
-}
-
-// Finds the program `name` (native form); sets `path` or returns the
-// Win32 error.
-DWORD FindProgram(const std::string& name, bool search_path, std::string& path) {
-  if (name.empty()) return ERROR_INVALID_PARAMETER;
-  bool denied = false;
-  std::vector<std::string> folders;
-  std::string base = name;
-  if (!search_path) {
-    const std::size_t slash = name.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : name.substr(0, slash + 1);
-    base = name.substr(folder.size());
-    if (!folder.empty()) {
-      struct stat st {};
-      if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return ERROR_PATH_NOT_FOUND;
-    }
-    if (base.empty()) return ERROR_ACCESS_DENIED;  // a folder, not a program
-    folders.push_back(folder);
-  } else {
-    const char* env = std::getenv("PATH");
-    std::string list;
-    if (env != nullptr) {
-      list = env;
-    } else {
-      const std::size_t n = confstr(_CS_PATH, nullptr, 0);
-      list.assign(n, '\0');
-      if (n > 0) confstr(_CS_PATH, &list[0], n);
-      list.resize(std::strlen(list.c_str()));
-    }
-    std::size_t start = 0;
-    for (;;) {
-      const std::size_t colon = list.find(':', start);
-      std::string dir =
-          list.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-      if (dir.empty()) dir = ".";
-      folders.push_back(dir + "/");
-      if (colon == std::string::npos) break;
-      start = colon + 1;
-    }
-  }
-  const std::vector<std::string> names = NameVariants(base);
-  for (const std::string& folder : folders) {
-    for (const std::string& n : names) {
-      switch (CheckProgram(folder + n)) {
-        case Found::kYes:
-          path = Absolute(folder + n);
-          return ERROR_SUCCESS;
-        case Found::kNotExecutable:
-          denied = true;
-          break;
-        case Found::kNo:
-          break;
-      }
-    }
-  }
-  return denied ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
 }
 
 // The "name=value" texts of an environment block.
@@ -336,11 +172,11 @@ BOOL Start(LPCWSTR applicationName, LPCWSTR commandLine, BOOL inheritHandles, DW
   if (creationFlags & CREATE_SUSPENDED) return Fail(ERROR_NOT_SUPPORTED);
 
   const std::vector<std::wstring> words =
-      SplitCommandLine(commandLine != nullptr ? commandLine : applicationName);
+      velwin::detail::SplitCommandLine(commandLine != nullptr ? commandLine : applicationName);
   const std::wstring program = applicationName != nullptr ? applicationName : words[0];
   std::string path;
-  const DWORD found =
-      FindProgram(NativePath(program), applicationName == nullptr && !HasFolder(program), path);
+  const DWORD found = velwin::detail::FindProgram(
+      NativePath(program), applicationName == nullptr && !HasFolder(program), path);
   if (found != ERROR_SUCCESS) return Fail(found);
 
   std::string folder;
@@ -400,46 +236,6 @@ BOOL Start(LPCWSTR applicationName, LPCWSTR commandLine, BOOL inheritHandles, DW
 }
 
 }  // namespace
-
-LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count) {
-  if (count == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  std::vector<std::wstring> words;
-  try {
-    if (commandLine == nullptr || *commandLine == L'\0') {
-      std::string self(4096, '\0');
-      const ssize_t n = readlink("/proc/self/exe", &self[0], self.size());
-      self.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-      std::wstring wide = FromUtf8(self);
-      for (wchar_t& c : wide)
-        if (c == L'/') c = L'\\';
-      words.push_back(wide);
-    } else {
-      words = SplitCommandLine(commandLine);
-    }
-  } catch (const std::bad_alloc&) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
-  std::size_t chars = 0;
-  for (const std::wstring& w : words) chars += w.size() + 1;
-  const std::size_t pointers = (words.size() + 1) * sizeof(LPWSTR);
-  auto* block =
-      static_cast<unsigned char*>(LocalAlloc(LMEM_FIXED, pointers + chars * sizeof(wchar_t)));
-  if (block == nullptr) return nullptr;
-  auto** argv = reinterpret_cast<LPWSTR*>(block);
-  auto* text = reinterpret_cast<wchar_t*>(block + pointers);
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    argv[i] = text;
-    std::memcpy(text, words[i].c_str(), (words[i].size() + 1) * sizeof(wchar_t));
-    text += words[i].size() + 1;
-  }
-  argv[words.size()] = nullptr;
-  *count = static_cast<int>(words.size());
-  return argv;
-}
 
 BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine,
                     LPSECURITY_ATTRIBUTES /*processAttributes*/,

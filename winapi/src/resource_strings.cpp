@@ -1,4 +1,7 @@
-// Enumerating every string resource of a loaded resource library.
+// The string resources of a loaded resource library: one string in the
+// language the thread prefers, or every string of every language.
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -7,8 +10,12 @@
 
 #include "module_image.h"
 #include "pe_image.h"
+#include "thread_object.h"
+#include "ui_language.h"
 
 namespace {
+
+using velwin::detail::StringBlock;
 
 struct Entry {
   UINT id;
@@ -39,7 +46,107 @@ bool ReadStrings(const std::uint8_t* image, std::size_t size, std::vector<Entry>
   return true;
 }
 
+// The texts a thread looked up last, by library, id and language: an
+// application asks for the same labels again and again. Kept per thread,
+// so that a repeated lookup takes no lock and costs one copy.
+class RecentTexts {
+ public:
+  struct Text {
+    HMODULE module = nullptr;  // null: empty
+    UINT id = 0;
+    LANGID language = 0;
+    std::uint64_t unloads = 0;
+    bool found = false;
+    std::wstring text;
+  };
+
+  // The entry where (module, id) is kept, whatever it holds now.
+  Text& At(HMODULE module, UINT id) {
+    const std::uintptr_t key =
+        reinterpret_cast<std::uintptr_t>(module) ^ (static_cast<std::uintptr_t>(id) * 0x9E3779B9u);
+    return texts_[(key ^ key >> 17) % kTexts];
+  }
+  static bool Holds(const Text& t, HMODULE module, UINT id, LANGID language,
+                    std::uint64_t unloads) {
+    return t.module == module && t.id == id && t.language == language && t.unloads == unloads;
+  }
+  // Longer texts are not kept: a thread keeps little memory.
+  static constexpr std::size_t kLongestText = 256;
+
+ private:
+  static constexpr std::size_t kTexts = 64;
+  Text texts_[kTexts];
+};
+
+// Looks up the text of `id` in the loaded library `m` for `preferred`;
+// false when the library holds no such string.
+bool FindString(const velwin::detail::ModuleImage& m, UINT id, LANGID preferred,
+                std::wstring& text) {
+  if (id > 0xFFFF) return false;
+  const auto block = static_cast<std::uint16_t>(id / 16 + 1);
+  const auto [first, last] = std::equal_range(
+      m.strings->begin(), m.strings->end(), StringBlock{block, 0, 0, 0},
+      [](const StringBlock& a, const StringBlock& b) { return a.block < b.block; });
+  // The best-ranked language that holds the string; of equal ranks the
+  // first, which has the lowest LANGID.
+  int best = velwin::detail::kLanguageRanks;
+  const std::uint8_t* units = nullptr;
+  std::size_t count = 0;
+  for (auto e = first; e != last && best > 0; ++e) {
+    const int rank = velwin::detail::LanguageRank(preferred, e->lang);
+    if (rank < best &&
+        velwin::detail::LocateBlockString(m.image, m.size, *e, id % 16, units, count))
+      best = rank;
+  }
+  if (best == velwin::detail::kLanguageRanks) return false;
+  velwin::detail::AppendUtf16(units, count, text);
+  return true;
+}
+
 }  // namespace
+
+std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
+  std::wstring text;
+  if (module == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return text;
+  }
+  const LANGID preferred = velwin::detail::PreferredLanguage();
+  // Read before the lookup: an unload meanwhile leaves what is kept below
+  // outdated, never the other way round.
+  const std::uint64_t unloads =
+      velwin::detail::g_libraries_unloaded.load(std::memory_order_acquire);
+  RecentTexts* kept = velwin::detail::ThreadObject<RecentTexts>();
+  RecentTexts::Text* recent = kept != nullptr ? &kept->At(module, id) : nullptr;
+  if (recent != nullptr && RecentTexts::Holds(*recent, module, id, preferred, unloads)) {
+    if (!recent->found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return recent->text;
+  }
+  // One reference captured: the call's function object needs no memory.
+  struct Lookup {
+    UINT id;
+    LANGID preferred;
+    std::wstring& text;
+    bool found;
+  } lookup{id, preferred, text, false};
+  if (!velwin::detail::ReadModuleImage(module, [&lookup](const velwin::detail::ModuleImage& m) {
+        lookup.found = FindString(m, lookup.id, lookup.preferred, lookup.text);
+      })) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return text;
+  }
+  const bool found = lookup.found;
+  if (recent != nullptr && text.size() <= RecentTexts::kLongestText) {
+    recent->module = module;
+    recent->id = id;
+    recent->language = preferred;
+    recent->unloads = unloads;
+    recent->found = found;
+    recent->text = text;
+  }
+  if (!found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+  return text;
+}
 
 BOOL EnumResourceStringsW(HMODULE module, ENUMRESSTRINGPROCW proc, LONG_PTR param) {
   if (proc == nullptr) {
@@ -49,8 +156,8 @@ BOOL EnumResourceStringsW(HMODULE module, ENUMRESSTRINGPROCW proc, LONG_PTR para
   std::vector<Entry> entries;
   bool readable = true;
   const bool known =
-      velwin::detail::ReadModuleImage(module, [&](const std::uint8_t* image, std::size_t size) {
-        readable = ReadStrings(image, size, entries);
+      velwin::detail::ReadModuleImage(module, [&](const velwin::detail::ModuleImage& m) {
+        readable = ReadStrings(m.image, m.size, entries);
       });
   if (!known || !readable) {
     // LoadLibrary refused unreadable tables, so only a file changed in

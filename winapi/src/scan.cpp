@@ -18,11 +18,12 @@
 
 #include <WinAPI/Strings.h>
 
-#include "printf_size.h"
+#include "conversion.h"
 #include "utf8.h"
 
 namespace {
 
+using velwin::detail::ReadCount;
 using velwin::detail::ReadSize;
 using velwin::detail::Size;
 
@@ -272,13 +273,7 @@ bool StoreText(void* dest, unsigned size, const std::wstring& text, bool narrow,
     if (terminate) out[text.size()] = L'\0';
     return true;
   }
-  std::string bytes;
-  for (const wchar_t c : text) {
-    char buf[4];
-    const int n =
-        velwin::detail::EncodeUtf8(static_cast<char32_t>(static_cast<std::uint32_t>(c)), buf);
-    bytes.append(buf, static_cast<std::size_t>(n));
-  }
+  const std::string bytes = velwin::detail::Utf8FromWide(text, velwin::detail::Utf8Rule::kReplace);
   auto* out = static_cast<char*>(dest);
   const std::size_t need = bytes.size() + (terminate ? 1 : 0);
   if (need > size) {
@@ -288,6 +283,153 @@ bool StoreText(void* dest, unsigned size, const std::wstring& text, bool narrow,
   std::memcpy(out, bytes.data(), bytes.size());
   if (terminate) out[bytes.size()] = '\0';
   return true;
+}
+
+// One conversion of the format, as written after its '%'.
+struct Directive {
+  bool suppress = false;  // '*': the field is read, not stored
+  long long width = -1;   // -1: none given
+  Size size = Size::kNone;
+  wchar_t conv = 0;
+};
+
+// What one step of the scan leads to.
+enum class Step {
+  kNext,          // on to the next piece of the format
+  kAssigned,      // a field was read and stored
+  kSuppressed,    // a field was read and, as '*' asks, not stored
+  kStop,          // a mismatch, a field that fails or an invalid conversion
+  kInputFailure,  // the input ended before a field or a literal
+};
+
+// Reads the directive after a '%', leaving `f` after its letter. False for
+// a zero width and for a format that ends first.
+bool ReadDirective(const wchar_t*& f, Directive& d) {
+  d.suppress = *f == L'*';
+  if (d.suppress) ++f;
+  if (*f >= L'0' && *f <= L'9') {
+    d.width = static_cast<long long>(std::min<unsigned long long>(ReadCount(f), INT_MAX));
+    if (d.width == 0) return false;  // a zero width is invalid
+  }
+  d.size = ReadSize(f);
+  d.conv = *f;
+  if (d.conv == L'\0') return false;
+  ++f;
+  return true;
+}
+
+// Blanks in the format skip any blanks of the input.
+Step SkipBlanks(const wchar_t*& f, Input& in) {
+  while (IsSpace(*f)) ++f;
+  in.skip_space();
+  return Step::kNext;
+}
+
+// Any other character of the format, and "%%" after blanks, must be the
+// next character of the input.
+Step MatchLiteral(const wchar_t*& f, Input& in) {
+  const wchar_t want = *f;
+  f += want == L'%' ? 2 : 1;
+  if (want == L'%') in.skip_space();
+  if (in.at_end()) return Step::kInputFailure;
+  if (in.peek() != want) return Step::kStop;
+  in.limit(-1);
+  in.get();
+  return Step::kNext;
+}
+
+bool IsIntegerConversion(wchar_t c) {
+  return c == L'd' || c == L'i' || c == L'u' || c == L'o' || c == L'x' || c == L'X' || c == L'p';
+}
+
+bool IsFloatConversion(wchar_t c) {
+  return c == L'e' || c == L'E' || c == L'f' || c == L'F' || c == L'g' || c == L'G' || c == L'a' ||
+         c == L'A';
+}
+
+bool IsTextConversion(wchar_t c) {
+  return c == L'c' || c == L'C' || c == L's' || c == L'S' || c == L'[';
+}
+
+// %d %i %u %o %x %X %p: an integer in the conversion's base, stored in the
+// type its size names. True when the field was read and stored.
+bool ScanInteger(Input& in, const Directive& d, va_list& ap) {
+  const wchar_t conv = d.conv;
+  const int base = conv == L'd' || conv == L'u' ? 10 : conv == L'i' ? 0 : conv == L'o' ? 8 : 16;
+  bool negative = false;
+  std::uint64_t magnitude = 0;
+  if (!ReadInteger(in, base, negative, magnitude)) return false;
+  if (d.suppress) return true;
+  if (conv == L'p')
+    return Put<void*>(ap, reinterpret_cast<void*>(static_cast<std::uintptr_t>(
+                              ClampUnsigned(negative, magnitude, UINTPTR_MAX))));
+  return StoreInteger(ap, d.size, conv == L'd' || conv == L'i', negative, magnitude);
+}
+
+// %e %f %g %a, either case: a number stored as a float, or as a double
+// ('l') or long double ('L'). True when the field was read and stored.
+bool ScanFloat(Input& in, const Directive& d, va_list& ap) {
+  double value = 0;
+  if (!ReadFloat(in, value)) return false;
+  if (d.suppress) return true;
+  if (d.size == Size::kLong) return Put<double>(ap, value);
+  if (d.size == Size::kLongDouble) return Put<long double>(ap, value);
+  return Put<float>(ap, static_cast<float>(value));
+}
+
+// %c (the width's count of characters, one without a width), %s (up to a
+// blank) and %[...] (the characters of the set), stored into an array
+// whose size is the next argument. True when the field was read and
+// fitted.
+bool ScanText(const wchar_t*& f, Input& in, const Directive& d, va_list& ap) {
+  const bool chars = d.conv == L'c' || d.conv == L'C';
+  // Upper-case C and S name the other width: narrow here.
+  const bool narrow = d.size == Size::kShort || d.conv == L'C' || d.conv == L'S';
+  std::wstring text;
+  bool ok = true;
+  if (chars) {
+    const long long n = d.width < 0 ? 1 : d.width;
+    while (static_cast<long long>(text.size()) < n && in.more()) text.push_back(in.get());
+    ok = static_cast<long long>(text.size()) == n;
+  } else if (d.conv == L'[') {
+    ScanSet set;
+    if (!set.Parse(f)) return false;
+    while (in.more() && set.Accepts(in.peek())) text.push_back(in.get());
+    ok = !text.empty();
+  } else {
+    while (in.more() && !IsSpace(in.peek())) text.push_back(in.get());
+  }
+  if (d.suppress) return ok;
+  void* dest = va_arg(ap, void*);
+  const unsigned cap = va_arg(ap, unsigned);
+  // A field read but not stored (a null or too small array) fails too.
+  return ok && StoreText(dest, cap, text, narrow, !chars);
+}
+
+// The conversion after a '%': its field is read from the input and stored
+// through the next arguments.
+Step ScanConversion(const wchar_t*& f, Input& in, va_list& ap) {
+  Directive d;
+  if (!ReadDirective(f, d)) return Step::kStop;
+  if (d.conv == L'n') {
+    if (!d.suppress && !Put<int>(ap, static_cast<int>(in.read()))) return Step::kStop;
+    return Step::kNext;
+  }
+  if (d.conv != L'[' && d.conv != L'c' && d.conv != L'C') in.skip_space();
+  if (in.at_end()) return Step::kInputFailure;
+  in.limit(d.width);
+  bool ok;
+  if (IsIntegerConversion(d.conv))
+    ok = ScanInteger(in, d, ap);
+  else if (IsFloatConversion(d.conv))
+    ok = ScanFloat(in, d, ap);
+  else if (IsTextConversion(d.conv))
+    ok = ScanText(f, in, d, ap);
+  else
+    return Step::kStop;  // unknown conversion
+  in.limit(-1);
+  if (!ok) return Step::kStop;
+  return d.suppress ? Step::kSuppressed : Step::kAssigned;
 }
 
 }  // namespace
@@ -303,115 +445,24 @@ int vswscanf_s(const wchar_t* buffer, const wchar_t* format, va_list args) {
   int assigned = 0;
   bool converted = false;  // a conversion has consumed input
   bool input_failure = false;
-  const wchar_t* f = format;
-  while (*f != L'\0') {
-    if (IsSpace(*f)) {
-      while (IsSpace(*f)) ++f;
-      in.skip_space();
-      continue;
-    }
-    if (*f != L'%' || f[1] == L'%') {
-      const wchar_t want = *f;
-      f += *f == L'%' ? 2 : 1;
-      if (want == L'%') in.skip_space();
-      if (in.at_end()) {
-        input_failure = true;
-        break;
-      }
-      if (in.peek() != want) break;
-      in.limit(-1);
-      in.get();
-      continue;
-    }
-    ++f;  // the '%'
-    const bool suppress = *f == L'*';
-    if (suppress) ++f;
-    long long width = -1;
-    if (*f >= L'0' && *f <= L'9') {
-      width = 0;
-      while (*f >= L'0' && *f <= L'9')
-        width = std::min<long long>(width * 10 + (*f++ - L'0'), INT_MAX);
-      if (width == 0) break;  // a zero width is invalid
-    }
-    Size size = ReadSize(f);
-    const wchar_t conv = *f;
-    if (conv == L'\0') break;
-    ++f;
-
-    if (conv == L'n') {
-      if (!suppress && !Put<int>(ap, static_cast<int>(in.read()))) break;
-      continue;
-    }
-    const bool is_text =
-        conv == L'c' || conv == L'C' || conv == L's' || conv == L'S' || conv == L'[';
-    if (conv != L'[' && conv != L'c' && conv != L'C') in.skip_space();
-    if (in.at_end()) {
+  for (const wchar_t* f = format; *f != L'\0';) {
+    Step step;
+    if (IsSpace(*f))
+      step = SkipBlanks(f, in);
+    else if (*f != L'%' || f[1] == L'%')
+      step = MatchLiteral(f, in);
+    else
+      step = ScanConversion(++f, in, ap);
+    if (step == Step::kStop) break;
+    if (step == Step::kInputFailure) {
       input_failure = true;
       break;
     }
-    in.limit(width);
-
-    // A field read (`ok`) but not stored (a null destination) ends the scan
-    // unassigned, like one that does not fit.
-    bool ok = true;
-    if (conv == L'd' || conv == L'i' || conv == L'u' || conv == L'o' || conv == L'x' ||
-        conv == L'X' || conv == L'p') {
-      const int base = conv == L'd' || conv == L'u' ? 10 : conv == L'i' ? 0 : conv == L'o' ? 8 : 16;
-      bool negative = false;
-      std::uint64_t magnitude = 0;
-      ok = ReadInteger(in, base, negative, magnitude);
-      if (ok && !suppress) {
-        if (conv == L'p')
-          ok = Put<void*>(ap, reinterpret_cast<void*>(static_cast<std::uintptr_t>(
-                                  ClampUnsigned(negative, magnitude, UINTPTR_MAX))));
-        else
-          ok = StoreInteger(ap, size, conv == L'd' || conv == L'i', negative, magnitude);
-      }
-    } else if (conv == L'e' || conv == L'E' || conv == L'f' || conv == L'F' || conv == L'g' ||
-               conv == L'G' || conv == L'a' || conv == L'A') {
-      double value = 0;
-      ok = ReadFloat(in, value);
-      if (ok && !suppress) {
-        if (size == Size::kLong)
-          ok = Put<double>(ap, value);
-        else if (size == Size::kLongDouble)
-          ok = Put<long double>(ap, value);
-        else
-          ok = Put<float>(ap, static_cast<float>(value));
-      }
-    } else if (is_text) {
-      // Upper-case C and S name the other width: narrow here.
-      const bool narrow = size == Size::kShort || conv == L'C' || conv == L'S';
-      std::wstring text;
-      if (conv == L'c' || conv == L'C') {
-        const long long n = width < 0 ? 1 : width;
-        while (static_cast<long long>(text.size()) < n && in.more()) text.push_back(in.get());
-        ok = static_cast<long long>(text.size()) == n;
-      } else if (conv == L'[') {
-        ScanSet set;
-        if (!set.Parse(f)) break;
-        while (in.more() && set.Accepts(in.peek())) text.push_back(in.get());
-        ok = !text.empty();
-      } else {
-        while (in.more() && !IsSpace(in.peek())) text.push_back(in.get());
-      }
-      if (!suppress) {
-        void* dest = va_arg(ap, void*);
-        const unsigned cap = va_arg(ap, unsigned);
-        if (ok && !StoreText(dest, cap, text, narrow, conv != L'c' && conv != L'C'))
-          break;  // too small: the field fails and the scan ends
-      }
-    } else {
-      break;  // unknown conversion
-    }
-    in.limit(-1);
-    if (!ok) break;
-    converted = true;
-    if (!suppress) ++assigned;
+    if (step != Step::kNext) converted = true;
+    if (step == Step::kAssigned) ++assigned;
   }
   va_end(ap);
-  if (input_failure && !converted && assigned == 0) return -1;
-  return assigned;
+  return input_failure && !converted ? -1 : assigned;
 }
 
 int swscanf_s(const wchar_t* buffer, const wchar_t* format, ...) {

@@ -66,7 +66,8 @@ int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int co
   const auto* end = p + n;
   long long written = 0;
   while (p < end) {
-    const char32_t cp = velwin::detail::DecodeUtf8(p, end);
+    char32_t cp;
+    velwin::detail::DecodeUtf8(p, end, cp, velwin::detail::Utf8Errors::kReplace);
     if (outCount > 0) {
       if (written >= outCount) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -94,8 +95,10 @@ int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, const wchar_t* text, int
   long long written = 0;
   for (std::size_t i = 0; i < n; ++i) {
     char bytes[4];
-    const int len = velwin::detail::EncodeUtf8(
-        static_cast<char32_t>(static_cast<std::uint32_t>(text[i])), bytes);
+    const int len = static_cast<int>(
+        velwin::detail::WriteUtf8(bytes, static_cast<char32_t>(static_cast<std::uint32_t>(text[i])),
+                                  velwin::detail::Utf8Errors::kReplace) -
+        bytes);
     if (outCount > 0) {
       if (written + len > outCount) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);

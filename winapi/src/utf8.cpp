@@ -1,55 +1,48 @@
 #include "utf8.h"
 
+#include <cstdint>
+
+#include <WinAPI/Utf8.h>
+
 namespace velwin::detail {
 
-char32_t DecodeUtf8(const unsigned char*& p, const unsigned char* end) {
-  const unsigned char b0 = *p++;
-  if (b0 < 0x80) return b0;
-  int extra;
-  char32_t cp;
-  char32_t min;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    extra = 1, cp = b0 & 0x1F, min = 0x80;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    extra = 2, cp = b0 & 0x0F, min = 0x800;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    extra = 3, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    return kReplacement;
+std::wstring WideFromUtf8(std::string_view bytes, Utf8Rule rule) {
+  std::wstring text;
+  text.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* end = p + bytes.size();
+  while (p < end) {
+    char32_t cp;
+    if (!DecodeUtf8(p, end, cp)) {
+      cp = rule == Utf8Rule::kEscapeBytes ? 0xDC00 + *p : kReplacementCharacter;
+      ++p;
+    }
+    text += static_cast<wchar_t>(cp);
   }
-  if (end - p < extra) return kReplacement;
-  const unsigned char* q = p;
-  for (int i = 0; i < extra; ++i, ++q) {
-    if ((*q & 0xC0) != 0x80) return kReplacement;
-    cp = (cp << 6) | (*q & 0x3F);
-  }
-  if (cp < min || !IsScalarValue(cp)) return kReplacement;
-  p = q;
-  return cp;
+  return text;
 }
 
-int EncodeUtf8(char32_t cp, char* out) {
-  if (!IsScalarValue(cp)) cp = kReplacement;
-  if (cp < 0x80) {
-    out[0] = static_cast<char>(cp);
-    return 1;
+std::string Utf8FromWide(std::wstring_view text, Utf8Rule rule) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (const wchar_t c : text) {
+    const auto u = static_cast<char32_t>(static_cast<std::uint32_t>(c));
+    if (rule == Utf8Rule::kEscapeBytes && u >= kFirstByteUnit && u <= kLastByteUnit) {
+      bytes += static_cast<char>(u - 0xDC00);
+    } else {
+      char buf[4];
+      bytes.append(buf, WriteUtf8(buf, u, Utf8Errors::kReplace));
+    }
   }
-  if (cp < 0x800) {
-    out[0] = static_cast<char>(0xC0 | (cp >> 6));
-    out[1] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 2;
-  }
-  if (cp < 0x10000) {
-    out[0] = static_cast<char>(0xE0 | (cp >> 12));
-    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 3;
-  }
-  out[0] = static_cast<char>(0xF0 | (cp >> 18));
-  out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-  out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-  out[3] = static_cast<char>(0x80 | (cp & 0x3F));
-  return 4;
+  return bytes;
 }
 
 }  // namespace velwin::detail
+
+std::wstring Utf8ToWide(std::string_view bytes) {
+  return velwin::detail::WideFromUtf8(bytes, velwin::detail::Utf8Rule::kEscapeBytes);
+}
+
+std::string WideToUtf8(std::wstring_view text) {
+  return velwin::detail::Utf8FromWide(text, velwin::detail::Utf8Rule::kEscapeBytes);
+}

@@ -1,25 +1,36 @@
-// UTF-8 decoding and encoding shared by the layer's conversions.
+// UTF-8 in the layer: the codec of the XML tree (Unicode.h, compiled into
+// this library too), and whole texts converted by the layer's two rules.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "Unicode.h"
 
 namespace velwin::detail {
 
-constexpr char32_t kReplacement = 0xFFFD;
+using velcf::detail::DecodeUtf8;
+using velcf::detail::IsScalarValue;
+using velcf::detail::kReplacementCharacter;
+using velcf::detail::Utf8Errors;
+using velcf::detail::WriteUtf8;
 
-// Decodes one code point from [p, end) and advances p past it. A byte that
-// does not start a valid, shortest-form sequence of a scalar value yields
-// U+FFFD and is consumed alone.
-char32_t DecodeUtf8(const unsigned char*& p, const unsigned char* end);
+// What the whole-text conversions make of a byte that is no UTF-8 and of a
+// unit that is no scalar value.
+enum class Utf8Rule {
+  kReplace,      // U+FFFD for either
+  kEscapeBytes,  // a byte becomes the unit U+DC00 + byte (U+DC80..U+DCFF)
+                 // and that unit the byte again; other units U+FFFD
+};
 
-// Encodes `cp` (replaced by U+FFFD when it is no scalar value) into out,
-// which has room for 4 bytes; returns the number of bytes.
-int EncodeUtf8(char32_t cp, char* out);
+// The units that stand for single bytes which are not UTF-8.
+constexpr char32_t kFirstByteUnit = 0xDC80;
+constexpr char32_t kLastByteUnit = 0xDCFF;
 
-// True for the Unicode scalar values: 0..0x10FFFF except the surrogates.
-inline bool IsScalarValue(std::uint32_t cp) {
-  return cp < 0xD800 || (cp > 0xDFFF && cp <= 0x10FFFF);
-}
+// The wide text of the UTF-8 `bytes`, one unit a code point.
+std::wstring WideFromUtf8(std::string_view bytes, Utf8Rule rule);
+
+// The UTF-8 form of the wide `text`.
+std::string Utf8FromWide(std::wstring_view text, Utf8Rule rule);
 
 }  // namespace velwin::detail

@@ -10,9 +10,9 @@
 #include <WinAPI/Locale.h>
 #include <WinAPI/Message.h>
 #include <WinAPI/Path.h>
-#include <WinAPI/PathName.h>
 #include <WinAPI/Process.h>
 #include <WinAPI/Resource.h>
 #include <WinAPI/Strings.h>
 #include <WinAPI/Time.h>
 #include <WinAPI/Types.h>
+#include <WinAPI/Utf8.h>

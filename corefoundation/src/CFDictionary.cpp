@@ -1,5 +1,5 @@
-// CFArray and CFDictionary: the immutable collections the XML tree hands
-// out.
+// CFDictionary: the immutable dictionaries the XML tree hands out (an
+// element's attributes).
 #include <algorithm>
 
 #include "Object.h"
@@ -7,19 +7,6 @@
 using velcf::detail::AsObject;
 using velcf::detail::Cast;
 using velcf::detail::Object;
-
-CFTypeID CFArrayGetTypeID(void) { return __CFArray::kType; }
-
-CFIndex CFArrayGetCount(CFArrayRef theArray) {
-  const auto* array = Cast<__CFArray>(theArray);
-  return array != nullptr ? array->count : 0;
-}
-
-const void* CFArrayGetValueAtIndex(CFArrayRef theArray, CFIndex idx) {
-  const auto* array = Cast<__CFArray>(theArray);
-  if (array == nullptr || idx < 0 || idx >= array->count) return nullptr;
-  return array->values[idx];
-}
 
 namespace {
 const __CFString& TextOf(const Object* key) { return *static_cast<const __CFString*>(key); }
