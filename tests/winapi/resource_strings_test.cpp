@@ -15,7 +15,6 @@ namespace {
 
 using restest::Library;
 using restest::TestDll;
-using restest::ThreadLanguage;
 
 struct Seen {
   UINT id;
@@ -47,21 +46,18 @@ TEST(EnumResourceStrings, ListsEveryStringAsLookupsReadIt) {
   };
   const Row rows[] = {
       {"strings64.dll", 16}, {"strings32.dll", 16}, {"languages.dll", 21}, {"nostrings.dll", 0}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.dll);
-    Library lib(TestDll(row.dll));
-    ASSERT_NE(lib.get(), nullptr);
-    Recorder r;
-    EXPECT_TRUE(EnumResourceStringsW(lib.get(), Recorder::Proc, reinterpret_cast<LONG_PTR>(&r)));
-    EXPECT_EQ(r.seen.size(), row.count);
-    for (std::size_t i = 0; i < r.seen.size(); ++i) {
-      const Seen& s = r.seen[i];
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.dll);
+    Library lib(TestDll(r.dll));
+    Recorder rec;
+    EXPECT_TRUE(EnumResourceStringsW(lib.get(), Recorder::Proc, reinterpret_cast<LONG_PTR>(&rec)));
+    EXPECT_EQ(rec.seen.size(), r.count);
+    std::size_t last = 0;  // by id, then language: each key above the one before
+    for (const Seen& s : rec.seen) {
       SCOPED_TRACE(testing::Message() << "id " << s.id << " lang " << s.lang);
-      if (i > 0) {
-        const Seen& p = r.seen[i - 1];
-        EXPECT_TRUE(p.id < s.id || (p.id == s.id && p.lang < s.lang));
-      }
-      ThreadLanguage in(s.lang);
+      EXPECT_LT(last, s.id * 0x10000u + s.lang + 1);
+      last = s.id * 0x10000u + s.lang + 1;
+      restest::ThreadLanguage in(s.lang);
       EXPECT_EQ(s.text, lib.String(s.id));
       EXPECT_FALSE(s.text.empty());
     }
@@ -77,34 +73,29 @@ TEST(EnumResourceStrings, HandlesCallbacksAndStops) {
     std::size_t stop_after;
     bool free_first;
     BOOL result;
-    DWORD error;  // checked when the result is FALSE
+    DWORD error;
     std::size_t calls;
   };
   const Row rows[] = {
       {"null module", kNull, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
       {"freed module", kFreed, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
       {"null callback", kLoaded, false, 0, false, FALSE, ERROR_INVALID_PARAMETER, 0},
-      {"stopped by the callback", kLoaded, true, 2, false, FALSE, ERROR_SUCCESS, 2},
-      {"module freed by the callback", kLoaded, true, 0, true, TRUE, 0, 16},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    HMODULE module = row.module == kNull
-                         ? nullptr
-                         : LoadLibraryW(restest::Wide(TestDll("strings64.dll")).c_str());
-    if (row.module == kFreed) FreeLibrary(module);
-    Recorder r;
-    r.stop_after = row.stop_after;
-    r.free_first = row.free_first;
-    SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(EnumResourceStringsW(module, row.proc ? Recorder::Proc : nullptr,
-                                   reinterpret_cast<LONG_PTR>(&r)),
-              row.result);
-    if (!row.result) {
-      EXPECT_EQ(GetLastError(), row.error);
-    }
-    EXPECT_EQ(r.seen.size(), row.calls);
-    if (row.module == kLoaded && !row.free_first) FreeLibrary(module);
+      {"stopped by the callback", kLoaded, true, 2, false, FALSE, 0, 2},
+      {"module freed by the callback", kLoaded, true, 0, true, TRUE, 0, 16}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    HMODULE module = r.module == kNull ? nullptr : LoadLibraryW(TestDll("strings64.dll").c_str());
+    if (r.module == kFreed) FreeLibrary(module);
+    Recorder rec;
+    rec.stop_after = r.stop_after;
+    rec.free_first = r.free_first;
+    SetLastError(0);
+    EXPECT_EQ(EnumResourceStringsW(module, r.proc ? Recorder::Proc : nullptr,
+                                   reinterpret_cast<LONG_PTR>(&rec)),
+              r.result);
+    EXPECT_EQ(GetLastError(), r.error);
+    EXPECT_EQ(rec.seen.size(), r.calls);
+    if (r.module == kLoaded && !r.free_first) FreeLibrary(module);
   }
 }
 
