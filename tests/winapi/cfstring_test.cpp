@@ -1,6 +1,7 @@
 // CreateCFStringFromUTF32 and CFString2CString: wide text to the UTF-16 of
-// a CFString and back.
+// a CFString and back; units that are no character become U+FFFD.
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,28 +11,18 @@
 namespace {
 
 TEST(CreateCFStringFromUTF32, Table) {
-  struct Row {
-    const char* name;
-    std::wstring text;
-    std::u16string units;
-  };
-  const Row rows[] = {
-      {"empty", L"", u""},
-      {"BMP", L"a\u00E9\uFFFD", u"a\u00E9\uFFFD"},
-      {"beyond the BMP", L"\U0001F600\U0010FFFF", u"\U0001F600\U0010FFFF"},
-      {"surrogate units", std::wstring{static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0xDFFF)},
-       u"\uFFFD\uFFFD"},
-      {"beyond Unicode", std::wstring{static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)},
-       u"\uFFFD\uFFFD"},
-      {"stops at zero", std::wstring(L"a\0b", 3), u"a"}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    CFStringRef s = CreateCFStringFromUTF32(r.text.c_str());
-    std::u16string units(static_cast<std::size_t>(CFStringGetLength(s)), u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i)
-      units[i] = CFStringGetCharacterAtIndex(s, static_cast<CFIndex>(i));
-    EXPECT_EQ(units, r.units);
-    EXPECT_EQ(CFGetRetainCount(s), 1);
+  const auto unit = [](long u) { return static_cast<wchar_t>(u); };
+  const std::tuple<std::wstring, std::u16string> rows[] = {
+      {L"", u""},
+      {L"a\u00E9\U0001F600\U0010FFFF", u"a\u00E9\U0001F600\U0010FFFF"},
+      {{unit(0xD800), unit(0xDFFF), unit(0x110000), unit(-1)}, u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {std::wstring(L"a\0b", 3), u"a"}};  // up to the first zero
+  for (const auto& [text, units] : rows) {
+    SCOPED_TRACE(testing::Message() << units.size() << " units");
+    CFStringRef s = CreateCFStringFromUTF32(text.c_str());
+    std::u16string got;
+    for (CFIndex i = 0; i < CFStringGetLength(s); ++i) got += CFStringGetCharacterAtIndex(s, i);
+    EXPECT_EQ(got, units);
     CFRelease(s);
   }
   CFStringRef empty = CreateCFStringFromUTF32(nullptr);
@@ -40,31 +31,22 @@ TEST(CreateCFStringFromUTF32, Table) {
 }
 
 TEST(CFString2CString, Table) {
-  struct Row {
-    const char* name;
-    std::u16string units;
-    std::wstring text;
-  };
-  const Row rows[] = {
-      {"empty", u"", L""},
-      {"BMP", u"a\u00E9\uFFFF", L"a\u00E9\uFFFF"},
-      {"pairs join", u"\U0001F600\U00010000", L"\U0001F600\U00010000"},
-      {"lone high",
-       std::u16string(u"a\xD83D"
-                      u"b"),
-       L"a\uFFFDb"},
-      {"high at the end", std::u16string(u"a\xD83D"), L"a\uFFFD"},
-      {"swapped pair", std::u16string(u"\xDE00\xD83D"), L"\uFFFD\uFFFD"},
-      {"two highs then a low", std::u16string(u"\xD83D\xD83D\xDE00"), L"\uFFFD\U0001F600"},
-      {"zero unit kept", std::u16string(u"a\0b", 3), std::wstring(L"a\0b", 3)}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    const std::vector<UniChar> units(r.units.begin(), r.units.end());
+  const std::tuple<std::u16string, std::wstring> rows[] = {
+      {u"", L""},
+      {u"a\u00E9\uFFFF\U0001F600", L"a\u00E9\uFFFF\U0001F600"},  // a pair joins
+      {u"a\xD83D"
+       u"b\xD83D",
+       L"a\uFFFDb\uFFFD"},                                       // a lone high, also at the end
+      {u"\xDE00\xD83D\xD83D\xDE00", L"\uFFFD\uFFFD\U0001F600"},  // a lone low, then a pair
+      {std::u16string(u"a\0b", 3), std::wstring(L"a\0b", 3)}};   // a zero unit is kept
+  for (const auto& [units, text] : rows) {
+    SCOPED_TRACE(testing::Message() << units.size() << " units");
+    const std::vector<UniChar> chars(units.begin(), units.end());
     CFStringRef s =
-        CFStringCreateWithCharacters(nullptr, units.data(), static_cast<CFIndex>(units.size()));
+        CFStringCreateWithCharacters(nullptr, chars.data(), static_cast<CFIndex>(chars.size()));
     std::wstring target = L"old text";
     EXPECT_TRUE(CFString2CString(s, target));
-    EXPECT_EQ(target, r.text);
+    EXPECT_EQ(target, text);
     CFRelease(s);
   }
   std::wstring target = L"old text";

@@ -1,7 +1,5 @@
-// The MFC-style exceptions (thrown as pointers, released with Delete())
+// The MFC-style exceptions, thrown as pointers and released with Delete(),
 // and the current resource module.
-#include <functional>
-
 #include <gtest/gtest.h>
 
 #include <WinAPI/Exceptions.h>
@@ -9,54 +7,31 @@
 
 namespace {
 
-// Records its own destruction, so that a test sees whether Delete() really
-// destroyed the object, through the base class.
-class ProbeException : public CException {
- public:
-  ProbeException(bool* destroyed, bool autoDelete)
-      : CException(autoDelete), destroyed_(destroyed) {}
-  ~ProbeException() override { *destroyed_ = true; }
-
- private:
-  bool* destroyed_;
-};
-
-TEST(CException, DeleteFreesOnlyHeapObjects) {
-  bool destroyed = false;
-  CException* heap = new ProbeException(&destroyed, true);
-  heap->Delete();
-  EXPECT_TRUE(destroyed);
-  destroyed = false;
-  {
-    ProbeException stack(&destroyed, false);
-    stack.Delete();
-    EXPECT_FALSE(destroyed);
-  }
-  EXPECT_TRUE(destroyed);
-}
-
-TEST(AfxThrow, ThrowsANewObjectOfItsKind) {
-  struct Row {
-    const char* name;
-    std::function<void()> raise;
-    bool memory;
-    SCODE status;
+// Delete() destroys a heap object, through its base class, and leaves one
+// on the stack alone; the AfxThrow functions throw new objects.
+TEST(CException, DeleteAndAfxThrow) {
+  struct Probe : CMemoryException {
+    Probe(bool* destroyed, bool heap) : CMemoryException(heap), destroyed(destroyed) {}
+    ~Probe() override { *destroyed = true; }
+    bool* destroyed;
   };
-  const Row rows[] = {{"AfxThrowMemoryException", [] { AfxThrowMemoryException(); }, true, 0},
-                      {"AfxThrowOleException", [] { AfxThrowOleException(0x80030002); }, false,
-                       static_cast<SCODE>(0x80030002u)}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    try {
-      r.raise();
-      ADD_FAILURE() << "nothing thrown";
-    } catch (CException* e) {
-      EXPECT_TRUE(e->m_bAutoDelete);
-      EXPECT_EQ(dynamic_cast<CMemoryException*>(e) != nullptr, r.memory);
-      auto* ole = dynamic_cast<COleException*>(e);
-      EXPECT_EQ(ole != nullptr ? ole->m_sc : 0, r.status);
-      e->Delete();
-    }
+  bool destroyed = false;
+  Probe on_stack(&destroyed, false);
+  on_stack.Delete();
+  EXPECT_FALSE(destroyed);
+  static_cast<CException*>(new Probe(&destroyed, true))->Delete();
+  EXPECT_TRUE(destroyed);
+  try {
+    AfxThrowMemoryException();
+  } catch (CMemoryException* e) {
+    EXPECT_TRUE(e->m_bAutoDelete);
+    e->Delete();
+  }
+  try {
+    AfxThrowOleException(static_cast<SCODE>(0x80030002u));
+  } catch (COleException* e) {
+    EXPECT_EQ(e->m_sc, static_cast<SCODE>(0x80030002u));
+    e->Delete();
   }
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -17,218 +18,186 @@
 namespace {
 
 namespace fs = std::filesystem;
+using velut_test::Listing;
 using velut_test::ScopedCurrentFolder;
 using velut_test::ScopedEnv;
 using velut_test::Slashed;
 using velut_test::TempFolder;
 using velut_test::Text;
 using velut_test::Touch;
+using Names = std::set<std::string>;
 
 // Path text and native paths both ways: drives, separators, and bytes that
 // are no UTF-8 (U+DC80-U+DCFF); units no file name can hold are refused.
 TEST(PathToNative, Table) {
-  struct Row {
-    const wchar_t* text;
-    const char* native;  // null: refused with ERROR_INVALID_NAME
-    bool back;           // NativeToPath gives the text back
-  };
-  const Row rows[] = {
+  const std::tuple<const wchar_t*, const char*, bool> rows[] = {
+      // null: ERROR_INVALID_NAME
       {L"C:\\Users\\a.txt", "/Users/a.txt", false},
       {L"c:/", "/", false},
       {L"C:", ".", false},  // the current folder of that drive
       {L"C:sub\\f", "sub/f", false},
       {L"\\\\srv\\caf\u00E9 \U0001F600", "//srv/caf\xC3\xA9 \xF0\x9F\x98\x80", true},
       {L"a\xDCFF"
-       L"b\xDC80\xDCC3",
+       L"b\xDC80\xDCC3\xDCED\xDCA0\xDC80\uFFFD",
        "a\xFF"
-       "b\x80\xC3",
-       true},
-      {L"\xDCED\xDCA0\xDC80\uFFFD", "\xED\xA0\x80\xEF\xBF\xBD", true},
+       "b\x80\xC3\xED\xA0\x80\xEF\xBF\xBD",
+       true},  // a cut sequence, an encoded surrogate, a real U+FFFD
       {L"", "", true},
       {L"/tmp/a\xD800", nullptr, false},
-      {L"/tmp/a\xDC7F", nullptr, false},
-      {L"/tmp/a\xDD00", nullptr, false},
+      {L"a\xDC7F", nullptr, false},
+      {L"a\xDD00", nullptr, false},
       {L"a\x110000", nullptr, false},
       {nullptr, nullptr, false}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << "row " << &r - rows);
-    std::string native = "junk";
+  for (const auto& [text, native, both_ways] : rows) {
+    SCOPED_TRACE(testing::Message() << (native ? native : "(refused)"));
+    std::string got = "junk";
     SetLastError(0);
-    EXPECT_EQ(PathToNative(r.text, native), r.native != nullptr ? TRUE : FALSE);
-    EXPECT_EQ(native, r.native != nullptr ? r.native : "");
-    EXPECT_EQ(GetLastError(), r.native != nullptr ? 0u : ERROR_INVALID_NAME);
-    EXPECT_EQ(r.back ? NativeToPath(r.native) : L"", r.back ? r.text : L"");
+    EXPECT_EQ(PathToNative(text, got), native != nullptr ? TRUE : FALSE);
+    EXPECT_EQ(got, native != nullptr ? native : "");
+    EXPECT_EQ(GetLastError(), native != nullptr ? 0u : ERROR_INVALID_NAME);
+    EXPECT_EQ(both_ways ? NativeToPath(native) : L"", both_ways ? text : L"");
   }
   EXPECT_EQ(NativeToPath("/tmp/x"), L"\\tmp\\x");
   EXPECT_EQ(NativeToPath(nullptr), L"");
 }
 
-// Existence and the error that says why not: the file, or a folder on its
+// Existence, and the error that says why not: the file, or a folder on its
 // way, is missing.
 TEST(PathFileExists, FilesFoldersAndErrors) {
   TempFolder dir;
   Touch(dir / "a.txt");
-  fs::create_directory(dir / "sub");
   fs::create_symlink(dir / "nowhere", dir / "dangling");
   ScopedCurrentFolder here(dir.path());
-  struct Row {
-    std::wstring path;
-    BOOL exists, folder;
-    DWORD error;
-  };
-  const Row rows[] = {{Slashed(dir / "a.txt"), TRUE, FALSE, 0},
-                      {L"C:" + Text(dir / "a.txt"), TRUE, FALSE, 0},
-                      {L"C:a.txt", TRUE, FALSE, 0},
-                      {Text(dir / "sub") + L"\\", TRUE, TRUE, 0},
-                      {L".", TRUE, TRUE, 0},
-                      {Text(dir / "missing.txt"), FALSE, FALSE, ERROR_FILE_NOT_FOUND},
-                      {Text(dir / "no" / "such.txt"), FALSE, FALSE, ERROR_PATH_NOT_FOUND},
-                      {Text(dir / "a.txt" / "x"), FALSE, FALSE, ERROR_PATH_NOT_FOUND},
-                      {Text(dir / "dangling"), FALSE, FALSE, ERROR_FILE_NOT_FOUND},
-                      {L"", FALSE, FALSE, ERROR_FILE_NOT_FOUND},
-                      {L"/tmp/\xD800", FALSE, FALSE, ERROR_INVALID_NAME}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.path);
+  const std::tuple<std::wstring, BOOL, BOOL, DWORD> rows[] = {
+      // exists, a folder, the error
+      {Slashed(dir / "a.txt"), TRUE, FALSE, 0},
+      {L"C:a.txt", TRUE, FALSE, 0},
+      {L"C:" + Text(dir.path()) + L"\\", TRUE, FILE_ATTRIBUTE_DIRECTORY, 0},
+      {Text(dir / "missing.txt"), FALSE, FALSE, ERROR_FILE_NOT_FOUND},
+      {Text(dir / "no" / "such.txt"), FALSE, FALSE, ERROR_PATH_NOT_FOUND},
+      {Text(dir / "a.txt" / "x"), FALSE, FALSE, ERROR_PATH_NOT_FOUND},
+      {Text(dir / "dangling"), FALSE, FALSE, ERROR_FILE_NOT_FOUND},
+      {L"/tmp/\xD800", FALSE, FALSE, ERROR_INVALID_NAME}};
+  for (const auto& [path, exists, folder, error] : rows) {
+    SCOPED_TRACE(testing::Message() << path);
     SetLastError(0);
-    EXPECT_EQ(PathFileExists(r.path.c_str()), r.exists);
-    EXPECT_EQ(GetLastError(), r.error);
-    EXPECT_EQ(PathIsDirectory(r.path.c_str()), r.folder ? FILE_ATTRIBUTE_DIRECTORY : 0);
+    EXPECT_EQ(PathFileExists(path.c_str()), exists);
+    EXPECT_EQ(GetLastError(), error);
+    EXPECT_EQ(PathIsDirectory(path.c_str()), folder);
   }
   EXPECT_EQ(PathFileExists(nullptr), FALSE);
   EXPECT_EQ(PathIsDirectory(nullptr), FALSE);
 }
 
-// TMPDIR made absolute, with one separator at its end; the current folder,
-// however deep; a buffer too small gets nothing and the size it needs.
-TEST(GetTempPath, AndGetCurrentDirectory) {
+// TMPDIR made absolute, with one separator at its end, around the caller's
+// MAX_PATH buffer; a buffer too small gets the size it needs, none at all
+// is an error; no current folder, no absolute TMPDIR.
+TEST(GetTempPath, Table) {
   TempFolder dir;
-  fs::path deep = dir.path();
-  for (int i = 0; i < 20; ++i) deep /= std::string(60, static_cast<char>('a' + i));
-  fs::create_directories(deep);
-  const std::wstring cwd = Text(dir.path());
   ScopedCurrentFolder here(dir.path());
-  struct Row {
-    const char* tmpdir;  // null: unset
-    std::wstring folder;
-  };
-  const Row rows[] = {
-      {nullptr, L"\\tmp\\"},     {"", L"\\tmp\\"}, {"/var/./x/../tmp/", L"\\var\\tmp\\"},
-      {"rel", cwd + L"\\rel\\"}, {"/", L"\\"},     {"/t\xC3\xA9mp", L"\\t\u00E9mp\\"}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.tmpdir ? r.tmpdir : "(unset)");
-    ScopedEnv tmpdir("TMPDIR", r.tmpdir);
+  const std::tuple<const char*, std::wstring> rows[] = {// TMPDIR (null: unset), the text
+                                                        {nullptr, L"\\tmp\\"},
+                                                        {"", L"\\tmp\\"},
+                                                        {"/var/./x/../tmp/", L"\\var\\tmp\\"},
+                                                        {"rel", Text(dir.path()) + L"\\rel\\"},
+                                                        {"/t\xC3\xA9mp", L"\\t\u00E9mp\\"}};
+  for (const auto& [tmpdir, folder] : rows) {
+    SCOPED_TRACE(tmpdir ? tmpdir : "(unset)");
+    ScopedEnv env("TMPDIR", tmpdir);
     wchar_t buffer[MAX_PATH];
-    EXPECT_EQ(GetTempPath(MAX_PATH, buffer), r.folder.size());
-    EXPECT_EQ(std::wstring(buffer), r.folder);
-    EXPECT_EQ(GetTempPath(0, nullptr), r.folder.size() + 1);
+    EXPECT_EQ(GetTempPath(MAX_PATH, buffer), folder.size());
+    EXPECT_EQ(std::wstring(buffer), folder);
   }
-  // TMPDIR values whose text, with the separator added, has `length` units.
-  velut_test::ForBufferLengths([](std::size_t length) {
+  velut_test::ForBufferLengths([](std::size_t length) {  // the text with its separator
     const std::string value = "/" + std::string(length - 2, 't');
-    ScopedEnv tmpdir("TMPDIR", value.c_str());
+    ScopedEnv env("TMPDIR", value.c_str());
     std::wstring buffer(MAX_PATH + 8, L'\uFFFF');
     buffer[0] = L'\0';
     EXPECT_EQ(GetTempPath(MAX_PATH, &buffer[0]), length < MAX_PATH ? length : length + 1);
     EXPECT_EQ(std::wcslen(buffer.c_str()), length < MAX_PATH ? length : 0);
     EXPECT_EQ(buffer.substr(MAX_PATH), std::wstring(8, L'\uFFFF'));
   });
-  std::wstring buffer(Text(deep).size() + 1, L'#');
-  {
-    ScopedCurrentFolder in_deep(deep);
-    EXPECT_EQ(GetCurrentDirectory(MAX_PATH, &buffer[0]), buffer.size());  // too small
-    EXPECT_EQ(GetCurrentDirectory(static_cast<DWORD>(buffer.size()), &buffer[0]),
-              buffer.size() - 1);
-    EXPECT_EQ(buffer.c_str(), Text(deep));
-  }
   SetLastError(0);
-  EXPECT_EQ(GetTempPath(5, nullptr), 0u);  // a size with no buffer is a caller error
-  EXPECT_EQ(GetCurrentDirectory(5, nullptr), 0u);
+  EXPECT_EQ(GetTempPath(5, nullptr), 0u);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  // A removed current folder cannot be read, nor a relative TMPDIR made
-  // absolute, nor a relative name given its full name.
   fs::create_directory(dir / "gone");
   ScopedCurrentFolder gone(dir / "gone");
   fs::remove(dir / "gone");
-  SetLastError(0);
+  ScopedEnv env("TMPDIR", "relative");
+  EXPECT_EQ(GetTempPath(0, nullptr), 0u);
+}
+
+// The current folder, however deep; a removed one cannot be read, nor a
+// relative name given its full name.
+TEST(GetCurrentDirectory, AnyDepth) {
+  TempFolder dir;
+  fs::path deep = dir.path();
+  for (int i = 0; i < 20; ++i) deep /= std::string(60, static_cast<char>('a' + i));
+  fs::create_directories(deep);
+  std::wstring buffer(Text(deep).size() + 1, L'#');
+  {
+    ScopedCurrentFolder in_deep(deep);
+    EXPECT_EQ(GetCurrentDirectory(0, nullptr), buffer.size());
+    EXPECT_EQ(GetCurrentDirectory(buffer.size() - 1, &buffer[0]), buffer.size());  // too small
+    EXPECT_EQ(GetCurrentDirectory(buffer.size(), &buffer[0]), buffer.size() - 1);
+    EXPECT_EQ(buffer.c_str(), Text(deep));
+  }
+  EXPECT_EQ(GetCurrentDirectory(5, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  fs::create_directory(dir / "gone");
+  ScopedCurrentFolder gone(dir / "gone");
+  fs::remove(dir / "gone");
   EXPECT_EQ(GetCurrentDirectory(MAX_PATH, &buffer[0]), 0u);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  ScopedEnv tmpdir("TMPDIR", "relative");
-  EXPECT_EQ(GetTempPath(MAX_PATH, &buffer[0]), 0u);
   CFileStatus status{};
   status.m_szFullName[0] = L'x';
   EXPECT_EQ(CFile::GetStatus(L"file", status), FALSE);
   EXPECT_EQ(std::wstring(status.m_szFullName), L"");
 }
 
-// "<folder>\<up to 3 prefix units><hex>.TMP", created empty, private and
-// atomically, never through a planted link; with a number given, nothing
-// is created.
-TEST(GetTempFileName, CreatesAPrivateEmptyFile) {
-  TempFolder dir;
-  const std::wstring folder = Text(dir.path());
-  struct Row {
-    std::wstring path;
-    const wchar_t *prefix, *used;
-    UINT unique;
-  };
-  const Row rows[] = {{folder, L"TMP", L"TMP", 0},
-                      {folder + L"\\", L"TMPfile", L"TMP", 0},
-                      {Slashed(dir.path()) + L"/", nullptr, L"", 0},
-                      {folder, L"pre", L"pre", 0x1ABCD},
-                      {L"\\no\\such", L"p", L"p", 7}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.path << " " << (r.prefix ? r.prefix : L"(null)"));
-    wchar_t buffer[MAX_PATH];
-    const UINT n = GetTempFileName(r.path.c_str(), r.prefix, r.unique, buffer);
-    EXPECT_EQ(n, r.unique != 0 ? r.unique : n);
-    wchar_t hex[8];
-    std::swprintf(hex, 8, L"%X", n & 0xFFFF);
-    const std::wstring name =
-        (r.unique == 7 ? L"\\no\\such" : folder) + L"\\" + r.used + hex + L".TMP";
-    EXPECT_EQ(std::wstring(buffer), name);
-    struct stat st {};
-    const bool made = lstat(velut_test::NativeOf(name).c_str(), &st) == 0;
-    EXPECT_EQ(made, r.unique == 0);
-    EXPECT_EQ(made ? (st.st_mode & 07777) + st.st_size : 0600, 0600u);  // private and empty
-  }
-  EXPECT_EQ(velut_test::Listing(dir.path()).size(), 3u);
-}
-
-// Refusals, each with the error that says why; nothing is left behind.
-TEST(GetTempFileName, Failures) {
+// "<folder>\<up to 3 prefix units><hex>.TMP", created empty and private;
+// with a number given, nothing is created. Refusals say why and leave
+// nothing behind; the longest folder taken still fits MAX_PATH.
+TEST(GetTempFileName, Table) {
   TempFolder dir;
   Touch(dir / "file");
   fs::create_symlink(dir / "loop", dir / "loop");
-  struct Row {
-    std::wstring path;
-    DWORD error;
-  };
-  const Row rows[] = {{Text(dir / "loop"), ERROR_CANT_RESOLVE_FILENAME},  // a link to itself
-                      {Text(dir / "missing"), ERROR_DIRECTORY},
-                      {Text(dir / "file"), ERROR_DIRECTORY},
-                      {L"", ERROR_DIRECTORY},
-                      {L"\\" + std::wstring(MAX_PATH - 15, L'x'), ERROR_FILENAME_EXCED_RANGE},
-                      {L"\\" + std::wstring(MAX_PATH - 14, L'x'), ERROR_BUFFER_OVERFLOW}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.path.size() << " " << r.path.substr(0, 80));
-    wchar_t buffer[MAX_PATH] = L"junk";
+  const std::wstring d = Text(dir.path());
+  const std::wstring longest = velut_test::MakeFolderOfLength(dir / "long", MAX_PATH - 14);
+  const std::tuple<std::wstring, const wchar_t*, UINT, std::wstring, DWORD> rows[] = {
+      // Folder, prefix, number; the name before the number (the error).
+      {d, L"TMPfile", 0, d + L"\\TMP", 0},
+      {Slashed(dir.path()) + L"/", nullptr, 0, d + L"\\", 0},
+      {longest, L"T", 0, longest + L"\\T", 0},
+      {d, L"pre", 0x1ABCD, d + L"\\pre", 0},
+      {L"\\no\\such", L"p", 7, L"\\no\\such\\p", 0},
+      {Text(dir / "loop"), L"T", 0, L"", ERROR_CANT_RESOLVE_FILENAME},  // a link to itself
+      {Text(dir / "missing"), L"T", 0, L"", ERROR_DIRECTORY},
+      {Text(dir / "file"), L"T", 0, L"", ERROR_DIRECTORY},
+      {L"", L"T", 0, L"", ERROR_DIRECTORY},
+      {L"\\" + std::wstring(MAX_PATH - 15, L'x'), L"T", 0, L"", ERROR_FILENAME_EXCED_RANGE},
+      {L"\\" + std::wstring(MAX_PATH - 14, L'x'), L"T", 0, L"", ERROR_BUFFER_OVERFLOW}};
+  for (const auto& [folder, prefix, unique, start, error] : rows) {
+    SCOPED_TRACE(testing::Message() << folder.size() << " " << folder.substr(0, 60));
+    std::wstring buffer(MAX_PATH + 4, L'\uFFFF');
     SetLastError(0);
-    EXPECT_EQ(GetTempFileName(r.path.c_str(), L"TMP", 0, buffer), 0u);
-    EXPECT_EQ(GetLastError(), r.error);
+    const UINT n = GetTempFileName(folder.c_str(), prefix, unique, &buffer[0]);
+    EXPECT_EQ(GetLastError(), error);
+    EXPECT_EQ(n, error != 0 ? 0 : unique != 0 ? unique : n);
+    wchar_t hex[16];
+    std::swprintf(hex, 16, L"%X.TMP", n & 0xFFFF);
+    EXPECT_EQ(buffer.c_str(), error != 0 ? buffer.c_str() : start + hex);
+    EXPECT_EQ(buffer.substr(MAX_PATH), std::wstring(4, L'\uFFFF'));
+    struct stat st {};
+    const bool made = lstat(velut_test::NativeOf(buffer.c_str()).c_str(), &st) == 0;
+    EXPECT_EQ(made, error == 0 && unique == 0);
+    EXPECT_EQ(made ? (st.st_mode & 07777) + st.st_size : 0600, 0600u);  // private and empty
   }
   wchar_t buffer[MAX_PATH];
-  SetLastError(0);
-  EXPECT_EQ(GetTempFileName(nullptr, L"TMP", 0, buffer), 0u);
-  EXPECT_EQ(GetTempFileName(Text(dir.path()).c_str(), L"TMP", 0, nullptr), 0u);
+  EXPECT_EQ(GetTempFileName(nullptr, L"T", 0, buffer), 0u);
+  EXPECT_EQ(GetTempFileName(d.c_str(), L"T", 0, nullptr), 0u);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(velut_test::Listing(dir.path()), (std::set<std::string>{"file", "loop"}));
-  // The longest folder it takes, MAX_PATH - 14 units, gives a name that
-  // fits the caller's MAX_PATH buffer.
-  const std::wstring longest = velut_test::MakeFolderOfLength(dir.path(), MAX_PATH - 14);
-  std::wstring name(MAX_PATH + 4, L'\uFFFF');
-  ASSERT_NE(GetTempFileName(longest.c_str(), L"TMP", 0, &name[0]), 0u);
-  EXPECT_LT(std::wcslen(name.c_str()), MAX_PATH);
-  EXPECT_EQ(name.substr(MAX_PATH), std::wstring(4, L'\uFFFF'));
+  EXPECT_EQ(Listing(dir.path()).size(), 5u);  // file, loop, long and two new files
 }
 
 // Symbolic links planted under every name but one: the free name is the
@@ -249,12 +218,11 @@ TEST(GetTempFileName, NeverFollowsAPlantedLink) {
   const std::wstring folder = Text(dir / "t");
   wchar_t buffer[MAX_PATH];
   EXPECT_EQ(GetTempFileName(folder.c_str(), L"P", 0, buffer), 0xBEEFu);
-  EXPECT_EQ(std::wstring(buffer), folder + L"\\PBEEF.TMP");
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "t" / "PBEEF.TMP")));
   SetLastError(0);
   EXPECT_EQ(GetTempFileName(folder.c_str(), L"P", 0, buffer), 0u);
   EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
-  EXPECT_EQ(velut_test::Listing(dir / "target"), std::set<std::string>{"exists"});
+  EXPECT_EQ(Listing(dir / "target"), Names{"exists"});
   EXPECT_EQ(fs::file_size(dir / "target" / "exists"), 1u);
 }
 
@@ -262,27 +230,23 @@ TEST(GetTempFileName, NeverFollowsAPlantedLink) {
 TEST(GetTempFileName, ReadOnlyFolder) {
   TempFolder dir;
   const std::wstring folder = Text(dir.path());
-  struct Row {
-    velut_test::ReadOnlyBy how;
-    DWORD error;
-  };
-  const Row rows[] = {
-      {velut_test::ReadOnlyBy::kMount, geteuid() == 0 ? ERROR_WRITE_PROTECT : ERROR_ACCESS_DENIED},
-      {velut_test::ReadOnlyBy::kUnprivilegedUser, ERROR_ACCESS_DENIED}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(static_cast<int>(r.how));
+  const bool root = geteuid() == 0;
+  for (const auto& [how, error] :
+       {std::pair{velut_test::ReadOnlyBy::kMount, root ? ERROR_WRITE_PROTECT : ERROR_ACCESS_DENIED},
+        std::pair{velut_test::ReadOnlyBy::kUnprivilegedUser, ERROR_ACCESS_DENIED}}) {
+    const DWORD expected = error;
     EXPECT_EQ(
-        velut_test::RunWhereReadOnly(dir.path(), r.how,
+        velut_test::RunWhereReadOnly(dir.path(), how,
                                      [&] {
                                        wchar_t buffer[MAX_PATH];
                                        SetLastError(0);
                                        if (GetTempFileName(folder.c_str(), L"TMP", 0, buffer) != 0)
                                          return 1;
-                                       return GetLastError() == r.error ? 0 : 2;
+                                       return GetLastError() == expected ? 0 : 2;
                                      }),
         0);
   }
-  EXPECT_TRUE(velut_test::Listing(dir.path()).empty());
+  EXPECT_TRUE(Listing(dir.path()).empty());
 }
 
 // Files and links go, not what a link points to, nor folders.
@@ -292,55 +256,58 @@ TEST(DeleteFile, RemovesFilesAndLinksOnly) {
   Touch(dir / "target");
   fs::create_symlink(dir / "target", dir / "link");
   fs::create_directory(dir / "sub");
-  struct Row {
-    std::wstring path;
-    DWORD error;  // 0: removed
-  };
-  const Row rows[] = {{Text(dir / "a.txt"), 0},
-                      {Slashed(dir / "link"), 0},
-                      {Text(dir / "a.txt"), ERROR_FILE_NOT_FOUND},
-                      {Text(dir / "none" / "a.txt"), ERROR_PATH_NOT_FOUND},
-                      {Text(dir / "sub"), ERROR_ACCESS_DENIED}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.path);
+  const std::tuple<std::wstring, DWORD> rows[] = {
+      // the error, 0: removed
+      {Text(dir / "a.txt"), 0},
+      {Slashed(dir / "link"), 0},
+      {Text(dir / "a.txt"), ERROR_FILE_NOT_FOUND},
+      {Text(dir / "none" / "a.txt"), ERROR_PATH_NOT_FOUND},
+      {Text(dir / "sub"), ERROR_ACCESS_DENIED}};
+  for (const auto& [path, error] : rows) {
+    SCOPED_TRACE(testing::Message() << path);
     SetLastError(0);
-    EXPECT_EQ(DeleteFile(r.path.c_str()), r.error == 0 ? TRUE : FALSE);
-    EXPECT_EQ(GetLastError(), r.error);
+    EXPECT_EQ(DeleteFile(path.c_str()), error == 0 ? TRUE : FALSE);
+    EXPECT_EQ(GetLastError(), error);
   }
-  EXPECT_EQ(velut_test::Listing(dir.path()), (std::set<std::string>{"sub", "target"}));
+  EXPECT_EQ(Listing(dir.path()), (Names{"sub", "target"}));
   EXPECT_EQ(DeleteFile(nullptr), FALSE);
 }
 
-TEST(CFileGetStatus, FilesAndFolders) {
+// The full name and attributes of files and folders, absolute or relative;
+// missing ones give FALSE with only the full name, one too long for
+// MAX_PATH units gives "", and a loop of links a COleException*.
+TEST(CFileGetStatus, Table) {
   TempFolder dir;
   std::ofstream(dir / "a.txt") << "12345";
   const struct timespec times[2] = {{1000000000, 0}, {1234567890, 0}};  // access, modification
   ASSERT_EQ(utimensat(AT_FDCWD, (dir / "a.txt").c_str(), times, 0), 0);
-  Touch(dir / ".hidden");
   Touch(dir / "locked");
   fs::permissions(dir / "locked", fs::perms::owner_read);
   fs::create_directory(dir / ".config");
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
+  fs::create_symlink(dir / "b", dir / "a");
+  fs::create_symlink(dir / "a", dir / "b");
   ScopedCurrentFolder here(dir.path());
   const std::wstring d = Text(dir.path());
-  struct Row {
-    std::wstring name, full;
-    BYTE attribute;
-  };
-  const Row rows[] = {{Slashed(dir / "a.txt"), d + L"\\a.txt", CFile::archive},
-                      {L"./.config/../a.txt", d + L"\\a.txt", CFile::archive},
-                      {L"C:a.txt", L"C:\\a.txt", CFile::archive},  // "C:\\" named, "a.txt" read
-                      {d + L"\\.\\", d + L"\\", CFile::directory},
-                      {L".hidden", d + L"\\.hidden", CFile::archive | CFile::hidden},
-                      {L"locked", d + L"\\locked", CFile::archive | CFile::readOnly},
-                      {L".config", d + L"\\.config", CFile::directory | CFile::hidden},
-                      {L"fifo", d + L"\\fifo", CFile::system}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.name);
+  const std::tuple<std::wstring, std::wstring, int, DWORD> rows[] = {
+      // The name, its full name; the attributes, or -1 and the error.
+      {L"./.config/../a.txt", d + L"\\a.txt", CFile::archive, 0},
+      {L"C:a.txt", L"C:\\a.txt", CFile::archive, 0},  // "C:\\" named, "a.txt" read
+      {d + L"\\.\\", d + L"\\", CFile::directory, 0},
+      {L"locked", d + L"\\locked", CFile::archive | CFile::readOnly, 0},
+      {L".config", d + L"\\.config", CFile::directory | CFile::hidden, 0},
+      {L"fifo", d + L"\\fifo", CFile::system, 0},
+      {L"missing", d + L"\\missing", -1, ERROR_FILE_NOT_FOUND},
+      {Slashed(dir / "no" / "file"), d + L"\\no\\file", -1, ERROR_PATH_NOT_FOUND},
+      {L"fifo\\x", d + L"\\fifo\\x", -1, ERROR_PATH_NOT_FOUND}};
+  for (const auto& [name, full, attributes, error] : rows) {
+    SCOPED_TRACE(testing::Message() << name);
     CFileStatus status{};
-    ASSERT_EQ(CFile::GetStatus(r.name.c_str(), status), TRUE);
-    EXPECT_EQ(std::wstring(status.m_szFullName), r.full);
-    EXPECT_EQ(status.m_attribute, r.attribute);
+    SetLastError(0);
+    EXPECT_EQ(CFile::GetStatus(name.c_str(), status), attributes >= 0 ? TRUE : FALSE);
+    EXPECT_EQ(GetLastError(), error);
+    EXPECT_EQ(std::wstring(status.m_szFullName), full);
+    EXPECT_EQ(status.m_attribute, attributes >= 0 ? attributes : 0);
   }
   CFileStatus status{};
   ASSERT_EQ(CFile::GetStatus(L"a.txt", status), TRUE);
@@ -349,33 +316,6 @@ TEST(CFileGetStatus, FilesAndFolders) {
   EXPECT_EQ(status.m_atime.GetTime(), 1000000000);
   EXPECT_GT(status.m_ctime.GetTime(), 1234567890);  // made just now
   EXPECT_LE(status.m_ctime.GetTime(), CTime::GetCurrentTime().GetTime());
-}
-
-// Missing or unreachable: FALSE, with only the full name written; a full
-// name of MAX_PATH units or more does not fit: "" and FALSE; a loop of
-// links exists but has no status: a COleException*.
-TEST(CFileGetStatus, Failures) {
-  TempFolder dir;
-  Touch(dir / "file");
-  fs::create_symlink(dir / "b", dir / "a");
-  fs::create_symlink(dir / "a", dir / "b");
-  struct Row {
-    std::wstring path;
-    DWORD error;
-  };
-  const Row rows[] = {{Text(dir / "missing"), ERROR_FILE_NOT_FOUND},
-                      {Text(dir / "no" / "file"), ERROR_PATH_NOT_FOUND},
-                      {Text(dir / "file" / "x"), ERROR_PATH_NOT_FOUND}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.path);
-    CFileStatus status{};
-    SetLastError(0);
-    EXPECT_EQ(CFile::GetStatus(r.path.c_str(), status), FALSE);
-    EXPECT_EQ(GetLastError(), r.error);
-    EXPECT_EQ(std::wstring(status.m_szFullName), r.path);
-    EXPECT_EQ(status.m_size + status.m_attribute + status.m_mtime.GetTime(), 0);
-  }
-  CFileStatus status{};
   EXPECT_EQ(CFile::GetStatus(nullptr, status), FALSE);
   velut_test::ForBufferLengths([](std::size_t length) {
     const std::wstring name = velut_test::TextOfLength(length, L"\\", L'n');
@@ -385,13 +325,13 @@ TEST(CFileGetStatus, Failures) {
     EXPECT_EQ(std::wstring(s.m_szFullName), length < MAX_PATH ? name : L"");
   });
   try {
-    CFile::GetStatus(Text(dir / "a").c_str(), status);
+    CFile::GetStatus(L"a", status);
     ADD_FAILURE() << "no exception";
   } catch (COleException* e) {
     EXPECT_EQ(e->m_sc, HRESULT_FROM_WIN32(ERROR_CANT_RESOLVE_FILENAME));
     e->Delete();
   }
-  EXPECT_EQ(std::wstring(status.m_szFullName), Text(dir / "a"));
+  EXPECT_EQ(std::wstring(status.m_szFullName), d + L"\\a");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <climits>
 #include <string>
 #include <thread>
-#include <vector>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -14,56 +14,41 @@
 namespace {
 
 TEST(MsWtoi, Table) {
-  struct Row {
-    const wchar_t* text;
-    int value;
-  };
-  const Row rows[] = {{L"42", 42},
-                      {L"  42abc", 42},
-                      {L"\t\n\v\f\r 7", 7},
-                      {L"-7", -7},
-                      {L"+7", 7},
-                      {L"x1", 0},
-                      {L"", 0},
-                      {L"-", 0},
-                      {L"+-7", 0},
-                      {L"- 7", 0},
-                      {L"2147483647", INT_MAX},
-                      {L"2147483648", INT_MAX},
-                      {L"99999999999999999999999999", INT_MAX},
-                      {L"-2147483648", INT_MIN},
-                      {L"-2147483649", INT_MIN},
-                      {L"-99999999999999999999999999", INT_MIN},
-                      {L"000000000000000000000000000012", 12}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.text);
-    EXPECT_EQ(ms_wtoi(r.text), r.value);
+  const std::tuple<const wchar_t*, int> rows[] = {{L"\t\n\v\f\r 42abc", 42},
+                                                  {L"-7", -7},
+                                                  {L"+7", 7},
+                                                  {L"x1", 0},
+                                                  {L"", 0},
+                                                  {L"+-7", 0},
+                                                  {L"- 7", 0},
+                                                  {L"2147483647", INT_MAX},
+                                                  {L"2147483648", INT_MAX},
+                                                  {L"99999999999999999999999999", INT_MAX},
+                                                  {L"-2147483648", INT_MIN},
+                                                  {L"-99999999999999999999999999", INT_MIN},
+                                                  {L"000000000000000000000000000012", 12},
+                                                  {nullptr, 0}};
+  for (const auto& [text, value] : rows) {
+    SCOPED_TRACE(testing::Message() << (text ? text : L"(null)"));
+    EXPECT_EQ(ms_wtoi(text), value);
   }
-  EXPECT_EQ(ms_wtoi(nullptr), 0);
 }
 
-// Copies what fits with its terminator; otherwise empties the destination.
-// Nothing past `size` units is written.
+// Copies what fits with its terminator, else empties the destination;
+// nothing past `size` units is written.
 TEST(WcscpyS, Table) {
-  struct Row {
-    const wchar_t* src;
-    std::size_t size;
-    errno_t result;
-    const wchar_t* dest;  // the text afterwards
-  };
-  const Row rows[] = {{L"", 1, 0, L""},
-                      {L"abc", 4, 0, L"abc"},  // exact fit
-                      {L"\u00E9\U0001F600", 3, 0, L"\u00E9\U0001F600"},
-                      {L"abc", 3, ERANGE, L""},  // one unit short for the terminator
-                      {L"abcdefghij", 4, ERANGE, L""},
-                      {nullptr, 4, EINVAL, L""},
-                      {L"abc", 0, EINVAL, L"####"}};  // size 0: nothing written
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << (r.src ? r.src : L"(null)") << " into " << r.size);
-    std::wstring dest(r.size + 4, L'#');
-    EXPECT_EQ(wcscpy_s(&dest[0], r.size, r.src), r.result);
-    EXPECT_EQ(std::wstring(dest.c_str()), r.dest);
-    EXPECT_EQ(dest.substr(r.size), L"####");
+  const std::tuple<const wchar_t*, std::size_t, errno_t, const wchar_t*> rows[] = {
+      {L"", 1, 0, L""},
+      {L"\u00E9\U0001F600c", 4, 0, L"\u00E9\U0001F600c"},  // exact fit
+      {L"abc", 3, ERANGE, L""},                            // one unit short for the terminator
+      {nullptr, 4, EINVAL, L""},
+      {L"abc", 0, EINVAL, L"####"}};  // size 0: nothing written
+  for (const auto& [src, size, result, dest] : rows) {
+    SCOPED_TRACE(testing::Message() << (src ? src : L"(null)") << " into " << size);
+    std::wstring buffer(size + 4, L'#');
+    EXPECT_EQ(wcscpy_s(&buffer[0], size, src), result);
+    EXPECT_EQ(buffer.c_str(), std::wstring(dest));
+    EXPECT_EQ(buffer.substr(size), L"####");
   }
   EXPECT_EQ(wcscpy_s(nullptr, 5, L"abc"), EINVAL);
   struct {
@@ -75,134 +60,88 @@ TEST(WcscpyS, Table) {
   EXPECT_EQ(s.guard, L'#');
 }
 
-TEST(Wcsdup, CopiesIntoNewStorage) {
+TEST(Wcsdup, AndCharNextW) {
   EXPECT_EQ(_wcsdup(nullptr), nullptr);
-  for (const wchar_t* text : {L"", L"hello \u00E9\U0001F600"}) {
-    wchar_t* copy = _wcsdup(text);
-    EXPECT_NE(copy, text);
-    EXPECT_EQ(std::wstring(copy), text);
-    delete[] copy;
-  }
-}
-
-TEST(CharNextW, OneUnitPerCharacterAndNotPastTheEnd) {
   const wchar_t text[] = L"a\U0001F600";
-  EXPECT_EQ(CharNextW(text + 1), text + 2);
-  EXPECT_EQ(CharNextW(text + 2), text + 2);
+  wchar_t* copy = _wcsdup(text);
+  EXPECT_NE(copy, text);
+  EXPECT_EQ(std::wstring(copy), text);
+  delete[] copy;
+  EXPECT_EQ(CharNextW(text + 1), text + 2);  // one unit per character
+  EXPECT_EQ(CharNextW(text + 2), text + 2);  // not past the end
   EXPECT_EQ(CharNextW(nullptr), nullptr);
 }
 
-std::wstring Decode(const std::string& bytes) {
-  std::wstring out(bytes.size() + 1, L'#');
-  const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                    &out[0], static_cast<int>(out.size()));
-  EXPECT_EQ(
-      MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0), n);
-  return out.substr(0, static_cast<std::size_t>(n));
-}
-
-std::string Encode(const std::wstring& text) {
-  std::string out(4 * text.size() + 1, '#');
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0],
-                                    static_cast<int>(out.size()), nullptr, nullptr);
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr),
-            n);
-  return out.substr(0, static_cast<std::size_t>(n));
-}
-
-// Each sequence that is not UTF-8 decodes to one U+FFFD per byte it spans
-// up to where it goes wrong; units that are no character encode as U+FFFD.
+// Each sequence that is not UTF-8 decodes to one U+FFFD per byte up to
+// where it goes wrong; a unit that is no character encodes as U+FFFD.
 TEST(Utf8, DecodeAndEncode) {
-  struct Row {
-    const char* name;
-    std::string utf8;
-    std::wstring wide;
-    bool round_trip;
-  };
-  const Row rows[] = {
-      {"one to four bytes, at their bounds",
-       "a\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
-       L"a\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF", true},
-      {"around the surrogates", "\xED\x9F\xBF\xEE\x80\x80", L"\uD7FF\uE000", true},
-      {"embedded nul", std::string("a\0b", 3), std::wstring(L"a\0b", 3), true},
-      {"lone continuation, FE, FF", "a\x80\xFE\xFF", L"a\uFFFD\uFFFD\uFFFD", false},
-      {"overlong", "\xC0\xAF\xC1\xBF\xE0\x80\xAF\xF0\x80\x80\xAF", std::wstring(11, L'\uFFFD'),
-       false},
-      {"surrogate", "\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD", false},
-      {"beyond U+10FFFF", "\xF4\x90\x80\x80\xF5", L"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD", false},
-      {"cut short",
-       "\xC3"
+  enum Way { kBoth, kDecode, kEncode };
+  const auto unit = [](long u) { return static_cast<wchar_t>(u); };
+  const std::tuple<std::string, std::wstring, Way> rows[] = {
+      {"a\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+       L"a\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF", kBoth},  // each length at its bounds
+      {"\xED\x9F\xBF\xEE\x80\x80", L"\uD7FF\uE000", kBoth},       // around the surrogates
+      {std::string("a\0b", 3), std::wstring(L"a\0b", 3), kBoth},
+      {"\x80\xFE\xFF\xC0\xAF\xE0\x80\xAF", std::wstring(8, L'\uFFFD'), kDecode},  // overlong too
+      {"\xED\xA0\x80\xF4\x90\x80\x80", std::wstring(7, L'\uFFFD'), kDecode},      // no character
+      {"\xC3"
        "a\xE4\xB8",
-       L"\uFFFDa\uFFFD\uFFFD", false},
-      {"valid after invalid", "\xFF\xC3\xA9", L"\uFFFD\u00E9", false}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(Decode(r.utf8), r.wide);
-    if (r.round_trip) {
-      EXPECT_EQ(Encode(r.wide), r.utf8);
-    }
+       L"\uFFFDa\uFFFD\uFFFD", kDecode},  // cut short
+      {"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", {unit(0xD800), unit(0x110000), unit(-1)}, kEncode}};
+  for (const auto& [bytes, wide, way] : rows) {
+    SCOPED_TRACE(testing::Message() << wide.size() << " units");
+    const int n = static_cast<int>(bytes.size()), m = static_cast<int>(wide.size());
+    std::wstring decoded(bytes.size(), L'#');
+    decoded.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), n, &decoded[0], n));
+    std::string encoded(4 * wide.size(), '#');
+    encoded.resize(
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), m, &encoded[0], 4 * m, nullptr, nullptr));
+    EXPECT_EQ(way != kEncode ? decoded : wide, wide);
+    EXPECT_EQ(way != kDecode ? encoded : bytes, bytes);
   }
-  const std::wstring no_characters = {L'a', static_cast<wchar_t>(0xD800),
-                                      static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)};
-  EXPECT_EQ(Encode(no_characters), "a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
-// Sizes, terminators and room: -1 counts up to and with the NUL; a buffer
-// one unit short fails with ERROR_INSUFFICIENT_BUFFER and writes nothing
-// past its room; only UTF-8 is read or written.
+// Counts and room: -1 counts up to and with the NUL, a size query writes
+// nothing, one unit too few fails and writes nothing past the room; only
+// UTF-8 is read or written.
 TEST(Utf8, CountsRoomAndParameters) {
-  struct Row {
-    UINT code_page;
-    const char* utf8;
-    int count, room, result;  // room -1: a null buffer with room 8
-    DWORD error;
-  };
-  const Row rows[] = {{CP_UTF8, "a\xC3\xA9", -1, 0, 3, 0},  // MultiByteToWideChar's size
-                      {CP_UTF8, "a\xC3\xA9", -1, 3, 3, 0},
-                      {CP_UTF8, "a\xC3\xA9", -1, 2, 0, ERROR_INSUFFICIENT_BUFFER},
-                      {CP_UTF8, "a\xFF", 2, 1, 0, ERROR_INSUFFICIENT_BUFFER},
-                      {1252, "abc", -1, 8, 0, ERROR_INVALID_PARAMETER},
-                      {1252, "abc", -1, 0, 0, ERROR_INVALID_PARAMETER},
-                      {CP_UTF8, nullptr, -1, 8, 0, ERROR_INVALID_PARAMETER},
-                      {CP_UTF8, "abc", -2, 8, 0, ERROR_INVALID_PARAMETER},
-                      {CP_UTF8, "abc", -1, -1, 0, ERROR_INVALID_PARAMETER}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << "row " << &r - rows);
-    std::wstring wide(8, L'#');
-    SetLastError(0);
-    EXPECT_EQ(MultiByteToWideChar(r.code_page, 0, r.utf8, r.count, r.room < 0 ? nullptr : &wide[0],
-                                  r.room < 0 ? 8 : r.room),
-              r.result);
-    EXPECT_EQ(GetLastError(), r.error);
-    EXPECT_EQ(wide.substr(std::max(r.room, 0)), std::wstring(8 - std::max(r.room, 0), L'#'));
-  }
-  struct Row2 {
-    const wchar_t* wide;
-    int count, room, result;
-    DWORD error;
-  };
-  const Row2 rows2[] = {{L"a\u00E9", -1, 0, 4, 0},  // WideCharToMultiByte's size
-                        {L"a\u00E9", -1, 4, 4, 0},
-                        {L"a\u00E9", 2, 3, 3, 0},
-                        {L"a\u20AC", 2, 3, 0, ERROR_INSUFFICIENT_BUFFER},  // needs 1 + 3
-                        {L"\U0001F600", 1, 3, 0, ERROR_INSUFFICIENT_BUFFER},
-                        {L"abc", -1, 3, 0, ERROR_INSUFFICIENT_BUFFER},
-                        {nullptr, -1, 8, 0, ERROR_INVALID_PARAMETER},
-                        {L"abc", -2, 8, 0, ERROR_INVALID_PARAMETER}};
-  for (const Row2& r : rows2) {
-    SCOPED_TRACE(testing::Message() << "narrow row " << &r - rows2);
-    std::string narrow(8, '#');
+  const std::tuple<UINT, const char*, const wchar_t*, int, int, int, DWORD> rows[] = {
+      // Code page, bytes or wide text, count, room (-1: null buffer), result, error.
+      {CP_UTF8, "a\xC3\xA9", nullptr, -1, 0, 3, 0},
+      {CP_UTF8, "a\xC3\xA9", nullptr, -1, 3, 3, 0},
+      {CP_UTF8, "a\xC3\xA9", nullptr, -1, 2, 0, ERROR_INSUFFICIENT_BUFFER},
+      {CP_UTF8, "a\xFF", nullptr, 2, 1, 0, ERROR_INSUFFICIENT_BUFFER},
+      {CP_UTF8, nullptr, L"a\u00E9", -1, 0, 4, 0},
+      {CP_UTF8, nullptr, L"a\u00E9", 2, 3, 3, 0},
+      {CP_UTF8, nullptr, L"a\u20AC", 2, 3, 0, ERROR_INSUFFICIENT_BUFFER},  // needs 1 + 3
+      {CP_UTF8, nullptr, L"abc", -1, 3, 0, ERROR_INSUFFICIENT_BUFFER},
+      {1252, "abc", nullptr, -1, 8, 0, ERROR_INVALID_PARAMETER},
+      {1252, nullptr, L"abc", -1, 0, 0, ERROR_INVALID_PARAMETER},
+      {CP_UTF8, "abc", nullptr, -2, 8, 0, ERROR_INVALID_PARAMETER},
+      {CP_UTF8, nullptr, L"abc", -1, -1, 0, ERROR_INVALID_PARAMETER},
+      {CP_UTF8, "abc", nullptr, -1, -2, 0, ERROR_INVALID_PARAMETER}};
+  for (const auto& [code_page, bytes, wide, count, room, result, error] : rows) {
+    SCOPED_TRACE(testing::Message() << code_page << " " << (bytes ? bytes : "") << " count "
+                                    << count << " room " << room);
+    std::wstring out(8, L'#');
     BOOL used = TRUE;
     SetLastError(0);
-    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, r.wide, r.count, &narrow[0], r.room, nullptr, &used),
-              r.result);
-    EXPECT_EQ(GetLastError(), r.error);
-    EXPECT_EQ(used, FALSE);
-    EXPECT_EQ(narrow.substr(static_cast<std::size_t>(r.room)), std::string(8 - r.room, '#'));
+    EXPECT_EQ(bytes != nullptr
+                  ? MultiByteToWideChar(code_page, 0, bytes, count, room == -1 ? nullptr : &out[0],
+                                        room == -1 ? 8 : room)
+                  : WideCharToMultiByte(code_page, 0, wide, count,
+                                        room == -1 ? nullptr : reinterpret_cast<char*>(&out[0]),
+                                        room == -1 ? 8 : room, nullptr, &used),
+              result);
+    EXPECT_EQ(GetLastError(), error);
+    EXPECT_EQ(used, bytes != nullptr);  // cleared by WideCharToMultiByte
+    // Bytes written: none for a size query, at most the room.
+    const std::size_t kept = room < 0 ? 0 : bytes != nullptr ? room * sizeof(wchar_t) : room;
+    const std::wstring pristine(8, L'#');
+    const auto* got = reinterpret_cast<const char*>(out.data());
+    const auto* was = reinterpret_cast<const char*>(pristine.data());
+    EXPECT_EQ(std::string(got + kept, got + 32), std::string(was + kept, was + 32));
   }
-  EXPECT_EQ(WideCharToMultiByte(1252, 0, L"abc", -1, nullptr, 0, nullptr, nullptr), 0);
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, L"abc", -1, nullptr, 8, nullptr, nullptr), 0);
 }
 
 TEST(LastError, IsPerThread) {
