@@ -75,6 +75,7 @@ TEST(LoadLibraryW, NameRules) {
       {L".", nullptr},
       // A byte that is not UTF-8 (U+DC80-U+DCFF in the name) matches only itself.
       {L"BAD\xDCFF", "bad\xFF.dll"},
+      {L"bad\xDCFE", nullptr},
       {L"bad\u00FF", nullptr},
       {L"z:" + Slashed(dir / "SUB" / "inner"), "sub/Inner.dll"},  // case-blind folders too
       {Slashed(dir / "strings.dll" / "x"), nullptr},
@@ -241,6 +242,12 @@ TEST(DamagedFiles, RefusedOrReadWithinTheFile) {
   using B = Bytes&;
   using L = const Layout&;
   const std::tuple<const char*, std::function<void(B, L)>, Outcome> rows[] = {
+      {"PE header at the last bytes", [](B b, L) { Put32(b, 0x3C, b.size() - 10); }, kRefused},
+      {"unknown optional header", [](B b, L l) { b[l.coff + 20] = 0x34; }, kRefused},
+      {"optional header past the end", [](B b, L l) { b[l.coff + 17] = 0xFF; }, kRefused},
+      {"strings are data, not a directory",
+       [](B b, L l) { Put32(b, l.string_type + 4, Get32(b, l.string_type + 4) & 0x7FFFFFFF); },
+       kRefused},
       {"optional header of one byte", [](B b, L l) { b[l.coff + 16] = 1, b[l.coff + 17] = 0; },
        kRefused},
       {"section data past the end", [](B b, L l) { Put32(b, l.rsrc + 20, 0xFFFFFF00); }, kRefused},

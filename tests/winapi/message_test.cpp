@@ -104,7 +104,8 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
       {L"%1!u! %2!I64u!", 0, DWORD_PTR{1} << 32 | 2, DWORD_PTR{1} << 32 | 2, L"2 4294967298"},
       {L"%1!d! %2!lld!", 0, static_cast<DWORD_PTR>(-5), static_cast<DWORD_PTR>(-1), L"-5 -1"},
       {L"%1!#X! %2!o!", 0, 0xBEEF, 8, L"0XBEEF 10"},
-      {L"%1!zu! %2!td!", 0, DWORD_PTR{1} << 40, static_cast<DWORD_PTR>(-7), L"1099511627776 -7"},
+      {L"%1!zu! %2!td! %1!jd! %1!Iu! %1!lx!", 0, DWORD_PTR{1} << 40, static_cast<DWORD_PTR>(-7),
+       L"1099511627776 -7 1099511627776 1099511627776 10000000000"},
       {L"%1!p!|%2!-05.3hhu!", 0, 0x1234, 0x1FF, L"0000000000001234|255  "},
       {L"%1!S!|%2!-6ls!|", 0, w("narrow"), w(L"ab"), L"narrow|ab    |"},
       // What cannot be formatted stays as it is written: floating point, an

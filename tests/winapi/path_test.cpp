@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -29,30 +30,27 @@ struct Buffer {
 };
 
 TEST(PathRemoveBackslash, Table) {
-  struct Row {
-    const wchar_t *in, *out;
-    int returned;  // offset of the returned pointer
-  };
-  const Row rows[] = {{L"C:\\Temp\\", L"C:\\Temp", 7},
-                      {L"C:/Temp//", L"C:/Temp/", 8},  // one per call
-                      {L"abc", L"abc", 2},
-                      {L"", L"", 0},
-                      {L" \\", L" ", 1},
-                      {L"\\ ", L"\\ ", 1},
-                      // Roots keep their separator; a separator after no drive letter, a
-                      // server or a relative drive path is not one.
-                      {L"C:\\", L"C:\\", 2},
-                      {L"/", L"/", 0},
-                      {L"\\\\", L"\\\\", 1},
-                      {L"1:\\", L"1:", 2},
-                      {L"/usr/", L"/usr", 4},
-                      {L"\\\\server\\", L"\\\\server", 8},
-                      {L"C:a\\", L"C:a", 3}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.in);
-    Buffer b(r.in);
-    EXPECT_EQ(PathRemoveBackslash(b.data()), b.data() + r.returned);
-    EXPECT_EQ(b.text(), r.out);
+  const std::tuple<const wchar_t*, const wchar_t*, int> rows[] = {
+      // in, out, the pointer{L"C:\\Temp\\", L"C:\\Temp", 7},
+      {L"C:/Temp//", L"C:/Temp/", 8},  // one per call
+      {L"abc", L"abc", 2},
+      {L"", L"", 0},
+      {L" \\", L" ", 1},
+      {L"\\ ", L"\\ ", 1},
+      // Roots keep their separator; a separator after no drive letter, a
+      // server or a relative drive path is not one.
+      {L"C:\\", L"C:\\", 2},
+      {L"/", L"/", 0},
+      {L"\\\\", L"\\\\", 1},
+      {L"1:\\", L"1:", 2},
+      {L"/usr/", L"/usr", 4},
+      {L"\\\\server\\", L"\\\\server", 8},
+      {L"C:a\\", L"C:a", 3}};
+  for (const auto& [in, out, returned] : rows) {
+    SCOPED_TRACE(in);
+    Buffer b(in);
+    EXPECT_EQ(PathRemoveBackslash(b.data()), b.data() + returned);
+    EXPECT_EQ(b.text(), out);
   }
   EXPECT_EQ(PathRemoveBackslash(nullptr), nullptr);
   wchar_t after_end[] = {L'a', L'\\', L'\0', L'\\', L'\0'};  // read no further than the end
@@ -61,11 +59,7 @@ TEST(PathRemoveBackslash, Table) {
 }
 
 TEST(PathRemoveFileSpec, Table) {
-  struct Row {
-    const wchar_t *in, *out;
-    BOOL removed;
-  };
-  const Row rows[] = {
+  const std::tuple<const wchar_t*, const wchar_t*, BOOL> rows[] = {
       {L"C:\\TEST\\sample.txt", L"C:\\TEST", TRUE},
       {L"/test", L"/", TRUE},
       {L"C:\\", L"C:\\", FALSE},
@@ -79,11 +73,11 @@ TEST(PathRemoveFileSpec, Table) {
       {L"", L"", FALSE},
       {L"C:\\a/b", L"C:\\a", TRUE},
       {L"/tmp/a:b/c", L"/tmp/a:b", TRUE}};  // a colon inside a Linux name is part of it
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.in);
-    Buffer b(r.in);
-    EXPECT_EQ(PathRemoveFileSpec(b.data()), r.removed);
-    EXPECT_EQ(b.text(), r.out);
+  for (const auto& [in, out, removed] : rows) {
+    SCOPED_TRACE(in);
+    Buffer b(in);
+    EXPECT_EQ(PathRemoveFileSpec(b.data()), removed);
+    EXPECT_EQ(b.text(), out);
   }
   EXPECT_EQ(PathRemoveFileSpec(nullptr), FALSE);
 }
@@ -91,27 +85,24 @@ TEST(PathRemoveFileSpec, Table) {
 // The name and extension of a path; PathRemoveExtension and
 // PathRenameExtension cut or replace exactly that extension.
 TEST(PathFindExtension, NamesAndExtensions) {
-  struct Row {
-    const wchar_t *path, *name, *ext;
-  };
-  const Row rows[] = {{L"C:\\Updates\\fix.MSP", L"fix.MSP", L".MSP"},
-                      {L"/d/a.tar.gz", L"a.tar.gz", L".gz"},
-                      {L"C:\\dir.x\\readme", L"readme", L""},  // the dot is in a folder
-                      {L"a.b c", L"a.b c", L""},               // no blank in an extension
-                      {L"my file.msp", L"my file.msp", L".msp"},
-                      {L"/home/u/.bashrc", L".bashrc", L".bashrc"},
-                      {L"name.", L"name.", L"."},
-                      {L"/tmp/x:y.log", L"x:y.log", L".log"},
-                      {L"C:file", L"file", L""},
-                      {L"C:\\dir\\", L"dir\\", L""},
-                      {L"/", L"/", L""},
-                      {L"", L"", L""}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.path);
-    const std::wstring path = r.path, ext = r.ext;
-    EXPECT_EQ(std::wstring(PathFindFileName(r.path)), r.name);
-    EXPECT_EQ(PathFindExtension(r.path), r.path + path.size() - ext.size());
-    Buffer removed(r.path), renamed(r.path);
+  const std::tuple<std::wstring, const wchar_t*, std::wstring> rows[] = {
+      // path, name, ext{L"C:\\Updates\\fix.MSP", L"fix.MSP", L".MSP"},
+      {L"/d/a.tar.gz", L"a.tar.gz", L".gz"},
+      {L"C:\\dir.x\\readme", L"readme", L""},  // the dot is in a folder
+      {L"a.b c", L"a.b c", L""},               // no blank in an extension
+      {L"my file.msp", L"my file.msp", L".msp"},
+      {L"/home/u/.bashrc", L".bashrc", L".bashrc"},
+      {L"name.", L"name.", L"."},
+      {L"/tmp/x:y.log", L"x:y.log", L".log"},
+      {L"C:file", L"file", L""},
+      {L"C:\\dir\\", L"dir\\", L""},
+      {L"/", L"/", L""},
+      {L"", L"", L""}};
+  for (const auto& [path, name, ext] : rows) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(std::wstring(PathFindFileName(path.c_str())), name);
+    EXPECT_EQ(PathFindExtension(path.c_str()), path.c_str() + path.size() - ext.size());
+    Buffer removed(path), renamed(path);
     PathRemoveExtension(removed.data());
     EXPECT_EQ(removed.text(), path.substr(0, path.size() - ext.size()));
     EXPECT_EQ(PathRenameExtension(renamed.data(), L".dat"), TRUE);
@@ -126,31 +117,26 @@ TEST(PathFindExtension, NamesAndExtensions) {
 }
 
 TEST(PathIsRelative, Table) {
-  struct Row {
-    const wchar_t* path;
-    BOOL relative;
-  };
-  const Row rows[] = {{L"a\\b", TRUE},        {L"../a", TRUE},   {L"", TRUE},     {L"1:\\a", TRUE},
-                      {L"http://h", TRUE},    {L"C:\\a", FALSE}, {L"c:a", FALSE}, {L"\\a", FALSE},
-                      {L"\\\\srv\\s", FALSE}, {L"/usr", FALSE},  {nullptr, TRUE}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << (r.path ? r.path : L"(null)"));
-    EXPECT_EQ(PathIsRelative(r.path), r.relative);
+  const std::tuple<const wchar_t*, BOOL> rows[] = {
+      {L"a\\b", TRUE},        {L"../a", TRUE},   {L"", TRUE},     {L"1:\\a", TRUE},
+      {L"http://h", TRUE},    {L"C:\\a", FALSE}, {L"c:a", FALSE}, {L"\\a", FALSE},
+      {L"\\\\srv\\s", FALSE}, {L"/usr", FALSE},  {nullptr, TRUE}};
+  for (const auto& [path, relative] : rows) {
+    SCOPED_TRACE(testing::Message() << (path ? path : L"(null)"));
+    EXPECT_EQ(PathIsRelative(path), relative);
   }
 }
 
 // PathCombine and PathAppend join with '\\' and resolve "." and ".."; a
 // relative result keeps the ".." that climb above its start.
 TEST(PathCombine, Table) {
-  struct Row {
-    const wchar_t *dir, *file, *out;  // out null: not a PathAppend row
-    const wchar_t* appended;
-  };
-  const Row rows[] = {
+  const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*> rows[] = {
+      // Folder, file; PathCombine's result, PathAppend's (null: not tried).
       {L"C:\\dir", L"a\\b.txt", L"C:\\dir\\a\\b.txt", L"C:\\dir\\a\\b.txt"},
       {L"/home/u/sub", L"../b.txt", L"\\home\\u\\b.txt", L"\\home\\u\\b.txt"},
       {L"C:", L"One\\Two", L"C:\\One\\Two", nullptr},
       {L"C:\\dir\\", L"", L"C:\\dir\\", nullptr},  // the folder's separator stays
+      {L"/tmp/x/", L"a", L"\\tmp\\x\\a", L"\\tmp\\x\\a"},
       {L"", L"a/b", L"a\\b", L"a\\b"},
       // A file with one leading separator goes below the folder's root.
       {L"C:\\dir", L"\\x", L"C:\\x", L"C:\\dir\\x"},
@@ -172,16 +158,16 @@ TEST(PathCombine, Table) {
       {nullptr, L"a", L"a", nullptr},
       {nullptr, L"", L".", nullptr},
       {L"", nullptr, L".", nullptr}};
-  for (const Row& r : rows) {
+  for (const auto& [dir, file, out, appended] : rows) {
     SCOPED_TRACE(testing::Message()
-                 << (r.dir ? r.dir : L"(null)") << " + " << (r.file ? r.file : L"(null)"));
+                 << (dir ? dir : L"(null)") << " + " << (file ? file : L"(null)"));
     Buffer b;
-    EXPECT_EQ(PathCombine(b.data(), r.dir, r.file), b.data());
-    EXPECT_EQ(b.text(), r.out);
-    if (r.appended == nullptr) continue;
-    Buffer a(r.dir);
-    EXPECT_EQ(PathAppend(a.data(), r.file), TRUE);
-    EXPECT_EQ(a.text(), r.appended);
+    EXPECT_EQ(PathCombine(b.data(), dir, file), b.data());
+    EXPECT_EQ(b.text(), out);
+    if (appended == nullptr) continue;
+    Buffer a(dir);
+    EXPECT_EQ(PathAppend(a.data(), file), TRUE);
+    EXPECT_EQ(a.text(), appended);
   }
   Buffer b;
   EXPECT_EQ(PathCombine(b.data(), nullptr, nullptr), nullptr);
@@ -193,14 +179,8 @@ TEST(PathCombine, Table) {
 
 TEST(PathRelativePathTo, Table) {
   constexpr DWORD kDir = FILE_ATTRIBUTE_DIRECTORY;
-  struct Row {
-    const wchar_t* from;
-    DWORD from_attributes;
-    const wchar_t* to;
-    DWORD to_attributes;
-    const wchar_t* out;  // null: FALSE
-  };
-  const Row rows[] = {
+  const std::tuple<const wchar_t*, DWORD, const wchar_t*, DWORD, const wchar_t*> rows[] = {
+      // From, its attributes, to, its attributes; the result (null: FALSE).
       {L"c:\\A\\B\\C", kDir, L"c:\\A\\D\\E", kDir, L"..\\..\\D\\E"},
       {L"/A/B/C", kDir, L"/A/D/E", kDir, L"..\\..\\D\\E"},
       {L"c:\\A\\B", kDir, L"a:\\A\\D", kDir, nullptr},
@@ -219,12 +199,12 @@ TEST(PathRelativePathTo, Table) {
       {L"\\\\s1\\x", kDir, L"\\\\s2\\x", kDir, nullptr},
       {L"a\\b", kDir, L"a\\c", kDir, L"..\\c"},
       {L"a", kDir, L"b", kDir, nullptr}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.from << " -> " << r.to);
+  for (const auto& [from, from_attributes, to, to_attributes, out] : rows) {
+    SCOPED_TRACE(testing::Message() << from << " -> " << to);
     Buffer b;
-    EXPECT_EQ(PathRelativePathTo(b.data(), r.from, r.from_attributes, r.to, r.to_attributes),
-              r.out != nullptr ? TRUE : FALSE);
-    EXPECT_EQ(b.text(), r.out != nullptr ? r.out : L"");
+    EXPECT_EQ(PathRelativePathTo(b.data(), from, from_attributes, to, to_attributes),
+              out != nullptr ? TRUE : FALSE);
+    EXPECT_EQ(b.text(), out != nullptr ? out : L"");
   }
   Buffer b;
   EXPECT_EQ(PathRelativePathTo(b.data(), nullptr, 0, L"a", 0), FALSE);

@@ -91,6 +91,8 @@ TEST(CreateProcessW, FindsAndStartsTheProgram) {
   chmod(WriteScript(dir, "noexec", "exit 0\n").c_str(), 0644);
   std::ofstream(dir / "junk") << "plain text, no interpreter line\n";
   chmod((dir / "junk").c_str(), 0755);
+  std::ofstream busy(dir / "busy");  // open for writing while it is started
+  chmod((dir / "busy").c_str(), 0755);
   ScopedEnv path("PATH", (dir.path().string() + ":" + later.path().string() + ":/bin").c_str());
   const std::wstring d = Wide(dir.path()), pwned = Wide(dir / "PWNED");
   std::wstring windows = L"\"C:" + d + L"/tool.EXE\" x";  // a drive, '\\', quotes, ".EXE"
@@ -113,6 +115,8 @@ TEST(CreateProcessW, FindsAndStartsTheProgram) {
       {L"noexec", L"", L"", ERROR_ACCESS_DENIED, "", {}},
       {d, L"", L"", ERROR_ACCESS_DENIED, "", {}},
       {L"junk", L"", L"", ERROR_BAD_FORMAT, "", {}},
+      {L"busy", L"", L"", ERROR_SHARING_VIOLATION, "", {}},
+      {L"tool " + std::wstring(200000, L'x'), L"", L"", ERROR_FILENAME_EXCED_RANGE, "", {}},
       {L" tool", L"", L"", ERROR_INVALID_PARAMETER, "", {}},
       {L"tool", L"", d + L"/nofolder", ERROR_DIRECTORY, "", {}}};
   for (const auto& [line, app, folder, error, who, words] : rows) {
@@ -256,6 +260,7 @@ TEST(CloseHandle, NoZombieWhetherOrNotAnyoneWaits) {
     DWORD code = 1;
     EXPECT_TRUE(GetExitCodeProcess(pi.hThread, &code));
     EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(GetExitCodeProcess(pi.hThread, nullptr));
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
   }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <variant>
 #include <vector>
 
@@ -17,13 +18,8 @@ namespace {
 // Scans into six ints: the date-time pattern the library reads, integer
 // bases and widths, suppression, %n, literals and how a scan ends.
 TEST(Swscanf, IntoInts) {
-  struct Row {
-    const wchar_t *text, *format;
-    int count;
-    int fields[6];
-  };
   const wchar_t* const kDate = L"%d-%d-%dT%d:%d:%d";
-  const Row rows[] = {
+  const std::tuple<const wchar_t*, const wchar_t*, int, std::vector<int>> rows[] = {
       {L"2024-05-17T08:30:00", kDate, 6, {2024, 5, 17, 8, 30, 0}},
       {L"  2024- 5- 7T 8: 3: 0Z", kDate, 6, {2024, 5, 7, 8, 3, 0}},  // %d skips blanks
       {L"+2024-05-17T08:30:00.5", kDate, 6, {2024, 5, 17, 8, 30, 0}},
@@ -34,7 +30,7 @@ TEST(Swscanf, IntoInts) {
       {L"-99999999999-1-1T1:1:1", kDate, 6, {INT_MIN, 1, 1, 1, 1, 1}},
       {L"4294969320-1-1T1:1:1", kDate, 6, {INT_MAX, 1, 1, 1, 1, 1}},  // saturates, no wrap
       {L"0x1F 017 -0 0", L"%i %i %i %i", 4, {31, 15, 0, 0}},
-      {L"ff 0x 777 -1", L"%x %x %o %u", 1, {255}},  // "0x" is no number
+      {L"0ff 0x 777 -1", L"%x %x %o %u", 1, {255}},  // "0x" is no number
       {L"777 -1", L"%o %u", 2, {0777, -1}},
       {L"12345", L"%3d%d", 2, {123, 45}},
       {L"1 2 3", L"%*d %d%n %d", 2, {2, 3, 3}},
@@ -42,11 +38,12 @@ TEST(Swscanf, IntoInts) {
       {L"a", L"b%d", 0, {}},
       {L"", L"b%d", -1, {}},
       {L"1", L"%q%d", 0, {}}};  // an unknown conversion ends the scan
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.text << " with " << r.format);
-    int f[6] = {};
-    EXPECT_EQ(swscanf_s(r.text, r.format, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]), r.count);
-    EXPECT_EQ(std::vector<int>(f, f + 6), std::vector<int>(r.fields, r.fields + 6));
+  for (const auto& [text, format, count, fields] : rows) {
+    SCOPED_TRACE(testing::Message() << text << " with " << format);
+    std::vector<int> f(6);
+    EXPECT_EQ(swscanf_s(text, format, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]), count);
+    f.resize(fields.size());
+    EXPECT_EQ(f, fields);
   }
   int a = 0;
   EXPECT_EQ(swscanf_s(nullptr, L"%d", &a), -1);
@@ -61,11 +58,8 @@ using Value =
 // beyond 64 bits) saturates at its limit instead of wrapping. Floats take
 // a point whatever the locale.
 TEST(Swscanf, SizesFloatsAndPointers) {
-  struct Row {
-    const wchar_t *text, *format;
-    Value value;  // what is stored, in the type the conversion stores
-  };
-  const Row rows[] = {
+  const std::tuple<const wchar_t*, const wchar_t*, Value> rows[] = {
+      // the value as stored
       {L"300", L"%hhu", static_cast<unsigned char>(UCHAR_MAX)},
       {L"-300", L"%hhd", static_cast<signed char>(SCHAR_MIN)},
       {L"70000", L"%hd", static_cast<short>(SHRT_MAX)},
@@ -81,29 +75,30 @@ TEST(Swscanf, SizesFloatsAndPointers) {
       {L"-3000000000", L"%I32d", INT_MIN},
       {L"0x7fffffff", L"%x", INT_MAX},
       {L"1.5", L"%f", 1.5f},
-      {L"-2.25e2", L"%lf", -225.0},
-      {L"0x1p4", L"%lf", 16.0},
+      {L"-2.25e2", L"%le", -225.0},
+      {L"0x1p4", L"%lG", 16.0},
       {L"1,5", L"%lf", 1.0},
       {L"InFiNiTy", L"%lf", HUGE_VAL},
       {L"-2.5e-3", L"%Lf", static_cast<long double>(-2.5e-3)},  // with a double's precision
       {L"0x1.8p1", L"%La", 3.0L},
       {L"0xdeadBEEF", L"%p", reinterpret_cast<void*>(0xDEADBEEF)},
       {L"-1", L"%p", reinterpret_cast<void*>(UINTPTR_MAX)}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.text << " with " << r.format);
+  for (const auto& [text, format, stored] : rows) {
+    SCOPED_TRACE(testing::Message() << text << " with " << format);
     std::visit(
-        [&](auto expected) {
+        [&, text = text, format = format](auto expected) {
           decltype(expected) value{};
-          EXPECT_EQ(swscanf_s(r.text, r.format, &value), 1);
+          EXPECT_EQ(swscanf_s(text, format, &value), 1);
           EXPECT_EQ(value, expected);
         },
-        r.value);
+        stored);
   }
   float f = 0;
   double d = 0;
   EXPECT_EQ(swscanf_s(L"nan e5", L"%f %lf", &f, &d), 1);  // "e5" is no number, nor "1e"
   EXPECT_TRUE(std::isnan(f));
   EXPECT_EQ(swscanf_s(L"1e", L"%lf", &d), 0);
+  EXPECT_EQ(swscanf_s(L"0xg", L"%lE", &d), 0);
   void* p = &p;
   EXPECT_EQ(swscanf_s(L"xyz", L"%p", &p), 0);
   EXPECT_EQ(p, &p);
@@ -118,36 +113,33 @@ std::basic_string<C> Z(const C* text) {
 // Every text conversion takes its array's size, in units: UTF-8 bytes for
 // a narrow one. Too small an array is emptied and ends the scan there.
 TEST(Swscanf, TextsTakeTheirSize) {
-  struct Row {
-    const wchar_t *text, *format;
-    unsigned size;
-    int count;
-    std::variant<std::wstring, std::string> stored;  // the array's first units
-  };
-  const Row rows[] = {{L"  abc def", L"%s", 8, 1, Z(L"abc")},
-                      {L"abcdefgh", L"%ls", 8, 0, Z(L"")},  // needs 9
-                      {L"abcdefgh", L"%7ws", 8, 1, Z(L"abcdefg")},
-                      {L"\u00E9t\u00E9", L"%hs", 6, 1, Z("\xC3\xA9t\xC3\xA9")},
-                      {L"\u00E9t\u00E9", L"%S", 5, 0, Z("")},  // five bytes and the terminator
-                      {L"\u00E9", L"%C", 2, 1, std::string("\xC3\xA9#")},  // no terminator
-                      {L"\u00E9", L"%hc", 1, 0, Z("")},
-                      {L" ab", L"%c", 1, 1, std::wstring(L" #")},  // %c reads blanks too
-                      {L"q", L"%wc", 1, 1, std::wstring(L"q#")},
-                      {L"a-b]cz", L"%[]a-c-]", 8, 1, Z(L"a-b]c")},
-                      {L"hello world", L"%[^ ]", 8, 1, Z(L"hello")},
-                      {L"9", L"%[a-z]", 8, 0, std::wstring(L"#")}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.text << " with " << r.format);
+  const std::tuple<const wchar_t*, const wchar_t*, unsigned, int,
+                   std::variant<std::wstring, std::string>>
+      rows[] = {// the text, format, size; the count and the array's first units{L"  abc def",
+                // L"%s", 8, 1, Z(L"abc")},
+                {L"abcdefgh", L"%ls", 8, 0, Z(L"")},  // needs 9
+                {L"abcdefgh", L"%7ws", 8, 1, Z(L"abcdefg")},
+                {L"\u00E9t\u00E9", L"%hs", 6, 1, Z("\xC3\xA9t\xC3\xA9")},
+                {L"\u00E9t\u00E9", L"%S", 5, 0, Z("")},  // five bytes and the terminator
+                {L"\u00E9", L"%C", 2, 1, std::string("\xC3\xA9#")},  // no terminator
+                {L"\u00E9", L"%hc", 1, 0, Z("")},
+                {L" ab", L"%c", 1, 1, std::wstring(L" #")},  // %c reads blanks too
+                {L"q", L"%wc", 1, 1, std::wstring(L"q#")},
+                {L"a-b]cz", L"%[]a-c-]", 8, 1, Z(L"a-b]c")},
+                {L"hello world", L"%[^ ]", 8, 1, Z(L"hello")},
+                {L"9", L"%[a-z]", 8, 0, std::wstring(L"#")}};
+  for (const auto& [text, format, size, count, stored] : rows) {
+    SCOPED_TRACE(testing::Message() << text << " with " << format);
+    const std::wstring then_a_number = format + std::wstring(L" %d");
     std::visit(
-        [&](const auto& expected) {
+        [&, text = text, size = size, count = count](const auto& expected) {
           std::decay_t<decltype(expected)> array(8, '#');
-          int after = 7;  // a number after the text is never reached
-          const std::wstring format = r.format + std::wstring(L" %d");
-          EXPECT_EQ(swscanf_s(r.text, format.c_str(), &array[0], r.size, &after), r.count);
+          int after = 7;  // never reached
+          EXPECT_EQ(swscanf_s(text, then_a_number.c_str(), &array[0], size, &after), count);
           EXPECT_EQ(array.substr(0, expected.size()), expected);
           EXPECT_EQ(after, 7);
         },
-        r.stored);
+        stored);
   }
 }
 
@@ -159,11 +151,7 @@ T* Null() {
 // A null destination ends the scan at its field, which is not assigned;
 // the field before it is.
 TEST(Swscanf, NullDestinationEndsTheScan) {
-  struct Row {
-    const char* conversion;
-    int (*scan)(int* first);
-  };
-  const Row rows[] = {
+  const std::tuple<const char*, int (*)(int*)> rows[] = {
       {"%s", [](int* a) { return swscanf_s(L"7 abc", L"%d %s", a, Null<wchar_t>(), 16u); }},
       {"%hs", [](int* a) { return swscanf_s(L"7 abc", L"%d %hs", a, Null<char>(), 16u); }},
       {"%c", [](int* a) { return swscanf_s(L"7 abc", L"%d %c", a, Null<wchar_t>(), 1u); }},
@@ -172,10 +160,10 @@ TEST(Swscanf, NullDestinationEndsTheScan) {
       {"%p", [](int* a) { return swscanf_s(L"7 8", L"%d %p", a, Null<void*>()); }},
       {"%lf", [](int* a) { return swscanf_s(L"7 8.5", L"%d %lf", a, Null<double>()); }},
       {"%n", [](int* a) { return swscanf_s(L"7 8", L"%d %n%d", a, Null<int>(), a); }}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.conversion);
+  for (const auto& [conversion, scan] : rows) {
+    SCOPED_TRACE(conversion);
     int first = 0;
-    EXPECT_EQ(row.scan(&first), 1);
+    EXPECT_EQ(scan(&first), 1);
     EXPECT_EQ(first, 7);
   }
 }

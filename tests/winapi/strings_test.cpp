@@ -119,7 +119,9 @@ TEST(Utf8, CountsRoomAndParameters) {
       {1252, nullptr, L"abc", -1, 0, 0, ERROR_INVALID_PARAMETER},
       {CP_UTF8, "abc", nullptr, -2, 8, 0, ERROR_INVALID_PARAMETER},
       {CP_UTF8, nullptr, L"abc", -1, -1, 0, ERROR_INVALID_PARAMETER},
-      {CP_UTF8, "abc", nullptr, -1, -2, 0, ERROR_INVALID_PARAMETER}};
+      {CP_UTF8, "abc", nullptr, -1, -2, 0, ERROR_INVALID_PARAMETER},
+      {CP_UTF8, "abc", nullptr, -1, -1, 0, ERROR_INVALID_PARAMETER},
+      {CP_UTF8, nullptr, L"abc", -2, 8, 0, ERROR_INVALID_PARAMETER}};
   for (const auto& [code_page, bytes, wide, count, room, result, error] : rows) {
     SCOPED_TRACE(testing::Message() << code_page << " " << (bytes ? bytes : "") << " count "
                                     << count << " room " << room);

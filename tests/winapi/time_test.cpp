@@ -151,7 +151,8 @@ TEST(GetDateFormat, KindsFlagsAndPictures) {
       {0, L"'It''s' d.''MM ''''", L"It's 7.'05 ''"},  // '' is a quote, in quotes or not
       {0, L"d'''x''' 'd ''y'' M' d", L"7'x' d 'y' M 7"},
       {0, L"d \U0001F600 '\U0001F600''' d \x110000", L"7 \U0001F600 \U0001F600' 7 \xFFFD"},
-      {0, L"d 'open", L"7 open"},     // an unclosed quote runs to the end
+      {0, L"d 'open", L"7 open"},  // an unclosed quote runs to the end
+      {0, L"", L""},
       {0, L"hh:mm tt", L"hh:mm tt"},  // time letters are text in a date picture
       {0, L"", L""},
       {DATE_SHORTDATE | DATE_LONGDATE, nullptr, L"<error 1004>"},
@@ -173,6 +174,10 @@ TEST(GetDateFormat, TextsDatesAndBuffers) {
     ScopedUserLocale locale("ccp_BD.UTF-8");
     EXPECT_EQ(Text(GetDateFormatW, 0, Date(2024, 5, 17), L"d/M/yy"),
               L"\U00011137\U0001113D/\U0001113B/\U00011138\U0001113A");
+  }
+  {
+    ScopedUserLocale locale("ar_EG.UTF-8");  // written right to left
+    EXPECT_EQ(Text(GetDateFormatW, DATE_AUTOLAYOUT, Date(2024, 5, 17))[0], L'\u200F');
   }
   ScopedUserLocale locale("en_US.UTF-8");
   const std::wstring words(300, L'w');
@@ -218,9 +223,9 @@ TEST(GetTimeFormat, StylesFlagsAndPictures) {
       {"en_US.UTF-8", TIME_NOMINUTESORSECONDS | TIME_FORCE24HOURFORMAT, afternoon, nullptr, L"14"},
       {"de_DE.UTF-8", 0, morning, nullptr, L"08:30:05"},
       {"de_DE.UTF-8", TIME_NOSECONDS, morning, nullptr, L"08:30"},
-      {"en_US.UTF-8", 0, afternoon, L"hh:mm:ss tt|H:m:s t|HH'h'mm dd",
-       L"02:05:09 PM|14:5:9 P|14h05 dd"},
-      {"en_US.UTF-8", 0, morning, L"H:m:s t", L"8:30:5 A"},
+      {"en_US.UTF-8", 0, afternoon, L"hh:mm:ss tt|HH'h'mm dd", L"02:05:09 PM|14h05 dd"},
+      {"en_US.UTF-8", 0, afternoon, L"H:m:s t", L"14:5:9 P"},
+      {"en_US.UTF-8", 0, morning, L"H:m:s t", L"8:30:5 A"},  // the same picture, another marker
       {"en_US.UTF-8", TIME_NOSECONDS, afternoon, L"ss:mm HH", L"05 14"},
       {"en_US.UTF-8", TIME_NOSECONDS, afternoon, L"HHss", L"14"},
       {"en_US.UTF-8", TIME_NOMINUTESORSECONDS, afternoon, L"'at' HH:mm:ss", L"at 14"},

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -20,34 +21,28 @@ using restest::ThreadLanguage;
 using velut_test::ScopedEnv;
 
 TEST(LocaleNameToLCID, Table) {
-  struct Row {
-    const wchar_t* name;
-    LCID lcid;
-  };
-  const Row rows[] = {
-      // POSIX names, with an encoding or a modifier; Win32 and BCP 47 names.
-      {L"de_DE", 0x0407},
+  const std::tuple<const wchar_t*, LCID> rows[] = {
+      // POSIX names with an encoding or a modifier; Win32 and BCP 47 names.
       {L"de_AT.UTF-8", 0x0C07},
       {L"de_DE.UTF-8@euro", 0x0407},
       {L"sr_RS@latin", 0x241A},
       {L"sr_RS.UTF-8", 0x281A},
-      {L"fil_PH.UTF-8", 0x0464},
+      {L"fil_PH", 0x0464},
       {L"es-419", 0x580A},
       {L"zh-Hant", 0x7C04},
       {L"zh-Hans-CN", 0x0804},
       {L"sr-Latn-RS", 0x241A},
-      {L"En-gB", 0x0809},  // letter case does not matter
-                           // A language alone, or with a region the table lacks: its neutral id.
+      {L"En-gB", 0x0809},  // any letter case
+      // A language alone, or with a region the table lacks: its neutral id.
       {L"fr.UTF-8", 0x000C},
-      {L"de_BE.UTF-8", 0x0007},
+      {L"de_BE", 0x0007},
+      {L"de_10", 0x0007},
       {L"zh", 0x7804},
       // No language.
-      {L"C", 0},
       {L"C.UTF-8", 0},
       {L"POSIX", 0},
       {L"", 0},
       {L"xx_YY", 0},
-      {L"klingon", 0},
       {L"d", 0},
       {L"de_", 0},
       {L"de__DE", 0},
@@ -55,12 +50,11 @@ TEST(LocaleNameToLCID, Table) {
       {L"de DE", 0},
       {L"d\u00E9_DE", 0},
       {L"_DE", 0},
-      {L"de_10", 0x0007}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(LocaleNameToLCID(r.name, 0), r.lcid);
+      {nullptr, 0}};
+  for (const auto& [name, lcid] : rows) {
+    SCOPED_TRACE(testing::Message() << (name ? name : L"(null)"));
+    EXPECT_EQ(LocaleNameToLCID(name, 0), lcid);
   }
-  EXPECT_EQ(LocaleNameToLCID(nullptr, 0), 0u);
 }
 
 // languages.rc holds (see its comment):
@@ -70,34 +64,30 @@ TEST(LocaleNameToLCID, Table) {
 //   7: 0x0400 en-GB                      8: en-GB es-ES
 //   20: neutral
 TEST(LoadString, LanguageOrder) {
-  struct Row {
-    LANGID lang;  // the thread's language; 0: none (and no environment)
-    UINT id;
-    const wchar_t* text;
-  };
-  const Row rows[] = {{0x0C07, 1, L"Servus"},       // exact
-                      {0x0807, 5, L"Deutsch"},      // the language without a region
-                      {0x0407, 5, L"Deutsch"},      // ... before another region
-                      {0x0807, 1, L"Hallo"},        // the default region before the others
-                      {0x0010, 4, L"Ciao (4)"},     // a language without region: its default region
-                      {0x0407, 2, L"Servus (2)"},   // any region of the language
-                      {0x0407, 6, L"Gr\u00FCezi"},  // of several regions the lowest LANGID
-                      {0x0407, 3, L"Hello (3)"},    // the chosen block lacks the id: on to en-US
-                      {0x040C, 2, L"Hi (2)"},       // none of the language: neutral
-                      {0x040C, 7, L"user default"},  // a neutral language other than 0
-                      {0x0411, 4, L"Bonjour (4)"},   // nothing better: the lowest LANGID
-                      {0x0809, 1, L"Hello"},         // en-GB missing: en-US as its default region
-                      {0x0409, 8, L"Colour"},        // en-US missing: another English
-                      {0, 1, L"Hi"},                 // no preference: neutral first,
-                      {0, 3, L"Hello (3)"},          // then en-US,
-                      {0, 5, L"Deutsch"},            // then the lowest LANGID
-                      {0, 9, L""}};
+  const std::tuple<LANGID, UINT, const wchar_t*> rows[] = {
+      // thread language, id, text
+      {0x0C07, 1, L"Servus"},        // exact
+      {0x0807, 5, L"Deutsch"},       // the language without a region,
+      {0x0807, 1, L"Hallo"},         // then its default region,
+      {0x0407, 2, L"Servus (2)"},    // then any region,
+      {0x0407, 6, L"Gr\u00FCezi"},   // of several the lowest LANGID
+      {0x0010, 4, L"Ciao (4)"},      // a language without region: its default region
+      {0x0407, 3, L"Hello (3)"},     // the chosen block lacks the id: on to en-US
+      {0x040C, 2, L"Hi (2)"},        // none of the language: neutral
+      {0x040C, 7, L"user default"},  // a neutral language other than 0
+      {0x0411, 4, L"Bonjour (4)"},   // nothing better: the lowest LANGID
+      {0x0809, 1, L"Hello"},         // en-GB missing: en-US as its default region
+      {0x0409, 8, L"Colour"},        // en-US missing: another English
+      {0, 1, L"Hi"},                 // no preference: neutral first,
+      {0, 3, L"Hello (3)"},          // then en-US,
+      {0, 5, L"Deutsch"},            // then the lowest LANGID
+      {0, 9, L""}};
   ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", nullptr);
   Library lib(TestDll("languages.dll"));
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << std::hex << "lang 0x" << r.lang << " id " << r.id);
-    ThreadLanguage in(r.lang);
-    EXPECT_EQ(lib.String(r.id), r.text);
+  for (const auto& [language, id, text] : rows) {
+    SCOPED_TRACE(testing::Message() << std::hex << "lang 0x" << language << " id " << id);
+    ThreadLanguage in(language);
+    EXPECT_EQ(lib.String(id), text);
   }
 }
 
@@ -105,27 +95,23 @@ TEST(LoadString, LanguageOrder) {
 // is set and not empty names the user's language, whether or not that
 // locale is installed.
 TEST(LoadString, UserLanguageFromEnvironment) {
-  struct Row {
-    const char *lc_all, *lc_messages, *lang;
-    const wchar_t* text;  // of id 1
-  };
-  const Row rows[] = {{nullptr, nullptr, "de_AT", L"Servus"},
-                      {nullptr, nullptr, "de_CH.ISO-8859-1", L"Hallo"},
-                      {nullptr, nullptr, "fr_CA.UTF-8", L"Bonjour"},
-                      {nullptr, nullptr, "ja_JP.UTF-8", L"Hi"},
-                      {nullptr, "de_AT.UTF-8", "fr_FR.UTF-8", L"Servus"},
-                      {"de_DE.UTF-8", "de_AT.UTF-8", "fr_FR.UTF-8", L"Hallo"},
-                      {"", "", "fr_FR.UTF-8", L"Bonjour"},   // empty values do not count
-                      {"C", nullptr, "de_DE.UTF-8", L"Hi"},  // C stops the search
-                      {nullptr, nullptr, nullptr, L"Hi"}};
+  const std::tuple<const char*, const char*, const char*, const wchar_t*> rows[] = {
+      // LC_ALL, LC_MESSAGES, LANG (null: unset); the text of id 1.
+      {nullptr, nullptr, "de_AT", L"Servus"},
+      {nullptr, nullptr, "ja_JP.UTF-8", L"Hi"},
+      {nullptr, "de_AT.UTF-8", "fr_FR.UTF-8", L"Servus"},
+      {"de_DE.UTF-8", "de_AT.UTF-8", "fr_FR.UTF-8", L"Hallo"},
+      {"", "", "fr_CA.UTF-8", L"Bonjour"},   // empty values do not count
+      {"C", nullptr, "de_DE.UTF-8", L"Hi"},  // C stops the search
+      {nullptr, nullptr, nullptr, L"Hi"}};
   ThreadLanguage none(0);
   Library lib(TestDll("languages.dll"));
-  for (const Row& r : rows) {
+  for (const auto& [lc_all, lc_messages, lang, text] : rows) {
     SCOPED_TRACE(testing::Message()
-                 << (r.lc_all ? r.lc_all : "-") << " " << (r.lc_messages ? r.lc_messages : "-")
-                 << " " << (r.lang ? r.lang : "-"));
-    ScopedEnv all("LC_ALL", r.lc_all), messages("LC_MESSAGES", r.lc_messages), lang("LANG", r.lang);
-    EXPECT_EQ(lib.String(1), r.text);
+                 << (lc_all ? lc_all : "-") << " " << (lc_messages ? lc_messages : "-") << " "
+                 << (lang ? lang : "-"));
+    ScopedEnv all("LC_ALL", lc_all), messages("LC_MESSAGES", lc_messages), l("LANG", lang);
+    EXPECT_EQ(lib.String(1), text);
   }
   // A variable put with putenv changes when its string does: the next
   // lookup reads the new value, whether its name or its value changed.
