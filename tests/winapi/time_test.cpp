@@ -152,7 +152,7 @@ TEST(GetDateFormat, KindsFlagsAndPictures) {
       {0, L"d'''x''' 'd ''y'' M' d", L"7'x' d 'y' M 7"},
       {0, L"d \U0001F600 '\U0001F600''' d \x110000", L"7 \U0001F600 \U0001F600' 7 \xFFFD"},
       {0, L"d 'open", L"7 open"},  // an unclosed quote runs to the end
-      {0, L"", L""},
+      {0, L"''''", L"''"},
       {0, L"hh:mm tt", L"hh:mm tt"},  // time letters are text in a date picture
       {0, L"", L""},
       {DATE_SHORTDATE | DATE_LONGDATE, nullptr, L"<error 1004>"},
