@@ -1267,7 +1267,7 @@ TEST(HostileInput, TableCoversEveryExport) {
 }
 
 TEST(HostileInput, NoCallCrashesHangsOrThrowsUndocumented) {
-  velut_test::TempDir tmp;
+  velut_test::TempFolder tmp;
   chmod(tmp.path().c_str(), 0777);
   velut_test::WriteScript(tmp, "msiexec", "exit 0\n");
   velut_test::ScopedEnv path("PATH", tmp.path().c_str());

@@ -24,7 +24,7 @@ using Lines = std::vector<std::string>;
 using velut_test::Exists;
 using velut_test::ReadLines;
 using velut_test::ScopedEnv;
-using velut_test::TempDir;
+using velut_test::TempFolder;
 
 struct Box {
   std::wstring text;
@@ -74,10 +74,10 @@ class StartMsiInstallation : public testing::Test {
     return ReadLines(log_);
   }
 
-  TempDir bin_;
-  TempDir work_;
+  TempFolder bin_;
+  TempFolder work_;
   const std::string log_ = work_ / "words";
-  ScopedEnv path_{"PATH", (bin_.path() + ":/usr/bin:/bin").c_str()};
+  ScopedEnv path_{"PATH", (bin_.path().string() + ":/usr/bin:/bin").c_str()};
   AFX_MESSAGEBOX_HANDLER previous_ = nullptr;
 };
 
@@ -172,7 +172,7 @@ TEST_F(StartMsiInstallation, FindsAnInstalledMsiexec) {
 }
 
 TEST_F(StartMsiInstallation, NoInstallerShowsOneBox) {
-  TempDir empty;
+  TempFolder empty;
   ScopedEnv path("PATH", empty.path().c_str());
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(VelUt::StartMsiInstallation(L"setup.msi", L"/qn", 1), 0);

@@ -65,10 +65,10 @@ int Work(int id) {
 }
 
 TEST(Threads, StatelessFunctionsAtOnce) {
-  velut_test::TempDir bin;
+  velut_test::TempFolder bin;
   velut_test::WriteScript(bin, "MsiExec.exe", "exit 0\n");
   // The environment is set before any thread starts and not touched after.
-  velut_test::ScopedEnv path("PATH", (bin.path() + ":/usr/bin:/bin").c_str());
+  velut_test::ScopedEnv path("PATH", (bin.path().string() + ":/usr/bin:/bin").c_str());
   velut_test::ScopedUserLocale locale("de_DE.UTF-8");
 
   EXPECT_EQ(velut_test::RunOnThreads(Work), 0);

@@ -2,6 +2,7 @@
 // order, each the text a lookup in that language reads; and the handles,
 // callbacks and stops it refuses or honours.
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,9 +14,7 @@
 
 namespace {
 
-using restest::Library;
 using restest::TestDll;
-using restest::ThreadLanguage;
 
 struct Seen {
   UINT id;
@@ -40,71 +39,47 @@ struct Recorder {
   }
 };
 
-TEST(EnumResourceStrings, ListsEveryStringAsLookupsReadIt) {
-  struct Row {
-    const char* dll;
-    std::size_t count;
-  };
-  const Row rows[] = {
-      {"strings64.dll", 16}, {"strings32.dll", 16}, {"languages.dll", 21}, {"nostrings.dll", 0}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.dll);
-    Library lib(TestDll(row.dll));
-    ASSERT_NE(lib.get(), nullptr);
-    Recorder r;
-    EXPECT_TRUE(EnumResourceStringsW(lib.get(), Recorder::Proc, reinterpret_cast<LONG_PTR>(&r)));
-    EXPECT_EQ(r.seen.size(), row.count);
-    for (std::size_t i = 0; i < r.seen.size(); ++i) {
-      const Seen& s = r.seen[i];
+// Every string in every language, by id then language, each the text a
+// lookup in that language reads; the handles and callbacks it refuses, and
+// the callback's stop or free.
+TEST(EnumResourceStrings, Table) {
+  enum Module { kLoaded, kNull, kFreed };
+  const std::tuple<const char*, Module, bool, std::size_t, bool, BOOL, DWORD, std::size_t> rows[] =
+      {// The library, its handle, a callback or none, stop after, free at the first call;
+       // the result, the error, the calls.
+       {"strings64.dll", kLoaded, true, 0, false, TRUE, 0, 16},
+       {"strings32.dll", kLoaded, true, 0, false, TRUE, 0, 16},
+       {"languages.dll", kLoaded, true, 0, false, TRUE, 0, 21},
+       {"nostrings.dll", kLoaded, true, 0, false, TRUE, 0, 0},
+       {"strings64.dll", kNull, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
+       {"strings64.dll", kFreed, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
+       {"strings64.dll", kLoaded, false, 0, false, FALSE, ERROR_INVALID_PARAMETER, 0},
+       {"strings64.dll", kLoaded, true, 2, false, FALSE, 0, 2},
+       {"strings64.dll", kLoaded, true, 0, true, TRUE, 0, 16}};
+  for (const auto& [dll, kind, proc, stop_after, free_first, result, error, calls] : rows) {
+    SCOPED_TRACE(testing::Message()
+                 << dll << " " << kind << " " << proc << " " << stop_after << " " << free_first);
+    HMODULE module = kind == kNull ? nullptr : LoadLibraryW(TestDll(dll).c_str());
+    if (kind == kFreed) FreeLibrary(module);
+    Recorder rec;
+    rec.stop_after = stop_after;
+    rec.free_first = free_first;
+    SetLastError(0);
+    EXPECT_EQ(EnumResourceStringsW(module, proc ? Recorder::Proc : nullptr,
+                                   reinterpret_cast<LONG_PTR>(&rec)),
+              result);
+    EXPECT_EQ(GetLastError(), error);
+    EXPECT_EQ(rec.seen.size(), calls);
+    std::size_t last = 0;  // by id, then language: each key above the one before
+    for (const Seen& s : rec.seen) {
       SCOPED_TRACE(testing::Message() << "id " << s.id << " lang " << s.lang);
-      if (i > 0) {
-        const Seen& p = r.seen[i - 1];
-        EXPECT_TRUE(p.id < s.id || (p.id == s.id && p.lang < s.lang));
-      }
-      ThreadLanguage in(s.lang);
-      EXPECT_EQ(s.text, lib.String(s.id));
+      EXPECT_LT(last, s.id * 0x10000u + s.lang + 1);
+      last = s.id * 0x10000u + s.lang + 1;
+      restest::ThreadLanguage in(s.lang);
+      EXPECT_EQ(s.text, free_first ? s.text : loadStringFromWin32ResourceDLL(module, s.id));
       EXPECT_FALSE(s.text.empty());
     }
-  }
-}
-
-TEST(EnumResourceStrings, HandlesCallbacksAndStops) {
-  enum Module { kLoaded, kNull, kFreed };
-  struct Row {
-    const char* name;
-    Module module;
-    bool proc;
-    std::size_t stop_after;
-    bool free_first;
-    BOOL result;
-    DWORD error;  // checked when the result is FALSE
-    std::size_t calls;
-  };
-  const Row rows[] = {
-      {"null module", kNull, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
-      {"freed module", kFreed, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
-      {"null callback", kLoaded, false, 0, false, FALSE, ERROR_INVALID_PARAMETER, 0},
-      {"stopped by the callback", kLoaded, true, 2, false, FALSE, ERROR_SUCCESS, 2},
-      {"module freed by the callback", kLoaded, true, 0, true, TRUE, 0, 16},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    HMODULE module = row.module == kNull
-                         ? nullptr
-                         : LoadLibraryW(restest::Wide(TestDll("strings64.dll")).c_str());
-    if (row.module == kFreed) FreeLibrary(module);
-    Recorder r;
-    r.stop_after = row.stop_after;
-    r.free_first = row.free_first;
-    SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(EnumResourceStringsW(module, row.proc ? Recorder::Proc : nullptr,
-                                   reinterpret_cast<LONG_PTR>(&r)),
-              row.result);
-    if (!row.result) {
-      EXPECT_EQ(GetLastError(), row.error);
-    }
-    EXPECT_EQ(r.seen.size(), row.calls);
-    if (row.module == kLoaded && !row.free_first) FreeLibrary(module);
+    if (kind == kLoaded && !free_first) FreeLibrary(module);
   }
 }
 

@@ -1,88 +1,48 @@
-// Locale names to language identifiers, and the thread's language.
+// The language of string lookups: locale names to language identifiers,
+// the thread's language, the user's from the environment, and the order in
+// which a lookup tries the languages a library holds.
+#include <cstring>
+#include <string>
 #include <thread>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include <WinAPI/Resource.h>
 
+#include "support/scoped_env.h"
+#include "winapi/resource_support.h"
+
 namespace {
 
+using restest::Library;
+using restest::TestDll;
+using restest::ThreadLanguage;
+using velut_test::ScopedEnv;
+
 TEST(LocaleNameToLCID, Table) {
-  struct Row {
-    const wchar_t* name;
-    LCID lcid;
-  };
-  const Row rows[] = {
-      // POSIX names, with and without an encoding or modifier.
-      {L"de_DE.UTF-8", 0x0407},
-      {L"de_DE", 0x0407},
+  const std::tuple<const wchar_t*, LCID> rows[] = {
+      // POSIX names with an encoding or a modifier; Win32 and BCP 47 names.
       {L"de_AT.UTF-8", 0x0C07},
-      {L"de_CH.ISO-8859-1", 0x0807},
-      {L"de_DE@euro", 0x0407},
       {L"de_DE.UTF-8@euro", 0x0407},
-      {L"en_US.UTF-8", 0x0409},
-      {L"en_GB.UTF-8", 0x0809},
-      {L"fr_FR.UTF-8", 0x040C},
-      {L"fr_CA.UTF-8", 0x0C0C},
-      {L"es_ES.UTF-8", 0x0C0A},
-      {L"es_MX.UTF-8", 0x080A},
-      {L"it_IT.UTF-8", 0x0410},
-      {L"nl_NL.UTF-8", 0x0413},
-      {L"pt_BR.UTF-8", 0x0416},
-      {L"pt_PT.UTF-8", 0x0816},
-      {L"pl_PL.UTF-8", 0x0415},
-      {L"cs_CZ.UTF-8", 0x0405},
-      {L"sv_SE.UTF-8", 0x041D},
-      {L"da_DK.UTF-8", 0x0406},
-      {L"nb_NO.UTF-8", 0x0414},
-      {L"nn_NO.UTF-8", 0x0814},
-      {L"fi_FI.UTF-8", 0x040B},
-      {L"el_GR.UTF-8", 0x0408},
-      {L"hu_HU.UTF-8", 0x040E},
-      {L"ru_RU.UTF-8", 0x0419},
-      {L"uk_UA.UTF-8", 0x0422},
-      {L"tr_TR.UTF-8", 0x041F},
-      {L"ja_JP.UTF-8", 0x0411},
-      {L"ko_KR.UTF-8", 0x0412},
-      {L"zh_CN.UTF-8", 0x0804},
-      {L"zh_CN.GB18030", 0x0804},
-      {L"zh_TW.UTF-8", 0x0404},
-      {L"zh_HK.UTF-8", 0x0C04},
-      {L"th_TH.UTF-8", 0x041E},
-      {L"vi_VN.UTF-8", 0x042A},
-      {L"hi_IN.UTF-8", 0x0439},
-      {L"he_IL.UTF-8", 0x040D},
-      {L"ar_EG.UTF-8", 0x0C01},
-      {L"sr_RS.UTF-8", 0x281A},
       {L"sr_RS@latin", 0x241A},
-      {L"fil_PH.UTF-8", 0x0464},
-      // Win32 and BCP 47 names.
-      {L"de-DE", 0x0407},
-      {L"en-US", 0x0409},
+      {L"sr_RS.UTF-8", 0x281A},
+      {L"fil_PH", 0x0464},
       {L"es-419", 0x580A},
-      {L"zh-Hans", 0x0004},
       {L"zh-Hant", 0x7C04},
       {L"zh-Hans-CN", 0x0804},
       {L"sr-Latn-RS", 0x241A},
-      {L"sr-Cyrl-RS", 0x281A},
-      // Letter case of the parts does not matter.
-      {L"DE_de", 0x0407},
-      {L"En-gB", 0x0809},
+      {L"En-gB", 0x0809},  // any letter case
       // A language alone, or with a region the table lacks: its neutral id.
-      {L"de", 0x0007},
-      {L"en", 0x0009},
       {L"fr.UTF-8", 0x000C},
-      {L"de_BE.UTF-8", 0x0007},
-      {L"en_XX", 0x0009},
+      {L"de_BE", 0x0007},
+      {L"de_10", 0x0007},
       {L"zh", 0x7804},
-      {L"nb", 0x7C14},
       // No language.
-      {L"C", 0},
       {L"C.UTF-8", 0},
       {L"POSIX", 0},
       {L"", 0},
       {L"xx_YY", 0},
-      {L"klingon", 0},
       {L"d", 0},
       {L"de_", 0},
       {L"de__DE", 0},
@@ -90,34 +50,102 @@ TEST(LocaleNameToLCID, Table) {
       {L"de DE", 0},
       {L"d\u00E9_DE", 0},
       {L"_DE", 0},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(LocaleNameToLCID(row.name, 0), row.lcid);
+      {nullptr, 0}};
+  for (const auto& [name, lcid] : rows) {
+    SCOPED_TRACE(testing::Message() << (name ? name : L"(null)"));
+    EXPECT_EQ(LocaleNameToLCID(name, 0), lcid);
   }
-  EXPECT_EQ(LocaleNameToLCID(nullptr, 0), 0u);
 }
 
-TEST(ThreadUILanguage, SetGetAndClearPerThread) {
-  const LANGID saved = GetThreadUILanguage();
-  SetThreadUILanguage(0);
-  EXPECT_EQ(GetThreadUILanguage(), 0);
-  EXPECT_EQ(SetThreadUILanguage(0x0407), 0x0407);
-  EXPECT_EQ(GetThreadUILanguage(), 0x0407);
+// languages.rc holds (see its comment):
+//   1: en-US de-DE de-AT fr-FR neutral   2: de-AT en-US neutral
+//   3: en-US fr-FR                       4: fr-FR it-IT
+//   5: de de-AT                          6: de-CH de-AT
+//   7: 0x0400 en-GB                      8: en-GB es-ES
+//   20: neutral
+TEST(LoadString, LanguageOrder) {
+  const std::tuple<LANGID, UINT, const wchar_t*> rows[] = {
+      // thread language, id, text
+      {0x0C07, 1, L"Servus"},        // exact
+      {0x0807, 5, L"Deutsch"},       // the language without a region,
+      {0x0807, 1, L"Hallo"},         // then its default region,
+      {0x0407, 2, L"Servus (2)"},    // then any region,
+      {0x0407, 6, L"Gr\u00FCezi"},   // of several the lowest LANGID
+      {0x0010, 4, L"Ciao (4)"},      // a language without region: its default region
+      {0x0407, 3, L"Hello (3)"},     // the chosen block lacks the id: on to en-US
+      {0x040C, 2, L"Hi (2)"},        // none of the language: neutral
+      {0x040C, 7, L"user default"},  // a neutral language other than 0
+      {0x0411, 4, L"Bonjour (4)"},   // nothing better: the lowest LANGID
+      {0x0809, 1, L"Hello"},         // en-GB missing: en-US as its default region
+      {0x0409, 8, L"Colour"},        // en-US missing: another English
+      {0, 1, L"Hi"},                 // no preference: neutral first,
+      {0, 3, L"Hello (3)"},          // then en-US,
+      {0, 5, L"Deutsch"},            // then the lowest LANGID
+      {0, 9, L""}};
+  ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", nullptr);
+  Library lib(TestDll("languages.dll"));
+  for (const auto& [language, id, text] : rows) {
+    SCOPED_TRACE(testing::Message() << std::hex << "lang 0x" << language << " id " << id);
+    ThreadLanguage in(language);
+    EXPECT_EQ(lib.String(id), text);
+  }
+}
 
-  LANGID seen_by_new_thread = 0xFFFF;
-  std::thread t([&] {
-    seen_by_new_thread = GetThreadUILanguage();
-    SetThreadUILanguage(0x040C);
-  });
-  t.join();
-  EXPECT_EQ(seen_by_new_thread, 0) << "a new thread starts without a language";
-  EXPECT_EQ(GetThreadUILanguage(), 0x0407) << "another thread's setting stays there";
+// Without a thread language, the first of LC_ALL, LC_MESSAGES and LANG that
+// is set and not empty names the user's language, whether or not that
+// locale is installed.
+TEST(LoadString, UserLanguageFromEnvironment) {
+  const std::tuple<const char*, const char*, const char*, const wchar_t*> rows[] = {
+      // LC_ALL, LC_MESSAGES, LANG (null: unset); the text of id 1.
+      {nullptr, nullptr, "de_AT", L"Servus"},
+      {nullptr, nullptr, "ja_JP.UTF-8", L"Hi"},
+      {nullptr, "de_AT.UTF-8", "fr_FR.UTF-8", L"Servus"},
+      {"de_DE.UTF-8", "de_AT.UTF-8", "fr_FR.UTF-8", L"Hallo"},
+      {"", "", "fr_CA.UTF-8", L"Bonjour"},   // empty values do not count
+      {"C", nullptr, "de_DE.UTF-8", L"Hi"},  // C stops the search
+      {nullptr, nullptr, nullptr, L"Hi"}};
+  ThreadLanguage none(0);
+  Library lib(TestDll("languages.dll"));
+  for (const auto& [lc_all, lc_messages, lang, text] : rows) {
+    SCOPED_TRACE(testing::Message()
+                 << (lc_all ? lc_all : "-") << " " << (lc_messages ? lc_messages : "-") << " "
+                 << (lang ? lang : "-"));
+    ScopedEnv all("LC_ALL", lc_all), messages("LC_MESSAGES", lc_messages), l("LANG", lang);
+    EXPECT_EQ(lib.String(1), text);
+  }
+  // A variable put with putenv changes when its string does: the next
+  // lookup reads the new value, whether its name or its value changed.
+  ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", nullptr);
+  static char entry[] = "LANG=de_DE.UTF-8";
+  ASSERT_EQ(putenv(entry), 0);
+  EXPECT_EQ(lib.String(1), L"Hallo");
+  std::memcpy(entry + 5, "fr", 2);  // LANG=fr_DE.UTF-8
+  EXPECT_EQ(lib.String(1), L"Bonjour");
+  entry[1] = 'C';  // LCNG=...: no longer a locale variable
+  EXPECT_EQ(lib.String(1), L"Hi");
+  unsetenv("LCNG");
+}
 
-  EXPECT_EQ(SetThreadUILanguage(0x1234), 0x1234) << "any LANGID is accepted";
+// The thread's language goes before the user's, on its own thread only; a
+// new thread starts without one, and any LANGID is accepted.
+TEST(SetThreadUILanguage, BeatsTheEnvironmentOnItsThreadOnly) {
+  ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", "de_DE");
+  Library lib(TestDll("languages.dll"));
+  ThreadLanguage french(0x040C);
+  EXPECT_EQ(GetThreadUILanguage(), 0x040C);
+  EXPECT_EQ(lib.String(1), L"Bonjour");
+  LANGID seen = 0xFFFF;
+  std::wstring other;
+  std::thread([&] {
+    seen = GetThreadUILanguage();
+    other = lib.String(1);
+    EXPECT_EQ(SetThreadUILanguage(0x1234), 0x1234);
+  }).join();
+  EXPECT_EQ(seen, 0);
+  EXPECT_EQ(other, L"Hallo");
+  EXPECT_EQ(GetThreadUILanguage(), 0x040C);
   EXPECT_EQ(SetThreadUILanguage(0), 0);
-  EXPECT_EQ(GetThreadUILanguage(), 0);
-  SetThreadUILanguage(saved);
+  EXPECT_EQ(lib.String(1), L"Hallo");
 }
 
 }  // namespace
