@@ -13,7 +13,7 @@
 #include <VelUt/VelUt.h>
 
 // The described key of an entry (trim, 1024-unit buffer, PathRemoveBackslash).
-#include "support/slow_reference.h"
+#include "../fuzz/slow_reference.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <VelUt/VelUt.h>
 
 #include "fuzz_input.h"
-#include "support/slow_reference.h"
+#include "slow_reference.h"
 
 namespace {
 

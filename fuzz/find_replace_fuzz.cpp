@@ -7,7 +7,7 @@
 #include <VelUt/VelUt.h>
 
 #include "fuzz_input.h"
-#include "support/slow_reference.h"
+#include "slow_reference.h"
 #include "text/NoCaseSearch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,193 +1,144 @@
 // Loading referenced strings and the process-wide cache of resource
-// libraries, with the LoadLibrary / FreeLibrary calls counted.
-#include <unistd.h>
+// libraries, with the LoadLibrary and FreeLibrary calls counted.
+#include <dlfcn.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <tuple>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <VelUt/VelUt.h>
 
-#include "VelUtResString/library_calls.h"
+namespace {
+
+std::map<std::wstring, int> g_loads;  // calls per name
+int g_frees = 0;
+bool g_report_frees = false;  // also on stderr, for a death test
+
+void* Next(const char* mangled) {
+  void* f = dlsym(RTLD_NEXT, mangled);
+  return f != nullptr ? f : (std::abort(), nullptr);
+}
+
+}  // namespace
+
+// Bound before the layer's own functions, which they call.
+HMODULE LoadLibrary(LPCWSTR name) {
+  static const auto real = reinterpret_cast<HMODULE (*)(LPCWSTR)>(Next("_Z11LoadLibraryPKw"));
+  ++g_loads[name ? name : L"(null)"];
+  return real(name);
+}
+
+BOOL FreeLibrary(HMODULE module) {
+  static const auto real = reinterpret_cast<BOOL (*)(HMODULE)>(Next("_Z11FreeLibraryPv"));
+  if (g_report_frees) std::fputs("FreeLibrary\n", stderr);
+  ++g_frees;
+  return real(module);
+}
 
 namespace {
 
-using velut_test::Calls;
+VelUtResString Reference(unsigned int id, const wchar_t* src) {
+  VelUtResString s;
+  s.Set(id, src);
+  return s;
+}
 
-// Resource libraries are looked up in the test DLL folder; the cache and
-// the call counts start empty for every test, and the current resource
-// module is restored afterwards.
-class ResourceStrings : public ::testing::Test {
+// Libraries are looked up in the test DLL folder; the cache and the counts
+// start empty for every test.
+class ResourceStrings : public testing::Test {
  protected:
   void SetUp() override {
     SetDllDirectoryW(VELUT_TEST_DLL_DIR_W);
     VelUtResString::FreeLibraries();
-    velut_test::ResetCalls();
-    saved_module_ = AfxGetResourceHandle();
+    g_loads.clear();
+    g_frees = 0;
   }
-  void TearDown() override {
-    VelUtResString::FreeLibraries();
-    AfxSetResourceHandle(saved_module_);
-    SetDllDirectoryW(nullptr);
-  }
-
-  static VelUtResString Reference(unsigned int id, const wchar_t* src) {
-    VelUtResString s;
-    s.Set(id, src);
-    return s;
-  }
-
-  HINSTANCE saved_module_ = nullptr;
+  void TearDown() override { VelUtResString::FreeLibraries(); }
 };
 
-TEST_F(ResourceStrings, SameNameLoadsOnce) {
-  void* a = VelUtResString::GetResourceHandle(L"strings64");
-  void* b = VelUtResString::GetResourceHandle(L"strings64");
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a, b);
-  EXPECT_EQ(Calls().loads[L"strings64"], 1);
-  EXPECT_EQ(VelUtResString::mResourceHandleMap.GetCount(), 1);
-}
-
-TEST_F(ResourceStrings, NamesDifferingInCaseAreTwoEntries) {
+// A name is loaded once and kept until FreeLibraries; names that differ in
+// case are two; one that cannot be loaded is tried on every call.
+TEST_F(ResourceStrings, OneLoadPerName) {
   void* lower = VelUtResString::GetResourceHandle(L"strings64");
-  void* upper = VelUtResString::GetResourceHandle(L"Strings64");
   ASSERT_NE(lower, nullptr);
-  ASSERT_NE(upper, nullptr);
-  EXPECT_EQ(Calls().total_loads, 2);
-  EXPECT_EQ(VelUtResString::mResourceHandleMap.GetCount(), 2);
-  EXPECT_EQ(VelUtResString::FreeLibraries(), 1);
-  // Both loads are released, whatever handles the layer gave them.
-  EXPECT_EQ(Calls().total_frees, 2);
-  EXPECT_TRUE(VelUtResString::mResourceHandleMap.IsEmpty());
-}
-
-TEST_F(ResourceStrings, UnloadableNamesAreRetriedAndNeverCached) {
-  for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(VelUtResString::GetResourceHandle(L"no-such-library"), nullptr);
-  EXPECT_EQ(Calls().loads[L"no-such-library"], 3);
-  EXPECT_TRUE(VelUtResString::mResourceHandleMap.IsEmpty());
+  EXPECT_EQ(VelUtResString::GetResourceHandle(L"strings64"), lower);
+  EXPECT_NE(VelUtResString::GetResourceHandle(L"Strings64"), nullptr);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(VelUtResString::GetResourceHandle(L"missing"), nullptr);
   EXPECT_EQ(VelUtResString::GetResourceHandle(nullptr), nullptr);
-  EXPECT_EQ(VelUtResString::GetResourceHandle(L""), nullptr);
+  EXPECT_EQ(g_loads, (std::map<std::wstring, int>{
+                         {L"strings64", 1}, {L"Strings64", 1}, {L"missing", 2}, {L"(null)", 1}}));
+  EXPECT_EQ(VelUtResString::FreeLibraries(), 1);
+  EXPECT_EQ(g_frees, 2);
   EXPECT_TRUE(VelUtResString::mResourceHandleMap.IsEmpty());
+  EXPECT_NE(VelUtResString::GetResourceHandle(L"strings64"), nullptr);
+  EXPECT_EQ(g_loads[L"strings64"], 2);
 }
 
-TEST_F(ResourceStrings, LoadFromResourceTable) {
-  struct Row {
-    const char* name;
-    unsigned int id;
-    const wchar_t* src;
-    int result;
-    const wchar_t* text;
+// {id, library, result, text}: loaded or not, the entry is marked loaded,
+// and then is not loaded again unless forced; a literal loads nothing.
+TEST_F(ResourceStrings, LoadFromResource) {
+  const std::tuple<unsigned int, const wchar_t*, int, const wchar_t*> rows[] = {
+      {1, L"strings64", 1, L"one"}, {0, L"strings64", 1, L"zero"}, {2, L"strings64", 0, L""},
+      {1, L"nostrings", 0, L""},    {1, L"missing", 0, L""},
   };
-  const Row rows[] = {
-      {"first block", 1, L"strings64", 1, L"one"},
-      {"id 0", 0, L"strings64", 1, L"zero"},
-      {"last id", 65535, L"strings64", 1, L"the last id"},
-      {"32-bit image", 4000, L"strings32.dll", 1, L"four thousand"},
-      {"non-BMP text", 101, L"strings64", 1, L"\U0001F600 grinning, \U0001D11E clef"},
-      {"missing id", 2, L"strings64", 0, L""},
-      {"library without strings", 1, L"nostrings", 0, L""},
-      {"case-insensitive file name", 16, L"STRINGS64.DLL", 1, L"sixteen"},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.name);
-    VelUtResString s = Reference(r.id, r.src);
-    EXPECT_EQ(s.LoadFromResource(0), r.result);
-    EXPECT_EQ(s.mText, r.text);
-    EXPECT_EQ(s.mFlags, VelUtResString::kReference | VelUtResString::kLoaded);
+  for (const auto& [id, src, result, text] : rows) {
+    SCOPED_TRACE(testing::Message() << src << " " << id);
+    VelUtResString s = Reference(id, src);
+    EXPECT_EQ(s.LoadFromResource(0), result);
+    EXPECT_EQ(s.mText, text);
+    EXPECT_EQ(s.mFlags, 3u);
   }
-}
-
-TEST_F(ResourceStrings, LiteralsLoadNothing) {
-  VelUtResString s;
-  s.mText = L"own text";
-  EXPECT_EQ(s.LoadFromResource(0), 1);
-  EXPECT_EQ(s.LoadFromResource(1), 1);
-  EXPECT_EQ(s.mText, L"own text");
-  EXPECT_EQ(s.mFlags, 0u);
-  EXPECT_EQ(Calls().total_loads, 0);
-}
-
-TEST_F(ResourceStrings, UnloadableLibraryFallsBackToTheCurrentModule) {
-  HMODULE current = LoadLibrary(L"strings64");
-  ASSERT_NE(current, nullptr);
-  AfxSetResourceHandle(current);
-  VelUtResString s = Reference(17, L"no-such-library");
-  EXPECT_EQ(s.LoadFromResource(0), 1);
-  EXPECT_EQ(s.mText, L"seventeen");
-  AfxSetResourceHandle(saved_module_);
-  FreeLibrary(current);
-}
-
-TEST_F(ResourceStrings, FailedLoadIsNotRetriedUnlessForced) {
-  VelUtResString s = Reference(2, L"strings64");  // no string 2
+  VelUtResString s = Reference(2, L"strings64");
   EXPECT_EQ(s.LoadFromResource(0), 0);
-  EXPECT_EQ(s.LoadFromResource(0), 1);  // marked loaded: nothing more to do
-  EXPECT_EQ(s.mText, L"");
-  s.mId = 1;
-  EXPECT_EQ(s.LoadFromResource(0), 1);
-  EXPECT_EQ(s.mText, L"");  // still not loaded
-  EXPECT_EQ(s.LoadFromResource(1), 1);
-  EXPECT_EQ(s.mText, L"one");
-  EXPECT_EQ(Calls().loads[L"strings64"], 1);  // the cache served the retry
-}
-
-TEST_F(ResourceStrings, SetAfterLoadNeedsForce) {
-  VelUtResString s = Reference(1, L"strings64");
-  ASSERT_EQ(s.LoadFromResource(0), 1);
   s.Set(15, L"strings64");
   EXPECT_EQ(s.LoadFromResource(0), 1);
   EXPECT_EQ(s.mText, L"");
   EXPECT_EQ(s.LoadFromResource(1), 1);
   EXPECT_EQ(s.mText, L"fifteen");
+  VelUtResString::FreeLibraries();  // loaded texts stay
+  EXPECT_EQ(s.mText, L"fifteen");
+  s.Set(0, L"x");
+  s.mFlags = 0;
+  s.mText = L"own";
+  EXPECT_EQ(s.LoadFromResource(1), 1);
+  EXPECT_EQ(s.mText, L"own");
 }
 
-TEST_F(ResourceStrings, FreeLibrariesThenLoadAgain) {
-  EXPECT_EQ(VelUtResString::FreeLibraries(), 1);  // empty map: frees nothing
-  EXPECT_EQ(Calls().total_frees, 0);
-  VelUtResString s = Reference(1, L"strings64");
-  ASSERT_EQ(s.LoadFromResource(0), 1);
-  EXPECT_EQ(VelUtResString::FreeLibraries(), 1);
-  EXPECT_EQ(Calls().total_frees, 1);
-  EXPECT_EQ(s.mText, L"one");  // loaded texts stay
-  EXPECT_EQ(s.mFlags, 3u);
-  EXPECT_NE(VelUtResString::GetResourceHandle(L"strings64"), nullptr);
-  EXPECT_EQ(Calls().loads[L"strings64"], 2);
+// The current resource module serves a reference whose library cannot be
+// loaded, and a string made from a resource id.
+TEST_F(ResourceStrings, CurrentModule) {
+  HINSTANCE saved = AfxGetResourceHandle();
+  HMODULE current = LoadLibrary(L"strings64");
+  AfxSetResourceHandle(current);
+  VelUtResString s = Reference(17, L"missing");
+  EXPECT_EQ(s.LoadFromResource(0), 1);
+  EXPECT_EQ(s.mText, L"seventeen");
+  EXPECT_EQ(CStdStr<wchar_t>(reinterpret_cast<const wchar_t*>(15)), L"fifteen");
+  CStdStr<wchar_t> text(L"abc");
+  EXPECT_FALSE(text.Load(2, nullptr));
+  EXPECT_TRUE(text.Load(16, nullptr) && text == L"sixteen");
+  AfxSetResourceHandle(saved);
+  FreeLibrary(current);
 }
 
-// At exit the map's entries are destroyed without freeing a library; only
-// FreeLibraries frees them.
+// At exit the cache is destroyed without freeing a library.
 TEST(ResourceHandleMapAtExit, FreesNoLibrary) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const auto load_and_exit = [](bool free_first) {
-    velut_test::ReportFreesOnStderr();
+    g_report_frees = true;
     SetDllDirectoryW(VELUT_TEST_DLL_DIR_W);
     if (VelUtResString::GetResourceHandle(L"strings64") == nullptr) std::_Exit(3);
     if (free_first) VelUtResString::FreeLibraries();
     std::exit(0);
   };
-  EXPECT_EXIT(load_and_exit(false), ::testing::ExitedWithCode(0),
-              ::testing::Not(::testing::HasSubstr("FreeLibrary")));
-  EXPECT_EXIT(load_and_exit(true), ::testing::ExitedWithCode(0),
-              ::testing::HasSubstr("FreeLibrary"));
-}
-
-TEST_F(ResourceStrings, CStdStrLoadsThroughTheCurrentModule) {
-  HMODULE current = LoadLibrary(L"strings64");
-  ASSERT_NE(current, nullptr);
-  AfxSetResourceHandle(current);
-  EXPECT_EQ(CStdStr<wchar_t>(reinterpret_cast<const wchar_t*>(15)), L"fifteen");
-  EXPECT_EQ(CStdStr<wchar_t>(reinterpret_cast<const wchar_t*>(2)), L"");
-  CStdStr<wchar_t> s(L"abc");
-  EXPECT_FALSE(s.Load(2, nullptr));
-  EXPECT_EQ(s, L"abc");
-  EXPECT_TRUE(s.Load(16, nullptr));
-  EXPECT_EQ(s, L"sixteen");
-  AfxSetResourceHandle(saved_module_);
-  FreeLibrary(current);
+  EXPECT_EXIT(load_and_exit(false), testing::ExitedWithCode(0),
+              testing::Not(testing::HasSubstr("FreeLibrary")));
+  EXPECT_EXIT(load_and_exit(true), testing::ExitedWithCode(0), testing::HasSubstr("FreeLibrary"));
 }
 
 }  // namespace

@@ -1,15 +1,14 @@
 // Test support: string-table entries parsed from XML text.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include <CoreFoundation/CoreFoundation.h>
 
 namespace velut_test {
 
-// A parsed document that releases itself. Entry(i) is the i-th element
-// child of the root element, as an application hands it to Load().
+// A parsed document that releases itself. Entry(i) is the i-th element child
+// of the root element, as an application hands it to Load(); null if none.
 class XmlTable {
  public:
   explicit XmlTable(const std::string& xml) {
@@ -26,17 +25,12 @@ class XmlTable {
   XmlTable& operator=(const XmlTable&) = delete;
 
   bool ok() const { return tree_ != nullptr; }
-
-  // The root element of the document.
-  CFTreeRef Root() const { return NthElement(tree_, 0); }
-
-  // The i-th element child of the root element, or null.
+  CFTreeRef Root() const { return NthElement(tree_, 0); }  // the root element
   CFTreeRef Entry(int i) const { return NthElement(Root(), i); }
 
  private:
   static CFTreeRef NthElement(CFTreeRef parent, int n) {
-    if (parent == nullptr) return nullptr;
-    for (CFIndex i = 0; i < CFTreeGetChildCount(parent); ++i) {
+    for (CFIndex i = 0; parent != nullptr && i < CFTreeGetChildCount(parent); ++i) {
       CFTreeRef child = CFTreeGetChildAtIndex(parent, i);
       if (CFXMLNodeGetTypeCode(CFXMLTreeGetNode(child)) == kCFXMLNodeTypeElement && n-- == 0)
         return child;

@@ -1,4 +1,6 @@
-// The indexed list, the number array and the POSITION walk over the map.
+// The indexed list, the number array and the ordered map with its POSITION
+// walk.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,207 +12,72 @@
 namespace {
 
 using Str = CStdStr<wchar_t>;
-using StrList = CStdContainer<Str, std::vector>;
 
-std::wstring Join(const StrList& list) {
-  std::wstring out;
-  for (int i = 0; i < list.GetCount(); ++i) out += list[i] + L";";
-  return out;
-}
-
-TEST(StdContainer, AddReturnsIndices) {
-  StrList list;
-  EXPECT_TRUE(list.IsEmpty());
+TEST(StdContainer, AddAndRemove) {
+  CStdContainer<Str, std::vector> list;
   EXPECT_EQ(list.Add(L"a"), 0);
-  EXPECT_EQ(list.Add(L"b"), 1);
-  EXPECT_EQ(list.GetSize(), 2);
-  EXPECT_FALSE(list.IsEmpty());
-}
-
-TEST(StdContainer, RemoveAtKeepsOrder) {
-  struct Row {
-    unsigned int index;
-    const wchar_t* left;
-  };
-  const Row rows[] = {
-      {0, L"b;c;"}, {1, L"a;c;"}, {2, L"a;b;"}, {3, L"a;b;c;"}, {0xFFFFFFFFu, L"a;b;c;"},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.index);
-    StrList list;
-    list.Add(L"a");
-    list.Add(L"b");
-    list.Add(L"c");
-    list.RemoveAt(r.index);
-    EXPECT_EQ(Join(list), r.left);
-  }
-}
-
-TEST(StdContainer, RemoveAllThenAddStartsAtZero) {
-  StrList list;
   list.RemoveAll();
-  EXPECT_EQ(list.GetCount(), 0);
-  list.Add(L"x");
-  list.Add(L"y");
-  list.RemoveAll();
-  EXPECT_EQ(list.GetCount(), 0);
-  EXPECT_EQ(list.Add(L"z"), 0);
-  list.GetAt(0) = L"w";
-  EXPECT_EQ(list[0], L"w");
+  for (const wchar_t* s : {L"a", L"b", L"c", L"d"}) list.Add(s);
+  for (const unsigned int past : {4u, 0xFFFFFFFFu}) list.RemoveAt(past);  // nothing
+  list.RemoveAt(1);
+  EXPECT_EQ(list[0] + list[1] + list[2], L"acd");
+  CArray<unsigned int, unsigned int> numbers;
+  numbers.SetSize(3);
+  numbers.SetSize(-4);
+  EXPECT_EQ(numbers.GetSize(), 0);
 }
 
-TEST(StdContainer, PointerListOwnsNothing) {
-  int a = 1, b = 2;
-  CStdContainer<void*, std::vector> list;
-  list.Add(&a);
-  list.Add(&b);
-  EXPECT_EQ(list.GetCount(), 2);
-  EXPECT_EQ(list[1], &b);
-}
-
-TEST(CArrayTest, SetSizeAddAndIndex) {
-  CArray<unsigned int, unsigned int> a;
-  a.SetSize(3);
-  EXPECT_EQ(a.GetSize(), 3);
-  EXPECT_EQ(a[2], 0u);
-  a[1] = 7;
-  EXPECT_EQ(a.Add(9), 3);
-  EXPECT_EQ(a.GetAt(1), 7u);
-  EXPECT_EQ(a[3], 9u);
-  a.SetSize(-4);
-  EXPECT_EQ(a.GetSize(), 0);
-}
-
-class MapWalk : public ::testing::Test {
- protected:
-  std::wstring Walk() const {
-    std::wstring order;
-    Str key;
-    void* value = nullptr;
-    POSITION pos = map.GetStartPosition();
-    while (pos) {
-      map.GetNextAssoc(pos, key, value);
-      order += key + L";";
-    }
-    EXPECT_FALSE(pos.get() != nullptr && map.GetCount() > 0);
-    return order;
-  }
-  CStdStrPtrMap map;
-};
-
-TEST_F(MapWalk, EmptyMapRunsNoStepAndLeaksNothing) {
-  POSITION pos = map.GetStartPosition();
-  EXPECT_FALSE(pos);
-  EXPECT_NE(pos.get(), nullptr);  // the object exists; the handle deletes it
-  EXPECT_EQ(Walk(), L"");
-}
-
-TEST_F(MapWalk, VisitsKeysInUnitOrder) {
-  map.SetAt(L"b", nullptr);
-  map.SetAt(L"A", nullptr);
-  map.SetAt(L"a", nullptr);
-  map.SetAt(L"ab", nullptr);
-  EXPECT_EQ(Walk(), L"A;a;ab;b;");
-  EXPECT_EQ(map.GetCount(), 4);
-}
-
-TEST_F(MapWalk, LastStepEmptiesThePosition) {
-  int one = 1;
-  map.SetAt(L"only", &one);
-  POSITION pos = map.GetStartPosition();
+// Keys in unit order; past the last the position is empty and stepping on,
+// or with a position of another map, changes nothing. Clones move alone.
+TEST(StdMap, Walk) {
+  CStdStrPtrMap map, other;
+  EXPECT_FALSE(map.GetStartPosition());
+  EXPECT_NE(map.GetStartPosition().get(), nullptr);  // the handle deletes it
+  for (const wchar_t* key : {L"b", L"A", L"a", L"ab"}) map.SetAt(key, &map);
+  other.SetAt(L"x", &other);
+  std::wstring keys;
   Str key;
   void* value = nullptr;
-  map.GetNextAssoc(pos, key, value);
-  EXPECT_EQ(key, L"only");
-  EXPECT_EQ(value, &one);
+  POSITION start = map.GetStartPosition(), pos = start, foreign = other.GetStartPosition();
+  for (; pos; keys += key + L";") map.GetNextAssoc(pos, key, value);
+  EXPECT_EQ(keys, L"A;a;ab;b;");
   EXPECT_EQ(pos.get(), nullptr);
-  key = L"kept";
-  value = &map;
-  map.GetNextAssoc(pos, key, value);  // an empty position changes nothing
-  EXPECT_EQ(key, L"kept");
-  EXPECT_EQ(value, &map);
-}
-
-TEST_F(MapWalk, ClonesCompareEqualUntilOneMoves) {
-  map.SetAt(L"a", nullptr);
-  map.SetAt(L"b", nullptr);
-  map.SetAt(L"c", nullptr);
-  const POSITION start = map.GetStartPosition();
-  POSITION p1 = start;  // clones
-  POSITION p2 = start;
-  EXPECT_TRUE(p1 == p2);
-  EXPECT_NE(p1.get(), p2.get());
-  Str key;
-  void* value = nullptr;
-  map.GetNextAssoc(p1, key, value);
-  EXPECT_FALSE(p1 == p2);
-  map.GetNextAssoc(p2, key, value);
-  EXPECT_TRUE(p1 == p2);
-
-  // Assignment through the base: denotes the same element afterwards.
-  POSITION p3 = map.GetStartPosition();
-  *p3.get() = *p1.get();
-  EXPECT_TRUE(p3 == p1);
-  *p3.get() = *p3.get();  // self-assignment is harmless
-  EXPECT_TRUE(p3 == p1);
-  std::unique_ptr<POSITION_IMP> c(p3.get()->clone());
-  EXPECT_TRUE(*c == *p1.get());
-}
-
-TEST_F(MapWalk, ForeignOrFinishedPositionsAreIgnored) {
-  CStdStrPtrMap other;
-  other.SetAt(L"x", nullptr);
-  map.SetAt(L"a", nullptr);
-  POSITION foreign = other.GetStartPosition();
-  Str key = L"k";
-  void* value = nullptr;
+  map.GetNextAssoc(pos, key, value);
   map.GetNextAssoc(foreign, key, value);
-  EXPECT_EQ(key, L"k");
-  EXPECT_TRUE(foreign);  // untouched
+  EXPECT_EQ(key, L"b");
+  EXPECT_EQ(value, &map);
+  POSITION clone = start;
+  EXPECT_TRUE(clone == start);
+  map.GetNextAssoc(clone, key, value);
+  EXPECT_FALSE(clone == start);
+  *start.get() = *clone.get();  // assignment through the base
+  *start.get() = *start.get();
+  EXPECT_TRUE(*std::unique_ptr<POSITION_IMP>(start.get()->clone()) == *clone.get());
 }
 
-TEST_F(MapWalk, LookupSetAtIndexAndRemove) {
-  int v1 = 1, v2 = 2;
-  void* out = nullptr;
-  EXPECT_FALSE(map.Lookup(L"k", out));
-  map.SetAt(L"k", &v1);
-  EXPECT_TRUE(map.Lookup(L"k", out));
-  EXPECT_EQ(out, &v1);
-  EXPECT_FALSE(map.Lookup(L"K", out));  // case-sensitive keys
-  map[L"k"] = &v2;
-  EXPECT_TRUE(map.Lookup(L"k", out));
-  EXPECT_EQ(out, &v2);
-  EXPECT_EQ(map[L"new"], nullptr);  // created with a null value
-  EXPECT_EQ(map.GetCount(), 2);
-  map.SetAt(nullptr, &v1);  // a null key is the empty key
-  EXPECT_TRUE(map.Lookup(L"", out));
-  map.RemoveAll();
-  EXPECT_TRUE(map.IsEmpty());
-  EXPECT_EQ(v1, 1);  // values are never owned
-  map.SetAt(L"again", &v1);
-  EXPECT_EQ(map.GetCount(), 1);
-}
-
-TEST(MapLifetime, DestroyingTheMapLeavesValuesAlone) {
-  auto* owned = new int(5);
-  {
+// Keys are exact, whether a few entries are compared one by one or more are
+// searched by order; values are never owned.
+TEST(StdMap, Lookup) {
+  for (const int entries : {1, 9}) {
     CStdStrPtrMap map;
-    map.SetAt(L"p", owned);
+    for (int i = 0; i < entries; ++i) map[(L"key-" + std::to_wstring(i) + L"-end").c_str()] = &map;
+    void* out = nullptr;
+    EXPECT_TRUE(map.Lookup(L"key-0-end", out) && out == &map);
+    for (const wchar_t* missing : {L"key-0-enD", L"KEY-0-end", L"key-0-end-", L""})
+      EXPECT_FALSE(map.Lookup(Str(missing), out)) << missing << " in " << entries;
+    map.SetAt(nullptr, nullptr);  // the empty key
+    EXPECT_TRUE(map.Lookup(L"", out) && map.RemoveKey(L"") && !map.RemoveKey(L""));
+    map.RemoveAll();
+    EXPECT_TRUE(map.IsEmpty());
   }
-  EXPECT_EQ(*owned, 5);
-  delete owned;
 }
 
-// The family's allocators throw the exception as a pointer; a handler
-// that only knows std::bad_alloc can still report it, then frees it.
+// The family's allocators throw it as a pointer; a handler that knows only
+// std::bad_alloc can still report it.
 TEST(DravoMemoryException, ReportsAsBadAlloc) {
-  try {
-    throw new CDravoMemoryException;
-  } catch (CDravoMemoryException* e) {
-    const std::bad_alloc& base = *e;
-    EXPECT_STREQ(base.what(), "out of memory");
-    e->Delete();
-  }
+  CDravoMemoryException* e = new CDravoMemoryException;
+  EXPECT_STREQ(static_cast<std::bad_alloc*>(e)->what(), "out of memory");
+  e->Delete();
 }
 
 }  // namespace

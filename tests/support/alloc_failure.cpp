@@ -1,9 +1,6 @@
-// Replaces the global operator new and delete of the test executable with
-// malloc and free, plus a countdown that makes one chosen allocation throw.
-// Shared libraries loaded by the executable bind to these definitions, so
-// allocations inside libVelUt and the standard library are counted too.
-// Under AddressSanitizer, malloc and free are its own, so it still sees
-// every allocation.
+// operator new and delete over malloc and free, with a countdown that makes
+// one chosen allocation throw. The shared libraries bind to these too, so
+// allocations inside libVelUt and the standard library count.
 #include "support/alloc_failure.h"
 
 #include <cstdlib>
@@ -14,64 +11,35 @@
 
 namespace {
 
+using test_support::AllocationFailure;
+
 long g_countdown = 0;  // 0: disarmed
-test_support::AllocationFailure::Kind g_kind = test_support::AllocationFailure::kBadAlloc;
+AllocationFailure::Kind g_kind = AllocationFailure::kBadAlloc;
 bool g_fired = false;
 std::size_t g_limit = 0;  // 0: none
 
 void* Allocate(std::size_t size) {
   if (g_countdown > 0 && --g_countdown == 0) {
-    g_fired = true;
-    // The countdown is 0 again, so this allocation succeeds.
-    switch (g_kind) {
-      case test_support::AllocationFailure::kMemoryException:
-        throw new CMemoryException;
-      case test_support::AllocationFailure::kDravoMemoryException:
-        throw new CDravoMemoryException;
-      case test_support::AllocationFailure::kBadAlloc:
-        break;
-    }
+    g_fired = true;  // disarmed again, so the exception itself can be made
+    if (g_kind == AllocationFailure::kMemoryException) throw new CMemoryException;
+    if (g_kind == AllocationFailure::kDravoMemoryException) throw new CDravoMemoryException;
     throw std::bad_alloc();
   }
-  if (g_limit != 0 && size > g_limit) throw std::bad_alloc();
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
+  void* p = g_limit != 0 && size > g_limit ? nullptr : std::malloc(size == 0 ? 1 : size);
+  return p != nullptr ? p : throw std::bad_alloc();
 }
 
 }  // namespace
 
-namespace test_support {
-
-AllocationFailure::AllocationFailure(long n, Kind kind) {
+test_support::AllocationFailure::AllocationFailure(long n, Kind kind) {
   g_kind = kind;
   g_fired = false;
   g_countdown = n;
 }
-
-AllocationFailure::~AllocationFailure() { g_countdown = 0; }
-
-bool AllocationFailure::Fired() const { return g_fired; }
-
-void LimitAllocations(unsigned long bytes) { g_limit = bytes; }
-
-}  // namespace test_support
+test_support::AllocationFailure::~AllocationFailure() { g_countdown = 0; }
+bool test_support::AllocationFailure::Fired() const { return g_fired; }
+void test_support::LimitAllocations(unsigned long bytes) { g_limit = bytes; }
 
 void* operator new(std::size_t size) { return Allocate(size); }
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (CMemoryException* e) {
-    e->Delete();
-    return nullptr;
-  } catch (CDravoMemoryException* e) {
-    e->Delete();
-    return nullptr;
-  } catch (...) {
-    return nullptr;
-  }
-}
-
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }

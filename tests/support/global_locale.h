@@ -1,4 +1,4 @@
-// Test support: switching the process's global locale for one scope.
+// Test support: the process's global locale switched for one scope.
 #pragma once
 
 #include <locale>
@@ -6,39 +6,32 @@
 
 namespace velut_test {
 
-// Makes the named locale global until destruction, then restores the one
-// that was global before, however the test ends. ok() is false (and
-// nothing changes) when the system lacks that locale.
+// True when the system has the locale `name` (C.UTF-8 on Debian).
+inline bool HasLocale(const char* name) {
+  try {
+    return static_cast<void>(std::locale(name)), true;
+  } catch (const std::runtime_error&) {
+    return false;
+  }
+}
+
+// Makes the locale `name` global until the scope ends; ok() is false, and
+// nothing changes, when the system lacks it.
 class ScopedGlobalLocale {
  public:
-  explicit ScopedGlobalLocale(const char* name) {
-    try {
-      previous_ = std::locale::global(std::locale(name));
-      ok_ = true;
-    } catch (const std::runtime_error&) {
-    }
+  explicit ScopedGlobalLocale(const char* name) : ok_(HasLocale(name)) {
+    if (ok_) previous_ = std::locale::global(std::locale(name));
   }
   ~ScopedGlobalLocale() {
     if (ok_) std::locale::global(previous_);
   }
   ScopedGlobalLocale(const ScopedGlobalLocale&) = delete;
   ScopedGlobalLocale& operator=(const ScopedGlobalLocale&) = delete;
-
   bool ok() const { return ok_; }
 
  private:
+  bool ok_;
   std::locale previous_;
-  bool ok_ = false;
 };
-
-// True when the system has the locale `name` (C.UTF-8 on Debian).
-inline bool HasLocale(const char* name) {
-  try {
-    std::locale l(name);
-    return true;
-  } catch (const std::runtime_error&) {
-    return false;
-  }
-}
 
 }  // namespace velut_test

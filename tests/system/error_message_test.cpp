@@ -1,7 +1,6 @@
-// System error texts: the table's texts, the trimming rules, the fallback
-// code and the thread's last error.
+// System error texts: the trimming, the fallback code and the last error.
 #include <string>
-#include <thread>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -9,93 +8,30 @@
 
 namespace {
 
-constexpr DWORD kFallback = 0x800300FD;
-constexpr DWORD kOwnCode = 0xE0A00001;  // a code the table does not hold
+constexpr DWORD kOwnCode = 0xE0A00001, kFallback = 0x800300FD;
 
-// Gives `code` a text (or, with null, no text) for one scope.
-class ScopedMessage {
- public:
-  ScopedMessage(DWORD code, const wchar_t* text) : code_(code) { SetSystemMessageText(code, text); }
-  ~ScopedMessage() { ResetSystemMessageText(code_); }
-  ScopedMessage(const ScopedMessage&) = delete;
-  ScopedMessage& operator=(const ScopedMessage&) = delete;
-
- private:
-  DWORD code_;
-};
-
-TEST(GetSystemErrorMessage, SystemTexts) {
-  EXPECT_EQ(VelUt::GetSystemErrorMessage(ERROR_FILE_NOT_FOUND),
-            L"The system cannot find the file specified");
-  EXPECT_EQ(VelUt::GetSystemErrorMessage(ERROR_ACCESS_DENIED), L"Access is denied");
-  EXPECT_EQ(VelUt::GetSystemErrorMessage(0), L"The operation completed successfully");
-  EXPECT_EQ(VelUt::GetSystemErrorMessage(kFallback), L"An unexpected error occurred");
-}
-
-TEST(GetSystemErrorMessage, TrimmingRules) {
-  struct Row {
-    const wchar_t* text;
-    const wchar_t* trimmed;
+// Two line breaks at most go, then one period, while two units remain. A
+// code without a text (an empty one is none) gives the fallback code's;
+// without that too, "". 0xFFFFFFFF reads the thread's last error.
+TEST(GetSystemErrorMessage, Table) {
+  const std::pair<const wchar_t*, const wchar_t*> rows[] = {
+      {L"Done.\r\n", L"Done"}, {L"Done.\n\n", L"Done"},  {L"Done.\r\n\n", L"Done.\r"},
+      {L"Done..", L"Done."},   {L"Done. \n", L"Done. "}, {L"\r\n", L"\r"},
+      {L".\n", L"."},          {L"x%1y.", L"x%1y"},      {L"", L"Changed"},
   };
-  const Row rows[] = {
-      {L"Done.\r\n", L"Done"},
-      {L"Done.\n", L"Done"},
-      {L"Done.\r", L"Done"},
-      {L"Done.\n\n", L"Done"},
-      {L"Done.\r\n\n", L"Done.\r"},  // period and three breaks: two go, no more
-      {L"Done.\n\n\n", L"Done.\n"},
-      {L"Done\r\n", L"Done"},
-      {L"Done.", L"Done"},
-      {L"Done..\r\n", L"Done."},   // one period only
-      {L"Done. \r\n", L"Done. "},  // the period must be last
-      {L"Done", L"Done"},
-      {L".", L"."},  // one character is never cut
-      {L"\n", L"\n"},
-      {L"\r\n", L"\r"},  // cut only while two characters remain
-      {L"a.", L"a"},
-      {L"a\n", L"a"},
-      {L".\n", L"."},
-      {L"a.\n", L"a"},
-      {L"x%1y.\r\n", L"x%1y"},  // inserts stay as they are
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << std::wstring(r.text).size() << " units");
-    ScopedMessage own(kOwnCode, r.text);
-    EXPECT_EQ(VelUt::GetSystemErrorMessage(kOwnCode), r.trimmed);
+  SetSystemMessageText(kFallback, L"Changed.\r\n");
+  for (const auto& [text, trimmed] : rows) {
+    SCOPED_TRACE(testing::Message() << std::wstring(text).size() << " units");
+    SetSystemMessageText(kOwnCode, text);
+    EXPECT_EQ(VelUt::GetSystemErrorMessage(kOwnCode), trimmed);
   }
-}
-
-TEST(GetSystemErrorMessage, FallsBackToTheUnexpectedError) {
-  EXPECT_EQ(VelUt::GetSystemErrorMessage(kOwnCode), L"An unexpected error occurred");
-  EXPECT_EQ(VelUt::GetSystemErrorMessage(0x7FFFFFFF), L"An unexpected error occurred");
-  {
-    ScopedMessage empty(kOwnCode, L"");  // an empty text counts as none
-    EXPECT_EQ(VelUt::GetSystemErrorMessage(kOwnCode), L"An unexpected error occurred");
-  }
-  {
-    ScopedMessage fallback(kFallback, L"Changed fallback.\r\n");
-    EXPECT_EQ(VelUt::GetSystemErrorMessage(kOwnCode), L"Changed fallback");
-  }
-}
-
-TEST(GetSystemErrorMessage, NeitherCodeHasAText) {
-  ScopedMessage none(kFallback, nullptr);
+  SetSystemMessageText(kFallback, nullptr);
   EXPECT_EQ(VelUt::GetSystemErrorMessage(kOwnCode), L"");
-  EXPECT_EQ(VelUt::GetSystemErrorMessage(ERROR_ACCESS_DENIED), L"Access is denied");
-}
-
-TEST(GetSystemErrorMessage, LastErrorOfTheCallingThread) {
-  SetLastError(ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(VelUt::GetSystemErrorMessage(0xFFFFFFFF), L"The system cannot find the path specified");
-  std::wstring other;
-  std::thread([&other] {
-    SetLastError(ERROR_ACCESS_DENIED);
-    other = VelUt::GetSystemErrorMessage(0xFFFFFFFF);
-  }).join();
-  EXPECT_EQ(other, L"Access is denied");
-  EXPECT_EQ(VelUt::GetSystemErrorMessage(0xFFFFFFFF), L"The system cannot find the path specified");
-  SetLastError(kOwnCode);
-  EXPECT_EQ(VelUt::GetSystemErrorMessage(0xFFFFFFFF), L"An unexpected error occurred");
+  ResetSystemMessageText(kFallback);
+  ResetSystemMessageText(kOwnCode);
+  EXPECT_EQ(VelUt::GetSystemErrorMessage(kOwnCode), L"An unexpected error occurred");
+  SetLastError(ERROR_ACCESS_DENIED);
+  EXPECT_EQ(VelUt::GetSystemErrorMessage(0xFFFFFFFF), L"Access is denied");
 }
 
 }  // namespace

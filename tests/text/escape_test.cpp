@@ -5,129 +5,65 @@
 
 #include <VelUt/VelUt.h>
 
+#include "support/rows.h"
+
 namespace {
 
 using Str = CStdStr<wchar_t>;
 
-// A set far longer than the text, of units below 256 and above.
-const std::wstring kLongSet = std::wstring(70000, L'\u4E00') + L"\U0001F600,";
+// A set of units below 256 and above, far longer than the text.
+const Str kLongSet = std::wstring(70000, L'\u4E00') + L"\U0001F600,";
 
-struct EscapeRow {
-  const wchar_t* chars;
-  wchar_t escape;
-  const wchar_t* in;
-  const wchar_t* out;
-  int count;
-};
+int Escape(Str& s) { return VelUt::EscapeChar(s, L",;", L'\\'); }
+int Unescape(Str& s) { return VelUt::RemoveEscapeChar(s, L",;", L'\\'); }
+int EscapeNone(Str& s) { return VelUt::EscapeChar(s, L"", L'\\'); }
+int EscapeAll(Str& s) { return VelUt::EscapeChar(s, L"\\,", L'\\'); }
+int UnescapeAll(Str& s) { return VelUt::RemoveEscapeChar(s, L"\\,", L'\\'); }
+int EscapeNul(Str& s) { return VelUt::EscapeChar(s, {L"\0,", 2}, L'\0'); }
+int UnescapeNone(Str& s) { return VelUt::RemoveEscapeChar(s, L",", L'\0'); }
+int EscapeLong(Str& s) { return VelUt::EscapeChar(s, kLongSet, L'\\'); }
+int UnescapeLong(Str& s) { return VelUt::RemoveEscapeChar(s, kLongSet, L'\\'); }
+int TrimLeft(Str& s) { return VelUt::TrimLeftChar(s, L','); }
+int TrimRight(Str& s) { return VelUt::TrimRightChar(s, L','); }
 
-TEST(EscapeChar, Table) {
-  const EscapeRow rows[] = {
-      {L",;", L'\\', L"a,b;c", L"a\\,b\\;c", 2},
-      {L",;", L'\\', L",,", L"\\,\\,", 2},
-      {L",;", L'\\', L"", L"", 0},
-      {L",;", L'\\', L"abc", L"abc", 0},
-      {L"", L'\\', L"a,b", L"a,b", 0},
-      {L"\\,", L'\\', L"a\\,", L"a\\\\\\,", 2},
-      {L",", L'\\', L"a\\,", L"a\\\\,", 1},  // escape not in chars: kept as is
-      {L"ab", L'x', L"aab", L"xaxaxb", 3},
-      {kLongSet.c_str(), L'\\', L"a,b\u4E00\U0001F600c", L"a\\,b\\\u4E00\\\U0001F600c", 3},
+// An escape before a unit of the set escapes it, two escape each other; the
+// escape is escaped only when in the set, and then each removal changes
+// what the next test sees.
+TEST(Escape, Table) {
+  const velut_test::EditRow rows[] = {
+      {L"a,b;c", Escape, L"a\\,b\\;c", 2},
+      {L",,", Escape, L"\\,\\,", 2},
+      {L"abc", Escape, L"abc", 0},
+      {L"", Escape, L"", 0},
+      {L"a,b", EscapeNone, L"a,b", 0},
+      {L"a\\,", Escape, L"a\\\\,", 1},
+      {L"a\\,", EscapeAll, L"a\\\\\\,", 2},
+      {L"a\\,b\\;c", Unescape, L"a,b;c", 2},
+      {L"\\,", Unescape, L",", 1},
+      {L"a\\\\,", Unescape, L"a\\\\,", 0},
+      {L"a\\b", Unescape, L"a\\b", 0},
+      {L"\\,\\;\\\\\\,", Unescape, L",;\\\\\\,", 2},
+      {L"", Unescape, L"", 0},
+      {L"a\\,", UnescapeNone, L"a\\,", 0},
+      {L"a\\\\\\,", UnescapeAll, L"a,", 3},
   };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << std::wstring(r.in));
-    Str s(r.in);
-    EXPECT_EQ(VelUt::EscapeChar(s, r.chars, r.escape), r.count);
-    EXPECT_EQ(s, r.out);
-  }
-}
-
-TEST(EscapeChar, NulEscapeAndNulInSet) {
-  Str s(L"a,b");
-  EXPECT_EQ(VelUt::EscapeChar(s, L",", L'\0'), 1);
-  EXPECT_EQ(s, std::wstring(L"a\0,b", 4));
-  Str set(std::wstring(L"\0x", 2));  // the whole set counts, NUL included
-  Str t(std::wstring(L"a\0", 2));
-  EXPECT_EQ(VelUt::EscapeChar(t, set, L'!'), 1);
-  EXPECT_EQ(t, std::wstring(L"a!\0", 3));
-}
-
-TEST(RemoveEscapeChar, Table) {
-  const EscapeRow rows[] = {
-      {L",;", L'\\', L"a\\,b\\;c", L"a,b;c", 2},
-      {L",;", L'\\', L"\\,", L",", 1},
-      {L",;", L'\\', L"a\\\\,", L"a\\\\,", 0},  // doubled escape
-      {L",;", L'\\', L"a\\b", L"a\\b", 0},      // b is not in the set
-      {L",;", L'\0', L"a\\,", L"a\\,", 0},      // no escape character
-      {L",;", L'\\', L"", L"", 0},
-      {L",;", L'\\', L"abc", L"abc", 0},
-      {L"\\,", L'\\', L"a\\\\\\,", L"a,", 3},  // each removal changes the next test
-      {L",", L'\\', L"\\,\\,", L",,", 2},
-      {L",", L'\\', L"\\\\\\,", L"\\\\\\,", 0},  // three escapes: not escaped
-      {kLongSet.c_str(), L'\\', L"a\\,b\\\u4E00\\\U0001F600c", L"a,b\u4E00\U0001F600c", 3},
+  velut_test::RunEditRows(rows);
+  const velut_test::EditRow more[] = {
+      {{L"a\0,", 3}, EscapeNul, {L"a\0\0\0,", 5}, 2},
+      {L"a,b\u4E00\U0001F600c", EscapeLong, L"a\\,b\\\u4E00\\\U0001F600c", 3},
+      {L"a\\,b\\\u4E00\\\U0001F600c", UnescapeLong, L"a,b\u4E00\U0001F600c", 3},
   };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << std::wstring(r.in));
-    Str s(r.in);
-    EXPECT_EQ(VelUt::RemoveEscapeChar(s, r.chars, r.escape), r.count);
-    EXPECT_EQ(s, r.out);
-  }
+  velut_test::RunEditRows(more);
 }
 
-// Escaping then removing gives the text back when no escape character
-// stands directly before a character of the set.
-TEST(RemoveEscapeChar, ReversesEscapeChar) {
-  const wchar_t* texts[] = {L"", L"plain", L",;,;", L"a,b;c,", L";;x,,", L"\\a,\\b"};
-  for (const wchar_t* t : texts) {
-    SCOPED_TRACE(testing::Message() << std::wstring(t));
-    Str s(t);
-    const int inserted = VelUt::EscapeChar(s, L",;", L'\\');
-    EXPECT_EQ(VelUt::RemoveEscapeChar(s, L",;", L'\\'), inserted);
-    EXPECT_EQ(s, t);
-  }
-}
-
-TEST(RemoveEscapeChar, LongTextsAtBufferBoundaries) {
-  for (std::size_t n : {1023u, 1024u, 1025u, 100000u}) {
-    SCOPED_TRACE(n);
-    std::wstring text;
-    for (std::size_t i = 0; i < n; ++i) text.push_back(i % 3 == 0 ? L',' : L'x');
-    Str s(text);
-    const int inserted = VelUt::EscapeChar(s, L",", L'\\');
-    EXPECT_EQ(s.size(), n + static_cast<std::size_t>(inserted));
-    EXPECT_EQ(VelUt::RemoveEscapeChar(s, L",", L'\\'), inserted);
-    EXPECT_EQ(s, text);
-  }
-}
-
-struct TrimRow {
-  const wchar_t* in;
-  const wchar_t* out;
-  signed char result;
-};
-
-TEST(TrimLeftChar, Table) {
-  const TrimRow rows[] = {
-      {L"  ,a", L"a", 1}, {L", a", L"a", 1}, {L",,a", L",a", 1}, {L" a", L"a", 1},
-      {L"   ", L"", 1},   {L"", L"", 1},     {L",", L"", 1},     {L"a,", L"a,", 1},
+TEST(TrimChar, Table) {
+  const velut_test::EditRow rows[] = {
+      {L"  ,a", TrimLeft, L"a", 1},  {L", a", TrimLeft, L"a", 1},   {L",,a", TrimLeft, L",a", 1},
+      {L"   ", TrimLeft, L"", 1},    {L"a,", TrimLeft, L"a,", 1},   {L"a, ", TrimRight, L"a", 1},
+      {L"a ,", TrimRight, L"a ", 1}, {L"a,,", TrimRight, L"a,", 1}, {L"a  ", TrimRight, L"a", 0},
+      {L"  ", TrimRight, L"", 0},    {L"", TrimRight, L"", 0},
   };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << "\"" << std::wstring(r.in) << "\"");
-    Str s(r.in);
-    EXPECT_EQ(VelUt::TrimLeftChar(s, L','), r.result);
-    EXPECT_EQ(s, r.out);
-  }
-}
-
-TEST(TrimRightChar, Table) {
-  const TrimRow rows[] = {
-      {L"a, ", L"a", 1}, {L"a ,", L"a ", 1}, {L"a,,", L"a,", 1}, {L"a  ", L"a", 0},
-      {L"  ", L"", 0},   {L"", L"", 0},      {L",", L"", 1},     {L",a", L",a", 0},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << "\"" << std::wstring(r.in) << "\"");
-    Str s(r.in);
-    EXPECT_EQ(VelUt::TrimRightChar(s, L','), r.result);
-    EXPECT_EQ(s, r.out);
-  }
+  velut_test::RunEditRows(rows);
 }
 
 }  // namespace

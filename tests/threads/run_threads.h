@@ -1,4 +1,4 @@
-// Runs one piece of work on eight threads at once.
+// Test support: one piece of work on eight threads at once.
 #pragma once
 
 #include <atomic>
@@ -10,8 +10,8 @@ namespace velut_test {
 constexpr int kThreads = 8;
 
 // Calls work(id) for ids 0 to 7, each on a thread of its own, all started
-// before any is joined; returns the sum of what they returned (the count
-// of wrong results).
+// before any is joined; returns the sum of what they returned (the count of
+// wrong results).
 template <typename Work>
 int RunOnThreads(Work work) {
   std::atomic<int> wrong{0};

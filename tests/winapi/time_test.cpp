@@ -12,9 +12,7 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Time.h>
 
-#include "support/locale_env.h"
 #include "support/scoped_env.h"
-#include "support/time_zone.h"
 
 namespace {
 

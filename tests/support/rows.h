@@ -1,0 +1,31 @@
+// Test support: one table for the functions that change a string in place.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include <VelUt/StdStr.h>
+
+namespace velut_test {
+
+// A string before, what is done to it, the string after, and the result.
+struct EditRow {
+  std::wstring before;
+  std::function<int(CStdStr<wchar_t>&)> edit;
+  std::wstring after;
+  int result;
+};
+
+template <std::size_t N>
+void RunEditRows(const EditRow (&rows)[N]) {
+  for (std::size_t i = 0; i < N; ++i) {
+    SCOPED_TRACE(testing::Message() << "row " << i << ", \"" << rows[i].before << "\"");
+    CStdStr<wchar_t> s(rows[i].before);
+    EXPECT_EQ(rows[i].edit(s), rows[i].result);
+    EXPECT_EQ(s, rows[i].after);
+  }
+}
+
+}  // namespace velut_test
