@@ -179,9 +179,8 @@ TEST(XMLTree, MalformedDocumentsGiveNull) {
 // arrays element by element, trees and nodes only by identity.
 TEST(XMLTree, AttributeLookupAndEquality) {
   const Doc doc = Parse(
-      "<r><e a='1' b='2'/><e a='1' b='2'/><f b='2' a='1'/><e a='1'/><e a='9' b='2'/><e a='1' "
-      "c='2'/>"
-      "<e src='lower' Src='upper' empty=''/>"
+      "<r><e a='1' b='2'/><e a='1' b='2'/><f b='2' a='1'/><e a='1'/><e a='9' b='2'/>"
+      "<e a='1' c='2'/><e src='lower' Src='upper' empty=''/>"
       "<e src='lower' Src='upper' empty='' a='' b='' c='' d='' e='' f='' g=''/></r>");
   CFTreeRef a = CFTreeGetFirstChild(CFTreeGetFirstChild(doc.get())), b = CFTreeGetNextSibling(a);
   const auto element = [a](CFIndex i) {
@@ -229,13 +228,14 @@ TEST(XMLTree, RetainedPartsOutliveTheDocument) {
   EXPECT_EQ(CFGetRetainCount(s), 1);
   EXPECT_EQ(CFTreeGetParent(s), CFTreeGetNextSibling(s));  // both null
   EXPECT_EQ(Dump(s), "E(s)[T(text)]");
+  EXPECT_EQ(CFXMLNodeGetVersion(CFXMLTreeGetNode(s)), kCFXMLNodeCurrentVersion);
   CFRelease(s);
   EXPECT_EQ(Utf8(text) + std::to_string(CFGetRetainCount(text)), "text1");
   CFRelease(text);  // LeakSanitizer sees anything left behind
   EXPECT_EQ(CFXMLTreeCreateFromData(nullptr, CFDataRef(CFSTR("<r/>")), nullptr, 0, 1), nullptr);
-  EXPECT_EQ(CFXMLNodeGetTypeCode(nullptr) + CFTreeGetChildCount(nullptr) +
-                CFGetRetainCount(nullptr) + CFDictionaryGetCount(nullptr) +
-                CFArrayGetCount(nullptr),
+  EXPECT_EQ(CFXMLNodeGetTypeCode(nullptr) + CFXMLNodeGetVersion(nullptr) +
+                CFTreeGetChildCount(nullptr) + CFGetRetainCount(nullptr) +
+                CFDictionaryGetCount(nullptr) + CFArrayGetCount(nullptr),
             0);
 }
 
