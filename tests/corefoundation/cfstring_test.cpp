@@ -18,8 +18,7 @@ constexpr CFStringEncoding kUtf8 = kCFStringEncodingUTF8, kAscii = kCFStringEnco
                            kUtf16 = kCFStringEncodingUTF16, kUtf16LE = kCFStringEncodingUTF16LE,
                            kUnknown = 0x0A01;
 
-// How a row makes its string: CFStringCreateWithCString (its text must come
-// back from CFStringGetCString, in a buffer of just the size it needs), or
+// CFStringCreateWithCString (its text comes back whole in a buffer of just its size), or
 // CFStringCreateWithBytes without and with isExternalRepresentation.
 enum How { kCString, kBytes, kExternal };
 
@@ -62,8 +61,7 @@ TEST(CFString, CreateAndRead) {
                                           size, encoding, how == kExternal);
     ASSERT_EQ(s != nullptr, units.has_value());
     if (s == nullptr) continue;
-    // Read in pieces, from before the start to past the end: what lies
-    // outside the string stays '#'.
+    // Read in pieces from before the start to past the end: what lies outside stays '#'.
     const CFIndex length = CFStringGetLength(s);
     std::u16string read(units->size() + 2, u'#');
     auto* buffer = reinterpret_cast<UniChar*>(&read[0]);
@@ -106,8 +104,7 @@ TEST(CFString, MaximumSizeForEncoding) {
   }
 }
 
-// Case folding covers A-Z only; the order is that of the UTF-16 units; a
-// null string sorts first and equals nothing.
+// Folding covers A-Z only, the order is the UTF-16 units'; null sorts first and equals nothing.
 TEST(CFString, CompareAndEqual) {
   const CFComparisonResult kLess = kCFCompareLessThan, kSame = kCFCompareEqualTo,
                            kMore = kCFCompareGreaterThan;
@@ -127,8 +124,7 @@ TEST(CFString, CompareAndEqual) {
   EXPECT_EQ(CFStringCompare(CFSTR("\xF0\x90\x80\x80"), CFSTR("\xEE\x80\x80"), 0), kLess);
 }
 
-// A constant is made once, whichever thread asks first; counting has no
-// effect on it. Data are copied and compared by content.
+// A constant is made once whichever thread asks first, and never counted; data are copies.
 TEST(CFString, ConstantsAndData) {
   CFStringRef seen[velut_test::kThreads] = {};
   velut_test::RunOnThreads([&seen](int id) { return (seen[id] = CFSTR("constant")) ? 0 : 1; });

@@ -1,5 +1,4 @@
-// CFXMLTreeCreateFromData and the tree, node, dictionary and array
-// functions that read what it makes.
+// CFXMLTreeCreateFromData and the functions that read the tree it makes.
 #include <memory>
 #include <string>
 #include <tuple>
@@ -33,11 +32,9 @@ const CFXMLElementInfo* Element(CFTreeRef tree) {
   return static_cast<const CFXMLElementInfo*>(CFXMLNodeGetInfoPtr(CFXMLTreeGetNode(tree)));
 }
 
-// A picture of a tree: for each node a letter for its type (E element, P
-// instruction, M comment, T text, C CDATA, R entity reference, Y document
-// type, W white space), its string and record in parentheses ("/" ends an
-// empty-element tag), its children in brackets. A document shows its
-// encoding, unless UTF-8, and its children.
+// A picture of a tree: per node its type's letter, string and record ("/": an empty-element tag),
+// then its children in brackets; a document shows its encoding (unless UTF-8) and its children.
+// Letters: E element, P instruction, M comment, T text, C CDATA, R reference, Y doctype, W space.
 std::string Dump(CFTreeRef tree) {
   CFXMLNodeRef node = CFXMLTreeGetNode(tree);
   const CFXMLNodeTypeCode code = CFXMLNodeGetTypeCode(node);
@@ -88,8 +85,6 @@ std::string Utf16(const std::u16string& text, bool big_endian) {
 
 TEST(XMLTree, Documents) {
   const CFOptionFlags kNoSpace = kCFXMLParserSkipWhitespace, kNoMeta = kCFXMLParserSkipMetaData;
-  // One text in each encoding the parser reads, with and without a mark or
-  // a declaration.
   const std::u16string body = u"<r a='\u00E9'>\u00E9\u20AC\U0001F600</r>", bom = u"\uFEFF",
                        decl16 = u"<?xml version='1.0' encoding='UTF-16'?>";
   const std::string utf8 = "<r a='\xC3\xA9'>\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80</r>",
@@ -103,16 +98,14 @@ TEST(XMLTree, Documents) {
        p + "'UTF-8') W(\n) Y(t) W(\n) M( s ) W(\n) E(t a=1)[W(\n ) "
            "E(s)[T(Hi) M(x) P(pi|data) C(<raw>) E(b/) T( )] W(\n)] W(\n)",
        0},
-      // Of a document type only the public identifier is kept; no entity
-      // is ever loaded or expanded, in text or in values.
+      // Only a document type's public identifier is kept; no entity is loaded or expanded.
       {"<!DOCTYPE h PUBLIC '-//W3C//DTD XHTML 1.0//EN' 'http://www.w3.org/x.dtd'><h/>",
        "Y(h|-//W3C//DTD XHTML 1.0//EN) E(h/)", 0},
       {"<!DOCTYPE r SYSTEM 'file:///etc/passwd' [<!ENTITY x SYSTEM 'file:///etc/passwd'>\n"
        "<!ENTITY % p SYSTEM 'file:///etc/passwd'> %p; <!ENTITY big '&x;&x;&x;'>]>"
        "<r a='&x;' b='x&nbsp;y'>&x;&big;a&n.a-m;b<s/> &e; </r>",
        "Y(r) E(r a=&x; b=x&nbsp;y)[R(x) R(big) T(a) R(n.a-m) T(b) E(s/) W( ) R(e) W( )]", 0},
-      // References resolve into the text; white space in a value becomes
-      // spaces, but not from references; '>' and '/>' may stand in a value.
+      // In values: references resolved, white space as spaces (not from references), '>'.
       {"<e a='&lt;&amp;&gt;&quot;&apos;&#65;&#x42;' b='x\ty\r\nz\nw' c='x&#9;y&#10;z' d=\"'>\" "
        "e='/>'></e>",
        "E(e a=<&>\"'AB b=x y z w c=x\ty\nz d='> e=/>)", 0},
@@ -131,6 +124,7 @@ TEST(XMLTree, Documents) {
       {"<r><![CDATA[a&lt;<b>]]>c<![CDATA[]]><![CDATA[a\r\nb]]><!-- a - b --><!----><?t?></r>",
        "E(r)[C(a&lt;<b>) T(c) C() C(a\nb) M( a - b ) M() P(t|)]", 0},
       {"<?xml version='1.0'?><!--c--><r><?p?>a<!--d-->b</r>", "E(r)[T(a) T(b)]", kNoMeta},
+      // One text in each encoding read, with and without a byte-order mark or a declaration.
       {"\xEF\xBB\xBF" + decl + "'UTF-8'?>\r\n" + utf8, p + "'UTF-8') W(\n) " + r, 0},
       {decl + "'UTF-16'?>" + utf8, p + "'UTF-16') " + r, 0},  // 8-bit text: UTF-8
       {Utf16(bom + body, false), le + r, 0},
@@ -173,10 +167,8 @@ TEST(XMLTree, MalformedDocumentsGiveNull) {
       EXPECT_EQ(DumpOf(xml.substr(0, n)) == "null", n < xml.size()) << n << " bytes of " << xml;
 }
 
-// A dictionary finds a key by its text, case and all, also a key made at
-// run time, with few keys and with an index of many; only strings are
-// keys. CFEqual compares dictionaries by content in any order, order
-// arrays element by element, trees and nodes only by identity.
+// Keys are found by their text, case and all, with few keys and with an index of many; CFEqual
+// compares dictionaries in any order, arrays in order, trees and nodes by identity.
 TEST(XMLTree, AttributeLookupAndEquality) {
   const Doc doc = Parse(
       "<r><e a='1' b='2'/><e a='1' b='2'/><f b='2' a='1'/><e a='1'/><e a='9' b='2'/>"
@@ -209,19 +201,36 @@ TEST(XMLTree, AttributeLookupAndEquality) {
   }
   EXPECT_TRUE(CFEqual(a, a));
   EXPECT_FALSE(CFEqual(a, b) || CFEqual(CFXMLTreeGetNode(a), CFXMLTreeGetNode(b)));
-  EXPECT_NE(CFGetTypeID(a), CFGetTypeID(CFXMLTreeGetNode(a)));
+  EXPECT_EQ(CFGetTypeID(a), CFTreeGetTypeID());
+  EXPECT_EQ(CFGetTypeID(CFXMLTreeGetNode(a)), CFXMLNodeGetTypeID());
 }
 
-// A part the caller retains outlives its document, without a parent, and
-// the rest goes; an attribute's name is held twice, a repeated name once
-// for each use. Null, and an index out of range, give null or 0.
+// A retained part outlives its document without a parent; names are held once per use. Null and
+// indexes out of range give null or 0.
 TEST(XMLTree, RetainedPartsOutliveTheDocument) {
   Doc doc = Parse("<r a='1'><p><s>text</s></p><p/></r>");
   CFTreeRef r = CFTreeGetFirstChild(doc.get()), s = CFTreeGetFirstChild(CFTreeGetFirstChild(r));
   CFStringRef text = CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetFirstChild(s)));
   EXPECT_EQ(CFGetRetainCount(CFArrayGetValueAtIndex(Element(r)->attributeOrder, 0)), 2);
   EXPECT_EQ(CFGetRetainCount(CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetFirstChild(r)))), 2);
-  EXPECT_EQ(CFTreeGetChildAtIndex(r, -1), nullptr);
+  const void* const nulls[] = {
+      CFXMLTreeCreateFromData(nullptr, CFDataRef(CFSTR("<r/>")), nullptr, 0, 1),
+      CFRetain(nullptr),
+      CFTreeGetChildAtIndex(r, -1),
+      CFTreeGetChildAtIndex(nullptr, 0),
+      CFTreeGetNextSibling(nullptr),
+      CFTreeGetParent(nullptr),
+      CFXMLTreeGetNode(nullptr),
+      CFXMLNodeGetString(nullptr),
+      CFXMLNodeGetInfoPtr(nullptr),
+      CFDataGetBytePtr(nullptr),
+      CFDictionaryGetValue(Element(r)->attributes, nullptr)};
+  for (const void* p : nulls) EXPECT_EQ(p, nullptr) << "call " << &p - nulls;
+  EXPECT_EQ(CFXMLNodeGetTypeCode(nullptr) + CFXMLNodeGetVersion(nullptr) +
+                CFTreeGetChildCount(nullptr) + CFGetRetainCount(nullptr) +
+                CFDictionaryGetCount(nullptr) + CFArrayGetCount(nullptr) +
+                CFDataGetLength(nullptr) + CFEqual(text, nullptr),
+            0);
   EXPECT_EQ(CFGetRetainCount(CFRetain(s)), 2);
   CFRetain(text);
   doc.reset();
@@ -232,16 +241,13 @@ TEST(XMLTree, RetainedPartsOutliveTheDocument) {
   CFRelease(s);
   EXPECT_EQ(Utf8(text) + std::to_string(CFGetRetainCount(text)), "text1");
   CFRelease(text);  // LeakSanitizer sees anything left behind
-  EXPECT_EQ(CFXMLTreeCreateFromData(nullptr, CFDataRef(CFSTR("<r/>")), nullptr, 0, 1), nullptr);
-  EXPECT_EQ(CFXMLNodeGetTypeCode(nullptr) + CFXMLNodeGetVersion(nullptr) +
-                CFTreeGetChildCount(nullptr) + CFGetRetainCount(nullptr) +
-                CFDictionaryGetCount(nullptr) + CFArrayGetCount(nullptr),
-            0);
 }
 
-// Texts and values about as long as the arena's blocks keep every
-// character (AddressSanitizer sees any write past a block).
+// Blocks grow to their largest size; texts and values about a block's size keep every character.
 TEST(XMLTree, LongTextsAndValues) {
+  std::string many = "<r>";
+  for (int i = 0; i < 3000; ++i) many += "<a/>";
+  EXPECT_EQ(CFTreeGetChildCount(CFTreeGetFirstChild(Parse(many + "</r>").get())), 3000);
   for (const std::size_t n : {4090, 8180, 20000}) {
     const std::string t = std::string(n - 2, 'x') + "\xC3\xA9";
     EXPECT_EQ(DumpOf("<r a='" + t + "'>" + t + "&amp;</r>"), "E(r a=" + t + ")[T(" + t + "&)]")
@@ -249,9 +255,8 @@ TEST(XMLTree, LongTextsAndValues) {
   }
 }
 
-// Eight threads at once each release one entry of a shared document, one
-// of them the document too, while they parse documents of their own and
-// count references to a shared string (ThreadSanitizer runs this too).
+// Eight threads at once release one entry each of a shared document, one of them the document,
+// parse their own and count references to a shared string (the tsan build runs this too).
 TEST(XMLTree, ThreadsReleaseOneDocumentAtOnce) {
   std::string xml = "<t>";
   for (int id = 0; id < velut_test::kThreads; ++id) xml += "<s id='" + std::to_string(id) + "'/>";

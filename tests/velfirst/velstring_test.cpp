@@ -1,6 +1,6 @@
-// What VelString decides for itself: null as the empty text, the clamping
-// of substr, and case folding by the global locale.
+// What VelString decides itself: null is "", substr's clamping, case folding by the global locale.
 #include <climits>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -27,9 +27,8 @@ TEST(VelString, Substr) {
   }
 }
 
-// compare works in unit order; collateNoCase lowers each unit first with
-// the global locale: the classic one lowers A-Z only ('[' lies between 'Z'
-// and 'a'), C.UTF-8 beyond ASCII too. A null text is the empty one.
+// compare: unit order; collateNoCase lowers each unit with the global locale first: the classic
+// one A-Z only ('[' lies between 'Z' and 'a'), C.UTF-8 beyond ASCII too.
 TEST(VelString, CompareAndCollateNoCase) {
   const struct {
     const wchar_t *left, *right;
@@ -54,6 +53,8 @@ TEST(VelString, CompareAndCollateNoCase) {
   VelString s(L"ab");
   EXPECT_STREQ(s.append(nullptr).c_str(), L"ab");
   EXPECT_STREQ(s.assign(static_cast<const wchar_t*>(nullptr)).c_str(), L"");
+  s = VelString(L"cd");
+  EXPECT_STREQ(VelString(std::move(s)).c_str(), L"cd");
 }
 
 }  // namespace
