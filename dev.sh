@@ -82,6 +82,12 @@ case "${1:-}" in
   coverage)
     install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${COVERAGE_PKGS[@]}"
     build coverage
+    # Counters of objects that are no longer built (a source renamed or
+    # removed) would be merged with the new ones: drop them with their objects.
+    ninja -C build/coverage -t cleandead >/dev/null
+    find build/coverage -name '*.gcno' | while read -r note; do
+      [[ -f ${note%.gcno}.o ]] || rm -f "$note"
+    done
     find build/coverage -name '*.gcda' -delete
     ctest --preset coverage -j "$(njobs)"
     cmake --build --preset coverage --target coverage
