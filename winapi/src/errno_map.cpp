@@ -6,65 +6,52 @@
 
 namespace velwin::detail {
 
+namespace {
+
+// Each errno value with a Win32 counterpart, and that counterpart.
+struct ErrnoCode {
+  int err;
+  DWORD code;
+};
+constexpr ErrnoCode kErrnoCodes[] = {
+    {0, ERROR_SUCCESS},
+    {ENOENT, ERROR_FILE_NOT_FOUND},
+    {ENOTDIR, ERROR_PATH_NOT_FOUND},
+    {EMFILE, ERROR_TOO_MANY_OPEN_FILES},
+    {ENFILE, ERROR_TOO_MANY_OPEN_FILES},
+    {EACCES, ERROR_ACCESS_DENIED},
+    {EPERM, ERROR_ACCESS_DENIED},
+    {EISDIR, ERROR_ACCESS_DENIED},
+    {EBADF, ERROR_INVALID_HANDLE},
+    {ENOMEM, ERROR_NOT_ENOUGH_MEMORY},
+    {ENOEXEC, ERROR_BAD_FORMAT},
+    {EXDEV, ERROR_NOT_SAME_DEVICE},
+    {EROFS, ERROR_WRITE_PROTECT},
+    {ETXTBSY, ERROR_SHARING_VIOLATION},
+    {ENOSYS, ERROR_NOT_SUPPORTED},
+    {ENOTSUP, ERROR_NOT_SUPPORTED},
+    {EEXIST, ERROR_FILE_EXISTS},
+    {EINVAL, ERROR_INVALID_PARAMETER},
+    {EAGAIN, ERROR_NO_PROC_SLOTS},
+    {ENOSPC, ERROR_DISK_FULL},
+    {EDQUOT, ERROR_DISK_FULL},
+    {ENOTEMPTY, ERROR_DIR_NOT_EMPTY},
+    {EBUSY, ERROR_BUSY},
+    {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE},
+    {E2BIG, ERROR_FILENAME_EXCED_RANGE},
+    {EFBIG, ERROR_FILE_TOO_LARGE},
+    {EFAULT, ERROR_NOACCESS},
+    {EILSEQ, ERROR_NO_UNICODE_TRANSLATION},
+    {ETIMEDOUT, ERROR_TIMEOUT},
+    {ELOOP, ERROR_CANT_RESOLVE_FILENAME},
+};
+
+}  // namespace
+
 DWORD Win32ErrorFromErrno(int err) {
-  switch (err) {
-    case 0:
-      return ERROR_SUCCESS;
-    case ENOENT:
-      return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-      return ERROR_PATH_NOT_FOUND;
-    case EMFILE:
-    case ENFILE:
-      return ERROR_TOO_MANY_OPEN_FILES;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-      return ERROR_ACCESS_DENIED;
-    case EBADF:
-      return ERROR_INVALID_HANDLE;
-    case ENOMEM:
-      return ERROR_NOT_ENOUGH_MEMORY;
-    case ENOEXEC:
-      return ERROR_BAD_FORMAT;
-    case EXDEV:
-      return ERROR_NOT_SAME_DEVICE;
-    case EROFS:
-      return ERROR_WRITE_PROTECT;
-    case ETXTBSY:
-      return ERROR_SHARING_VIOLATION;
-    case ENOSYS:
-    case ENOTSUP:
-      return ERROR_NOT_SUPPORTED;
-    case EEXIST:
-      return ERROR_FILE_EXISTS;
-    case EINVAL:
-      return ERROR_INVALID_PARAMETER;
-    case EAGAIN:
-      return ERROR_NO_PROC_SLOTS;
-    case ENOSPC:
-    case EDQUOT:
-      return ERROR_DISK_FULL;
-    case ENOTEMPTY:
-      return ERROR_DIR_NOT_EMPTY;
-    case EBUSY:
-      return ERROR_BUSY;
-    case ENAMETOOLONG:
-    case E2BIG:
-      return ERROR_FILENAME_EXCED_RANGE;
-    case EFBIG:
-      return ERROR_FILE_TOO_LARGE;
-    case EFAULT:
-      return ERROR_NOACCESS;
-    case EILSEQ:
-      return ERROR_NO_UNICODE_TRANSLATION;
-    case ETIMEDOUT:
-      return ERROR_TIMEOUT;
-    case ELOOP:
-      return ERROR_CANT_RESOLVE_FILENAME;
-    default:
-      return ERROR_GEN_FAILURE;
-  }
+  for (const ErrnoCode& entry : kErrnoCodes)
+    if (entry.err == err) return entry.code;
+  return ERROR_GEN_FAILURE;
 }
 
 void SetLastErrorFromErrno(int err) { SetLastError(Win32ErrorFromErrno(err)); }
