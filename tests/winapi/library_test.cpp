@@ -1,4 +1,4 @@
-// LoadLibrary, FreeLibrary and loadStringFromWin32ResourceDLL on real DLLs.
+// LoadLibrary, FreeLibrary, loadStringFromWin32ResourceDLL and EnumResourceStringsW on real DLLs.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,6 +10,8 @@
 #include <fstream>
 #include <functional>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -344,6 +346,65 @@ TEST(LoadString, LookupsRaceWithLoadsAndFrees) {
   stop = true;
   other.join();
   EXPECT_EQ(wrong, 0);
+}
+
+// Records each string; stops after `stop_after` calls (0: never) and frees
+// the module on the first call when `free_first` is set.
+struct Recorder {
+  std::vector<std::tuple<UINT, LANGID, std::wstring>> seen;
+  std::size_t stop_after = 0;
+  bool free_first = false;
+
+  static BOOL Proc(HMODULE module, UINT id, LANGID lang, LPCWSTR text, UINT length,
+                   LONG_PTR param) {
+    auto* self = reinterpret_cast<Recorder*>(param);
+    EXPECT_EQ(text[length], L'\0');
+    self->seen.emplace_back(id, lang, std::wstring(text, length));
+    if (self->free_first && self->seen.size() == 1) FreeLibrary(module);
+    return self->stop_after == 0 || self->seen.size() < self->stop_after;
+  }
+};
+
+// Every string in every language, by id then language, each the text a
+// lookup in that language reads; the handles and callbacks it refuses.
+TEST(EnumResourceStrings, Table) {
+  enum Module { kLoaded, kNull, kFreed };
+  const std::tuple<const char*, Module, bool, std::size_t, bool, BOOL, DWORD, std::size_t> rows[] =
+      {// The library, its handle, a callback, stop after, free at the first call;
+       // the result, the error, the calls.
+       {"strings64.dll", kLoaded, true, 0, false, TRUE, 0, 16},
+       {"strings32.dll", kLoaded, true, 0, false, TRUE, 0, 16},
+       {"languages.dll", kLoaded, true, 0, false, TRUE, 0, 21},
+       {"nostrings.dll", kLoaded, true, 0, false, TRUE, 0, 0},
+       {"strings64.dll", kNull, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
+       {"strings64.dll", kFreed, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
+       {"strings64.dll", kLoaded, false, 0, false, FALSE, ERROR_INVALID_PARAMETER, 0},
+       {"strings64.dll", kLoaded, true, 2, false, FALSE, 0, 2},
+       {"strings64.dll", kLoaded, true, 0, true, TRUE, 0, 16}};
+  for (const auto& [dll, kind, proc, stop_after, free_first, result, error, calls] : rows) {
+    SCOPED_TRACE(testing::Message() << dll << " " << kind << " " << proc << " " << stop_after);
+    HMODULE module = kind == kNull ? nullptr : LoadLibraryW(TestDll(dll).c_str());
+    if (kind == kFreed) FreeLibrary(module);
+    Recorder rec;
+    rec.stop_after = stop_after;
+    rec.free_first = free_first;
+    SetLastError(0);
+    EXPECT_EQ(EnumResourceStringsW(module, proc ? Recorder::Proc : nullptr,
+                                   reinterpret_cast<LONG_PTR>(&rec)),
+              result);
+    EXPECT_EQ(GetLastError(), error);
+    EXPECT_EQ(rec.seen.size(), calls);
+    std::size_t last = 0;  // each key (id, language) above the one before
+    for (const auto& [id, lang, text] : rec.seen) {
+      SCOPED_TRACE(testing::Message() << "id " << id << " lang " << lang);
+      EXPECT_LT(last, id * 0x10000u + lang + 1);
+      last = id * 0x10000u + lang + 1;
+      restest::ThreadLanguage in(lang);
+      EXPECT_EQ(text, free_first ? text : loadStringFromWin32ResourceDLL(module, id));
+      EXPECT_FALSE(text.empty());
+    }
+    if (kind == kLoaded && !free_first) FreeLibrary(module);
+  }
 }
 
 }  // namespace
