@@ -94,26 +94,6 @@ TEST(MsSwprintf, Conversions) {
   }
 }
 
-// Numbers come out as glibc formats them ("I64" is glibc's "ll").
-TEST(MsSwprintf, NumbersAgreeWithGlibc) {
-  const std::tuple<std::vector<const wchar_t*>, std::vector<Arg>> grids[] = {
-      {{L"%-+6d|", L"%08.3d", L"%+.0d", L"%#.0o", L"%#010x", L"%#.0x", L"% x"}, {0, -1, INT_MIN}},
-      {{L"%+25I64d", L"%#llo", L"%.20lld"}, {0LL, LLONG_MIN}},
-      {{L"%#.0f", L"%+010.3f", L"%012e", L"%#g", L"%.0g", L"%+015a", L"%.400f"},
-       {-0.0, 1e300, 5e-324, -HUGE_VAL, std::nan("")}},
-      {{L"%015.4Lf", L"%La"}, {-2.75L, 1.0e4000L}}};
-  for (const auto& [formats, values] : grids)
-    for (const wchar_t* format : formats)
-      for (const Arg& value : values) {
-        std::wstring same = format;
-        if (same.find(L"I64") != std::wstring::npos) same.replace(same.find(L"I64"), 3, L"ll");
-        const std::wstring expected =
-            std::visit([&](auto v) { return Glibc(same.c_str(), v); }, value);
-        SCOPED_TRACE(testing::Message() << format << " -> " << expected);
-        EXPECT_EQ(Format(format, value).second, expected);
-      }
-}
-
 // An exact fit comes out whole; one unit less gives -1 and the text cut
 // there; huge widths and precisions fail within the buffer.
 TEST(MsSwprintf, BoundedOutput) {
