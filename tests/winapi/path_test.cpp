@@ -8,8 +8,6 @@
 
 #include <WinAPI/Path.h>
 
-#include "support/boundary.h"
-
 namespace {
 
 // A MAX_PATH buffer holding `text`, with guard units after it.
@@ -179,24 +177,6 @@ TEST(PathRelativePathTo, Table) {
   Buffer b;
   EXPECT_EQ(PathRelativePathTo(b.data(), nullptr, 0, L"a", 0), FALSE);
   EXPECT_EQ(PathRelativePathTo(nullptr, L"a", 0, L"a", 0), FALSE);
-}
-
-// A result that does not fit MAX_PATH fails and leaves "" (a renamed
-// extension: the path as it was), never a path cut short.
-TEST(PathCombine, ResultsAroundTheBufferSize) {
-  velut_test::ForBufferLengths([](std::size_t length) {
-    const bool fits = length < MAX_PATH;
-    const std::wstring file(length - 3, L'n');  // "\d\" + file: `length` units
-    Buffer combined, appended(L"\\d");
-    EXPECT_EQ(PathCombine(combined.data(), L"\\d", file.c_str()), fits ? combined.data() : nullptr);
-    EXPECT_EQ(combined.text(), fits ? L"\\d\\" + file : L"");
-    EXPECT_EQ(PathAppend(appended.data(), file.c_str()), fits ? TRUE : FALSE);
-    EXPECT_EQ(appended.text(), fits ? L"\\d\\" + file : L"");
-    const std::wstring stem = velut_test::TextOfLength(length - 5, L"\\d\\", L'n');
-    Buffer renamed(stem + L".x");  // ".abcd" for ".x": `length` units
-    EXPECT_EQ(PathRenameExtension(renamed.data(), L".abcd"), fits ? TRUE : FALSE);
-    EXPECT_EQ(renamed.text(), (fits ? stem + L".abcd" : stem + L".x").substr(0, MAX_PATH - 1));
-  });
 }
 
 }  // namespace
