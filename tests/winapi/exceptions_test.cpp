@@ -1,4 +1,6 @@
-// The MFC-style exceptions, thrown as pointers and released with Delete().
+// The MFC-style exceptions, thrown as pointers and released with Delete()
+// (the throwing functions are reached through the allocation-failure and
+// file-status tests).
 #include <gtest/gtest.h>
 
 #include <WinAPI/Exceptions.h>
@@ -6,7 +8,7 @@
 namespace {
 
 // Delete() destroys a heap object through its base, not one on the stack.
-TEST(CException, DeleteAndAfxThrow) {
+TEST(CException, DeleteFreesOnlyHeapObjects) {
   struct Probe : CMemoryException {
     Probe(bool* destroyed, bool heap) : CMemoryException(heap), destroyed(destroyed) {}
     ~Probe() override { *destroyed = true; }
@@ -18,18 +20,6 @@ TEST(CException, DeleteAndAfxThrow) {
   EXPECT_FALSE(destroyed);
   static_cast<CException*>(new Probe(&destroyed, true))->Delete();
   EXPECT_TRUE(destroyed);
-  try {
-    AfxThrowMemoryException();
-  } catch (CMemoryException* e) {
-    EXPECT_TRUE(e->m_bAutoDelete);
-    e->Delete();
-  }
-  try {
-    AfxThrowOleException(static_cast<SCODE>(0x80030002u));
-  } catch (COleException* e) {
-    EXPECT_EQ(e->m_sc, static_cast<SCODE>(0x80030002u));
-    e->Delete();
-  }
 }
 
 }  // namespace
