@@ -66,6 +66,9 @@ TEST(MsSwprintf, Conversions) {
       // Integers: each size prefix reads its own width and drops the rest.
       {L"%hhd %hhu %hd %hu", 0x1C8C8, L"-56 200 -14136 51400"},
       {L"%I32u %I32x %u", -1, L"4294967295 ffffffff 4294967295"},
+      {L"%lu %ju %llx %I64o", 5000000000LL, L"5000000000 5000000000 12a05f200 45201371000"},
+      {L"%+d|% d|%#x|%#X|%#o", 8, L"+8| 8|0x8|0X8|010"},
+      {L"%d|%#o|%#x", 0, L"0|0|0"},
       {L"%I64d %Id %jd %zd %ld|%i", -9000000000LL,
        L"-9000000000 -9000000000 -9000000000 -9000000000 -9000000000|-410065408"},
       {L"%p|%#p", reinterpret_cast<void*>(0xABC), L"0000000000000ABC|0000000000000ABC"},
@@ -125,6 +128,8 @@ TEST(MsSwprintf, BoundedOutput) {
     }
   EXPECT_EQ(Format(L"%.2147483647g", 1.5), std::make_pair(3, std::wstring(L"1.5")));
   EXPECT_EQ(Format(L"%.1000f", 0.1, 100).second, Glibc(L"%.1000f", 0.1).substr(0, 99));
+  EXPECT_EQ(Format(L"%.600f", 1.5).second, Glibc(L"%.600f", 1.5));  // beyond the first buffer
+  EXPECT_EQ(Format(L"%.600Lf", 1.5L).second, Glibc(L"%.600Lf", 1.5L));
   EXPECT_EQ(Format(L"%s%.0s", L"", 1), std::make_pair(0, std::wstring()));  // only the terminator
   EXPECT_EQ(ms_swprintf(nullptr, 8, L"abc"), -1);
   wchar_t none = L'#';
