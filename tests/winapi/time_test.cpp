@@ -105,6 +105,7 @@ TEST(GetDateFormat, LongDateInTheUsersLocale) {
   const Row rows[] = {
       {"de_DE.UTF-8", "fr_FR.UTF-8", "es_ES", 0, L"Freitag, 17. Mai 2024"},
       {"", "fr_FR.UTF-8", "de_DE", 0, L"vendredi 17 mai 2024"},
+      {nullptr, "", "es_ES", 0, L"viernes, 17 de mayo de 2024"},  // quotes in its pattern
       {nullptr, nullptr, nullptr, 0, L"Friday, May 17, 2024"},
       {"xx_YY.UTF-8", nullptr, nullptr, 0, L"Friday, May 17, 2024"},     // a language ICU lacks
       {overlong.c_str(), nullptr, nullptr, 0, L"Friday, May 17, 2024"},  // too long for ICU
