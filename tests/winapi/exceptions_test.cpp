@@ -1,6 +1,4 @@
-// The MFC-style exceptions, thrown as pointers and released with Delete()
-// (the throwing functions are reached through the allocation-failure and
-// file-status tests).
+// The MFC-style exceptions, thrown as pointers and released with Delete().
 #include <gtest/gtest.h>
 
 #include <WinAPI/Exceptions.h>
@@ -8,7 +6,7 @@
 namespace {
 
 // Delete() destroys a heap object through its base, not one on the stack.
-TEST(CException, DeleteFreesOnlyHeapObjects) {
+TEST(CException, DeleteAndAfxThrow) {
   struct Probe : CMemoryException {
     Probe(bool* destroyed, bool heap) : CMemoryException(heap), destroyed(destroyed) {}
     ~Probe() override { *destroyed = true; }
@@ -20,6 +18,12 @@ TEST(CException, DeleteFreesOnlyHeapObjects) {
   EXPECT_FALSE(destroyed);
   static_cast<CException*>(new Probe(&destroyed, true))->Delete();
   EXPECT_TRUE(destroyed);
+  try {
+    AfxThrowMemoryException();
+  } catch (CMemoryException* e) {
+    EXPECT_TRUE(e->m_bAutoDelete);
+    e->Delete();
+  }
 }
 
 }  // namespace
