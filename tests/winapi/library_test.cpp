@@ -165,6 +165,7 @@ TEST(LoadLibraryW, Errors) {
               }),
               0);
   }
+  EXPECT_EQ(LoadLibraryW(Text(dir / "empty.dll").c_str()), nullptr);  // in this process too
   for (const LPCWSTR bad : {LPCWSTR{}, reinterpret_cast<LPCWSTR>(0xFFFF)}) {
     SetLastError(0);
     EXPECT_EQ(LoadLibraryW(bad), nullptr);
