@@ -34,7 +34,6 @@ TEST(PathToNative, Table) {
       // null: ERROR_INVALID_NAME
       {L"c:/", "/", false},
       {L"C:", ".", false},  // the current folder of that drive
-      {L"C:sub\\f", "sub/f", false},
       {L"\\\\srv\\caf\u00E9 \U0001F600", "//srv/caf\xC3\xA9 \xF0\x9F\x98\x80", true},
       {L"a\xDCFF\xDCED\xDCA0\xDC80\uFFFD", "a\xFF\xED\xA0\x80\xEF\xBF\xBD",
        true},  // U+FFFD is real
@@ -238,12 +237,10 @@ TEST(DeleteFile, RemovesFilesAndLinksOnly) {
   Touch(dir / "target");
   fs::create_symlink(dir / "target", dir / "link");
   fs::create_directory(dir / "sub");
-  const std::tuple<std::wstring, DWORD> rows[] = {
-      // the error, 0: removed
-      {Text(dir / "a.txt"), 0},
-      {Slashed(dir / "link"), 0},
-      {Text(dir / "none" / "a.txt"), ERROR_PATH_NOT_FOUND},
-      {Text(dir / "sub"), ERROR_ACCESS_DENIED}};
+  const std::tuple<std::wstring, DWORD> rows[] = {// the error, 0: removed
+                                                  {Text(dir / "a.txt"), 0},
+                                                  {Slashed(dir / "link"), 0},
+                                                  {Text(dir / "sub"), ERROR_ACCESS_DENIED}};
   for (const auto& [path, error] : rows) {
     SCOPED_TRACE(testing::Message() << path);
     SetLastError(0);

@@ -101,8 +101,7 @@ TEST(CreateProcessW, FindsAndStartsTheProgram) {
       {windows, L"", L"", 0, "tool", {"[x]"}},
       {L"any z", d + L"/tool", d, 0, "tool", {"[z]"}},  // the application is the program
       {shell, L"", L"", 0, "tool", shell_words},
-      {L"exac", L"", L"", ERROR_FILE_NOT_FOUND, "", {}},    // no extension is added
-      {L"./tool", L"", L"", ERROR_FILE_NOT_FOUND, "", {}},  // a folder: PATH is not searched
+      {L"exac", L"", L"", ERROR_FILE_NOT_FOUND, "", {}},  // no extension is added
       {d + L"/nofolder/tool", L"", L"", ERROR_PATH_NOT_FOUND, "", {}},
       {L"noexec", L"", L"", ERROR_ACCESS_DENIED, "", {}},
       {d, L"", L"", ERROR_ACCESS_DENIED, "", {}},
