@@ -5,10 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdint>
-#include <cstring>
 #include <fstream>
-#include <functional>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -180,96 +177,6 @@ TEST(LoadLibraryW, Errors) {
   setrlimit(RLIMIT_NOFILE, &old);
   EXPECT_EQ(module, nullptr);
   EXPECT_EQ(error, ERROR_TOO_MANY_OPEN_FILES);
-}
-
-std::uint32_t Get16(const Bytes& b, std::size_t at) { return b[at] | b[at + 1] << 8; }
-std::uint32_t Get32(const Bytes& b, std::size_t at) {
-  return Get16(b, at) | Get16(b, at + 2) << 16;
-}
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> 8 * i);
-}
-
-// Where the parts of a good DLL lie, down to the first string block.
-struct Layout {
-  std::size_t coff, resource_entry, first_section, rsrc, root, string_type, blocks, data, text;
-};
-
-Layout Locate(const Bytes& b) {
-  Layout l{};
-  l.coff = Get32(b, 0x3C) + 4;
-  l.resource_entry = l.coff + 20 + (Get16(b, l.coff + 20) == 0x20B ? 112 : 96) + 2 * 8;
-  l.first_section = l.coff + 20 + Get16(b, l.coff + 16);
-  for (l.rsrc = l.first_section; std::memcmp(&b[l.rsrc], ".rsrc", 6) != 0;) l.rsrc += 40;
-  l.root = Get32(b, l.rsrc + 20);
-  for (l.string_type = l.root + 16; Get32(b, l.string_type) != 6;) l.string_type += 8;
-  l.blocks = l.root + (Get32(b, l.string_type + 4) & 0x7FFFFFFF);
-  l.data = l.root + Get32(b, l.root + (Get32(b, l.blocks + 20) & 0x7FFFFFFF) + 20);
-  l.text = Get32(b, l.data) - Get32(b, l.rsrc + 12) + l.root;
-  return l;
-}
-
-const UINT kProbeIds[] = {0, 1, 15, 16, 100, 4000, 65535};
-
-std::vector<std::wstring> Strings(const Library& lib) {
-  std::vector<std::wstring> out;
-  for (UINT id : kProbeIds) out.push_back(lib.String(id));
-  return out;
-}
-
-// Damaged files are refused, or read (fewer) strings from inside the file only.
-TEST(DamagedFiles, RefusedOrReadWithinTheFile) {
-  enum Outcome { kRefused, kIntact, kFirstBlockEmpty, kNoStrings };
-  using B = Bytes&;
-  using L = const Layout&;
-  const std::tuple<const char*, std::function<void(B, L)>, Outcome> rows[] = {
-      {"PE header at the last bytes", [](B b, L) { Put32(b, 0x3C, b.size() - 10); }, kRefused},
-      {"unknown optional header", [](B b, L l) { b[l.coff + 20] = 0x34; }, kRefused},
-      {"optional header past the end", [](B b, L l) { b[l.coff + 17] = 0xFF; }, kRefused},
-      {"strings as data",
-       [](B b, L l) { Put32(b, l.string_type + 4, Get32(b, l.string_type + 4) & 0x7FFFFFFF); },
-       kRefused},
-      {"1-byte optional header", [](B b, L l) { b[l.coff + 16] = 1, b[l.coff + 17] = 0; },
-       kRefused},
-      {"section data past the end", [](B b, L l) { Put32(b, l.rsrc + 20, 0xFFFFFF00); }, kRefused},
-      {"section size wraps around", [](B b, L l) { Put32(b, l.rsrc + 16, 0xFFFFFFFF); }, kIntact},
-      {"no resource directory", [](B b, L l) { Put32(b, l.resource_entry, 0); }, kNoStrings},
-      {"entries at the root", [](B b, L l) { b[l.root + 14] = b[l.root + 15] = 0xFF; }, kRefused},
-      {"block loops", [](B b, L l) { Put32(b, l.blocks + 20, 1u << 31 | (l.blocks - l.root)); },
-       kRefused},
-      {"data end overflows",
-       [](B b, L l) { Put32(b, l.data, 0xFFFFFF00), Put32(b, l.data + 4, 0x200); }, kRefused},
-      {"empty data past the end",
-       [](B b, L l) {
-         Put32(b, l.first_section + 20, 0xF000);
-         Put32(b, l.data, Get32(b, l.first_section + 12)), Put32(b, l.data + 4, 0);
-       },
-       kRefused},
-      {"first string too long", [](B b, L l) { b[l.text] = b[l.text + 1] = 0xFF; },
-       kFirstBlockEmpty}};
-  TempFolder dir;
-  const fs::path path = dir / "damaged.dll";
-  for (const char* dll : {"strings64.dll", "strings32.dll"}) {
-    const Bytes whole = ReadBytes(dll);
-    const std::vector<std::wstring> intact = Strings(Library(TestDll(dll)));
-    const Layout layout = Locate(whole);
-    ASSERT_EQ(Get16(whole, layout.text), 4u);  // "zero"
-    for (const auto& [what, damage, outcome] : rows) {
-      SCOPED_TRACE(testing::Message() << dll << ": " << what);
-      Bytes bytes = whole;
-      damage(bytes, layout);
-      WriteBytes(path, bytes, bytes.size());
-      SetLastError(0);
-      Library lib(Text(path));
-      EXPECT_EQ(GetLastError(), outcome == kRefused ? ERROR_BAD_EXE_FORMAT : 0u);
-      std::vector<std::wstring> expected = intact;
-      for (std::size_t i = 0; i < expected.size(); ++i)
-        if (outcome == kNoStrings || (outcome == kFirstBlockEmpty && kProbeIds[i] < 16))
-          expected[i].clear();
-      EXPECT_EQ(lib.get() != nullptr ? Strings(lib) : std::vector<std::wstring>{},
-                outcome != kRefused ? expected : std::vector<std::wstring>{});
-    }
-  }
 }
 
 TEST(LoadString, IdsAcrossBlocksAndTexts) {
