@@ -132,26 +132,4 @@ TEST(Swscanf, TextsTakeTheirSize) {
   }
 }
 
-template <typename T>
-T* Null() {
-  return nullptr;
-}
-
-// A null destination ends the scan at its field; the one before is assigned.
-TEST(Swscanf, NullDestinationEndsTheScan) {
-  const std::tuple<const char*, int (*)(int*)> rows[] = {
-      {"%s", [](int* a) { return swscanf_s(L"7 abc", L"%d %s", a, Null<wchar_t>(), 16u); }},
-      {"%c", [](int* a) { return swscanf_s(L"7 abc", L"%d %c", a, Null<wchar_t>(), 1u); }},
-      {"%[", [](int* a) { return swscanf_s(L"7 abc", L"%d %[a-z]", a, Null<wchar_t>(), 9u); }},
-      {"%d", [](int* a) { return swscanf_s(L"7 8", L"%d %d", a, Null<int>()); }},
-      {"%lf", [](int* a) { return swscanf_s(L"7 8.5", L"%d %lf", a, Null<double>()); }},
-      {"%n", [](int* a) { return swscanf_s(L"7 8", L"%d %n%d", a, Null<int>(), a); }}};
-  for (const auto& [conversion, scan] : rows) {
-    SCOPED_TRACE(conversion);
-    int first = 0;
-    EXPECT_EQ(scan(&first), 1);
-    EXPECT_EQ(first, 7);
-  }
-}
-
 }  // namespace
