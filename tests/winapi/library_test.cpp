@@ -62,6 +62,7 @@ TEST(LoadLibraryW, NameRules) {
       {L"noext", nullptr},
       {L"data.res", "data.res"},
       {L"inner", nullptr},
+      {L".", nullptr},
       {L"BAD\xDCFF", "bad\xFF.dll"},  // a byte that is no UTF-8 matches only itself
       {L"z:" + Slashed(dir / "SUB" / "inner"), "sub/Inner.dll"},  // case-blind folders too
       {Slashed(dir / "strings.dll" / "x"), nullptr},
@@ -159,6 +160,15 @@ TEST(LoadLibraryW, Errors) {
               0);
   }
   EXPECT_EQ(LoadLibraryW(Text(dir / "empty.dll").c_str()), nullptr);  // in this process too
+  // An unknown optional header; resources at an address no section holds.
+  for (const std::size_t at : {std::size_t{24}, std::size_t{24 + 112 + 16 + 3}}) {
+    Bytes damaged = image;
+    damaged[image[0x3C] + at] = 0x7F;
+    WriteBytes(dir / "damaged.dll", damaged, damaged.size());
+    SetLastError(0);
+    EXPECT_EQ(LoadLibraryW(Text(dir / "damaged.dll").c_str()), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
+  }
   for (const LPCWSTR bad : {LPCWSTR{}, reinterpret_cast<LPCWSTR>(0xFFFF)}) {
     SetLastError(0);
     EXPECT_EQ(LoadLibraryW(bad), nullptr);
