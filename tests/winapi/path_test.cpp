@@ -27,9 +27,9 @@ struct Buffer {
 
 // The text left in place and the result: PathRemoveBackslash's pointer (as
 // an offset) removes one separator, never a root's; PathRemoveFileSpec's BOOL.
-TEST(PathRemove, BackslashAndFileSpec) {
+TEST(PathRemove, TrailingSeparatorAndFileName) {
   const auto slash = [](wchar_t* p) { return static_cast<int>(PathRemoveBackslash(p) - p); };
-  const auto spec = [](wchar_t* p) { return static_cast<int>(PathRemoveFileSpec(p)); };
+  const auto name = [](wchar_t* p) { return static_cast<int>(PathRemoveFileSpec(p)); };
   const std::tuple<int (*)(wchar_t*), const wchar_t*, const wchar_t*, int> rows[] = {
       {slash, L"C:/Temp//", L"C:/Temp/", 8},
       {slash, L"abc", L"abc", 2},
@@ -41,17 +41,17 @@ TEST(PathRemove, BackslashAndFileSpec) {
       {slash, L"1:\\", L"1:", 2},  // no drive letter
       {slash, L"\\\\server\\", L"\\\\server", 8},
       {slash, L"C:a\\", L"C:a", 3},
-      {spec, L"/test", L"/", TRUE},
-      {spec, L"C:\\", L"C:\\", FALSE},
-      {spec, L"/test/", L"/test", TRUE},
-      {spec, L"C:foo", L"C:", TRUE},
-      {spec, L"C:", L"C:", FALSE},
-      {spec, L"\\\\server\\share", L"\\\\server", TRUE},
-      {spec, L"//server", L"//", TRUE},
-      {spec, L"\\\\", L"\\\\", FALSE},
-      {spec, L"name", L"", TRUE},
-      {spec, L"", L"", FALSE},
-      {spec, L"/tmp/a:b/c", L"/tmp/a:b", TRUE}};  // a colon inside a Linux name is part of it
+      {name, L"/test", L"/", TRUE},
+      {name, L"C:\\", L"C:\\", FALSE},
+      {name, L"/test/", L"/test", TRUE},
+      {name, L"C:foo", L"C:", TRUE},
+      {name, L"C:", L"C:", FALSE},
+      {name, L"\\\\server\\share", L"\\\\server", TRUE},
+      {name, L"//server", L"//", TRUE},
+      {name, L"\\\\", L"\\\\", FALSE},
+      {name, L"name", L"", TRUE},
+      {name, L"", L"", FALSE},
+      {name, L"/tmp/a:b/c", L"/tmp/a:b", TRUE}};  // a colon inside a Linux name is part of it
   for (const auto& [remove, in, out, result] : rows) {
     SCOPED_TRACE(in);
     Buffer b(in);
