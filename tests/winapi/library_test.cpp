@@ -160,7 +160,7 @@ TEST(LoadLibraryW, Errors) {
               0);
   }
   EXPECT_EQ(LoadLibraryW(Text(dir / "empty.dll").c_str()), nullptr);  // in this process too
-  // An unknown optional header; resources at an address no section holds.
+  // The optional header's magic unknown; the resource table's address in no section.
   for (const std::size_t at : {std::size_t{24}, std::size_t{24 + 112 + 16 + 3}}) {
     Bytes damaged = image;
     damaged[image[0x3C] + at] = 0x7F;
