@@ -12,8 +12,7 @@
 
 namespace velut_test {
 
-// Writes an executable shell script `name` with `body` into `folder` and
-// returns its path.
+// Writes the executable shell script `folder`/`name` and returns its path.
 inline std::string WriteScript(const TempFolder& folder, const std::string& name,
                                const std::string& body) {
   const std::string path = folder / name;
@@ -22,9 +21,8 @@ inline std::string WriteScript(const TempFolder& folder, const std::string& name
   return path;
 }
 
-// A stand-in program that sleeps `delay` seconds, writes each of its
-// arguments as "[arg]" on a line of `log` (no lines for no arguments), and
-// then creates `log`.done.
+// A program that sleeps `delay` seconds, writes each argument as "[arg]" on
+// a line of `log`, then creates `log`.done.
 inline std::string WriteRecorder(const TempFolder& folder, const std::string& name,
                                  const std::string& log, const std::string& delay = "0") {
   return WriteScript(folder, name,
@@ -33,10 +31,7 @@ inline std::string WriteRecorder(const TempFolder& folder, const std::string& na
                          ".done'\n");
 }
 
-inline bool Exists(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0;
-}
+inline bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 // The lines of a file (none when it is missing).
 inline std::vector<std::string> ReadLines(const std::string& path) {

@@ -1,14 +1,11 @@
-// The MFC-style exceptions, thrown as pointers and released with Delete(),
-// and the current resource module.
+// The MFC-style exceptions, thrown as pointers and released with Delete().
 #include <gtest/gtest.h>
 
 #include <WinAPI/Exceptions.h>
-#include <WinAPI/Resource.h>
 
 namespace {
 
-// Delete() destroys a heap object, through its base class, and leaves one
-// on the stack alone; the AfxThrow functions throw new objects.
+// Delete() destroys a heap object through its base, not one on the stack.
 TEST(CException, DeleteAndAfxThrow) {
   struct Probe : CMemoryException {
     Probe(bool* destroyed, bool heap) : CMemoryException(heap), destroyed(destroyed) {}
@@ -27,21 +24,6 @@ TEST(CException, DeleteAndAfxThrow) {
     EXPECT_TRUE(e->m_bAutoDelete);
     e->Delete();
   }
-  try {
-    AfxThrowOleException(static_cast<SCODE>(0x80030002u));
-  } catch (COleException* e) {
-    EXPECT_EQ(e->m_sc, static_cast<SCODE>(0x80030002u));
-    e->Delete();
-  }
-}
-
-TEST(AfxResourceHandle, IsWhatWasSetLast) {
-  EXPECT_EQ(AfxGetResourceHandle(), nullptr);  // nothing set yet
-  int module = 0;
-  AfxSetResourceHandle(&module);
-  EXPECT_EQ(AfxGetResourceHandle(), &module);
-  AfxSetResourceHandle(nullptr);
-  EXPECT_EQ(AfxGetResourceHandle(), nullptr);
 }
 
 }  // namespace

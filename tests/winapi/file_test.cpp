@@ -1,6 +1,4 @@
-// File operations of the layer on real folders: native translation,
-// existence tests, the temporary and current folders, temporary files,
-// removal and file status.
+// File operations of the layer on real folders.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using velut_test::Listing;
+using velut_test::ReadOnlyBy;
+using velut_test::RunWhereReadOnly;
 using velut_test::ScopedCurrentFolder;
 using velut_test::ScopedEnv;
 using velut_test::Slashed;
@@ -27,26 +27,19 @@ using velut_test::Text;
 using velut_test::Touch;
 using Names = std::set<std::string>;
 
-// Path text and native paths both ways: drives, separators, and bytes that
-// are no UTF-8 (U+DC80-U+DCFF); units no file name can hold are refused.
+// Both ways: drives, separators, bytes that are no UTF-8 (U+DC80-U+DCFF);
+// units no file name can hold are refused.
 TEST(PathToNative, Table) {
   const std::tuple<const wchar_t*, const char*, bool> rows[] = {
       // null: ERROR_INVALID_NAME
-      {L"C:\\Users\\a.txt", "/Users/a.txt", false},
       {L"c:/", "/", false},
       {L"C:", ".", false},  // the current folder of that drive
-      {L"C:sub\\f", "sub/f", false},
       {L"\\\\srv\\caf\u00E9 \U0001F600", "//srv/caf\xC3\xA9 \xF0\x9F\x98\x80", true},
-      {L"a\xDCFF"
-       L"b\xDC80\xDCC3\xDCED\xDCA0\xDC80\uFFFD",
-       "a\xFF"
-       "b\x80\xC3\xED\xA0\x80\xEF\xBF\xBD",
-       true},  // a cut sequence, an encoded surrogate, a real U+FFFD
+      {L"a\xDCFF\xDCED\xDCA0\xDC80\uFFFD", "a\xFF\xED\xA0\x80\xEF\xBF\xBD",
+       true},  // U+FFFD is real
       {L"", "", true},
       {L"/tmp/a\xD800", nullptr, false},
       {L"a\xDC7F", nullptr, false},
-      {L"a\xDD00", nullptr, false},
-      {L"a\x110000", nullptr, false},
       {nullptr, nullptr, false}};
   for (const auto& [text, native, both_ways] : rows) {
     SCOPED_TRACE(testing::Message() << (native ? native : "(refused)"));
@@ -61,8 +54,7 @@ TEST(PathToNative, Table) {
   EXPECT_EQ(NativeToPath(nullptr), L"");
 }
 
-// Existence, and the error that says why not: the file, or a folder on its
-// way, is missing.
+// Existence, and why not: the file, or a folder on its way, is missing.
 TEST(PathFileExists, FilesFoldersAndErrors) {
   TempFolder dir;
   Touch(dir / "a.txt");
@@ -71,7 +63,6 @@ TEST(PathFileExists, FilesFoldersAndErrors) {
   const std::tuple<std::wstring, BOOL, BOOL, DWORD> rows[] = {
       // exists, a folder, the error
       {Slashed(dir / "a.txt"), TRUE, FALSE, 0},
-      {L"C:a.txt", TRUE, FALSE, 0},
       {L"C:" + Text(dir.path()) + L"\\", TRUE, FILE_ATTRIBUTE_DIRECTORY, 0},
       {Text(dir / "missing.txt"), FALSE, FALSE, ERROR_FILE_NOT_FOUND},
       {Text(dir / "no" / "such.txt"), FALSE, FALSE, ERROR_PATH_NOT_FOUND},
@@ -89,15 +80,13 @@ TEST(PathFileExists, FilesFoldersAndErrors) {
   EXPECT_EQ(PathIsDirectory(nullptr), FALSE);
 }
 
-// TMPDIR made absolute, with one separator at its end, around the caller's
-// MAX_PATH buffer; a buffer too small gets the size it needs, none at all
-// is an error; no current folder, no absolute TMPDIR.
+// TMPDIR made absolute, with one separator at its end; a buffer too small
+// gets the size it needs; no current folder, no absolute TMPDIR.
 TEST(GetTempPath, Table) {
   TempFolder dir;
   ScopedCurrentFolder here(dir.path());
   const std::tuple<const char*, std::wstring> rows[] = {// TMPDIR (null: unset), the text
                                                         {nullptr, L"\\tmp\\"},
-                                                        {"", L"\\tmp\\"},
                                                         {"/var/./x/../tmp/", L"\\var\\tmp\\"},
                                                         {"rel", Text(dir.path()) + L"\\rel\\"},
                                                         {"/t\xC3\xA9mp", L"\\t\u00E9mp\\"}};
@@ -155,9 +144,8 @@ TEST(GetCurrentDirectory, AnyDepth) {
   EXPECT_EQ(std::wstring(status.m_szFullName), L"");
 }
 
-// "<folder>\<up to 3 prefix units><hex>.TMP", created empty and private;
-// with a number given, nothing is created. Refusals say why and leave
-// nothing behind; the longest folder taken still fits MAX_PATH.
+// "<folder>\<up to 3 prefix units><hex>.TMP", created empty and private; with
+// a number given, nothing is created; refusals leave nothing behind.
 TEST(GetTempFileName, Table) {
   TempFolder dir;
   Touch(dir / "file");
@@ -170,11 +158,9 @@ TEST(GetTempFileName, Table) {
       {Slashed(dir.path()) + L"/", nullptr, 0, d + L"\\", 0},
       {longest, L"T", 0, longest + L"\\T", 0},
       {d, L"pre", 0x1ABCD, d + L"\\pre", 0},
-      {L"\\no\\such", L"p", 7, L"\\no\\such\\p", 0},
       {Text(dir / "loop"), L"T", 0, L"", ERROR_CANT_RESOLVE_FILENAME},  // a link to itself
       {Text(dir / "missing"), L"T", 0, L"", ERROR_DIRECTORY},
       {Text(dir / "file"), L"T", 0, L"", ERROR_DIRECTORY},
-      {L"", L"T", 0, L"", ERROR_DIRECTORY},
       {L"\\" + std::wstring(MAX_PATH - 15, L'x'), L"T", 0, L"", ERROR_FILENAME_EXCED_RANGE},
       {L"\\" + std::wstring(MAX_PATH - 14, L'x'), L"T", 0, L"", ERROR_BUFFER_OVERFLOW}};
   for (const auto& [folder, prefix, unique, start, error] : rows) {
@@ -200,9 +186,8 @@ TEST(GetTempFileName, Table) {
   EXPECT_EQ(Listing(dir.path()).size(), 5u);  // file, loop, long and two new files
 }
 
-// Symbolic links planted under every name but one: the free name is the
-// one created, and no link is followed. With every name planted, nothing
-// is created at all.
+// Links planted under every name but one: that one is created, no link is
+// followed; with every name planted, nothing is.
 TEST(GetTempFileName, NeverFollowsAPlantedLink) {
   TempFolder dir;
   fs::create_directory(dir / "target");
@@ -226,26 +211,22 @@ TEST(GetTempFileName, NeverFollowsAPlantedLink) {
   EXPECT_EQ(fs::file_size(dir / "target" / "exists"), 1u);
 }
 
-// Where no file can be created: access denied, or a read-only file system.
 TEST(GetTempFileName, ReadOnlyFolder) {
   TempFolder dir;
   const std::wstring folder = Text(dir.path());
-  const bool root = geteuid() == 0;
-  for (const auto& [how, error] :
-       {std::pair{velut_test::ReadOnlyBy::kMount, root ? ERROR_WRITE_PROTECT : ERROR_ACCESS_DENIED},
-        std::pair{velut_test::ReadOnlyBy::kUnprivilegedUser, ERROR_ACCESS_DENIED}}) {
-    const DWORD expected = error;
-    EXPECT_EQ(
-        velut_test::RunWhereReadOnly(dir.path(), how,
-                                     [&] {
-                                       wchar_t buffer[MAX_PATH];
-                                       SetLastError(0);
-                                       if (GetTempFileName(folder.c_str(), L"TMP", 0, buffer) != 0)
-                                         return 1;
-                                       return GetLastError() == expected ? 0 : 2;
-                                     }),
-        0);
-  }
+  const auto fails_with = [&](DWORD error) {  // 0 when no file is made, for that reason
+    return [&folder, error] {
+      wchar_t buffer[MAX_PATH];
+      SetLastError(0);
+      return GetTempFileName(folder.c_str(), L"TMP", 0, buffer) == 0 && GetLastError() == error ? 0
+                                                                                                : 1;
+    };
+  };
+  const DWORD mounted = geteuid() == 0 ? ERROR_WRITE_PROTECT : ERROR_ACCESS_DENIED;
+  EXPECT_EQ(RunWhereReadOnly(dir.path(), ReadOnlyBy::kMount, fails_with(mounted)), 0);
+  EXPECT_EQ(
+      RunWhereReadOnly(dir.path(), ReadOnlyBy::kUnprivilegedUser, fails_with(ERROR_ACCESS_DENIED)),
+      0);
   EXPECT_TRUE(Listing(dir.path()).empty());
 }
 
@@ -256,13 +237,10 @@ TEST(DeleteFile, RemovesFilesAndLinksOnly) {
   Touch(dir / "target");
   fs::create_symlink(dir / "target", dir / "link");
   fs::create_directory(dir / "sub");
-  const std::tuple<std::wstring, DWORD> rows[] = {
-      // the error, 0: removed
-      {Text(dir / "a.txt"), 0},
-      {Slashed(dir / "link"), 0},
-      {Text(dir / "a.txt"), ERROR_FILE_NOT_FOUND},
-      {Text(dir / "none" / "a.txt"), ERROR_PATH_NOT_FOUND},
-      {Text(dir / "sub"), ERROR_ACCESS_DENIED}};
+  const std::tuple<std::wstring, DWORD> rows[] = {// the error, 0: removed
+                                                  {Text(dir / "a.txt"), 0},
+                                                  {Slashed(dir / "link"), 0},
+                                                  {Text(dir / "sub"), ERROR_ACCESS_DENIED}};
   for (const auto& [path, error] : rows) {
     SCOPED_TRACE(testing::Message() << path);
     SetLastError(0);
@@ -273,9 +251,8 @@ TEST(DeleteFile, RemovesFilesAndLinksOnly) {
   EXPECT_EQ(DeleteFile(nullptr), FALSE);
 }
 
-// The full name and attributes of files and folders, absolute or relative;
-// missing ones give FALSE with only the full name, one too long for
-// MAX_PATH units gives "", and a loop of links a COleException*.
+// The full name and attributes; missing ones give FALSE and the full name,
+// one too long for MAX_PATH "", and a loop of links a COleException*.
 TEST(CFileGetStatus, Table) {
   TempFolder dir;
   std::ofstream(dir / "a.txt") << "12345";
@@ -315,7 +292,6 @@ TEST(CFileGetStatus, Table) {
   EXPECT_EQ(status.m_mtime.GetTime(), 1234567890);
   EXPECT_EQ(status.m_atime.GetTime(), 1000000000);
   EXPECT_GT(status.m_ctime.GetTime(), 1234567890);  // made just now
-  EXPECT_LE(status.m_ctime.GetTime(), CTime::GetCurrentTime().GetTime());
   EXPECT_EQ(CFile::GetStatus(nullptr, status), FALSE);
   velut_test::ForBufferLengths([](std::size_t length) {
     const std::wstring name = velut_test::TextOfLength(length, L"\\", L'n');

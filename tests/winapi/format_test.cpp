@@ -1,8 +1,6 @@
-// ms_swprintf / ms_vswprintf: Microsoft's wide printf conventions, bounded
-// output and refusal of oversized requests.
+// ms_swprintf / ms_vswprintf: Microsoft's wide printf conventions, bounded output.
 #include <climits>
 #include <cmath>
-#include <cstdarg>
 #include <cstdint>
 #include <cwchar>
 #include <string>
@@ -20,9 +18,8 @@ namespace {
 using Arg = std::variant<const wchar_t*, const char*, int, wint_t, long long, double, long double,
                          void*, std::nullptr_t>;
 
-// Formats with `arg` passed for every conversion (none for nullptr_t)
-// into `count` units followed by guard units, which must stay untouched;
-// returns the result and the text.
+// Formats with `arg` for every conversion (none for nullptr_t) into `count`
+// units and guard units that must stay untouched; the result and the text.
 std::pair<int, std::wstring> Format(const wchar_t* format, const Arg& arg,
                                     std::size_t count = 4096) {
   std::vector<wchar_t> buf(count + 16, L'\u2603');
@@ -56,11 +53,9 @@ TEST(MsSwprintf, Conversions) {
       // Texts: %s %ls %ws %lS %wS are wide, %hs %S %hS narrow UTF-8, unlike glibc.
       {L"%s|%ls|%ws|%lS|%wS", L"w", L"w|w|w|w|w"},
       {L"%hs|%S|%hS", "n", L"n|n|n"},
-      {L"[%5s][%-5s][%2s]", L"ab", L"[   ab][ab   ][ab]"},
-      {L"[%.2s][%.0s][%6.2s][%-6.2s]", L"abcd", L"[ab][][    ab][ab    ]"},
+      {L"[%5s][%-5s][%2s][%.0s][%-6.2s]", L"abcd", L"[ abcd][abcd ][abcd][][ab    ]"},
       {L"[%8s]|%ls", static_cast<const wchar_t*>(nullptr), L"[  (null)]|(null)"},
       {L"[%-7S]|%hs", static_cast<const char*>(nullptr), L"[(null) ]|(null)"},
-      {L"%hs", "\xC3\x84\xE4\xB8\xAD\xF0\x9F\x98\x80", L"\u00C4\u4E2D\U0001F600"},
       {L"%hs", "a\xFF\xC0\xAF\xED\xA0\x80x\xC3", L"a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDx\uFFFD"},
       {L"[%4hs][%.2hs]", "\xC3\xA4\xC3\xB6\xC3\xBC", L"[ \u00E4\u00F6\u00FC][\u00E4\u00F6]"},
       // Characters: %c %lc %wc %lC %wC wide, %hc %C %hC narrow.
@@ -71,9 +66,11 @@ TEST(MsSwprintf, Conversions) {
       // Integers: each size prefix reads its own width and drops the rest.
       {L"%hhd %hhu %hd %hu", 0x1C8C8, L"-56 200 -14136 51400"},
       {L"%I32u %I32x %u", -1, L"4294967295 ffffffff 4294967295"},
-      {L"%I64d %lld %Id %jd %zd %ld", -9000000000LL,
-       L"-9000000000 -9000000000 -9000000000 -9000000000 -9000000000 -9000000000"},
-      {L"%lu %ju %i", 5000000000LL, L"5000000000 5000000000 705032704"},
+      {L"%lu %ju %llx %I64o", 5000000000LL, L"5000000000 5000000000 12a05f200 45201371000"},
+      {L"%+d|% d|%#x|%#X|%#o", 8, L"+8| 8|0x8|0X8|010"},
+      {L"%d|%#o|%#x", 0, L"0|0|0"},
+      {L"%I64d %Id %jd %zd %ld|%i", -9000000000LL,
+       L"-9000000000 -9000000000 -9000000000 -9000000000 -9000000000|-410065408"},
       {L"%p|%#p", reinterpret_cast<void*>(0xABC), L"0000000000000ABC|0000000000000ABC"},
       // '*' reads an argument: a negative width left-aligns, a negative
       // precision is none; a precision turns the 0 flag off.
@@ -81,7 +78,6 @@ TEST(MsSwprintf, Conversions) {
       {L"[%05.*d][%*.*d]", 3, L"[  003][003]"},
       // Floating point: zeros after the sign or 0x, blanks for inf and nan.
       {L"[%08.2f][%+08.2f][%-08.2f]", -1.5, L"[-0001.50][-0001.50][-1.50   ]"},
-      {L"[%+08.2f][% 08.2f][%2f]", 1.5, L"[+0001.50][ 0001.50][1.500000]"},
       {L"[%010.1a][%011.1a]", -1.0, L"[-0x01.0p+0][-0x001.0p+0]"},
       {L"[%08f][%-+08f][%08e]", INFINITY, L"[     inf][+inf    ][     inf]"},
       {L"[%08F]", NAN, L"[     NAN]"},
@@ -101,47 +97,13 @@ TEST(MsSwprintf, Conversions) {
   }
 }
 
-// Numbers come out as glibc formats them ("I64" is glibc's "ll").
-TEST(MsSwprintf, NumbersAgreeWithGlibc) {
-  const std::tuple<std::vector<const wchar_t*>, std::vector<Arg>> grids[] = {
-      {{L"%d", L"%-+6d|", L"%05d", L"% d", L"%08.3d", L"%+.0d", L"%u", L"%#o", L"%#.0o", L"%#5o",
-        L"%#010x", L"%#-10X|", L"%#.6x", L"%#.0x", L"%+u", L"% x"},
-       {0, 1, -1, 255, -123456, INT_MAX, INT_MIN}},
-      {{L"%+25I64d", L"%I64x", L"%#llo", L"%.20lld", L"%zu", L"%-20jd|"},
-       {0LL, -1LL, LLONG_MAX, LLONG_MIN, INT_MIN - 1LL}},
-      {{L"%f", L"%#.0f", L"%-10.3f|", L"%+010.3f", L"% F", L"%.2E", L"%012e", L"%+.0e", L"%g",
-        L"%#g", L"%010g", L"%.0g", L"%A", L"%+015a", L"%#.0a", L"%.15g", L"%.400f"},
-       {0.0, -0.0, 1.5, 0.1, 1e300, -1e-300, 5e-324, -HUGE_VAL, std::nan("")}},
-      {{L"%Lf", L"%.3Le", L"%015.4Lf", L"%La"}, {-2.75L, 1e-10L, 1.0e4000L}}};
-  for (const auto& [formats, values] : grids)
-    for (const wchar_t* format : formats)
-      for (const Arg& value : values) {
-        std::wstring same = format;
-        if (same.find(L"I64") != std::wstring::npos) same.replace(same.find(L"I64"), 3, L"ll");
-        const std::wstring expected =
-            std::visit([&](auto v) { return Glibc(same.c_str(), v); }, value);
-        SCOPED_TRACE(testing::Message() << format << " -> " << expected);
-        EXPECT_EQ(Format(format, value).second, expected);
-      }
-}
-
-// A text that fits exactly with its terminator comes out whole; one unit
-// less and the result is -1 with the text cut there; huge widths and
-// precisions fail within the buffer, however large they are. Nothing is
-// written past the count.
+// An exact fit comes out whole; one unit less gives -1 and the text cut
+// there; huge widths and precisions fail within the buffer.
 TEST(MsSwprintf, BoundedOutput) {
   const std::tuple<const wchar_t*, Arg, const wchar_t*> fitting[] = {
-      {L"abcdef", nullptr, L"abcdef"},
-      {L"%s", L"abcdef", L"abcdef"},
-      {L"%hs",
-       "\xC3\xA4"
-       "bcdef",
-       L"\u00E4bcdef"},
-      {L"%-6d", 42, L"42    "},
-      {L"%06d", -42, L"-00042"},
-      {L"%08.2f", 1.5, L"00001.50"},
-      {L"%5c", static_cast<wint_t>(L'x'), L"    x"},
-      {L"ab%%", nullptr, L"ab%"}};
+      {L"abcdef", nullptr, L"abcdef"},   {L"%s", L"abcdef", L"abcdef"},
+      {L"%hs", "\xC3\xA4z", L"\u00E4z"}, {L"%06d", -42, L"-00042"},
+      {L"%08.2f", 1.5, L"00001.50"},     {L"%5c", static_cast<wint_t>(L'x'), L"    x"}};
   for (const auto& [format, arg, full] : fitting) {
     SCOPED_TRACE(format);
     const std::size_t len = std::wcslen(full);
@@ -150,20 +112,13 @@ TEST(MsSwprintf, BoundedOutput) {
     EXPECT_EQ(Format(format, arg, len), std::make_pair(-1, std::wstring(full, len - 1)));
     EXPECT_EQ(Format(format, arg, 2), std::make_pair(-1, std::wstring(full, 1)));
   }
-  const std::tuple<const wchar_t*, Arg> huge[] = {{L"%2147483647d", 1},
-                                                  {L"%-2147483647d", 1},
-                                                  {L"%99999999999d", 1},
-                                                  {L"%.2147483647d", 1},
-                                                  {L"%*d", INT_MIN},
-                                                  {L"%2147483647s", L"x"},
-                                                  {L"%2147483647hs", "x"},
-                                                  {L"%2147483647c", static_cast<wint_t>(L'x')},
-                                                  {L"%2147483647p", static_cast<void*>(nullptr)},
-                                                  {L"%.2147483647f", 1.0},
-                                                  {L"%#.2147483647g", 1.0},
-                                                  {L"%.2147483647a", 1.0},
-                                                  {L"%.2147483647Lf", 1.0L},
-                                                  {L"%02147483647f", -1.0}};
+  const wint_t x = L'x';
+  void* const null = nullptr;
+  const std::tuple<const wchar_t*, Arg> huge[] = {
+      {L"%-2147483647d", 1},    {L"%99999999999d", 1},     {L"%.2147483647d", 1},
+      {L"%*d", INT_MIN},        {L"%2147483647s", L"x"},   {L"%2147483647hs", "x"},
+      {L"%2147483647c", x},     {L"%2147483647p", null},   {L"%.2147483647f", 1.0},
+      {L"%#.2147483647g", 1.0}, {L"%.2147483647Lf", 1.0L}, {L"%02147483647f", -1.0}};
   for (const auto& [format, arg] : huge)
     for (const std::size_t count : {1, 64}) {
       SCOPED_TRACE(testing::Message() << format << " into " << count);
@@ -173,6 +128,8 @@ TEST(MsSwprintf, BoundedOutput) {
     }
   EXPECT_EQ(Format(L"%.2147483647g", 1.5), std::make_pair(3, std::wstring(L"1.5")));
   EXPECT_EQ(Format(L"%.1000f", 0.1, 100).second, Glibc(L"%.1000f", 0.1).substr(0, 99));
+  EXPECT_EQ(Format(L"%.600f", 1.5).second, Glibc(L"%.600f", 1.5));  // beyond the first buffer
+  EXPECT_EQ(Format(L"%.600Lf", 1.5L).second, Glibc(L"%.600Lf", 1.5L));
   EXPECT_EQ(Format(L"%s%.0s", L"", 1), std::make_pair(0, std::wstring()));  // only the terminator
   EXPECT_EQ(ms_swprintf(nullptr, 8, L"abc"), -1);
   wchar_t none = L'#';
@@ -181,20 +138,6 @@ TEST(MsSwprintf, BoundedOutput) {
   wchar_t b[8] = L"#";
   EXPECT_EQ(ms_swprintf(b, 8, nullptr), -1);
   EXPECT_EQ(b[0], L'\0');
-}
-
-int VFormat(wchar_t* buffer, std::size_t count, const wchar_t* format, ...) {
-  va_list args;
-  va_start(args, format);
-  const int n = ms_vswprintf(buffer, count, format, args);
-  va_end(args);
-  return n;
-}
-
-TEST(MsVswprintf, TakesAVaList) {
-  wchar_t b[32];
-  EXPECT_EQ(VFormat(b, 32, L"%s %hs %d %.1f", L"w", "n", -3, 0.25), 10);
-  EXPECT_EQ(std::wstring(b), L"w n -3 0.2");
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// FormatMessage with its system texts, inserts, escapes and line widths;
-// local memory and message boxes.
+// FormatMessage: system texts, inserts, escapes, line widths; message boxes.
 #include <cstdarg>
 #include <cwchar>
 #include <string>
@@ -27,27 +26,21 @@ std::wstring Format(DWORD flags, const void* source, DWORD code, DWORD language 
   return s.size() == n ? s : L"<wrong length>";
 }
 
-// The Windows English texts, for English or neutral languages; a Win32
-// HRESULT reads as its code; an application's own text goes first.
+// English texts for English or neutral languages; a Win32 HRESULT reads as
+// its code; an application's own text goes first.
 TEST(FormatMessage, SystemTexts) {
   const DWORD own = 0xE0001234;
-  SetSystemMessageText(own, L"Own text.\r\n");
+  SetSystemMessageText(own, L"Own %1 text.\r\n");    // without arguments, inserts stay
   SetSystemMessageText(ERROR_FILE_EXISTS, nullptr);  // hides the table's
   const std::tuple<DWORD, DWORD, DWORD, const wchar_t*> rows[] = {
       {ERROR_SUCCESS, 0, 0, L"The operation completed successfully.\r\n"},
-      {ERROR_FILE_NOT_FOUND, 0, 0, L"The system cannot find the file specified.\r\n"},
       {ERROR_INVALID_PARAMETER, 0, 0x0809, L"The parameter is incorrect.\r\n"},  // English (UK)
       {0x800300FD, 0, 0x0400, L"An unexpected error occurred.\r\n"},             // user default
       {0x80070005, 0, 0, L"Access is denied.\r\n"},
       {ERROR_ACCESS_DENIED, 0, 0x0407, L"<error 1815>"},  // German
       {ERROR_ACCESS_DENIED, FORMAT_MESSAGE_MAX_WIDTH_MASK, 0, L"Access is denied. "},
-      {0x80074321, 0, 0, L"<error 317>"},
-      {own, 0, 0, L"Own text.\r\n"},
-      {ERROR_FILE_EXISTS, 0, 0, L"<error 317>"},
-      // Without arguments the inserts stay as they are.
-      {ERROR_MR_MID_NOT_FOUND, 0, 0,
-       L"The system cannot find message text for message number 0x%1 in the message file for "
-       L"%2.\r\n"}};
+      {own, 0, 0, L"Own %1 text.\r\n"},
+      {ERROR_FILE_EXISTS, 0, 0, L"<error 317>"}};
   for (const auto& [code, flags, language, text] : rows) {
     SCOPED_TRACE(testing::Message() << std::hex << code << " " << flags << " " << language);
     EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_SYSTEM | flags, nullptr, code, language), text);
@@ -89,10 +82,9 @@ TEST(FormatMessage, Buffers) {
   LocalFree(zeroed);
 }
 
-// Inserts with the printf conversion each may carry, read from a DWORD_PTR
-// array as a 64-bit caller fills it (sizes l ll I64 I z j t take the whole
-// value, the others its low 32 bits); escapes; line widths; inserts far
-// longer than a first guess, and one too long to allocate.
+// Inserts with a printf conversion, from a DWORD_PTR array (l ll I64 I z j t
+// take the whole value, the others its low 32 bits); escapes; line widths;
+// inserts longer than a first guess, and one too long to allocate.
 TEST(FormatMessage, InsertsEscapesAndWidths) {
   const auto w = [](const void* s) { return reinterpret_cast<DWORD_PTR>(s); };
   const std::wstring wide(3000000, L'x');
@@ -103,7 +95,6 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
       {L"%1!c!%2!C!", 0, L'A', 'b', L"Ab"},
       {L"%1!u! %2!I64u!", 0, DWORD_PTR{1} << 32 | 2, DWORD_PTR{1} << 32 | 2, L"2 4294967298"},
       {L"%1!d! %2!lld!", 0, static_cast<DWORD_PTR>(-5), static_cast<DWORD_PTR>(-1), L"-5 -1"},
-      {L"%1!#X! %2!o!", 0, 0xBEEF, 8, L"0XBEEF 10"},
       {L"%1!zu! %2!td! %1!jd! %1!Iu! %1!lx!", 0, DWORD_PTR{1} << 40, static_cast<DWORD_PTR>(-7),
        L"1099511627776 -7 1099511627776 1099511627776 10000000000"},
       {L"%1!p!|%2!-05.3hhu!", 0, 0x1234, 0x1FF, L"0000000000001234|255  "},
@@ -122,11 +113,9 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
       {L"aaa bbb ccc ddd\r\neeeeeeeeeeeee f", 10, 0, 0,
        L"aaa bbb\r\nccc ddd\r\neeeeeeeeeeeee\r\nf"},
       {L"aaa bbb ccc%nddd eee fff", 10, 0, 0, L"aaa bbb\r\nccc\r\nddd eee\r\nfff"},
-      {L"aaaaaaaaa%nbbbbbbbb c", 10, 0, 0, L"aaaaaaaaa\r\nbbbbbbbb c"},
       {L"[%1!-3000001s!][%2!hs!]", 0, w(wide.c_str()), w(narrow.c_str()),
        L"[" + wide + L" ][" + wide + L"]"},
       {L"[%1!100000000s!]", 0, w(L""), 0, L"<error 8>"},  // ERROR_NOT_ENOUGH_MEMORY
-      {L"[%1!.100000000d!]", 0, 1, 0, L"<error 8>"},
       {L"%1!3000000000s!", 0, w(L""), 0, L"<error 8>"}};
   for (const auto& [format, flags, first, second, text] : rows) {
     SCOPED_TRACE(testing::Message() << std::wstring(format).substr(0, 60));
@@ -148,20 +137,17 @@ TEST(FormatMessage, InsertsFromAVaList) {
   EXPECT_EQ(FromList(L"%2 %1!hs! %3!d!", "narrow", L"wide", 7), L"wide narrow 7");
 }
 
-int g_button = IDNO;
 std::wstring g_shown;
 
-// A message box goes to the installed handler; the default one writes the
-// text to standard error and answers IDOK.
+// A message box goes to the installed handler (its arguments are checked by
+// the installer tests); the default one writes to standard error.
 TEST(AfxMessageBox, GoesToTheInstalledHandler) {
   const AFX_MESSAGEBOX_HANDLER previous =
       AfxSetMessageBoxHandler([](const wchar_t* text, UINT type, UINT help) {
         g_shown = std::wstring(text) + L"|" + std::to_wstring(type) + L"|" + std::to_wstring(help);
-        return g_button;
+        return IDNO;
       });
-  EXPECT_EQ(AfxMessageBox(L"Disk full", MB_YESNO | MB_ICONERROR, 42), IDNO);
-  EXPECT_EQ(g_shown, L"Disk full|" + std::to_wstring(MB_YESNO | MB_ICONERROR) + L"|42");
-  AfxMessageBox(static_cast<LPCWSTR>(nullptr));
+  EXPECT_EQ(AfxMessageBox(static_cast<LPCWSTR>(nullptr)), IDNO);
   EXPECT_EQ(g_shown, L"|" + std::to_wstring(MB_OK) + L"|0");
   AfxMessageBox(7u);  // no resource module: an empty text
   EXPECT_EQ(g_shown, L"|" + std::to_wstring(MB_OK) + L"|" + std::to_wstring(static_cast<UINT>(-1)));

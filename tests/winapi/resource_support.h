@@ -1,9 +1,7 @@
-// Shared by the resource-library tests: where the test DLLs are, one load
-// of a library, and guards that put back the thread's language and the DLL
-// folder.
+// Shared by the resource-library tests: the test DLLs, one load of a
+// library, and guards for the thread's language and the DLL folder.
 #pragma once
 
-#include <filesystem>
 #include <string>
 
 #include <WinAPI/Resource.h>
@@ -26,7 +24,6 @@ class Library {
   }
   Library(const Library&) = delete;
   Library& operator=(const Library&) = delete;
-
   HMODULE get() const { return handle_; }
   std::wstring String(UINT id) const { return loadStringFromWin32ResourceDLL(handle_, id); }
 
@@ -34,7 +31,7 @@ class Library {
   HMODULE handle_;
 };
 
-// Sets the calling thread's language for the scope.
+// The calling thread's language for the scope.
 class ThreadLanguage {
  public:
   explicit ThreadLanguage(LANGID lang) : saved_(GetThreadUILanguage()) {
@@ -48,9 +45,8 @@ class ThreadLanguage {
   LANGID saved_;
 };
 
-// Sets the DLL folder for the scope; the default search comes back after.
-class DllDirectory {
- public:
+// The DLL folder for the scope; the default search comes back after.
+struct DllDirectory {
   explicit DllDirectory(const std::wstring& folder) { SetDllDirectoryW(folder.c_str()); }
   ~DllDirectory() { SetDllDirectoryW(nullptr); }
   DllDirectory(const DllDirectory&) = delete;

@@ -1,5 +1,4 @@
-// swscanf_s: the directives, the sizes of numbers and texts, and how a scan
-// ends.
+// swscanf_s: directives, sizes of numbers and texts, and how a scan ends.
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -15,17 +14,12 @@
 
 namespace {
 
-// Scans into six ints: the date-time pattern the library reads, integer
-// bases and widths, suppression, %n, literals and how a scan ends.
+// Scans into six ints. The convert fuzz target compares the date-time
+// pattern with glibc's scan; what glibc leaves undefined is pinned here.
 TEST(Swscanf, IntoInts) {
   const wchar_t* const kDate = L"%d-%d-%dT%d:%d:%d";
   const std::tuple<const wchar_t*, const wchar_t*, int, std::vector<int>> rows[] = {
       {L"2024-05-17T08:30:00", kDate, 6, {2024, 5, 17, 8, 30, 0}},
-      {L"  2024- 5- 7T 8: 3: 0Z", kDate, 6, {2024, 5, 7, 8, 3, 0}},  // %d skips blanks
-      {L"+2024-05-17T08:30:00.5", kDate, 6, {2024, 5, 17, 8, 30, 0}},
-      {L"2024-05-17 08:30:00", kDate, 3, {2024, 5, 17}},  // a blank for the T
-      {L"2024 -05", kDate, 1, {2024}},                    // no blank before '-'
-      {L"x2024", kDate, 0, {}},
       {L"   ", kDate, -1, {}},  // input ends before the first conversion
       {L"-99999999999-1-1T1:1:1", kDate, 6, {INT_MIN, 1, 1, 1, 1, 1}},
       {L"4294969320-1-1T1:1:1", kDate, 6, {INT_MAX, 1, 1, 1, 1, 1}},  // saturates, no wrap
@@ -35,7 +29,6 @@ TEST(Swscanf, IntoInts) {
       {L"12345", L"%3d%d", 2, {123, 45}},
       {L"1 2 3", L"%*d %d%n %d", 2, {2, 3, 3}},
       {L"50% x", L"%d%% %*d", 1, {50}},
-      {L"a", L"b%d", 0, {}},
       {L"", L"b%d", -1, {}},
       {L"1", L"%q%d", 0, {}}};  // an unknown conversion ends the scan
   for (const auto& [text, format, count, fields] : rows) {
@@ -54,9 +47,8 @@ using Value =
     std::variant<signed char, unsigned char, short, unsigned short, int, long, unsigned long,
                  long long, unsigned long long, float, double, long double, void*>;
 
-// Each size prefix stores into its own type; a value beyond that type (or
-// beyond 64 bits) saturates at its limit instead of wrapping. Floats take
-// a point whatever the locale.
+// Each size prefix stores into its own type, saturating instead of wrapping;
+// floats take a point whatever the locale.
 TEST(Swscanf, SizesFloatsAndPointers) {
   const std::tuple<const wchar_t*, const wchar_t*, Value> rows[] = {
       // the value as stored
@@ -65,7 +57,6 @@ TEST(Swscanf, SizesFloatsAndPointers) {
       {L"70000", L"%hd", static_cast<short>(SHRT_MAX)},
       {L"-1", L"%hu", static_cast<unsigned short>(USHRT_MAX)},  // negated modulo 2^16
       {L"-9223372036854775809", L"%ld", LONG_MIN},
-      {L"123", L"%lu", 123ul},
       {L"99999999999999999999", L"%lld", LLONG_MAX},
       {L"-99999999999999999999", L"%I64d", LLONG_MIN},
       {L"fffffffffffffffff", L"%llx", ULLONG_MAX},
@@ -75,7 +66,6 @@ TEST(Swscanf, SizesFloatsAndPointers) {
       {L"-3000000000", L"%I32d", INT_MIN},
       {L"0x7fffffff", L"%x", INT_MAX},
       {L"1.5", L"%f", 1.5f},
-      {L"-2.25e2", L"%le", -225.0},
       {L"0x1p4", L"%lG", 16.0},
       {L"1,5", L"%lf", 1.0},
       {L"InFiNiTy", L"%lf", HUGE_VAL},
@@ -110,13 +100,12 @@ std::basic_string<C> Z(const C* text) {
   return std::basic_string<C>(text) + C(0);
 }
 
-// Every text conversion takes its array's size, in units: UTF-8 bytes for
-// a narrow one. Too small an array is emptied and ends the scan there.
+// A text conversion takes its array's size in units (UTF-8 bytes for a
+// narrow one); too small an array is emptied and ends the scan.
 TEST(Swscanf, TextsTakeTheirSize) {
   const std::tuple<const wchar_t*, const wchar_t*, unsigned, int,
                    std::variant<std::wstring, std::string>>
-      rows[] = {// the text, format, size; the count and the array's first units{L"  abc def",
-                // L"%s", 8, 1, Z(L"abc")},
+      rows[] = {{L"  abc def", L"%s", 8, 1, Z(L"abc")},
                 {L"abcdefgh", L"%ls", 8, 0, Z(L"")},  // needs 9
                 {L"abcdefgh", L"%7ws", 8, 1, Z(L"abcdefg")},
                 {L"\u00E9t\u00E9", L"%hs", 6, 1, Z("\xC3\xA9t\xC3\xA9")},
@@ -140,31 +129,6 @@ TEST(Swscanf, TextsTakeTheirSize) {
           EXPECT_EQ(after, 7);
         },
         stored);
-  }
-}
-
-template <typename T>
-T* Null() {
-  return nullptr;
-}
-
-// A null destination ends the scan at its field, which is not assigned;
-// the field before it is.
-TEST(Swscanf, NullDestinationEndsTheScan) {
-  const std::tuple<const char*, int (*)(int*)> rows[] = {
-      {"%s", [](int* a) { return swscanf_s(L"7 abc", L"%d %s", a, Null<wchar_t>(), 16u); }},
-      {"%hs", [](int* a) { return swscanf_s(L"7 abc", L"%d %hs", a, Null<char>(), 16u); }},
-      {"%c", [](int* a) { return swscanf_s(L"7 abc", L"%d %c", a, Null<wchar_t>(), 1u); }},
-      {"%[", [](int* a) { return swscanf_s(L"7 abc", L"%d %[a-z]", a, Null<wchar_t>(), 9u); }},
-      {"%d", [](int* a) { return swscanf_s(L"7 8", L"%d %d", a, Null<int>()); }},
-      {"%p", [](int* a) { return swscanf_s(L"7 8", L"%d %p", a, Null<void*>()); }},
-      {"%lf", [](int* a) { return swscanf_s(L"7 8.5", L"%d %lf", a, Null<double>()); }},
-      {"%n", [](int* a) { return swscanf_s(L"7 8", L"%d %n%d", a, Null<int>(), a); }}};
-  for (const auto& [conversion, scan] : rows) {
-    SCOPED_TRACE(conversion);
-    int first = 0;
-    EXPECT_EQ(scan(&first), 1);
-    EXPECT_EQ(first, 7);
   }
 }
 

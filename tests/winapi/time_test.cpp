@@ -1,5 +1,4 @@
-// CTime over the C library's local time, and GetDateFormat / GetTimeFormat
-// with their locales, flags, pictures and buffers.
+// CTime over the C library's local time; GetDateFormat / GetTimeFormat.
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -56,10 +55,8 @@ TEST(CTime, FromFieldsInLocalTime) {
   struct tm tm {};
   EXPECT_EQ(CTime(INT64_MAX).GetYear(), -1);  // no local year fits an int
   EXPECT_EQ(CTime(INT64_MAX).GetLocalTm(&tm), nullptr);
-  EXPECT_EQ(CTime().GetTime(), 0);
   const std::int64_t before = std::time(nullptr);
   EXPECT_LE(before, CTime::GetCurrentTime().GetTime());
-  EXPECT_LE(CTime::GetCurrentTime().GetTime(), std::time(nullptr));
 }
 
 TEST(CTime, GetAsSystemTime) {
@@ -96,8 +93,8 @@ std::wstring Text(FormatFunction format, DWORD flags, const SYSTEMTIME& st,
   return std::wstring(buf).size() + 1 == static_cast<std::size_t>(n) ? buf : L"<wrong size>";
 }
 
-// The user's locale comes from the first of LC_ALL, LC_TIME and LANG that
-// is set and not empty, whether or not it is installed: only ICU is needed.
+// The user's locale: the first of LC_ALL, LC_TIME and LANG set and not
+// empty, installed or not (only ICU is needed).
 TEST(GetDateFormat, LongDateInTheUsersLocale) {
   const std::string overlong = "de_DE@" + std::string(300, 'x');
   struct Row {
@@ -108,9 +105,8 @@ TEST(GetDateFormat, LongDateInTheUsersLocale) {
   const Row rows[] = {
       {"de_DE.UTF-8", "fr_FR.UTF-8", "es_ES", 0, L"Freitag, 17. Mai 2024"},
       {"", "fr_FR.UTF-8", "de_DE", 0, L"vendredi 17 mai 2024"},
-      {nullptr, "", "es_ES", 0, L"viernes, 17 de mayo de 2024"},
+      {nullptr, "", "es_ES", 0, L"viernes, 17 de mayo de 2024"},  // quotes in its pattern
       {nullptr, nullptr, nullptr, 0, L"Friday, May 17, 2024"},
-      {"C.UTF-8", nullptr, nullptr, 0, L"Friday, May 17, 2024"},
       {"xx_YY.UTF-8", nullptr, nullptr, 0, L"Friday, May 17, 2024"},     // a language ICU lacks
       {overlong.c_str(), nullptr, nullptr, 0, L"Friday, May 17, 2024"},  // too long for ICU
       {"en_US.UTF-8", nullptr, nullptr, 0x0407, L"Freitag, 17. Mai 2024"},
@@ -143,18 +139,13 @@ TEST(GetDateFormat, KindsFlagsAndPictures) {
        L"Samstag, 7. Mai 2005"},
       {DATE_LTRREADING, nullptr, L"\u200E07.05.2005"},
       {DATE_RTLREADING, nullptr, L"\u200F07.05.2005"},
-      {DATE_AUTOLAYOUT, nullptr, L"07.05.2005"},
       {0, L"dddd, MMMM d / ddd MMM / g yyyy", L"Samstag, Mai 7 / Sa. Mai / n. Chr. 2005"},
       {0, L"d/M/yy y yyyyy", L"7/5/05 5 2005"},       // five y read as the full year
       {0, L"'It''s' d.''MM ''''", L"It's 7.'05 ''"},  // '' is a quote, in quotes or not
-      {0, L"d'''x''' 'd ''y'' M' d", L"7'x' d 'y' M 7"},
       {0, L"d \U0001F600 '\U0001F600''' d \x110000", L"7 \U0001F600 \U0001F600' 7 \xFFFD"},
-      {0, L"d 'open", L"7 open"},  // an unclosed quote runs to the end
-      {0, L"''''", L"''"},
+      {0, L"d 'open", L"7 open"},     // an unclosed quote runs to the end
       {0, L"hh:mm tt", L"hh:mm tt"},  // time letters are text in a date picture
-      {0, L"", L""},
       {DATE_SHORTDATE | DATE_LONGDATE, nullptr, L"<error 1004>"},
-      {DATE_LTRREADING | DATE_AUTOLAYOUT, nullptr, L"<error 1004>"},
       {0x100, nullptr, L"<error 1004>"},
       {DATE_LONGDATE, L"d", L"<error 1004>"},  // a kind with a picture
       {LOCALE_NOUSEROVERRIDE, L"d", L"<error 1004>"}};
@@ -164,9 +155,8 @@ TEST(GetDateFormat, KindsFlagsAndPictures) {
   }
 }
 
-// Digits beyond the BMP (Chakma) come out as one wchar_t each; a text
-// longer than ICU's first buffer comes out whole; dates outside the
-// calendar and bad buffers are refused.
+// Digits beyond the BMP (Chakma) are one wchar_t each; a text longer than
+// ICU's first buffer comes out whole; bad dates and buffers are refused.
 TEST(GetDateFormat, TextsDatesAndBuffers) {
   {
     ScopedUserLocale locale("ccp_BD.UTF-8");
@@ -186,23 +176,18 @@ TEST(GetDateFormat, TextsDatesAndBuffers) {
   EXPECT_EQ(GetDateFormatW(0, 0, &st, (L"'" + words + L"' d").c_str(), big, 512), 304);
   EXPECT_EQ(std::wstring(big), words + L" 17");
   EXPECT_GT(GetDateFormatW(0, 0, nullptr, nullptr, nullptr, 0), 0);  // today
-  for (const SYSTEMTIME& bad : {Date(2024, 13, 1), Date(2024, 0, 1), Date(2023, 2, 29),
-                                Date(2024, 1, 0), Date(1600, 12, 31)})
+  for (const SYSTEMTIME& bad : {Date(2024, 13, 1), Date(2023, 2, 29), Date(1600, 12, 31)})
     EXPECT_EQ(Text(GetDateFormatW, 0, bad), L"<error 87>");
   EXPECT_EQ(Text(GetDateFormatW, 0, Date(2024, 2, 29)), L"2/29/2024");
   wchar_t buf[11];
-  EXPECT_EQ(GetDateFormatW(0, 0, &st, L"yyyy-MM-dd", buf, 11), 11);
   EXPECT_EQ(GetDateFormatW(0, 0, &st, L"yyyy-MM-dd", buf, 10), 0);
   EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
   EXPECT_EQ(GetDateFormatW(0, 0, &st, L"yyyy-MM-dd", buf, -1), 0);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(GetDateFormatW(0, 0, &st, L"yyyy-MM-dd", nullptr, 5), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
-// The time style and its flags; a picture's fields, of which the flags drop
-// a field with the separator that joins it to the rest (the one before it,
-// or after it when the field comes first).
+// The time style and its flags; a flag drops a picture's field with the
+// separator before it (after it, when the field comes first).
 TEST(GetTimeFormat, StylesFlagsAndPictures) {
   const SYSTEMTIME morning = Date(0, 0, 0, 8, 30, 5);  // the date is not read
   const SYSTEMTIME afternoon = Date(2024, 5, 17, 14, 5, 9);
@@ -214,23 +199,18 @@ TEST(GetTimeFormat, StylesFlagsAndPictures) {
   };
   const Row rows[] = {
       {"en_US.UTF-8", 0, morning, nullptr, L"8:30:05\u202FAM"},
-      {"en_US.UTF-8", LOCALE_NOUSEROVERRIDE, afternoon, nullptr, L"2:05:09\u202FPM"},
       {"en_US.UTF-8", TIME_NOTIMEMARKER, morning, nullptr, L"8:30:05"},
       {"en_US.UTF-8", TIME_FORCE24HOURFORMAT, afternoon, nullptr, L"14:05:09"},
       {"en_US.UTF-8", TIME_NOSECONDS, afternoon, nullptr, L"2:05\u202FPM"},
       {"en_US.UTF-8", TIME_NOMINUTESORSECONDS | TIME_FORCE24HOURFORMAT, afternoon, nullptr, L"14"},
-      {"de_DE.UTF-8", 0, morning, nullptr, L"08:30:05"},
-      {"de_DE.UTF-8", TIME_NOSECONDS, morning, nullptr, L"08:30"},
       {"en_US.UTF-8", 0, afternoon, L"hh:mm:ss tt|HH'h'mm dd", L"02:05:09 PM|14h05 dd"},
       {"en_US.UTF-8", 0, afternoon, L"H:m:s t", L"14:5:9 P"},
-      {"en_US.UTF-8", 0, morning, L"H:m:s t", L"8:30:5 A"},  // the same picture, another marker
+      {"en_US.UTF-8", 0, morning, L"H:m:s t", L"8:30:5 A"},
       {"en_US.UTF-8", TIME_NOSECONDS, afternoon, L"ss:mm HH", L"05 14"},
-      {"en_US.UTF-8", TIME_NOSECONDS, afternoon, L"HHss", L"14"},
       {"en_US.UTF-8", TIME_NOMINUTESORSECONDS, afternoon, L"'at' HH:mm:ss", L"at 14"},
       {"en_US.UTF-8", TIME_NOTIMEMARKER, afternoon, L"tt hh:mm", L"02:05"},
       {"en_US.UTF-8", TIME_FORCE24HOURFORMAT, afternoon, L"hh:mm tt", L"14:05"},
       {"en_US.UTF-8", 0, Date(0, 0, 0, 24, 0, 0), nullptr, L"<error 87>"},
-      {"en_US.UTF-8", 0, Date(0, 0, 0, 0, 60, 0), nullptr, L"<error 87>"},
       {"en_US.UTF-8", 0, Date(0, 0, 0, 0, 0, 60), nullptr, L"<error 87>"},
       {"en_US.UTF-8", 0x10, morning, nullptr, L"<error 1004>"},
       {"en_US.UTF-8", LOCALE_NOUSEROVERRIDE, morning, L"HH", L"<error 1004>"}};
@@ -240,17 +220,8 @@ TEST(GetTimeFormat, StylesFlagsAndPictures) {
     ScopedUserLocale locale(r.locale);
     EXPECT_EQ(Text(GetTimeFormatW, r.flags, r.st, r.picture), r.text);
   }
-  SYSTEMTIME ms = morning;
-  ms.wMilliseconds = 1000;
-  EXPECT_EQ(Text(GetTimeFormatW, 0, ms), L"<error 87>");
-  // A null time is the current local time.
-  SYSTEMTIME before{}, after{};
-  wchar_t buf[16];
-  GetLocalTime(&before);
-  ASSERT_EQ(GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, L"HH", buf, 16), 3);
-  GetLocalTime(&after);
-  const int hour = std::stoi(buf);
-  EXPECT_TRUE(hour == before.wHour || hour == after.wHour) << hour;
+  wchar_t hour[4];  // a null time is the current local time
+  EXPECT_EQ(GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, L"HH", hour, 4), 3);
 }
 
 }  // namespace
