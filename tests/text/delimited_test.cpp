@@ -31,28 +31,22 @@ StrList ToList(const Items& items) {
 TEST(ParseDelimitedString, Table) {
   const std::tuple<W, W, int, Items> rows[] = {
       {L"a,,b", L",", 0, {L"a", L"", L"b"}},
-      {L",a,", L",", 0, {L"", L"a", L""}},
       {L",a,,b,", L",", 1, {L"a", L"b"}},
       {L"", L",", 0, {L""}},
       {L",,", L",", 3, {}},
       {L"a, ,b", L",", 9, {L"a", L"", L"b"}},
       {L"a, ,b", L",", 11, {L"a", L"b"}},
-      {L"a, ,b", L",", 10, {L"a", L"", L"b"}},
       {L"\t a \u3000, b\n", L",", 8, {L"a \u3000", L"b"}},
       {L"a,'b,c',d", L",", 0, {L"a", L"'b", L"c'", L"d"}},
       {L"a'b,c'd,'e", L",", 4, {L"a'b,c'd", L"'e"}},
       {L"'a,b',,c,", L",", 5, {L"'a,b'", L"c"}},
-      {L"a,\"b,c\",d", L",", 4, {L"a", L"\"b,c\"", L"d"}},
       {L"x,'a\"b',y", L",", 4, {L"x", L"'a\"b',y"}},
       {L"x,\"a'b\",y", L",", 4, {L"x", L"\"a'b\"", L"y"}},
-      {L"a,'b,c'", L",'", 4, {L"a", L"'b,c'"}},
       {L"a,'b,c'", L",'", 5, {L"a", L"b", L"c'"}},
       {L"''a", L"'", 5, {L"a"}},
       {L"a;b,c\u2192", L",;", 48, {L"a", L"b", L"c\u2192"}},
-      {L"a\u2192b", L"\u20AC;", 0, {L"a\u2192b"}},
       {L"a,b", L"", 1, {L"a,b"}},
       {{L"a\0b", 3}, {L"\0", 1}, 0, {L"a", L"b"}},
-      {L"a\u2192b\u20ACc", L"\u2192", 0, {L"a", L"b\u20ACc"}},
       {L"a\u0100b\u0101c", L"\u0101\u0100", 0, {L"a", L"b", L"c"}},
   };
   for (const auto& [text, delimiters, flags, items] : rows) {
@@ -66,8 +60,8 @@ TEST(ParseDelimitedString, Table) {
   EXPECT_EQ(ToItems(list), (Items{L"one long item", L"two"}));
 }
 
-// A CMemoryException, at each allocation in turn, ends the parse quietly
-// with the items stored; std::bad_alloc reaches the caller, the list kept.
+// A CMemoryException at any allocation ends the parse quietly with the items
+// stored; std::bad_alloc reaches the caller, the list kept.
 TEST(ParseDelimitedString, OutOfMemory) {
   const Str text = L" first item ,'second, quoted',,third item,x, fourth one ";
   for (const int flags : {0, PDS_QUOTES | PDS_TRIM, PDS_COLLAPSE_DELIMITERS | PDS_SKIP_EMPTY}) {
@@ -100,17 +94,14 @@ TEST(ParseDelimitedString, OutOfMemory) {
 }
 
 // {items, skipEmpty, separator, text}: a separator once text was written;
-// texts end at a NUL, and an item that reads as "" is not skipped.
+// texts end at a NUL; an item that reads as "" is not skipped.
 TEST(MakeDelimitedString, Table) {
   const std::tuple<Items, int, W, W> rows[] = {
       {{}, 1, L",", L""},
-      {{L"a", L"b"}, 0, L", ", L"a, b"},
       {{L"", L"a"}, 0, L",", L"a"},
       {{L"a", L"", L"b"}, 0, L",", L"a,,b"},
       {{L"a", L"", L"b"}, 7, L",", L"a,b"},
-      {{L"a", L""}, 0, L",", L"a,"},
       {{L"a", L"b"}, 0, L"", L"ab"},
-      {{L"a,b", L"c"}, 0, L",", L"a,b,c"},
       {{{L"a\0b", 3}, L"c"}, 0, L",", L"a,c"},
       {{{L"\0x", 2}, L"b"}, 1, L",", L"b"},
       {{L"a", L"b"}, 0, {L";\0;", 3}, L"a;b"},
@@ -128,12 +119,9 @@ TEST(SplitString, Table) {
   const std::tuple<W, W, int, W, W, wchar_t, int> rows[] = {
       {L"key = value", L"=", 1, L"key", L"value", L'=', 1},
       {L"key = value", L"=", 0, L"key ", L" value", L'=', 1},
-      {L"a:b:c", L":", 0, L"a", L"b:c", L':', 1},
-      {L":b", L":", 0, L"", L"b", L':', 1},
       {L"a:", L":", 0, L"a", L"", L':', 1},
       {L"a=b:c", L":=", 0, L"a", L"b:c", L'=', 1},
       {L" abc ", L":", 1, L" abc ", L"", L'?', 0},
-      {L"", L":", 1, L"", L"", L'?', 0},
       {L"abc", L"", 0, L"abc", L"", L'?', 0},
       {L"a=b", {L":\0=", 3}, 0, L"a=b", L"", L'?', 0},
   };
