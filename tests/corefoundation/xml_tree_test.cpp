@@ -32,9 +32,8 @@ const CFXMLElementInfo* Element(CFTreeRef tree) {
   return static_cast<const CFXMLElementInfo*>(CFXMLNodeGetInfoPtr(CFXMLTreeGetNode(tree)));
 }
 
-// A picture of a tree: per node its type's letter, string and record ("/": an empty-element tag),
-// then its children in brackets; a document shows its encoding (unless UTF-8) and its children.
-// Letters: E element, P instruction, M comment, T text, C CDATA, R reference, Y doctype, W space.
+// A tree as text: per node its type's letter (E element, P instruction, M comment, T text, C CDATA,
+// R reference, Y doctype, W space), string and record ("/": empty tag), then its children in [].
 std::string Dump(CFTreeRef tree) {
   CFXMLNodeRef node = CFXMLTreeGetNode(tree);
   const CFXMLNodeTypeCode code = CFXMLNodeGetTypeCode(node);
@@ -83,6 +82,9 @@ std::string Utf16(const std::u16string& text, bool big_endian) {
   return out;
 }
 
+// Only a doctype's public id is kept, no entity loaded or expanded; white space
+// is a node of its own unless skipped; one text in each encoding, with and
+// without a byte-order mark or a declaration.
 TEST(XMLTree, Documents) {
   const CFOptionFlags kNoSpace = kCFXMLParserSkipWhitespace, kNoMeta = kCFXMLParserSkipMetaData;
   const std::u16string body = u"<r a='\u00E9'>\u00E9\u20AC\U0001F600</r>", bom = u"\uFEFF",
@@ -98,7 +100,6 @@ TEST(XMLTree, Documents) {
        p + "'UTF-8') W(\n) Y(t) W(\n) M( s ) W(\n) E(t a=1)[W(\n ) "
            "E(s)[T(Hi) M(x) P(pi|data) C(<raw>) E(b/) T( )] W(\n)] W(\n)",
        0},
-      // Only a document type's public identifier is kept; no entity is loaded or expanded.
       {"<!DOCTYPE h PUBLIC '-//W3C//DTD XHTML 1.0//EN' 'http://www.w3.org/x.dtd'><h/>",
        "Y(h|-//W3C//DTD XHTML 1.0//EN) E(h/)", 0},
       {"<!DOCTYPE r SYSTEM 'file:///etc/passwd' [<!ENTITY x SYSTEM 'file:///etc/passwd'>\n"
@@ -109,28 +110,21 @@ TEST(XMLTree, Documents) {
       {"<e a='&lt;&amp;&gt;&quot;&apos;&#65;&#x42;' b='x\ty\r\nz\nw' c='x&#9;y&#10;z' d=\"'>\" "
        "e='/>'></e>",
        "E(e a=<&>\"'AB b=x y z w c=x\ty\nz d='> e=/>)", 0},
-      {"<e  a = '1'  />", "E(e a=1/)", 0},
-      {"<r><aaaaab/><aaaabb/></r>", "E(r)[E(aaaaab/) E(aaaabb/)]", 0},  // names stored once each
       {"<e k='1' j='2' i='3' h='4' g='5' f='6' d='7' c='8' b='9' a='' A='?'/>",
        "E(e k=1 j=2 i=3 h=4 g=5 f=6 d=7 c=8 b=9 a= A=?/)", 0},
       {"<r>&lt;&gt;&amp;&apos;&quot; &#233;&#xE9;&#xe9; &amp;lt; &#x1F600;&#128512;</r>",
        "E(r)[T(<>&'\" \xC3\xA9\xC3\xA9\xC3\xA9 &lt; \xF0\x9F\x98\x80\xF0\x9F\x98\x80)]", 0},
-      {"<r k='\xF0\x90\x80\x80'>\xF0\x9F\x98\x80&#x10FFFF;\xC2\xA0</r>",
-       "E(r k=\xF0\x90\x80\x80)[T(\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xC2\xA0)]", 0},
-      // White space is a node of its own wherever it stands, unless skipped.
       {" <r> <a/>\t<b/>\r\n\r<!--c-->  <![CDATA[ ]]></r> ",
        "W( ) E(r)[W( ) E(a/) W(\t) E(b/) W(\n\n) M(c) W(  ) C( )] W( )", 0},
       {" <r> <a/>\t<b/>\n<c>  </c> x </r> ", "E(r)[E(a/) E(b/) E(c) T( x )]", kNoSpace},
       {"<r><![CDATA[a&lt;<b>]]>c<![CDATA[]]><![CDATA[a\r\nb]]><!-- a - b --><!----><?t?></r>",
        "E(r)[C(a&lt;<b>) T(c) C() C(a\nb) M( a - b ) M() P(t|)]", 0},
       {"<?xml version='1.0'?><!--c--><r><?p?>a<!--d-->b</r>", "E(r)[T(a) T(b)]", kNoMeta},
-      // One text in each encoding read, with and without a byte-order mark or a declaration.
       {"\xEF\xBB\xBF" + decl + "'UTF-8'?>\r\n" + utf8, p + "'UTF-8') W(\n) " + r, 0},
       {decl + "'UTF-16'?>" + utf8, p + "'UTF-16') " + r, 0},  // 8-bit text: UTF-8
       {Utf16(bom + body, false), le + r, 0},
       {Utf16(body, true), be + r, 0},
       {Utf16(decl16 + body, false), le + p + "'UTF-16') " + r, 0},
-      {Utf16(bom + decl16 + body, true), be + p + "'UTF-16') " + r, 0},
       {decl + "'ISO-8859-1'?><r a='\xE9'>\xE9&#x20AC;&#x1F600;</r>",
        std::to_string(kCFStringEncodingISOLatin1) + ": " + p + "'ISO-8859-1') " + r, 0},
       {decl + "'Windows-1252'?><r a='\xE9'>\xE9\x80&#x1F600;</r>",
