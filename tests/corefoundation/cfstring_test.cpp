@@ -18,8 +18,7 @@ constexpr CFStringEncoding kUtf8 = kCFStringEncodingUTF8, kAscii = kCFStringEnco
                            kUtf16 = kCFStringEncodingUTF16, kUtf16LE = kCFStringEncodingUTF16LE,
                            kUnknown = 0x0A01;
 
-// CFStringCreateWithCString (its text comes back whole in a buffer of just its size), or
-// CFStringCreateWithBytes without and with isExternalRepresentation.
+// CFStringCreateWithCString, or CFStringCreateWithBytes without and with isExternalRepresentation.
 enum How { kCString, kBytes, kExternal };
 
 TEST(CFString, CreateAndRead) {
@@ -78,13 +77,14 @@ TEST(CFString, CreateAndRead) {
     CFRelease(s);
   }
   const UniChar a[] = {'a'};
+  // Refused: no bytes, negative lengths, more than memory holds, no units for "".
   const void* const refused[] = {
       CFStringCreateWithCString(nullptr, nullptr, kUtf8),
       CFStringCreateWithBytes(nullptr, nullptr, 1, kUtf8, false),
       CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(a), -1, kUtf8, false),
       CFStringCreateWithCharacters(nullptr, nullptr, 1),
       CFStringCreateWithCharacters(nullptr, a, -1),
-      CFStringCreateWithCharacters(nullptr, a, LONG_MAX),  // more than memory holds
+      CFStringCreateWithCharacters(nullptr, a, LONG_MAX),
       CFStringGetCharactersPtr(CFSTR("")),
       CFDataCreate(nullptr, nullptr, 1),
       CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(a), -1)};
