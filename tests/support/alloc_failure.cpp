@@ -1,6 +1,5 @@
-// operator new and delete over malloc and free, with a countdown that makes
-// one chosen allocation throw. The shared libraries bind to these too, so
-// allocations inside libVelUt and the standard library count.
+// operator new over malloc with a countdown that makes one allocation throw;
+// the shared libraries bind to it too, so their allocations count.
 #include "support/alloc_failure.h"
 
 #include <cstdlib>

@@ -9,9 +9,8 @@ namespace velut_test {
 
 constexpr int kThreads = 8;
 
-// Calls work(id) for ids 0 to 7, each on a thread of its own, all started
-// before any is joined; returns the sum of what they returned (the count of
-// wrong results).
+// Calls work(id) for ids 0 to 7, each on its own thread, all started before
+// any is joined; returns the sum of the results (the count of wrong ones).
 template <typename Work>
 int RunOnThreads(Work work) {
   std::atomic<int> wrong{0};

@@ -1,8 +1,5 @@
-// Eight threads at once on the state that calls share: the cache of
-// resource libraries (only read meanwhile), each thread's recent string
-// lookups and last error, the layer's cached date formatters, and the
-// attribute names and case table made once. ThreadSanitizer (the tsan
-// preset) reports a race on any of them.
+// Eight threads at once on the state that calls share: the library cache, each thread's
+// lookups and last error, cached date formatters, names made once. The tsan preset judges.
 #include <gtest/gtest.h>
 
 #include <VelUt/VelUt.h>
