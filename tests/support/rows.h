@@ -29,7 +29,8 @@ void RunEditRows(const EditRow (&rows)[N]) {
   }
 }
 
-// Calls check(fields...) with the fields of each pair or tuple row.
+// Calls check(fields...) with the fields of each pair or tuple row; rows print
+// in the trace, so a text pointer in them must be null or point to text.
 template <typename Row, std::size_t N, typename Check>
 void ForEachRow(const Row (&rows)[N], Check check) {
   for (std::size_t i = 0; i < N; ++i) {

@@ -8,6 +8,7 @@
 #include <VelUt/VelUt.h>
 
 #include "support/global_locale.h"
+#include "support/rows.h"
 
 namespace {
 
@@ -47,10 +48,9 @@ TEST(FindInArray, Strings) {
       {{{L"ab\0c", 4}}, L"AB", 0, 0},
       {{{L"ab\0c", 4}}, L"ab", 1, -1},
   };
-  for (const auto& [list, text, matchCase, expected] : rows) {
-    SCOPED_TRACE(testing::Message() << (text ? text : L"(null)") << " in " << list.size());
+  velut_test::ForEachRow(rows, [](const Texts& list, auto text, auto matchCase, int expected) {
     EXPECT_EQ(VelUt::FindInArray(text, MakeList(list), matchCase), expected);
-  }
+  });
   velut_test::ScopedGlobalLocale utf8("C.UTF-8");
   ASSERT_TRUE(utf8.ok());
   EXPECT_EQ(VelUt::FindInArray(L"\u00C0B", MakeList({L"x", L"\u00E0b"}), 0), 1);
@@ -73,13 +73,11 @@ TEST(RemoveDuplicates, Table) {
        {{L"ab\0x", 4}, {L"a \0", 3}, L"a"},
        1},
   };
-  for (const auto& [in, out, count] : rows) {
-    SCOPED_TRACE(testing::Message()
-                 << in.size() << " entries from \"" << (in.empty() ? L"" : in[0]));
+  velut_test::ForEachRow(rows, [](const Texts& in, const Texts& out, int count) {
     auto list = MakeList(in);
     EXPECT_EQ(VelUt::RemoveDuplicates(list), count);
     EXPECT_EQ(Texts(list.begin(), list.end()), out);
-  }
+  });
 }
 
 }  // namespace

@@ -19,24 +19,21 @@ using Str = CStdStr<wchar_t>;
 // quote for an opening one. The fuzz target checks the rules at large.
 TEST(FindMatchingChar, Table) {
   const std::tuple<std::wstring, int, signed char, wchar_t, int> rows[] = {
-      {L"(a(b)c)", 0, 0, L'\0', 6},   {L"(a(b)c)", 2, 0, L'\0', 4},
-      {L"(a(b)c)", 6, 0, L'\0', 0},   {L"{x[y]z}", 0, 0, L'\0', 6},
-      {L"(a[b)c]", 0, 0, L'\0', 4},   {L"(a", 0, 0, L'\0', -1},
-      {L"a)", 1, 0, L'\0', -1},       {L"abc", 1, 0, L'\0', -1},
-      {L"abc", -1, 0, L'\0', -1},     {L"abc", 3, 0, L'\0', -1},
-      {L"'a'b'", 2, 0, L'\0', 4},     {L"'a'b'", 4, 0, L'\0', -1},
-      {L"(a')'b)", 0, 0, L'\0', 3},   {L"(a')'b)", 0, 1, L'\0', 6},
-      {L"(a')'b)", 6, 1, L'\0', 0},   {L"(a'\")'b)", 0, 1, L'\0', -1},
-      {L"'(' )", 1, 1, L'\0', -1},    {L"(a\\)b)", 0, 0, L'\\', 5},
-      {L"(a\\\\)b)", 0, 0, L'\\', 4}, {L"(a\\\\\\)b)", 0, 0, L'\\', 5},
-      {L"\\((a))", 1, 0, L'\\', 4},   {L"\\'a'b'", 1, 0, L'\\', 5},
-      {L"(a\\')')", 0, 1, L'\\', 4},  {L"(a')\\')", 0, 1, L'\\', -1},
+      {L"(a(b)c)", 0, 0, L'\0', 6},     {L"(a(b)c)", 2, 0, L'\0', 4},
+      {L"(a(b)c)", 6, 0, L'\0', 0},     {L"(a[b)c]", 0, 0, L'\0', 4},
+      {L"(a", 0, 0, L'\0', -1},         {L"abc", 1, 0, L'\0', -1},
+      {L"abc", -1, 0, L'\0', -1},       {L"abc", 3, 0, L'\0', -1},
+      {L"'a'b'", 2, 0, L'\0', 4},       {L"(a')'b)", 0, 0, L'\0', 3},
+      {L"(a')'b)", 0, 1, L'\0', 6},     {L"(a')'b)", 6, 1, L'\0', 0},
+      {L"(a'\")'b)", 0, 1, L'\0', -1},  {L"'(' )", 1, 1, L'\0', -1},
+      {L"(a\\)b)", 0, 0, L'\\', 5},     {L"(a\\\\)b)", 0, 0, L'\\', 4},
+      {L"(a\\\\\\)b)", 0, 0, L'\\', 5}, {L"\\((a))", 1, 0, L'\\', 4},
+      {L"\\'a'b'", 1, 0, L'\\', 5},     {L"(a\\')')", 0, 1, L'\\', 4},
+      {L"(a')\\')", 0, 1, L'\\', -1},
   };
-  for (const auto& [text, pos, skip, escape, result] : rows) {
-    SCOPED_TRACE(testing::Message()
-                 << text << " pos " << pos << " skip " << int(skip) << " escape " << int(escape));
+  velut_test::ForEachRow(rows, [](auto& text, int pos, auto skip, auto escape, int result) {
     EXPECT_EQ(VelUt::FindMatchingChar(text, pos, skip, escape), result);
-  }
+  });
 }
 
 // {text, brace, skipQuoted, escape, result}: each kind is matched apart; a
@@ -45,27 +42,17 @@ TEST(FindMatchingChar, Table) {
 TEST(MatchBraces, Table) {
   const std::wstring deep = std::wstring(200000, L'(') + std::wstring(200000, L')');
   const std::tuple<std::wstring, wchar_t, signed char, wchar_t, signed char> rows[] = {
-      {L"", 0, 0, 0, 1},
-      {L"f(a[1], {b})", 0, 0, 0, 1},
-      {L"f(a", 0, 0, 0, 0},
-      {L"(a]", 0, 0, 0, 0},
-      {L"[(])", 0, 0, 0, 1},
-      {L"f(a", L'[', 0, 0, 1},
-      {L"a)", L')', 0, 0, 0},
-      {L"xyz", L'y', 0, 0, 0},
-      {L"its", L'\'', 0, 0, 1},
-      {L"'(' )", 0, 1, 0, 0},
-      {L"(\"')\"')", 0, 1, 0, 1},
-      {L"a\\(b", 0, 0, L'\\', 0},
-      {L"\\((a)", 0, 0, L'\\', 1},
-      {deep, 0, 1, L'\\', 1},
-      {deep.substr(1), L')', 1, L'\\', 0},
+      {L"", 0, 0, 0, 1},          {L"f(a[1], {b})", 0, 0, 0, 1},
+      {L"f(a", 0, 0, 0, 0},       {L"(a]", 0, 0, 0, 0},
+      {L"f(a", L'[', 0, 0, 1},    {L"a)", L')', 0, 0, 0},
+      {L"xyz", L'y', 0, 0, 0},    {L"its", L'\'', 0, 0, 1},
+      {L"'(' )", 0, 1, 0, 0},     {L"(\"')\"')", 0, 1, 0, 1},
+      {L"a\\(b", 0, 0, L'\\', 0}, {L"\\((a)", 0, 0, L'\\', 1},
+      {deep, 0, 1, L'\\', 1},     {deep.substr(1), L')', 1, L'\\', 0},
   };
-  for (const auto& [text, brace, skip, escape, result] : rows) {
-    SCOPED_TRACE(testing::Message() << text.substr(0, 20) << " brace " << int(brace) << " skip "
-                                    << int(skip) << " escape " << int(escape));
+  velut_test::ForEachRow(rows, [](auto& text, auto brace, auto skip, auto escape, auto result) {
     EXPECT_EQ(VelUt::MatchBraces(text, brace, skip, escape), result);
-  }
+  });
 }
 
 int Single(Str& s) { return VelUt::RemoveQuotes(s, L'\''); }

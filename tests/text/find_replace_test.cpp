@@ -33,7 +33,8 @@ TEST(FindNoCase, Table) {
       {L"abc", L"AB", -5, -5},
       {L"ab", L"abc", -1, -1},
   };
-  for (const auto& [text, pattern, start, result] : rows) {
+  for (const auto& [text, pattern, start, result] :
+       rows) {  // no trace of the text: it may be an id
     SCOPED_TRACE(testing::Message() << pattern << " from " << start);
     EXPECT_EQ(VelUt::FindNoCase(text, pattern, start), result);
   }
