@@ -8,8 +8,6 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
-#include "threads/run_threads.h"
-
 namespace {
 
 using Doc = std::unique_ptr<__CFTree, void (*)(CFTypeRef)>;
@@ -236,25 +234,6 @@ TEST(XMLTree, LongTextsAndValues) {
     EXPECT_EQ(DumpOf("<r a='" + t + "'>" + t + "&amp;</r>"), "E(r a=" + t + ")[T(" + t + "&)]")
         << n;
   }
-}
-
-// Eight threads at once parse their own document and release one entry each of a shared one,
-// one of them the document itself (the tsan build runs this too).
-TEST(XMLTree, ThreadsReleaseOneDocumentAtOnce) {
-  std::string xml = "<t>";
-  for (int id = 0; id < velut_test::kThreads; ++id) xml += "<s id='" + std::to_string(id) + "'/>";
-  CFTreeRef doc = Parse(xml += "</t>").release();
-  std::vector<CFTreeRef> entries;
-  for (int id = 0; id < velut_test::kThreads; ++id)
-    entries.push_back(CFTreeRef(CFRetain(CFTreeGetChildAtIndex(CFTreeGetFirstChild(doc), id))));
-  EXPECT_EQ(velut_test::RunOnThreads([&, own = DumpOf(xml)](int id) {
-              int wrong = DumpOf(xml) == own ? 0 : 1;
-              if (id == 0) CFRelease(doc);
-              wrong += Dump(entries[id]) == "E(s id=" + std::to_string(id) + "/)" ? 0 : 1;
-              CFRelease(entries[id]);
-              return wrong;
-            }),
-            0);
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
-// Eight threads at once on the state that calls share: the library cache, each thread's
-// lookups and last error, cached date formatters, names made once. The tsan preset judges.
+// Eight threads at once on the state that calls share: the library cache, each thread's lookups
+// and last error, date formatters, names and constants made once, the counts of a document's
+// parts. The tsan preset judges.
+#include <optional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include <VelUt/VelUt.h>
@@ -18,8 +23,19 @@ TEST(Threads, SharedStateAtOnce) {
   CTime t;
   ASSERT_EQ(VelUt::StringToTime(L"2024-05-17T08:30:00", t), 1);
   const CStdStr<wchar_t> when = VelUt::FormatDateTimeForUserLocale(t);
+  std::string xml = "<t>";  // an entry for each thread, of a document thread 0 releases
+  for (int id = 0; id < velut_test::kThreads; ++id) xml += "<s id='" + std::to_string(id) + "'/>";
+  std::optional<velut_test::XmlTable> shared(std::in_place, xml += "</t>");
+  std::vector<CFTreeRef> entries;
+  for (int id = 0; id < velut_test::kThreads; ++id)
+    entries.push_back(CFTreeRef(CFRetain(shared->Entry(id))));
+  CFStringRef constants[velut_test::kThreads] = {};
   EXPECT_EQ(velut_test::RunOnThreads([&](int id) {
-              int wrong = 0;
+              constants[id] = CFSTR("made once, whichever thread asks first");
+              int wrong = velut_test::XmlTable(xml).Entry(id) == nullptr;
+              if (id == 0) shared.reset();
+              wrong += CFXMLNodeGetTypeCode(CFXMLTreeGetNode(entries[id])) != kCFXMLNodeTypeElement;
+              CFRelease(entries[id]);
               for (int round = 0; round < 200; ++round) {
                 VelUtResString s;
                 wrong += s.Load(table.Entry(round % 2)) != 1 || s.LoadFromResource(0) != 1;
@@ -34,6 +50,7 @@ TEST(Threads, SharedStateAtOnce) {
               return wrong;
             }),
             0);
+  for (CFStringRef s : constants) EXPECT_EQ(s, CFSTR("made once, whichever thread asks first"));
   VelUtResString::FreeLibraries();
   SetDllDirectoryW(nullptr);
 }
