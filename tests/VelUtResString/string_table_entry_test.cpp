@@ -10,10 +10,9 @@
 
 namespace {
 
-// {entry, mFlags, mId, mSrc, mText}: a reference needs both attributes,
-// named exactly and non-empty; a literal's text is the first text child of
-// its first child element, or of itself without one; CDATA, comments and
-// white space are no text.
+// {entry, mFlags, mId, mSrc, mText}: a reference needs both attributes, named exactly and
+// non-empty; a literal's text is the first text child of its first child element, or of itself
+// without one; CDATA, comments and white space are no text.
 TEST(VelUtResString, Load) {
   const std::tuple<const char*, unsigned int, unsigned int, const wchar_t*, const wchar_t*> rows[] =
       {

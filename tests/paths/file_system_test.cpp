@@ -46,9 +46,8 @@ TEST(IsFolderReadOnly, Writable) {
   EXPECT_EQ(velut_test::Listing(dir.path()), (std::set<std::string>{"a.txt", "sub"}));
 }
 
-// 1 for URLs, nothing, a file URL of a file (probed as a folder), and where
-// files cannot be made: a read-only folder in any form, a file or a path in
-// it, and a missing drive, which names the root.
+// 1 for URLs, nothing, a file URL of a file (probed as a folder), and where files cannot be made: a
+// read-only folder in any form, a file or a path in it, and a missing drive, which names the root.
 TEST(IsFolderReadOnly, NotWritable) {
   velut_test::TempFolder dir;
   velut_test::Touch(dir / "ro" / "a.txt");

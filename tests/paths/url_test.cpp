@@ -1,5 +1,4 @@
-// URL recognition, file URLs to local paths, and the folder part of a
-// location.
+// URL recognition, file URLs to local paths, and the folder part of a location.
 #include <string>
 #include <utility>
 
@@ -32,10 +31,9 @@ bool ToPath(VelString& s) {
   return VelUt::UrlToPath(url.c_str(), s);
 }
 
-// Host prefixes need 8 units, the others 6 (8 after "mailto:"); IsUrl trims
-// on the left, FixUrl adds no scheme; a backslash before a drive goes only
-// before a letter; a web folder keeps its last separator after one '/' and
-// then one '\' are cut, and a slash anywhere wins over a backslash.
+// Host prefixes need 8 units, the others 6 (8 after "mailto:"); IsUrl trims on the left, FixUrl
+// adds no scheme; a backslash before a drive goes only before a letter; a web folder keeps its last
+// separator after one '/' and then one '\' are cut, and a slash anywhere wins over a backslash.
 TEST(Urls, Table) {
   const velut_test::EditRow rows[] = {
       {L" www.ab.xx ", Pre, L"http://www.ab.xx", 1},
@@ -96,9 +94,8 @@ TEST(Urls, WorkingArrayBound) {
   });
 }
 
-// Running out of memory while the leading units are cut off is a false
-// result; elsewhere (completing "www.") it reaches the caller. Either way
-// the text stays trimmed.
+// Running out of memory while the leading units are cut off is a false result; elsewhere
+// (completing "www.") it reaches the caller. Either way the text stays trimmed.
 TEST(Urls, PreProcessUrlOutOfMemory) {
   for (const auto kind : {AllocationFailure::kMemoryException,
                           AllocationFailure::kDravoMemoryException, AllocationFailure::kBadAlloc}) {

@@ -12,11 +12,10 @@ namespace {
 
 using Str = CStdStr<wchar_t>;
 
-// {text, pos, skipQuoted, escape, result}: other kinds are ordinary; a quote
-// searches forward and never skips; the quote states are independent; one
-// escape escapes, two escape each other, only two units are looked at; an
-// escaped start does not nest; a search from inside quotes takes the closing
-// quote for an opening one. The fuzz target checks the rules at large.
+// {text, pos, skipQuoted, escape, result}: other kinds are ordinary; a quote searches forward and
+// never skips; the quote states are independent; one escape escapes, two escape each other, only
+// two units are looked at; an escaped start does not nest; a search from inside quotes takes the
+// closing quote for an opening one. The fuzz target checks the rules at large.
 TEST(FindMatchingChar, Table) {
   const std::tuple<std::wstring, int, signed char, wchar_t, int> rows[] = {
       {L"(a(b)c)", 0, 0, L'\0', 6},     {L"(a(b)c)", 2, 0, L'\0', 4},
