@@ -59,6 +59,8 @@ TEST(StdStr, Edits) {
       {L"abc", [](Str& s) { return s.FindOneOf(nullptr) + s.FindOneOf(L""); }, L"abc", -2},
       {L"a\u4E00c", [](Str& s) { return s.FindOneOf(L"xc"); }, L"a\u4E00c", 2},
       {L"ab\U0001F600c", [&](Str& s) { return s.FindOneOf(set.c_str()); }, L"ab\U0001F600c", 2},
+      {L"abcdef", [](Str& s) { return s = s.Mid(4, 10) + s.Right(2), 0; }, L"efef", 0},
+      {L"abc", [](Str& s) { return s.Insert(-1, L'x') + s.Delete(1, -1); }, L"a", 5},
       {L"banana", [](Str& s) { return s.Remove(L'a'); }, L"bnn", 3},
       {L"abc", [](Str& s) { return s.Replace(nullptr, L"x") + s.Replace(L"", L"x"); }, L"abc", 0},
       {L"banana", [](Str& s) { return s.Replace(L"a", nullptr); }, L"bnn", 3},

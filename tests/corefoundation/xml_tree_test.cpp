@@ -106,6 +106,10 @@ TEST(XMLTree, Documents) {
       {"<e a='&lt;&amp;&gt;&quot;&apos;&#65;&#x42;' b='x\ty\r\nz\nw' c='x&#9;y&#10;z' d=\"'>\" "
        "e='/>'></e>",
        "E(e a=<&>\"'AB b=x y z w c=x\ty\nz d='> e=/>)", 0},
+      {"<e  a = '1'  />", "E(e a=1/)", 0},
+      {"<r><aaaaab/><aaaabb/></r>", "E(r)[E(aaaaab/) E(aaaabb/)]", 0},  // names stored once each
+      {"<r k='\xF0\x90\x80\x80'>\xF0\x9F\x98\x80&#x10FFFF;\xC2\xA0</r>",
+       "E(r k=\xF0\x90\x80\x80)[T(\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xC2\xA0)]", 0},
       {"<e k='1' j='2' i='3' h='4' g='5' f='6' d='7' c='8' b='9' a='' A='?'/>",
        "E(e k=1 j=2 i=3 h=4 g=5 f=6 d=7 c=8 b=9 a= A=?/)", 0},
       {"<r>&lt;&gt;&amp;&apos;&quot; &#233;&#xE9;&#xe9; &amp;lt; &#x1F600;&#128512;</r>",
@@ -120,6 +124,7 @@ TEST(XMLTree, Documents) {
       {Utf16(bom + body, false), le + r, 0},
       {Utf16(body, true), be + r, 0},
       {Utf16(decl16 + body, false), le + p + "'UTF-16') " + r, 0},
+      {Utf16(bom + decl16 + body, true), be + p + "'UTF-16') " + r, 0},
       {decl + "'ISO-8859-1'?><r a='\xE9'>\xE9&#x20AC;&#x1F600;</r>",
        std::to_string(kCFStringEncodingISOLatin1) + ": " + p + "'ISO-8859-1') " + r, 0},
       {decl + "'Windows-1252'?><r a='\xE9'>\xE9\x80&#x1F600;</r>",

@@ -37,6 +37,7 @@ bool ToPath(VelString& s) {
 TEST(Urls, Table) {
   const velut_test::EditRow rows[] = {
       {L" www.ab.xx ", Pre, L"http://www.ab.xx", 1},
+      {L"FTP.ab.xx", Pre, L"ftp://FTP.ab.xx", 1},
       {L"www.a.b", Pre, L"www.a.b", 0},
       {L"www.ab.c", Pre, L"http://www.ab.c", 1},
       {L"https:", Pre, L"https:", 1},

@@ -9,10 +9,13 @@
 #include "support/alloc_failure.h"
 #include "support/global_locale.h"
 #include "support/rows.h"
+#include "text/NoCaseSearch.h"
 
 namespace {
 
 using Str = CStdStr<wchar_t>;
+using VelUt::detail::NoCaseSearcher;
+using VelUt::detail::ScanWidth;
 
 // {text, pattern, start, result}: matches overlap; only A-Z fold, not '['
 // and '{'; a negative start tries the match at 0 and reports itself.
@@ -40,6 +43,19 @@ TEST(FindNoCase, Table) {
   }
   velut_test::ScopedGlobalLocale utf8("C.UTF-8");  // folding stays classic
   EXPECT_EQ(VelUt::FindNoCase(L"\u00C0K", L"\u00E0\u212A", 0), -1);
+}
+
+// At each width of the scan behind FindNoCase: a candidate that fails in the first block, the
+// match blocks later, and a rest shorter than a block. The fuzz target checks the rest.
+TEST(FindNoCase, EachScanWidth) {
+  const std::wstring text = L"neXdle" + std::wstring(40, L'x') + L"NeEdLe" + std::wstring(30, L'x');
+  for (const ScanWidth w : {ScanWidth::kOne, ScanWidth::kSse2, ScanWidth::kAvx2}) {
+    if (!NoCaseSearcher::Supported(w)) continue;
+    SCOPED_TRACE(static_cast<int>(w));
+    const NoCaseSearcher searcher(L"needle", 6, w);
+    EXPECT_EQ(searcher.Find(text.data(), text.size(), 0), 46u);
+    EXPECT_EQ(searcher.Find(text.data(), text.size(), 47), VelUt::detail::kNotFound);
+  }
 }
 
 int AaByB(Str& s) { return VelUt::ReplaceNoCase(s, L"AA", L"b"); }
