@@ -55,11 +55,9 @@ TEST(GetUniqueFileName, Table) {
       {{"a.txt", "a_2.txt"}, "a_3.txt"},
       {{"a_5.txt"}, "a.txt"},
       {{"a_5.txt", "a.txt"}, "a_2.txt"},
-      {{"a_3_b.txt"}, "a_3_b_2.txt"},
       {{"a_1x.txt"}, "a_1x_2.txt"},
       {{"readme"}, "readme_2"},
       {{".bashrc"}, "_2.bashrc"},
-      {{"2024.txt"}, "2024_2.txt"},
   };
   for (const auto& [present, result] : rows) {
     const std::string asked = present.empty() ? "a.txt" : present[0];
