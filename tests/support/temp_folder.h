@@ -92,7 +92,8 @@ inline std::wstring Slashed(const fs::path& path) {
   return text;
 }
 
-// Makes folders below `base` whose deepest has a path text of `units` units.
+// Makes folders below `base` (no name above 255 bytes), the deepest with a path text of `units`
+// units: at least that of `base` plus 2.
 inline std::wstring MakeFolderOfLength(const fs::path& base, std::size_t units) {
   std::wstring folder = Text(base);
   for (wchar_t letter = L'a'; folder.size() < units; letter = letter == L'z' ? L'a' : letter + 1) {
@@ -117,7 +118,8 @@ inline int InChild(const std::function<int()>& check) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
 }
 
-// `check` (0 to 99) in a child that permissions bind (102: root stayed root).
+// `check` (0 to 99) in a child that permissions bind (102: root stayed root); what it reaches must
+// be open to others.
 inline int RunUnprivileged(const std::function<int()>& check) {
   return InChild([&] { return geteuid() == 0 && !BecomeNobody() ? 102 : check(); });
 }
