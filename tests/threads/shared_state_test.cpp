@@ -1,8 +1,10 @@
 // Eight threads at once on the state that calls share: the library cache, each thread's lookups
 // and last error, date formatters, names and constants made once, the counts of a document's
 // parts. The tsan preset judges.
+#include <atomic>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -11,9 +13,21 @@
 
 #include "VelUtResString/xml_entries.h"
 #include "support/scoped_env.h"
-#include "threads/run_threads.h"
 
 namespace {
+
+constexpr int kThreads = 8;
+
+// Calls work(id) for ids 0 to 7 on threads of their own, all started before any is joined;
+// returns the sum of the results (the count of wrong ones).
+template <typename Work>
+int RunOnThreads(Work work) {
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> threads;
+  for (int id = 0; id < kThreads; ++id) threads.emplace_back([&, id] { wrong += work(id); });
+  for (std::thread& t : threads) t.join();
+  return wrong.load();
+}
 
 TEST(Threads, SharedStateAtOnce) {
   SetDllDirectoryW(VELUT_TEST_DLL_DIR_W);
@@ -24,13 +38,12 @@ TEST(Threads, SharedStateAtOnce) {
   ASSERT_EQ(VelUt::StringToTime(L"2024-05-17T08:30:00", t), 1);
   const CStdStr<wchar_t> when = VelUt::FormatDateTimeForUserLocale(t);
   std::string xml = "<t>";  // an entry for each thread, of a document thread 0 releases
-  for (int id = 0; id < velut_test::kThreads; ++id) xml += "<s id='" + std::to_string(id) + "'/>";
+  for (int id = 0; id < kThreads; ++id) xml += "<s id='" + std::to_string(id) + "'/>";
   std::optional<velut_test::XmlTable> shared(std::in_place, xml += "</t>");
   std::vector<CFTreeRef> entries;
-  for (int id = 0; id < velut_test::kThreads; ++id)
-    entries.push_back(CFTreeRef(CFRetain(shared->Entry(id))));
-  CFStringRef constants[velut_test::kThreads] = {};
-  EXPECT_EQ(velut_test::RunOnThreads([&](int id) {
+  for (int id = 0; id < kThreads; ++id) entries.push_back(CFTreeRef(CFRetain(shared->Entry(id))));
+  CFStringRef constants[kThreads] = {};
+  EXPECT_EQ(RunOnThreads([&](int id) {
               constants[id] = CFSTR("made once, whichever thread asks first");
               int wrong = velut_test::XmlTable(xml).Entry(id) == nullptr;
               if (id == 0) shared.reset();
