@@ -42,3 +42,8 @@ void test_support::LimitAllocations(unsigned long bytes) { g_limit = bytes; }
 void* operator new(std::size_t size) { return Allocate(size); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+// The standard library's temporary buffers come from the nothrow form and go back through the
+// sized delete above: from malloc too, uncounted, so the two match.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return std::malloc(size == 0 ? 1 : size);
+}
