@@ -209,8 +209,17 @@ TEST(XMLTree, RetainedPartsOutliveTheDocument) {
   EXPECT_EQ(CFGetRetainCount(CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetFirstChild(r)))), 2);
   const void* const nulls[] = {
       CFXMLTreeCreateFromData(nullptr, CFDataRef(CFSTR("<r/>")), nullptr, 0, 1),  // not data
-      CFTreeGetChildAtIndex(r, -1), CFTreeGetChildAtIndex(r, 2),
-      CFDictionaryGetValue(Element(r)->attributes, nullptr), CFXMLNodeGetInfoPtr(nullptr)};
+      CFTreeGetChildAtIndex(r, -1),
+      CFTreeGetChildAtIndex(r, 2),
+      CFDictionaryGetValue(Element(r)->attributes, nullptr),
+      CFXMLNodeGetInfoPtr(nullptr),
+      CFRetain(nullptr),
+      CFTreeGetChildAtIndex(nullptr, 0),
+      CFTreeGetNextSibling(nullptr),
+      CFTreeGetParent(nullptr),
+      CFXMLTreeGetNode(nullptr),
+      CFXMLNodeGetString(nullptr),
+      CFDataGetBytePtr(nullptr)};
   for (const void* p : nulls) EXPECT_EQ(p, nullptr) << "call " << &p - nulls;
   EXPECT_EQ(CFXMLNodeGetTypeCode(nullptr) + CFXMLNodeGetVersion(nullptr) +
                 CFTreeGetChildCount(nullptr) + CFGetRetainCount(nullptr) +

@@ -18,17 +18,18 @@ using Str = CStdStr<wchar_t>;
 // closing quote for an opening one. The fuzz target checks the rules at large.
 TEST(FindMatchingChar, Table) {
   const std::tuple<std::wstring, int, signed char, wchar_t, int> rows[] = {
-      {L"(a(b)c)", 0, 0, L'\0', 6},     {L"(a(b)c)", 2, 0, L'\0', 4},
-      {L"(a(b)c)", 6, 0, L'\0', 0},     {L"(a[b)c]", 0, 0, L'\0', 4},
-      {L"(a", 0, 0, L'\0', -1},         {L"abc", 1, 0, L'\0', -1},
-      {L"abc", -1, 0, L'\0', -1},       {L"abc", 3, 0, L'\0', -1},
-      {L"'a'b'", 2, 0, L'\0', 4},       {L"(a')'b)", 0, 0, L'\0', 3},
-      {L"(a')'b)", 0, 1, L'\0', 6},     {L"(a')'b)", 6, 1, L'\0', 0},
-      {L"(a'\")'b)", 0, 1, L'\0', -1},  {L"'(' )", 1, 1, L'\0', -1},
-      {L"(a\\)b)", 0, 0, L'\\', 5},     {L"(a\\\\)b)", 0, 0, L'\\', 4},
-      {L"(a\\\\\\)b)", 0, 0, L'\\', 5}, {L"\\((a))", 1, 0, L'\\', 4},
-      {L"\\'a'b'", 1, 0, L'\\', 5},     {L"(a\\')')", 0, 1, L'\\', 4},
-      {L"(a')\\')", 0, 1, L'\\', -1},
+      {L"(a(b)c)", 0, 0, L'\0', 6},    {L"(a(b)c)", 2, 0, L'\0', 4},
+      {L"(a(b)c)", 6, 0, L'\0', 0},    {L"(a[b)c]", 0, 0, L'\0', 4},
+      {L"a)", 1, 0, L'\0', -1},        {L"'a'b'", 4, 0, L'\0', -1},
+      {L"(a\\\")\")", 0, 1, L'\\', 4}, {L"(a", 0, 0, L'\0', -1},
+      {L"abc", 1, 0, L'\0', -1},       {L"abc", -1, 0, L'\0', -1},
+      {L"abc", 3, 0, L'\0', -1},       {L"'a'b'", 2, 0, L'\0', 4},
+      {L"(a')'b)", 0, 0, L'\0', 3},    {L"(a')'b)", 0, 1, L'\0', 6},
+      {L"(a')'b)", 6, 1, L'\0', 0},    {L"(a'\")'b)", 0, 1, L'\0', -1},
+      {L"'(' )", 1, 1, L'\0', -1},     {L"(a\\)b)", 0, 0, L'\\', 5},
+      {L"(a\\\\)b)", 0, 0, L'\\', 4},  {L"(a\\\\\\)b)", 0, 0, L'\\', 5},
+      {L"\\((a))", 1, 0, L'\\', 4},    {L"\\'a'b'", 1, 0, L'\\', 5},
+      {L"(a\\')')", 0, 1, L'\\', 4},   {L"(a')\\')", 0, 1, L'\\', -1},
   };
   velut_test::ForEachRow(rows, [](auto& text, int pos, auto skip, auto escape, int result) {
     EXPECT_EQ(VelUt::FindMatchingChar(text, pos, skip, escape), result);
@@ -59,13 +60,10 @@ int Nul(Str& s) { return VelUt::RemoveQuotes(s, L'\0'); }
 
 TEST(RemoveQuotes, Table) {
   const velut_test::EditRow rows[] = {
-      {L" 'abc' ", Single, L"abc", 1},
-      {L"'abc", Single, L"abc", 1},
-      {L"'", Single, L"", 1},
-      {L"''abc''", Single, L"'abc'", 1},
-      {L"' abc '", Single, L" abc ", 1},
-      {L" abc ", Single, L"abc", 0},
-      {L"\"abc\"", Single, L"\"abc\"", 0},
+      {L" 'abc' ", Single, L"abc", 1},   {L"", Single, L"", 0},
+      {L"'abc", Single, L"abc", 1},      {L"'", Single, L"", 1},
+      {L"''abc''", Single, L"'abc'", 1}, {L"' abc '", Single, L" abc ", 1},
+      {L" abc ", Single, L"abc", 0},     {L"\"abc\"", Single, L"\"abc\"", 0},
       {{L"\0a\0", 3}, Nul, L"a", 1},
   };
   velut_test::RunEditRows(rows);

@@ -44,6 +44,7 @@ TEST(ParseDelimitedString, Table) {
       {L"''a", L"'", 5, {L"a"}},
       {L"a;b,c\u2192", L",;", 48, {L"a", L"b", L"c\u2192"}},
       {L"a,b", L"", 1, {L"a,b"}},
+      {L"a\u2192b", L"\u20AC;", 0, {L"a\u2192b"}},
       {{L"a\0b", 3}, {L"\0", 1}, 0, {L"a", L"b"}},
       {L"a\u0100b\u0101c", L"\u0101\u0100", 0, {L"a", L"b", L"c"}},
   };
@@ -116,6 +117,7 @@ TEST(SplitString, Table) {
       {L"a:", L":", 0, L"a", L"", L':', 1},
       {L"a=b:c", L":=", 0, L"a", L"b:c", L'=', 1},
       {L" abc ", L":", 1, L" abc ", L"", L'?', 0},
+      {L"", L":", 1, L"", L"", L'?', 0},
       {L"a=b", {L":\0=", 3}, 0, L"a=b", L"", L'?', 0},
   };
   velut_test::ForEachRow(rows, [](const W& text, const W& delimiters, int trim, const W& left,

@@ -33,6 +33,7 @@ TEST(Escape, Table) {
   const velut_test::EditRow rows[] = {
       {L"a,b;c", Escape, L"a\\,b\\;c", 2},
       {L"a,b", EscapeNone, L"a,b", 0},
+      {L"", Escape, L"", 0},
       {L"a\\,", Escape, L"a\\\\,", 1},
       {L"a\\,", EscapeAll, L"a\\\\\\,", 2},
       {L"a\\,b\\;c", Unescape, L"a,b;c", 2},

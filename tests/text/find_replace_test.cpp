@@ -25,6 +25,7 @@ TEST(FindNoCase, Table) {
       {L"aaa", L"aa", 1, 1},
       {L"abc", L"c", 3, -1},
       {L"abc", L"abcd", 0, -1},
+      {L"", L"a", 0, -1},
       {nullptr, L"a", 0, -1},
       {reinterpret_cast<const wchar_t*>(7), L"a", 0, -1},
       {L"abc", L"", 0, -1},
@@ -46,9 +47,11 @@ TEST(FindNoCase, Table) {
 }
 
 // At each width of the scan behind FindNoCase: a candidate that fails in the first block, the
-// match blocks later, and a rest shorter than a block. The fuzz target checks the rest.
+// match blocks later after a unit past ASCII, and a rest shorter than a block. The fuzz target
+// checks the rest.
 TEST(FindNoCase, EachScanWidth) {
-  const std::wstring text = L"neXdle" + std::wstring(40, L'x') + L"NeEdLe" + std::wstring(30, L'x');
+  const std::wstring text =
+      L"neXdle" + std::wstring(38, L'x') + L"\u00E9x" + L"NeEdLe" + std::wstring(30, L'x');
   for (const ScanWidth w : {ScanWidth::kOne, ScanWidth::kSse2, ScanWidth::kAvx2}) {
     if (!NoCaseSearcher::Supported(w)) continue;
     SCOPED_TRACE(static_cast<int>(w));
@@ -71,11 +74,16 @@ int ByOwnTail(Str& s) { return VelUt::ReplaceNoCase(s, s.c_str() + 1, s.c_str() 
 // Matches do not overlap nor are searched again; NUL units are kept; the
 // arguments may be the target's own text.
 TEST(ReplaceNoCase, Table) {
-  const velut_test::EditRow rows[] = {
-      {L"aaaa", AaByB, L"bb", 2},        {L"abc", BByBb, L"abbc", 1},
-      {L"a-b-c", DashByNull, L"abc", 2}, {L"abc", Empty, L"abc", 0},
-      {L"xAbAbx", AbByAB, L"xABABx", 2}, {L"abAB", ByOwnText, L"abABabAB", 2},
-      {L"xyz", ByOwnTail, L"xz", 1},     {{L"aa\0AAb\0", 7}, AaByB, {L"b\0bb\0", 5}, 2}};
+  const velut_test::EditRow rows[] = {{L"aaaa", AaByB, L"bb", 2},
+                                      {L"a", AaByB, L"a", 0},
+                                      {L"", AaByB, L"", 0},
+                                      {L"abc", BByBb, L"abbc", 1},
+                                      {L"a-b-c", DashByNull, L"abc", 2},
+                                      {L"abc", Empty, L"abc", 0},
+                                      {L"xAbAbx", AbByAB, L"xABABx", 2},
+                                      {L"abAB", ByOwnText, L"abABabAB", 2},
+                                      {L"xyz", ByOwnTail, L"xz", 1},
+                                      {{L"aa\0AAb\0", 7}, AaByB, {L"b\0bb\0", 5}, 2}};
   velut_test::RunEditRows(rows);
 }
 
