@@ -38,6 +38,7 @@ TEST(CFString, CreateAndRead) {
            kUnknown},
           {"UTF-8 mark kept", "\xEF\xBB\xBFx", kUtf8, kBytes, u"\uFEFFx", 0},
           {"UTF-8 mark skipped", "\xEF\xBB\xBFx", kUtf8, kExternal, u"x", 0},
+          {"external without a mark", "abc", kUtf8, kExternal, u"abc", 0},
           {"UTF-16LE", std::string("a\0\x3D\xD8\x00\xDE", 6), kUtf16LE, kBytes, u"a\U0001F600",
            kCp1252},
           {"UTF-16BE", std::string("\0a", 2), kCFStringEncodingUTF16BE, kBytes, u"a", kUtf16},
@@ -131,6 +132,8 @@ TEST(CFString, ConstantsAndData) {
   CFDataRef data[] = {CFDataCreate(nullptr, bytes, 4), CFDataCreate(nullptr, bytes, 4),
                       CFDataCreate(nullptr, bytes, 3), CFDataCreate(nullptr, nullptr, 0)};
   EXPECT_NE(CFDataGetBytePtr(data[0]), bytes);
+  EXPECT_EQ(CFGetRetainCount(CFRetain(data[1])), 2);  // counted, unlike a constant
+  CFRelease(data[1]);
   EXPECT_EQ(CFDataGetBytePtr(data[0])[3] + CFDataGetLength(data[0]), 0xFF + 4);
   EXPECT_TRUE(CFEqual(data[0], data[1]) && CFGetTypeID(data[0]) == CFDataGetTypeID());
   EXPECT_FALSE(CFEqual(data[0], data[2]) || CFEqual(data[0], CFSTR("abcd")));

@@ -34,6 +34,7 @@ TEST(Escape, Table) {
       {L"a,b;c", Escape, L"a\\,b\\;c", 2},
       {L"a,b", EscapeNone, L"a,b", 0},
       {L"", Escape, L"", 0},
+      {L"", Unescape, L"", 0},
       {L"a\\,", Escape, L"a\\\\,", 1},
       {L"a\\,", EscapeAll, L"a\\\\\\,", 2},
       {L"a\\,b\\;c", Unescape, L"a,b;c", 2},
