@@ -17,7 +17,7 @@ TEST(GetSystemErrorMessage, Table) {
   const std::pair<const wchar_t*, const wchar_t*> rows[] = {
       {L"Done.\r\n", L"Done"}, {L"Done.\n\n", L"Done"},  {L"Done.\r\n\n", L"Done.\r"},
       {L"Done..", L"Done."},   {L"Done. \n", L"Done. "}, {L"\r\n", L"\r"},
-      {L".\n", L"."},          {L"", L"Changed"},
+      {L".\n", L"."},          {L"x%1y.", L"x%1y"},      {L"", L"Changed"},
   };
   SetSystemMessageText(kFallback, L"Changed.\r\n");
   for (const auto& [text, trimmed] : rows) {
