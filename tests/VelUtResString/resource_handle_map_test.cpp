@@ -13,6 +13,8 @@
 
 #include <VelUt/VelUt.h>
 
+#include "support/rows.h"
+
 namespace {
 
 std::map<std::wstring, int> g_loads;  // calls per name
@@ -42,14 +44,7 @@ BOOL FreeLibrary(HMODULE module) {
 
 namespace {
 
-VelUtResString Reference(unsigned int id, const wchar_t* src) {
-  VelUtResString s;
-  s.Set(id, src);
-  return s;
-}
-
-// Libraries are looked up in the test DLL folder; the cache and the counts
-// start empty for every test.
+// Libraries come from the test DLL folder; cache and counts start empty.
 class ResourceStrings : public testing::Test {
  protected:
   void SetUp() override {
@@ -86,16 +81,16 @@ TEST_F(ResourceStrings, LoadFromResource) {
       {1, L"strings64", 1, L"one"}, {0, L"strings64", 1, L"zero"}, {2, L"strings64", 0, L""},
       {1, L"nostrings", 0, L""},    {1, L"missing", 0, L""},
   };
-  for (const auto& [id, src, result, text] : rows) {
-    SCOPED_TRACE(testing::Message() << src << " " << id);
-    VelUtResString s = Reference(id, src);
+  velut_test::ForEachRow(rows, [](unsigned int id, auto src, int result, auto text) {
+    VelUtResString s;
+    s.Set(id, src);
     EXPECT_EQ(s.LoadFromResource(0), result);
     EXPECT_EQ(s.mText, text);
     EXPECT_EQ(s.mFlags, 3u);
-  }
-  VelUtResString s = Reference(2, L"strings64");
-  EXPECT_EQ(s.LoadFromResource(0), 0);
+  });
+  VelUtResString s;
   s.Set(15, L"strings64");
+  s.mFlags = 3;  // marked loaded
   EXPECT_EQ(s.LoadFromResource(0), 1);
   EXPECT_EQ(s.mText, L"");
   EXPECT_EQ(s.LoadFromResource(1), 1);
@@ -109,13 +104,14 @@ TEST_F(ResourceStrings, LoadFromResource) {
   EXPECT_EQ(s.mText, L"own");
 }
 
-// The current resource module serves a reference whose library cannot be
-// loaded, and a string made from a resource id.
+// The current resource module serves a reference whose library cannot be loaded, and a
+// string made from a resource id.
 TEST_F(ResourceStrings, CurrentModule) {
   HINSTANCE saved = AfxGetResourceHandle();
   HMODULE current = LoadLibrary(L"strings64");
   AfxSetResourceHandle(current);
-  VelUtResString s = Reference(17, L"missing");
+  VelUtResString s;
+  s.Set(17, L"missing");
   EXPECT_EQ(s.LoadFromResource(0), 1);
   EXPECT_EQ(s.mText, L"seventeen");
   EXPECT_EQ(CStdStr<wchar_t>(reinterpret_cast<const wchar_t*>(15)), L"fifteen");

@@ -12,20 +12,15 @@ namespace velut_test {
 class XmlTable {
  public:
   explicit XmlTable(const std::string& xml) {
-    CFDataRef data = CFDataCreate(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(xml.data()),
+    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml.data()),
                                   static_cast<CFIndex>(xml.size()));
-    tree_ = CFXMLTreeCreateFromData(kCFAllocatorDefault, data, nullptr, kCFXMLParserNoOptions,
-                                    kCFXMLNodeCurrentVersion);
+    tree_ = CFXMLTreeCreateFromData(nullptr, data, nullptr, 0, kCFXMLNodeCurrentVersion);
     CFRelease(data);
   }
-  ~XmlTable() {
-    if (tree_ != nullptr) CFRelease(tree_);
-  }
+  ~XmlTable() { tree_ != nullptr ? CFRelease(tree_) : void(); }
   XmlTable(const XmlTable&) = delete;
   XmlTable& operator=(const XmlTable&) = delete;
-
-  bool ok() const { return tree_ != nullptr; }
-  CFTreeRef Root() const { return NthElement(tree_, 0); }  // the root element
+  CFTreeRef Root() const { return NthElement(tree_, 0); }
   CFTreeRef Entry(int i) const { return NthElement(Root(), i); }
 
  private:
@@ -37,7 +32,6 @@ class XmlTable {
     }
     return nullptr;
   }
-
   CFXMLTreeRef tree_ = nullptr;
 };
 

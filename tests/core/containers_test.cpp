@@ -1,5 +1,4 @@
-// The indexed list, the number array and the ordered map with its POSITION
-// walk.
+// The indexed list, the number array and the ordered map with its POSITION walk.
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,8 +71,7 @@ TEST(StdMap, Lookup) {
   }
 }
 
-// The family's allocators throw it as a pointer; a handler that knows only
-// std::bad_alloc can still report it.
+// Thrown as a pointer; a handler that knows only std::bad_alloc can report it.
 TEST(DravoMemoryException, ReportsAsBadAlloc) {
   CDravoMemoryException* e = new CDravoMemoryException;
   EXPECT_STREQ(static_cast<std::bad_alloc*>(e)->what(), "out of memory");

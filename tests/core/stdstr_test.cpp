@@ -28,9 +28,9 @@ void CallFormatV(Str& s, const wchar_t* format, ...) {
   va_end(args);
 }
 
-// Pointer values up to 0xFFFF are resource ids (here no module is current);
-// a set of units below 256 and above, far longer than the text; a string
-// formatted from its own text; extreme units whose difference wraps.
+// Resource ids (here no module is current), sets past U+00FF, a string formatted
+// from its own text, units whose difference wraps. The fuzz target checks Mid,
+// Left, Right, Insert, Delete, Replace and Find against a model.
 TEST(StdStr, Edits) {
   const std::wstring set = std::wstring(70000, L'\u4E00') + L"\U0001F600c";
   const wchar_t max[] = {static_cast<wchar_t>(INT_MAX), 0},
@@ -38,9 +38,7 @@ TEST(StdStr, Edits) {
   const velut_test::EditRow rows[] = {
       {L"x", [](Str& s) { return s = Str(Id(0xFFFF)), int(s.size()); }, L"", 0},
       {L"x", [](Str& s) { return s = L'\0', int(s.size()); }, {L"\0", 1}, 1},
-      {L"x", [](Str& s) { return s = Str(L'y'), 0; }, L"y", 0},
       {L"abc", [](Str& s) { return s = Id(0), 0; }, L"", 0},
-      {L"abc", [](Str& s) { return s = L"plain", 0; }, L"plain", 0},
       {L"abcdef", [](Str& s) { return s = s.c_str() + 2, 0; }, L"cdef", 0},
       {{L"ab\0cd", 5}, [](Str& s) { return s = s.c_str() + 1, 0; }, L"b", 0},
       {L"abc", [](Str& s) { return s.GetBuf(10), int(s.size()); }, {L"abc\0\0\0\0\0\0\0", 10}, 10},
@@ -53,38 +51,31 @@ TEST(StdStr, Edits) {
       {L"%d", [](Str& s) { return CallFormatV(s, s.c_str(), 42), 0; }, L"42", 0},
       {L"", [](Str& s) { return s.Format(L"%s %s|", L"MsiExec.exe", Str(L"/i")), 0; },
        L"MsiExec.exe /i|", 0},
-      {L"  ", [](Str& s) { return s.TrimRight(), 0; }, L"", 0},
       {L"\t x ", [](Str& s) { return s.TrimLeft(), 0; }, L"x ", 0},
       {L"\u00A0x\u00A0", [](Str& s) { return s.TrimLeft().TrimRight(), 0; }, L"\u00A0x\u00A0", 0},
       {L"\u00C0B", [](Str& s) { return s.MakeLower(), 0; }, L"\u00C0b", 0},
-      {L"", [](Str& s) { return s.MakeLower(), 0; }, L"", 0},
       {L"\u00C0B", [](Str& s) { return s.ToLower(std::locale("C.UTF-8")), 0; }, L"\u00E0b", 0},
       {L"abc", [](Str& s) { return s.Find(nullptr); }, L"abc", 0},
-      {L"abc", [](Str& s) { return s.Find(L"x"); }, L"abc", -1},
       {L"abc", [](Str& s) { return s.FindOneOf(nullptr) + s.FindOneOf(L""); }, L"abc", -2},
-      {L"abc", [](Str& s) { return s.FindOneOf(L"xb"); }, L"abc", 1},
       {L"a\u4E00c", [](Str& s) { return s.FindOneOf(L"xc"); }, L"a\u4E00c", 2},
       {L"ab\U0001F600c", [&](Str& s) { return s.FindOneOf(set.c_str()); }, L"ab\U0001F600c", 2},
-      {L"abcdef", [](Str& s) { return s = s.Mid(-3, 2), 0; }, L"ab", 0},
-      {L"abcdef", [](Str& s) { return s = s.Mid(7, 1) + s.Left(-1) + s.Right(-5), 0; }, L"", 0},
-      {L"abcdef", [](Str& s) { return s = s.Mid(4, 10) + s.Mid(0, -1) + s.Right(2), 0; }, L"efef",
+      {L"x", [](Str& s) { return s = Str(L'y'), 0; }, L"y", 0},
+      {L"abcdef", [](Str& s) { return s = s.Mid(4, 10) + s.Right(2) + s.Mid(7, 1), 0; }, L"efef",
        0},
-      {L"abc", [](Str& s) { return s.Insert(-1, L'x'); }, L"abcx", 4},
-      {L"abc", [](Str& s) { return s.Insert(1, L'x'); }, L"axbc", 4},
-      {L"abc", [](Str& s) { return s.Insert(3, L'x'); }, L"abcx", 4},
-      {L"abcdef", [](Str& s) { return s.Delete(-2, 2); }, L"cdef", 4},
-      {L"abcdef", [](Str& s) { return s.Delete(6, 1) + s.Delete(1, -1); }, L"a", 7},
+      {L"abc", [](Str& s) { return s = s.Mid(0, -1) + s.Left(-1) + s.Right(-5), 0; }, L"", 0},
+      {L"abc", [](Str& s) { return s.Insert(1, L'x') + s.Insert(-1, L'x') + s.Insert(9, L'y'); },
+       L"axbcxy", 15},
+      {L"abc", [](Str& s) { return s.Delete(1, -1) + s.Delete(9, 1) + s.Replace(L"x", L"y"); },
+       L"a", 2},
+      {L"", [](Str& s) { return s.MakeLower(), 0; }, L"", 0},
       {L"banana", [](Str& s) { return s.Remove(L'a'); }, L"bnn", 3},
-      {L"aaa", [](Str& s) { return s.Replace(L"aa", L"b"); }, L"ba", 1},
       {L"abc", [](Str& s) { return s.Replace(nullptr, L"x") + s.Replace(L"", L"x"); }, L"abc", 0},
-      {L"abc", [](Str& s) { return s.Replace(L"x", L"y"); }, L"abc", 0},
       {L"banana", [](Str& s) { return s.Replace(L"a", nullptr); }, L"bnn", 3},
       {L"abcabc", [](Str& s) { return s.Replace(s.c_str() + 3, s.c_str() + 4); }, L"bcbc", 2},
       {L"ABC", [](Str& s) { return s.CompareNoCase(L"abc"); }, L"ABC", 0},
       {L"ab", [](Str& s) { return s.CompareNoCase(L"abc"); }, L"ab", -99},
       {L"abc", [](Str& s) { return s.CompareNoCase(nullptr); }, L"abc", 97},
       {max, [&](Str& s) { return s.CompareNoCase(min); }, max, -1},
-      {L"ABC", [](Str& s) { return s.CollateNoCase(L"abc"); }, L"ABC", 0},
       {L"a", [](Str& s) { return s.CollateNoCase(nullptr) != 0; }, L"a", 1},
       {L"\u00C4", [](Str& s) { return s.CollateNoCase(L"\u00E4") != 0; }, L"\u00C4", 1},
       {{L"ab\0cd", 5}, [](Str& s) { return s.CollateNoCase(L"AB"); }, {L"ab\0cd", 5}, 0},

@@ -46,10 +46,8 @@ TEST(IsFolderReadOnly, Writable) {
   EXPECT_EQ(velut_test::Listing(dir.path()), (std::set<std::string>{"a.txt", "sub"}));
 }
 
-// 1 for URLs, for nothing at all, for a file URL of a file (the file test
-// reads the text before it is made a path, so the file is probed as a
-// folder), and where files cannot be made: a read-only folder in any form,
-// a file or a path in it, and a missing drive, which names the root.
+// 1 for URLs, nothing, a file URL of a file (probed as a folder), and where files cannot be made: a
+// read-only folder in any form, a file or a path in it, and a missing drive, which names the root.
 TEST(IsFolderReadOnly, NotWritable) {
   velut_test::TempFolder dir;
   velut_test::Touch(dir / "ro" / "a.txt");
@@ -71,9 +69,7 @@ TEST(IsFolderReadOnly, NotWritable) {
   EXPECT_EQ(velut_test::Listing(dir / "ro"), std::set<std::string>{"a.txt"});
 }
 
-// The record is cleared first: what the layer does not write is zero,
-// whatever it held. True also when the layer throws, as for a loop of
-// symbolic links.
+// The record is cleared first; true also when the layer throws (a link loop).
 TEST(GetFileStatus, ClearedFirst) {
   velut_test::TempFolder dir;
   std::ofstream(dir / "a.txt") << "hello";

@@ -1,5 +1,4 @@
-// Free file names in real folders, temporary names, and the bounded
-// formatter behind them.
+// Free file names in real folders, temporary names, and their formatter.
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -56,13 +55,9 @@ TEST(GetUniqueFileName, Table) {
       {{"a.txt", "a_2.txt"}, "a_3.txt"},
       {{"a_5.txt"}, "a.txt"},
       {{"a_5.txt", "a.txt"}, "a_2.txt"},
-      {{"a_b_3.txt"}, "a_b.txt"},
-      {{"a_3_b.txt"}, "a_3_b_2.txt"},
-      {{"a_.txt"}, "a.txt"},
       {{"a_1x.txt"}, "a_1x_2.txt"},
       {{"readme"}, "readme_2"},
       {{".bashrc"}, "_2.bashrc"},
-      {{"2024.txt"}, "2024_2.txt"},
   };
   for (const auto& [present, result] : rows) {
     const std::string asked = present.empty() ? "a.txt" : present[0];
@@ -107,9 +102,8 @@ TEST(GetUniqueFileName, CandidateArrayBound) {
   }
 }
 
-// A name made by GetTempFileName, its file deleted, with the extension asked
-// for; numbered when a file of the renamed name exists. The folder goes into
-// a 1024-unit array; without it, or a current folder, there is no name.
+// GetTempFileName's name with the extension asked for, numbered when taken;
+// the folder goes into a 1024-unit array; without it there is no name.
 TEST(GetTempFile, Names) {
   velut_test::TempFolder tmp;
   velut_test::ScopedEnv tmpdir("TMPDIR", tmp.path().c_str());

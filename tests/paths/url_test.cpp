@@ -1,5 +1,4 @@
-// URL recognition, file URLs to local paths, and the folder part of a
-// location.
+// URL recognition, file URLs to local paths, and the folder part of a location.
 #include <string>
 #include <utility>
 
@@ -32,10 +31,9 @@ bool ToPath(VelString& s) {
   return VelUt::UrlToPath(url.c_str(), s);
 }
 
-// Host prefixes need 8 units, the others 6 (8 after "mailto:"); IsUrl trims
-// on the left, FixUrl adds no scheme; a backslash before a drive goes only
-// before a letter; a web folder keeps its last separator after one '/' and
-// then one '\' are cut, and a slash anywhere wins over a backslash.
+// Host prefixes need 8 units, the others 6 (8 after "mailto:"); IsUrl trims on the left, FixUrl
+// adds no scheme; a backslash before a drive goes only before a letter; a web folder keeps its last
+// separator after one '/' and then one '\' are cut, and a slash anywhere wins over a backslash.
 TEST(Urls, Table) {
   const velut_test::EditRow rows[] = {
       {L" www.ab.xx ", Pre, L"http://www.ab.xx", 1},
@@ -46,22 +44,17 @@ TEST(Urls, Table) {
       {L"http:", Pre, L"http:", 0},
       {L"mailto:", Pre, L"mailto:", 0},
       {L"Gopher:/", Pre, L"Gopher:/", 1},
-      {L"news:x", Pre, L"news:x", 0},
       {L" C:\\dir ", Pre, L"C:\\dir", 0},
       {L"\u3000www.ab.xx", Pre, L"\u3000www.ab.xx", 0},
       {L"file:///C:/a", IsUrl, L"file:///C:/a", 0},
-      {L" FILE://x", IsUrl, L" FILE://x", 0},
       {L"file:\\C:\\a", IsUrl, L"file:\\C:\\a", 0},
       {L"file:/C:/a", IsUrl, L"file:/C:/a", 1},
       {L"http://h/file://x", IsUrl, L"http://h/file://x", 1},
-      {L"C:\\dir", IsUrl, L"C:\\dir", 0},
       {L"http://host\\a\\b", Fix<VelUt::FixUrl>, L"http://host/a/b", 1},
       {L"  www.ab.xx\\a", Fix<VelUt::FixUrl>, L"  www.ab.xx/a", 1},
       {L"file:///C:/dir/a", Fix<VelUt::FixUrl>, L"C:\\dir\\a", 1},
-      {L"", Fix<VelUt::FixUrl>, L"", 0},
       {L"file:///C:/a%20b", Fix<ToPath>, L"C:\\a%20b", 1},
       {L"FILE:///C|/dir/a", Fix<ToPath>, L"C:\\dir\\a", 1},
-      {L"file:/C:/a", Fix<ToPath>, L"C:\\a", 1},
       {L"file:C:/a", Fix<ToPath>, L"file:C:/a", 1},
       {L"file:\\\\C:\\a", Fix<ToPath>, L"C:\\a", 1},
       {L"file:\\\\1\\x", Fix<ToPath>, L"\\1\\x", 1},
@@ -70,11 +63,9 @@ TEST(Urls, Table) {
       {L"", Fix<ToPath>, L"", 1},
       {L" file:///C:/a", Fix<ToPath>, L" file:///C:/a", 1},
       {L"http://h/d/p.htm", Folder, L"http://h/d/", 0},
-      {L"http://h/d/", Folder, L"http://h/", 0},
       {L"http://h/", Folder, L"", 0},
       {L"http://h\\d\\p.htm", Folder, L"http://h\\d\\", 0},
       {L"http://h/d\\p.htm", Folder, L"http://h/", 0},
-      {L"http://h/d\\/", Folder, L"http://h/", 0},
       {L"http://h/d/\\", Folder, L"http://h/d/", 0},
       {L"mailto:x", Folder, L"", 0},
       {L"file:///C:/dir/a", Folder, L"C:\\dir", 0},
@@ -107,15 +98,13 @@ TEST(Urls, WorkingArrayBound) {
   });
 }
 
-// Running out of memory while the leading units are cut off is a false
-// result; elsewhere (completing "www.") it reaches the caller. Either way
-// the text stays trimmed.
+// Running out of memory while the leading units are cut off is a false result; elsewhere
+// (completing "www.") it reaches the caller. Either way the text stays trimmed.
 TEST(Urls, PreProcessUrlOutOfMemory) {
   for (const auto kind : {AllocationFailure::kMemoryException,
                           AllocationFailure::kDravoMemoryException, AllocationFailure::kBadAlloc}) {
     for (const auto& [text, escapes] :
-         {std::pair(L"  www.ab.xx ", 1), std::pair(L" mailto:someone ", 0),
-          std::pair(L" http://h/a ", 0)}) {
+         {std::pair(L"  www.ab.xx ", 1), std::pair(L" mailto:someone ", 0)}) {
       Str trimmed(text), done(text);
       PreProcessUrl(done);
       int absorbed = 0, escaped = 0;

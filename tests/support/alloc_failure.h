@@ -1,5 +1,4 @@
-// Failure injection for the memory-exhaustion paths: alloc_failure.cpp,
-// linked into a test executable, replaces its global operator new.
+// Failure injection: alloc_failure.cpp, linked into a test, replaces operator new.
 #pragma once
 
 namespace test_support {
@@ -17,8 +16,7 @@ class AllocationFailure {
   bool Fired() const;  // true once the n-th allocation has failed
 };
 
-// Allocations above `bytes` throw std::bad_alloc, as on a machine with no
-// more memory free; 0 lifts the limit.
+// Allocations above `bytes` throw std::bad_alloc; 0 lifts the limit.
 void LimitAllocations(unsigned long bytes);
 
 }  // namespace test_support

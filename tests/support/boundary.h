@@ -8,8 +8,7 @@
 
 namespace velut_test {
 
-// Just below, at and just above a 1024-unit buffer, and far beyond it:
-// where an off-by-one or an overrun of a fixed buffer shows.
+// Just below, at, just above and far beyond a 1024-unit buffer.
 inline constexpr std::size_t kBufferLengths[] = {1023, 1024, 1025, 5000};
 
 // Calls check(length) for each of kBufferLengths, the length in the trace.

@@ -1,8 +1,9 @@
-// Test support: one table for the functions that change a string in place.
+// Test support: the loops over test tables, each row named in the trace.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,16 @@ void RunEditRows(const EditRow (&rows)[N]) {
     CStdStr<wchar_t> s(rows[i].before);
     EXPECT_EQ(rows[i].edit(s), rows[i].result);
     EXPECT_EQ(s, rows[i].after);
+  }
+}
+
+// Calls check(fields...) with the fields of each pair or tuple row; rows print
+// in the trace, so a text pointer in them must be null or point to text.
+template <typename Row, std::size_t N, typename Check>
+void ForEachRow(const Row (&rows)[N], Check check) {
+  for (std::size_t i = 0; i < N; ++i) {
+    SCOPED_TRACE(testing::Message() << "row " << i << ": " << testing::PrintToString(rows[i]));
+    std::apply(check, rows[i]);
   }
 }
 

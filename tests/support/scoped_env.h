@@ -1,5 +1,4 @@
-// Test support: environment variables set for one scope, among them those
-// that name the user's locale and the local time zone.
+// Test support: environment variables, the user's locale and the time zone, for one scope.
 #pragma once
 
 #include <time.h>
@@ -11,8 +10,7 @@
 
 namespace velut_test {
 
-// Sets `name` to `value` (null: removes it) until the scope ends. Not for use
-// while other threads read the environment.
+// Sets `name` to `value` (null: removes it) until the scope ends; not while threads run.
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {

@@ -24,8 +24,7 @@ namespace velut_test {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under /tmp, open to every user; removed with all it holds,
-// folders made read-only included, when the scope ends.
+// A fresh folder under /tmp, open to every user; removed with all it holds.
 class TempFolder {
  public:
   TempFolder() {
@@ -80,8 +79,7 @@ inline std::set<std::string> Listing(const fs::path& folder) {
   return names;
 }
 
-// The native path of path text ("" when it has none); the path text of a
-// native path ("/tmp/a" -> "\tmp\a"), and that with slashes.
+// Path text to native ("" when none), native to path text, and that with slashes.
 inline std::string NativeOf(const std::wstring& text) {
   std::string native;
   PathToNative(text.c_str(), native);
@@ -94,8 +92,8 @@ inline std::wstring Slashed(const fs::path& path) {
   return text;
 }
 
-// Makes folders below `base`, no name above 255 bytes, the deepest with a
-// path text of `units` units (that of `base` and 2 more at least).
+// Makes folders below `base` (no name above 255 bytes), the deepest with a path text of `units`
+// units: at least that of `base` plus 2.
 inline std::wstring MakeFolderOfLength(const fs::path& base, std::size_t units) {
   std::wstring folder = Text(base);
   for (wchar_t letter = L'a'; folder.size() < units; letter = letter == L'z' ? L'a' : letter + 1) {
@@ -120,19 +118,17 @@ inline int InChild(const std::function<int()>& check) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
 }
 
-// `check` (0 to 99) in a child that file permissions bind (102: root could
-// not become nobody); what it reaches must be open to others.
+// `check` (0 to 99) in a child that permissions bind (102: root stayed root); what it reaches must
+// be open to others.
 inline int RunUnprivileged(const std::function<int()>& check) {
   return InChild([&] { return geteuid() == 0 && !BecomeNobody() ? 102 : check(); });
 }
 
-// How RunWhereReadOnly takes the right to create files from root: a
-// read-only bind mount in a private mount namespace, or the user nobody.
+// How root loses the right to create files: a read-only bind mount, or nobody.
 enum class ReadOnlyBy { kMount, kUnprivilegedUser };
 
-// `check` (0 to 99) in a child that cannot create files in `folder`: for
-// root as `how` says, for others by the folder's permission. 101: the mount
-// failed, 102: the change of user, 103: a file could still be made.
+// `check` (0 to 99) in a child that cannot create files in `folder`. 101: the
+// mount failed, 102: the change of user, 103: a file could still be made.
 inline int RunWhereReadOnly(const fs::path& folder, ReadOnlyBy how,
                             const std::function<int()>& check) {
   const bool root = geteuid() == 0;

@@ -12,64 +12,50 @@ namespace {
 
 using Str = CStdStr<wchar_t>;
 
-// {text, pos, skipQuoted, escape, result}. Rows of note: brackets of other
-// kinds are ordinary; a quote searches forward and never skips; the quote
-// states are independent; one escape escapes, two escape each other, and
-// only two units are looked at; an escaped start does not nest, and after an
-// escaped quote the next one opens; a search that starts inside a quoted
-// stretch takes its closing quote as an opening one.
+// {text, pos, skipQuoted, escape, result}: other kinds are ordinary; a quote searches forward and
+// never skips; the quote states are independent; one escape escapes, two escape each other, only
+// two units are looked at; an escaped start does not nest; a search from inside quotes takes the
+// closing quote for an opening one. The fuzz target checks the rules at large.
 TEST(FindMatchingChar, Table) {
   const std::tuple<std::wstring, int, signed char, wchar_t, int> rows[] = {
-      {L"(a(b)c)", 0, 0, L'\0', 6},     {L"(a(b)c)", 2, 0, L'\0', 4},
-      {L"(a(b)c)", 6, 0, L'\0', 0},     {L"(a(b)c)", 4, 0, L'\0', 2},
-      {L"[x[y]z]", 6, 0, L'\0', 0},     {L"{x{y}z}", 0, 0, L'\0', 6},
-      {L"(a[b)c]", 0, 0, L'\0', 4},     {L"(a", 0, 0, L'\0', -1},
-      {L"a)", 1, 0, L'\0', -1},         {L"abc", 1, 0, L'\0', -1},
-      {L"abc", -1, 0, L'\0', -1},       {L"abc", 3, 0, L'\0', -1},
-      {L"'a'b'", 0, 0, L'\0', 2},       {L"'a'b'", 2, 0, L'\0', 4},
-      {L"'a'b'", 4, 0, L'\0', -1},      {L"(a')'b)", 0, 0, L'\0', 3},
-      {L"(a')'b)", 0, 1, L'\0', 6},     {L"(a')'b)", 6, 1, L'\0', 0},
-      {L"'a(b'", 0, 1, L'\0', 4},       {L"(a'\")'b)", 0, 1, L'\0', -1},
-      {L"'(' )", 1, 1, L'\0', -1},      {L"'(' )", 1, 0, L'\0', 4},
-      {L"(a\\)b)", 0, 0, L'\\', 5},     {L"(a\\\\)b)", 0, 0, L'\\', 4},
-      {L"(a\\\\\\)b)", 0, 0, L'\\', 5}, {L"\\((a))", 1, 0, L'\\', 4},
-      {L"\\'a'b'", 1, 0, L'\\', 5},     {L"(a\\')')", 0, 1, L'\\', 4},
-      {L"(a\\\")\")", 0, 1, L'\\', 4},  {L"(a')\\')", 0, 1, L'\\', -1},
-      {L"(a\\(b))", 0, 0, L'\\', 5},    {L"\\(a)", 1, 0, L'\\', 3},
-      {L"(a\\)b)", 0, 0, L'\0', 3},     {L"(a\")\"b)", 0, 1, L'\0', 6},
-      {L"((x))", 1, 0, L'(', 3},        {L"\"a\"", 2, 1, L'\0', -1},
+      {L"(a(b)c)", 0, 0, L'\0', 6},    {L"(a(b)c)", 2, 0, L'\0', 4},
+      {L"(a(b)c)", 6, 0, L'\0', 0},    {L"(a[b)c]", 0, 0, L'\0', 4},
+      {L"a)", 1, 0, L'\0', -1},        {L"(a(b)c)", 4, 0, L'\0', 2},
+      {L"[x[y]z]", 6, 0, L'\0', 0},    {L"((x))", 1, 0, L'(', 3},
+      {L"\"a\"", 2, 1, L'\0', -1},     {L"'(' )", 1, 0, L'\0', 4},
+      {L"(a\\)b)", 0, 0, L'\0', 3},    {L"'a'b'", 4, 0, L'\0', -1},
+      {L"(a\\\")\")", 0, 1, L'\\', 4}, {L"(a", 0, 0, L'\0', -1},
+      {L"abc", 1, 0, L'\0', -1},       {L"abc", -1, 0, L'\0', -1},
+      {L"abc", 3, 0, L'\0', -1},       {L"'a'b'", 2, 0, L'\0', 4},
+      {L"(a')'b)", 0, 0, L'\0', 3},    {L"(a')'b)", 0, 1, L'\0', 6},
+      {L"(a')'b)", 6, 1, L'\0', 0},    {L"(a'\")'b)", 0, 1, L'\0', -1},
+      {L"'(' )", 1, 1, L'\0', -1},     {L"(a\\)b)", 0, 0, L'\\', 5},
+      {L"(a\\\\)b)", 0, 0, L'\\', 4},  {L"(a\\\\\\)b)", 0, 0, L'\\', 5},
+      {L"\\((a))", 1, 0, L'\\', 4},    {L"\\'a'b'", 1, 0, L'\\', 5},
+      {L"(a\\')')", 0, 1, L'\\', 4},   {L"(a')\\')", 0, 1, L'\\', -1},
   };
-  for (const auto& [text, pos, skip, escape, result] : rows) {
-    SCOPED_TRACE(testing::Message()
-                 << text << " pos " << pos << " skip " << int(skip) << " escape " << int(escape));
+  velut_test::ForEachRow(rows, [](auto& text, int pos, auto skip, auto escape, int result) {
     EXPECT_EQ(VelUt::FindMatchingChar(text, pos, skip, escape), result);
-  }
+  });
 }
 
-// {text, brace, skipQuoted, escape, result}. Each kind is matched apart; a
-// brace tests only its kind, a closer its openers, a quote or any other
-// unit fails where it occurs; an escaped opener is still tested. Deep
-// nesting is answered in one pass.
+// {text, brace, skipQuoted, escape, result}: each kind is matched apart; a
+// brace tests only its kind, a closer its openers, any other unit fails
+// where it occurs; an escaped opener is still tested; deep nesting in one pass.
 TEST(MatchBraces, Table) {
   const std::wstring deep = std::wstring(200000, L'(') + std::wstring(200000, L')');
   const std::tuple<std::wstring, wchar_t, signed char, wchar_t, signed char> rows[] = {
-      {L"", 0, 0, 0, 1},           {L"f(a[1], {b})", 0, 0, 0, 1},
-      {L"f(a", 0, 0, 0, 0},        {L"a)", 0, 0, 0, 1},
-      {L"(a]", 0, 0, 0, 0},        {L"{a", 0, 0, 0, 0},
-      {L"[(])", 0, 0, 0, 1},       {L"f(a", L'[', 0, 0, 1},
-      {L"(a)", L')', 0, 0, 1},     {L"a)", L')', 0, 0, 0},
-      {L"x", L'y', 0, 0, 1},       {L"xyz", L'y', 0, 0, 0},
-      {L"it's", L'\'', 0, 0, 0},   {L"its", L'\'', 0, 0, 1},
-      {L"'(' )", 0, 1, 0, 0},      {L"'(' )", 0, 0, 0, 1},
-      {L"(\"')\"')", 0, 1, 0, 1},  {L"a\\(b", 0, 0, L'\\', 0},
-      {L"\\((a)", 0, 0, L'\\', 1}, {L"(a\\)", 0, 0, L'\\', 0},
-      {deep, 0, 1, L'\\', 1},      {deep.substr(1), L')', 1, L'\\', 0},
+      {L"", 0, 0, 0, 1},          {L"f(a[1], {b})", 0, 0, 0, 1},
+      {L"f(a", 0, 0, 0, 0},       {L"(a]", 0, 0, 0, 0},
+      {L"f(a", L'[', 0, 0, 1},    {L"a)", L')', 0, 0, 0},
+      {L"xyz", L'y', 0, 0, 0},    {L"its", L'\'', 0, 0, 1},
+      {L"'(' )", 0, 1, 0, 0},     {L"(\"')\"')", 0, 1, 0, 1},
+      {L"a\\(b", 0, 0, L'\\', 0}, {L"\\((a)", 0, 0, L'\\', 1},
+      {deep, 0, 1, L'\\', 1},     {deep.substr(1), L')', 1, L'\\', 0},
   };
-  for (const auto& [text, brace, skip, escape, result] : rows) {
-    SCOPED_TRACE(testing::Message() << text.substr(0, 20) << " brace " << int(brace) << " skip "
-                                    << int(skip) << " escape " << int(escape));
+  velut_test::ForEachRow(rows, [](auto& text, auto brace, auto skip, auto escape, auto result) {
     EXPECT_EQ(VelUt::MatchBraces(text, brace, skip, escape), result);
-  }
+  });
 }
 
 int Single(Str& s) { return VelUt::RemoveQuotes(s, L'\''); }
@@ -77,20 +63,13 @@ int Nul(Str& s) { return VelUt::RemoveQuotes(s, L'\0'); }
 
 TEST(RemoveQuotes, Table) {
   const velut_test::EditRow rows[] = {
-      {L" 'abc' ", Single, L"abc", 1},
-      {L"'abc", Single, L"abc", 1},
-      {L"abc'", Single, L"abc", 1},
-      {L"'", Single, L"", 1},
-      {L"''", Single, L"", 1},
-      {L"''abc''", Single, L"'abc'", 1},
-      {L"' abc '", Single, L" abc ", 1},
-      {L" abc ", Single, L"abc", 0},
-      {L"", Single, L"", 0},
-      {L"\"abc\"", Single, L"\"abc\"", 0},
+      {L" 'abc' ", Single, L"abc", 1},   {L"", Single, L"", 0},
+      {L"'abc", Single, L"abc", 1},      {L"'", Single, L"", 1},
+      {L"''abc''", Single, L"'abc'", 1}, {L"' abc '", Single, L" abc ", 1},
+      {L" abc ", Single, L"abc", 0},     {L"\"abc\"", Single, L"\"abc\"", 0},
+      {{L"\0a\0", 3}, Nul, L"a", 1},
   };
   velut_test::RunEditRows(rows);
-  const velut_test::EditRow nul[] = {{{L"\0a\0", 3}, Nul, L"a", 1}};
-  velut_test::RunEditRows(nul);
 }
 
 }  // namespace

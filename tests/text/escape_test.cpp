@@ -27,33 +27,25 @@ int TrimLeft(Str& s) { return VelUt::TrimLeftChar(s, L','); }
 int TrimRight(Str& s) { return VelUt::TrimRightChar(s, L','); }
 
 // An escape before a unit of the set escapes it, two escape each other; the
-// escape is escaped only when in the set, and then each removal changes
-// what the next test sees.
+// escape is escaped only when in the set, and then each removal changes what
+// the next test sees. Sets reach past U+00FF and NUL.
 TEST(Escape, Table) {
   const velut_test::EditRow rows[] = {
       {L"a,b;c", Escape, L"a\\,b\\;c", 2},
-      {L",,", Escape, L"\\,\\,", 2},
-      {L"abc", Escape, L"abc", 0},
-      {L"", Escape, L"", 0},
       {L"a,b", EscapeNone, L"a,b", 0},
+      {L"", Escape, L"", 0},
+      {L"", Unescape, L"", 0},
       {L"a\\,", Escape, L"a\\\\,", 1},
       {L"a\\,", EscapeAll, L"a\\\\\\,", 2},
       {L"a\\,b\\;c", Unescape, L"a,b;c", 2},
-      {L"\\,", Unescape, L",", 1},
       {L"a\\\\,", Unescape, L"a\\\\,", 0},
-      {L"a\\b", Unescape, L"a\\b", 0},
-      {L"\\,\\;\\\\\\,", Unescape, L",;\\\\\\,", 2},
-      {L"", Unescape, L"", 0},
       {L"a\\,", UnescapeNone, L"a\\,", 0},
       {L"a\\\\\\,", UnescapeAll, L"a,", 3},
-  };
-  velut_test::RunEditRows(rows);
-  const velut_test::EditRow more[] = {
       {{L"a\0,", 3}, EscapeNul, {L"a\0\0\0,", 5}, 2},
       {L"a,b\u4E00\U0001F600c", EscapeLong, L"a\\,b\\\u4E00\\\U0001F600c", 3},
       {L"a\\,b\\\u4E00\\\U0001F600c", UnescapeLong, L"a,b\u4E00\U0001F600c", 3},
   };
-  velut_test::RunEditRows(more);
+  velut_test::RunEditRows(rows);
 }
 
 TEST(TrimChar, Table) {
