@@ -83,11 +83,14 @@ TEST(Utf8, DecodeAndEncode) {
        L"\uFFFDa\uFFFD\uFFFD"}};  // cut short
   for (const auto& [bytes, wide] : decoded) {
     SCOPED_TRACE(testing::Message() << wide.size() << " units");
-    EXPECT_EQ(velut_test::Wide(bytes), wide);
+    std::wstring got(bytes.size(), L'#');
+    got.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), bytes.size(), &got[0], got.size()));
+    EXPECT_EQ(got, wide);
   }
-  const auto unit = [](long u) { return static_cast<wchar_t>(u); };
-  EXPECT_EQ(velut_test::Utf8({unit(0xD800), unit(0x110000), unit(-1)}),
-            "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+  const wchar_t units[] = {L'\xD800', static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)};
+  char out[16] = {};
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, units, 3, out, sizeof out, nullptr, nullptr), 9);
+  EXPECT_STREQ(out, "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 // -1 counts the NUL too, a size query writes nothing, one unit too few fails
