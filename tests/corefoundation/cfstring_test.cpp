@@ -1,12 +1,19 @@
 // CFString, CFData and the reference counting every object shares.
+#include <unistd.h>
+
+#include <algorithm>
 #include <climits>
+#include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
 #include <CoreFoundation/CoreFoundation.h>
+
+#include "support/alloc_failure.h"
 
 namespace {
 
@@ -139,6 +146,31 @@ TEST(CFString, ConstantsAndData) {
   EXPECT_FALSE(CFEqual(data[0], data[2]) || CFEqual(data[0], CFSTR("abcd")));
   EXPECT_NE(CFDataGetBytePtr(data[3]), nullptr);  // even when empty
   for (CFDataRef d : data) CFRelease(d);
+  const CFTypeID ids[] = {CFStringGetTypeID(),     CFDataGetTypeID(), CFArrayGetTypeID(),
+                          CFDictionaryGetTypeID(), CFTreeGetTypeID(), CFXMLNodeGetTypeID()};
+  EXPECT_EQ(std::set<CFTypeID>(std::begin(ids), std::end(ids)).size(), 6u);  // one id a type
+}
+
+// Out of memory, the functions that make an object give null, and CFStringGetCString false.
+TEST(CFString, OutOfMemory) {
+  const std::string text(40, 'x');  // longer than any string kept in place
+  CFStringRef made = CFStringCreateWithCString(nullptr, text.c_str(), kUtf8);
+  const std::string constant = "out of memory " + std::to_string(getpid());
+  for (long n = 1; n <= 4; ++n) {
+    SCOPED_TRACE(n);
+    char buffer[64] = {};
+    test_support::AllocationFailure failure(n, test_support::AllocationFailure::kBadAlloc);
+    const CFTypeRef objects[] = {CFStringCreateWithCString(nullptr, text.c_str(), kUtf8),
+                                 CFDataCreate(nullptr, reinterpret_cast<const UInt8*>("ab"), 2),
+                                 __CFStringMakeConstantString(constant.c_str())};
+    const bool read = CFStringGetCString(made, buffer, sizeof buffer, kUtf8);
+    EXPECT_EQ(read, buffer == text);
+    EXPECT_TRUE(failure.Fired());
+    EXPECT_EQ(std::count(std::begin(objects), std::end(objects), nullptr) + !read, 1);
+    for (CFTypeRef o : {objects[0], objects[1]})
+      if (o != nullptr) CFRelease(o);  // constants are never released
+  }
+  CFRelease(made);
 }
 
 }  // namespace
