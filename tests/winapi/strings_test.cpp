@@ -70,7 +70,8 @@ TEST(Wcsdup, AndCharNextW) {
 }
 
 // A sequence that is no UTF-8 decodes to one U+FFFD per byte up to where it
-// goes wrong (overlong forms and surrogates too); a unit that is no
+// goes wrong (overlong forms and surrogates too), or with Utf8ToWide to one
+// escape unit per byte that gives the bytes back; a unit that is no
 // character encodes as U+FFFD.
 TEST(Utf8, DecodeAndEncode) {
   const std::tuple<std::string, std::wstring> decoded[] = {
@@ -81,7 +82,11 @@ TEST(Utf8, DecodeAndEncode) {
        L"\uFFFDa\uFFFD\uFFFD"}};  // cut short
   for (const auto& [bytes, wide] : decoded) {
     SCOPED_TRACE(testing::Message() << wide.size() << " units");
-    EXPECT_EQ(velut_test::Wide(bytes), wide);
+    wchar_t out[16];
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out, 16);
+    EXPECT_EQ(std::wstring(out, n > 0 ? n : 0), wide);
+    EXPECT_EQ(velut_test::Utf8(velut_test::Wide(bytes)), bytes);
   }
   const auto unit = [](long u) { return static_cast<wchar_t>(u); };
   EXPECT_EQ(velut_test::Utf8({unit(0xD800), unit(0x110000), unit(-1)}),
