@@ -44,12 +44,7 @@ std::wstring Glibc(const wchar_t* format, T value) {
 }
 
 TEST(MsSwprintf, Conversions) {
-  struct Row {
-    const wchar_t* format;
-    Arg arg;
-    const wchar_t* text;
-  };
-  const Row rows[] = {
+  const std::tuple<const wchar_t*, Arg, const wchar_t*> rows[] = {
       // Texts: %s %ls %ws %lS %wS are wide, %hs %S %hS narrow UTF-8, unlike glibc.
       {L"%s|%ls|%ws|%lS|%wS", L"w", L"w|w|w|w|w"},
       {L"%hs|%S|%hS", "n", L"n|n|n"},
@@ -89,11 +84,10 @@ TEST(MsSwprintf, Conversions) {
        L"%y%k|%5k|%-08.3r|%lv|%I128d|%\u00E9|%*y|%.*y|7"},
       {L"100%% %%d 50%", nullptr, L"100% %d 50%"},
       {L"\u00E9\U0001F600", nullptr, L"\u00E9\U0001F600"}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.format);
-    const auto [n, text] = Format(r.format, r.arg);
-    EXPECT_EQ(text, r.text);
-    EXPECT_EQ(n, static_cast<int>(text.size()));
+  for (const auto& [format, arg, text] : rows) {
+    SCOPED_TRACE(format);
+    EXPECT_EQ(Format(format, arg),
+              std::make_pair(static_cast<int>(std::wcslen(text)), std::wstring(text)));
   }
 }
 
@@ -113,12 +107,9 @@ TEST(MsSwprintf, BoundedOutput) {
     EXPECT_EQ(Format(format, arg, 2), std::make_pair(-1, std::wstring(full, 1)));
   }
   const wint_t x = L'x';
-  void* const null = nullptr;
   const std::tuple<const wchar_t*, Arg> huge[] = {
-      {L"%-2147483647d", 1},    {L"%99999999999d", 1},     {L"%.2147483647d", 1},
-      {L"%*d", INT_MIN},        {L"%2147483647s", L"x"},   {L"%2147483647hs", "x"},
-      {L"%2147483647c", x},     {L"%2147483647p", null},   {L"%.2147483647f", 1.0},
-      {L"%#.2147483647g", 1.0}, {L"%.2147483647Lf", 1.0L}, {L"%02147483647f", -1.0}};
+      {L"%99999999999d", 1},   {L"%*d", INT_MIN},    {L"%2147483647s", L"x"},
+      {L"%2147483647hs", "x"}, {L"%2147483647c", x}, {L"%.2147483647Lf", 1.0L}};
   for (const auto& [format, arg] : huge)
     for (const std::size_t count : {1, 64}) {
       SCOPED_TRACE(testing::Message() << format << " into " << count);
