@@ -35,14 +35,6 @@ std::pair<int, std::wstring> Format(const wchar_t* format, const Arg& arg,
   return {n, buf.data()};
 }
 
-// What glibc makes of a format where both conventions agree (numbers).
-template <typename T>
-std::wstring Glibc(const wchar_t* format, T value) {
-  wchar_t buf[4096];
-  std::swprintf(buf, 4096, format, value);
-  return buf;
-}
-
 TEST(MsSwprintf, Conversions) {
   const std::tuple<const wchar_t*, Arg, const wchar_t*> rows[] = {
       // Texts: %s %ls %ws %lS %wS are wide, %hs %S %hS narrow UTF-8, unlike glibc.
@@ -118,9 +110,11 @@ TEST(MsSwprintf, BoundedOutput) {
       EXPECT_EQ(text.size(), count - 1);
     }
   EXPECT_EQ(Format(L"%.2147483647g", 1.5), std::make_pair(3, std::wstring(L"1.5")));
-  EXPECT_EQ(Format(L"%.1000f", 0.1, 100).second, Glibc(L"%.1000f", 0.1).substr(0, 99));
-  EXPECT_EQ(Format(L"%.600f", 1.5).second, Glibc(L"%.600f", 1.5));  // beyond the first buffer
-  EXPECT_EQ(Format(L"%.600Lf", 1.5L).second, Glibc(L"%.600Lf", 1.5L));
+  const std::wstring tenth = L"0.1000000000000000055511151231257827021181583404541015625";
+  EXPECT_EQ(Format(L"%.1000f", 0.1, 100).second, tenth + std::wstring(42, L'0'));
+  EXPECT_EQ(Format(L"%.600f", 1.5).second,
+            L"1.5" + std::wstring(599, L'0'));  // past a first buffer
+  EXPECT_EQ(Format(L"%.600Lf", 1.5L).second, L"1.5" + std::wstring(599, L'0'));
   EXPECT_EQ(Format(L"%s%.0s", L"", 1), std::make_pair(0, std::wstring()));  // only the terminator
   EXPECT_EQ(ms_swprintf(nullptr, 8, L"abc"), -1);
   wchar_t none = L'#';
