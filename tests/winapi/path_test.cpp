@@ -36,20 +36,15 @@ TEST(PathRemove, TrailingSeparatorAndFileName) {
       {slash, L"C:/Temp//", L"C:/Temp/", 8},
       {slash, L"abc", L"abc", 2},
       {slash, L"", L"", 0},
-      {slash, L"\\ ", L"\\ ", 1},
       {slash, L"C:\\", L"C:\\", 2},
       {slash, L"/", L"/", 0},
       {slash, L"\\\\", L"\\\\", 1},
       {slash, L"1:\\", L"1:", 2},  // no drive letter
-      {slash, L"C:a\\", L"C:a", 3},
       {name, L"/test", L"/", TRUE},
       {name, L"C:\\", L"C:\\", FALSE},
       {name, L"/test/", L"/test", TRUE},
       {name, L"C:foo", L"C:", TRUE},
-      {name, L"C:", L"C:", FALSE},
       {name, L"\\\\server\\share", L"\\\\server", TRUE},
-      {name, L"//server", L"//", TRUE},
-      {name, L"\\\\", L"\\\\", FALSE},
       {name, L"name", L"", TRUE},
       {name, L"", L"", FALSE},
       {name, L"/tmp/a:b/c", L"/tmp/a:b", TRUE}};  // a colon inside a Linux name is part of it
@@ -75,7 +70,6 @@ TEST(PathFindExtension, NamesAndExtensions) {
       {L"/home/u/.bashrc", L".bashrc", L".bashrc"},
       {L"name.", L"name.", L"."},
       {L"C:\\dir\\", L"dir\\", L""},
-      {L"/", L"/", L""},
       {L"", L"", L""}};
   for (const auto& [path, name, ext] : rows) {
     SCOPED_TRACE(path);
@@ -112,7 +106,6 @@ TEST(PathCombine, Table) {
       {L"/home/u/sub", L"../b.txt", L"\\home\\u\\b.txt", L"\\home\\u\\b.txt"},
       {L"C:", L"One\\Two", L"C:\\One\\Two", nullptr},
       {L"C:\\dir\\", L"", L"C:\\dir\\", nullptr},  // the folder's separator stays
-      {L"", L"a/b", L"a\\b", L"a\\b"},
       // A file with one leading separator goes below the folder's root.
       {L"C:\\dir", L"\\x", L"C:\\x", L"C:\\dir\\x"},
       {L"C:\\dir", L"D:\\x", L"D:\\x", nullptr},
@@ -122,7 +115,6 @@ TEST(PathCombine, Table) {
       {L"..\\a", L"b", L"..\\a\\b", L"..\\a\\b"},
       {L"a", L"..", L".", nullptr},
       {L"x", L"..\\C:", L".\\C:", nullptr},  // a name that looks like a drive stays a name
-      {L".\\C:", L"y", L".\\C:\\y", nullptr},
       // A null input is the empty text, also beside an empty other one.
       {L"a", nullptr, L"a", nullptr},
       {nullptr, L"", L".", nullptr}};
@@ -156,10 +148,8 @@ TEST(PathRelativePathTo, Table) {
       {L"C:\\dir\\file.txt", 0, L"C:\\dir\\sub\\x.txt", 0, L".\\sub\\x.txt"},
       {L"C:\\a", kDir, L"C:\\a", 0, L"..\\a"},
       {L"C:\\dir", kDir, L"C:\\dir", kDir, L"."},
-      {L"C:\\", kDir, L"C:\\a", kDir, L".\\a"},
       {L"C:\\dir", kDir, L"c:\\DIR\\a", kDir, L".\\a"},  // letter case is ignored
       {L"C:a", kDir, L"C:\\a\\b", kDir, L".\\b"},        // both forms of a drive
-      {L"//srv/share/a", kDir, L"\\\\SRV\\share\\b", kDir, L"..\\b"},
       {L"a\\b", kDir, L"a\\c", kDir, L"..\\c"},
       {L"a", kDir, L"b", kDir, nullptr}};
   for (const auto& [from, from_attributes, to, to_attributes, out] : rows) {
