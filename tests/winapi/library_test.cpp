@@ -193,12 +193,10 @@ TEST(LoadString, IdsAcrossBlocksAndTexts) {
       {104, L"\uFFFD lone low, a high at the end \uFFFD"},
       {106, std::wstring(L"inner\0zero", 10)},  // zero units kept inside, dropped at the end
       {107, L"terminated"}};
-  for (const char* dll : {"strings64.dll", "strings32.dll"}) {
-    Library lib(TestDll(dll));
-    for (const auto& [id, text] : rows) {
-      SCOPED_TRACE(testing::Message() << dll << " id " << id);
-      EXPECT_EQ(lib.String(id), text);
-    }
+  Library lib(TestDll("strings32.dll"));  // the 64-bit header: the pe fuzz corpus
+  for (const auto& [id, text] : rows) {
+    SCOPED_TRACE(testing::Message() << "id " << id);
+    EXPECT_EQ(lib.String(id), text);
   }
 }
 
