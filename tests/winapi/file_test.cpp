@@ -27,8 +27,7 @@ using velut_test::Text;
 using velut_test::Touch;
 using Names = std::set<std::string>;
 
-// Both ways: drives, separators, bytes that are no UTF-8 (U+DC80-U+DCFF);
-// units no file name can hold are refused.
+// Both ways: drives, separators, non-UTF-8 bytes (U+DC80-U+DCFF); unnameable units refused.
 TEST(PathToNative, Table) {
   const std::tuple<const wchar_t*, const char*, bool> rows[] = {
       // null: ERROR_INVALID_NAME
@@ -80,8 +79,7 @@ TEST(PathFileExists, FilesFoldersAndErrors) {
   EXPECT_EQ(PathIsDirectory(nullptr), FALSE);
 }
 
-// TMPDIR made absolute, with one separator at its end; a buffer too small
-// gets the size it needs; no current folder, no absolute TMPDIR.
+// TMPDIR made absolute, one separator at its end; too small a buffer gets the size it needs.
 TEST(GetTempPath, Table) {
   TempFolder dir;
   ScopedCurrentFolder here(dir.path());
@@ -116,8 +114,7 @@ TEST(GetTempPath, Table) {
   EXPECT_EQ(GetTempPath(0, nullptr), 0u);
 }
 
-// The current folder, however deep; a removed one cannot be read, nor a
-// relative name given its full name.
+// The current folder, however deep; a removed one gives no text, nor a relative name's.
 TEST(GetCurrentDirectory, AnyDepth) {
   TempFolder dir;
   fs::path deep = dir.path();
@@ -144,8 +141,7 @@ TEST(GetCurrentDirectory, AnyDepth) {
   EXPECT_EQ(std::wstring(status.m_szFullName), L"");
 }
 
-// "<folder>\<up to 3 prefix units><hex>.TMP", created empty and private; with
-// a number given, nothing is created; refusals leave nothing behind.
+// "<folder>\<prefix, 3 units><hex>.TMP" made empty and private, unless a number is given.
 TEST(GetTempFileName, Table) {
   TempFolder dir;
   Touch(dir / "file");
@@ -186,8 +182,7 @@ TEST(GetTempFileName, Table) {
   EXPECT_EQ(Listing(dir.path()).size(), 5u);  // file, loop, long and two new files
 }
 
-// Links planted under every name but one: that one is created, no link is
-// followed; with every name planted, nothing is.
+// Links planted under every name but one: that one is created, no link is followed.
 TEST(GetTempFileName, NeverFollowsAPlantedLink) {
   TempFolder dir;
   fs::create_directory(dir / "target");
@@ -251,8 +246,7 @@ TEST(DeleteFile, RemovesFilesAndLinksOnly) {
   EXPECT_EQ(DeleteFile(nullptr), FALSE);
 }
 
-// The full name and attributes; missing ones give FALSE and the full name,
-// one too long for MAX_PATH "", and a loop of links a COleException*.
+// The full name and attributes; a name too long gives "", a loop of links a COleException*.
 TEST(CFileGetStatus, Table) {
   TempFolder dir;
   std::ofstream(dir / "a.txt") << "12345";
