@@ -18,8 +18,7 @@ namespace {
 using Arg = std::variant<const wchar_t*, const char*, int, wint_t, long long, double, long double,
                          void*, std::nullptr_t>;
 
-// Formats with `arg` for every conversion (none for nullptr_t) into `count`
-// units and guard units that must stay untouched; the result and the text.
+// Formats with `arg` for each conversion into `count` units, checking the guard units after.
 std::pair<int, std::wstring> Format(const wchar_t* format, const Arg& arg,
                                     std::size_t count = 4096) {
   std::vector<wchar_t> buf(count + 16, L'\u2603');
@@ -83,8 +82,7 @@ TEST(MsSwprintf, Conversions) {
   }
 }
 
-// An exact fit comes out whole; one unit less gives -1 and the text cut
-// there; huge widths and precisions fail within the buffer.
+// An exact fit comes out whole; one unit less gives -1 and the text cut there.
 TEST(MsSwprintf, BoundedOutput) {
   const std::tuple<const wchar_t*, Arg, const wchar_t*> fitting[] = {
       {L"abcdef", nullptr, L"abcdef"},   {L"%s", L"abcdef", L"abcdef"},
