@@ -1,5 +1,4 @@
-// The GUID functions' refusals of null arguments; the text forms are pinned
-// by the GUID conversion tests and read against a model by the convert fuzz target.
+// Null arguments; the GUID conversion tests and the convert fuzz target read the texts.
 #include <gtest/gtest.h>
 
 #include <WinAPI/Guid.h>
