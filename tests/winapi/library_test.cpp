@@ -240,8 +240,7 @@ TEST(LoadString, LookupsRaceWithLoadsAndFrees) {
   EXPECT_EQ(wrong, 0);
 }
 
-// Records each string; stops after `stop_after` calls (0: never) and frees
-// the module on the first call when `free_first` is set.
+// Records each string; stops after `stop_after` calls (0: never), frees at once if `free_first`.
 struct Recorder {
   std::vector<std::tuple<UINT, LANGID, std::wstring>> seen;
   std::size_t stop_after = 0;
@@ -257,8 +256,7 @@ struct Recorder {
   }
 };
 
-// Every string in every language, by id then language, each the text a
-// lookup in that language reads; the handles and callbacks it refuses.
+// Every string by id then language, each as a lookup in that language reads it.
 TEST(EnumResourceStrings, Table) {
   enum Module { kLoaded, kNull, kFreed };
   const std::tuple<const char*, Module, bool, std::size_t, bool, BOOL, DWORD, std::size_t> rows[] =
