@@ -26,8 +26,7 @@ std::wstring Format(DWORD flags, const void* source, DWORD code, DWORD language 
   return s.size() == n ? s : L"<wrong length>";
 }
 
-// English texts for English or neutral languages; a Win32 HRESULT reads as
-// its code; an application's own text goes first.
+// English for English or neutral languages; a Win32 HRESULT reads as its code; own texts first.
 TEST(FormatMessage, SystemTexts) {
   const DWORD own = 0xE0001234;
   SetSystemMessageText(own, L"Own %1 text.\r\n");    // without arguments, inserts stay
@@ -52,8 +51,7 @@ TEST(FormatMessage, SystemTexts) {
   EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, own), L"<error 317>");
 }
 
-// A caller's buffer takes the text and its terminator, or nothing; an
-// allocated one holds at least `size` units.
+// A caller's buffer takes the text and terminator, or nothing; an allocated one `size` units.
 TEST(FormatMessage, Buffers) {
   const std::tuple<DWORD, bool, DWORD, DWORD, DWORD> rows[] = {
       // Flags, a buffer or none, its size; the result and the error.
@@ -82,9 +80,7 @@ TEST(FormatMessage, Buffers) {
   LocalFree(zeroed);
 }
 
-// Inserts with a printf conversion, from a DWORD_PTR array (l ll I64 I z j t
-// take the whole value, the others its low 32 bits); escapes; line widths;
-// inserts longer than a first guess, and one too long to allocate.
+// Inserts (l ll I64 I z j t take a whole DWORD_PTR, others 32 bits), escapes and widths.
 TEST(FormatMessage, InsertsEscapesAndWidths) {
   const auto w = [](const void* s) { return reinterpret_cast<DWORD_PTR>(s); };
   const std::wstring wide(3000000, L'x');
@@ -138,8 +134,7 @@ TEST(FormatMessage, InsertsFromAVaList) {
 
 std::wstring g_shown;
 
-// A message box goes to the installed handler (its arguments are checked by
-// the installer tests); the default one writes to standard error.
+// A message box goes to the installed handler; the default one writes to standard error.
 TEST(AfxMessageBox, GoesToTheInstalledHandler) {
   const AFX_MESSAGEBOX_HANDLER previous =
       AfxSetMessageBoxHandler([](const wchar_t* text, UINT type, UINT help) {
