@@ -27,8 +27,7 @@ struct Buffer {
   }
 };
 
-// The text left in place and the result: PathRemoveBackslash's pointer (as
-// an offset) removes one separator, never a root's; PathRemoveFileSpec's BOOL.
+// The text left and the result (an offset or a BOOL); a root's separator never goes.
 TEST(PathRemove, TrailingSeparatorAndFileName) {
   const auto slash = [](wchar_t* p) { return static_cast<int>(PathRemoveBackslash(p) - p); };
   const auto name = [](wchar_t* p) { return static_cast<int>(PathRemoveFileSpec(p)); };
