@@ -128,8 +128,7 @@ TEST(CreateProcessW, FindsAndStartsTheProgram) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
-// An empty PATH entry and "." are the current folder, however long; with
-// no PATH the system's default list is searched.
+// An empty PATH entry and "." are the current folder; no PATH: the system's default list.
 TEST(CreateProcessW, PathEntriesAndTheCurrentFolder) {
   TempFolder dir;
   std::string deep = dir.path();
@@ -200,9 +199,7 @@ bool Reaped(DWORD pid) {
   return !velut_test::Exists(proc);
 }
 
-// Both handles wait and give the exit code (128 + a signal); the child is
-// reaped though no one waits, its process handle closed early or kept open;
-// a closed handle is unknown from then on.
+// Both handles wait and give the exit code (128 + a signal); the child is reaped unwaited.
 TEST(WaitForSingleObject, WaitsReportsReapsAndCloses) {
   TempFolder dir;
   const std::tuple<const char*, DWORD> rows[] = {{"sleep 0.3\nexit 3\n", 3},
