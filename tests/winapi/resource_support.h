@@ -1,5 +1,4 @@
-// Shared by the resource-library tests: the test DLLs, one load of a
-// library, and guards for the thread's language and the DLL folder.
+// Resource-library tests: the test DLLs, one load, guards for the thread language and DLL folder.
 #pragma once
 
 #include <string>
