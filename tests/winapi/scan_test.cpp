@@ -14,8 +14,7 @@
 
 namespace {
 
-// Scans into six ints. The convert fuzz target compares the date-time
-// pattern with glibc's scan; what glibc leaves undefined is pinned here.
+// Into six ints; the convert fuzz target compares with glibc where glibc's scan is defined.
 TEST(Swscanf, IntoInts) {
   const wchar_t* const kDate = L"%d-%d-%dT%d:%d:%d";
   const std::tuple<const wchar_t*, const wchar_t*, int, std::vector<int>> rows[] = {
@@ -45,8 +44,7 @@ using Value =
     std::variant<signed char, unsigned char, short, unsigned short, int, long, unsigned long,
                  long long, unsigned long long, float, double, long double, void*>;
 
-// Each size prefix stores into its own type, saturating instead of wrapping;
-// floats take a point whatever the locale.
+// Each size prefix stores into its own type, saturating; floats take a point in any locale.
 TEST(Swscanf, SizesFloatsAndPointers) {
   const std::tuple<const wchar_t*, const wchar_t*, Value> rows[] = {
       // the value as stored
@@ -95,8 +93,7 @@ std::basic_string<C> Z(const C* text) {
   return std::basic_string<C>(text) + C(0);
 }
 
-// A text conversion takes its array's size in units (UTF-8 bytes for a
-// narrow one); too small an array is emptied and ends the scan.
+// A text takes its array's size in units (bytes if narrow); too small: emptied, scan ends.
 TEST(Swscanf, TextsTakeTheirSize) {
   const std::tuple<const wchar_t*, const wchar_t*, unsigned, int,
                    std::variant<std::wstring, std::string>>
