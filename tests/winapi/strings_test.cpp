@@ -31,8 +31,7 @@ TEST(MsWtoi, Table) {
                          [](const wchar_t* text, int value) { EXPECT_EQ(ms_wtoi(text), value); });
 }
 
-// Copies what fits with its terminator, else empties the destination;
-// nothing past `size` units is written.
+// Copies what fits with its terminator, else empties the destination; none past `size`.
 TEST(WcscpyS, Table) {
   const std::tuple<const wchar_t*, std::size_t, errno_t, const wchar_t*> rows[] = {
       {L"", 1, 0, L""},
@@ -69,10 +68,7 @@ TEST(Wcsdup, AndCharNextW) {
   EXPECT_EQ(CharNextW(nullptr), nullptr);
 }
 
-// A sequence that is no UTF-8 decodes to one U+FFFD per byte up to where it
-// goes wrong (overlong forms and surrogates too), or with Utf8ToWide to one
-// escape unit per byte that gives the bytes back; a unit that is no
-// character encodes as U+FFFD.
+// Bad UTF-8: one U+FFFD a byte, or an escape unit that gives it back; a non-character: U+FFFD.
 TEST(Utf8, DecodeAndEncode) {
   const std::tuple<std::string, std::wstring> decoded[] = {
       {"\x80\xFE\xFF\xC0\xAF\xE0\x80\xAF", std::wstring(8, L'\uFFFD')},
@@ -93,8 +89,7 @@ TEST(Utf8, DecodeAndEncode) {
             "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
-// -1 counts the NUL too, a size query writes nothing, one unit too few fails
-// within the room; only UTF-8 is read or written.
+// -1 counts the NUL, a size query writes nothing, too small a room fails; UTF-8 only.
 TEST(Utf8, CountsRoomAndParameters) {
   const std::tuple<UINT, const char*, const wchar_t*, int, int, int, DWORD> rows[] = {
       // Code page, bytes or wide text, count, room (-1: null buffer), result, error.
