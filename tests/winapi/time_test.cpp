@@ -90,8 +90,7 @@ std::wstring Text(FormatFunction format, DWORD flags, const SYSTEMTIME& st,
   return std::wstring(buf).size() + 1 == static_cast<std::size_t>(n) ? buf : L"<wrong size>";
 }
 
-// The user's locale: the first of LC_ALL, LC_TIME and LANG set and not
-// empty, installed or not (only ICU is needed).
+// The user's locale: the first of LC_ALL, LC_TIME, LANG set and not empty, installed or not.
 TEST(GetDateFormat, LongDateInTheUsersLocale) {
   const std::string overlong = "de_DE@" + std::string(300, 'x');
   const std::tuple<const char*, const char*, const char*, LCID, const wchar_t*> rows[] = {
@@ -140,8 +139,7 @@ TEST(GetDateFormat, KindsFlagsAndPictures) {
   });
 }
 
-// Digits beyond the BMP (Chakma) are one wchar_t each; a text longer than
-// ICU's first buffer comes out whole; bad dates and buffers are refused.
+// Chakma digits are one wchar_t each; long texts come out whole; bad dates are refused.
 TEST(GetDateFormat, TextsDatesAndBuffers) {
   {
     ScopedUserLocale locale("ccp_BD.UTF-8");
@@ -171,8 +169,7 @@ TEST(GetDateFormat, TextsDatesAndBuffers) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
-// The time style and its flags; a flag drops a picture's field with the
-// separator before it (after it, when the field comes first).
+// A flag drops a picture's field with the separator before it (after, if the field is first).
 TEST(GetTimeFormat, StylesFlagsAndPictures) {
   const SYSTEMTIME morning = Date(0, 0, 0, 8, 30, 5);  // the date is not read
   const SYSTEMTIME afternoon = Date(2024, 5, 17, 14, 5, 9);
