@@ -1,5 +1,4 @@
-// The language of string lookups: locale names, the thread's and the user's
-// language, and the order in which a lookup tries a library's languages.
+// The language of string lookups: locale names, thread and user languages, lookup order.
 #include <cstring>
 #include <string>
 #include <thread>
@@ -73,8 +72,7 @@ TEST(LoadString, LanguageOrder) {
   }
 }
 
-// Without a thread language, the first of LC_ALL, LC_MESSAGES and LANG set
-// and not empty names the user's language, installed or not.
+// No thread language: the first of LC_ALL, LC_MESSAGES, LANG set and not empty names it.
 TEST(LoadString, UserLanguageFromEnvironment) {
   const std::tuple<const char*, const char*, const char*, const wchar_t*> rows[] = {
       // LC_ALL, LC_MESSAGES, LANG (null: unset); the text of id 1.
@@ -105,8 +103,7 @@ TEST(LoadString, UserLanguageFromEnvironment) {
   unsetenv("LCNG");
 }
 
-// The thread's language beats the user's on its thread only; a new thread
-// starts without one; any LANGID is accepted.
+// The thread's language beats the user's on its thread only; a new thread has none.
 TEST(SetThreadUILanguage, BeatsTheEnvironmentOnItsThreadOnly) {
   ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", "de_DE");
   Library lib(TestDll("languages.dll"));
