@@ -264,6 +264,7 @@ TEST(EnumResourceStrings, Table) {
        // the result, the error, the calls.
        {"strings64.dll", kLoaded, true, 0, false, TRUE, 0, 16},
        {"languages.dll", kLoaded, true, 0, false, TRUE, 0, 21},
+       {"nostrings.dll", kLoaded, true, 0, false, TRUE, 0, 0},
        {"strings64.dll", kNull, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
        {"strings64.dll", kFreed, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
        {"strings64.dll", kLoaded, false, 0, false, FALSE, ERROR_INVALID_PARAMETER, 0},
