@@ -38,12 +38,7 @@ TEST(LocaleNameToLCID, Table) {
   EXPECT_EQ(LocaleNameToLCID(nullptr, 0), 0u);
 }
 
-// languages.rc holds (see its comment):
-//   1: en-US de-DE de-AT fr-FR neutral   2: de-AT en-US neutral
-//   3: en-US fr-FR                       4: fr-FR it-IT
-//   5: de de-AT                          6: de-CH de-AT
-//   7: 0x0400 en-GB                      8: en-GB es-ES
-//   20: neutral
+// tests/data/languages.rc says after each id which languages hold it.
 TEST(LoadString, LanguageOrder) {
   const std::tuple<LANGID, UINT, const wchar_t*> rows[] = {
       // thread language, id, text
