@@ -274,9 +274,7 @@ TEST(EnumResourceStrings, Table) {
     SCOPED_TRACE(testing::Message() << dll << " " << kind << " " << proc << " " << stop_after);
     HMODULE module = kind == kNull ? nullptr : LoadLibraryW(TestDll(dll).c_str());
     if (kind == kFreed) FreeLibrary(module);
-    Recorder rec;
-    rec.stop_after = stop_after;
-    rec.free_first = free_first;
+    Recorder rec{{}, stop_after, free_first};
     SetLastError(0);
     EXPECT_EQ(EnumResourceStringsW(module, proc ? Recorder::Proc : nullptr,
                                    reinterpret_cast<LONG_PTR>(&rec)),
