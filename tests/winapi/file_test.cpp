@@ -106,14 +106,9 @@ TEST(GetTempPath, Table) {
   SetLastError(0);
   EXPECT_EQ(GetTempPath(5, nullptr), 0u);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  fs::create_directory(dir / "gone");
-  ScopedCurrentFolder gone(dir / "gone");
-  fs::remove(dir / "gone");
-  ScopedEnv env("TMPDIR", "relative");
-  EXPECT_EQ(GetTempPath(0, nullptr), 0u);
 }
 
-// The current folder, however deep; a removed one gives no text, nor a relative name's.
+// The current folder, however deep; a removed one: no text, nor a relative name's or TMPDIR's.
 TEST(GetCurrentDirectory, AnyDepth) {
   TempFolder dir;
   fs::path deep = dir.path();
@@ -134,6 +129,8 @@ TEST(GetCurrentDirectory, AnyDepth) {
   fs::remove(dir / "gone");
   EXPECT_EQ(GetCurrentDirectory(MAX_PATH, &buffer[0]), 0u);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  ScopedEnv env("TMPDIR", "relative");
+  EXPECT_EQ(GetTempPath(0, nullptr), 0u);
   CFileStatus status{};
   status.m_szFullName[0] = L'x';
   EXPECT_EQ(CFile::GetStatus(L"file", status), FALSE);
