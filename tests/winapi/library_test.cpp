@@ -27,18 +27,6 @@ using restest::TestDll;
 using velut_test::Slashed;
 using velut_test::TempFolder;
 using velut_test::Text;
-using Bytes = std::vector<unsigned char>;
-
-Bytes ReadBytes(const char* dll) {
-  std::ifstream in(velut_test::Utf8(TestDll(dll)), std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-// A new file each time: one truncated in place may still be mapped.
-void WriteBytes(const fs::path& path, const Bytes& bytes, std::size_t size) {
-  fs::remove(path);
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), size);
-}
 
 void CopyDll(const char* dll, const fs::path& to) {
   fs::copy_file(velut_test::Utf8(TestDll(dll)), to);
@@ -132,12 +120,13 @@ TEST(LoadLibraryW, Errors) {
   TempFolder dir;
   fs::create_directory(dir / "folder.dll");
   ASSERT_EQ(mkfifo((dir / "fifo.dll").c_str(), 0600), 0);
-  const Bytes image = ReadBytes("strings64.dll");
+  std::ifstream in(velut_test::Utf8(TestDll("strings64.dll")), std::ios::binary);
+  const std::string image(std::istreambuf_iterator<char>(in), {});
   for (const auto& [name, size] : {std::pair<const char*, std::size_t>{"empty.dll", 0},
                                    {"dos.dll", 0x80},  // the DOS header, pointing past the end
                                    {"good.dll", image.size()},
                                    {"locked.dll", image.size()}})
-    WriteBytes(dir / name, image, size);
+    std::ofstream(dir / name, std::ios::binary).write(image.data(), size);
   fs::permissions(dir / "locked.dll", fs::perms::none);
   std::ofstream(dir / "text.dll") << "This is not a library.\n";
   const std::tuple<const char*, DWORD> rows[] = {
