@@ -42,7 +42,6 @@ TEST(LoadLibraryW, NameRules) {
   DllDirectory folder(Text(dir.path()));
   velut_test::ScopedCurrentFolder here(dir.path());
   const std::tuple<std::wstring, const char*> rows[] = {
-      // the name, the file or none
       {L"STRINGS", "strings.dll"},
       {L"Dup.dll", "DUP.dll"},  // the first case-blind match
       {L"\u00E4RGER", "\xC3\x84rger.dll"},
@@ -77,7 +76,6 @@ TEST(LoadLibraryW, SearchOrder) {
   Library only_here(Text(current / "only_here.dll")), in_dlls(Text(dlls / "velut_exe_folder.dll"));
   velut_test::ScopedCurrentFolder here(current.path());
   const std::tuple<std::wstring, const wchar_t*, HMODULE> rows[] = {
-      // DLL folder, name, loads
       {L"", L"velut_exe_folder", beside_program.get()},
       {L"", L"only_here", only_here.get()},
       {L"C:" + Text(dlls.path()), L"Velut_Exe_Folder.dll", in_dlls.get()},
@@ -129,7 +127,6 @@ TEST(LoadLibraryW, Errors) {
   fs::permissions(dir / "locked.dll", fs::perms::none);
   std::ofstream(dir / "text.dll") << "This is not a library.\n";
   const std::tuple<const char*, DWORD> rows[] = {
-      // the error, 0: loads
       {"folder.dll", ERROR_MOD_NOT_FOUND}, {"fifo.dll", ERROR_MOD_NOT_FOUND},
       {"empty.dll", ERROR_BAD_EXE_FORMAT}, {"text.dll", ERROR_BAD_EXE_FORMAT},
       {"dos.dll", ERROR_BAD_EXE_FORMAT},   {"good.dll", 0},
