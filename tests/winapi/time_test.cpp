@@ -123,7 +123,6 @@ TEST(GetDateFormat, KindsFlagsAndPictures) {
       {DATE_LONGDATE | LOCALE_NOUSEROVERRIDE | DATE_USE_ALT_CALENDAR, nullptr,
        L"Samstag, 7. Mai 2005"},
       {DATE_LTRREADING, nullptr, L"\u200E07.05.2005"},
-      {DATE_RTLREADING, nullptr, L"\u200F07.05.2005"},
       {0, L"dddd, MMMM d / ddd MMM / g yyyy", L"Samstag, Mai 7 / Sa. Mai / n. Chr. 2005"},
       {0, L"d/M/yy y yyyyy", L"7/5/05 5 2005"},       // five y read as the full year
       {0, L"'It''s' d.''MM ''''", L"It's 7.'05 ''"},  // '' is a quote, in quotes or not
