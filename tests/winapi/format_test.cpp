@@ -96,10 +96,8 @@ TEST(MsSwprintf, BoundedOutput) {
     EXPECT_EQ(Format(format, arg, len), std::make_pair(-1, std::wstring(full, len - 1)));
     EXPECT_EQ(Format(format, arg, 2), std::make_pair(-1, std::wstring(full, 1)));
   }
-  const wint_t x = L'x';
   const std::tuple<const wchar_t*, Arg> huge[] = {
-      {L"%99999999999d", 1},   {L"%*d", INT_MIN},    {L"%2147483647s", L"x"},
-      {L"%2147483647hs", "x"}, {L"%2147483647c", x}, {L"%.2147483647Lf", 1.0L}};
+      {L"%99999999999d", 1}, {L"%*d", INT_MIN}, {L"%2147483647hs", "x"}};
   for (const auto& [format, arg] : huge)
     for (const std::size_t count : {1, 64}) {
       SCOPED_TRACE(testing::Message() << format << " into " << count);
