@@ -85,8 +85,7 @@ TEST(GetTempPath, Table) {
   const std::tuple<const char*, std::wstring> rows[] = {// TMPDIR (null: unset), the text
                                                         {nullptr, L"\\tmp\\"},
                                                         {"/var/./x/../tmp/", L"\\var\\tmp\\"},
-                                                        {"rel", Text(dir.path()) + L"\\rel\\"},
-                                                        {"/t\xC3\xA9mp", L"\\t\u00E9mp\\"}};
+                                                        {"rel", Text(dir.path()) + L"\\rel\\"}};
   for (const auto& [tmpdir, folder] : rows) {
     SCOPED_TRACE(tmpdir ? tmpdir : "(unset)");
     ScopedEnv env("TMPDIR", tmpdir);
@@ -259,7 +258,6 @@ TEST(CFileGetStatus, Table) {
   const std::tuple<std::wstring, std::wstring, int, DWORD> rows[] = {
       // The name, its full name; the attributes, or -1 and the error.
       {L"./.config/../a.txt", d + L"\\a.txt", CFile::archive, 0},
-      {L"C:a.txt", L"C:\\a.txt", CFile::archive, 0},  // "C:\\" named, "a.txt" read
       {d + L"\\.\\", d + L"\\", CFile::directory, 0},
       {L"locked", d + L"\\locked", CFile::archive | CFile::readOnly, 0},
       {L".config", d + L"\\.config", CFile::directory | CFile::hidden, 0},
