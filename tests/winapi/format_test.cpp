@@ -73,8 +73,7 @@ TEST(MsSwprintf, Conversions) {
       {L"a%nb%hnc%llnd", static_cast<void*>(nullptr), L"abcd"},
       {L"%y%k|%5k|%-08.3r|%lv|%I128d|%\u00E9|%*y|%.*y|%d", 7,
        L"%y%k|%5k|%-08.3r|%lv|%I128d|%\u00E9|%*y|%.*y|7"},
-      {L"100%% %%d 50%", nullptr, L"100% %d 50%"},
-      {L"\u00E9\U0001F600", nullptr, L"\u00E9\U0001F600"}};
+      {L"100%% %%d 50%", nullptr, L"100% %d 50%"}};
   for (const auto& [format, arg, text] : rows) {
     SCOPED_TRACE(format);
     EXPECT_EQ(Format(format, arg),
