@@ -58,8 +58,7 @@ TEST(MsSwprintf, Conversions) {
       {L"%I64d %Id %jd %zd %ld|%i", -9000000000LL,
        L"-9000000000 -9000000000 -9000000000 -9000000000 -9000000000|-410065408"},
       {L"%p|%#p", reinterpret_cast<void*>(0xABC), L"0000000000000ABC|0000000000000ABC"},
-      // '*' reads an argument: a negative width left-aligns, a negative
-      // precision is none; a precision turns the 0 flag off.
+      // '*': a negative width left-aligns, a negative precision is none; a precision drops 0.
       {L"[%*d][%0*d][%.*d][%05.*d]", -5, L"[-5   ][-5   ][-5][-0005]"},
       {L"[%05.*d][%*.*d]", 3, L"[  003][003]"},
       // Floating point: zeros after the sign or 0x, blanks for inf and nan.
@@ -68,8 +67,7 @@ TEST(MsSwprintf, Conversions) {
       {L"[%08f][%-+08f][%08e]", INFINITY, L"[     inf][+inf    ][     inf]"},
       {L"[%08F]", NAN, L"[     NAN]"},
       {L"%.1Lf %.2Lf", 2.25L, L"2.2 2.25"},  // a long double takes its own slot
-      // %n writes nothing; an unknown conversion is copied and takes no
-      // argument, not even for its '*'.
+      // %n writes nothing; an unknown conversion is copied and takes no argument, nor its '*'.
       {L"a%nb%hnc%llnd", static_cast<void*>(nullptr), L"abcd"},
       {L"%y%k|%5k|%-08.3r|%lv|%I128d|%\u00E9|%*y|%.*y|%d", 7,
        L"%y%k|%5k|%-08.3r|%lv|%I128d|%\u00E9|%*y|%.*y|7"},
