@@ -92,16 +92,14 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
       {L"%1!zu! %2!td! %1!jd! %1!Iu! %1!lx!", 0, DWORD_PTR{1} << 40, static_cast<DWORD_PTR>(-7),
        L"1099511627776 -7 1099511627776 1099511627776 10000000000"},
       {L"%1!S!|%2!-6ls!|", 0, w("narrow"), w(L"ab"), L"narrow|ab    |"},
-      // What cannot be formatted stays as it is written: floating point, an
-      // unknown letter, '*', and anything but a single conversion.
+      // Kept as written: floating point, unknown letters, '*', all but a single conversion.
       {L"%1!f!%1!q!%1!*d!%1!s %s!%1!d%n!%1!5.2.1d!%1!Ld!", 0, 1, 0,
        L"%1!f!%1!q!%1!*d!%1!s %s!%1!d%n!%1!5.2.1d!%1!Ld!"},
       {L"100%% %n%.%!%b|a%rb%tc", 0, 0, 0, L"100% \r\n.! |a\rb\tc"},
       {L"cut%0 here", 0, 0, 0, L"cut"},
       {L"%0", 0, 0, 0, L"<error 0>"},  // an empty result
       {L"%1 %% %n", FORMAT_MESSAGE_IGNORE_INSERTS, w(L"x"), 0, L"%1 %% %n"},
-      // A width turns the text's own line breaks into blanks; %n and %r
-      // stay, and %n starts the count of the width again.
+      // A width turns line breaks into blanks; %n and %r stay, %n restarts the count.
       {L"a\r\nb\nc%nd%re", FORMAT_MESSAGE_MAX_WIDTH_MASK, 0, 0, L"a b c\r\nd\re"},
       {L"aaa bbb ccc ddd\r\neeeeeeeeeeeee f", 10, 0, 0,
        L"aaa bbb\r\nccc ddd\r\neeeeeeeeeeeee\r\nf"},
