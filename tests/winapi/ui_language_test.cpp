@@ -19,8 +19,7 @@ using restest::ThreadLanguage;
 using velut_test::ScopedEnv;
 
 TEST(LocaleNameToLCID, Table) {
-  // POSIX names with an encoding or a modifier, Win32 and BCP 47 names, any
-  // letter case; a language alone or with an unknown region: its neutral id.
+  // POSIX, Win32 and BCP 47 names in any case; a language alone or unknown region: neutral.
   const std::tuple<const wchar_t*, LCID> rows[] = {
       {L"de_AT.UTF-8", 0x0C07}, {L"de_DE.UTF-8@euro", 0x0407}, {L"sr_RS@latin", 0x241A},
       {L"es-419", 0x580A},      {L"zh-Hant", 0x7C04},          {L"zh-Hans-CN", 0x0804},
