@@ -258,6 +258,7 @@ TEST(CFileGetStatus, Table) {
   const std::tuple<std::wstring, std::wstring, int, DWORD> rows[] = {
       // The name, its full name; the attributes, or -1 and the error.
       {L"./.config/../a.txt", d + L"\\a.txt", CFile::archive, 0},
+      {L"C:a.txt", L"C:\\a.txt", CFile::archive, 0},  // "C:\\" named, "a.txt" read
       {d + L"\\.\\", d + L"\\", CFile::directory, 0},
       {L"locked", d + L"\\locked", CFile::archive | CFile::readOnly, 0},
       {L".config", d + L"\\.config", CFile::directory | CFile::hidden, 0},
