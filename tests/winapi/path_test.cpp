@@ -8,6 +8,8 @@
 
 #include <WinAPI/Path.h>
 
+#include "support/rows.h"
+
 namespace {
 
 // A MAX_PATH buffer holding `text`, with guard units after it.
@@ -25,8 +27,7 @@ struct Buffer {
   }
 };
 
-// The text left in place and the result: PathRemoveBackslash's pointer (as
-// an offset) removes one separator, never a root's; PathRemoveFileSpec's BOOL.
+// The text left and the result (an offset or a BOOL); a root's separator never goes.
 TEST(PathRemove, TrailingSeparatorAndFileName) {
   const auto slash = [](wchar_t* p) { return static_cast<int>(PathRemoveBackslash(p) - p); };
   const auto name = [](wchar_t* p) { return static_cast<int>(PathRemoveFileSpec(p)); };
@@ -34,21 +35,15 @@ TEST(PathRemove, TrailingSeparatorAndFileName) {
       {slash, L"C:/Temp//", L"C:/Temp/", 8},
       {slash, L"abc", L"abc", 2},
       {slash, L"", L"", 0},
-      {slash, L"\\ ", L"\\ ", 1},
       {slash, L"C:\\", L"C:\\", 2},
       {slash, L"/", L"/", 0},
       {slash, L"\\\\", L"\\\\", 1},
       {slash, L"1:\\", L"1:", 2},  // no drive letter
-      {slash, L"\\\\server\\", L"\\\\server", 8},
-      {slash, L"C:a\\", L"C:a", 3},
       {name, L"/test", L"/", TRUE},
       {name, L"C:\\", L"C:\\", FALSE},
       {name, L"/test/", L"/test", TRUE},
       {name, L"C:foo", L"C:", TRUE},
-      {name, L"C:", L"C:", FALSE},
       {name, L"\\\\server\\share", L"\\\\server", TRUE},
-      {name, L"//server", L"//", TRUE},
-      {name, L"\\\\", L"\\\\", FALSE},
       {name, L"name", L"", TRUE},
       {name, L"", L"", FALSE},
       {name, L"/tmp/a:b/c", L"/tmp/a:b", TRUE}};  // a colon inside a Linux name is part of it
@@ -73,9 +68,7 @@ TEST(PathFindExtension, NamesAndExtensions) {
       {L"a.b c", L"a.b c", L""},               // no blank in an extension
       {L"/home/u/.bashrc", L".bashrc", L".bashrc"},
       {L"name.", L"name.", L"."},
-      {L"/tmp/x:y.log", L"x:y.log", L".log"},
       {L"C:\\dir\\", L"dir\\", L""},
-      {L"/", L"/", L""},
       {L"", L"", L""}};
   for (const auto& [path, name, ext] : rows) {
     SCOPED_TRACE(path);
@@ -100,10 +93,8 @@ TEST(PathIsRelative, Table) {
       {L"a\\b", TRUE},        {L"../a", TRUE},   {L"", TRUE},     {L"1:\\a", TRUE},
       {L"http://h", TRUE},    {L"C:\\a", FALSE}, {L"c:a", FALSE}, {L"\\a", FALSE},
       {L"\\\\srv\\s", FALSE}, {L"/usr", FALSE},  {nullptr, TRUE}};
-  for (const auto& [path, relative] : rows) {
-    SCOPED_TRACE(testing::Message() << (path ? path : L"(null)"));
-    EXPECT_EQ(PathIsRelative(path), relative);
-  }
+  velut_test::ForEachRow(
+      rows, [](const wchar_t* path, BOOL relative) { EXPECT_EQ(PathIsRelative(path), relative); });
 }
 
 // Joined with '\\', "." and ".." resolved; a relative result keeps the ".." above its start.
@@ -114,10 +105,8 @@ TEST(PathCombine, Table) {
       {L"/home/u/sub", L"../b.txt", L"\\home\\u\\b.txt", L"\\home\\u\\b.txt"},
       {L"C:", L"One\\Two", L"C:\\One\\Two", nullptr},
       {L"C:\\dir\\", L"", L"C:\\dir\\", nullptr},  // the folder's separator stays
-      {L"", L"a/b", L"a\\b", L"a\\b"},
       // A file with one leading separator goes below the folder's root.
       {L"C:\\dir", L"\\x", L"C:\\x", L"C:\\dir\\x"},
-      {L"//srv/share/dir", L"\\x", L"\\\\srv\\share\\x", nullptr},
       {L"C:\\dir", L"D:\\x", L"D:\\x", nullptr},
       {L"/tmp", L"//a.txt", L"\\\\a.txt", L"\\\\a.txt"},
       {L"A:\\n1\\.\\n2\\..\\n3", L"", L"A:\\n1\\n3", nullptr},
@@ -125,12 +114,9 @@ TEST(PathCombine, Table) {
       {L"..\\a", L"b", L"..\\a\\b", L"..\\a\\b"},
       {L"a", L"..", L".", nullptr},
       {L"x", L"..\\C:", L".\\C:", nullptr},  // a name that looks like a drive stays a name
-      {L".\\C:", L"y", L".\\C:\\y", nullptr},
       // A null input is the empty text, also beside an empty other one.
       {L"a", nullptr, L"a", nullptr},
-      {nullptr, L"a", L"a", nullptr},
-      {nullptr, L"", L".", nullptr},
-      {L"", nullptr, L".", nullptr}};
+      {nullptr, L"", L".", nullptr}};
   for (const auto& [dir, file, out, appended] : rows) {
     SCOPED_TRACE(testing::Message()
                  << (dir ? dir : L"(null)") << " + " << (file ? file : L"(null)"));
@@ -161,10 +147,8 @@ TEST(PathRelativePathTo, Table) {
       {L"C:\\dir\\file.txt", 0, L"C:\\dir\\sub\\x.txt", 0, L".\\sub\\x.txt"},
       {L"C:\\a", kDir, L"C:\\a", 0, L"..\\a"},
       {L"C:\\dir", kDir, L"C:\\dir", kDir, L"."},
-      {L"C:\\", kDir, L"C:\\a", kDir, L".\\a"},
       {L"C:\\dir", kDir, L"c:\\DIR\\a", kDir, L".\\a"},  // letter case is ignored
       {L"C:a", kDir, L"C:\\a\\b", kDir, L".\\b"},        // both forms of a drive
-      {L"//srv/share/a", kDir, L"\\\\SRV\\share\\b", kDir, L"..\\b"},
       {L"a\\b", kDir, L"a\\c", kDir, L"..\\c"},
       {L"a", kDir, L"b", kDir, nullptr}};
   for (const auto& [from, from_attributes, to, to_attributes, out] : rows) {

@@ -58,9 +58,11 @@ TEST(CommandLineToArgvW, WindowsRules) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
-// Starts `line` (an empty `app` or `folder` is none) and waits; the error, or 0.
+// Starts `line` (an empty `app` or `folder` is none) and waits, unless the handles are asked
+// for in `started`; the error, or 0.
 DWORD RunLine(std::wstring line, const std::wstring& app = L"", const std::wstring& folder = L"",
-              DWORD flags = 0, const void* env = nullptr, BOOL inherit = FALSE) {
+              DWORD flags = 0, const void* env = nullptr, BOOL inherit = FALSE,
+              PROCESS_INFORMATION* started = nullptr) {
   STARTUPINFOW si{};
   PROCESS_INFORMATION pi{};
   SetLastError(0);
@@ -68,6 +70,7 @@ DWORD RunLine(std::wstring line, const std::wstring& app = L"", const std::wstri
                       flags, const_cast<void*>(env), folder.empty() ? nullptr : folder.c_str(), &si,
                       &pi))
     return GetLastError();
+  if (started != nullptr) return *started = pi, 0;
   EXPECT_EQ(WaitForSingleObject(pi.hProcess, INFINITE), WAIT_OBJECT_0);
   EXPECT_TRUE(CloseHandle(pi.hThread));
   EXPECT_TRUE(CloseHandle(pi.hProcess));
@@ -128,8 +131,7 @@ TEST(CreateProcessW, FindsAndStartsTheProgram) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
-// An empty PATH entry and "." are the current folder, however long; with
-// no PATH the system's default list is searched.
+// An empty PATH entry and "." are the current folder; no PATH: the system's default list.
 TEST(CreateProcessW, PathEntriesAndTheCurrentFolder) {
   TempFolder dir;
   std::string deep = dir.path();
@@ -182,16 +184,6 @@ TEST(CreateProcessW, FolderEnvironmentAndDescriptors) {
   close(fd);
 }
 
-// Starts `script` and returns its handles.
-PROCESS_INFORMATION Start(const std::string& script) {
-  std::wstring line = Wide(script);
-  STARTUPINFOW si{};
-  PROCESS_INFORMATION pi{};
-  EXPECT_TRUE(
-      CreateProcessW(nullptr, &line[0], nullptr, nullptr, 0, 0, nullptr, nullptr, &si, &pi));
-  return pi;
-}
-
 // True once /proc shows no process `pid` (no zombie), polling up to 10 s.
 bool Reaped(DWORD pid) {
   const std::string proc = "/proc/" + std::to_string(pid);
@@ -200,9 +192,7 @@ bool Reaped(DWORD pid) {
   return !velut_test::Exists(proc);
 }
 
-// Both handles wait and give the exit code (128 + a signal); the child is
-// reaped though no one waits, its process handle closed early or kept open;
-// a closed handle is unknown from then on.
+// Both handles wait and give the exit code (128 + a signal); the child is reaped unwaited.
 TEST(WaitForSingleObject, WaitsReportsReapsAndCloses) {
   TempFolder dir;
   const std::tuple<const char*, DWORD> rows[] = {{"sleep 0.3\nexit 3\n", 3},
@@ -210,7 +200,8 @@ TEST(WaitForSingleObject, WaitsReportsReapsAndCloses) {
   HANDLE closed = nullptr;
   for (const auto& [body, exit_code] : rows) {
     SCOPED_TRACE(body);
-    const PROCESS_INFORMATION pi = Start(WriteScript(dir, "child", body));
+    PROCESS_INFORMATION pi{};
+    ASSERT_EQ(RunLine(Wide(WriteScript(dir, "child", body)), L"", L"", 0, nullptr, 0, &pi), 0u);
     EXPECT_EQ(pi.dwThreadId, pi.dwProcessId);
     EXPECT_TRUE(pi.hProcess != closed && pi.hThread != closed && pi.hProcess != pi.hThread);
     DWORD code = 0;

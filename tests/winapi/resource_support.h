@@ -1,5 +1,4 @@
-// Shared by the resource-library tests: the test DLLs, one load of a
-// library, and guards for the thread's language and the DLL folder.
+// Resource-library tests: the test DLLs, one load, guards for the thread language and DLL folder.
 #pragma once
 
 #include <string>
@@ -22,8 +21,6 @@ class Library {
   ~Library() {
     if (handle_ != nullptr) FreeLibrary(handle_);
   }
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
   HMODULE get() const { return handle_; }
   std::wstring String(UINT id) const { return loadStringFromWin32ResourceDLL(handle_, id); }
 
@@ -38,8 +35,6 @@ class ThreadLanguage {
     SetThreadUILanguage(lang);
   }
   ~ThreadLanguage() { SetThreadUILanguage(saved_); }
-  ThreadLanguage(const ThreadLanguage&) = delete;
-  ThreadLanguage& operator=(const ThreadLanguage&) = delete;
 
  private:
   LANGID saved_;
@@ -49,8 +44,6 @@ class ThreadLanguage {
 struct DllDirectory {
   explicit DllDirectory(const std::wstring& folder) { SetDllDirectoryW(folder.c_str()); }
   ~DllDirectory() { SetDllDirectoryW(nullptr); }
-  DllDirectory(const DllDirectory&) = delete;
-  DllDirectory& operator=(const DllDirectory&) = delete;
 };
 
 }  // namespace restest

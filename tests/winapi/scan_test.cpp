@@ -14,13 +14,10 @@
 
 namespace {
 
-// Scans into six ints. The convert fuzz target compares the date-time
-// pattern with glibc's scan; what glibc leaves undefined is pinned here.
+// Into six ints; the convert fuzz target compares with glibc where glibc's scan is defined.
 TEST(Swscanf, IntoInts) {
   const wchar_t* const kDate = L"%d-%d-%dT%d:%d:%d";
   const std::tuple<const wchar_t*, const wchar_t*, int, std::vector<int>> rows[] = {
-      {L"2024-05-17T08:30:00", kDate, 6, {2024, 5, 17, 8, 30, 0}},
-      {L"   ", kDate, -1, {}},  // input ends before the first conversion
       {L"-99999999999-1-1T1:1:1", kDate, 6, {INT_MIN, 1, 1, 1, 1, 1}},
       {L"4294969320-1-1T1:1:1", kDate, 6, {INT_MAX, 1, 1, 1, 1, 1}},  // saturates, no wrap
       {L"0x1F 017 -0 0", L"%i %i %i %i", 4, {31, 15, 0, 0}},
@@ -47,30 +44,23 @@ using Value =
     std::variant<signed char, unsigned char, short, unsigned short, int, long, unsigned long,
                  long long, unsigned long long, float, double, long double, void*>;
 
-// Each size prefix stores into its own type, saturating instead of wrapping;
-// floats take a point whatever the locale.
+// Each size prefix stores into its own type, saturating; floats take a point in any locale.
 TEST(Swscanf, SizesFloatsAndPointers) {
   const std::tuple<const wchar_t*, const wchar_t*, Value> rows[] = {
-      // the value as stored
       {L"300", L"%hhu", static_cast<unsigned char>(UCHAR_MAX)},
       {L"-300", L"%hhd", static_cast<signed char>(SCHAR_MIN)},
       {L"70000", L"%hd", static_cast<short>(SHRT_MAX)},
       {L"-1", L"%hu", static_cast<unsigned short>(USHRT_MAX)},  // negated modulo 2^16
       {L"-9223372036854775809", L"%ld", LONG_MIN},
       {L"99999999999999999999", L"%lld", LLONG_MAX},
-      {L"-99999999999999999999", L"%I64d", LLONG_MIN},
       {L"fffffffffffffffff", L"%llx", ULLONG_MAX},
       {L"-5000000000", L"%jd", -5000000000LL},
-      {L"5000000000", L"%zu", 5000000000ULL},
-      {L"-5000000000", L"%td", -5000000000LL},
       {L"-3000000000", L"%I32d", INT_MIN},
-      {L"0x7fffffff", L"%x", INT_MAX},
       {L"1.5", L"%f", 1.5f},
       {L"0x1p4", L"%lG", 16.0},
       {L"1,5", L"%lf", 1.0},
       {L"InFiNiTy", L"%lf", HUGE_VAL},
       {L"-2.5e-3", L"%Lf", static_cast<long double>(-2.5e-3)},  // with a double's precision
-      {L"0x1.8p1", L"%La", 3.0L},
       {L"0xdeadBEEF", L"%p", reinterpret_cast<void*>(0xDEADBEEF)},
       {L"-1", L"%p", reinterpret_cast<void*>(UINTPTR_MAX)}};
   for (const auto& [text, format, stored] : rows) {
@@ -100,8 +90,7 @@ std::basic_string<C> Z(const C* text) {
   return std::basic_string<C>(text) + C(0);
 }
 
-// A text conversion takes its array's size in units (UTF-8 bytes for a
-// narrow one); too small an array is emptied and ends the scan.
+// A text takes its array's size in units (bytes if narrow); too small: emptied, scan ends.
 TEST(Swscanf, TextsTakeTheirSize) {
   const std::tuple<const wchar_t*, const wchar_t*, unsigned, int,
                    std::variant<std::wstring, std::string>>
@@ -111,9 +100,7 @@ TEST(Swscanf, TextsTakeTheirSize) {
                 {L"\u00E9t\u00E9", L"%hs", 6, 1, Z("\xC3\xA9t\xC3\xA9")},
                 {L"\u00E9t\u00E9", L"%S", 5, 0, Z("")},  // five bytes and the terminator
                 {L"\u00E9", L"%C", 2, 1, std::string("\xC3\xA9#")},  // no terminator
-                {L"\u00E9", L"%hc", 1, 0, Z("")},
-                {L" ab", L"%c", 1, 1, std::wstring(L" #")},  // %c reads blanks too
-                {L"q", L"%wc", 1, 1, std::wstring(L"q#")},
+                {L" ab", L"%c", 1, 1, std::wstring(L" #")},          // %c reads blanks too
                 {L"a-b]cz", L"%[]a-c-]", 8, 1, Z(L"a-b]c")},
                 {L"hello world", L"%[^ ]", 8, 1, Z(L"hello")},
                 {L"9", L"%[a-z]", 8, 0, std::wstring(L"#")}};
