@@ -52,7 +52,6 @@ TEST(Urls, Table) {
       {L"http://h/file://x", IsUrl, L"http://h/file://x", 1},
       {L"http://host\\a\\b", Fix<VelUt::FixUrl>, L"http://host/a/b", 1},
       {L"  www.ab.xx\\a", Fix<VelUt::FixUrl>, L"  www.ab.xx/a", 1},
-      {L"file:///C:/dir/a", Fix<VelUt::FixUrl>, L"C:\\dir\\a", 1},
       {L"file:///C:/a%20b", Fix<ToPath>, L"C:\\a%20b", 1},
       {L"FILE:///C|/dir/a", Fix<ToPath>, L"C:\\dir\\a", 1},
       {L"file:\\\\C:\\a", Fix<ToPath>, L"C:\\a", 1},
