@@ -67,7 +67,6 @@ TEST(Urls, Table) {
       {L"file:///C:/dir/a", Folder, L"C:\\dir", 0},
       {L"file:/C:/dir/a", Folder, L"file:/C:/dir/", 0},
       {L"a.txt", Folder, L"", 0},
-      {L"", Folder, L"", 0},
   };
   velut_test::RunEditRows(rows);
   EXPECT_FALSE(VelUt::IsUrl(nullptr));
