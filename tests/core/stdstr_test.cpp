@@ -50,6 +50,7 @@ TEST(StdStr, Edits) {
       {L"\u00A0x\u00A0", [](Str& s) { return s.TrimLeft().TrimRight(), 0; }, L"\u00A0x\u00A0", 0},
       {L"\u00C0B", [](Str& s) { return s.MakeLower(), 0; }, L"\u00C0b", 0},
       {L"\u00C0B", [](Str& s) { return s.ToLower(std::locale("C.UTF-8")), 0; }, L"\u00E0b", 0},
+      {L"abcdef", [](Str& s) { return s = s.Mid(4, 10) + s.Right(2), 0; }, L"efef", 0},
       {L"abc", [](Str& s) { return s.Find(nullptr); }, L"abc", 0},
       {L"abc", [](Str& s) { return s.FindOneOf(nullptr) + s.FindOneOf(L""); }, L"abc", -2},
       {L"a\u4E00c", [](Str& s) { return s.FindOneOf(L"xc"); }, L"a\u4E00c", 2},
