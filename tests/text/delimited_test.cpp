@@ -35,6 +35,7 @@ TEST(ParseDelimitedString, Table) {
       {L",,", L",", 3, {}},
       {L"a'b,c'd,'e", L",", 4, {L"a'b,c'd", L"'e"}},
       {L"a,b", L"", 1, {L"a,b"}},
+      {L"a\u0100b\u0101c", L"\u0101\u0100", 0, {L"a", L"b", L"c"}},  // wide units, unsorted
   };
   velut_test::ForEachRow(
       rows, [](const W& text, const W& delimiters, int flags, const Items& items) {
