@@ -19,7 +19,6 @@ TEST(VelUtResString, Load) {
           {R"(<s resource="101" src="lib.dll">ignored</s>)", 1, 101, L"lib.dll", L""},
           {R"(<s src="Lib" resource=" 42x"/>)", 1, 42, L"Lib", L""},
           {R"(<s resource="5">five</s>)", 0, 0, L"", L"five"},
-          {R"(<s resource="5" src="">text</s>)", 0, 0, L"", L"text"},
           {R"(<s Resource="5" src="lib">t</s>)", 0, 0, L"", L"t"},
           {R"(<s>own<c>child</c></s>)", 0, 0, L"", L"child"},
           {R"(<s><a/><b>second</b></s>)", 0, 0, L"", L""},

@@ -103,10 +103,9 @@ TEST(CFString, MaximumSizeForEncoding) {
   const std::tuple<CFIndex, CFStringEncoding, CFIndex> rows[] = {
       {10, kUtf8, 30},  {10, kUtf16LE, 20},    {10, kCp1252, 10}, {LONG_MAX, kAscii, LONG_MAX},
       {-1, kAscii, -1}, {LONG_MAX, kUtf8, -1}, {1, kUnknown, -1}};
-  for (const auto& [length, encoding, expected] : rows) {
+  for (const auto& [length, encoding, expected] : rows)
     EXPECT_EQ(CFStringGetMaximumSizeForEncoding(length, encoding), expected)
-        << length << ", " << encoding;
-  }
+        << length << " " << encoding;
 }
 
 // Folding covers A-Z only, the order is the UTF-16 units'; null sorts first and equals nothing.

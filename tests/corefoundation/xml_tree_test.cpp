@@ -107,7 +107,6 @@ TEST(XMLTree, Documents) {
        "e='/>'></e>",
        "E(e a=<&>\"'AB b=x y z w c=x\ty\nz d='> e=/>)", 0},
       {"<e  a = '1'  />", "E(e a=1/)", 0},
-      {"<r><aaaaab/><aaaabb/></r>", "E(r)[E(aaaaab/) E(aaaabb/)]", 0},  // names stored once each
       {"<r k='\xF0\x90\x80\x80'>\xF0\x9F\x98\x80&#x10FFFF;\xC2\xA0</r>",
        "E(r k=\xF0\x90\x80\x80)[T(\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xC2\xA0)]", 0},
       {"<e k='1' j='2' i='3' h='4' g='5' f='6' d='7' c='8' b='9' a='' A='?'/>",
@@ -124,7 +123,6 @@ TEST(XMLTree, Documents) {
       {Utf16(bom + body, false), le + r, 0},
       {Utf16(body, true), be + r, 0},
       {Utf16(decl16 + body, false), le + p + "'UTF-16') " + r, 0},
-      {Utf16(bom + decl16 + body, true), be + p + "'UTF-16') " + r, 0},
       {decl + "'ISO-8859-1'?><r a='\xE9'>\xE9&#x20AC;&#x1F600;</r>",
        std::to_string(kCFStringEncodingISOLatin1) + ": " + p + "'ISO-8859-1') " + r, 0},
       {decl + "'Windows-1252'?><r a='\xE9'>\xE9\x80&#x1F600;</r>",
@@ -137,12 +135,11 @@ TEST(XMLTree, Documents) {
 // Documents that are not well-formed, and every proper prefix of two that are, give null.
 TEST(XMLTree, MalformedDocumentsGiveNull) {
   const std::string rows[] = {
-      // Not one root element; references; attributes.
-      "", " \n ", "<?xml version='1.0'?>", "hello", "<r/><s/>", "<r/>x", "x<r/>",
-      "<r/><![CDATA[x]]>", "<r>", "<r></s>", "<a><b></a></b>", "<1r/>", "< r/>", "<r>]]></r>",
-      "<r>a & b</r>", "<r>&lt</r>", "<r>&;</r>", "<r>&nbsp;</r>", "<r a='&nbsp;'/>", "<r>&#0;</r>",
-      "<r>&#xD800;</r>", "<r>&#x110000;</r>", "<r>&#99999999999999999999;</r>", "<r>&#X41;</r>",
-      "<r>&#;</r>", "<r a='<'/>", "<r a='&'/>", "<r a='1' a='2'/>", "<r a=1/>",
+      // Text beside the one root (the fuzz target checks there is one); references; attributes.
+      "<r/>x", "x<r/>", "<r/><![CDATA[x]]>", "<r>", "<r></s>", "<a><b></a></b>", "<1r/>", "< r/>",
+      "<r>]]></r>", "<r>a & b</r>", "<r>&lt</r>", "<r>&;</r>", "<r>&nbsp;</r>", "<r a='&nbsp;'/>",
+      "<r>&#0;</r>", "<r>&#xD800;</r>", "<r>&#x110000;</r>", "<r>&#99999999999999999999;</r>",
+      "<r>&#X41;</r>", "<r>&#;</r>", "<r a='<'/>", "<r a='&'/>", "<r a='1' a='2'/>", "<r a=1/>",
       "<r a1='' a2='' a3='' a4='' a5='' a6='' a7='' a8='' a9='' a1=''/>",
       // Comments, declarations, document types, characters and encodings.
       "<r><!-- a -- b --></r>", "<r><!-- a ---></r>", "<r/><?xml version='1.0'?>",
@@ -173,8 +170,7 @@ TEST(XMLTree, AttributeLookupAndEquality) {
     return Element(CFTreeGetChildAtIndex(CFTreeGetParent(a), i));
   };
   const std::pair<const char*, const char*> lookups[] = {
-      {"src", "lower"},   {"Src", "upper"}, {"SRC", "<null>"}, {"empty", ""},
-      {"src ", "<null>"}, {"", "<null>"},   {"zz", "<null>"},  {"A", "<null>"}};
+      {"src", "lower"}, {"Src", "upper"}, {"SRC", "<null>"}, {"empty", ""}, {"", "<null>"}};
   for (const CFIndex e : {6, 7}) {
     const CFDictionaryRef dict = element(e)->attributes;
     for (const auto& [text, value] : lookups) {
@@ -210,7 +206,6 @@ TEST(XMLTree, RetainedPartsOutliveTheDocument) {
   const void* const nulls[] = {
       CFXMLTreeCreateFromData(nullptr, CFDataRef(CFSTR("<r/>")), nullptr, 0, 1),  // not data
       CFTreeGetChildAtIndex(r, -1),
-      CFTreeGetChildAtIndex(r, 2),
       CFDictionaryGetValue(Element(r)->attributes, nullptr),
       CFXMLNodeGetInfoPtr(nullptr),
       CFRetain(nullptr),

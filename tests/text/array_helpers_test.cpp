@@ -7,7 +7,6 @@
 
 #include <VelUt/VelUt.h>
 
-#include "support/global_locale.h"
 #include "support/rows.h"
 
 namespace {
@@ -21,12 +20,9 @@ CStdContainer<Str, std::vector> MakeList(const Texts& v) {
   return list;
 }
 
-// Sorting and the number search are checked by the fuzz target; here what
-// it does not reach: an empty array, and pointers compared by value.
-TEST(FindInArray, EmptyAndPointers) {
-  CArray<unsigned int, unsigned int> a;
-  VelUt::SortArray(a);
-  EXPECT_EQ(VelUt::FindInArray(5u, a), -1);
+// Sorting and the number and string searches are checked by the fuzz target
+// under both locales; here pointers compared by value, a null text and NULs.
+TEST(FindInArray, Pointers) {
   int x = 0;
   CStdContainer<void*, std::vector> pointers;
   EXPECT_EQ(VelUt::FindInArray(&x, pointers), -1);
@@ -37,37 +33,26 @@ TEST(FindInArray, EmptyAndPointers) {
 }
 
 // Ignoring case, an entry is read up to its first NUL; matching case it is
-// compared whole, and any non-zero value matches case. Nothing is trimmed.
+// compared whole, and any non-zero value matches case.
 TEST(FindInArray, Strings) {
   const std::tuple<Texts, const wchar_t*, signed char, int> rows[] = {
-      {{}, L"Abc", 0, -1},
       {{L"abc", L"Abc ", L"Abc"}, L"Abc", -128, 2},
-      {{L"Abc ", L"abc", L"Abc"}, L"Abc", 0, 1},
       {{L"x", L""}, nullptr, 0, 1},
-      {{L"\u00C0"}, L"\u00E0", 0, -1},
       {{{L"ab\0c", 4}}, L"AB", 0, 0},
       {{{L"ab\0c", 4}}, L"ab", 1, -1},
   };
   velut_test::ForEachRow(rows, [](const Texts& list, auto text, auto matchCase, int expected) {
     EXPECT_EQ(VelUt::FindInArray(text, MakeList(list), matchCase), expected);
   });
-  velut_test::ScopedGlobalLocale utf8("C.UTF-8");
-  ASSERT_TRUE(utf8.ok());
-  EXPECT_EQ(VelUt::FindInArray(L"\u00C0B", MakeList({L"x", L"\u00E0b"}), 0), 1);
-  EXPECT_EQ(VelUt::FindInArray(L"k", MakeList({L"\u212A"}), 0), 0);  // the Kelvin sign
 }
 
-// {entries, what stays, count}; the keys are trimmed, lose one trailing
-// separator and end at a NUL (so a blank before it stays), then collate.
+// {entries, what stays, count}; the keys are trimmed, lose one trailing separator and end at a
+// NUL (so a blank before it stays), then collate. The fuzz target checks the rest.
 TEST(RemoveDuplicates, Table) {
   const std::tuple<Texts, Texts, int> rows[] = {
       {{}, {}, 0},
-      {{L"a", L"b", L"A", L"c", L"B", L"a"}, {L"a", L"b", L"c"}, 2},
       {{L"C:\\Temp\\", L" c:\\temp", L"C:\\TEMP\t\n", L"D:\\"}, {L"C:\\Temp\\", L"D:\\"}, 1},
       {{L"C:\\Temp\\ ", L"c:\\temp"}, {L"C:\\Temp\\ "}, 1},
-      {{L"a b", L"a  b", L"ab"}, {L"a b", L"a  b", L"ab"}, 0},
-      {{L"a\\\\", L"a\\", L"a"}, {L"a\\\\", L"a\\"}, 1},
-      {{L"/usr/lib/", L"/USR/lib", L"C:\\", L"C:", L"c:\\"}, {L"/usr/lib/", L"C:\\", L"C:"}, 2},
       {{L"", L"  ", L"\u00C0", L"\u00E0"}, {L"", L"\u00C0", L"\u00E0"}, 1},
       {{{L"ab\0x", 4}, {L"AB\0y", 4}, L"ab ", {L"a \0", 3}, L"a"},
        {{L"ab\0x", 4}, {L"a \0", 3}, L"a"},

@@ -16,11 +16,8 @@ const Str kLongSet = std::wstring(70000, L'\u4E00') + L"\U0001F600,";
 
 int Escape(Str& s) { return VelUt::EscapeChar(s, L",;", L'\\'); }
 int Unescape(Str& s) { return VelUt::RemoveEscapeChar(s, L",;", L'\\'); }
-int EscapeNone(Str& s) { return VelUt::EscapeChar(s, L"", L'\\'); }
 int EscapeAll(Str& s) { return VelUt::EscapeChar(s, L"\\,", L'\\'); }
 int UnescapeAll(Str& s) { return VelUt::RemoveEscapeChar(s, L"\\,", L'\\'); }
-int EscapeNul(Str& s) { return VelUt::EscapeChar(s, {L"\0,", 2}, L'\0'); }
-int UnescapeNone(Str& s) { return VelUt::RemoveEscapeChar(s, L",", L'\0'); }
 int EscapeLong(Str& s) { return VelUt::EscapeChar(s, kLongSet, L'\\'); }
 int UnescapeLong(Str& s) { return VelUt::RemoveEscapeChar(s, kLongSet, L'\\'); }
 int TrimLeft(Str& s) { return VelUt::TrimLeftChar(s, L','); }
@@ -28,20 +25,15 @@ int TrimRight(Str& s) { return VelUt::TrimRightChar(s, L','); }
 
 // An escape before a unit of the set escapes it, two escape each other; the
 // escape is escaped only when in the set, and then each removal changes what
-// the next test sees. Sets reach past U+00FF and NUL.
+// the next test sees. The fuzz target checks short sets of any units; here sets
+// far longer than the text.
 TEST(Escape, Table) {
   const velut_test::EditRow rows[] = {
       {L"a,b;c", Escape, L"a\\,b\\;c", 2},
-      {L"a,b", EscapeNone, L"a,b", 0},
-      {L"", Escape, L"", 0},
-      {L"", Unescape, L"", 0},
       {L"a\\,", Escape, L"a\\\\,", 1},
       {L"a\\,", EscapeAll, L"a\\\\\\,", 2},
-      {L"a\\,b\\;c", Unescape, L"a,b;c", 2},
       {L"a\\\\,", Unescape, L"a\\\\,", 0},
-      {L"a\\,", UnescapeNone, L"a\\,", 0},
       {L"a\\\\\\,", UnescapeAll, L"a,", 3},
-      {{L"a\0,", 3}, EscapeNul, {L"a\0\0\0,", 5}, 2},
       {L"a,b\u4E00\U0001F600c", EscapeLong, L"a\\,b\\\u4E00\\\U0001F600c", 3},
       {L"a\\,b\\\u4E00\\\U0001F600c", UnescapeLong, L"a,b\u4E00\U0001F600c", 3},
   };

@@ -16,10 +16,9 @@ TEST(VelString, Substr) {
       {{1, 3}, L"bcd"}, {{2, 4}, L"cdef"},   {{5, INT_MAX}, L"f"}, {{4, INT_MIN}, L"ef"},
       {{6, -1}, L""},   {{INT_MAX, 1}, L""}, {{INT_MIN, 1}, L"a"}, {{-1, -1}, L"abcdef"},
   };
-  for (const auto& [range, expected] : rows) {
+  for (const auto& [range, expected] : rows)
     EXPECT_STREQ(VelString(L"abcdef").substr(range.first, range.second).c_str(), expected)
         << "substr(" << range.first << ", " << range.second << ")";
-  }
 }
 
 // compare: unit order; collateNoCase lowers each unit with the global locale first: the classic
