@@ -236,15 +236,14 @@ TEST(XMLTree, RetainedPartsOutliveTheDocument) {
 // Nodes of every kind kept past their document keep their kind and go on their last release.
 TEST(XMLTree, RetainedNodesOutliveTheDocument) {
   Doc doc = Parse("<!DOCTYPE r SYSTEM 'r.dtd'><?pi data?><r a='1'/>");
-  std::vector<CFXMLNodeRef> nodes;
-  for (CFIndex i = 0; i < CFTreeGetChildCount(doc.get()); ++i)
-    nodes.push_back(CFXMLNodeRef(CFRetain(CFXMLTreeGetNode(CFTreeGetChildAtIndex(doc.get(), i)))));
+  CFTypeRef nodes[3];
+  for (int i = 0; i < 3; ++i)
+    nodes[i] = CFRetain(CFXMLTreeGetNode(CFTreeGetChildAtIndex(doc.get(), i)));
   doc.reset();
-  std::vector<CFXMLNodeTypeCode> kinds;
-  for (CFXMLNodeRef node : nodes) kinds.push_back(CFXMLNodeGetTypeCode(node)), CFRelease(node);
-  EXPECT_EQ(kinds, (std::vector<CFXMLNodeTypeCode>{kCFXMLNodeTypeDocumentType,
-                                                   kCFXMLNodeTypeProcessingInstruction,
-                                                   kCFXMLNodeTypeElement}));
+  const CFXMLNodeTypeCode kinds[] = {kCFXMLNodeTypeDocumentType,
+                                     kCFXMLNodeTypeProcessingInstruction, kCFXMLNodeTypeElement};
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(CFXMLNodeGetTypeCode(CFXMLNodeRef(nodes[i])), kinds[i]), CFRelease(nodes[i]);
 }
 
 // Blocks grow to their largest size; texts and values about a block's size keep every character.
