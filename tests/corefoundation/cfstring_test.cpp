@@ -149,16 +149,16 @@ TEST(CFString, ConstantsAndData) {
   EXPECT_EQ(std::set<CFTypeID>(std::begin(ids), std::end(ids)).size(), 6u);  // one id a type
 }
 
-// Out of memory, the functions that make an object give null, and CFStringGetCString false.
+// Out of memory the object makers give null, CFStringGetCString of a long text false.
 TEST(CFString, OutOfMemory) {
-  const std::string text(40, 'x'), constant = "kept " + std::to_string(getpid());  // not in place
+  const std::string text(40, 'x'), constant = "kept " + std::to_string(getpid());
   CFStringRef made = CFStringCreateWithCString(nullptr, text.c_str(), kUtf8);
-  for (long n = 1; n <= 4; ++n) {
+  for (long n = 1; n <= 8; ++n) {
     char buffer[64] = {};
     test_support::AllocationFailure failure(n, test_support::AllocationFailure::kBadAlloc);
     const CFTypeRef objects[] = {CFStringCreateWithCString(nullptr, text.c_str(), kUtf8),
                                  CFDataCreate(nullptr, reinterpret_cast<const UInt8*>("ab"), 2),
-                                 __CFStringMakeConstantString(constant.c_str())};
+                                 __CFStringMakeConstantString((constant + char('0' + n)).c_str())};
     const bool read = CFStringGetCString(made, buffer, sizeof buffer, kUtf8);
     EXPECT_EQ(read, buffer == text);
     EXPECT_EQ(std::count(objects, objects + 3, nullptr) + !read, failure.Fired()) << n;
