@@ -242,10 +242,8 @@ TEST(XMLTree, RetainedNodesOutliveTheDocument) {
   doc.reset();
   const CFXMLNodeTypeCode kinds[] = {kCFXMLNodeTypeDocumentType,
                                      kCFXMLNodeTypeProcessingInstruction, kCFXMLNodeTypeElement};
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 3; CFRelease(nodes[i++]))
     EXPECT_EQ(CFXMLNodeGetTypeCode(CFXMLNodeRef(nodes[i])), kinds[i]);
-    CFRelease(nodes[i]);
-  }
 }
 
 // Blocks grow to their largest size; texts and values about a block's size keep every character.

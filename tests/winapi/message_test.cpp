@@ -125,7 +125,9 @@ std::wstring FromList(const wchar_t* format, ...) {
 }
 
 TEST(FormatMessage, InsertsFromAVaList) {
-  EXPECT_EQ(FromList(L"%2 %1!hs! %3!d!", "narrow", L"wide", 7), L"wide narrow 7");
+  EXPECT_EQ(FromList(L"%2 %1!hs! %3!d! %19!d!", "narrow", L"wide", 7, 4, 5, 6, 7, 8, 9, 10, 11, 12,
+                     13, 14, 15, 16, 17, 18, 19),
+            L"wide narrow 7 19");  // two digits
 }
 
 std::wstring g_shown;
