@@ -126,14 +126,15 @@ TEST(GetCurrentDirectory, AnyDepth) {
   fs::create_directory(dir / "gone");
   ScopedCurrentFolder gone(dir / "gone");
   fs::remove(dir / "gone");
-  EXPECT_EQ(GetCurrentDirectory(MAX_PATH, &buffer[0]), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  ScopedEnv env("TMPDIR", "relative");
-  EXPECT_EQ(GetTempPath(0, nullptr), 0u);
   CFileStatus status{};
   status.m_szFullName[0] = L'x';
   EXPECT_EQ(CFile::GetStatus(L"file", status), FALSE);
   EXPECT_EQ(std::wstring(status.m_szFullName), L"");
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(GetCurrentDirectory(MAX_PATH, &buffer[0]), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  ScopedEnv env("TMPDIR", "relative");
+  EXPECT_EQ(GetTempPath(0, nullptr), 0u);
 }
 
 // "<folder>\<prefix, 3 units><hex>.TMP" made empty and private, unless a number is given.
