@@ -2,7 +2,6 @@
 #include <memory>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -195,11 +194,15 @@ TEST(XMLTree, AttributeLookupAndEquality) {
   EXPECT_EQ(CFGetTypeID(CFXMLTreeGetNode(a)), CFXMLNodeGetTypeID());
 }
 
-// A retained part outlives its document without a parent; names are held once per use. Null and
-// indexes out of range give null or 0.
+// A retained part outlives its document without a parent, a node of any kind keeps its kind; names
+// are held once per use. Null and indexes out of range give null or 0.
 TEST(XMLTree, RetainedPartsOutliveTheDocument) {
-  Doc doc = Parse("<r a='1'><p><s>text</s></p><p/></r>");
-  CFTreeRef r = CFTreeGetFirstChild(doc.get()), s = CFTreeGetFirstChild(CFTreeGetFirstChild(r));
+  Doc doc = Parse("<!DOCTYPE r SYSTEM 'r.dtd'><?pi data?><r a='1'><p><s>text</s></p><p/></r>");
+  CFTypeRef nodes[3];
+  for (int i = 0; i < 3; ++i)
+    nodes[i] = CFRetain(CFXMLTreeGetNode(CFTreeGetChildAtIndex(doc.get(), i)));
+  CFTreeRef r = CFTreeGetChildAtIndex(doc.get(), 2),
+            s = CFTreeGetFirstChild(CFTreeGetFirstChild(r));
   CFStringRef text = CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetFirstChild(s)));
   EXPECT_EQ(CFGetRetainCount(CFArrayGetValueAtIndex(Element(r)->attributeOrder, 0)), 2);
   EXPECT_EQ(CFGetRetainCount(CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetFirstChild(r)))), 2);
@@ -231,15 +234,6 @@ TEST(XMLTree, RetainedPartsOutliveTheDocument) {
   CFRelease(s);
   EXPECT_EQ(Utf8(text) + std::to_string(CFGetRetainCount(text)), "text1");
   CFRelease(text);  // LeakSanitizer sees anything left behind
-}
-
-// Nodes of every kind kept past their document keep their kind and go on their last release.
-TEST(XMLTree, RetainedNodesOutliveTheDocument) {
-  Doc doc = Parse("<!DOCTYPE r SYSTEM 'r.dtd'><?pi data?><r a='1'/>");
-  CFTypeRef nodes[3];
-  for (int i = 0; i < 3; ++i)
-    nodes[i] = CFRetain(CFXMLTreeGetNode(CFTreeGetChildAtIndex(doc.get(), i)));
-  doc.reset();
   const CFXMLNodeTypeCode kinds[] = {kCFXMLNodeTypeDocumentType,
                                      kCFXMLNodeTypeProcessingInstruction, kCFXMLNodeTypeElement};
   for (int i = 0; i < 3; CFRelease(nodes[i++]))

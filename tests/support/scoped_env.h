@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <utility>
 
 namespace velut_test {
 

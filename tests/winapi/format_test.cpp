@@ -1,7 +1,6 @@
 // ms_swprintf / ms_vswprintf: Microsoft's wide printf conventions, bounded output.
 #include <climits>
 #include <cmath>
-#include <cstdint>
 #include <cwchar>
 #include <string>
 #include <tuple>

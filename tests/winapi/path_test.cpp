@@ -1,6 +1,5 @@
 // Shell path operations on path text: '/' separates like '\\', a leading '/' is a root.
 #include <algorithm>
-#include <cwchar>
 #include <string>
 #include <tuple>
 

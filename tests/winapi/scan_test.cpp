@@ -1,7 +1,6 @@
 // swscanf_s: directives, sizes of numbers and texts, and how a scan ends.
 #include <climits>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <string>
 #include <tuple>
