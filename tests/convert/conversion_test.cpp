@@ -1,5 +1,6 @@
-// Date-time text: what StringToTime accepts, and the display for the user.
+// Text conversions: GUIDs, versions packed into numbers, date-time texts and their display.
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -7,9 +8,46 @@
 
 #include <VelUt/VelUt.h>
 
+#include "support/rows.h"
 #include "support/scoped_env.h"
 
 namespace {
+
+// The zero test, the braces, and the forms StringToGuid completes.
+TEST(Guid, Table) {
+  const _GUID zero{},
+      sample = {0x12345678, 0x9ABC, 0xDEF0, {1, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
+  _GUID last{};
+  last.Data4[7] = 1;
+  EXPECT_EQ(VelUt::IsZeroGuid(zero) * 2 + VelUt::IsZeroGuid(last), 2);
+  EXPECT_EQ(VelUt::GuidToString(sample, -7), L"{12345678-9ABC-DEF0-0123-456789ABCDEF}");
+  EXPECT_EQ(VelUt::GuidToString(sample, 0), L"12345678-9ABC-DEF0-0123-456789ABCDEF");
+  // Only missing braces are added (the fuzz target checks the rest); no text or resource id: 0.
+  const wchar_t* const texts[] = {
+      L"12345678-9abc-def0-0123-456789abcdef", L"{12345678-9ABC-DEF0-0123-456789ABCDEF",
+      L"{{12345678-9ABC-DEF0-0123-456789ABCDEF}", nullptr, reinterpret_cast<const wchar_t*>(7)};
+  for (const wchar_t* const& text : texts) {
+    const bool valid = &text - texts < 2;
+    SCOPED_TRACE(testing::Message() << "row " << &text - texts);
+    _GUID g;
+    std::memset(&g, 0x55, sizeof g);
+    EXPECT_EQ(VelUt::StringToGuid(text, g), valid);
+    EXPECT_EQ(std::memcmp(&g, valid ? &sample : &zero, sizeof g), 0);
+  }
+}
+
+// Version texts packed into 32-bit numbers.
+TEST(StringToVersion, Table) {
+  const std::pair<const wchar_t*, unsigned int> rows[] = {
+      {L"", 0x00000000},        {L"2.10", 0x0002000A},    {L"1.2.3.4", 0x000100EA},
+      {L"70000.1", 0x11700001}, {L"1.70000", 0x00011170}, {L"-1.2", 0xFFFF0002},
+  };
+  velut_test::ForEachRow(rows, [](const wchar_t* text, unsigned int packed) {
+    unsigned int version = 12345;
+    EXPECT_EQ(VelUt::StringToVersion(text, version), *text != 0);
+    EXPECT_EQ(version, packed);
+  });
+}
 
 // The day, year and month are checked; the hour, minute and day of the month
 // are not, nor what follows the seconds. 99 units fit the buffer, 100 not. The
