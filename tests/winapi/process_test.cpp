@@ -1,5 +1,6 @@
 // CreateProcessW and process handles: words, the program, the child's surroundings, reaping.
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -145,6 +146,7 @@ TEST(CreateProcessW, PathEntriesAndTheCurrentFolder) {
       {":/usr/bin:/bin", dir.path(), L"here a", 0, {"[a]"}},
       {"/usr/bin:.:/bin", dir.path(), L"here a", 0, {"[a]"}},
       {":/usr/bin:/bin", deep, L"deep a", 0, {"[a]"}},
+      {"/usr/bin:/bin", dir.path(), L"C:here a", 0, {"[a]"}},  // a drive: not searched
       {nullptr, dir.path(), L"true", 0, {}},
       {nullptr, dir.path(), L"here", ERROR_FILE_NOT_FOUND, {}}};
   for (const auto& [path_value, folder, line, error, words] : rows) {
@@ -157,24 +159,30 @@ TEST(CreateProcessW, PathEntriesAndTheCurrentFolder) {
   }
 }
 
-// The child's folder, environment block (wide or narrow) and inherited descriptors.
+// The child's folder, environment block (wide or narrow), inherited descriptors; and "2": none
+// of signals 1-31 blocked or ignored, whatever the parent blocks or ignores.
 TEST(CreateProcessW, FolderEnvironmentAndDescriptors) {
   TempFolder dir;
+  sigset_t all, old;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &old);
+  signal(SIGUSR2, SIG_IGN);
   const std::string log = dir / "log", here = std::filesystem::current_path();
   const int fd = open("/dev/null", O_RDONLY);  // not close-on-exec
   const std::wstring line =
-      Wide(WriteScript(dir, "env",
-                       "{ pwd; echo \"[$GREETING]\"; test -e /proc/self/fd/$1 && echo open || echo "
-                       "closed; } > '" +
-                           log + "'\n")) +
+      Wide(WriteScript(
+          dir, "env",
+          "{ pwd; echo \"[$GREETING]\"; echo $(test -e /proc/self/fd/$1 && echo open "
+          "|| echo closed) $(grep -c '^Sig[BI][lg][kn]:.*[08]0000000$' /proc/self/status); } > '" +
+              log + "'\n")) +
       L" " + std::to_wstring(fd);
   const wchar_t wide[] = L"GREETING=gr\u00FC\u00DF\0PATH=/usr/bin:/bin\0";
   const std::tuple<std::wstring, const void*, DWORD, BOOL, Lines> rows[] = {
       // The folder, the environment, flags, inheritance; what the child sees.
-      {Wide(dir.path()), nullptr, 0, FALSE, {dir.path(), "[]", "closed"}},
-      {L"", nullptr, 0, TRUE, {here, "[]", "open"}},
-      {L"", wide, CREATE_UNICODE_ENVIRONMENT, FALSE, {here, "[gr\xC3\xBC\xC3\x9F]", "closed"}},
-      {L"", "GREETING=hi\0PATH=/usr/bin:/bin\0", 0, FALSE, {here, "[hi]", "closed"}}};
+      {Wide(dir.path()), nullptr, 0, FALSE, {dir.path(), "[]", "closed 2"}},
+      {L"", nullptr, 0, TRUE, {here, "[]", "open 2"}},
+      {L"", wide, CREATE_UNICODE_ENVIRONMENT, FALSE, {here, "[gr\xC3\xBC\xC3\x9F]", "closed 2"}},
+      {L"", "GREETING=hi\0PATH=/usr/bin:/bin\0", 0, FALSE, {here, "[hi]", "closed 2"}}};
   for (const auto& [folder, env, flags, inherit, lines] : rows) {
     SCOPED_TRACE(testing::Message() << folder << " " << flags << " " << inherit);
     ScopedEnv greeting("GREETING", nullptr);
@@ -182,6 +190,8 @@ TEST(CreateProcessW, FolderEnvironmentAndDescriptors) {
     EXPECT_EQ(ReadLines(log), lines);
   }
   close(fd);
+  signal(SIGUSR2, SIG_DFL);
+  pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }
 
 // True once /proc shows no process `pid` (no zombie), polling up to 10 s.
@@ -214,13 +224,14 @@ TEST(WaitForSingleObject, WaitsReportsReapsAndCloses) {
     }
     EXPECT_TRUE(Reaped(pi.dwProcessId));
     EXPECT_TRUE(exit_code == 3 || CloseHandle(pi.hProcess));
+    SetLastError(0);
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_EQ(WaitForSingleObject(pi.hThread, INFINITE), WAIT_OBJECT_0);
     EXPECT_TRUE(GetExitCodeProcess(pi.hThread, &code));
     EXPECT_EQ(code, exit_code);
     EXPECT_FALSE(GetExitCodeProcess(pi.hThread, nullptr));
     EXPECT_FALSE(GetExitCodeProcess(pi.hProcess, &code));
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), WAIT_FAILED);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_TRUE(CloseHandle(pi.hThread));
     closed = pi.hProcess;
   }
