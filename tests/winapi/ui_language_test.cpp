@@ -1,5 +1,6 @@
 // The language of string lookups: locale names, thread and user languages, lookup order.
 #include <cstring>
+#include <map>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -35,6 +36,22 @@ TEST(LocaleNameToLCID, Table) {
     EXPECT_EQ(LocaleNameToLCID(none, 0), 0u);
   }
   EXPECT_EQ(LocaleNameToLCID(nullptr, 0), 0u);
+}
+
+// A language has a neutral LCID of its own, each of its regions one of the same primary language.
+TEST(LocaleNameToLCID, RegionsBelongToTheirLanguage) {
+  std::map<LCID, std::wstring> neutrals;
+  for (int n = 0; n < 26 * 26 * 27; ++n) {  // "aa".."zz", then "aaa".."zzz"
+    std::wstring code{wchar_t(L'a' + n % 26), wchar_t(L'a' + n / 26 % 26)};
+    if (n >= 26 * 26) code += wchar_t(L'a' + n / 676 - 1);
+    const LCID neutral = LocaleNameToLCID(code.c_str(), 0);
+    if (neutral == 0) continue;
+    EXPECT_TRUE(neutrals.emplace(neutral, code).second) << code << " shares " << neutral;
+    for (int r = 0; r < 26 * 26; ++r) {
+      const std::wstring name = code + L'_' + wchar_t(L'A' + r % 26) + wchar_t(L'A' + r / 26);
+      EXPECT_EQ(LocaleNameToLCID(name.c_str(), 0) & 0x3FF, neutral & 0x3FF) << name;
+    }
+  }
 }
 
 // tests/data/languages.rc says after each id which languages hold it.
