@@ -1,6 +1,8 @@
 // FormatMessage: system texts, inserts, escapes, line widths; message boxes.
 #include <cstdarg>
-#include <cwchar>
+#include <fstream>
+#include <iterator>
+#include <regex>
 #include <string>
 #include <tuple>
 
@@ -49,6 +51,14 @@ TEST(FormatMessage, SystemTexts) {
   EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_FILE_EXISTS),
             L"The file exists.\r\n");
   EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, own), L"<error 317>");
+  std::ifstream in(VELUT_ERROR_HEADER);  // each code WinAPI/Error.h names has a text
+  const std::string header(std::istreambuf_iterator<char>(in), {});
+  const std::regex named(R"(constexpr DWORD (\w+) = (\d+);)");
+  int codes = 0;
+  for (std::sregex_iterator it(header.begin(), header.end(), named), end; it != end; ++it, ++codes)
+    EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, std::stoul((*it)[2])).back(), L'\n')
+        << (*it)[1];
+  EXPECT_GT(codes, 30);
 }
 
 // A caller's buffer takes the text and terminator, or nothing; an allocated one `size` units.
