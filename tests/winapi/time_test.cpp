@@ -64,6 +64,8 @@ TEST(CTime, GetAsSystemTime) {
                                st.wSecond, st.wMilliseconds}),
             std::vector<WORD>({2024, 5, 17, 5, 8, 30, 15, 0}));
   EXPECT_EQ(CTime(st).GetTime(), CTime(2024, 5, 17, 8, 30, 15).GetTime());
+  GetLocalTime(&st);  // today, on the weekday CTime gives it
+  EXPECT_EQ(st.wDayOfWeek + 1, CTime(st.wYear, st.wMonth, st.wDay, 12, 0, 0).GetDayOfWeek());
   SYSTEMTIME untouched{};
   untouched.wYear = 7;
   EXPECT_FALSE(CTime(int64_t{-20000000000}).GetAsSystemTime(untouched));   // year 1336
