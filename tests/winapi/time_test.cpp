@@ -66,11 +66,10 @@ TEST(CTime, GetAsSystemTime) {
   EXPECT_EQ(CTime(st).GetTime(), CTime(2024, 5, 17, 8, 30, 15).GetTime());
   GetLocalTime(&st);  // today, on the weekday CTime gives it
   EXPECT_EQ(st.wDayOfWeek + 1, CTime(st.wYear, st.wMonth, st.wDay, 12, 0, 0).GetDayOfWeek());
-  SYSTEMTIME untouched{};
-  untouched.wYear = 7;
+  SYSTEMTIME untouched = st;
   EXPECT_FALSE(CTime(int64_t{-20000000000}).GetAsSystemTime(untouched));   // year 1336
   EXPECT_FALSE(CTime(int64_t{1000000000000}).GetAsSystemTime(untouched));  // year 33658
-  EXPECT_EQ(untouched.wYear, 7);
+  EXPECT_EQ(untouched.wYear, st.wYear);
 }
 
 SYSTEMTIME Date(WORD y, WORD mo, WORD d, WORD h = 0, WORD mi = 0, WORD s = 0) {
@@ -181,6 +180,7 @@ TEST(GetTimeFormat, StylesFlagsAndPictures) {
       {TIME_NOTIMEMARKER, afternoon, L"tt hh:mm", L"02:05"},
       {TIME_FORCE24HOURFORMAT, afternoon, L"hh:mm tt", L"14:05"},
       {0, Date(0, 0, 0, 24, 0, 0), nullptr, L"<error 87>"},
+      {0, Date(0, 0, 0, 23, 60, 0), nullptr, L"<error 87>"},
       {0x10, morning, nullptr, L"<error 1004>"},
       {LOCALE_NOUSEROVERRIDE, morning, L"HH", L"<error 1004>"}};
   ScopedUserLocale locale("en_US.UTF-8");
