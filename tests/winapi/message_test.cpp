@@ -97,7 +97,7 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
   const std::string narrow(3000000, 'x');
   const std::tuple<const wchar_t*, DWORD, DWORD_PTR, DWORD_PTR, std::wstring> rows[] = {
       {L"%2 before %1", 0, w(L"one"), w(L"two"), L"two before one"},
-      {L"[%1!5d!] [%2!08x!]", 0, 42, 255, L"[   42] [000000ff]"},
+      {L"[%1!5d!] [%2!08x!] %2!c!", 0, 42, 255, L"[   42] [000000ff] \u00FF"},
       {L"%1!u! %2!I64u!", 0, DWORD_PTR{1} << 32 | 2, DWORD_PTR{1} << 32 | 2, L"2 4294967298"},
       {L"%1!zu! %2!td! %1!jd! %1!Iu! %1!lx!", 0, DWORD_PTR{1} << 40, static_cast<DWORD_PTR>(-7),
        L"1099511627776 -7 1099511627776 1099511627776 10000000000"},
