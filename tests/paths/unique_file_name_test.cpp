@@ -56,7 +56,7 @@ TEST(GetUniqueFileName, Table) {
       {{"a_5.txt"}, "a.txt"},
       {{"a_5.txt", "a.txt"}, "a_2.txt"},
       {{"a_1x.txt"}, "a_1x_2.txt"},
-      {{"readme"}, "readme_2"},
+      {{"2024"}, "2024_2"},  // no extension, no underscore
       {{".bashrc"}, "_2.bashrc"},
   };
   for (const auto& [present, result] : rows) {
