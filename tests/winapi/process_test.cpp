@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -166,7 +167,10 @@ TEST(CreateProcessW, FolderEnvironmentAndDescriptors) {
   sigset_t all, old;
   sigfillset(&all);
   pthread_sigmask(SIG_BLOCK, &all, &old);
-  signal(SIGUSR2, SIG_IGN);
+  const std::shared_ptr<void> restore(nullptr, [&old, ignored = signal(SIGUSR2, SIG_IGN)](void*) {
+    signal(SIGUSR2, ignored);  // however the test ends
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+  });
   const std::string log = dir / "log", here = std::filesystem::current_path();
   const int fd = open("/dev/null", O_RDONLY);  // not close-on-exec
   const std::wstring line =
@@ -190,8 +194,6 @@ TEST(CreateProcessW, FolderEnvironmentAndDescriptors) {
     EXPECT_EQ(ReadLines(log), lines);
   }
   close(fd);
-  signal(SIGUSR2, SIG_DFL);
-  pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }
 
 // True once /proc shows no process `pid` (no zombie), polling up to 10 s.
