@@ -49,9 +49,8 @@ TEST(StringToVersion, Table) {
   });
 }
 
-// The day, year and month are checked; the hour, minute and day of the month
-// are not, nor what follows the seconds. 99 units fit the buffer, 100 not. The
-// fuzz target checks the rest against a transcription.
+// The day, year and month are checked; the hour, minute and day of the month are not, nor what
+// follows the seconds. 99 units fit the buffer, 100 not. The fuzz target checks the rest.
 TEST(StringToTime, Table) {
   velut_test::ScopedTimeZone tz(velut_test::kCentralEurope);
   const std::pair<const wchar_t*, signed char> rows[] = {

@@ -75,9 +75,8 @@ TEST_F(StartMsiInstallation, FailedStartShowsItsError) {
 
 constexpr DWORD kOwnCode = 0xE0A00001, kFallback = 0x800300FD;
 
-// Two line breaks at most go, then one period, while two units remain. A
-// code without a text (an empty one is none) gives the fallback code's;
-// without that too, "". 0xFFFFFFFF reads the thread's last error.
+// Two line breaks at most go, then one period, while two units remain. A code without a text (an
+// empty one is none) gives the fallback code's; without that, "". 0xFFFFFFFF: the last error.
 TEST(GetSystemErrorMessage, Table) {
   const std::pair<const wchar_t*, const wchar_t*> rows[] = {
       {L"Done.\r\n", L"Done"}, {L"Done.\n\n", L"Done"},  {L"Done.\r\n\n", L"Done.\r"},
