@@ -1,4 +1,5 @@
 // File operations of the layer on real folders.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
