@@ -53,8 +53,9 @@ using UIntArray = CArray<unsigned int, unsigned int>;
 // clang-format off
 // What a row's header lets escape: kAlloc std::bad_alloc or std::length_error (memory runs out), kOle
 // COleException*, kMemoryExc CMemoryException*; kInline: defined in its header, so not in the symbol table;
-// kWrites: creates files, so it runs as nobody and only the temporary folder can take them.
-enum Allow : unsigned { kNone = 0, kAlloc = 1, kOle = 2, kMemoryExc = 4, kInline = 8, kWrites = 16 };
+// kWrites: creates files, so it runs as nobody and only the temporary folder can take them; kAgain: its
+// functions have rows of their own, so they are not counted again.
+enum Allow : unsigned { kNone = 0, kAlloc = 1, kOle = 2, kMemoryExc = 4, kInline = 8, kWrites = 16, kAgain = 32 };
 // How a child ended, besides a signal; each exception with the class that allows it.
 enum Outcome { kReturned, kBadAlloc = 70, kMemory, kOleThrown, kOther, kLeak, kNoNobody };
 const std::map<int, std::pair<unsigned, const char*>> kFaults = {{kReturned, {kNone, ""}},
@@ -227,6 +228,14 @@ const Gen<Narrow> kNarrows = {
     {"overlong", {false, "\xC0\xAF"}}, {"truncated", {false, "a\xE2\x82"}}, {"surrogate", {false, "\xED\xA0\x80"}},
     {"above U+10FFFF", {false, "\xF4\x90\x80\x80"}}, {"1030 '/'", {false, std::string(1030, '/')}},
     {"70000 bytes", {false, std::string(70000, 'a')}}};
+// Values of environment variables: the narrow texts, and locale names that name no locale.
+const Gen<Narrow> kEnvironmentValues = [] {
+  Gen<Narrow> values = kNarrows;
+  values.insert(values.end(), {{"\"C\"", {false, "C"}}, {"\"POSIX\"", {false, "POSIX"}},
+                               {"100 '/'", {false, std::string(100, '/')}},
+                               {"xx_YY.UTF-8@bogus", {false, "xx_YY.UTF-8@bogus"}}});
+  return values;
+}();
 // Positions, counts, sizes and characters; escape characters: none, the usual one, one that is no character.
 const Gen<int> kInts = {{"INT_MIN", INT_MIN}, {"-1", -1}, {"0", 0}, {"2", 2}, {"INT_MAX", INT_MAX}};
 const Gen<unsigned> kUInts = {{"0", 0}, {"1", 1}, {"65535", 65535}, {"65536", 65536}, {"UINT_MAX", UINT_MAX}};
@@ -413,8 +422,8 @@ const Row kRows[] = {
        }, kInts, kTexts); }},
     // The walk, copies, comparisons and assignments of positions across two maps, an empty one among them.
     {"POSITION_IMP::~POSITION_IMP, CStdContainerPos<>::CStdContainerPos, CStdContainerPos<>::clone, "
-     "CStdContainerPos<>::operator bool, CStdContainerPos<>::operator= (2), CStdContainerPos<>::operator==, "
-     "CStdContainerPos<>::~CStdContainerPos", kNone, [](Sweep& s) {
+     "CStdContainerPos<>::operator bool, CStdContainerPos<>::operator=, CStdContainerPos<>::operator==",
+     kNone, [](Sweep& s) {
        s.Call("", [] {
          CStdStrPtrMap a, empty;
          a.SetAt(L"b", nullptr), a.SetAt(L"a", &a);
@@ -489,6 +498,24 @@ const Row kRows[] = {
     {"VelUt::FormatDateTimeForUserLocale", kNone, [](Sweep& s) {
        Cross(s, [](const CTime& t, auto& lang) { SetEnv("LC_ALL", lang), VelUt::FormatDateTimeForUserLocale(t); },
              kTimes, kNarrows); }},
+    // ---- the environment: each variable a call reads, with every class of value
+    {"GetDateFormatW, GetTimeFormatW, VelUt::FormatDateTimeForUserLocale, loadStringFromWin32ResourceDLL, "
+     "VelUt::StringToTime, GetLocalTime, GetTempPath, CreateProcessW", kAgain, [](Sweep& s) {
+       Cross(s, [](const char* name, auto& value) {
+         SetEnv(name, value);
+         wchar_t b[1024]; SYSTEMTIME st; CTime t; struct tm tm;
+         GetDateFormatW(kUser, kLongDate, &kMay, nullptr, b, 1024), GetDateFormatW(0x0407, 0, nullptr, nullptr, b, 1024);
+         GetTimeFormatW(kUser, 0, &kMay, nullptr, b, 1024), VelUt::FormatDateTimeForUserLocale(CTime(0));
+         SetThreadUILanguage(0), loadStringFromWin32ResourceDLL(kModules[1].value, 1);
+         VelUt::StringToTime(L"2024-05-17T08:30:00", t), t.GetLocalTm(&tm), GetLocalTime(&st);
+         GetTempPath(1024, b);
+         wchar_t line[] = L"velut-no-such-program";
+         STARTUPINFOW si{}; PROCESS_INFORMATION pi{};
+         if (CreateProcessW(nullptr, line, nullptr, nullptr, 0, 0, nullptr, nullptr, &si, &pi))
+           CloseHandle(pi.hProcess), CloseHandle(pi.hThread);
+       }, Gen<const char*>{{"LANG", "LANG"}, {"LC_ALL", "LC_ALL"}, {"LC_TIME", "LC_TIME"},
+                           {"LC_MESSAGES", "LC_MESSAGES"}, {"TZ", "TZ"}, {"TMPDIR", "TMPDIR"}, {"HOME", "HOME"},
+                           {"PATH", "PATH"}}, kEnvironmentValues); }},
     // ---- libVelUt: URLs, paths, files, system services and string tables
     {"PreProcessUrl, VelUt::IsUrl, VelUt::FixUrl, VelUt::UrlToPath, VelUt::GetPathFromUrl, "
      "VelUt::GetUniqueFileName, VelUt::GetFileStatus", kNone, [](Sweep& s) {
@@ -838,6 +865,24 @@ std::string NameOf(const std::string& signature) {
   return name;
 }
 
+// True for a default, copy or move constructor, a copy or move assignment or a destructor of a
+// class template: clang++ exports those of an explicit instantiation even where the compiler made
+// them, g++ does not, and a caller can hand them nothing but a valid object.
+bool IsImplicitMember(const std::string& signature) {
+  const std::size_t paren = signature.find('(');
+  const std::size_t scope = signature.rfind("::", paren);
+  if (paren == std::string::npos || scope == std::string::npos) return false;
+  const std::string cls = signature.substr(0, scope),
+                    member = signature.substr(scope + 2, paren - scope - 2);
+  if (cls.find('<') == std::string::npos) return false;
+  std::string bare = cls.substr(0, cls.find('<'));
+  if (bare.rfind("::") != std::string::npos) bare = bare.substr(bare.rfind("::") + 2);
+  const std::string args = signature.substr(paren, signature.find(')', paren) - paren + 1);
+  const bool self_args = args == "(" + cls + " const&)" || args == "(" + cls + "&&)";
+  return (member == bare && (args == "()" || self_args)) || member == "~" + bare ||
+         (member == "operator=" && self_args);
+}
+
 // The functions the libraries export, with their number of overloads: the text and weak symbols of
 // `nm -DC`, less the standard library's and those of the coverage build's profiling runtime.
 std::map<std::string, int> Exported() {
@@ -852,7 +897,8 @@ std::map<std::string, int> Exported() {
   while (nm && std::fgets(line, sizeof line, nm.get())) {
     const std::string symbol(line, std::strcspn(line, "\n")), name = NameOf(symbol);
     if (name.find("std::") == std::string::npos && name.find("__gnu_cxx") == std::string::npos &&
-        name != "mangle_path" && name.rfind("__gcov", 0) != 0 &&
+        name != "mangle_path" && name.rfind("__gcov", 0) != 0 && name.rfind("decltype", 0) != 0 &&
+        !IsImplicitMember(symbol) &&
         (name.find(' ') == std::string::npos || name.find("operator bool") != std::string::npos))
       signatures[name].insert(symbol);
   }
@@ -866,7 +912,7 @@ std::map<std::string, int> Exported() {
 TEST(HostileInput, TableCoversEveryExport) {
   std::map<std::string, int> covered;
   for (const Row& row : kRows)
-    if (!(row.allow & kInline))
+    if (!(row.allow & (kInline | kAgain)))
       for (const auto& [name, overloads] : Names(row)) covered[name] += overloads;
   const std::map<std::string, int> exported = Exported();
   ASSERT_GT(exported.size(), 200u);

@@ -396,8 +396,30 @@ Formatters& Cache() {
   return *cache;
 }
 
+// Hands ICU a default locale of our choosing before its first use here.
+// Left to itself, ICU builds its default from LANG and the LC_ variables
+// on the first formatter it makes, and some versions (ICU 76) crash on
+// values that name no locale; the locale we decide for the user is one ICU
+// reads safely. Done once: ICU's default matters to no answer of ours,
+// since every call names its locale.
+void SetIcuDefaultLocale() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    std::string locale;
+    if (!FindLocale(LOCALE_USER_DEFAULT, velwin::detail::LocaleVariable("LC_TIME"), locale))
+      locale = "en_US_POSIX";
+    UErrorCode st = U_ZERO_ERROR;
+    uloc_setDefault(locale.c_str(), &st);
+    if (U_FAILURE(st)) {
+      st = U_ZERO_ERROR;
+      uloc_setDefault("en_US_POSIX", &st);
+    }
+  });
+}
+
 // The ICU locale for `lcid`, the user's read from LC_ALL, LC_TIME, LANG.
 bool ResolveLocale(LCID lcid, std::string& out) {
+  SetIcuDefaultLocale();
   return Cache().Locale(lcid, velwin::detail::LocaleVariable("LC_TIME"), out);
 }
 

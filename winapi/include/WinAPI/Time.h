@@ -4,8 +4,11 @@
 // Date and time texts come from ICU. The user's locale is the first
 // non-empty value of LC_ALL, LC_TIME and LANG ("de_DE.UTF-8" is German
 // (Germany) whether or not the system has that locale installed); "C",
-// "POSIX", no value at all and languages ICU does not know read as
-// English (United States, POSIX variant).
+// "POSIX", no value at all, values that name no locale and languages ICU
+// does not know read as English (United States, POSIX variant). Before
+// its first use of ICU the layer sets ICU's own default locale, once, to
+// the user's locale so decided, so that ICU never reads the environment
+// itself (some ICU versions crash on a value that names no locale).
 #pragma once
 
 #include <cstdint>
