@@ -110,19 +110,28 @@ VELCF_API CFStringRef __CFStringMakeConstantString(const char* cStr);
 // Example: CFDictionaryGetValue(attributes, CFSTR("id"))
 #define CFSTR(cStr) __CFStringMakeConstantString("" cStr "")
 
+// A conversion in the inline helpers below that is a named cast in C++,
+// so that consumers who warn of C-style casts can include this header.
+#ifdef __cplusplus
+#define __CFCast(type, value) static_cast<type>(value)
+#else
+#define __CFCast(type, value) ((type)(value))
+#endif
+
 // Surrogate helpers.
 // Example: CFStringGetLongCharacterForSurrogatePair(0xD83D, 0xDE00) -> 0x1F600
 CF_INLINE Boolean CFStringIsSurrogateHighCharacter(UniChar character) {
-  return (Boolean)(character >= 0xD800 && character <= 0xDBFF);
+  return __CFCast(Boolean, character >= 0xD800 && character <= 0xDBFF);
 }
 
 CF_INLINE Boolean CFStringIsSurrogateLowCharacter(UniChar character) {
-  return (Boolean)(character >= 0xDC00 && character <= 0xDFFF);
+  return __CFCast(Boolean, character >= 0xDC00 && character <= 0xDFFF);
 }
 
 CF_INLINE UTF32Char CFStringGetLongCharacterForSurrogatePair(UniChar surrogateHigh,
                                                              UniChar surrogateLow) {
-  return (UTF32Char)(((surrogateHigh - 0xD800UL) << 10) + (surrogateLow - 0xDC00UL) + 0x10000UL);
+  return __CFCast(UTF32Char,
+                  ((surrogateHigh - 0xD800UL) << 10) + (surrogateLow - 0xDC00UL) + 0x10000UL);
 }
 
 // CFStringGetSurrogatePairForLongCharacter: for a character above 0xFFFF
@@ -131,14 +140,14 @@ CF_INLINE UTF32Char CFStringGetLongCharacterForSurrogatePair(UniChar surrogateHi
 // surrogates[0] and returns false. A null `surrogates` is written nothing.
 CF_INLINE Boolean CFStringGetSurrogatePairForLongCharacter(UTF32Char character,
                                                            UniChar* surrogates) {
-  if (!surrogates) return (Boolean)(character > 0xFFFF && character <= 0x10FFFF);
+  if (!surrogates) return __CFCast(Boolean, character > 0xFFFF && character <= 0x10FFFF);
   if (character > 0xFFFF && character <= 0x10FFFF) {
     character -= 0x10000;
-    surrogates[0] = (UniChar)((character >> 10) + 0xD800);
-    surrogates[1] = (UniChar)((character & 0x3FF) + 0xDC00);
+    surrogates[0] = __CFCast(UniChar, (character >> 10) + 0xD800);
+    surrogates[1] = __CFCast(UniChar, (character & 0x3FF) + 0xDC00);
     return 1;
   }
-  surrogates[0] = (UniChar)character;
+  surrogates[0] = __CFCast(UniChar, character);
   return 0;
 }
 

@@ -119,7 +119,13 @@ class VELWIN_API CFile {
   // The bits of CFileStatus::m_attribute. On Linux: readOnly when the
   // owner may not write, hidden for a name beginning with '.', system for
   // what is neither a regular file nor a folder (devices, pipes, sockets),
-  // archive for a regular file, directory for a folder.
+  // archive for a regular file, directory for a folder. MFC's enumerator
+  // `system` shares its name with ::system, which clang's -Wshadow reports
+  // in every consumer; the name stays, the warning is silenced here alone.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wshadow"
+#endif
   enum Attribute {
     normal = 0x00,
     readOnly = 0x01,
@@ -129,6 +135,9 @@ class VELWIN_API CFile {
     directory = 0x10,
     archive = 0x20,
   };
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 
   // GetStatus: fills `status` for the file or folder `name` names (a
   // symbolic link counts by what it points to). m_szFullName is written
