@@ -175,6 +175,12 @@ run dll "$example/demo.dll"
 verdict $? "dll: 16 strings by id, then language"
 t 0 $'100    0x040C Ouvrir…\n101    0x040C Enregistrer les modifications de « %s » ?\n102    0x040C Bon retour ! 🎉\n103    0x040C Prêt' dll --lang fr-FR "$example/demo.dll"
 t 1 '' dll --lang 0x0401 "$example/demo.dll"
+# --lang keeps one string per id, chosen as the library chooses: the exact
+# language, the neutral one (0x0007), the default region, other regions.
+t 0 $'1      0x0407 Hallo\n2      0x0C07 Servus (2)\n5      0x0007 Deutsch\n6      0x0807 Grüezi' \
+  dll --lang de-DE "$dlls/languages.dll"
+t 0 "$("$velut" dll --lang de-DE "$dlls/languages.dll")" dll --lang 0x0007 "$dlls/languages.dll"
+t 0 $'1      0x0000 Hi\n2      0x0000 Hi (2)\n20     0x0000 neutral only' dll --lang 0 "$dlls/languages.dll"
 t 0 '~^106    0x0409 inner\\x00zero$' dll "$dlls/strings64.dll"
 t 0 '~^108    0x0409 tab\\there "quoted"$' dll "$dlls/strings32.dll"
 run dll - <"$example/demo.dll"
@@ -187,6 +193,18 @@ for file in "$work/truncated.dll" "$work/garbage.dll" "$work/short" "$work/none.
   err_want='cannot load' t 2 '' dll "$file"
 done
 err_want='not a valid Win32' t 2 '' dll - <"$work/garbage.dll"
+
+# Standard output: a reader that goes away ends the tool quietly by
+# SIGPIPE (141), as coreutils end; a full device is an error.
+yes 'a,b' | head -c 2000000 >"$work/big.txt"
+"$velut" escape - <"$work/big.txt" 2>"$work/.err" | head -c 1 >"$work/.out"
+status="${PIPESTATUS[0]}" out="$(<"$work/.out")" err="$(<"$work/.err")"
+[[ $status == 141 && -z "$err" && $out == a ]]
+verdict $? "escape - | head -c 1: ends by SIGPIPE"
+"$velut" escape 'a,b' >/dev/full 2>"$work/.err"
+status=$? err="$(<"$work/.err")"
+[[ $status == 2 && $err == 'velut: cannot write standard output: No space left on device' ]]
+verdict $? "escape >/dev/full: an error"
 
 # Conversions, error texts.
 t 0 '{12345678-9ABC-DEF0-0123-456789ABCDEF}' guid 12345678-9abc-def0-0123-456789abcdef
@@ -310,6 +328,7 @@ j 1! '.result == false and .items[0].found == false and .items[1].text == ""' st
 j 2 '.error | test("not well-formed")' strings "$work/broken.xml"
 j 0 '.items[0] == {"resource":100,"language":1036,"text":"Ouvrir…"} and (.items | length) == 4' dll --lang fr-FR "$example/demo.dll"
 j 2 '.error | test("cannot load")' dll "$work/garbage.dll"
+j 0 '[.items[].language] == [1031, 3079, 7, 2055]' dll --lang de-DE "$dlls/languages.dll"
 j 0 '.result == true and .zero == true and .data1 == "0x00000000" and .data4 == "0000000000000000"' guid 00000000-0000-0000-0000-000000000000
 j 1! '.result == false and (.error | test("GUID"))' guid nope
 LC_ALL=de_DE.UTF-8 j 0 '.result == true and .time == 1715934600' time 2024-05-17T08:30:00 2>/dev/null

@@ -2,6 +2,7 @@
 // answer, or with --json one JSON object on one line, and exits 0 for a
 // true result, 1 for a false one and 2 for an error. Whatever fails is
 // said in exactly one line on standard error that begins with "velut:".
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -104,6 +105,18 @@ Outcome RunCommand(const Command& command, const std::vector<std::string>& argv)
   return {velut::kError, out, prefix + why};
 }
 
+// Ends the process by SIGPIPE, with its default action, as a program that
+// never ignored it would have ended (status 141 in the shell).
+[[noreturn]] void EndBySigpipe() {
+  std::signal(SIGPIPE, SIG_DFL);
+  sigset_t pipe;
+  sigemptyset(&pipe);
+  sigaddset(&pipe, SIGPIPE);
+  sigprocmask(SIG_UNBLOCK, &pipe, nullptr);
+  raise(SIGPIPE);
+  _exit(128 + SIGPIPE);
+}
+
 Outcome Run(int argc, char** argv) {
   if (argc < 2) return {velut::kError, "", "missing command (try velut --help)"};
   const std::string name = argv[1];
@@ -119,11 +132,15 @@ Outcome Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A reader that went away is a write error like any other.
+  // Writes report a closed pipe as EPIPE, so that the tool decides.
   std::signal(SIGPIPE, SIG_IGN);
   Outcome o = Run(argc, argv);
-  if (!velut::WriteAll(STDOUT_FILENO, o.out))
+  if (!velut::WriteAll(STDOUT_FILENO, o.out)) {
+    // A reader that went away (velut dll FILE | head -1) ends the tool
+    // quietly, by SIGPIPE, as coreutils end; other write errors are errors.
+    if (errno == EPIPE) EndBySigpipe();
     o = {velut::kError, "", std::string("cannot write standard output: ") + std::strerror(errno)};
+  }
   if (!o.message.empty()) {
     std::string line = "velut: ";
     for (const char c : o.message) line += c == '\n' ? std::string("\\n") : std::string(1, c);

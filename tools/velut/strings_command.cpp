@@ -8,7 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli.h"
 
@@ -186,25 +189,74 @@ std::string OneLine(const std::wstring& text) {
   return line;
 }
 
-// What velut dll collects: the strings of one language, or of all.
+// Where a string of language `present` stands for a user who asks for
+// `wanted`, in the order the library's lookups try languages: the exact
+// language (0), the neutral language of its primary language (1), the
+// primary language's default region (2), its other regions (3). -1 for a
+// string in another language, which --lang leaves out.
+int LanguageRank(LANGID wanted, LANGID present) {
+  constexpr LANGID kPrimaryMask = 0x03FF;
+  constexpr LANGID kDefaultRegion = 0x0400;
+  const LANGID primary = wanted & kPrimaryMask;
+  if (present == wanted) return 0;
+  if (primary == 0 || (present & kPrimaryMask) != primary) return -1;
+  if (present == primary) return 1;
+  return present == (primary | kDefaultRegion) ? 2 : 3;
+}
+
+// One string of the listing.
+struct Found {
+  LANGID language = 0;
+  int rank = 0;
+  std::wstring text;
+};
+
+// What velut dll collects: every string, or for --lang the one string of
+// each id that the library would read for that language.
 struct Listing {
   bool all_languages = true;
   LANGID language = 0;
-  int count = 0;
-  std::string plain;
-  std::string items;
+  std::vector<std::pair<UINT, Found>> all;  // in the order of the DLL
+  std::map<UINT, Found> best;               // by id, for --lang
 };
 
 BOOL Collect(HMODULE /*module*/, UINT id, LANGID lang, LPCWSTR text, UINT length, LONG_PTR param) {
   auto& listing = *reinterpret_cast<Listing*>(param);
-  if (!listing.all_languages && lang != listing.language) return TRUE;
-  const std::wstring s(text, length);
-  char head[32];
-  std::snprintf(head, sizeof head, "%-6u 0x%04X ", id, lang);
-  listing.plain += head + OneLine(s) + "\n";
-  listing.items += (listing.count++ ? "," : "") +
-                   Json().Number("resource", id).Number("language", lang).Text("text", s).str();
+  Found found{lang, 0, std::wstring(text, length)};
+  if (listing.all_languages) {
+    listing.all.emplace_back(id, std::move(found));
+    return TRUE;
+  }
+  found.rank = LanguageRank(listing.language, lang);
+  if (found.rank < 0) return TRUE;
+  // Of two strings of one rank, the lower LANGID wins, as in the library.
+  const auto it = listing.best.find(id);
+  if (it == listing.best.end() || found.rank < it->second.rank ||
+      (found.rank == it->second.rank && lang < it->second.language))
+    listing.best[id] = std::move(found);
   return TRUE;
+}
+
+// The listing as lines and as JSON items.
+Reply ListingReply(const Listing& listing) {
+  std::vector<std::pair<UINT, Found>> shown = listing.all;
+  if (!listing.all_languages) shown.assign(listing.best.begin(), listing.best.end());
+  std::string plain;
+  std::string items;
+  for (const auto& [id, found] : shown) {
+    char head[32];
+    std::snprintf(head, sizeof head, "%-6u 0x%04X ", id, found.language);
+    plain += head + OneLine(found.text) + "\n";
+    items += (items.empty() ? "" : ",") + Json()
+                                              .Number("resource", id)
+                                              .Number("language", found.language)
+                                              .Text("text", found.text)
+                                              .str();
+  }
+  Reply r = Reply::Bool(!shown.empty());
+  r.plain = plain;
+  r.json.Raw("items", "[" + items + "]");
+  return r;
 }
 
 // The name LoadLibrary reads as exactly the file `native`: a path (so no
@@ -259,10 +311,7 @@ Reply Dll(const Args& args) {
   const DWORD error = GetLastError();
   FreeLibrary(module);
   if (!complete) throw Error("cannot read " + Quoted(args[0]) + ": " + SystemText(error));
-  Reply r = Reply::Bool(listing.count > 0);
-  r.plain = listing.plain;
-  r.json.Raw("items", "[" + listing.items + "]");
-  return r;
+  return ListingReply(listing);
 }
 
 }  // namespace
@@ -286,13 +335,16 @@ void AddStringsCommands(std::vector<Command>& commands) {
   commands.push_back({"dll",
                       "list every string resource of a Win32 resource DLL",
                       {{"FILE", Operand::kFile}},
-                      {{"lang", "LANG", "only the strings of this language (de-DE, 0x0407, 0)"}},
+                      {{"lang", "LANG", "the strings the library reads for this language (de-DE, 0x0407, 0)"}},
                       false,
                       "Prints every string resource of the DLL FILE, one per line: its id,\n"
                       "its language (LANGID) and its text, control characters written as\n"
-                      "\\n, \\t, \\r or \\xHH. JSON: \"items\", each with \"resource\",\n"
-                      "\"language\" and \"text\". A file that is not a valid resource DLL is\n"
-                      "an error.",
+                      "\\n, \\t, \\r or \\xHH. With --lang, one string per id, chosen as the\n"
+                      "library's lookups choose: the exact language, then the neutral one of\n"
+                      "its primary language (0x0007 for de-DE), then its other regions;\n"
+                      "strings of other languages are left out. JSON: \"items\", each with\n"
+                      "\"resource\", \"language\" and \"text\". A file that is not a valid\n"
+                      "resource DLL is an error.",
                       "strings were listed",
                       "there are none (in LANG)",
                       Dll});
