@@ -12,6 +12,9 @@
 #   ./dev.sh bench     build and run the benchmarks (optimised build)
 #   ./dev.sh package   build the Debian packages into build/package/debs
 #   ./dev.sh stats     lines of code and of tests; fails when tests pass 0.35 of the code
+#
+# test, asan and tsan build with g++; CXX=clang++ ./dev.sh test (asan,
+# tsan) builds with clang++ instead, in build/<job>-clang.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -27,7 +30,9 @@ BUILD_PKGS=(cmake ninja-build g++ pkg-config libpugixml-dev libicu-dev
 # check the generated man page, jq to parse the tool's JSON.
 TEST_PKGS=(libgtest-dev libgmock-dev binutils-mingw-w64-i686 groff-base jq)
 COVERAGE_PKGS=(gcovr)
-FUZZ_PKGS=(clang libclang-rt-14-dev)
+# clang++ and its sanitizer runtimes (libFuzzer among them), for the fuzz
+# targets and for the clang builds.
+CLANG_PKGS=(clang libclang-rt-dev)
 BENCH_PKGS=(libbenchmark-dev libboost-dev valgrind)
 LINT_PKGS=(clang-format clang-tidy)
 # cpack's DEB generator reads ELF files with `file` and finds the shared
@@ -50,10 +55,20 @@ install_missing() {
 
 njobs() { echo "${VELUT_JOBS:-$(nproc)}"; }
 
+# The compiler's packages and the suffix of its presets: clang when CXX
+# names a clang++, else g++ (the presets' default).
+compiler_pkgs=() preset_suffix=""
+case "$(basename "${CXX:-g++}")" in
+  clang++*) compiler_pkgs=("${CLANG_PKGS[@]}") preset_suffix="-clang" ;;
+esac
+
 build() {  # build PRESET [TARGET...]
   local preset="$1"
   shift
-  cmake --preset "$preset" >/dev/null
+  local compiler=()
+  # The clang presets take the clang++ that CXX names (clang++-19, say).
+  [[ $preset == *-clang ]] && compiler=(-DCMAKE_CXX_COMPILER="$CXX")
+  cmake --preset "$preset" ${compiler[@]+"${compiler[@]}"} >/dev/null
   cmake --build --preset "$preset" -j "$(njobs)" ${1:+--target "$@"}
 }
 
@@ -65,19 +80,19 @@ case "${1:-}" in
     build/package/tools/velut/velut strings
     ;;
   test)
-    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
-    build debug
-    ctest --preset debug -j "$(njobs)"
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" ${compiler_pkgs[@]+"${compiler_pkgs[@]}"}
+    build debug$preset_suffix
+    ctest --preset debug$preset_suffix -j "$(njobs)"
     ;;
   asan)
-    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
-    build asan
-    ctest --preset asan -j "$(njobs)"
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" ${compiler_pkgs[@]+"${compiler_pkgs[@]}"}
+    build asan$preset_suffix
+    ctest --preset asan$preset_suffix -j "$(njobs)"
     ;;
   tsan)
-    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}"
-    build tsan
-    ctest --preset tsan -j "$(njobs)"
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" ${compiler_pkgs[@]+"${compiler_pkgs[@]}"}
+    build tsan$preset_suffix
+    ctest --preset tsan$preset_suffix -j "$(njobs)"
     ;;
   coverage)
     install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${COVERAGE_PKGS[@]}"
@@ -93,7 +108,7 @@ case "${1:-}" in
     cmake --build --preset coverage --target coverage
     ;;
   fuzz)
-    install_missing "${BUILD_PKGS[@]}" "${FUZZ_PKGS[@]}"
+    install_missing "${BUILD_PKGS[@]}" "${CLANG_PKGS[@]}"
     build fuzz
     fuzz/run-all.sh build/fuzz/fuzz "${2:-30}"
     ;;
