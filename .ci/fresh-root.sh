@@ -1,37 +1,50 @@
 #!/usr/bin/env bash
-# Runs one job as root inside a fresh minimal Debian 12 root: what
+# Runs one job as root inside a fresh minimal Debian root: what
 # `debootstrap --variant=minbase` makes, plus ca-certificates and git.
 #
-#   .ci/fresh-root.sh readme           the README's quick start, as written,
-#                                      in a clean clone of this checkout
-#   .ci/fresh-root.sh packages DEB...  install the Debian packages with apt,
-#                                      use them, remove them (package-check.sh)
-#   .ci/fresh-root.sh dev 'CMD' ...    ./dev.sh CMD for each CMD, in order, in a
-#                                      clean clone: proves what a job installs
+#   .ci/fresh-root.sh [--release CODENAME] JOB ...
+#     readme           the README's quick start, as written, in a clean
+#                      clone of this checkout
+#     packages DEB...  install the Debian packages with apt, use them,
+#                      remove them (package-check.sh)
+#     dev 'CMD' ...    ./dev.sh CMD for each CMD, in order, in a clean
+#                      clone: proves what a job installs
+#   CODENAME: bookworm (Debian 12, the default) or trixie (Debian 13).
 #
-# The pristine root is bootstrapped once and kept as a tarball in
-# $VELUT_CI_CACHE (default /var/cache/velut-ci); each job unpacks its own
-# copy and deletes it at the end. The job runs in its own mount and PID
-# namespaces: the root bound onto itself, /proc and /dev/pts in it are its
-# only mounts (the root's own /dev nodes from debootstrap serve the rest), and
-# the kernel unmounts them and ends every process left when the job ends,
-# however it ends.
+# The pristine root of each release is bootstrapped once and kept as a
+# tarball in $VELUT_CI_CACHE (default /var/cache/velut-ci); each job
+# unpacks its own copy and deletes it at the end. The job runs in its own
+# mount and PID namespaces: the root bound onto itself, /proc and /dev/pts
+# in it are its only mounts (the root's own /dev nodes from debootstrap
+# serve the rest), and the kernel unmounts them and ends every process
+# left when the job ends, however it ends.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cache="${VELUT_CI_CACHE:-/var/cache/velut-ci}"
 mirror="${VELUT_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
-tarball="$cache/bookworm-minbase-ca-certificates-git.tar.gz"
 scratch="${TMPDIR:-/var/tmp}"
+release=bookworm
 
 say() { echo "fresh-root: $*" >&2; }
+usage() {
+  sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
+  exit 2
+}
 
+if [[ ${1:-} == --release ]]; then
+  release="${2:-}"
+  shift 2 || usage
+fi
+case "$release" in
+  bookworm) version=12 ;;
+  trixie) version=13 ;;
+  *) usage ;;
+esac
 case "${1:-}" in
   readme | dev | packages) ;;
-  *)
-    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
-    exit 2
-    ;;
+  *) usage ;;
 esac
+tarball="$cache/$release-minbase-ca-certificates-git.tar.gz"
 
 [[ $(id -u) -eq 0 ]] || { say "must run as root (debootstrap, chroot)"; exit 2; }
 
@@ -56,7 +69,7 @@ trap cleanup EXIT
 # The pristine root as a tarball, bootstrapped when the cache lacks it.
 pristine() {
   [[ -s $tarball ]] && return 0
-  say "bootstrapping Debian 12 into the cache ($tarball)"
+  say "bootstrapping Debian $version ($release) into the cache ($tarball)"
   mkdir -p "$cache"
   local dir
   dir="$(mktemp -d "$scratch/velut-bootstrap.XXXXXX")"
@@ -64,7 +77,7 @@ pristine() {
   # debootstrap mounts /proc and /sys while it works: in a mount namespace
   # of its own they cannot outlive it.
   unshare --mount --propagation private \
-    debootstrap --variant=minbase --include=ca-certificates,git bookworm "$dir" "$mirror" \
+    debootstrap --variant=minbase --include=ca-certificates,git "$release" "$dir" "$mirror" \
     >"$dir.log" 2>&1 || { tail -n 30 "$dir.log"; rm -f "$dir.log"; return 1; }
   rm -f "$dir.log" "$dir"/var/cache/apt/archives/*.deb
   chmod 755 "$dir"  # mktemp made it 0700; it is the root's "/"
@@ -137,4 +150,4 @@ case "$job" in
     in_root "$root" /bin/bash /root/libvelut/.ci/package-check.sh /tmp/velut-debs /root/libvelut
     ;;
 esac
-say "$job: passed in $((SECONDS - start)) s"
+say "$job on Debian $version ($release): passed in $((SECONDS - start)) s"
