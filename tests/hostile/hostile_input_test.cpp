@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -869,18 +870,9 @@ std::string NameOf(const std::string& signature) {
 // class template: clang++ exports those of an explicit instantiation even where the compiler made
 // them, g++ does not, and a caller can hand them nothing but a valid object.
 bool IsImplicitMember(const std::string& signature) {
-  const std::size_t paren = signature.find('(');
-  const std::size_t scope = signature.rfind("::", paren);
-  if (paren == std::string::npos || scope == std::string::npos) return false;
-  const std::string cls = signature.substr(0, scope),
-                    member = signature.substr(scope + 2, paren - scope - 2);
-  if (cls.find('<') == std::string::npos) return false;
-  std::string bare = cls.substr(0, cls.find('<'));
-  if (bare.rfind("::") != std::string::npos) bare = bare.substr(bare.rfind("::") + 2);
-  const std::string args = signature.substr(paren, signature.find(')', paren) - paren + 1);
-  const bool self_args = args == "(" + cls + " const&)" || args == "(" + cls + "&&)";
-  return (member == bare && (args == "()" || self_args)) || member == "~" + bare ||
-         (member == "operator=" && self_args);
+  static const std::regex kMember(
+      R"(((?:\w+::)*(\w+)<.*>)::(?:~?\2|operator=)\((?:\1 const&|\1&&)?\))");
+  return std::regex_match(signature, kMember);
 }
 
 // The functions the libraries export, with their number of overloads: the text and weak symbols of
