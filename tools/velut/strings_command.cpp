@@ -335,7 +335,7 @@ void AddStringsCommands(std::vector<Command>& commands) {
   commands.push_back({"dll",
                       "list every string resource of a Win32 resource DLL",
                       {{"FILE", Operand::kFile}},
-                      {{"lang", "LANG", "the strings the library reads for this language (de-DE, 0x0407, 0)"}},
+                      {{"lang", "LANG", "the strings read for this language (de-DE, 0x0407, 0)"}},
                       false,
                       "Prints every string resource of the DLL FILE, one per line: its id,\n"
                       "its language (LANGID) and its text, control characters written as\n"
