@@ -31,7 +31,7 @@
 #include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VELUT_ASAN)
 #include <sanitizer/lsan_interface.h>
 
 // The bytes the program holds allocated (the sanitizer's allocator).
@@ -106,11 +106,11 @@ class Sweep {
     if (child == 0) {
       if ((allow_ & kWrites) && geteuid() == 0 && !velut_test::BecomeNobody()) _exit(kNoNobody);
       alarm(5);
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VELUT_ASAN)
       const std::size_t before = __sanitizer_get_current_allocated_bytes();
 #endif
       int outcome = Run(call);
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VELUT_ASAN)
       // Holding no more memory than before, it leaked nothing; else the (slow) full leak check.
       if (outcome == kReturned && __sanitizer_get_current_allocated_bytes() > before &&
           __lsan_do_recoverable_leak_check() != 0)
