@@ -59,7 +59,7 @@ HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text) {
 HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid) {
   if (clsid == nullptr) return E_INVALIDARG;
   std::memset(clsid, 0, sizeof *clsid);
-  if (text == nullptr) return E_INVALIDARG;
+  if (text == nullptr) return S_OK;  // no text: the all-zero CLSID
   // Check the shape first, reading no further than the text's terminator.
   for (int i = 0; i < kBracedLength; ++i) {
     const wchar_t c = text[i];

@@ -25,16 +25,26 @@ int ms_wtoi(const wchar_t* text) {
   return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
+namespace {
+
+// The secure functions' failure: errno is set to the code they return.
+errno_t Refuse(errno_t code) {
+  errno = code;
+  return code;
+}
+
+}  // namespace
+
 errno_t wcscpy_s(wchar_t* dest, std::size_t size, const wchar_t* src) {
-  if (dest == nullptr || size == 0) return EINVAL;
+  if (dest == nullptr || size == 0) return Refuse(EINVAL);
   if (src == nullptr) {
     dest[0] = L'\0';
-    return EINVAL;
+    return Refuse(EINVAL);
   }
   const std::size_t len = wcsnlen(src, size);
   if (len >= size) {
     dest[0] = L'\0';
-    return ERANGE;
+    return Refuse(ERANGE);
   }
   std::wmemmove(dest, src, len + 1);
   return 0;
@@ -55,14 +65,15 @@ LPWSTR CharNextW(LPCWSTR p) {
 
 int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int count, wchar_t* out,
                         int outCount) {
-  if (codePage != CP_UTF8 || text == nullptr || count < -1 || outCount < 0 ||
+  // Any negative count reads up to the terminator; a count of 0 fails.
+  if (codePage != CP_UTF8 || text == nullptr || count == 0 || outCount < 0 ||
       (outCount > 0 && out == nullptr)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   const std::size_t n =
-      count == -1 ? std::char_traits<char>::length(text) + 1 : static_cast<std::size_t>(count);
+      count < 0 ? std::char_traits<char>::length(text) + 1 : static_cast<std::size_t>(count);
   const auto* end = p + n;
   long long written = 0;
   while (p < end) {
@@ -86,12 +97,13 @@ int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int co
 int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, const wchar_t* text, int count, char* out,
                         int outCount, const char* /*defaultChar*/, BOOL* usedDefault) {
   if (usedDefault != nullptr) *usedDefault = FALSE;
-  if (codePage != CP_UTF8 || text == nullptr || count < -1 || outCount < 0 ||
+  // Any negative count reads up to the terminator; a count of 0 fails.
+  if (codePage != CP_UTF8 || text == nullptr || count == 0 || outCount < 0 ||
       (outCount > 0 && out == nullptr)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const std::size_t n = count == -1 ? std::wcslen(text) + 1 : static_cast<std::size_t>(count);
+  const std::size_t n = count < 0 ? std::wcslen(text) + 1 : static_cast<std::size_t>(count);
   long long written = 0;
   for (std::size_t i = 0; i < n; ++i) {
     char bytes[4];

@@ -279,8 +279,9 @@ class Entry {
     if (!made->ready || (has_gap_ && made->gap != gap)) {
       std::swap(made_[0], made_[1]);
       if (!made->ready || (has_gap_ && made->gap != gap)) {
-        std::vector<Token> tokens = FillGaps(tokens_, gap);
-        ApplyTimeFlags(tokens, flags_);
+        std::vector<Token> tokens = tokens_;
+        ApplyTimeFlags(tokens, flags_, kind_ == Kind::kTimePicture);
+        tokens = FillGaps(tokens, gap);
         const std::u16string pattern = RenderPattern(tokens);
         Formatter formatter;
         if (!pattern.empty())
