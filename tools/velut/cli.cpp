@@ -1,5 +1,6 @@
 #include "cli.h"
 
+#include <textbase/unicode.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,9 +15,6 @@
 
 namespace velut {
 namespace {
-
-// A unit that stands for a byte that is not UTF-8 (see Utf8ToWide).
-bool IsByteUnit(wchar_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
 
 // Every option a command takes: its own, then --json, --win-paths for
 // commands that print paths, and --help.
@@ -61,7 +59,7 @@ std::string JsonString(const std::wstring& text) {
       out += L"\\r";
     } else if (c == L'\t') {
       out += L"\\t";
-    } else if (u < 0x20 || IsByteUnit(c)) {
+    } else if (u < 0x20 || velut::textbase::IsByteUnit(static_cast<char32_t>(c))) {
       char escape[8];
       const int n = std::snprintf(escape, sizeof escape, "\\u%04x", u);
       out.append(escape, escape + n);

@@ -2,6 +2,9 @@
 // glibc's wide printf reads "%s" as a narrow text, so it cannot be used
 // directly; integers and texts are formatted here, floating point is
 // handed to snprintf one conversion at a time.
+#include <textbase/conversion.h>
+#include <textbase/unicode.h>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -12,9 +15,6 @@
 #include <string>
 
 #include <WinAPI/Strings.h>
-
-#include "conversion.h"
-#include "utf8.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ class Sink {
   bool cut_ = false;
 };
 
-using velwin::detail::Size;
+using velut::textbase::Size;
 
 struct Conversion {
   bool left = false, plus = false, space = false, alt = false, zero = false;
@@ -92,7 +92,7 @@ void WriteNarrowText(Sink& out, const Conversion& s, const char* text) {
   std::wstring decoded;
   while (p < end && decoded.size() < keep) {
     char32_t cp;
-    velwin::detail::DecodeUtf8(p, end, cp, velwin::detail::Utf8Errors::kReplace);
+    velut::textbase::DecodeUtf8(p, end, cp, velut::textbase::Utf8Errors::kReplace);
     decoded.push_back(static_cast<wchar_t>(cp));
   }
   PadAndWrite(out, s, decoded.size(), decoded.c_str());
@@ -233,8 +233,8 @@ int ToInt(unsigned long long count) {
 // the sequence is not a conversion we know; p then still points after '%'.
 bool ParseConversion(const wchar_t*& p, Conversion& s, va_list& args) {
   const wchar_t* q = p;
-  velwin::detail::PrintfConversion c;
-  velwin::detail::ReadPrintfConversion(q, c, true);
+  velut::textbase::PrintfConversion c;
+  velut::textbase::ReadPrintfConversion(q, c, true);
   // A '*' takes its argument only once the conversion is known to be
   // valid: an unknown one is copied literally and takes no argument.
   if (c.letter == 0 || !std::wcschr(L"diouxXcCsSeEfFgGaApn%", c.letter)) return false;
@@ -340,7 +340,7 @@ void Convert(Sink& out, Conversion& s, va_list& args) {
     }
     case L'c':
     case L'C': {
-      const bool narrow = velwin::detail::IsNarrowText(s.size, s.conv);
+      const bool narrow = velut::textbase::IsNarrowText(s.size, s.conv);
       const wint_t v = va_arg(args, wint_t);
       WriteChar(
           out, s,
@@ -349,7 +349,7 @@ void Convert(Sink& out, Conversion& s, va_list& args) {
     }
     case L's':
     case L'S': {
-      if (velwin::detail::IsNarrowText(s.size, s.conv))
+      if (velut::textbase::IsNarrowText(s.size, s.conv))
         WriteNarrowText(out, s, va_arg(args, const char*));
       else
         WriteWideText(out, s, va_arg(args, const wchar_t*));

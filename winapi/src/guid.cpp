@@ -1,4 +1,6 @@
 // GUID text in the registry form, and the task allocator that carries it.
+#include <textbase/hex.h>
+
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -9,13 +11,7 @@ namespace {
 
 constexpr int kBracedLength = 38;
 
-// Value of a hexadecimal digit, or -1.
-int HexValue(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
-  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-  return -1;
-}
+using velut::textbase::HexValue;
 
 // The value of `digits` hexadecimal digits at `p`, already checked.
 unsigned long long ReadHex(const wchar_t* p, int digits) {

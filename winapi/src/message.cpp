@@ -1,5 +1,7 @@
 // FormatMessage over the layer's system message table, and the local
 // memory its buffers come from.
+#include <textbase/conversion.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -13,14 +15,13 @@
 #include <WinAPI/Message.h>
 #include <WinAPI/Strings.h>
 
-#include "conversion.h"
 #include "system_messages.h"
 
 namespace {
 
+using velut::textbase::PrintfConversion;
+using velut::textbase::Size;
 using velwin::detail::FindSystemMessage;
-using velwin::detail::PrintfConversion;
-using velwin::detail::Size;
 
 // The insert arguments: a va_list or an array of pointer-sized values.
 // `used` is the highest insert read, so the caller's va_list can be moved
@@ -48,7 +49,7 @@ struct Inserts {
 // are not there, and for the long double size.
 bool ReadInsertForm(const std::wstring& printf_form, PrintfConversion& form) {
   const wchar_t* p = printf_form.c_str();
-  velwin::detail::ReadPrintfConversion(p, form, true);
+  velut::textbase::ReadPrintfConversion(p, form, true);
   return form.size != Size::kLongDouble && form.letter != L'\0' && p[1] == L'\0';
 }
 
@@ -83,7 +84,7 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
   const Size size = form.size;
   const bool wide_size = size == Size::kLong || size == Size::kLongLong || size == Size::kInt64 ||
                          size == Size::kSizeT || size == Size::kIntMax || size == Size::kPtrDiff;
-  const bool narrow_text = velwin::detail::IsNarrowText(size, conv);
+  const bool narrow_text = velut::textbase::IsNarrowText(size, conv);
   const std::wstring format = L"%" + resolved;
   const DWORD_PTR v = inserts.Get(index);
   // The result is never longer than the width and the precision, plus the

@@ -3,6 +3,9 @@
 // array's size as the next argument. glibc's wide scanf reads "%s" into a
 // narrow array and knows no sizes, so it cannot be used directly.
 #include <locale.h>
+#include <textbase/conversion.h>
+#include <textbase/hex.h>
+#include <textbase/unicode.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -19,22 +22,16 @@
 
 #include <WinAPI/Strings.h>
 
-#include "conversion.h"
-#include "utf8.h"
-
 namespace {
 
-using velwin::detail::ReadCount;
-using velwin::detail::ReadSize;
-using velwin::detail::Size;
+using velut::textbase::ReadCount;
+using velut::textbase::ReadSize;
+using velut::textbase::Size;
 
 bool IsSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
 
 int DigitValue(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
-  if (c >= L'a' && c <= L'z') return c - L'a' + 10;
-  if (c >= L'A' && c <= L'Z') return c - L'A' + 10;
-  return 99;
+  return velut::textbase::DigitValue(static_cast<char32_t>(static_cast<std::uint32_t>(c)));
 }
 
 // The input with a field-width budget: get() refuses past the end of the
@@ -258,7 +255,8 @@ bool StoreText(void* dest, unsigned size, const std::wstring& text, bool narrow,
     if (terminate) out[text.size()] = L'\0';
     return true;
   }
-  const std::string bytes = velwin::detail::Utf8FromWide(text, velwin::detail::Utf8Rule::kReplace);
+  const std::string bytes =
+      velut::textbase::Utf8FromWide(text, velut::textbase::Utf8Rule::kReplace);
   auto* out = static_cast<char*>(dest);
   const std::size_t need = bytes.size() + (terminate ? 1 : 0);
   if (need > size) {
@@ -375,7 +373,7 @@ bool ScanFloat(Input& in, const Directive& d, va_list& ap) {
 // fitted.
 bool ScanText(const wchar_t*& f, Input& in, const Directive& d, va_list& ap) {
   const bool chars = d.conv == L'c' || d.conv == L'C';
-  const bool narrow = velwin::detail::IsNarrowText(d.size, d.conv);
+  const bool narrow = velut::textbase::IsNarrowText(d.size, d.conv);
   std::wstring text;
   bool ok = true;
   if (chars) {

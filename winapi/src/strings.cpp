@@ -1,4 +1,6 @@
 // Bounded string helpers of the Microsoft C runtime and Win32.
+#include <textbase/unicode.h>
+
 #include <cerrno>
 #include <climits>
 #include <cwchar>
@@ -7,8 +9,6 @@
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Strings.h>
-
-#include "utf8.h"
 
 int ms_wtoi(const wchar_t* text) {
   if (text == nullptr) return 0;
@@ -78,7 +78,7 @@ int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int co
   long long written = 0;
   while (p < end) {
     char32_t cp;
-    velwin::detail::DecodeUtf8(p, end, cp, velwin::detail::Utf8Errors::kReplace);
+    velut::textbase::DecodeUtf8(p, end, cp, velut::textbase::Utf8Errors::kReplace);
     if (outCount > 0) {
       if (written >= outCount) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -107,10 +107,11 @@ int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, const wchar_t* text, int
   long long written = 0;
   for (std::size_t i = 0; i < n; ++i) {
     char bytes[4];
-    const int len = static_cast<int>(
-        velwin::detail::WriteUtf8(bytes, static_cast<char32_t>(static_cast<std::uint32_t>(text[i])),
-                                  velwin::detail::Utf8Errors::kReplace) -
-        bytes);
+    const int len =
+        static_cast<int>(velut::textbase::WriteUtf8(
+                             bytes, static_cast<char32_t>(static_cast<std::uint32_t>(text[i])),
+                             velut::textbase::Utf8Errors::kReplace) -
+                         bytes);
     if (outCount > 0) {
       if (written + len > outCount) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);

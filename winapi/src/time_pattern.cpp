@@ -1,5 +1,7 @@
 #include "time_pattern.h"
 
+#include <textbase/unicode.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -147,14 +149,10 @@ std::vector<Token> TranslatePicture(const wchar_t* picture, bool date) {
   std::vector<Token> tokens;
   auto literal = [&tokens](wchar_t c) {
     const auto u = static_cast<char32_t>(c);
-    if (u < 0x10000) {
-      AddLiteral(tokens, std::u16string(1, static_cast<char16_t>(u)));
-    } else if (u <= 0x10FFFF) {  // a surrogate pair
-      AddLiteral(tokens, {static_cast<char16_t>(0xD800 + ((u - 0x10000) >> 10)),
-                          static_cast<char16_t>(0xDC00 + ((u - 0x10000) & 0x3FF))});
-    } else {
-      AddLiteral(tokens, u"\uFFFD");
-    }
+    std::u16string units;
+    // A lone surrogate stays one unit, as the picture has it.
+    velut::textbase::AppendUtf16(units, u <= 0x10FFFF ? u : velut::textbase::kReplacementCharacter);
+    AddLiteral(tokens, units);
   };
   for (const wchar_t* p = picture; *p != L'\0';) {
     const wchar_t c = *p;

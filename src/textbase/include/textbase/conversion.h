@@ -1,12 +1,12 @@
-// The parts of a printf or scanf conversion that the formatter, the
-// scanner and FormatMessage's inserts write alike: the size prefix,
-// Microsoft's spellings included, the counts, and the whole printf
-// conversion after its '%'.
+// The grammar of a printf or scanf conversion that the formatter, the
+// scanner and FormatMessage's inserts read alike: the size prefix,
+// Microsoft's spellings included, the counts, the whole printf conversion
+// after its '%', and the one rule for the width of a text.
 #pragma once
 
 #include <algorithm>
 
-namespace velwin::detail {
+namespace velut::textbase {
 
 enum class Size {
   kNone,
@@ -136,4 +136,4 @@ inline void ReadPrintfConversion(const wchar_t*& p, PrintfConversion& c, bool st
   c.letter = *p;
 }
 
-}  // namespace velwin::detail
+}  // namespace velut::textbase
