@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cwchar>
 #include <cwctype>
 #include <string>
@@ -63,7 +64,7 @@ LPWSTR CharNextW(LPCWSTR p) {
   return const_cast<LPWSTR>(*p ? p + 1 : p);
 }
 
-int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int count, wchar_t* out,
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int count, wchar_t* out,
                         int outCount) {
   // Any negative count reads up to the terminator; a count of 0 fails.
   if (codePage != CP_UTF8 || text == nullptr || count == 0 || outCount < 0 ||
@@ -71,6 +72,12 @@ int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int co
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
+  if ((flags & ~MB_ERR_INVALID_CHARS) != 0) {
+    SetLastError(ERROR_INVALID_FLAGS);
+    return 0;
+  }
+  const auto errors = (flags & MB_ERR_INVALID_CHARS) != 0 ? velut::textbase::Utf8Errors::kStop
+                                                          : velut::textbase::Utf8Errors::kReplace;
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   const std::size_t n =
       count < 0 ? std::char_traits<char>::length(text) + 1 : static_cast<std::size_t>(count);
@@ -78,7 +85,10 @@ int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int co
   long long written = 0;
   while (p < end) {
     char32_t cp;
-    velut::textbase::DecodeUtf8(p, end, cp, velut::textbase::Utf8Errors::kReplace);
+    if (!velut::textbase::DecodeUtf8(p, end, cp, errors)) {
+      SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+      return 0;
+    }
     if (outCount > 0) {
       if (written >= outCount) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -94,24 +104,32 @@ int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int co
   return static_cast<int>(written);
 }
 
-int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, const wchar_t* text, int count, char* out,
-                        int outCount, const char* /*defaultChar*/, BOOL* usedDefault) {
-  if (usedDefault != nullptr) *usedDefault = FALSE;
-  // Any negative count reads up to the terminator; a count of 0 fails.
+int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* text, int count, char* out,
+                        int outCount, const char* defaultChar, BOOL* usedDefault) {
+  // Any negative count reads up to the terminator; a count of 0 fails. A
+  // UTF-8 conversion has no default character to use.
   if (codePage != CP_UTF8 || text == nullptr || count == 0 || outCount < 0 ||
-      (outCount > 0 && out == nullptr)) {
+      (outCount > 0 && out == nullptr) || defaultChar != nullptr || usedDefault != nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
+  if ((flags & ~WC_ERR_INVALID_CHARS) != 0) {
+    SetLastError(ERROR_INVALID_FLAGS);
+    return 0;
+  }
+  const auto errors = (flags & WC_ERR_INVALID_CHARS) != 0 ? velut::textbase::Utf8Errors::kStop
+                                                          : velut::textbase::Utf8Errors::kReplace;
   const std::size_t n = count < 0 ? std::wcslen(text) + 1 : static_cast<std::size_t>(count);
   long long written = 0;
   for (std::size_t i = 0; i < n; ++i) {
     char bytes[4];
-    const int len =
-        static_cast<int>(velut::textbase::WriteUtf8(
-                             bytes, static_cast<char32_t>(static_cast<std::uint32_t>(text[i])),
-                             velut::textbase::Utf8Errors::kReplace) -
-                         bytes);
+    const char* end = velut::textbase::WriteUtf8(
+        bytes, static_cast<char32_t>(static_cast<std::uint32_t>(text[i])), errors);
+    if (end == nullptr) {
+      SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+      return 0;
+    }
+    const int len = static_cast<int>(end - bytes);
     if (outCount > 0) {
       if (written + len > outCount) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);

@@ -1,5 +1,14 @@
 // System message texts (FormatMessage with its local-memory buffers) and
 // message boxes (AfxMessageBox with an application-installed handler).
+//
+// Unlike Win32, where Linux forces it:
+// - Linux has no system message table: the layer carries the English
+//   Windows texts of the codes it sets, of a few neighbours and of the
+//   common COM HRESULTs; other codes have none (ERROR_MR_MID_NOT_FOUND),
+//   other languages none either (ERROR_RESOURCE_LANG_NOT_FOUND), and
+//   SetSystemMessageText lets an application add its own.
+// - There is no window to show a message box in: AfxMessageBox goes to a
+//   handler the application installs (standard error by default).
 #pragma once
 
 #include <cstdarg>

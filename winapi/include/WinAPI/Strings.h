@@ -1,4 +1,17 @@
 // Bounded wide-string operations with Microsoft C runtime conventions.
+//
+// Unlike Win32, where Linux forces it:
+// - wchar_t is 32 bits on Linux, so wide text is UTF-32, one unit a code
+//   point: MultiByteToWideChar writes no surrogate pairs, CharNextW steps
+//   one unit, and a unit that is no Unicode scalar value (a lone
+//   surrogate, a value past U+10FFFF) is invalid text.
+// - Narrow text is UTF-8, the encoding of Linux's locales, which have no
+//   ANSI or OEM code page: %hs %S %hc %C and scanf's narrow arrays are
+//   UTF-8, and the code-page conversions know CP_UTF8 only.
+// - The printf functions are ms_swprintf and ms_vswprintf: glibc declares
+//   swprintf and vswprintf with its own conventions ("%s" narrow).
+// - _wcsdup's copy is released with delete[], as the library's callers
+//   release it, rather than with free().
 #pragma once
 
 #include <cstdarg>
@@ -71,23 +84,31 @@ VELWIN_API wchar_t* _wcsdup(const wchar_t* text);
 // Win32: CharNextW.
 VELWIN_API LPWSTR CharNextW(LPCWSTR p);
 
-// Code page identifier of UTF-8 for the two conversions below.
+// Code page identifier of UTF-8 for the two conversions below, and the one
+// flag each takes with it: fail on input that is no UTF-8 / no Unicode.
 constexpr UINT CP_UTF8 = 65001;
+constexpr DWORD MB_ERR_INVALID_CHARS = 0x00000008;
+constexpr DWORD WC_ERR_INVALID_CHARS = 0x00000080;
 
 // MultiByteToWideChar: decodes `count` bytes of UTF-8 (any negative count:
 // up to and with the NUL) into `out` of `outCount` units; with `outCount`
 // 0 returns the units needed. Invalid sequences become U+FFFD. Returns the
 // number of units written, or 0 with the last error set
 // (ERROR_INSUFFICIENT_BUFFER; ERROR_INVALID_PARAMETER for a code page other
-// than CP_UTF8 or a `count` of 0).
+// than CP_UTF8 or a `count` of 0). `flags` is 0 or MB_ERR_INVALID_CHARS
+// (ERROR_INVALID_FLAGS otherwise), which makes invalid input fail with
+// ERROR_NO_UNICODE_TRANSLATION instead.
 // Win32: MultiByteToWideChar.
 VELWIN_API int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int count,
                                    wchar_t* out, int outCount);
 
 // WideCharToMultiByte: encodes `count` units (any negative count: up to
-// and with the NUL; 0 fails with ERROR_INVALID_PARAMETER) as UTF-8; units that are not Unicode
-// scalar values become U+FFFD. The last two parameters of the Win32 function are accepted and
-// ignored. Win32: WideCharToMultiByte.
+// and with the NUL; 0 fails with ERROR_INVALID_PARAMETER) as UTF-8; units
+// that are not Unicode scalar values become U+FFFD. `flags` is 0 or
+// WC_ERR_INVALID_CHARS (ERROR_INVALID_FLAGS otherwise), which makes such a
+// unit fail with ERROR_NO_UNICODE_TRANSLATION instead. `defaultChar` and
+// `usedDefault` must be null, as for any UTF-8 conversion
+// (ERROR_INVALID_PARAMETER otherwise). Win32: WideCharToMultiByte.
 VELWIN_API int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* text, int count,
                                    char* out, int outCount, const char* defaultChar,
                                    BOOL* usedDefault);

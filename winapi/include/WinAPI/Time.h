@@ -9,6 +9,12 @@
 // its first use of ICU the layer sets ICU's own default locale, once, to
 // the user's locale so decided, so that ICU never reads the environment
 // itself (some ICU versions crash on a value that names no locale).
+//
+// Unlike Win32, where Linux forces it: Linux keeps neither Windows' locale
+// data nor a user's regional overrides, so the locale comes from the
+// environment as above, the default formats are ICU's (CLDR's: "8:30:00"
+// then U+202F then "AM" in English), and LOCALE_NOUSEROVERRIDE changes
+// nothing. CTime's local time is the C library's, with the TZ rules.
 #pragma once
 
 #include <cstdint>
