@@ -26,6 +26,9 @@ TEST(MsWtoi, Table) {
                                                   {nullptr, 0}};
   velut_test::ForEachRow(rows,
                          [](const wchar_t* text, int value) { EXPECT_EQ(ms_wtoi(text), value); });
+  errno = 0;
+  EXPECT_EQ(INT_MIN, ms_wtoi(L"-2147483649"));
+  EXPECT_EQ(ERANGE, errno) << "an overflow sets errno";
 }
 
 // Copies what fits with its terminator, else empties the destination; none past `size`.

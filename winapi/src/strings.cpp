@@ -17,12 +17,14 @@ int ms_wtoi(const wchar_t* text) {
   while (*p == L' ' || (*p >= L'\t' && *p <= L'\r')) ++p;
   bool negative = false;
   if (*p == L'+' || *p == L'-') negative = *p++ == L'-';
-  long long value = 0;  // kept within INT_MAX + 1, so it never overflows
+  long long value = 0;  // kept within INT_MAX + 2, so it never overflows
   for (; *p >= L'0' && *p <= L'9'; ++p) {
     value = value * 10 + (*p - L'0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    if (value > static_cast<long long>(INT_MAX) + 2) value = static_cast<long long>(INT_MAX) + 2;
   }
-  if (negative) return static_cast<int>(-value);
+  // Out of range, the result saturates and errno is ERANGE.
+  if (value > static_cast<long long>(INT_MAX) + (negative ? 1 : 0)) errno = ERANGE;
+  if (negative) return value > INT_MAX ? INT_MIN : static_cast<int>(-value);
   return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 

@@ -55,7 +55,8 @@ VELWIN_API int ms_swprintf(wchar_t* buffer, std::size_t count, const wchar_t* fo
 
 // ms_wtoi: the leading decimal number of `text` after optional white space
 // and one sign; 0 when there is none or `text` is null. Values beyond the
-// range of int saturate at INT_MAX / INT_MIN. Win32 CRT: _wtoi.
+// range of int saturate at INT_MAX / INT_MIN and set errno to ERANGE.
+// Win32 CRT: _wtoi.
 //
 // Example:
 //   ms_wtoi(L"  42abc") -> 42     ms_wtoi(L"-7") -> -7    ms_wtoi(L"x1") -> 0
