@@ -13,7 +13,8 @@ if(VELUT_SANITIZERS)
                       -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${_velut_san})
   # g++ says __SANITIZE_ADDRESS__ under AddressSanitizer, clang++ 14 does
-  # not: the tests ask this instead.
+  # not: the tests ask these instead.
+  add_compile_definitions(VELUT_SANITIZED=1)
   if("address" IN_LIST VELUT_SANITIZERS)
     add_compile_definitions(VELUT_ASAN=1)
   endif()

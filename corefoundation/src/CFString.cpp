@@ -9,7 +9,7 @@
 #include <unordered_map>
 
 #include "Object.h"
-#include "Unicode.h"
+#include "XMLChars.h"
 
 using velcf::detail::Cast;
 
@@ -75,13 +75,9 @@ bool DecodeBytes(const UInt8* bytes, std::size_t size, CFStringEncoding encoding
 // Writes `units` in the 8-bit `encoding`; false when a character has no
 // form in it or the encoding is not one the layer converts.
 bool EncodeUnits(const UniChar* units, std::size_t n, CFStringEncoding encoding, std::string& out) {
-  for (std::size_t i = 0; i < n; ++i) {
-    char32_t cp = units[i];
-    if (CFStringIsSurrogateHighCharacter(units[i]) && i + 1 < n &&
-        CFStringIsSurrogateLowCharacter(units[i + 1])) {
-      cp = CFStringGetLongCharacterForSurrogatePair(units[i], units[i + 1]);
-      ++i;
-    }
+  for (std::size_t i = 0; i < n;) {
+    const char32_t cp =
+        velut::textbase::DecodeUtf16([units](std::size_t k) { return units[k]; }, i, n);
     switch (encoding) {
       case kCFStringEncodingUTF8:
         if (!velcf::detail::AppendUtf8(out, cp)) return false;

@@ -19,9 +19,11 @@
 #include <emmintrin.h>
 #endif
 
+#include <textbase/hex.h>
+
 #include "Arena.h"
 #include "Object.h"
-#include "Unicode.h"
+#include "XMLChars.h"
 #include "XMLDecode.h"
 
 namespace velcf::detail {
@@ -59,16 +61,8 @@ Reference ReadReference(const unsigned char* p, char32_t& cp, std::string_view& 
     char32_t value = 0;
     const unsigned char* digits = q;
     for (;; ++q) {
-      int d;
-      if (*q >= '0' && *q <= '9') {
-        d = *q - '0';
-      } else if (hex && *q >= 'a' && *q <= 'f') {
-        d = *q - 'a' + 10;
-      } else if (hex && *q >= 'A' && *q <= 'F') {
-        d = *q - 'A' + 10;
-      } else {
-        break;
-      }
+      const int d = velut::textbase::DigitValue(*q);
+      if (d >= (hex ? 16 : 10)) break;
       // Anything past the last code point stays past it.
       value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + d;
     }

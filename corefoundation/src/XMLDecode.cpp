@@ -9,7 +9,7 @@
 #include <new>
 #include <string>
 
-#include "Unicode.h"
+#include "XMLChars.h"
 
 namespace velcf::detail {
 namespace {
@@ -89,18 +89,14 @@ bool DecodeUtf16(const unsigned char* p, std::size_t size, bool big_endian, Deco
   out.storage.reset(new char[units * 3 + 1]);
   char* o = out.storage.get();
   const int hi = big_endian ? 0 : 1;
-  for (std::size_t i = 0; i < units; ++i) {
-    char32_t cp = static_cast<char32_t>(p[2 * i + hi] << 8 | p[2 * i + 1 - hi]);
+  const auto unit_at = [p, hi](std::size_t k) {
+    return static_cast<char32_t>(p[2 * k + hi] << 8 | p[2 * k + 1 - hi]);
+  };
+  for (std::size_t i = 0; i < units;) {
+    const char32_t cp = velut::textbase::DecodeUtf16(unit_at, i, units);
     if (cp >= 0x20 && cp < 0x80) {
       *o++ = static_cast<char>(cp);
       continue;
-    }
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units) {
-      const char32_t low = static_cast<char32_t>(p[2 * i + 2 + hi] << 8 | p[2 * i + 3 - hi]);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-        ++i;
-      }
     }
     if (!IsXmlChar(cp)) return false;  // unpaired surrogates included
     o = WriteUtf8(o, cp);

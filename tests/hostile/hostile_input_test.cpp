@@ -4,6 +4,7 @@
 // a hang, a sanitizer report or an exception its header does not
 // document. Values are not judged here: the other suites do that.
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,6 +107,12 @@ class Sweep {
     if (child == 0) {
       if ((allow_ & kWrites) && geteuid() == 0 && !velut_test::BecomeNobody()) _exit(kNoNobody);
       alarm(5);
+#if !defined(VELUT_SANITIZED)
+      // A result of many gigabytes fails at once, whatever memory the machine has free (not under a
+      // sanitizer, which reserves more address space than that).
+      const rlimit memory{rlim_t{4} << 30, rlim_t{4} << 30};
+      setrlimit(RLIMIT_AS, &memory);
+#endif
 #if defined(VELUT_ASAN)
       const std::size_t before = __sanitizer_get_current_allocated_bytes();
 #endif

@@ -75,13 +75,14 @@ TEST_F(StartMsiInstallation, FailedStartShowsItsError) {
 
 constexpr DWORD kOwnCode = 0xE0A00001, kFallback = 0x800300FD;
 
-// Two line breaks at most go, then one period, while two units remain. A code without a text (an
-// empty one is none) gives the fallback code's; without that, "". 0xFFFFFFFF: the last error.
+// Two line breaks at most go (a bare LF is a CR LF), then one period, while two units remain. A
+// code without a text (an empty one is none, one with inserts fails) gives the fallback's, or "".
+// 0xFFFFFFFF: the last error.
 TEST(GetSystemErrorMessage, Table) {
   const std::pair<const wchar_t*, const wchar_t*> rows[] = {
-      {L"Done.\r\n", L"Done"}, {L"Done.\n\n", L"Done"},  {L"Done.\r\n\n", L"Done.\r"},
-      {L"Done..", L"Done."},   {L"Done. \n", L"Done. "}, {L"\r\n", L"\r"},
-      {L".\n", L"."},          {L"x%1y.", L"x%1y"},      {L"", L"Changed"},
+      {L"Done.\r\n", L"Done"}, {L"Done.\n\n", L"Done.\r\n"}, {L"Done.\r\n\n", L"Done.\r\n"},
+      {L"Done..", L"Done."},   {L"Done. \n", L"Done. "},     {L"\r\n", L"\r"},
+      {L".\n", L"."},          {L"x%1y.", L"Changed"},       {L"", L"Changed"},
   };
   SetSystemMessageText(kFallback, L"Changed.\r\n");
   for (const auto& [text, trimmed] : rows) {

@@ -56,15 +56,20 @@ TEST(MsSwprintf, Conversions) {
       {L"%d|%#o|%#x", 0, L"0|0|0"},
       {L"%I64d %Id %jd %zd %ld|%i", -9000000000LL,
        L"-9000000000 -9000000000 -9000000000 -9000000000 -9000000000|-410065408"},
-      {L"%p|%#p", reinterpret_cast<void*>(0xABC), L"0000000000000ABC|0000000000000ABC"},
+      {L"%p|%#p", reinterpret_cast<void*>(0xABC), L"0000000000000ABC|0X0000000000000ABC"},
+      {L"[%04s][%-04s]", L"foo", L"[0foo][foo ]"},  // '0' pads texts and characters too
+      {L"[%03c]", static_cast<wint_t>(L'x'), L"[00x]"},
       // '*': a negative width left-aligns, a negative precision is none; a precision drops 0.
       {L"[%*d][%0*d][%.*d][%05.*d]", -5, L"[-5   ][-5   ][-5][-0005]"},
       {L"[%05.*d][%*.*d]", 3, L"[  003][003]"},
+      {L"[% *2d][%*3d]", 7, L"[ 7][  7]"},  // digits after '*' replace its width
       // Floating point: zeros after the sign or 0x, blanks for inf and nan.
       {L"[%08.2f][%+08.2f][%-08.2f]", -1.5, L"[-0001.50][-0001.50][-1.50   ]"},
       {L"[%010.1a][%011.1a]", -1.0, L"[-0x01.0p+0][-0x001.0p+0]"},
       {L"[%08f][%-+08f][%08e]", INFINITY, L"[     inf][+inf    ][     inf]"},
       {L"[%08F]", NAN, L"[     NAN]"},
+      {L"%f|%E|%g", -NAN, L"-nan(ind)|-NAN(IND)|-nan(ind)"},          // the default NaN: indefinite
+      {L"%a|%A", 1.0, L"0x1.0000000000000p+0|0X1.0000000000000P+0"},  // all 13 digits
       {L"%.1Lf %.2Lf", 2.25L, L"2.2 2.25"},  // a long double takes its own slot
       // %n writes nothing; an unknown conversion is copied and takes no argument, nor its '*'.
       {L"a%nb%hnc%llnd", static_cast<void*>(nullptr), L"abcd"},

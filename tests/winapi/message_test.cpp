@@ -31,16 +31,19 @@ std::wstring Format(DWORD flags, const void* source, DWORD code, DWORD language 
 // English for English or neutral languages; a Win32 HRESULT reads as its code; own texts first.
 TEST(FormatMessage, SystemTexts) {
   const DWORD own = 0xE0001234;
-  SetSystemMessageText(own, L"Own %1 text.\r\n");    // without arguments, inserts stay
+  SetSystemMessageText(own, L"Own %1 text.\r\n");
   SetSystemMessageText(ERROR_FILE_EXISTS, nullptr);  // hides the table's
   const std::tuple<DWORD, DWORD, DWORD, const wchar_t*> rows[] = {
       {ERROR_SUCCESS, 0, 0, L"The operation completed successfully.\r\n"},
       {ERROR_INVALID_PARAMETER, 0, 0x0809, L"The parameter is incorrect.\r\n"},  // English (UK)
       {0x800300FD, 0, 0x0400, L"An unexpected error occurred.\r\n"},             // user default
-      {0x80070005, 0, 0, L"Access is denied.\r\n"},
-      {ERROR_ACCESS_DENIED, 0, 0x0407, L"<error 1815>"},  // German
+      {0x80070057, 0, 0, L"The parameter is incorrect.\r\n"},                    // E_INVALIDARG
+      {0x80004005, 0, 0, L"Unspecified error\r\n"},                              // E_FAIL
+      {0x8000FFFF, 0, 0, L"Catastrophic failure\r\n"},                           // E_UNEXPECTED
+      {ERROR_ACCESS_DENIED, 0, 0x0407, L"<error 1815>"},                         // German
       {ERROR_ACCESS_DENIED, FORMAT_MESSAGE_MAX_WIDTH_MASK, 0, L"Access is denied. "},
-      {own, 0, 0, L"Own %1 text.\r\n"},
+      {own, 0, 0, L"<error 87>"},  // an insert without arguments
+      {own, FORMAT_MESSAGE_IGNORE_INSERTS, 0, L"Own %1 text.\r\n"},
       {ERROR_FILE_EXISTS, 0, 0, L"<error 317>"}};
   for (const auto& [code, flags, language, text] : rows) {
     SCOPED_TRACE(testing::Message() << std::hex << code << " " << flags << " " << language);
@@ -56,28 +59,33 @@ TEST(FormatMessage, SystemTexts) {
   const std::regex named(R"(constexpr DWORD (\w+) = (\d+);)");
   int codes = 0;
   for (std::sregex_iterator it(header.begin(), header.end(), named), end; it != end; ++it, ++codes)
-    EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, std::stoul((*it)[2])).back(), L'\n')
+    EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                     std::stoul((*it)[2]))
+                  .back(),
+              L'\n')
         << (*it)[1];
   EXPECT_GT(codes, 30);
 }
 
-// A caller's buffer takes the text and terminator, or nothing; an allocated one `size` units.
+// A caller's buffer takes the text and terminator, or what fits of it; an allocated one `size`
+// units.
 TEST(FormatMessage, Buffers) {
-  const std::tuple<DWORD, bool, DWORD, DWORD, DWORD> rows[] = {
-      // Flags, a buffer or none, its size; the result and the error.
-      {FORMAT_MESSAGE_FROM_SYSTEM, true, 20, 19, 0},
-      {FORMAT_MESSAGE_FROM_SYSTEM, true, 19, 0, ERROR_INSUFFICIENT_BUFFER},
-      {FORMAT_MESSAGE_FROM_SYSTEM, false, 20, 0, ERROR_INVALID_PARAMETER},
-      {FORMAT_MESSAGE_FROM_HMODULE, true, 20, 0, ERROR_MR_MID_NOT_FOUND},
-      {FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM, true, 20, 19, 0},
-      {FORMAT_MESSAGE_IGNORE_INSERTS, true, 20, 0, ERROR_INVALID_PARAMETER}};  // no source
-  for (const auto& [flags, buffer, size, result, error] : rows) {
+  const std::tuple<DWORD, bool, DWORD, DWORD, DWORD, const wchar_t*> rows[] = {
+      // Flags, a buffer or none, its size; the result, the error and the buffer's text.
+      {FORMAT_MESSAGE_FROM_SYSTEM, true, 20, 19, 0, L"Access is denied.\r\n"},
+      {FORMAT_MESSAGE_FROM_SYSTEM, true, 19, 0, ERROR_INSUFFICIENT_BUFFER, L"Access is denied.\r"},
+      {FORMAT_MESSAGE_FROM_SYSTEM, false, 20, 0, ERROR_INVALID_PARAMETER, L"?"},
+      {FORMAT_MESSAGE_FROM_HMODULE, true, 20, 0, ERROR_MR_MID_NOT_FOUND, L"?"},
+      {FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM, true, 20, 19, 0,
+       L"Access is denied.\r\n"},
+      {FORMAT_MESSAGE_IGNORE_INSERTS, true, 20, 0, ERROR_INVALID_PARAMETER, L"?"}};  // no source
+  for (const auto& [flags, buffer, size, result, error, text] : rows) {
     SCOPED_TRACE(testing::Message() << std::hex << flags << " " << std::dec << size);
     wchar_t buf[20] = L"?";
     SetLastError(0);
     EXPECT_EQ(FormatMessageW(flags, L"text", 5, 0, buffer ? buf : nullptr, size, nullptr), result);
     EXPECT_EQ(GetLastError(), error);
-    EXPECT_EQ(std::wstring(buf), result != 0 ? L"Access is denied.\r\n" : L"?");
+    EXPECT_EQ(std::wstring(buf), text);
   }
   wchar_t* text = nullptr;
   EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
@@ -102,17 +110,23 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
       {L"%1!zu! %2!td! %1!jd! %1!Iu! %1!lx!", 0, DWORD_PTR{1} << 40, static_cast<DWORD_PTR>(-7),
        L"1099511627776 -7 1099511627776 1099511627776 10000000000"},
       {L"%1!S!|%2!-6ls!|", 0, w("narrow"), w(L"ab"), L"narrow|ab    |"},
-      // Kept as written: floating point, unknown letters, '*', all but a single conversion.
-      {L"%1!f!%1!q!%1!*d!%1!s %s!%1!d%n!%1!5.2.1d!%1!Ld!", 0, 1, 0,
-       L"%1!f!%1!q!%1!*d!%1!s %s!%1!d%n!%1!5.2.1d!%1!Ld!"},
+      // Kept as written: floating point, unknown letters, all but a single conversion.
+      {L"%1!f!%1!q!%1!s %s!%1!d%n!%1!5.2.1d!%1!Ld!", 0, 1, 0,
+       L"%1!f!%1!q!%1!s %s!%1!d%n!%1!5.2.1d!%1!Ld!"},
+      {L"[%1!*d!]", 0, 4, 7, L"[   7]"},  // '*': the width is insert 1, the number insert 2
       {L"100%% %n%.%!%b|a%rb%tc", 0, 0, 0, L"100% \r\n.! |a\rb\tc"},
       {L"cut%0 here", 0, 0, 0, L"cut"},
-      {L"%0", 0, 0, 0, L"<error 0>"},  // an empty result
-      {L"%1 %% %n", FORMAT_MESSAGE_IGNORE_INSERTS, w(L"x"), 0, L"%1 %% %n"},
+      {L"%0", 0, 0, 0, L"<error 235>"},  // an empty result: ERROR_NO_WORK_DONE
+      {L"50%", 0, 0, 0, L"<error 87>"},  // a '%' that ends the text
+      {L"hi\n", 0, 0, 0, L"hi\r\n"},     // a bare LF or CR comes out as CR LF
+      {L"a\rb", 0, 0, 0, L"a\r\nb"},
+      {L"%1!d! %%%t%n%0x", FORMAT_MESSAGE_IGNORE_INSERTS, 0, 0, L"%1!d! %\t\r\n"},
       // A width turns line breaks into blanks; %n and %r stay, %n restarts the count.
       {L"a\r\nb\nc%nd%re", FORMAT_MESSAGE_MAX_WIDTH_MASK, 0, 0, L"a b c\r\nd\re"},
-      {L"aaa bbb ccc ddd\r\neeeeeeeeeeeee f", 10, 0, 0,
-       L"aaa bbb\r\nccc ddd\r\neeeeeeeeeeeee\r\nf"},
+      // Lines stay shorter than the width; blanks at a break go; a long word is cut.
+      {L"short long line", 10, 0, 0, L"short\r\nlong line"},
+      {L"abcdefghij k", 5, 0, 0, L"abcd\r\nefgh\r\nij k"},
+      {L"aaaa%rbbbb cc", 6, 0, 0, L"aaaa\rbbbb\r\ncc"},  // %r starts a line
       {L"aaa bbb ccc%nddd eee fff", 10, 0, 0, L"aaa bbb\r\nccc\r\nddd eee\r\nfff"},
       {L"[%1!-3000001s!][%2!hs!]", 0, w(wide.c_str()), w(narrow.c_str()),
        L"[" + wide + L" ][" + wide + L"]"},
@@ -125,19 +139,22 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
   }
 }
 
+// The text, then the argument after those FormatMessage read: it moves the caller's va_list.
 std::wstring FromList(const wchar_t* format, ...) {
   va_list args;
   va_start(args, format);
   wchar_t buf[32];
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_STRING, format, 0, 0, buf, 32, &args);
+  const int next = va_arg(args, int);
   va_end(args);
-  return n != 0 ? buf : L"<none>";
+  return (n != 0 ? buf : L"<none>") + (L"|" + std::to_wstring(next));
 }
 
 TEST(FormatMessage, InsertsFromAVaList) {
   EXPECT_EQ(FromList(L"%2 %1!hs! %3!d! %19!d!", "narrow", L"wide", 7, 4, 5, 6, 7, 8, 9, 10, 11, 12,
-                     13, 14, 15, 16, 17, 18, 19),
-            L"wide narrow 7 19");  // two digits
+                     13, 14, 15, 16, 17, 18, 19, 20),
+            L"wide narrow 7 19|20");  // two digits
+  EXPECT_EQ(FromList(L"%1!*d!", 3, 5, 6), L"  5|6");
 }
 
 std::wstring g_shown;

@@ -15,19 +15,20 @@
 namespace {
 
 TEST(MsWtoi, Table) {
-  const std::tuple<const wchar_t*, int> rows[] = {// saturates at the ends of int
-                                                  {L" \t\r4x", 4},
+  // Saturates at the ends of int.
+  const std::tuple<const wchar_t*, int> rows[] = {{L" \t\r4x", 4},
                                                   {L"-7", -7},
                                                   {L"+-7", 0},
-                                                  {L"", 0},
                                                   {L"2147483647", INT_MAX},
                                                   {L"2147483648", INT_MAX},
                                                   {L"-2147483648", INT_MIN},
                                                   {L"-9999999999", INT_MIN},
-                                                  {L"0000000000012", 12},
                                                   {nullptr, 0}};
   velut_test::ForEachRow(rows,
                          [](const wchar_t* text, int value) { EXPECT_EQ(ms_wtoi(text), value); });
+  errno = 0;
+  EXPECT_EQ(INT_MIN, ms_wtoi(L"-2147483649"));
+  EXPECT_EQ(ERANGE, errno) << "an overflow sets errno";
 }
 
 // Copies what fits with its terminator, else empties the destination; none past `size`.
@@ -41,7 +42,9 @@ TEST(WcscpyS, Table) {
   for (const auto& [src, size, result, dest] : rows) {
     SCOPED_TRACE(testing::Message() << (src ? src : L"(null)") << " into " << size);
     std::wstring buffer(size + 4, L'#');
+    errno = 0;
     EXPECT_EQ(wcscpy_s(&buffer[0], size, src), result);
+    EXPECT_EQ(errno, result) << "errno is set to the code returned";
     EXPECT_EQ(buffer.c_str(), std::wstring(dest));
     EXPECT_EQ(buffer.substr(size), L"####");
   }
@@ -83,37 +86,41 @@ TEST(Utf8, DecodeAndEncode) {
             "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
-// -1 counts the NUL, a size query writes nothing, too small a room fails; UTF-8 only.
+// A negative count counts the NUL; flags 0 or *_ERR_INVALID_CHARS; a size query writes nothing, too
+// small a room fails; UTF-8 only.
 TEST(Utf8, CountsRoomAndParameters) {
-  const std::tuple<UINT, const char*, const wchar_t*, int, int, int, DWORD> rows[] = {
-      // Code page, bytes or wide text, count, room (-1: null buffer), result, error.
-      {CP_UTF8, "a\xC3\xA9", nullptr, -1, 3, 3, 0},
-      {CP_UTF8, "a\xC3\xA9", nullptr, -1, 2, 0, ERROR_INSUFFICIENT_BUFFER},
-      {CP_UTF8, "a\xFF", nullptr, 2, 1, 0, ERROR_INSUFFICIENT_BUFFER},
-      {CP_UTF8, nullptr, L"a\u00E9", -1, 0, 4, 0},
-      {CP_UTF8, nullptr, L"a\u00E9", 2, 3, 3, 0},
-      {CP_UTF8, nullptr, L"a\u20AC", 2, 3, 0, ERROR_INSUFFICIENT_BUFFER},  // needs 1 + 3
-      {1252, "abc", nullptr, -1, 8, 0, ERROR_INVALID_PARAMETER},
-      {1252, nullptr, L"abc", -1, 0, 0, ERROR_INVALID_PARAMETER},
-      {CP_UTF8, "abc", nullptr, -2, 8, 0, ERROR_INVALID_PARAMETER},
-      {CP_UTF8, nullptr, L"abc", -1, -1, 0, ERROR_INVALID_PARAMETER},
-      {CP_UTF8, "abc", nullptr, -1, -1, 0, ERROR_INVALID_PARAMETER},
-      {CP_UTF8, nullptr, L"abc", -2, 8, 0, ERROR_INVALID_PARAMETER}};
-  for (const auto& [code_page, bytes, wide, count, room, result, error] : rows) {
+  constexpr UINT kUtf8 = CP_UTF8;
+  const std::tuple<UINT, DWORD, const char*, const wchar_t*, int, int, int, DWORD> rows[] = {
+      // Code page, flags, bytes or wide text, count, room (-1: null buffer), result, error.
+      {kUtf8, 0, "a\xC3\xA9", nullptr, -1, 3, 3, 0},
+      {kUtf8, 0, "a\xC3\xA9", nullptr, -1, 2, 0, ERROR_INSUFFICIENT_BUFFER},
+      {kUtf8, 0, "a\xFF", nullptr, 2, 1, 0, ERROR_INSUFFICIENT_BUFFER},
+      {kUtf8, 0, nullptr, L"a\u00E9", -1, 0, 4, 0},
+      {kUtf8, 0, nullptr, L"a\u00E9", 2, 3, 3, 0},
+      {kUtf8, 0, nullptr, L"a\u20AC", 2, 3, 0, ERROR_INSUFFICIENT_BUFFER},  // needs 1 + 3
+      {1252, 0, "abc", nullptr, -1, 8, 0, ERROR_INVALID_PARAMETER},
+      {1252, 0, nullptr, L"abc", -1, 0, 0, ERROR_INVALID_PARAMETER},
+      {kUtf8, 0, "abc", nullptr, -2, 8, 4, 0},  // any negative count reads to the NUL
+      {kUtf8, 0, "abc", nullptr, 0, 8, 0, ERROR_INVALID_PARAMETER},  // a count of 0 fails
+      {kUtf8, 0, nullptr, L"abc", -1, -1, 0, ERROR_INVALID_PARAMETER},
+      {kUtf8, 0, "abc", nullptr, -1, -1, 0, ERROR_INVALID_PARAMETER},
+      {kUtf8, 0, nullptr, L"abc", 0, 0, 0, ERROR_INVALID_PARAMETER},
+      {kUtf8, MB_ERR_INVALID_CHARS, "a\xFF", nullptr, 2, 8, 0, ERROR_NO_UNICODE_TRANSLATION},
+      {kUtf8, WC_ERR_INVALID_CHARS, nullptr, L"a\xD800", 2, 8, 0, ERROR_NO_UNICODE_TRANSLATION},
+      {kUtf8, 1, "abc", nullptr, -1, 8, 0, ERROR_INVALID_FLAGS}};  // MB_PRECOMPOSED
+  for (const auto& [code_page, flags, bytes, wide, count, room, result, error] : rows) {
     SCOPED_TRACE(testing::Message() << code_page << " " << (bytes ? bytes : "") << " count "
                                     << count << " room " << room);
     std::wstring out(8, L'#');
-    BOOL used = TRUE;
     SetLastError(0);
     EXPECT_EQ(bytes != nullptr
-                  ? MultiByteToWideChar(code_page, 0, bytes, count, room == -1 ? nullptr : &out[0],
-                                        room == -1 ? 8 : room)
-                  : WideCharToMultiByte(code_page, 0, wide, count,
+                  ? MultiByteToWideChar(code_page, flags, bytes, count,
+                                        room == -1 ? nullptr : &out[0], room == -1 ? 8 : room)
+                  : WideCharToMultiByte(code_page, flags, wide, count,
                                         room == -1 ? nullptr : reinterpret_cast<char*>(&out[0]),
-                                        room == -1 ? 8 : room, nullptr, &used),
+                                        room == -1 ? 8 : room, nullptr, nullptr),
               result);
     EXPECT_EQ(GetLastError(), error);
-    EXPECT_EQ(used, bytes != nullptr);  // cleared by WideCharToMultiByte
     // Bytes written: none for a size query, at most the room.
     const std::size_t kept = room < 0 ? 0 : bytes != nullptr ? room * sizeof(wchar_t) : room;
     const std::wstring pristine(8, L'#');
@@ -121,6 +128,8 @@ TEST(Utf8, CountsRoomAndParameters) {
     const auto* was = reinterpret_cast<const char*>(pristine.data());
     EXPECT_EQ(std::string(got + kept, got + 32), std::string(was + kept, was + 32));
   }
+  BOOL used = FALSE;  // UTF-8 has no default character
+  EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, L"a", 1, nullptr, 0, nullptr, &used)) << "used";
 }
 
 }  // namespace

@@ -125,8 +125,8 @@ TEST(GetDateFormat, KindsFlagsAndPictures) {
        L"Samstag, 7. Mai 2005"},
       {DATE_LTRREADING, nullptr, L"\u200E07.05.2005"},
       {0, L"dddd, MMMM d / ddd MMM / g yyyy", L"Samstag, Mai 7 / Sa. Mai / n. Chr. 2005"},
-      {0, L"d/M/yy y yyyyy", L"7/5/05 5 2005"},       // five y read as the full year
-      {0, L"'It''s' d.''MM ''''", L"It's 7.'05 ''"},  // '' is a quote, in quotes or not
+      {0, L"d/M/yy y yyyyy", L"7/5/05 5 2005"},     // five y read as the full year
+      {0, L"'It''s' d.''MM ''''", L"It's 7.05 '"},  // '' quotes a quote, or is an empty text
       {0, L"d \U0001F600 '\U0001F600''' d \x110000", L"7 \U0001F600 \U0001F600' 7 \xFFFD"},
       {0, L"d 'open", L"7 open"},     // an unclosed quote runs to the end
       {0, L"hh:mm tt", L"hh:mm tt"},  // time letters are text in a date picture
@@ -165,7 +165,8 @@ TEST(GetDateFormat, TextsDatesAndBuffers) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
-// A flag drops a picture's field with the separator before it (after, if the field is first).
+// A flag drops a picture's field with the separator before it (after, if the field is first);
+// the text after it keeps only its blanks.
 TEST(GetTimeFormat, StylesFlagsAndPictures) {
   const SYSTEMTIME morning = Date(0, 0, 0, 8, 30, 5);  // the date is not read
   const SYSTEMTIME afternoon = Date(2024, 5, 17, 14, 5, 9);
@@ -178,9 +179,11 @@ TEST(GetTimeFormat, StylesFlagsAndPictures) {
       {TIME_NOSECONDS, afternoon, L"ss:mm HH", L"05 14"},
       {TIME_NOMINUTESORSECONDS, afternoon, L"'at' HH:mm:ss", L"at 14"},
       {TIME_NOTIMEMARKER, afternoon, L"tt hh:mm", L"02:05"},
-      {TIME_FORCE24HOURFORMAT, afternoon, L"hh:mm tt", L"14:05"},
+      {TIME_FORCE24HOURFORMAT, afternoon, L"hh:mm tt", L"14:05 PM"},  // the picture's tt stays
+      {TIME_NOSECONDS, morning, L"h.@:m.@:s.@:tt", L"8.@:30AM"},      // the text after s goes too
+      {TIME_NOTIMEMARKER, morning, L"h:mm t", L"8:30"},
+      {0, morning, L"''HH", L"08"},
       {0, Date(0, 0, 0, 24, 0, 0), nullptr, L"<error 87>"},
-      {0, Date(0, 0, 0, 23, 60, 0), nullptr, L"<error 87>"},
       {0x10, morning, nullptr, L"<error 1004>"},
       {LOCALE_NOUSEROVERRIDE, morning, L"HH", L"<error 1004>"}};
   ScopedUserLocale locale("en_US.UTF-8");

@@ -1,5 +1,6 @@
 #include "cli.h"
 
+#include <textbase/unicode.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,11 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <WinAPI/Message.h>
+
 namespace velut {
 namespace {
-
-// A unit that stands for a byte that is not UTF-8 (see Utf8ToWide).
-bool IsByteUnit(wchar_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
 
 // Every option a command takes: its own, then --json, --win-paths for
 // commands that print paths, and --help.
@@ -59,7 +59,7 @@ std::string JsonString(const std::wstring& text) {
       out += L"\\r";
     } else if (c == L'\t') {
       out += L"\\t";
-    } else if (u < 0x20 || IsByteUnit(c)) {
+    } else if (u < 0x20 || velut::textbase::IsByteUnit(static_cast<char32_t>(c))) {
       char escape[8];
       const int n = std::snprintf(escape, sizeof escape, "\\u%04x", u);
       out.append(escape, escape + n);
@@ -110,10 +110,23 @@ bool ParseNumber(const std::wstring& text, int base, long long min, long long ma
 }
 
 std::string SystemText(DWORD code, const std::string& subject) {
-  std::string text = WideToUtf8(VelUt::GetSystemErrorMessage(code));
-  const std::size_t insert = text.find("%1");
-  if (insert != std::string::npos) text.replace(insert, 2, subject);
-  return text;
+  // The system's text with its inserts filled, as Windows fills them; a
+  // text FormatMessage cannot give is the library's (the fallback's).
+  const std::wstring filler = Utf8ToWide(subject);
+  const DWORD_PTR inserts[] = {reinterpret_cast<DWORD_PTR>(filler.c_str()),
+                               reinterpret_cast<DWORD_PTR>(filler.c_str())};
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+      nullptr, code, 0x400, reinterpret_cast<LPWSTR>(&text), 0,
+      reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(inserts)));
+  if (n == 0 || text == nullptr) return WideToUtf8(VelUt::GetSystemErrorMessage(code));
+  std::wstring filled(text, n);
+  LocalFree(text);
+  for (int i = 0; i < 2 && filled.size() >= 2; ++i)  // trimmed as the library trims
+    if (filled.back() == L'\r' || filled.back() == L'\n') filled.pop_back();
+  if (filled.size() >= 2 && filled.back() == L'.') filled.pop_back();
+  return WideToUtf8(filled);
 }
 
 Json& Json::Raw(const char* name, const std::string& json) {

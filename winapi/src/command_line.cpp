@@ -1,6 +1,7 @@
 // CommandLineToArgvW over the layer's splitting of command lines.
 #include "command_line.h"
 
+#include <textbase/unicode.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -10,8 +11,6 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Message.h>
 #include <WinAPI/Process.h>
-
-#include "utf8.h"
 
 namespace {
 
@@ -82,7 +81,7 @@ LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count) {
       std::string self(4096, '\0');
       const ssize_t n = readlink("/proc/self/exe", &self[0], self.size());
       self.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-      std::wstring wide = velwin::detail::WideFromUtf8(self, velwin::detail::Utf8Rule::kReplace);
+      std::wstring wide = velut::textbase::WideFromUtf8(self, velut::textbase::Utf8Rule::kReplace);
       for (wchar_t& c : wide)
         if (c == L'/') c = L'\\';
       words.push_back(wide);

@@ -2,6 +2,9 @@
 // glibc's wide printf reads "%s" as a narrow text, so it cannot be used
 // directly; integers and texts are formatted here, floating point is
 // handed to snprintf one conversion at a time.
+#include <textbase/conversion.h>
+#include <textbase/unicode.h>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -12,9 +15,6 @@
 #include <string>
 
 #include <WinAPI/Strings.h>
-
-#include "conversion.h"
-#include "utf8.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ class Sink {
   bool cut_ = false;
 };
 
-using velwin::detail::Size;
+using velut::textbase::Size;
 
 struct Conversion {
   bool left = false, plus = false, space = false, alt = false, zero = false;
@@ -61,10 +61,12 @@ struct Conversion {
   wchar_t conv = 0;
 };
 
+// Texts and characters: Microsoft's printf pads them with zeros, too, when
+// the '0' flag asks for it ("%04s" -> "0foo").
 void PadAndWrite(Sink& out, const Conversion& s, std::size_t len, const wchar_t* body) {
   const std::size_t width = static_cast<std::size_t>(s.width);
   const std::size_t pad = width > len ? width - len : 0;
-  if (!s.left && !out.fill(L' ', pad)) return;
+  if (!s.left && !out.fill(s.zero ? L'0' : L' ', pad)) return;
   for (std::size_t i = 0; i < len; ++i)
     if (!out.put(body[i])) return;
   if (s.left) out.fill(L' ', pad);
@@ -90,7 +92,7 @@ void WriteNarrowText(Sink& out, const Conversion& s, const char* text) {
   std::wstring decoded;
   while (p < end && decoded.size() < keep) {
     char32_t cp;
-    velwin::detail::DecodeUtf8(p, end, cp, velwin::detail::Utf8Errors::kReplace);
+    velut::textbase::DecodeUtf8(p, end, cp, velut::textbase::Utf8Errors::kReplace);
     decoded.push_back(static_cast<wchar_t>(cp));
   }
   PadAndWrite(out, s, decoded.size(), decoded.c_str());
@@ -123,7 +125,10 @@ void WriteInteger(Sink& out, const Conversion& s, std::uint64_t magnitude, bool 
       prefix[plen++] = L'+';
     else if (s.space)
       prefix[plen++] = L' ';
-  } else if (s.alt && magnitude != 0 && base == 16 && s.conv != L'p') {
+  } else if (s.alt && s.conv == L'p') {
+    prefix[plen++] = L'0';  // "%#p": 0X and the upper-case digits
+    prefix[plen++] = L'X';
+  } else if (s.alt && magnitude != 0 && base == 16) {
     prefix[plen++] = L'0';
     prefix[plen++] = s.conv == L'X' ? L'X' : L'x';
   }
@@ -169,8 +174,11 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
 
   // A precision far beyond the room left would only produce digits that
   // cannot be shown; it is cut to a value that still overflows the buffer.
+  // Without a precision, %a writes all 13 hex digits of a double's
+  // fraction, as Microsoft's printf does.
+  const bool hex = s.conv == L'a' || s.conv == L'A';
   int precision = s.precision;
-  if (precision < 0) precision = (s.conv == L'a' || s.conv == L'A') ? -1 : 6;
+  if (precision < 0) precision = hex ? (is_long ? -1 : 13) : 6;
   const std::size_t cap = out.room() + 64;
   if (precision > 0 && static_cast<std::size_t>(precision) > cap) precision = static_cast<int>(cap);
 
@@ -181,7 +189,12 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
                 ? std::snprintf(small, sizeof small, fmt, precision, value)
                 : std::snprintf(small, sizeof small, fmt, precision, static_cast<double>(value));
   if (len < 0) return;
-  if (static_cast<std::size_t>(len) >= sizeof small) {
+  // A NaN with its sign bit set, the default NaN of x86 arithmetic, is
+  // Microsoft's "indefinite": -nan(ind).
+  if (std::isnan(value) && std::signbit(value)) {
+    const bool upper = s.conv == L'E' || s.conv == L'F' || s.conv == L'G' || s.conv == L'A';
+    len = std::snprintf(small, sizeof small, "%s", upper ? "-NAN(IND)" : "-nan(ind)");
+  } else if (static_cast<std::size_t>(len) >= sizeof small) {
     big.resize(static_cast<std::size_t>(len) + 1);
     if (is_long)
       std::snprintf(&big[0], big.size(), fmt, precision, value);
@@ -220,8 +233,8 @@ int ToInt(unsigned long long count) {
 // the sequence is not a conversion we know; p then still points after '%'.
 bool ParseConversion(const wchar_t*& p, Conversion& s, va_list& args) {
   const wchar_t* q = p;
-  velwin::detail::PrintfConversion c;
-  velwin::detail::ReadPrintfConversion(q, c, true);
+  velut::textbase::PrintfConversion c;
+  velut::textbase::ReadPrintfConversion(q, c, true);
   // A '*' takes its argument only once the conversion is known to be
   // valid: an unknown one is copied literally and takes no argument.
   if (c.letter == 0 || !std::wcschr(L"diouxXcCsSeEfFgGaApn%", c.letter)) return false;
@@ -239,7 +252,7 @@ bool ParseConversion(const wchar_t*& p, Conversion& s, va_list& args) {
       s.left = true;
       w = w == INT_MIN ? INT_MAX : -w;
     }
-    s.width = w;
+    s.width = c.width_after_star ? ToInt(c.width) : w;
   }
   if (c.star_precision) {
     const int pr = va_arg(args, int);
@@ -327,8 +340,7 @@ void Convert(Sink& out, Conversion& s, va_list& args) {
     }
     case L'c':
     case L'C': {
-      const bool narrow = s.size == Size::kShort ||
-                          (s.conv == L'C' && s.size != Size::kLong && s.size != Size::kWide);
+      const bool narrow = velut::textbase::IsNarrowText(s.size, s.conv);
       const wint_t v = va_arg(args, wint_t);
       WriteChar(
           out, s,
@@ -337,9 +349,7 @@ void Convert(Sink& out, Conversion& s, va_list& args) {
     }
     case L's':
     case L'S': {
-      const bool narrow = s.size == Size::kShort ||
-                          (s.conv == L'S' && s.size != Size::kLong && s.size != Size::kWide);
-      if (narrow)
+      if (velut::textbase::IsNarrowText(s.size, s.conv))
         WriteNarrowText(out, s, va_arg(args, const char*));
       else
         WriteWideText(out, s, va_arg(args, const wchar_t*));

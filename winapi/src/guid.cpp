@@ -1,4 +1,6 @@
 // GUID text in the registry form, and the task allocator that carries it.
+#include <textbase/hex.h>
+
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -9,13 +11,7 @@ namespace {
 
 constexpr int kBracedLength = 38;
 
-// Value of a hexadecimal digit, or -1.
-int HexValue(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
-  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-  return -1;
-}
+using velut::textbase::HexValue;
 
 // The value of `digits` hexadecimal digits at `p`, already checked.
 unsigned long long ReadHex(const wchar_t* p, int digits) {
@@ -59,7 +55,7 @@ HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text) {
 HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid) {
   if (clsid == nullptr) return E_INVALIDARG;
   std::memset(clsid, 0, sizeof *clsid);
-  if (text == nullptr) return E_INVALIDARG;
+  if (text == nullptr) return S_OK;  // no text: the all-zero CLSID
   // Check the shape first, reading no further than the text's terminator.
   for (int i = 0; i < kBracedLength; ++i) {
     const wchar_t c = text[i];

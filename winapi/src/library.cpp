@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <textbase/unicode.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,7 +28,6 @@
 #include "module_image.h"
 #include "path_syntax.h"
 #include "pe_image.h"
-#include "utf8.h"
 
 namespace {
 
@@ -123,8 +123,8 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
   while (p < pend && q < qend) {
     char32_t cp;
     char32_t cq;
-    const bool bad_p = !velwin::detail::DecodeUtf8(p, pend, cp);
-    const bool bad_q = !velwin::detail::DecodeUtf8(q, qend, cq);
+    const bool bad_p = !velut::textbase::DecodeUtf8(p, pend, cp);
+    const bool bad_q = !velut::textbase::DecodeUtf8(q, qend, cq);
     if (bad_p || bad_q) {
       if (!(bad_p && bad_q && *p == *q)) return false;
       ++p;

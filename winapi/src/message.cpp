@@ -1,5 +1,7 @@
 // FormatMessage over the layer's system message table, and the local
 // memory its buffers come from.
+#include <textbase/conversion.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -7,26 +9,30 @@
 #include <cwchar>
 #include <new>
 #include <string>
+#include <utility>
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Message.h>
 #include <WinAPI/Strings.h>
 
-#include "conversion.h"
 #include "system_messages.h"
 
 namespace {
 
+using velut::textbase::PrintfConversion;
+using velut::textbase::Size;
 using velwin::detail::FindSystemMessage;
-using velwin::detail::PrintfConversion;
-using velwin::detail::Size;
 
 // The insert arguments: a va_list or an array of pointer-sized values.
+// `used` is the highest insert read, so the caller's va_list can be moved
+// past them at the end.
 struct Inserts {
   va_list* list = nullptr;
   const DWORD_PTR* array = nullptr;
+  mutable int used = 0;
 
   DWORD_PTR Get(int index) const {
+    used = std::max(used, index);
     if (array != nullptr) return array[index - 1];
     va_list copy;
     va_copy(copy, *list);
@@ -38,39 +44,56 @@ struct Inserts {
 };
 
 // Reads `printf_form` as flags, width, precision, size and the conversion
-// letter, in that order; a '*' is no count here, so it stands as the
-// letter. False when it is anything else (a second conversion, text),
-// since the formatter would then read arguments that are not there, and
-// for the long double size.
+// letter, in that order. False when it is anything else (a second
+// conversion, text), since the formatter would then read arguments that
+// are not there, and for the long double size.
 bool ReadInsertForm(const std::wstring& printf_form, PrintfConversion& form) {
   const wchar_t* p = printf_form.c_str();
-  velwin::detail::ReadPrintfConversion(p, form, false);
+  velut::textbase::ReadPrintfConversion(p, form, true);
   return form.size != Size::kLongDouble && form.letter != L'\0' && p[1] == L'\0';
 }
 
-// Formats insert `index` with the printf conversion `printf_form` ("s", "08lx",
-// ...). False for a conversion the inserts cannot take (floating point,
-// '*', an unknown letter, anything but one conversion).
+// `printf_form` with each '*' replaced by the count that the inserts from
+// `index` on give it, as FormatMessage reads "%1!*d!": the width is insert
+// 1 and the number insert 2. Moves `index` to the insert of the value.
+std::wstring ResolveStars(const std::wstring& printf_form, const Inserts& inserts, int& index) {
+  std::wstring out;
+  for (const wchar_t c : printf_form) {
+    if (c != L'*') {
+      out += c;
+      continue;
+    }
+    const int count = static_cast<int>(inserts.Get(index++));
+    out += std::to_wstring(!out.empty() && out.back() == L'.' ? std::max(count, 0) : count);
+  }
+  return out;
+}
+
+// Formats insert `index` with the printf conversion `printf_form` ("s",
+// "08lx", "*d", ...). False for a conversion the inserts cannot take
+// (floating point, an unknown letter, anything but one conversion).
 bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& inserts,
                   std::wstring& out) {
   PrintfConversion form;
   if (!ReadInsertForm(printf_form, form)) return false;
   const wchar_t conv = form.letter;
+  if (!std::wcschr(L"sScCdiuxXop", conv)) return false;
+  const std::wstring resolved = ResolveStars(printf_form, inserts, index);
+  form = PrintfConversion();
+  ReadInsertForm(resolved, form);
   const Size size = form.size;
   const bool wide_size = size == Size::kLong || size == Size::kLongLong || size == Size::kInt64 ||
                          size == Size::kSizeT || size == Size::kIntMax || size == Size::kPtrDiff;
-  const bool narrow_text = size == Size::kShort || conv == L'S';
-  const std::wstring format = L"%" + printf_form;
+  const bool narrow_text = velut::textbase::IsNarrowText(size, conv);
+  const std::wstring format = L"%" + resolved;
   const DWORD_PTR v = inserts.Get(index);
   // The result is never longer than the width and the precision, plus the
   // text for a text insert, plus the digits of a number.
   if (form.width > INT_MAX || form.precision > INT_MAX) throw std::bad_alloc();
   std::size_t room = 64 + form.width + form.precision;
   if ((conv == L's' || conv == L'S') && v != 0) {
-    const bool wide =
-        size == Size::kLong || size == Size::kWide || (conv == L's' && size != Size::kShort);
-    room += wide ? std::wcslen(reinterpret_cast<const wchar_t*>(v))
-                 : std::strlen(reinterpret_cast<const char*>(v));
+    room += narrow_text ? std::strlen(reinterpret_cast<const char*>(v))
+                        : std::wcslen(reinterpret_cast<const wchar_t*>(v));
   }
   // Beyond this the insert is refused rather than allocated.
   constexpr std::size_t kMaxInsertUnits = std::size_t{1} << 26;
@@ -95,19 +118,14 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
         n = wide_size ? ms_swprintf(&buf[0], buf.size(), format.c_str(), static_cast<long long>(v))
                       : ms_swprintf(&buf[0], buf.size(), format.c_str(), static_cast<int>(v));
         break;
-      case L'u':
-      case L'x':
-      case L'X':
-      case L'o':
+      case L'p':
+        n = ms_swprintf(&buf[0], buf.size(), format.c_str(), reinterpret_cast<void*>(v));
+        break;
+      default:  // u x X o
         n = wide_size ? ms_swprintf(&buf[0], buf.size(), format.c_str(),
                                     static_cast<unsigned long long>(v))
                       : ms_swprintf(&buf[0], buf.size(), format.c_str(), static_cast<unsigned>(v));
         break;
-      case L'p':
-        n = ms_swprintf(&buf[0], buf.size(), format.c_str(), reinterpret_cast<void*>(v));
-        break;
-      default:
-        return false;
     }
     if (n >= 0) {
       out.assign(buf, 0, static_cast<std::size_t>(n));
@@ -118,31 +136,79 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
   }
 }
 
-// Expands the escapes and inserts of a message text.
-std::wstring Expand(const std::wstring& msg, DWORD flags, const Inserts* inserts) {
+// Breaks the lines of `text` as FormatMessage does for a width of 1-254:
+// every line stays shorter than `width`, a line breaks at its last blank
+// and the blanks at a break are dropped, a word longer than a line is cut,
+// and the CR of %r or the CR LF of %n start a new line.
+std::wstring Wrap(const std::wstring& text, std::size_t width) {
+  std::wstring wrapped;
+  std::wstring line;
+  bool at_break = false;  // blanks here are dropped
+  auto end_line = [&](const std::wstring& rest) {
+    while (!line.empty() && line.back() == L' ') line.pop_back();
+    wrapped += line;
+    wrapped += L"\r\n";
+    const std::size_t start = rest.find_first_not_of(L' ');
+    line = start == std::wstring::npos ? std::wstring() : rest.substr(start);
+    at_break = line.empty();
+  };
+  for (const wchar_t ch : text) {
+    if (ch == L'\r' || ch == L'\n') {
+      wrapped += line;
+      wrapped += ch;
+      line.clear();
+      at_break = false;
+      continue;
+    }
+    if (ch == L' ' && at_break) continue;
+    at_break = false;
+    line += ch;
+    if (line.size() < width) continue;
+    const std::size_t blank = line.find_last_of(L' ');
+    if (blank != std::wstring::npos && line.find_first_not_of(L' ') < blank) {
+      std::wstring rest = line.substr(blank + 1);
+      line.erase(blank);
+      end_line(rest);
+    } else {
+      std::wstring rest(1, line.back());
+      line.pop_back();
+      end_line(rest);
+    }
+  }
+  return wrapped + line;
+}
+
+// Expands the escapes and inserts of a message text into `out`. Returns 0,
+// or the error of a text FormatMessage refuses: a '%' that ends the text,
+// an insert without arguments.
+DWORD Expand(const std::wstring& msg, DWORD flags, const Inserts* inserts, std::wstring& out) {
   const DWORD width = flags & FORMAT_MESSAGE_MAX_WIDTH_MASK;
   const bool raw = (flags & FORMAT_MESSAGE_IGNORE_INSERTS) != 0;
-  std::wstring out;
   const std::size_t n = msg.size();
   for (std::size_t i = 0; i < n;) {
     const wchar_t c = msg[i];
     if (c == L'\r' || c == L'\n') {
-      const std::size_t len = c == L'\r' && i + 1 < n && msg[i + 1] == L'\n' ? 2 : 1;
-      if (width == 0)
-        out.append(msg, i, len);
-      else
-        out += L' ';
-      i += len;
+      // Any line break of the text, CR, LF or CR LF, comes out as CR LF;
+      // with a width it is a blank.
+      i += c == L'\r' && i + 1 < n && msg[i + 1] == L'\n' ? 2 : 1;
+      out += width == 0 ? L"\r\n" : L" ";
       continue;
     }
-    if (c != L'%' || raw || i + 1 >= n) {
+    if (c != L'%') {
       out += c;
       ++i;
       continue;
     }
+    if (i + 1 >= n) return ERROR_INVALID_PARAMETER;
     const wchar_t d = msg[i + 1];
     if (d == L'0') break;
     if (d >= L'1' && d <= L'9') {
+      if (raw) {  // copied as it stands, for formatting later
+        out += c;
+        ++i;
+        continue;
+      }
+      if (inserts == nullptr) return ERROR_INVALID_PARAMETER;
       std::size_t j = i + 2;
       int index = d - L'0';
       if (j < n && msg[j] >= L'0' && msg[j] <= L'9') index = index * 10 + (msg[j++] - L'0');
@@ -155,7 +221,7 @@ std::wstring Expand(const std::wstring& msg, DWORD flags, const Inserts* inserts
         }
       }
       std::wstring piece;
-      if (inserts != nullptr && FormatInsert(index, printf_form, *inserts, piece))
+      if (FormatInsert(index, printf_form, *inserts, piece))
         out += piece;
       else
         out.append(msg, i, j - i);
@@ -181,28 +247,8 @@ std::wstring Expand(const std::wstring& msg, DWORD flags, const Inserts* inserts
     }
     i += 2;
   }
-  if (width == 0 || width == FORMAT_MESSAGE_MAX_WIDTH_MASK) return out;
-
-  // Break lines at blanks so that none is longer than `width`, where a
-  // blank allows it; CR LF already in the text are hard breaks.
-  std::wstring wrapped;
-  std::size_t line_start = 0;
-  std::size_t last_blank = std::wstring::npos;
-  for (const wchar_t ch : out) {
-    wrapped += ch;
-    if (ch == L'\n' && wrapped.size() >= 2 && wrapped[wrapped.size() - 2] == L'\r') {
-      line_start = wrapped.size();
-      last_blank = std::wstring::npos;
-      continue;
-    }
-    if (ch == L' ') last_blank = wrapped.size() - 1;
-    if (wrapped.size() - line_start > width && last_blank != std::wstring::npos) {
-      wrapped.replace(last_blank, 1, L"\r\n");
-      line_start = last_blank + 2;
-      last_blank = std::wstring::npos;
-    }
-  }
-  return wrapped;
+  if (width != 0 && width != FORMAT_MESSAGE_MAX_WIDTH_MASK) out = Wrap(out, width);
+  return 0;
 }
 
 DWORD Fail(DWORD code) {
@@ -255,8 +301,13 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
   else
     inserts.list = args;
   const bool have_inserts = args != nullptr;
-  const std::wstring result = Expand(text, flags, have_inserts ? &inserts : nullptr);
-  if (result.empty()) return 0;
+  std::wstring result;
+  const DWORD error = Expand(text, flags, have_inserts ? &inserts : nullptr, result);
+  if (error != 0) return Fail(error);
+  // The caller's va_list moves past the inserts read, as Windows leaves it.
+  if (inserts.list != nullptr)
+    for (int i = 0; i < inserts.used; ++i) (void)va_arg(*inserts.list, DWORD_PTR);
+  if (result.empty()) return Fail(ERROR_NO_WORK_DONE);
   if (result.size() >= 0xFFFFFFFFu) return Fail(ERROR_NOT_ENOUGH_MEMORY);
   const DWORD length = static_cast<DWORD>(result.size());
 
@@ -268,7 +319,14 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
     *reinterpret_cast<LPWSTR*>(buffer) = block;
     return length;
   }
-  if (result.size() + 1 > size) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  if (result.size() + 1 > size) {
+    // The text that fits stays in the buffer, terminated.
+    if (size > 0) {
+      std::wmemcpy(buffer, result.c_str(), size - 1);
+      buffer[size - 1] = L'\0';
+    }
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
+  }
   std::wmemcpy(buffer, result.c_str(), result.size() + 1);
   return length;
 }

@@ -1,5 +1,7 @@
 // Message boxes through an installable handler; the default one writes the
 // text to standard error.
+#include <textbase/unicode.h>
+
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -8,12 +10,10 @@
 #include <WinAPI/Message.h>
 #include <WinAPI/Resource.h>
 
-#include "utf8.h"
-
 namespace {
 
 int DefaultMessageBox(const wchar_t* text, UINT /*type*/, UINT /*helpId*/) {
-  std::string bytes = velwin::detail::Utf8FromWide(text, velwin::detail::Utf8Rule::kReplace);
+  std::string bytes = velut::textbase::Utf8FromWide(text, velut::textbase::Utf8Rule::kReplace);
   bytes += '\n';
   std::fwrite(bytes.data(), 1, bytes.size(), stderr);
   std::fflush(stderr);

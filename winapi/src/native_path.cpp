@@ -2,6 +2,7 @@
 #include "native_path.h"
 
 #include <sys/stat.h>
+#include <textbase/unicode.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 
 #include "errno_map.h"
 #include "path_syntax.h"
-#include "utf8.h"
 
 BOOL PathToNative(LPCWSTR path, std::string& native) {
   native.clear();
@@ -35,11 +35,11 @@ BOOL PathToNative(LPCWSTR path, std::string& native) {
     const auto c = static_cast<char32_t>(static_cast<std::uint32_t>(*p));
     if (c == L'\\') {
       native += '/';
-    } else if (c >= velwin::detail::kFirstByteUnit && c <= velwin::detail::kLastByteUnit) {
-      native += static_cast<char>(c - 0xDC00);
-    } else if (velwin::detail::IsScalarValue(c)) {
+    } else if (velut::textbase::IsByteUnit(c)) {
+      native += velut::textbase::ByteOfUnit(c);
+    } else if (velut::textbase::IsScalarValue(c)) {
       char bytes[4];
-      native.append(bytes, velwin::detail::WriteUtf8(bytes, c));
+      native.append(bytes, velut::textbase::WriteUtf8(bytes, c));
     } else {
       native.clear();
       SetLastError(ERROR_INVALID_NAME);
@@ -51,7 +51,8 @@ BOOL PathToNative(LPCWSTR path, std::string& native) {
 
 std::wstring NativeToPath(const char* native) {
   if (native == nullptr) return std::wstring();
-  std::wstring path = velwin::detail::WideFromUtf8(native, velwin::detail::Utf8Rule::kEscapeBytes);
+  std::wstring path =
+      velut::textbase::WideFromUtf8(native, velut::textbase::Utf8Rule::kEscapeBytes);
   std::replace(path.begin(), path.end(), L'/', L'\\');
   return path;
 }

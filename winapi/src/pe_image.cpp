@@ -1,5 +1,7 @@
 #include "pe_image.h"
 
+#include <textbase/unicode.h>
+
 #include <algorithm>
 
 namespace velwin::detail {
@@ -241,21 +243,14 @@ void AppendUtf16(const std::uint8_t* p, std::size_t units, std::wstring& out) {
   const std::size_t start = out.size();
   out.resize(start + units);  // a joined pair makes the text shorter
   wchar_t* w = &out[start];
-  for (std::size_t i = 0; i < units; ++i) {
-    const char32_t u = static_cast<char32_t>(p[2 * i] | p[2 * i + 1] << 8);
-    if (u < 0xD800 || u > 0xDFFF) {
-      *w++ = static_cast<wchar_t>(u);
-      continue;
-    }
-    if (u <= 0xDBFF && i + 1 < units) {
-      const char32_t low = static_cast<char32_t>(p[2 * i + 2] | p[2 * i + 3] << 8);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        *w++ = static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-        ++i;
-        continue;
-      }
-    }
-    *w++ = L'\uFFFD';
+  const auto unit_at = [p](std::size_t k) {
+    return static_cast<char32_t>(p[2 * k] | p[2 * k + 1] << 8);
+  };
+  for (std::size_t i = 0; i < units;) {
+    const char32_t cp = velut::textbase::DecodeUtf16(unit_at, i, units);
+    // A surrogate without its partner is no character.
+    *w++ = static_cast<wchar_t>(
+        velut::textbase::IsScalarValue(cp) ? cp : velut::textbase::kReplacementCharacter);
   }
   out.resize(static_cast<std::size_t>(w - out.data()));
 }

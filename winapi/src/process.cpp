@@ -3,6 +3,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <textbase/unicode.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,14 +29,13 @@
 #include "command_line.h"
 #include "errno_map.h"
 #include "program_search.h"
-#include "utf8.h"
 
 extern char** environ;
 
 namespace {
 
 std::string ToUtf8(const std::wstring& text) {
-  return velwin::detail::Utf8FromWide(text, velwin::detail::Utf8Rule::kReplace);
+  return velut::textbase::Utf8FromWide(text, velut::textbase::Utf8Rule::kReplace);
 }
 
 bool HasDrive(const std::wstring& s) {

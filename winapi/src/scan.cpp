@@ -3,6 +3,9 @@
 // array's size as the next argument. glibc's wide scanf reads "%s" into a
 // narrow array and knows no sizes, so it cannot be used directly.
 #include <locale.h>
+#include <textbase/conversion.h>
+#include <textbase/hex.h>
+#include <textbase/unicode.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,26 +17,21 @@
 #include <cwchar>
 #include <limits>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include <WinAPI/Strings.h>
 
-#include "conversion.h"
-#include "utf8.h"
-
 namespace {
 
-using velwin::detail::ReadCount;
-using velwin::detail::ReadSize;
-using velwin::detail::Size;
+using velut::textbase::ReadCount;
+using velut::textbase::ReadSize;
+using velut::textbase::Size;
 
 bool IsSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
 
 int DigitValue(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
-  if (c >= L'a' && c <= L'z') return c - L'a' + 10;
-  if (c >= L'A' && c <= L'Z') return c - L'A' + 10;
-  return 99;
+  return velut::textbase::DigitValue(static_cast<char32_t>(static_cast<std::uint32_t>(c)));
 }
 
 // The input with a field-width budget: get() refuses past the end of the
@@ -62,13 +60,15 @@ class Input {
 };
 
 // Reads an integer in `base` (0: by prefix). Returns false when no digit
-// was read. The magnitude saturates at UINT64_MAX.
-bool ReadInteger(Input& in, int base, bool& negative, std::uint64_t& magnitude) {
+// was read. The magnitude saturates at UINT64_MAX. With `plain` (%p), only
+// the digits are read: no sign and no "0x".
+bool ReadInteger(Input& in, int base, bool& negative, std::uint64_t& magnitude,
+                 bool plain = false) {
   negative = false;
   magnitude = 0;
-  if (in.more() && (in.peek() == L'+' || in.peek() == L'-')) negative = in.get() == L'-';
+  if (!plain && in.more() && (in.peek() == L'+' || in.peek() == L'-')) negative = in.get() == L'-';
   bool digits = false;
-  if ((base == 0 || base == 16) && in.more() && in.peek() == L'0') {
+  if (!plain && (base == 0 || base == 16) && in.more() && in.peek() == L'0') {
     in.get();
     digits = true;  // a lone "0" is a number
     if (in.more() && (in.peek() == L'x' || in.peek() == L'X')) {
@@ -80,48 +80,29 @@ bool ReadInteger(Input& in, int base, bool& negative, std::uint64_t& magnitude) 
     }
   }
   if (base == 0) base = 10;
-  bool saturated = false;
   while (in.more() && DigitValue(in.peek()) < base) {
     const unsigned d = static_cast<unsigned>(DigitValue(in.get()));
     digits = true;
-    if (saturated) continue;
-    if (magnitude > (UINT64_MAX - d) / static_cast<unsigned>(base)) {
-      magnitude = UINT64_MAX;
-      saturated = true;
-    } else {
-      magnitude = magnitude * static_cast<unsigned>(base) + d;
-    }
+    magnitude = magnitude > (UINT64_MAX - d) / static_cast<unsigned>(base)
+                    ? UINT64_MAX
+                    : magnitude * static_cast<unsigned>(base) + d;
   }
   return digits;
 }
 
-// Clamps a signed reading to [lo, hi].
-long long ClampSigned(bool negative, std::uint64_t magnitude, long long lo, long long hi) {
-  if (negative) {
-    const std::uint64_t limit = static_cast<std::uint64_t>(-(lo + 1)) + 1;
-    if (magnitude >= limit) return lo;
-    return -static_cast<long long>(magnitude);
-  }
-  if (magnitude > static_cast<std::uint64_t>(hi)) return hi;
-  return static_cast<long long>(magnitude);
-}
-
-// An unsigned reading as strtoull makes it: negated modulo 2^bits, and
-// saturated at the type's maximum when the magnitude is too large.
-std::uint64_t ClampUnsigned(bool negative, std::uint64_t magnitude, std::uint64_t max) {
-  if (magnitude > max) return max;
-  return negative ? (0 - magnitude) & max : magnitude;
-}
-
-// `m` with its sign as a value of T: clamped to T's range for a signed T,
-// negated modulo 2^bits for an unsigned one.
+// A reading as Microsoft's scanf stores it: made a 64-bit number as
+// strtoll (signed conversions) or strtoull would, saturating there, then
+// cut to the low bits of T ("%hd" of 70000 is 4464).
 template <typename T>
-T Convert(bool negative, std::uint64_t m) {
-  using L = std::numeric_limits<T>;
-  if (L::is_signed)
-    return static_cast<T>(ClampSigned(negative, m, static_cast<long long>(L::min()),
-                                      static_cast<long long>(L::max())));
-  return static_cast<T>(ClampUnsigned(negative, m, static_cast<std::uint64_t>(L::max())));
+T Convert(bool is_signed, bool negative, std::uint64_t m) {
+  std::uint64_t v = negative ? 0 - m : m;
+  if (is_signed && !negative && m > static_cast<std::uint64_t>(INT64_MAX))
+    v = static_cast<std::uint64_t>(INT64_MAX);
+  else if (is_signed && negative && m > static_cast<std::uint64_t>(INT64_MAX) + 1)
+    v = static_cast<std::uint64_t>(INT64_MAX) + 1;
+  else if (!is_signed && m == UINT64_MAX)
+    v = UINT64_MAX;
+  return static_cast<T>(static_cast<std::make_unsigned_t<T>>(v));
 }
 
 // Stores `value` through the next argument, a T*. False, with nothing
@@ -138,7 +119,8 @@ bool Put(va_list& ap, T value) {
 // signed type S or, for an unsigned conversion, to the unsigned type U.
 template <typename S, typename U>
 bool PutInteger(va_list& ap, bool is_signed, bool negative, std::uint64_t m) {
-  return is_signed ? Put<S>(ap, Convert<S>(negative, m)) : Put<U>(ap, Convert<U>(negative, m));
+  return is_signed ? Put<S>(ap, Convert<S>(true, negative, m))
+                   : Put<U>(ap, Convert<U>(false, negative, m));
 }
 
 bool StoreInteger(va_list& ap, Size size, bool is_signed, bool negative, std::uint64_t m) {
@@ -273,7 +255,8 @@ bool StoreText(void* dest, unsigned size, const std::wstring& text, bool narrow,
     if (terminate) out[text.size()] = L'\0';
     return true;
   }
-  const std::string bytes = velwin::detail::Utf8FromWide(text, velwin::detail::Utf8Rule::kReplace);
+  const std::string bytes =
+      velut::textbase::Utf8FromWide(text, velut::textbase::Utf8Rule::kReplace);
   auto* out = static_cast<char*>(dest);
   const std::size_t need = bytes.size() + (terminate ? 1 : 0);
   if (need > size) {
@@ -312,6 +295,12 @@ bool ReadDirective(const wchar_t*& f, Directive& d) {
     if (d.width == 0) return false;  // a zero width is invalid
   }
   d.size = ReadSize(f);
+  // Microsoft's scanf also takes width digits after the size prefix
+  // ("%h02d"); they replace any width before it.
+  if (*f >= L'0' && *f <= L'9') {
+    d.width = static_cast<long long>(std::min<unsigned long long>(ReadCount(f), INT_MAX));
+    if (d.width == 0) return false;
+  }
   d.conv = *f;
   if (d.conv == L'\0') return false;
   ++f;
@@ -339,7 +328,8 @@ Step MatchLiteral(const wchar_t*& f, Input& in) {
 }
 
 bool IsIntegerConversion(wchar_t c) {
-  return c == L'd' || c == L'i' || c == L'u' || c == L'o' || c == L'x' || c == L'X' || c == L'p';
+  return c == L'd' || c == L'i' || c == L'u' || c == L'o' || c == L'x' || c == L'X' || c == L'p' ||
+         c == L'P';
 }
 
 bool IsFloatConversion(wchar_t c) {
@@ -358,11 +348,11 @@ bool ScanInteger(Input& in, const Directive& d, va_list& ap) {
   const int base = conv == L'd' || conv == L'u' ? 10 : conv == L'i' ? 0 : conv == L'o' ? 8 : 16;
   bool negative = false;
   std::uint64_t magnitude = 0;
-  if (!ReadInteger(in, base, negative, magnitude)) return false;
+  const bool pointer = conv == L'p' || conv == L'P';
+  if (!ReadInteger(in, base, negative, magnitude, pointer)) return false;
   if (d.suppress) return true;
-  if (conv == L'p')
-    return Put<void*>(ap, reinterpret_cast<void*>(static_cast<std::uintptr_t>(
-                              ClampUnsigned(negative, magnitude, UINTPTR_MAX))));
+  if (pointer)
+    return Put<void*>(ap, reinterpret_cast<void*>(static_cast<std::uintptr_t>(magnitude)));
   return StoreInteger(ap, d.size, conv == L'd' || conv == L'i', negative, magnitude);
 }
 
@@ -383,8 +373,7 @@ bool ScanFloat(Input& in, const Directive& d, va_list& ap) {
 // fitted.
 bool ScanText(const wchar_t*& f, Input& in, const Directive& d, va_list& ap) {
   const bool chars = d.conv == L'c' || d.conv == L'C';
-  // Upper-case C and S name the other width: narrow here.
-  const bool narrow = d.size == Size::kShort || d.conv == L'C' || d.conv == L'S';
+  const bool narrow = velut::textbase::IsNarrowText(d.size, d.conv);
   std::wstring text;
   bool ok = true;
   if (chars) {
@@ -425,8 +414,8 @@ Step ScanConversion(const wchar_t*& f, Input& in, va_list& ap) {
     ok = ScanFloat(in, d, ap);
   else if (IsTextConversion(d.conv))
     ok = ScanText(f, in, d, ap);
-  else
-    return Step::kStop;  // unknown conversion
+  else  // a letter that is no conversion matches itself, as "%%" does
+    return in.peek() == d.conv ? (in.get(), Step::kNext) : Step::kStop;
   in.limit(-1);
   if (!ok) return Step::kStop;
   return d.suppress ? Step::kSuppressed : Step::kAssigned;

@@ -1,6 +1,9 @@
 // Bounded string helpers of the Microsoft C runtime and Win32.
+#include <textbase/unicode.h>
+
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cwchar>
 #include <cwctype>
 #include <string>
@@ -8,33 +11,43 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Strings.h>
 
-#include "utf8.h"
-
 int ms_wtoi(const wchar_t* text) {
   if (text == nullptr) return 0;
   const wchar_t* p = text;
   while (*p == L' ' || (*p >= L'\t' && *p <= L'\r')) ++p;
   bool negative = false;
   if (*p == L'+' || *p == L'-') negative = *p++ == L'-';
-  long long value = 0;  // kept within INT_MAX + 1, so it never overflows
+  long long value = 0;  // kept within INT_MAX + 2, so it never overflows
   for (; *p >= L'0' && *p <= L'9'; ++p) {
     value = value * 10 + (*p - L'0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    if (value > static_cast<long long>(INT_MAX) + 2) value = static_cast<long long>(INT_MAX) + 2;
   }
-  if (negative) return static_cast<int>(-value);
+  // Out of range, the result saturates and errno is ERANGE.
+  if (value > static_cast<long long>(INT_MAX) + (negative ? 1 : 0)) errno = ERANGE;
+  if (negative) return value > INT_MAX ? INT_MIN : static_cast<int>(-value);
   return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
+namespace {
+
+// The secure functions' failure: errno is set to the code they return.
+errno_t Refuse(errno_t code) {
+  errno = code;
+  return code;
+}
+
+}  // namespace
+
 errno_t wcscpy_s(wchar_t* dest, std::size_t size, const wchar_t* src) {
-  if (dest == nullptr || size == 0) return EINVAL;
+  if (dest == nullptr || size == 0) return Refuse(EINVAL);
   if (src == nullptr) {
     dest[0] = L'\0';
-    return EINVAL;
+    return Refuse(EINVAL);
   }
   const std::size_t len = wcsnlen(src, size);
   if (len >= size) {
     dest[0] = L'\0';
-    return ERANGE;
+    return Refuse(ERANGE);
   }
   std::wmemmove(dest, src, len + 1);
   return 0;
@@ -53,21 +66,31 @@ LPWSTR CharNextW(LPCWSTR p) {
   return const_cast<LPWSTR>(*p ? p + 1 : p);
 }
 
-int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int count, wchar_t* out,
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int count, wchar_t* out,
                         int outCount) {
-  if (codePage != CP_UTF8 || text == nullptr || count < -1 || outCount < 0 ||
+  // Any negative count reads up to the terminator; a count of 0 fails.
+  if (codePage != CP_UTF8 || text == nullptr || count == 0 || outCount < 0 ||
       (outCount > 0 && out == nullptr)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
+  if ((flags & ~MB_ERR_INVALID_CHARS) != 0) {
+    SetLastError(ERROR_INVALID_FLAGS);
+    return 0;
+  }
+  const auto errors = (flags & MB_ERR_INVALID_CHARS) != 0 ? velut::textbase::Utf8Errors::kStop
+                                                          : velut::textbase::Utf8Errors::kReplace;
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   const std::size_t n =
-      count == -1 ? std::char_traits<char>::length(text) + 1 : static_cast<std::size_t>(count);
+      count < 0 ? std::char_traits<char>::length(text) + 1 : static_cast<std::size_t>(count);
   const auto* end = p + n;
   long long written = 0;
   while (p < end) {
     char32_t cp;
-    velwin::detail::DecodeUtf8(p, end, cp, velwin::detail::Utf8Errors::kReplace);
+    if (!velut::textbase::DecodeUtf8(p, end, cp, errors)) {
+      SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+      return 0;
+    }
     if (outCount > 0) {
       if (written >= outCount) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -83,22 +106,32 @@ int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int co
   return static_cast<int>(written);
 }
 
-int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, const wchar_t* text, int count, char* out,
-                        int outCount, const char* /*defaultChar*/, BOOL* usedDefault) {
-  if (usedDefault != nullptr) *usedDefault = FALSE;
-  if (codePage != CP_UTF8 || text == nullptr || count < -1 || outCount < 0 ||
-      (outCount > 0 && out == nullptr)) {
+int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* text, int count, char* out,
+                        int outCount, const char* defaultChar, BOOL* usedDefault) {
+  // Any negative count reads up to the terminator; a count of 0 fails. A
+  // UTF-8 conversion has no default character to use.
+  if (codePage != CP_UTF8 || text == nullptr || count == 0 || outCount < 0 ||
+      (outCount > 0 && out == nullptr) || defaultChar != nullptr || usedDefault != nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const std::size_t n = count == -1 ? std::wcslen(text) + 1 : static_cast<std::size_t>(count);
+  if ((flags & ~WC_ERR_INVALID_CHARS) != 0) {
+    SetLastError(ERROR_INVALID_FLAGS);
+    return 0;
+  }
+  const auto errors = (flags & WC_ERR_INVALID_CHARS) != 0 ? velut::textbase::Utf8Errors::kStop
+                                                          : velut::textbase::Utf8Errors::kReplace;
+  const std::size_t n = count < 0 ? std::wcslen(text) + 1 : static_cast<std::size_t>(count);
   long long written = 0;
   for (std::size_t i = 0; i < n; ++i) {
     char bytes[4];
-    const int len = static_cast<int>(
-        velwin::detail::WriteUtf8(bytes, static_cast<char32_t>(static_cast<std::uint32_t>(text[i])),
-                                  velwin::detail::Utf8Errors::kReplace) -
-        bytes);
+    const char* end = velut::textbase::WriteUtf8(
+        bytes, static_cast<char32_t>(static_cast<std::uint32_t>(text[i])), errors);
+    if (end == nullptr) {
+      SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+      return 0;
+    }
+    const int len = static_cast<int>(end - bytes);
     if (outCount > 0) {
       if (written + len > outCount) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);

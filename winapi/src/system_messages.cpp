@@ -18,9 +18,10 @@ struct SystemMessage {
   const wchar_t* text;
 };
 
-// The English texts of Windows for the codes the layer sets and a few
-// neighbours, sorted by code. Each ends in period, CR, LF, as the system's
-// own texts do.
+// The English texts of Windows for the codes the layer sets, a few
+// neighbours and the common COM HRESULTs, sorted by code. Each ends in CR
+// LF, as the system's own texts do (the COM texts without a period, as
+// Windows writes them).
 const SystemMessage kSystemMessages[] = {
     {0, L"The operation completed successfully.\r\n"},
     {2, L"The system cannot find the file specified.\r\n"},
@@ -52,6 +53,7 @@ const SystemMessage kSystemMessages[] = {
     {193, L"%1 is not a valid Win32 application.\r\n"},
     {206, L"The filename or extension is too long.\r\n"},
     {223, L"The file size exceeds the limit allowed and cannot be saved.\r\n"},
+    {235, L"No work was done.\r\n"},
     {258, L"The wait operation timed out.\r\n"},
     {267, L"The directory name is invalid.\r\n"},
     {317,
@@ -67,7 +69,16 @@ const SystemMessage kSystemMessages[] = {
     {1814, L"The specified resource name cannot be found in the image file.\r\n"},
     {1815, L"The specified resource language ID cannot be found in the image file.\r\n"},
     {1921, L"The name of the file cannot be resolved by the system.\r\n"},
+    {0x8000000A, L"The data necessary to complete this operation is not yet available.\r\n"},
+    {0x80004001, L"Not implemented\r\n"},
+    {0x80004002, L"No such interface supported\r\n"},
+    {0x80004003, L"Invalid pointer\r\n"},
+    {0x80004004, L"Operation aborted\r\n"},
+    {0x80004005, L"Unspecified error\r\n"},
+    {0x8000FFFF, L"Catastrophic failure\r\n"},
     {0x800300FD, L"An unexpected error occurred.\r\n"},
+    {0x80040154, L"Class not registered\r\n"},
+    {0x800401F0, L"CoInitialize has not been called.\r\n"},
 };
 
 // Texts the application set with SetSystemMessageText: a text, or none

@@ -3,6 +3,8 @@
 // formats that instant in UTC, so no time zone ever shifts them. ICU's
 // formatters are slow to make and quick to use, so they are kept, per
 // locale, kind of text and picture.
+#include <textbase/unicode.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -279,8 +281,9 @@ class Entry {
     if (!made->ready || (has_gap_ && made->gap != gap)) {
       std::swap(made_[0], made_[1]);
       if (!made->ready || (has_gap_ && made->gap != gap)) {
-        std::vector<Token> tokens = FillGaps(tokens_, gap);
-        ApplyTimeFlags(tokens, flags_);
+        std::vector<Token> tokens = tokens_;
+        ApplyTimeFlags(tokens, flags_, kind_ == Kind::kTimePicture);
+        tokens = FillGaps(tokens, gap);
         const std::u16string pattern = RenderPattern(tokens);
         Formatter formatter;
         if (!pattern.empty())
@@ -428,16 +431,9 @@ bool ResolveLocale(LCID lcid, std::string& out) {
 std::wstring FromUtf16(const std::u16string& s) {
   std::wstring out;
   out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const char32_t c = s[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-        s[i + 1] <= 0xDFFF) {
-      out.push_back(static_cast<wchar_t>(0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00)));
-      ++i;
-    } else {
-      out.push_back(static_cast<wchar_t>(c));
-    }
-  }
+  for (std::size_t i = 0; i < s.size();)
+    out.push_back(static_cast<wchar_t>(
+        velut::textbase::DecodeUtf16([&s](std::size_t k) { return s[k]; }, i, s.size())));
   return out;
 }
 

@@ -1,5 +1,8 @@
 #include "time_pattern.h"
 
+#include <textbase/unicode.h>
+
+#include <algorithm>
 #include <utility>
 
 namespace velwin::detail {
@@ -17,9 +20,11 @@ void AddLiteral(std::vector<Token>& tokens, const std::u16string& text) {
 
 // Removes each field whose letter is in `letters`, with the literal that
 // joins it to its neighbour: the one before it when a field precedes that
-// literal, else the one after it. One pass: `out` holds what is kept of
-// the tokens before the current one.
-void RemoveFields(std::vector<Token>& t, const std::u16string& letters) {
+// literal, else the one after it. In a Win32 picture (`picture`), the text
+// after the field belongs to it too, as Windows drops it: that literal
+// keeps only its blanks. One pass: `out` holds what is kept of the tokens
+// before the current one.
+void RemoveFields(std::vector<Token>& t, const std::u16string& letters, bool picture) {
   std::vector<Token> out;
   out.reserve(t.size());
   for (std::size_t i = 0; i < t.size(); ++i) {
@@ -30,10 +35,17 @@ void RemoveFields(std::vector<Token>& t, const std::u16string& letters) {
     const bool literal_before = !out.empty() && out.back().letter == 0;
     const bool literal_after = i + 1 < t.size() && t[i + 1].letter == 0;
     // A literal that opens the format goes only when nothing follows.
-    if (literal_before && (out.size() >= 2 || !literal_after))
+    if (literal_before && (out.size() >= 2 || !literal_after)) {
       out.pop_back();
-    else if (literal_after)
+      if (picture && literal_after) {
+        std::u16string& text = t[i + 1].text;
+        text.erase(std::remove_if(text.begin(), text.end(), [](char16_t c) { return c != u' '; }),
+                   text.end());
+        if (text.empty()) ++i;
+      }
+    } else if (literal_after) {
       ++i;
+    }
   }
   t.swap(out);
 }
@@ -117,12 +129,16 @@ std::vector<Token> FillGaps(const std::vector<Token>& tokens, const std::u16stri
   return out;
 }
 
-void ApplyTimeFlags(std::vector<Token>& tokens, DWORD flags) {
+void ApplyTimeFlags(std::vector<Token>& tokens, DWORD flags, bool picture) {
   if (flags & TIME_NOMINUTESORSECONDS)
-    RemoveFields(tokens, u"msS");
+    RemoveFields(tokens, u"msS", picture);
   else if (flags & TIME_NOSECONDS)
-    RemoveFields(tokens, u"sS");
-  if (flags & (TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT)) RemoveFields(tokens, u"abB");
+    RemoveFields(tokens, u"sS", picture);
+  // A picture's own "t" or "tt" stays in 24-hour form; only
+  // TIME_NOTIMEMARKER removes it.
+  const std::u16string markers = {u'a', u'b', u'B', kGap};
+  if ((flags & TIME_NOTIMEMARKER) || ((flags & TIME_FORCE24HOURFORMAT) && !picture))
+    RemoveFields(tokens, markers, picture);
   if (flags & TIME_FORCE24HOURFORMAT) {
     for (Token& t : tokens)
       if (t.letter == u'h' || t.letter == u'K' || t.letter == u'k') t.letter = u'H';
@@ -133,24 +149,17 @@ std::vector<Token> TranslatePicture(const wchar_t* picture, bool date) {
   std::vector<Token> tokens;
   auto literal = [&tokens](wchar_t c) {
     const auto u = static_cast<char32_t>(c);
-    if (u < 0x10000) {
-      AddLiteral(tokens, std::u16string(1, static_cast<char16_t>(u)));
-    } else if (u <= 0x10FFFF) {  // a surrogate pair
-      AddLiteral(tokens, {static_cast<char16_t>(0xD800 + ((u - 0x10000) >> 10)),
-                          static_cast<char16_t>(0xDC00 + ((u - 0x10000) & 0x3FF))});
-    } else {
-      AddLiteral(tokens, u"\uFFFD");
-    }
+    std::u16string units;
+    // A lone surrogate stays one unit, as the picture has it.
+    velut::textbase::AppendUtf16(units, u <= 0x10FFFF ? u : velut::textbase::kReplacementCharacter);
+    AddLiteral(tokens, units);
   };
   for (const wchar_t* p = picture; *p != L'\0';) {
     const wchar_t c = *p;
+    // Quoted text: inside it "''" is one quote; "''" outside it is an
+    // empty quoted text.
     if (c == L'\'') {
       ++p;
-      if (*p == L'\'') {  // '' is one quote
-        literal(L'\'');
-        ++p;
-        continue;
-      }
       while (*p != L'\0') {
         if (*p == L'\'') {
           if (p[1] == L'\'') {

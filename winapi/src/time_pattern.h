@@ -34,10 +34,12 @@ std::vector<Token> FillGaps(const std::vector<Token>& tokens, const std::u16stri
 constexpr DWORD kTimePatternFlags =
     TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT;
 
-// Applies the time flags of kTimePatternFlags to a time pattern: removes
-// the minutes and seconds, or the seconds, and the AM/PM marker, each with
-// the literal that joins it, and turns 12-hour fields into 24-hour ones.
-void ApplyTimeFlags(std::vector<Token>& tokens, DWORD flags);
+// Applies the time flags of kTimePatternFlags to a time pattern, before its
+// gaps are filled: removes the minutes and seconds, or the seconds, and the
+// AM/PM marker, each with the literal that joins it, and turns 12-hour
+// fields into 24-hour ones. `picture`: the tokens come from a caller's
+// picture, whose "t" and "tt" stay in 24-hour form.
+void ApplyTimeFlags(std::vector<Token>& tokens, DWORD flags, bool picture);
 
 // Translates a Win32 date or time picture into pattern tokens. Letters
 // outside the picture's set, and text in single quotes, are literal. A

@@ -1,5 +1,9 @@
 // Globally unique identifiers and their registry text form, with the COM
 // task allocator that hands the text to the caller.
+//
+// Unlike Win32, where Linux forces it: Linux has no registry, so
+// CLSIDFromString reads the braced form only and looks up no program id
+// (any other text is CO_E_CLASSSTRING).
 #pragma once
 
 #include <cstddef>
@@ -60,9 +64,9 @@ VELWIN_API HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text);
 // CLSIDFromString: reads the braced registry form: "{", 8, 4, 4, 4 and 12
 // hexadecimal digits (either case) separated by "-", then "}" and the end
 // of the text. Anything else, a blank, a sign or a missing brace included,
-// gives CO_E_CLASSSTRING and leaves *clsid all zero; a null `text` or
-// `clsid` gives E_INVALIDARG. (This layer has no registry, so program ids
-// are never looked up.) Win32: CLSIDFromString.
+// gives CO_E_CLASSSTRING and leaves *clsid all zero; a null `text` gives
+// S_OK and the all-zero CLSID (CLSID_NULL); a null `clsid` E_INVALIDARG. (This layer has no
+// registry, so program ids are never looked up.) Win32: CLSIDFromString.
 //
 // Example:
 //   L"{12345678-9abc-DEF0-0123-456789ABCDEF}" -> S_OK

@@ -1,5 +1,14 @@
 // System message texts (FormatMessage with its local-memory buffers) and
 // message boxes (AfxMessageBox with an application-installed handler).
+//
+// Unlike Win32, where Linux forces it:
+// - Linux has no system message table: the layer carries the English
+//   Windows texts of the codes it sets, of a few neighbours and of the
+//   common COM HRESULTs; other codes have none (ERROR_MR_MID_NOT_FOUND),
+//   other languages none either (ERROR_RESOURCE_LANG_NOT_FOUND), and
+//   SetSystemMessageText lets an application add its own.
+// - There is no window to show a message box in: AfxMessageBox goes to a
+//   handler the application installs (standard error by default).
 #pragma once
 
 #include <cstdarg>
@@ -39,9 +48,10 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 // `messageId` with FORMAT_MESSAGE_FROM_SYSTEM. Returns the number of units
 // written (terminator not counted), or 0 with the last error set.
 //
-// The system table holds the English Windows text, ending in period, CR,
-// LF, of every code this layer sets (ERROR_FILE_NOT_FOUND, ...), of a few
-// more, and of STG_E_UNKNOWN (0x800300FD); an HRESULT of facility Win32
+// The system table holds the English Windows text, ending in CR LF, of
+// every code this layer sets (ERROR_FILE_NOT_FOUND, ...), of a few more,
+// of STG_E_UNKNOWN (0x800300FD) and of the common COM HRESULTs (E_FAIL,
+// E_NOTIMPL, E_POINTER, E_UNEXPECTED, ...); an HRESULT of facility Win32
 // (0x8007xxxx) reads the text of its code. A code without text fails with
 // ERROR_MR_MID_NOT_FOUND. `languageId` 0, a neutral or an English language
 // reads the table; others fail with ERROR_RESOURCE_LANG_NOT_FOUND.
@@ -52,21 +62,28 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 // With FORMAT_MESSAGE_ALLOCATE_BUFFER, `buffer` is really a wchar_t**
 // that receives a new buffer of at least `size` units, released with
 // LocalFree; otherwise the text goes into `buffer`, which holds `size`
-// units (ERROR_INSUFFICIENT_BUFFER when it does not fit).
+// units (ERROR_INSUFFICIENT_BUFFER when it does not fit; what fits stays
+// there, terminated).
 //
 // In the text: %1 to %99 are inserts, each optionally followed by a
-// printf format between '!' (default !s!; no '*'), taken from `args`: a
-// va_list*, each argument read as one pointer-sized value, or with
-// FORMAT_MESSAGE_ARGUMENT_ARRAY a DWORD_PTR array; when `args` is null
-// they are copied as they stand. %0 ends the text, %n is a hard line break
-// (CR LF), %r a CR, %t a tab, %b %space a blank, %% %. %! those
-// characters. With FORMAT_MESSAGE_IGNORE_INSERTS every % sequence is
-// copied as it stands, for formatting later. A text that comes out empty
-// gives 0 and no buffer. An insert that would come out longer than 64 Mi
-// units, or memory running out, fails with ERROR_NOT_ENOUGH_MEMORY. The low
-// byte of `flags` is the line width: 0 keeps the text's line breaks;
+// printf format between '!' (default !s!), taken from `args`: a va_list*,
+// each argument read as one pointer-sized value, or with
+// FORMAT_MESSAGE_ARGUMENT_ARRAY a DWORD_PTR array. A '*' in the format
+// takes the next insert ("%1!*d!": the width is insert 1, the number insert
+// 2). A va_list is left past the inserts read. Inserts with a null `args`
+// fail with ERROR_INVALID_PARAMETER. %0 ends the text, %n is a hard line
+// break (CR LF), %r a CR, %t a tab, %b %space a blank, %% %. %! those
+// characters; a '%' that ends the text fails with ERROR_INVALID_PARAMETER.
+// With FORMAT_MESSAGE_IGNORE_INSERTS the inserts are copied as they stand,
+// for formatting later, and the other escapes still apply. A text that
+// comes out empty gives 0, no buffer and ERROR_NO_WORK_DONE. An insert that
+// would come out longer than 64 Mi units, or memory running out, fails with
+// ERROR_NOT_ENOUGH_MEMORY. The low byte of `flags` is the line width: 0
+// keeps the text's line breaks, each CR, LF or CR LF written as CR LF;
 // FORMAT_MESSAGE_MAX_WIDTH_MASK turns them into blanks; 1-254 turns them
-// into blanks and breaks lines at blanks to that width.
+// into blanks and breaks lines so that each stays shorter than the width:
+// at the last blank (the blanks at a break are dropped), inside a word
+// longer than a line, and after %n or %r.
 // Win32: FormatMessageW.
 //
 // Example:

@@ -9,6 +9,12 @@
 // its first use of ICU the layer sets ICU's own default locale, once, to
 // the user's locale so decided, so that ICU never reads the environment
 // itself (some ICU versions crash on a value that names no locale).
+//
+// Unlike Win32, where Linux forces it: Linux keeps neither Windows' locale
+// data nor a user's regional overrides, so the locale comes from the
+// environment as above, the default formats are ICU's (CLDR's: "8:30:00"
+// then U+202F then "AM" in English), and LOCALE_NOUSEROVERRIDE changes
+// nothing. CTime's local time is the C library's, with the TZ rules.
 #pragma once
 
 #include <cstdint>
@@ -140,7 +146,8 @@ constexpr DWORD LOCALE_USE_CP_ACP = 0x40000000;
 // the calendar is the locale's own. `format`, when not null, is a Win32
 // date picture (d dd ddd dddd, M MM MMM MMMM, y yy yyyy, g gg, text in
 // single quotes, anything else as it stands); the format flags must then
-// be absent. Win32: GetDateFormatW.
+// be absent. Inside quoted text "''" is one quote; outside it, "''" is an
+// empty quoted text ("''''" -> "'"). Win32: GetDateFormatW.
 //
 // Example (LANG=de_DE.UTF-8, 17 May 2024):
 //   DATE_LONGDATE -> L"Freitag, 17. Mai 2024", returns 22
@@ -151,10 +158,14 @@ VELWIN_API int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, 
 // GetTimeFormatW: writes the time of `time` (null: now) for `locale`, as
 // GetDateFormatW writes dates. Without `format` the time is ICU's medium
 // time style of the locale. `flags`: TIME_NOSECONDS, TIME_NOMINUTESORSECONDS,
-// TIME_NOTIMEMARKER (no AM/PM), TIME_FORCE24HOURFORMAT (hours 0-23, no
-// AM/PM), LOCALE_NOUSEROVERRIDE (accepted, no effect; not with `format`).
-// `format`: a Win32 time picture (h hh H HH m mm s ss t tt, text in single
-// quotes). The hour, minute, second and milliseconds are checked
+// TIME_NOTIMEMARKER (no AM/PM), TIME_FORCE24HOURFORMAT (hours 0-23; no
+// AM/PM unless the picture asks for one with t or tt), LOCALE_NOUSEROVERRIDE
+// (accepted, no effect; not with `format`). `format`: a Win32 time picture
+// (h hh H HH m mm s ss t tt, text in single quotes as in GetDateFormatW).
+// A flag that removes a field of the picture also removes the text before
+// it (after it, when the field comes first), and the text after it but its
+// blanks: "h.@:m.@:s.@:tt" with TIME_NOSECONDS -> "8.@:56AM".
+// The hour, minute, second and milliseconds are checked
 // (ERROR_INVALID_PARAMETER beyond 23:59:59.999); the date is not read.
 // Win32: GetTimeFormatW.
 //

@@ -1,12 +1,12 @@
-// The parts of a printf or scanf conversion that the formatter, the
-// scanner and FormatMessage's inserts write alike: the size prefix,
-// Microsoft's spellings included, the counts, and the whole printf
-// conversion after its '%'.
+// The grammar of a printf or scanf conversion that the formatter, the
+// scanner and FormatMessage's inserts read alike: the size prefix,
+// Microsoft's spellings included, the counts, the whole printf conversion
+// after its '%', and the one rule for the width of a text.
 #pragma once
 
 #include <algorithm>
 
-namespace velwin::detail {
+namespace velut::textbase {
 
 enum class Size {
   kNone,
@@ -54,6 +54,15 @@ inline Size ReadSize(const wchar_t*& p) {
   }
 }
 
+// The one text-width rule of %s %S %c %C (and scanf's %[) in the wide
+// functions: 'h' names a narrow text, 'l' and 'w' a wide one; without a
+// size the lower-case letter is wide and the upper-case one narrow.
+inline bool IsNarrowText(Size size, wchar_t letter) {
+  if (size == Size::kShort) return true;
+  if (size == Size::kLong || size == Size::kWide) return false;
+  return letter == L'S' || letter == L'C';
+}
+
 // Reads the decimal digits at `p` as a count (a width or a precision) and
 // moves `p` past them; 0 when there are none. Past kCountLimit the count
 // stays there, far beyond what any conversion formats.
@@ -67,14 +76,15 @@ inline unsigned long long ReadCount(const wchar_t*& p) {
 
 // A printf conversion as written after its '%'.
 struct PrintfConversion {
-  bool left = false;            // '-'
-  bool plus = false;            // '+'
-  bool space = false;           // ' '
-  bool alt = false;             // '#'
-  bool zero = false;            // '0'
-  bool star_width = false;      // '*': the width is the next argument
-  bool star_precision = false;  // ".*": so is the precision
-  bool has_precision = false;   // a '.' was written
+  bool left = false;              // '-'
+  bool plus = false;              // '+'
+  bool space = false;             // ' '
+  bool alt = false;               // '#'
+  bool zero = false;              // '0'
+  bool star_width = false;        // '*': the width is the next argument
+  bool star_precision = false;    // ".*": so is the precision
+  bool has_precision = false;     // a '.' was written
+  bool width_after_star = false;  // digits after the '*' replace its width
   unsigned long long width = 0;
   unsigned long long precision = 0;  // 0 also for a '.' without digits
   Size size = Size::kNone;
@@ -103,6 +113,12 @@ inline void ReadPrintfConversion(const wchar_t*& p, PrintfConversion& c, bool st
   if (stars && *p == L'*') {
     ++p;
     c.star_width = true;
+    // Microsoft's printf takes digits after the '*' too: they replace the
+    // width the argument gave ("% *2d").
+    if (*p >= L'0' && *p <= L'9') {
+      c.width_after_star = true;
+      c.width = ReadCount(p);
+    }
   } else {
     c.width = ReadCount(p);
   }
@@ -120,4 +136,4 @@ inline void ReadPrintfConversion(const wchar_t*& p, PrintfConversion& c, bool st
   c.letter = *p;
 }
 
-}  // namespace velwin::detail
+}  // namespace velut::textbase

@@ -1,6 +1,6 @@
-#include "Unicode.h"
+#include <textbase/unicode.h>
 
-namespace velcf::detail {
+namespace velut::textbase {
 
 namespace {
 
@@ -68,4 +68,58 @@ int EncodeWindowsLatin1(char32_t cp) {
   return -1;
 }
 
-}  // namespace velcf::detail
+char* WriteUtf8(char* out, char32_t cp, Utf8Errors errors) {
+  if (!IsScalarValue(cp)) {
+    if (errors == Utf8Errors::kStop) return nullptr;
+    cp = kReplacementCharacter;
+  }
+  if (cp < 0x80) {
+    *out++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (cp >> 6));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | (cp >> 12));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | (cp >> 18));
+    *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
+
+std::wstring WideFromUtf8(std::string_view bytes, Utf8Rule rule) {
+  std::wstring text;
+  text.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* end = p + bytes.size();
+  while (p < end) {
+    char32_t cp;
+    if (!DecodeUtf8(p, end, cp)) {
+      cp = rule == Utf8Rule::kEscapeBytes ? ByteUnit(*p) : kReplacementCharacter;
+      ++p;
+    }
+    text += static_cast<wchar_t>(cp);
+  }
+  return text;
+}
+
+std::string Utf8FromWide(std::wstring_view text, Utf8Rule rule) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (const wchar_t c : text) {
+    const auto u = static_cast<char32_t>(static_cast<std::uint32_t>(c));
+    if (rule == Utf8Rule::kEscapeBytes && IsByteUnit(u)) {
+      bytes += ByteOfUnit(u);
+    } else {
+      char buf[4];
+      bytes.append(buf, WriteUtf8(buf, u, Utf8Errors::kReplace));
+    }
+  }
+  return bytes;
+}
+
+}  // namespace velut::textbase

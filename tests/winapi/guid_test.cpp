@@ -1,0 +1,29 @@
+// CLSIDFromString: the braced registry form, and what Windows answers for the rest.
+#include <gtest/gtest.h>
+
+#include <WinAPI/Guid.h>
+
+namespace {
+
+struct ClsidRow {
+  const wchar_t* text;
+  HRESULT result;
+  DWORD data1;  // of the CLSID read, 0 when none is
+  const char* name;
+};
+
+TEST(CLSIDFromString, Table) {
+  const ClsidRow rows[] = {
+      {L"{12345678-9abc-DEF0-0123-456789ABCDEF}", S_OK, 0x12345678, "either case"},
+      {nullptr, S_OK, 0, "no text: the all-zero CLSID"},
+      {L"12345678-9ABC-DEF0-0123-456789ABCDEF", CO_E_CLASSSTRING, 0, "braces required"},
+      {L"{12345678-9ABC-DEF0-0123-456789ABCDEF} ", CO_E_CLASSSTRING, 0, "nothing after"}};
+  for (const ClsidRow& row : rows) {
+    CLSID clsid{7, 0, 0, {}};
+    EXPECT_EQ(row.result, CLSIDFromString(row.text, &clsid)) << row.name;
+    EXPECT_EQ(row.data1, clsid.Data1) << row.name;
+  }
+  EXPECT_EQ(E_INVALIDARG, CLSIDFromString(L"{}", nullptr)) << "no CLSID to write";
+}
+
+}  // namespace
