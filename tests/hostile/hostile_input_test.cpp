@@ -1,8 +1,9 @@
 // Every exported function of the library and every entry point of the
 // layers, called with each class of bad argument that applies. Each call
-// runs in a forked child with a 5-second alarm; a call fails on a signal,
-// a hang, a sanitizer report or an exception its header does not
-// document. Values are not judged here: the other suites do that.
+// runs in a forked child with 5 seconds of processor time, and a 60-second
+// alarm for a call that waits, so that a busy machine makes no hang; a call
+// fails on a signal, a hang, a sanitizer report or an exception its header
+// does not document. Values are not judged here: the other suites do that.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -106,7 +107,8 @@ class Sweep {
     const pid_t child = fork();
     if (child == 0) {
       if ((allow_ & kWrites) && geteuid() == 0 && !velut_test::BecomeNobody()) _exit(kNoNobody);
-      alarm(5);
+      const rlimit cpu{5, 5};
+      setrlimit(RLIMIT_CPU, &cpu), alarm(60);
 #if !defined(VELUT_SANITIZED)
       // A result of many gigabytes fails at once, whatever memory the machine has free (not under a
       // sanitizer, which reserves more address space than that).
@@ -147,8 +149,9 @@ class Sweep {
 
   std::string Fault(int status) const {
     if (WIFSIGNALED(status))
-      return WTERMSIG(status) == SIGALRM ? "hangs"
-                                         : std::string("dies: ") + strsignal(WTERMSIG(status));
+      return WTERMSIG(status) == SIGALRM || WTERMSIG(status) == SIGXCPU
+                 ? "hangs"
+                 : std::string("dies: ") + strsignal(WTERMSIG(status));
     const auto it = kFaults.find(WEXITSTATUS(status));
     if (it != kFaults.end()) return allow_ & it->second.first ? "" : it->second.second;
     return "exit status " + std::to_string(WEXITSTATUS(status)) + " (a sanitizer report)";
