@@ -5,6 +5,7 @@
 
 #include <VelUt/StdStr.h>
 
+#include "core/ClassicFold.h"
 #include "core/UnitSet.h"
 #include "platform/Layer.h"
 
@@ -228,12 +229,13 @@ int CStdStr<CT>::Remove(CT ch) {
 
 template <typename CT>
 int CStdStr<CT>::CompareNoCase(const CT* other) const {
-  const auto& ct = Ctype(g_locale_classic);
   const wchar_t* s = this->c_str();
   if (other == nullptr) other = L"";
   for (std::size_t i = 0;; ++i) {
-    const auto f = static_cast<std::uint32_t>(ct.tolower(s[i]));
-    const auto l = static_cast<std::uint32_t>(ct.tolower(other[i]));
+    // Equal units fold alike: only the end of the text stops on them.
+    if (s[i] == other[i] && s[i] != 0) continue;
+    const std::uint32_t f = VelUt::detail::FoldClassic(s[i]);
+    const std::uint32_t l = VelUt::detail::FoldClassic(other[i]);
     // Differences wrap like 32-bit arithmetic instead of overflowing.
     if (f == 0) return static_cast<int>(0u - l);
     if (f != l) return static_cast<int>(f - l);
