@@ -76,10 +76,18 @@ void CStdStr<CT>::Fmt(const CT* format, ...) {
 template <typename CT>
 void CStdStr<CT>::FormatV(const CT* format, va_list args) {
   // One buffer of the format's length plus 1024 units; the formatter gets
-  // one unit less than that and always terminates within it. The buffer is
-  // a new string that then takes this one's place, so that `format` and
-  // the arguments may point into this string's old text.
+  // one unit less than that and always terminates within it. The text is
+  // made apart from this string, so that `format` and the arguments may
+  // point into its old text. A short format, the usual case, is formatted
+  // on the stack and copied in once, into the memory this string has.
   const std::size_t len = format ? std::wcslen(format) : 0;
+  constexpr std::size_t kStackUnits = 2048;
+  if (len + 1024 <= kStackUnits) {
+    CT buffer[kStackUnits];
+    ms_vswprintf(buffer, len + 1023, format, args);
+    this->assign(buffer, std::wcslen(buffer));
+    return;
+  }
   CStdStr out;
   out.resize(len + 1024);
   ms_vswprintf(out.data(), len + 1023, format, args);
