@@ -33,7 +33,8 @@ COVERAGE_PKGS=(gcovr)
 # clang++ and its sanitizer runtimes (libFuzzer among them), for the fuzz
 # targets and for the clang builds.
 CLANG_PKGS=(clang libclang-rt-dev)
-BENCH_PKGS=(libbenchmark-dev libboost-dev valgrind)
+# The benchmarks' peers: Boost, {fmt} and libuuid (glibc brings iconv).
+BENCH_PKGS=(libbenchmark-dev libboost-dev libfmt-dev uuid-dev valgrind)
 LINT_PKGS=(clang-format clang-tidy)
 # cpack's DEB generator reads ELF files with `file` and finds the shared
 # library dependencies with dpkg-shlibdeps (dpkg-dev).

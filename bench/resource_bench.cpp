@@ -126,9 +126,40 @@ void ResolveWarm(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<long>(refs.size()));
 }
 
+// Warm, as tables really resolve: no thread language, so the language
+// comes from LANG for every lookup, and the name given bare or with .dll.
+void ResolveWarmFromLang(benchmark::State& state) {
+  std::vector<VelUtResString> refs = ResolvedReferences();
+  for (std::size_t i = 0; i < refs.size(); ++i)
+    refs[i].mSrc = i % 2 == 0 ? L"bench_strings" : L"bench_strings.dll";
+  SetThreadUILanguage(0);
+  setenv("LANG", "de_DE.UTF-8", 1);
+  for (auto _ : state)
+    for (auto& r : refs) benchmark::DoNotOptimize(r.LoadFromResource(1));
+  SetThreadUILanguage(0x0409);
+  VelUtResString::FreeLibraries();
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(refs.size()));
+}
+
 // The floor: copying the 10,000 resolved texts.
 void CopyResolvedTexts(benchmark::State& state) {
   const std::vector<VelUtResString> refs = ResolvedReferences();
+  VelUtResString::FreeLibraries();
+  for (auto _ : state)
+    for (auto& r : refs) {
+      CStdStr<wchar_t> copy = r.mText;
+      benchmark::DoNotOptimize(copy);
+    }
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(refs.size()));
+}
+
+// The floor of the LANG row: copying the texts it resolves.
+void CopyTextsResolvedFromLang(benchmark::State& state) {
+  std::vector<VelUtResString> refs = References();
+  SetThreadUILanguage(0);
+  setenv("LANG", "de_DE.UTF-8", 1);
+  for (auto& r : refs) r.LoadFromResource(0);
+  SetThreadUILanguage(0x0409);
   VelUtResString::FreeLibraries();
   for (auto _ : state)
     for (auto& r : refs) {
@@ -142,6 +173,12 @@ BENCHMARK(ResolveCold)->Name("LoadFromResource-10000/cold/velut")->Unit(benchmar
 BENCHMARK(ResolveWarm)->Name("LoadFromResource-10000/warm/velut")->Unit(benchmark::kMicrosecond);
 BENCHMARK(CopyResolvedTexts)
     ->Name("LoadFromResource-10000/warm/limit_copy_texts")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(ResolveWarmFromLang)
+    ->Name("LoadFromResource-10000/warm-LANG/velut")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(CopyTextsResolvedFromLang)
+    ->Name("LoadFromResource-10000/warm-LANG/limit_copy_texts")
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(LookupThreadLanguage)->Name("loadString/thread-language/velut");
 BENCHMARK(CopyWstring)->Name("loadString/thread-language/limit_wstring_copy");

@@ -5,6 +5,7 @@
 
 #include <VelUt/StdStr.h>
 
+#include "core/ClassicFold.h"
 #include "core/UnitSet.h"
 #include "platform/Layer.h"
 
@@ -75,10 +76,18 @@ void CStdStr<CT>::Fmt(const CT* format, ...) {
 template <typename CT>
 void CStdStr<CT>::FormatV(const CT* format, va_list args) {
   // One buffer of the format's length plus 1024 units; the formatter gets
-  // one unit less than that and always terminates within it. The buffer is
-  // a new string that then takes this one's place, so that `format` and
-  // the arguments may point into this string's old text.
+  // one unit less than that and always terminates within it. The text is
+  // made apart from this string, so that `format` and the arguments may
+  // point into its old text. A short format, the usual case, is formatted
+  // on the stack and copied in once, into the memory this string has.
   const std::size_t len = format ? std::wcslen(format) : 0;
+  constexpr std::size_t kStackUnits = 2048;
+  if (len + 1024 <= kStackUnits) {
+    CT buffer[kStackUnits];
+    ms_vswprintf(buffer, len + 1023, format, args);
+    this->assign(buffer, std::wcslen(buffer));
+    return;
+  }
   CStdStr out;
   out.resize(len + 1024);
   ms_vswprintf(out.data(), len + 1023, format, args);
@@ -228,12 +237,13 @@ int CStdStr<CT>::Remove(CT ch) {
 
 template <typename CT>
 int CStdStr<CT>::CompareNoCase(const CT* other) const {
-  const auto& ct = Ctype(g_locale_classic);
   const wchar_t* s = this->c_str();
   if (other == nullptr) other = L"";
   for (std::size_t i = 0;; ++i) {
-    const auto f = static_cast<std::uint32_t>(ct.tolower(s[i]));
-    const auto l = static_cast<std::uint32_t>(ct.tolower(other[i]));
+    // Equal units fold alike: only the end of the text stops on them.
+    if (s[i] == other[i] && s[i] != 0) continue;
+    const std::uint32_t f = VelUt::detail::FoldClassic(s[i]);
+    const std::uint32_t l = VelUt::detail::FoldClassic(other[i]);
     // Differences wrap like 32-bit arithmetic instead of overflowing.
     if (f == 0) return static_cast<int>(0u - l);
     if (f != l) return static_cast<int>(f - l);

@@ -14,14 +14,14 @@
 #define VELUT_X86_SCAN 1
 #endif
 
-#include <WinAPI/Locale.h>
+#include "core/ClassicFold.h"
 
 namespace VelUt::detail {
 
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 
-// tolower of the classic locale's ctype<wchar_t> facet. Units below 128 go
-// through a table filled from the facet itself, the rest through the facet.
+// tolower of the classic locale's ctype<wchar_t> facet: A-Z to a-z, every
+// other unit unchanged (core/ClassicFold.h).
 class ClassicFold {
  public:
   static const ClassicFold& Get() {
@@ -29,21 +29,12 @@ class ClassicFold {
     return fold;
   }
 
-  wchar_t operator()(wchar_t c) const {
-    const auto u = static_cast<std::uint32_t>(c);
-    return u < 128 ? table_[u] : ct_.tolower(c);
-  }
+  wchar_t operator()(wchar_t c) const { return static_cast<wchar_t>(FoldClassic(c)); }
 
   // The folded value of the unit u below 128.
-  wchar_t Ascii(std::uint32_t u) const { return table_[u]; }
-
- private:
-  ClassicFold() : ct_(std::use_facet<std::ctype<wchar_t>>(g_locale_classic)) {
-    for (std::uint32_t u = 0; u < 128; ++u) table_[u] = ct_.tolower(static_cast<wchar_t>(u));
+  wchar_t Ascii(std::uint32_t u) const {
+    return static_cast<wchar_t>(FoldClassic(static_cast<wchar_t>(u)));
   }
-
-  const std::ctype<wchar_t>& ct_;
-  wchar_t table_[128];
 };
 
 // A cheap test that holds for every ASCII unit folding to one value:

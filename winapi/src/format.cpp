@@ -6,6 +6,8 @@
 #include <textbase/unicode.h>
 
 #include <algorithm>
+#include <cfenv>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <system_error>
 
 #include <WinAPI/Strings.h>
 
@@ -157,6 +160,25 @@ void WriteInteger(Sink& out, const Conversion& s, std::uint64_t magnitude, bool 
   if (s.left) out.fill(L' ', pad);
 }
 
+// %f of a finite double, the common case, without snprintf: to_chars
+// rounds the exact binary value to nearest with ties to even, as glibc's
+// printf does in the default rounding mode. Writes the text (sign first)
+// into `buf` and returns its length, or -1 when another case or too long
+// a text leaves the work to snprintf.
+int FixedDouble(const Conversion& s, long double value, bool is_long, int precision, char* buf,
+                std::size_t size) {
+  if (is_long || (s.conv != L'f' && s.conv != L'F') || s.alt || !std::isfinite(value) ||
+      precision > 64 || std::fegetround() != FE_TONEAREST)
+    return -1;
+  const auto d = static_cast<double>(value);
+  char* p = buf;
+  if (!std::signbit(d) && (s.plus || s.space)) *p++ = s.plus ? '+' : ' ';
+  const auto r = std::to_chars(p, buf + size - 1, d, std::chars_format::fixed, precision);
+  if (r.ec != std::errc()) return -1;
+  *r.ptr = '\0';
+  return static_cast<int>(r.ptr - buf);
+}
+
 // Floating point through snprintf, without the width, which is applied
 // here so that a huge width costs nothing past the end of the buffer.
 void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long) {
@@ -185,9 +207,11 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
   char small[512];
   std::string big;
   char* text = small;
-  int len = is_long
-                ? std::snprintf(small, sizeof small, fmt, precision, value)
-                : std::snprintf(small, sizeof small, fmt, precision, static_cast<double>(value));
+  int len = FixedDouble(s, value, is_long, precision, small, sizeof small);
+  if (len < 0) {
+    len = is_long ? std::snprintf(small, sizeof small, fmt, precision, value)
+                  : std::snprintf(small, sizeof small, fmt, precision, static_cast<double>(value));
+  }
   if (len < 0) return;
   // A NaN with its sign bit set, the default NaN of x86 arithmetic, is
   // Microsoft's "indefinite": -nan(ind).

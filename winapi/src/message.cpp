@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <new>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include <WinAPI/Error.h>
@@ -69,6 +70,19 @@ std::wstring ResolveStars(const std::wstring& printf_form, const Inserts& insert
   return out;
 }
 
+// An insert longer than this fails as memory running out would.
+constexpr std::size_t kMaxInsertUnits = std::size_t{1} << 26;
+
+// The insert of the form !s! (the default): the wide text as it stands,
+// "(null)" for a null pointer, as FormatInsert would write it.
+void AppendPlainInsert(int index, const Inserts& inserts, std::wstring& out) {
+  const auto* text = reinterpret_cast<const wchar_t*>(inserts.Get(index));
+  if (text == nullptr) text = L"(null)";
+  const std::size_t len = std::wcslen(text);
+  if (64 + len > kMaxInsertUnits) throw std::bad_alloc();
+  out.append(text, len);
+}
+
 // Formats insert `index` with the printf conversion `printf_form` ("s",
 // "08lx", "*d", ...). False for a conversion the inserts cannot take
 // (floating point, an unknown letter, anything but one conversion).
@@ -96,7 +110,6 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
                         : std::wcslen(reinterpret_cast<const wchar_t*>(v));
   }
   // Beyond this the insert is refused rather than allocated.
-  constexpr std::size_t kMaxInsertUnits = std::size_t{1} << 26;
   if (room > kMaxInsertUnits) throw std::bad_alloc();
   std::wstring buf(std::min<std::size_t>(room, 256), L'\0');
   for (;;) {
@@ -181,7 +194,7 @@ std::wstring Wrap(const std::wstring& text, std::size_t width) {
 // Expands the escapes and inserts of a message text into `out`. Returns 0,
 // or the error of a text FormatMessage refuses: a '%' that ends the text,
 // an insert without arguments.
-DWORD Expand(const std::wstring& msg, DWORD flags, const Inserts* inserts, std::wstring& out) {
+DWORD Expand(std::wstring_view msg, DWORD flags, const Inserts* inserts, std::wstring& out) {
   const DWORD width = flags & FORMAT_MESSAGE_MAX_WIDTH_MASK;
   const bool raw = (flags & FORMAT_MESSAGE_IGNORE_INSERTS) != 0;
   const std::size_t n = msg.size();
@@ -194,9 +207,11 @@ DWORD Expand(const std::wstring& msg, DWORD flags, const Inserts* inserts, std::
       out += width == 0 ? L"\r\n" : L" ";
       continue;
     }
-    if (c != L'%') {
-      out += c;
-      ++i;
+    if (c != L'%') {  // plain text runs to the next escape or line break
+      std::size_t k = i + 1;
+      while (k < n && msg[k] != L'%' && msg[k] != L'\r' && msg[k] != L'\n') ++k;
+      out.append(msg.substr(i, k - i));
+      i = k;
       continue;
     }
     if (i + 1 >= n) return ERROR_INVALID_PARAMETER;
@@ -215,16 +230,21 @@ DWORD Expand(const std::wstring& msg, DWORD flags, const Inserts* inserts, std::
       std::wstring printf_form = L"s";
       if (j < n && msg[j] == L'!') {
         const std::size_t close = msg.find(L'!', j + 1);
-        if (close != std::wstring::npos) {
-          printf_form = msg.substr(j + 1, close - j - 1);
+        if (close != std::wstring_view::npos) {
+          printf_form = std::wstring(msg.substr(j + 1, close - j - 1));
           j = close + 1;
         }
+      }
+      if (printf_form == L"s") {  // the common case, written without printf
+        AppendPlainInsert(index, *inserts, out);
+        i = j;
+        continue;
       }
       std::wstring piece;
       if (FormatInsert(index, printf_form, *inserts, piece))
         out += piece;
       else
-        out.append(msg, i, j - i);
+        out.append(msg.substr(i, j - i));
       i = j;
       continue;
     }
@@ -278,10 +298,11 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
   if (buffer == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   if (allocate) *reinterpret_cast<LPWSTR*>(buffer) = nullptr;
 
-  std::wstring text;
+  std::wstring text;  // a system message
+  std::wstring_view message;
   if (flags & FORMAT_MESSAGE_FROM_STRING) {
     if (source == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-    text = static_cast<const wchar_t*>(source);
+    message = static_cast<const wchar_t*>(source);
   } else if (flags & FORMAT_MESSAGE_FROM_SYSTEM) {
     if (!velwin::detail::HasSystemMessagesIn(languageId))
       return Fail(ERROR_RESOURCE_LANG_NOT_FOUND);
@@ -289,6 +310,7 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
     if (!FindSystemMessage(messageId, text) &&
         !(win32_hresult && FindSystemMessage(messageId & 0xFFFF, text)))
       return Fail(ERROR_MR_MID_NOT_FOUND);
+    message = text;
   } else if (flags & FORMAT_MESSAGE_FROM_HMODULE) {
     return Fail(ERROR_MR_MID_NOT_FOUND);
   } else {
@@ -302,7 +324,8 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
     inserts.list = args;
   const bool have_inserts = args != nullptr;
   std::wstring result;
-  const DWORD error = Expand(text, flags, have_inserts ? &inserts : nullptr, result);
+  result.reserve(message.size() + 128);
+  const DWORD error = Expand(message, flags, have_inserts ? &inserts : nullptr, result);
   if (error != 0) return Fail(error);
   // The caller's va_list moves past the inserts read, as Windows leaves it.
   if (inserts.list != nullptr)

@@ -1,6 +1,8 @@
 // Bounded string helpers of the Microsoft C runtime and Win32.
+#include <textbase/ascii.h>
 #include <textbase/unicode.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -86,6 +88,16 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int count,
   const auto* end = p + n;
   long long written = 0;
   while (p < end) {
+    // A run of ASCII bytes goes across whole, as far as the output has
+    // room (or the count stays an int); what stops it takes the codec.
+    const auto room =
+        static_cast<std::size_t>(outCount > 0 ? outCount - written : INT_MAX - written);
+    const std::size_t ascii =
+        velut::textbase::WidenAscii(p, std::min(static_cast<std::size_t>(end - p), room),
+                                    outCount > 0 ? out + written : nullptr);
+    p += ascii;
+    written += static_cast<long long>(ascii);
+    if (p == end) break;
     char32_t cp;
     if (!velut::textbase::DecodeUtf8(p, end, cp, errors)) {
       SetLastError(ERROR_NO_UNICODE_TRANSLATION);
@@ -124,6 +136,15 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* text, int cou
   const std::size_t n = count < 0 ? std::wcslen(text) + 1 : static_cast<std::size_t>(count);
   long long written = 0;
   for (std::size_t i = 0; i < n; ++i) {
+    // A run of ASCII units goes across whole, as far as the output has
+    // room (or the count stays an int); what stops it takes the codec.
+    const auto room =
+        static_cast<std::size_t>(outCount > 0 ? outCount - written : INT_MAX - written);
+    const std::size_t ascii = velut::textbase::NarrowAscii(text + i, std::min(n - i, room),
+                                                           outCount > 0 ? out + written : nullptr);
+    i += ascii;
+    written += static_cast<long long>(ascii);
+    if (i == n) break;
     char bytes[4];
     const char* end = velut::textbase::WriteUtf8(
         bytes, static_cast<char32_t>(static_cast<std::uint32_t>(text[i])), errors);
