@@ -19,7 +19,13 @@ void* HandleFor(const CStdStr<wchar_t>& key, const wchar_t* name) {
   if (VelUtResString::mResourceHandleMap.Lookup(key, handle)) return handle;
   handle = LoadLibrary(name);
   if (handle == nullptr) return nullptr;
-  VelUtResString::mResourceHandleMap.SetAt(key.c_str(), handle);
+  try {
+    VelUtResString::mResourceHandleMap.SetAt(key.c_str(), handle);
+  } catch (...) {
+    // Not recorded, so FreeLibraries would never free it.
+    FreeLibrary(handle);
+    throw;
+  }
   return handle;
 }
 
