@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <shared_mutex>
 #include <string>
 #include <vector>
@@ -139,17 +140,21 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 // The entry of `folder` equal to `name` but for case, of the wanted kind;
 // of several, the first in byte order. "" when there is none.
 std::string FindIgnoringCase(const std::string& folder, const std::string& name, bool file) {
-  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-  if (dir == nullptr) return std::string();
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()),
+                                                &closedir);
+  if (dir == nullptr) {
+    // Out of memory is not "no such file": the caller reports it as such.
+    if (errno == ENOMEM) throw std::bad_alloc();
+    return std::string();
+  }
   std::string best;
-  while (const dirent* entry = readdir(dir)) {
+  while (const dirent* entry = readdir(dir.get())) {
     const std::string candidate = entry->d_name;
     if (candidate == "." || candidate == "..") continue;
     if (!SameIgnoringCase(candidate, name)) continue;
     if (!best.empty() && candidate >= best) continue;
     if (IsKind(Join(folder, candidate), file)) best = candidate;
   }
-  closedir(dir);
   return best;
 }
 
@@ -280,7 +285,7 @@ int OpenFile(const std::string& path, struct stat& st, int& error) {
 
 }  // namespace
 
-HMODULE LoadLibraryW(LPCWSTR name) {
+HMODULE LoadLibraryW(LPCWSTR name) try {
   // Pointer values below 0x10000 are resource ids elsewhere in the API,
   // never texts: refuse them rather than read from them.
   if (reinterpret_cast<std::uintptr_t>(name) < 0x10000) {
@@ -306,6 +311,9 @@ HMODULE LoadLibraryW(LPCWSTR name) {
     }
   }
   SetLastError(ERROR_MOD_NOT_FOUND);
+  return nullptr;
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return nullptr;
 }
 
