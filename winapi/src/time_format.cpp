@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <set>
 #include <string>
 #include <utility>
@@ -17,7 +18,9 @@
 
 #include <unicode/udat.h>
 #include <unicode/udatpg.h>
+#include <unicode/uenum.h>
 #include <unicode/uloc.h>
+#include <unicode/ures.h>
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Time.h>
@@ -65,20 +68,38 @@ std::string LocaleOfVariable(const char* value) {
   return name;
 }
 
+// The languages ICU has data for. ICU itself remembers a failure of its
+// list of available locales for good (uloc_countAvailable then answers 0),
+// so the list is read from ICU's resource index, and kept only once read
+// in full. Throws std::bad_alloc when it cannot be read: the next call
+// tries again.
+const std::set<std::string>& AvailableLanguages() {
+  static std::mutex mutex;
+  static const std::set<std::string>* kept = nullptr;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (kept != nullptr) return *kept;
+  auto languages = std::make_unique<std::set<std::string>>();
+  UErrorCode st = U_ZERO_ERROR;
+  UEnumeration* locales = ures_openAvailableLocales(nullptr, &st);
+  while (U_SUCCESS(st)) {
+    const char* name = uenum_next(locales, nullptr, &st);
+    if (name == nullptr || U_FAILURE(st)) break;
+    char lang[ULOC_LANG_CAPACITY];
+    UErrorCode s = U_ZERO_ERROR;
+    uloc_getLanguage(name, lang, sizeof lang, &s);
+    if (U_SUCCESS(s) && s != U_STRING_NOT_TERMINATED_WARNING) languages->insert(lang);
+  }
+  uenum_close(locales);
+  // No language at all is ICU's data failing to load, never the answer.
+  if (U_FAILURE(st) || languages->empty()) throw std::bad_alloc();
+  kept = languages.release();  // never freed: a thread may format at exit
+  return *kept;
+}
+
 // True when ICU has data for the language of `locale`; otherwise ICU
 // would fall back to its own default locale, which depends on the process.
 bool KnownLanguage(const char* locale) {
-  static const std::set<std::string> languages = [] {
-    std::set<std::string> s;
-    const int32_t n = uloc_countAvailable();
-    for (int32_t i = 0; i < n; ++i) {
-      char lang[ULOC_LANG_CAPACITY];
-      UErrorCode st = U_ZERO_ERROR;
-      uloc_getLanguage(uloc_getAvailable(i), lang, sizeof lang, &st);
-      if (U_SUCCESS(st)) s.insert(lang);
-    }
-    return s;
-  }();
+  const std::set<std::string>& languages = AvailableLanguages();
   char lang[ULOC_LANG_CAPACITY];
   UErrorCode st = U_ZERO_ERROR;
   uloc_getLanguage(locale, lang, sizeof lang, &st);
@@ -149,6 +170,10 @@ class Formatter {
     f_ = udat_open(time, date, locale.c_str(), reinterpret_cast<const UChar*>(kUtc), -1,
                    pattern.empty() ? nullptr : reinterpret_cast<const UChar*>(pattern.data()),
                    pattern.empty() ? -1 : static_cast<int32_t>(pattern.size()), &st);
+    // ICU answers with its last-resort pattern and symbols, reporting the
+    // default warning, when its data cannot be loaded; every locale asked
+    // for here has data, so only a failed allocation of ICU's leads there.
+    if (st == U_USING_DEFAULT_WARNING) st = U_MEMORY_ALLOCATION_ERROR;
   }
   ~Formatter() {
     if (f_ != nullptr) udat_close(f_);
@@ -192,7 +217,11 @@ std::vector<Token> StylePattern(const std::string& locale, UDateFormatStyle time
 std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16string& skeleton,
                                    UErrorCode& st) {
   UDateTimePatternGenerator* g = udatpg_open(locale.c_str(), &st);
-  if (U_FAILURE(st)) return {};
+  if (st == U_USING_DEFAULT_WARNING) st = U_MEMORY_ALLOCATION_ERROR;  // as in Formatter
+  if (U_FAILURE(st)) {
+    udatpg_close(g);
+    return {};
+  }
   const std::u16string out = ReadIcuText(
       [g, &skeleton](UChar* buf, int32_t cap, UErrorCode* s) {
         return udatpg_getBestPattern(g, reinterpret_cast<const UChar*>(skeleton.data()),
@@ -467,7 +496,7 @@ bool BadBuffer(LPWSTR out, int size) { return size < 0 || (size > 0 && out == nu
 // ------------------------------------------------------------ formatting
 
 int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR format, LPWSTR out,
-                   int size) {
+                   int size) try {
   if (BadBuffer(out, size)) return Fail(ERROR_INVALID_PARAMETER);
   const DWORD kinds = DATE_SHORTDATE | DATE_LONGDATE | DATE_YEARMONTH | DATE_MONTHDAY;
   const DWORD layouts = DATE_LTRREADING | DATE_RTLREADING | DATE_AUTOLAYOUT;
@@ -514,10 +543,12 @@ int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR for
   else if (flags & DATE_LTRREADING)
     text.insert(text.begin(), L'\u200E');
   return Deliver(text, out, size);
+} catch (const std::bad_alloc&) {
+  return Fail(ERROR_NOT_ENOUGH_MEMORY);
 }
 
 int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR format, LPWSTR out,
-                   int size) {
+                   int size) try {
   if (BadBuffer(out, size)) return Fail(ERROR_INVALID_PARAMETER);
   const DWORD known = TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOTIMEMARKER |
                       TIME_FORCE24HOURFORMAT | LOCALE_NOUSEROVERRIDE | LOCALE_USE_CP_ACP;
@@ -552,4 +583,6 @@ int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR for
   const std::wstring text = FromUtf16(entry->Format(when, initial, st));
   if (U_FAILURE(st)) return FailIcu(st);
   return Deliver(text, out, size);
+} catch (const std::bad_alloc&) {
+  return Fail(ERROR_NOT_ENOUGH_MEMORY);
 }

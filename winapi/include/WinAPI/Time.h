@@ -9,6 +9,11 @@
 // its first use of ICU the layer sets ICU's own default locale, once, to
 // the user's locale so decided, so that ICU never reads the environment
 // itself (some ICU versions crash on a value that names no locale).
+//
+// Threads: GetDateFormatW and GetTimeFormatW may run in any number of
+// threads at once. Every call reads LC_ALL, LC_TIME and LANG, even one
+// with an explicit LCID, so no thread may call setenv or putenv while
+// another formats.
 #pragma once
 
 #include <cstdint>
@@ -125,9 +130,11 @@ constexpr DWORD LOCALE_USE_CP_ACP = 0x40000000;
 // into `out`, which holds `size` units, terminator included. With `size`
 // 0 nothing is written and the units needed are returned. Returns the
 // units written, terminator included, or 0 with the last error set:
-// ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_FLAGS, or
+// ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_FLAGS,
 // ERROR_INVALID_PARAMETER (a date outside 1601-30827 or not in the
-// calendar, an unknown LCID, a negative size, a null `out` with a size).
+// calendar, an unknown LCID, a negative size, a null `out` with a size),
+// or ERROR_NOT_ENOUGH_MEMORY when memory runs out (in ICU too: the next
+// call tries again).
 //
 // `locale`: LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT (both the user's
 // locale, see above), LOCALE_INVARIANT or any LCID that ICU maps.
