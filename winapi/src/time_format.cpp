@@ -19,6 +19,7 @@
 #include <unicode/udat.h>
 #include <unicode/udatpg.h>
 #include <unicode/uenum.h>
+#include <unicode/ufieldpositer.h>
 #include <unicode/uloc.h>
 #include <unicode/ures.h>
 
@@ -170,10 +171,6 @@ class Formatter {
     f_ = udat_open(time, date, locale.c_str(), reinterpret_cast<const UChar*>(kUtc), -1,
                    pattern.empty() ? nullptr : reinterpret_cast<const UChar*>(pattern.data()),
                    pattern.empty() ? -1 : static_cast<int32_t>(pattern.size()), &st);
-    // ICU answers with its last-resort pattern and symbols, reporting the
-    // default warning, when its data cannot be loaded; every locale asked
-    // for here has data, so only a failed allocation of ICU's leads there.
-    if (st == U_USING_DEFAULT_WARNING) st = U_MEMORY_ALLOCATION_ERROR;
   }
   ~Formatter() {
     if (f_ != nullptr) udat_close(f_);
@@ -202,6 +199,34 @@ class Formatter {
         st);
   }
 
+  // False when a date formatted comes out with fewer than `fields` fields
+  // that are not empty: ICU makes such a formatter, and reports success,
+  // when one of its own allocations fails while making it or at its first
+  // use (it compiles its number formatters then). It must not be kept.
+  bool FormatsEveryField(std::size_t fields) const {
+    UErrorCode st = U_ZERO_ERROR;
+    UFieldPositionIterator* positions = ufieldpositer_open(&st);
+    std::size_t shown = fields;
+    // A few times: ICU compiles a number formatter at its third use.
+    for (int use = 0; use < 4 && U_SUCCESS(st) && shown >= fields && fields != 0; ++use) {
+      std::u16string text(256, u'\0');
+      const int32_t n =
+          udat_formatForFields(f_, 0, reinterpret_cast<UChar*>(&text[0]), 256, positions, &st);
+      if (st == U_BUFFER_OVERFLOW_ERROR) {  // a long picture
+        st = U_ZERO_ERROR;
+        text.resize(static_cast<std::size_t>(n) + 1);
+        udat_formatForFields(f_, 0, reinterpret_cast<UChar*>(&text[0]), n + 1, positions, &st);
+      }
+      shown = 0;
+      int32_t begin = 0;
+      int32_t end = 0;
+      while (U_SUCCESS(st) && ufieldpositer_next(positions, &begin, &end) >= 0)
+        shown += end > begin;
+    }
+    ufieldpositer_close(positions);
+    return U_SUCCESS(st) && shown >= fields;
+  }
+
  private:
   UDateFormat* f_ = nullptr;
 };
@@ -210,14 +235,20 @@ class Formatter {
 std::vector<Token> StylePattern(const std::string& locale, UDateFormatStyle time,
                                 UDateFormatStyle date, UErrorCode& st) {
   Formatter f(time, date, locale, u"", st);
-  return U_SUCCESS(st) ? ParsePattern(f.Pattern(st)) : std::vector<Token>();
+  std::vector<Token> tokens = U_SUCCESS(st) ? ParsePattern(f.Pattern(st)) : std::vector<Token>();
+  // A date style with hours, or a time style with a year, is ICU's last
+  // resort ("yMMdd hh:mm a"): what a failed allocation of its own leads to,
+  // reported as success.
+  const char16_t foreign = time == UDAT_NONE ? u'h' : u'y';
+  for (const Token& t : tokens)
+    if (t.letter == foreign) st = U_MEMORY_ALLOCATION_ERROR;
+  return U_SUCCESS(st) ? tokens : std::vector<Token>();
 }
 
 // The locale's best pattern for a skeleton such as "yMMMM".
 std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16string& skeleton,
                                    UErrorCode& st) {
   UDateTimePatternGenerator* g = udatpg_open(locale.c_str(), &st);
-  if (st == U_USING_DEFAULT_WARNING) st = U_MEMORY_ALLOCATION_ERROR;  // as in Formatter
   if (U_FAILURE(st)) {
     udatpg_close(g);
     return {};
@@ -314,6 +345,9 @@ class Entry {
         Formatter formatter;
         if (!pattern.empty())
           formatter = Formatter(UDAT_PATTERN, UDAT_PATTERN, locale_, pattern, st);
+        const auto fields = static_cast<std::size_t>(std::count_if(
+            tokens.begin(), tokens.end(), [](const Token& t) { return t.letter != 0; }));
+        if (U_SUCCESS(st) && !formatter.FormatsEveryField(fields)) st = U_MEMORY_ALLOCATION_ERROR;
         if (U_FAILURE(st)) return {};
         made->formatter = std::move(formatter);
         made->gap = gap;
