@@ -1,5 +1,12 @@
 // libVelUt: everything the library exports, with the layer types its
 // signatures use.
+//
+// Memory: a function that reports its errors through its return value and
+// the last error (the layer's Win32 functions) reports running out of
+// memory as ERROR_NOT_ENOUGH_MEMORY. The C++ functions that build texts,
+// lists or objects throw std::bad_alloc, unless their header names another
+// outcome (a CMemoryException* some of them absorb), and leave what they
+// keep between calls as it was.
 #pragma once
 
 #include <VelUt/ArrayHelpers.h>

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <cwchar>
+#include <new>
 #include <string>
 
 #include <WinAPI/Error.h>
@@ -68,7 +69,7 @@ BYTE AttributesOf(mode_t mode, const wchar_t* name) {
 
 }  // namespace
 
-DWORD GetTempPath(DWORD size, LPWSTR buffer) {
+DWORD GetTempPath(DWORD size, LPWSTR buffer) try {
   if (buffer == nullptr && size != 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -79,9 +80,12 @@ DWORD GetTempPath(DWORD size, LPWSTR buffer) {
   if (!velwin::detail::FullPathText(folder.c_str(), full)) return 0;
   if (!IsSeparator(full.back())) full += L'\\';
   return ReportText(full, size, buffer);
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return 0;
 }
 
-DWORD GetCurrentDirectory(DWORD size, LPWSTR buffer) {
+DWORD GetCurrentDirectory(DWORD size, LPWSTR buffer) try {
   if (buffer == nullptr && size != 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -92,9 +96,12 @@ DWORD GetCurrentDirectory(DWORD size, LPWSTR buffer) {
     return 0;
   }
   return ReportText(NativeToPath(cwd.c_str()), size, buffer);
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return 0;
 }
 
-UINT GetTempFileName(LPCWSTR path, LPCWSTR prefix, UINT unique, LPWSTR buffer) {
+UINT GetTempFileName(LPCWSTR path, LPCWSTR prefix, UINT unique, LPWSTR buffer) try {
   if (path == nullptr || buffer == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -141,9 +148,12 @@ UINT GetTempFileName(LPCWSTR path, LPCWSTR prefix, UINT unique, LPWSTR buffer) {
   }
   SetLastError(ERROR_FILE_EXISTS);
   return 0;
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return 0;
 }
 
-BOOL DeleteFile(LPCWSTR path) {
+BOOL DeleteFile(LPCWSTR path) try {
   if (path == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -152,6 +162,9 @@ BOOL DeleteFile(LPCWSTR path) {
   if (!PathToNative(path, native)) return FALSE;
   if (unlink(native.c_str()) == 0) return TRUE;
   SetLastErrorForPath(errno, native);
+  return FALSE;
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return FALSE;
 }
 

@@ -243,7 +243,13 @@ HMODULE Map(int fd, const struct stat& st) {
     SetLastError(ERROR_BAD_EXE_FORMAT);
     return nullptr;
   }
-  auto module = std::make_unique<Module>();
+  std::unique_ptr<Module> module;
+  try {
+    module = std::make_unique<Module>();
+  } catch (...) {
+    close(fd);
+    throw;
+  }
   module->size = static_cast<std::size_t>(st.st_size);
   void* image = mmap(nullptr, module->size, PROT_READ, MAP_PRIVATE, fd, 0);
   const int error = errno;
@@ -338,7 +344,7 @@ BOOL FreeLibrary(HMODULE module) {
   return TRUE;
 }
 
-BOOL SetDllDirectoryW(LPCWSTR folder) {
+BOOL SetDllDirectoryW(LPCWSTR folder) try {
   std::string native;
   if (folder != nullptr && *folder != L'\0') {
     native = NativePath(folder);
@@ -348,6 +354,9 @@ BOOL SetDllDirectoryW(LPCWSTR folder) {
   std::lock_guard<std::mutex> lock(r.folder_mutex);
   r.dll_folder = std::move(native);
   return TRUE;
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return FALSE;
 }
 
 std::atomic<std::uint64_t> velwin::detail::g_libraries_unloaded{0};

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #include <WinAPI/Error.h>
 #include <WinAPI/File.h>
@@ -16,7 +17,7 @@
 #include "path_syntax.h"
 #include "utf8.h"
 
-BOOL PathToNative(LPCWSTR path, std::string& native) {
+BOOL PathToNative(LPCWSTR path, std::string& native) try {
   native.clear();
   if (path == nullptr) {
     SetLastError(ERROR_INVALID_NAME);
@@ -47,6 +48,9 @@ BOOL PathToNative(LPCWSTR path, std::string& native) {
     }
   }
   return TRUE;
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return FALSE;
 }
 
 std::wstring NativeToPath(const char* native) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <new>
 #include <string>
 
 #include <WinAPI/Error.h>
@@ -26,16 +27,19 @@ bool StatPath(LPCWSTR path, struct stat& st) {
 
 }  // namespace
 
-BOOL PathFileExists(LPCWSTR path) {
+BOOL PathFileExists(LPCWSTR path) try {
   if (path == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   struct stat st;
   return StatPath(path, st) ? TRUE : FALSE;
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return FALSE;
 }
 
-BOOL PathIsDirectory(LPCWSTR path) {
+BOOL PathIsDirectory(LPCWSTR path) try {
   if (path == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -43,4 +47,7 @@ BOOL PathIsDirectory(LPCWSTR path) {
   struct stat st;
   if (!StatPath(path, st) || !S_ISDIR(st.st_mode)) return FALSE;
   return static_cast<BOOL>(FILE_ATTRIBUTE_DIRECTORY);
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return FALSE;
 }
