@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <cwchar>
-#include <new>
 #include <string>
 
 #include <WinAPI/Error.h>
@@ -69,7 +68,7 @@ BYTE AttributesOf(mode_t mode, const wchar_t* name) {
 
 }  // namespace
 
-DWORD GetTempPath(DWORD size, LPWSTR buffer) try {
+DWORD GetTempPath(DWORD size, LPWSTR buffer) {
   if (buffer == nullptr && size != 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -80,12 +79,9 @@ DWORD GetTempPath(DWORD size, LPWSTR buffer) try {
   if (!velwin::detail::FullPathText(folder.c_str(), full)) return 0;
   if (!IsSeparator(full.back())) full += L'\\';
   return ReportText(full, size, buffer);
-} catch (const std::bad_alloc&) {
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return 0;
 }
 
-DWORD GetCurrentDirectory(DWORD size, LPWSTR buffer) try {
+DWORD GetCurrentDirectory(DWORD size, LPWSTR buffer) {
   if (buffer == nullptr && size != 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -96,12 +92,9 @@ DWORD GetCurrentDirectory(DWORD size, LPWSTR buffer) try {
     return 0;
   }
   return ReportText(NativeToPath(cwd.c_str()), size, buffer);
-} catch (const std::bad_alloc&) {
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return 0;
 }
 
-UINT GetTempFileName(LPCWSTR path, LPCWSTR prefix, UINT unique, LPWSTR buffer) try {
+UINT GetTempFileName(LPCWSTR path, LPCWSTR prefix, UINT unique, LPWSTR buffer) {
   if (path == nullptr || buffer == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -148,12 +141,9 @@ UINT GetTempFileName(LPCWSTR path, LPCWSTR prefix, UINT unique, LPWSTR buffer) t
   }
   SetLastError(ERROR_FILE_EXISTS);
   return 0;
-} catch (const std::bad_alloc&) {
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return 0;
 }
 
-BOOL DeleteFile(LPCWSTR path) try {
+BOOL DeleteFile(LPCWSTR path) {
   if (path == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -162,9 +152,6 @@ BOOL DeleteFile(LPCWSTR path) try {
   if (!PathToNative(path, native)) return FALSE;
   if (unlink(native.c_str()) == 0) return TRUE;
   SetLastErrorForPath(errno, native);
-  return FALSE;
-} catch (const std::bad_alloc&) {
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return FALSE;
 }
 

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <new>
 
 #include <WinAPI/Error.h>
 #include <WinAPI/File.h>
@@ -17,7 +16,7 @@
 #include "path_syntax.h"
 #include "utf8.h"
 
-BOOL PathToNative(LPCWSTR path, std::string& native) try {
+BOOL PathToNative(LPCWSTR path, std::string& native) {
   native.clear();
   if (path == nullptr) {
     SetLastError(ERROR_INVALID_NAME);
@@ -48,9 +47,6 @@ BOOL PathToNative(LPCWSTR path, std::string& native) try {
     }
   }
   return TRUE;
-} catch (const std::bad_alloc&) {
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return FALSE;
 }
 
 std::wstring NativeToPath(const char* native) {

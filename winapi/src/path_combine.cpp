@@ -1,10 +1,8 @@
 // Shell path operations that build a path from two: joining and relating.
 #include <cwchar>
-#include <new>
 #include <string>
 #include <vector>
 
-#include <WinAPI/Error.h>
 #include <WinAPI/Path.h>
 
 #include "case_fold.h"
@@ -84,7 +82,7 @@ bool SameRoot(const wchar_t* a, const Root& ra, const wchar_t* b, const Root& rb
 
 }  // namespace
 
-LPWSTR PathCombine(LPWSTR dest, LPCWSTR dir, LPCWSTR file) try {
+LPWSTR PathCombine(LPWSTR dest, LPCWSTR dir, LPCWSTR file) {
   if (dest == nullptr) return nullptr;
   if (dir == nullptr && file == nullptr) {
     dest[0] = L'\0';
@@ -118,24 +116,18 @@ LPWSTR PathCombine(LPWSTR dest, LPCWSTR dir, LPCWSTR file) try {
     joined += file;
   }
   return CopyOut(velwin::detail::Canonicalize(joined.c_str()), dest) ? dest : nullptr;
-} catch (const std::bad_alloc&) {
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return nullptr;
 }
 
-BOOL PathAppend(LPWSTR path, LPCWSTR more) try {
+BOOL PathAppend(LPWSTR path, LPCWSTR more) {
   if (path == nullptr || more == nullptr) return FALSE;
   // Leading separators of `more` go, unless they start a network path.
   if (!(IsSeparator(more[0]) && IsSeparator(more[1])))
     while (IsSeparator(*more)) ++more;
   return PathCombine(path, path, more) != nullptr ? TRUE : FALSE;
-} catch (const std::bad_alloc&) {
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return FALSE;
 }
 
 BOOL PathRelativePathTo(LPWSTR path, LPCWSTR from, DWORD fromAttributes, LPCWSTR to,
-                        DWORD toAttributes) try {
+                        DWORD toAttributes) {
   if (path == nullptr || from == nullptr || to == nullptr) return FALSE;
   path[0] = L'\0';
   std::wstring start(from);
@@ -164,7 +156,4 @@ BOOL PathRelativePathTo(LPWSTR path, LPCWSTR from, DWORD fromAttributes, LPCWSTR
   if (relative.empty()) relative = L".";
   for (std::size_t i = common; i < target.size(); ++i) relative += L'\\' + target[i];
   return CopyOut(relative, path) ? TRUE : FALSE;
-} catch (const std::bad_alloc&) {
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return FALSE;
 }

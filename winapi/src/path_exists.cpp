@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <new>
 #include <string>
 
 #include <WinAPI/Error.h>
@@ -27,19 +26,16 @@ bool StatPath(LPCWSTR path, struct stat& st) {
 
 }  // namespace
 
-BOOL PathFileExists(LPCWSTR path) try {
+BOOL PathFileExists(LPCWSTR path) {
   if (path == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   struct stat st;
   return StatPath(path, st) ? TRUE : FALSE;
-} catch (const std::bad_alloc&) {
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return FALSE;
 }
 
-BOOL PathIsDirectory(LPCWSTR path) try {
+BOOL PathIsDirectory(LPCWSTR path) {
   if (path == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -47,7 +43,4 @@ BOOL PathIsDirectory(LPCWSTR path) try {
   struct stat st;
   if (!StatPath(path, st) || !S_ISDIR(st.st_mode)) return FALSE;
   return static_cast<BOOL>(FILE_ATTRIBUTE_DIRECTORY);
-} catch (const std::bad_alloc&) {
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return FALSE;
 }

@@ -7,8 +7,7 @@
 // (see Path.h). A failure sets the calling thread's last error to the
 // Win32 code matching the system's error: ERROR_FILE_NOT_FOUND when the
 // folder exists but the name does not, ERROR_PATH_NOT_FOUND when a folder
-// on the way is missing, ERROR_ACCESS_DENIED, ERROR_FILE_EXISTS, ...;
-// ERROR_NOT_ENOUGH_MEMORY when memory runs out, which never throws here.
+// on the way is missing, ERROR_ACCESS_DENIED, ERROR_FILE_EXISTS, ...
 #pragma once
 
 #include <string>

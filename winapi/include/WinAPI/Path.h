@@ -10,8 +10,6 @@
 //
 // Buffers: an operation that writes a path into a caller's buffer without
 // being told its size expects MAX_PATH units there and never writes more.
-// PathCombine, PathAppend, PathRelativePathTo, PathFileExists and
-// PathIsDirectory fail with ERROR_NOT_ENOUGH_MEMORY when memory runs out.
 #pragma once
 
 #include <WinAPI/Export.h>
