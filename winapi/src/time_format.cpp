@@ -81,16 +81,17 @@ const std::set<std::string>& AvailableLanguages() {
   if (kept != nullptr) return *kept;
   auto languages = std::make_unique<std::set<std::string>>();
   UErrorCode st = U_ZERO_ERROR;
-  UEnumeration* locales = ures_openAvailableLocales(nullptr, &st);
+  // Closed however the loop ends, an insertion's std::bad_alloc included.
+  const std::unique_ptr<UEnumeration, void (*)(UEnumeration*)> locales(
+      ures_openAvailableLocales(nullptr, &st), &uenum_close);
   while (U_SUCCESS(st)) {
-    const char* name = uenum_next(locales, nullptr, &st);
+    const char* name = uenum_next(locales.get(), nullptr, &st);
     if (name == nullptr || U_FAILURE(st)) break;
     char lang[ULOC_LANG_CAPACITY];
     UErrorCode s = U_ZERO_ERROR;
     uloc_getLanguage(name, lang, sizeof lang, &s);
     if (U_SUCCESS(s) && s != U_STRING_NOT_TERMINATED_WARNING) languages->insert(lang);
   }
-  uenum_close(locales);
   // No language at all is ICU's data failing to load, never the answer.
   if (U_FAILURE(st) || languages->empty()) throw std::bad_alloc();
   kept = languages.release();  // never freed: a thread may format at exit
