@@ -206,7 +206,9 @@ class Formatter {
   // use (it compiles its number formatters then). It must not be kept.
   bool FormatsEveryField(std::size_t fields) const {
     UErrorCode st = U_ZERO_ERROR;
-    UFieldPositionIterator* positions = ufieldpositer_open(&st);
+    const std::unique_ptr<UFieldPositionIterator, void (*)(UFieldPositionIterator*)> iterator(
+        ufieldpositer_open(&st), &ufieldpositer_close);
+    UFieldPositionIterator* const positions = iterator.get();
     std::size_t shown = fields;
     // A few times: ICU compiles a number formatter at its third use.
     for (int use = 0; use < 4 && U_SUCCESS(st) && shown >= fields && fields != 0; ++use) {
@@ -224,7 +226,6 @@ class Formatter {
       while (U_SUCCESS(st) && ufieldpositer_next(positions, &begin, &end) >= 0)
         shown += end > begin;
     }
-    ufieldpositer_close(positions);
     return U_SUCCESS(st) && shown >= fields;
   }
 
@@ -249,18 +250,17 @@ std::vector<Token> StylePattern(const std::string& locale, UDateFormatStyle time
 // The locale's best pattern for a skeleton such as "yMMMM".
 std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16string& skeleton,
                                    UErrorCode& st) {
-  UDateTimePatternGenerator* g = udatpg_open(locale.c_str(), &st);
-  if (U_FAILURE(st)) {
-    udatpg_close(g);
-    return {};
-  }
+  // Closed also when a text's allocation throws.
+  const std::unique_ptr<UDateTimePatternGenerator, void (*)(UDateTimePatternGenerator*)> owned(
+      udatpg_open(locale.c_str(), &st), &udatpg_close);
+  if (U_FAILURE(st)) return {};
+  UDateTimePatternGenerator* const g = owned.get();
   const std::u16string out = ReadIcuText(
       [g, &skeleton](UChar* buf, int32_t cap, UErrorCode* s) {
         return udatpg_getBestPattern(g, reinterpret_cast<const UChar*>(skeleton.data()),
                                      static_cast<int32_t>(skeleton.size()), buf, cap, s);
       },
       st);
-  udatpg_close(g);
   return U_SUCCESS(st) ? ParsePattern(out) : std::vector<Token>();
 }
 
