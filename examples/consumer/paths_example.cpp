@@ -1,9 +1,11 @@
 // URLs, paths and files: telling a typed location apart, turning file URLs
 // into paths, relative and absolute paths, free file names and a write
 // probe, on a real folder made for the purpose.
+#include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -42,6 +44,21 @@ int main() {
 
   CStdStr<wchar_t> name(report);
   check(VelUt::GetUniqueFileName(name) && name == folder + L"\\report_2.txt", "GetUniqueFileName");
+  // The name is only proposed: create it with O_EXCL, and take the next
+  // name while another process got there first.
+  CStdStr<wchar_t> created(report);
+  std::string created_native;
+  int fd = -1;
+  while (VelUt::GetUniqueFileName(created) && !created.empty() &&
+         PathToNative(created.c_str(), created_native)) {
+    fd = open(created_native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0 || errno != EEXIST) break;
+  }
+  check(fd >= 0 && created == folder + L"\\report_2.txt", "GetUniqueFileName with O_EXCL");
+  if (fd >= 0) {
+    close(fd);
+    std::remove(created_native.c_str());
+  }
   check(VelUt::IsFolderReadOnly((folder + L"\\new\\sub\\").c_str()) == 0, "IsFolderReadOnly");
   const VelString temp = VelUt::GetTempFile(L"rep", L".csv");
   check(!temp.isEmpty() && !PathFileExists(temp.c_str()), "GetTempFile");

@@ -24,6 +24,11 @@ namespace VelUt {
 // whose number the formatter cuts off, or one made of separators only) or
 // every number up to INT_MAX is taken.
 //
+// The name is only proposed: another thread or process may create it
+// before the caller does. Create the file with O_CREAT | O_EXCL and, when
+// that fails with EEXIST, call again for the next free name (see the
+// README); O_TRUNC would overwrite the other writer's file.
+//
 // Example (C:\\d holding a.txt, a_2.txt and a_5.txt):
 //   "C:\\d\\a.txt"   -> "C:\\d\\a_3.txt"
 //   "C:\\d\\a_5.txt" -> "C:\\d\\a_3.txt"  (the base "a" is numbered afresh)

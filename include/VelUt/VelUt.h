@@ -1,5 +1,12 @@
 // libVelUt: everything the library exports, with the layer types its
 // signatures use.
+//
+// Memory: the C++ functions that build texts, lists or objects throw
+// std::bad_alloc when memory runs out, unless their header names another
+// outcome (a CMemoryException* some of them absorb), and leave what they
+// keep between calls as it was. The layer's functions that report through
+// a return value and the last error say in their headers where running
+// out of memory is ERROR_NOT_ENOUGH_MEMORY instead.
 #pragma once
 
 #include <VelUt/ArrayHelpers.h>

@@ -25,7 +25,8 @@
 // The resource libraries are cached for the whole process in
 // mResourceHandleMap. That map is not locked: GetResourceHandle,
 // LoadFromResource and FreeLibraries must be called from one thread at a
-// time (or under a lock of the caller's).
+// time (or under a lock of the caller's). Distinct objects may be loaded
+// from different threads under that lock, or read at once once loaded.
 class VELUT_API VelUtResString {
  public:
   // Bits of mFlags.
@@ -52,13 +53,16 @@ class VELUT_API VelUtResString {
   // back to the current resource module when the library cannot be
   // loaded, and marks the object loaded whatever the outcome. Returns 1
   // for a literal, for a reference already loaded, or when a non-empty text
-  // was found; 0 when no text was found (mText is then empty).
+  // was found; 0 when no text was found (mText is then empty). Throws
+  // std::bad_alloc when memory runs out; the object is then not marked
+  // loaded, so that the next call tries again.
   int LoadFromResource(signed char force);
 
   // GetResourceHandle: the handle of resource library `name`, loaded with
   // LoadLibrary on first use and cached under the exact name (case
   // sensitive); null when it cannot be loaded (nothing is cached then, so
-  // the next call tries again).
+  // the next call tries again). Throws std::bad_alloc when memory runs out;
+  // a library loaded but not cached is then freed again.
   static void* GetResourceHandle(const wchar_t* name);
 
   // FreeLibraries: calls FreeLibrary on every cached library, in name

@@ -1,6 +1,7 @@
 // The process-wide cache of resource libraries and the loading of
 // referenced strings.
 #include <cwchar>
+#include <new>
 
 #include <VelUt/VelUtResString.h>
 
@@ -18,8 +19,15 @@ void* HandleFor(const CStdStr<wchar_t>& key, const wchar_t* name) {
   void* handle = nullptr;
   if (VelUtResString::mResourceHandleMap.Lookup(key, handle)) return handle;
   handle = LoadLibrary(name);
+  if (handle == nullptr && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) throw std::bad_alloc();
   if (handle == nullptr) return nullptr;
-  VelUtResString::mResourceHandleMap.SetAt(key.c_str(), handle);
+  try {
+    VelUtResString::mResourceHandleMap.SetAt(key.c_str(), handle);
+  } catch (...) {
+    // Not recorded, so FreeLibraries would never free it.
+    FreeLibrary(handle);
+    throw;
+  }
   return handle;
 }
 

@@ -29,20 +29,37 @@ int RunOnThreads(Work work) {
   return wrong.load();
 }
 
+// Also: lookups in a library that another thread loads and frees again and again give its text
+// or, the library freed, "" with ERROR_INVALID_HANDLE; dates in more locales and kinds than the
+// formatter caches keep are always their locale's.
 TEST(Threads, SharedStateAtOnce) {
+  static const LCID kLcids[] = {0x0407, 0x0409, 0x040C, 0x0410, 0x0C0A, 0x0411, 0x0419,
+                                0x0413, 0x0416, 0x041D, 0x0415, 0x0405, 0x040E, 0x0412};
+  const auto date = [](int i) {  // 14 locales x 3 kinds
+    const SYSTEMTIME day{2024, 5, 5, 17, 8, 30, 0, 0};
+    wchar_t out[80] = L"";
+    if (i % 3 == 2) GetTimeFormatW(kLcids[i % 14], 0, &day, nullptr, out, 80);
+    if (i % 3 != 2)
+      GetDateFormatW(kLcids[i % 14], i % 3 ? DATE_LONGDATE : 0, &day, nullptr, out, 80);
+    return std::wstring(out);
+  };
+  std::wstring dates[42];
+  for (int i = 0; i < 42; ++i) ASSERT_FALSE((dates[i] = date(i)).empty()) << "date " << i;
   SetDllDirectoryW(VELUT_TEST_DLL_DIR_W);
   velut_test::ScopedUserLocale locale("de_DE.UTF-8");
   ASSERT_NE(VelUtResString::GetResourceHandle(L"strings64"), nullptr);
   const velut_test::XmlTable table(R"(<t><s resource="15" src="strings64"/><s>literal</s></t>)");
-  CTime t;
-  ASSERT_EQ(VelUt::StringToTime(L"2024-05-17T08:30:00", t), 1);
-  const CStdStr<wchar_t> when = VelUt::FormatDateTimeForUserLocale(t);
   std::string xml = "<t>";  // an entry for each thread, of a document thread 0 releases
   for (int id = 0; id < kThreads; ++id) xml += "<s id='" + std::to_string(id) + "'/>";
   std::optional<velut_test::XmlTable> shared(std::in_place, xml += "</t>");
   std::vector<CFTreeRef> entries;
   for (int id = 0; id < kThreads; ++id) entries.push_back(CFTreeRef(CFRetain(shared->Entry(id))));
   CFStringRef constants[kThreads] = {};
+  std::atomic<HMODULE> library{nullptr};
+  std::thread churn([&library] {
+    for (int round = 0; round < 1000; ++round)
+      FreeLibrary(library = LoadLibraryW(VELUT_TEST_DLL_DIR_W L"/strings32.dll"));
+  });
   EXPECT_EQ(RunOnThreads([&](int id) {
               constants[id] = CFSTR("made once, whichever thread asks first");
               int wrong = velut_test::XmlTable(xml).Entry(id) == nullptr;
@@ -55,7 +72,9 @@ TEST(Threads, SharedStateAtOnce) {
                 wrong += s.mText != (round % 2 ? L"literal" : L"fifteen");
                 s.Set(static_cast<unsigned int>(15 + (id + round) % 3), L"strings64");
                 wrong += s.LoadFromResource(1) != 1 || s.mText.size() < 7;
-                wrong += VelUt::FormatDateTimeForUserLocale(t) != when;
+                wrong += date((id + round) % 42) != dates[(id + round) % 42];
+                const std::wstring text = loadStringFromWin32ResourceDLL(library, 15 + round % 3);
+                wrong += text.empty() ? GetLastError() != ERROR_INVALID_HANDLE : text.size() < 7;
                 wrong += VelUt::FindNoCase(L"Hello World", L"WORLD", 0) != 6;
                 SetLastError(round % 2 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
                 wrong += VelUt::GetSystemErrorMessage(0xFFFFFFFF).size() != (round % 2 ? 16u : 41u);
@@ -63,6 +82,7 @@ TEST(Threads, SharedStateAtOnce) {
               return wrong;
             }),
             0);
+  churn.join();
   for (CFStringRef s : constants) EXPECT_EQ(s, CFSTR("made once, whichever thread asks first"));
   VelUtResString::FreeLibraries();
   SetDllDirectoryW(nullptr);

@@ -4,9 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <fstream>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -203,26 +201,6 @@ TEST(LoadString, LastError) {
     EXPECT_EQ(loadStringFromWin32ResourceDLL(module, id), error != 0 ? L"" : L"one");
     EXPECT_EQ(GetLastError(), error);
   }
-}
-
-// Lookups race with loads and frees of the same library (the sanitizers watch).
-TEST(LoadString, LookupsRaceWithLoadsAndFrees) {
-  const std::wstring path = TestDll("strings64.dll");
-  Library held(path);
-  std::atomic<bool> stop{false};
-  std::atomic<int> wrong{0};
-  const auto churn = [&] {
-    while (!stop) {
-      const HMODULE h = LoadLibraryW(path.c_str());
-      if (h != held.get() || loadStringFromWin32ResourceDLL(h, 4000) != L"four thousand") ++wrong;
-      FreeLibrary(h);
-    }
-  };
-  std::thread other(churn);
-  for (int i = 0; i < 20000; ++i) wrong += held.String(65535) != L"the last id";
-  stop = true;
-  other.join();
-  EXPECT_EQ(wrong, 0);
 }
 
 // Records each string; stops after `stop_after` calls (0: never), frees at once if `free_first`.

@@ -3,11 +3,43 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <atomic>
+#include <cerrno>
+#include <new>
+
 namespace velwin::detail {
 
+namespace {
+
+// Stands for "C.UTF-8 is not installed": ASCII is folded alone.
+const locale_t kMissing = reinterpret_cast<locale_t>(alignof(void*));
+
+// The C.UTF-8 locale, made at the first call that finds it. A failure for
+// want of memory is not kept, so the next call tries again.
+locale_t Folding() {
+  static std::atomic<locale_t> folding{nullptr};
+  locale_t made = folding.load(std::memory_order_acquire);
+  if (made != nullptr) return made;
+  errno = 0;
+  made = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  if (made == nullptr) {
+    if (errno == ENOMEM) throw std::bad_alloc();
+    made = kMissing;
+  }
+  locale_t expected = nullptr;
+  if (!folding.compare_exchange_strong(expected, made, std::memory_order_acq_rel)) {
+    if (made != kMissing) freelocale(made);  // another thread's came first
+    made = expected;
+  }
+  return made;
+}
+
+}  // namespace
+
 char32_t FoldCase(char32_t c) {
-  static const locale_t folding = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-  if (folding != nullptr) return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), folding));
+  const locale_t folding = Folding();
+  if (folding != kMissing)
+    return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), folding));
   return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
 }
 

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <shared_mutex>
 #include <string>
 #include <vector>
@@ -139,17 +140,21 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 // The entry of `folder` equal to `name` but for case, of the wanted kind;
 // of several, the first in byte order. "" when there is none.
 std::string FindIgnoringCase(const std::string& folder, const std::string& name, bool file) {
-  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-  if (dir == nullptr) return std::string();
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()),
+                                                &closedir);
+  if (dir == nullptr) {
+    // Out of memory is not "no such file": the caller reports it as such.
+    if (errno == ENOMEM) throw std::bad_alloc();
+    return std::string();
+  }
   std::string best;
-  while (const dirent* entry = readdir(dir)) {
+  while (const dirent* entry = readdir(dir.get())) {
     const std::string candidate = entry->d_name;
     if (candidate == "." || candidate == "..") continue;
     if (!SameIgnoringCase(candidate, name)) continue;
     if (!best.empty() && candidate >= best) continue;
     if (IsKind(Join(folder, candidate), file)) best = candidate;
   }
-  closedir(dir);
   return best;
 }
 
@@ -238,7 +243,13 @@ HMODULE Map(int fd, const struct stat& st) {
     SetLastError(ERROR_BAD_EXE_FORMAT);
     return nullptr;
   }
-  auto module = std::make_unique<Module>();
+  std::unique_ptr<Module> module;
+  try {
+    module = std::make_unique<Module>();
+  } catch (...) {
+    close(fd);
+    throw;
+  }
   module->size = static_cast<std::size_t>(st.st_size);
   void* image = mmap(nullptr, module->size, PROT_READ, MAP_PRIVATE, fd, 0);
   const int error = errno;
@@ -280,7 +291,7 @@ int OpenFile(const std::string& path, struct stat& st, int& error) {
 
 }  // namespace
 
-HMODULE LoadLibraryW(LPCWSTR name) {
+HMODULE LoadLibraryW(LPCWSTR name) try {
   // Pointer values below 0x10000 are resource ids elsewhere in the API,
   // never texts: refuse them rather than read from them.
   if (reinterpret_cast<std::uintptr_t>(name) < 0x10000) {
@@ -307,6 +318,9 @@ HMODULE LoadLibraryW(LPCWSTR name) {
   }
   SetLastError(ERROR_MOD_NOT_FOUND);
   return nullptr;
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return nullptr;
 }
 
 HMODULE LoadLibrary(LPCWSTR name) { return LoadLibraryW(name); }
@@ -330,7 +344,7 @@ BOOL FreeLibrary(HMODULE module) {
   return TRUE;
 }
 
-BOOL SetDllDirectoryW(LPCWSTR folder) {
+BOOL SetDllDirectoryW(LPCWSTR folder) try {
   std::string native;
   if (folder != nullptr && *folder != L'\0') {
     native = NativePath(folder);
@@ -340,6 +354,9 @@ BOOL SetDllDirectoryW(LPCWSTR folder) {
   std::lock_guard<std::mutex> lock(r.folder_mutex);
   r.dll_folder = std::move(native);
   return TRUE;
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return FALSE;
 }
 
 std::atomic<std::uint64_t> velwin::detail::g_libraries_unloaded{0};

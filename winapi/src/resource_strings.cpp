@@ -2,6 +2,7 @@
 // language the thread prefers, or every string of every language.
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -137,18 +138,20 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
   }
   const bool found = lookup.found;
   if (recent != nullptr && text.size() <= RecentTexts::kLongestText) {
+    // The copy is made first: when it fails, the entry keeps what it held.
+    std::wstring copy = text;
+    recent->text.swap(copy);
     recent->module = module;
     recent->id = id;
     recent->language = preferred;
     recent->unloads = unloads;
     recent->found = found;
-    recent->text = text;
   }
   if (!found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
   return text;
 }
 
-BOOL EnumResourceStringsW(HMODULE module, ENUMRESSTRINGPROCW proc, LONG_PTR param) {
+BOOL EnumResourceStringsW(HMODULE module, ENUMRESSTRINGPROCW proc, LONG_PTR param) try {
   if (proc == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -170,4 +173,7 @@ BOOL EnumResourceStringsW(HMODULE module, ENUMRESSTRINGPROCW proc, LONG_PTR para
       return FALSE;
   }
   return TRUE;
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return FALSE;
 }

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <set>
 #include <string>
 #include <utility>
@@ -19,7 +20,10 @@
 
 #include <unicode/udat.h>
 #include <unicode/udatpg.h>
+#include <unicode/uenum.h>
+#include <unicode/ufieldpositer.h>
 #include <unicode/uloc.h>
+#include <unicode/ures.h>
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Time.h>
@@ -67,20 +71,39 @@ std::string LocaleOfVariable(const char* value) {
   return name;
 }
 
+// The languages ICU has data for. ICU itself remembers a failure of its
+// list of available locales for good (uloc_countAvailable then answers 0),
+// so the list is read from ICU's resource index, and kept only once read
+// in full. Throws std::bad_alloc when it cannot be read: the next call
+// tries again.
+const std::set<std::string>& AvailableLanguages() {
+  static std::mutex mutex;
+  static const std::set<std::string>* kept = nullptr;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (kept != nullptr) return *kept;
+  auto languages = std::make_unique<std::set<std::string>>();
+  UErrorCode st = U_ZERO_ERROR;
+  // Closed however the loop ends, an insertion's std::bad_alloc included.
+  const std::unique_ptr<UEnumeration, void (*)(UEnumeration*)> locales(
+      ures_openAvailableLocales(nullptr, &st), &uenum_close);
+  while (U_SUCCESS(st)) {
+    const char* name = uenum_next(locales.get(), nullptr, &st);
+    if (name == nullptr || U_FAILURE(st)) break;
+    char lang[ULOC_LANG_CAPACITY];
+    UErrorCode s = U_ZERO_ERROR;
+    uloc_getLanguage(name, lang, sizeof lang, &s);
+    if (U_SUCCESS(s) && s != U_STRING_NOT_TERMINATED_WARNING) languages->insert(lang);
+  }
+  // No language at all is ICU's data failing to load, never the answer.
+  if (U_FAILURE(st) || languages->empty()) throw std::bad_alloc();
+  kept = languages.release();  // never freed: a thread may format at exit
+  return *kept;
+}
+
 // True when ICU has data for the language of `locale`; otherwise ICU
 // would fall back to its own default locale, which depends on the process.
 bool KnownLanguage(const char* locale) {
-  static const std::set<std::string> languages = [] {
-    std::set<std::string> s;
-    const int32_t n = uloc_countAvailable();
-    for (int32_t i = 0; i < n; ++i) {
-      char lang[ULOC_LANG_CAPACITY];
-      UErrorCode st = U_ZERO_ERROR;
-      uloc_getLanguage(uloc_getAvailable(i), lang, sizeof lang, &st);
-      if (U_SUCCESS(st)) s.insert(lang);
-    }
-    return s;
-  }();
+  const std::set<std::string>& languages = AvailableLanguages();
   char lang[ULOC_LANG_CAPACITY];
   UErrorCode st = U_ZERO_ERROR;
   uloc_getLanguage(locale, lang, sizeof lang, &st);
@@ -179,6 +202,35 @@ class Formatter {
         st);
   }
 
+  // False when a date formatted comes out with fewer than `fields` fields
+  // that are not empty: ICU makes such a formatter, and reports success,
+  // when one of its own allocations fails while making it or at its first
+  // use (it compiles its number formatters then). It must not be kept.
+  bool FormatsEveryField(std::size_t fields) const {
+    UErrorCode st = U_ZERO_ERROR;
+    const std::unique_ptr<UFieldPositionIterator, void (*)(UFieldPositionIterator*)> iterator(
+        ufieldpositer_open(&st), &ufieldpositer_close);
+    UFieldPositionIterator* const positions = iterator.get();
+    std::size_t shown = fields;
+    // A few times: ICU compiles a number formatter at its third use.
+    for (int use = 0; use < 4 && U_SUCCESS(st) && shown >= fields && fields != 0; ++use) {
+      std::u16string text(256, u'\0');
+      const int32_t n =
+          udat_formatForFields(f_, 0, reinterpret_cast<UChar*>(&text[0]), 256, positions, &st);
+      if (st == U_BUFFER_OVERFLOW_ERROR) {  // a long picture
+        st = U_ZERO_ERROR;
+        text.resize(static_cast<std::size_t>(n) + 1);
+        udat_formatForFields(f_, 0, reinterpret_cast<UChar*>(&text[0]), n + 1, positions, &st);
+      }
+      shown = 0;
+      int32_t begin = 0;
+      int32_t end = 0;
+      while (U_SUCCESS(st) && ufieldpositer_next(positions, &begin, &end) >= 0)
+        shown += end > begin;
+    }
+    return U_SUCCESS(st) && shown >= fields;
+  }
+
  private:
   UDateFormat* f_ = nullptr;
 };
@@ -187,21 +239,30 @@ class Formatter {
 std::vector<Token> StylePattern(const std::string& locale, UDateFormatStyle time,
                                 UDateFormatStyle date, UErrorCode& st) {
   Formatter f(time, date, locale, u"", st);
-  return U_SUCCESS(st) ? ParsePattern(f.Pattern(st)) : std::vector<Token>();
+  std::vector<Token> tokens = U_SUCCESS(st) ? ParsePattern(f.Pattern(st)) : std::vector<Token>();
+  // A date style with hours, or a time style with a year, is ICU's last
+  // resort ("yMMdd hh:mm a"): what a failed allocation of its own leads to,
+  // reported as success.
+  const char16_t foreign = time == UDAT_NONE ? u'h' : u'y';
+  for (const Token& t : tokens)
+    if (t.letter == foreign) st = U_MEMORY_ALLOCATION_ERROR;
+  return U_SUCCESS(st) ? tokens : std::vector<Token>();
 }
 
 // The locale's best pattern for a skeleton such as "yMMMM".
 std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16string& skeleton,
                                    UErrorCode& st) {
-  UDateTimePatternGenerator* g = udatpg_open(locale.c_str(), &st);
+  // Closed also when a text's allocation throws.
+  const std::unique_ptr<UDateTimePatternGenerator, void (*)(UDateTimePatternGenerator*)> owned(
+      udatpg_open(locale.c_str(), &st), &udatpg_close);
   if (U_FAILURE(st)) return {};
+  UDateTimePatternGenerator* const g = owned.get();
   const std::u16string out = ReadIcuText(
       [g, &skeleton](UChar* buf, int32_t cap, UErrorCode* s) {
         return udatpg_getBestPattern(g, reinterpret_cast<const UChar*>(skeleton.data()),
                                      static_cast<int32_t>(skeleton.size()), buf, cap, s);
       },
       st);
-  udatpg_close(g);
   return U_SUCCESS(st) ? ParsePattern(out) : std::vector<Token>();
 }
 
@@ -288,6 +349,9 @@ class Entry {
         Formatter formatter;
         if (!pattern.empty())
           formatter = Formatter(UDAT_PATTERN, UDAT_PATTERN, locale_, pattern, st);
+        const auto fields = static_cast<std::size_t>(std::count_if(
+            tokens.begin(), tokens.end(), [](const Token& t) { return t.letter != 0; }));
+        if (U_SUCCESS(st) && !formatter.FormatsEveryField(fields)) st = U_MEMORY_ALLOCATION_ERROR;
         if (U_FAILURE(st)) return {};
         made->formatter = std::move(formatter);
         made->gap = gap;
@@ -463,7 +527,7 @@ bool BadBuffer(LPWSTR out, int size) { return size < 0 || (size > 0 && out == nu
 // ------------------------------------------------------------ formatting
 
 int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR format, LPWSTR out,
-                   int size) {
+                   int size) try {
   if (BadBuffer(out, size)) return Fail(ERROR_INVALID_PARAMETER);
   const DWORD kinds = DATE_SHORTDATE | DATE_LONGDATE | DATE_YEARMONTH | DATE_MONTHDAY;
   const DWORD layouts = DATE_LTRREADING | DATE_RTLREADING | DATE_AUTOLAYOUT;
@@ -510,10 +574,12 @@ int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR for
   else if (flags & DATE_LTRREADING)
     text.insert(text.begin(), L'\u200E');
   return Deliver(text, out, size);
+} catch (const std::bad_alloc&) {
+  return Fail(ERROR_NOT_ENOUGH_MEMORY);
 }
 
 int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR format, LPWSTR out,
-                   int size) {
+                   int size) try {
   if (BadBuffer(out, size)) return Fail(ERROR_INVALID_PARAMETER);
   const DWORD known = TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOTIMEMARKER |
                       TIME_FORCE24HOURFORMAT | LOCALE_NOUSEROVERRIDE | LOCALE_USE_CP_ACP;
@@ -548,4 +614,6 @@ int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR for
   const std::wstring text = FromUtf16(entry->Format(when, initial, st));
   if (U_FAILURE(st)) return FailIcu(st);
   return Deliver(text, out, size);
+} catch (const std::bad_alloc&) {
+  return Fail(ERROR_NOT_ENOUGH_MEMORY);
 }

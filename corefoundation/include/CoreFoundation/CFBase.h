@@ -9,6 +9,16 @@
 // CFRetain and CFRelease accept null and do nothing with it, and the query
 // functions return 0, false or null for a null or mistyped argument.
 // The headers are valid C as well as C++.
+//
+// Threads: CFRetain and CFRelease may be called on one object from any
+// number of threads at once, and the objects are never changed after they
+// are made, so every thread that holds a reference may read them at once;
+// a part of a document (a subtree, node or string) retained by one thread
+// may be handed to another and released there. A reference keeps alive
+// its object and what the object holds, never what holds the object:
+// walking up or across a tree (CFTreeGetParent, CFTreeGetNextSibling)
+// needs a reference to the document, and must not run while another
+// thread may release the document's last one.
 #pragma once
 
 #include <stddef.h>

@@ -29,7 +29,9 @@ VELCF_API CFTreeRef CFTreeGetFirstChild(CFTreeRef tree);
 VELCF_API CFTreeRef CFTreeGetNextSibling(CFTreeRef tree);
 
 // CFTreeGetParent: the parent (not owned by the caller), or null for a
-// root and for a child whose parent has been destroyed.
+// root and for a child whose parent has been destroyed. A retained subtree
+// does not keep its parent: hold a reference to the document while walking
+// up (see CFBase.h on threads).
 VELCF_API CFTreeRef CFTreeGetParent(CFTreeRef tree);
 
 CF_EXTERN_C_END

@@ -20,7 +20,7 @@ typedef CF_OPTIONS(CFOptionFlags, CFXMLParserOptions) {
 
 // CFXMLTreeCreateFromData: parses the document in `xmlData` into a new tree,
 // which the caller releases, or returns null when the document is not
-// well-formed XML (or is null or empty).
+// well-formed XML (or is null or empty) and when memory runs out.
 //
 // The root of the tree carries the document node (type 1); its children
 // are the document's top-level nodes in order, one of them the root

@@ -15,6 +15,11 @@
 // environment as above, the default formats are ICU's (CLDR's: "8:30:00"
 // then U+202F then "AM" in English), and LOCALE_NOUSEROVERRIDE changes
 // nothing. CTime's local time is the C library's, with the TZ rules.
+//
+// Threads: GetDateFormatW and GetTimeFormatW may run in any number of
+// threads at once. Every call reads LC_ALL, LC_TIME and LANG, even one
+// with an explicit LCID, so no thread may call setenv or putenv while
+// another formats.
 #pragma once
 
 #include <cstdint>
@@ -131,9 +136,11 @@ constexpr DWORD LOCALE_USE_CP_ACP = 0x40000000;
 // into `out`, which holds `size` units, terminator included. With `size`
 // 0 nothing is written and the units needed are returned. Returns the
 // units written, terminator included, or 0 with the last error set:
-// ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_FLAGS, or
+// ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_FLAGS,
 // ERROR_INVALID_PARAMETER (a date outside 1601-30827 or not in the
-// calendar, an unknown LCID, a negative size, a null `out` with a size).
+// calendar, an unknown LCID, a negative size, a null `out` with a size),
+// or ERROR_NOT_ENOUGH_MEMORY when memory runs out (in ICU too: the next
+// call tries again).
 //
 // `locale`: LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT (both the user's
 // locale, see above), LOCALE_INVARIANT or any LCID that ICU maps.
