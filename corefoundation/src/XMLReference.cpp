@@ -1,0 +1,62 @@
+// The reader of XML references; see XMLReference.h.
+#include "XMLReference.h"
+
+#include "Unicode.h"
+
+namespace velcf::detail {
+namespace {
+
+// The value of the digits from q on, in base 16 or 10; moves q past them.
+char32_t ReadDigits(const unsigned char*& q, bool hex) {
+  char32_t value = 0;
+  for (;; ++q) {
+    int d;
+    if (*q >= '0' && *q <= '9') {
+      d = *q - '0';
+    } else if (hex && *q >= 'a' && *q <= 'f') {
+      d = *q - 'a' + 10;
+    } else if (hex && *q >= 'A' && *q <= 'F') {
+      d = *q - 'A' + 10;
+    } else {
+      return value;
+    }
+    // Anything past the last code point stays past it.
+    value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + d;
+  }
+}
+
+}  // namespace
+
+Reference ReadReference(const unsigned char* p, char32_t& cp, std::string_view& name,
+                        const unsigned char*& next) {
+  const unsigned char* q = p + 1;
+  if (*q == '#') {
+    ++q;
+    const bool hex = *q == 'x';
+    if (hex) ++q;
+    const unsigned char* digits = q;
+    const char32_t value = ReadDigits(q, hex);
+    if (q == digits || *q != ';' || !IsXmlChar(value)) return Reference::kMalformed;
+    cp = value;
+    next = q + 1;
+    return Reference::kCharacter;
+  }
+  if (!IsNameStart(*q)) return Reference::kMalformed;
+  while (IsNameChar(*q)) ++q;
+  if (*q != ';') return Reference::kMalformed;
+  name = std::string_view(reinterpret_cast<const char*>(p + 1), q - p - 1);
+  next = q + 1;
+  static const struct {
+    const char* name;
+    char32_t cp;
+  } kPredefined[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"apos", '\''}, {"quot", '"'}};
+  for (const auto& entity : kPredefined) {
+    if (name == entity.name) {
+      cp = entity.cp;
+      return Reference::kCharacter;
+    }
+  }
+  return Reference::kEntity;
+}
+
+}  // namespace velcf::detail
