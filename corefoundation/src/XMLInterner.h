@@ -16,6 +16,9 @@ namespace velcf::detail {
 // to the string made of it: open addressing on an FNV-1a hash, kept at
 // most half full, with a small cache in front for the names that come
 // back again and again.
+// Example:
+//   interner.Find("name", 4) -> null; then interner.Add(string)
+//   interner.Find(another "name", 4) -> string
 class Interner {
  public:
   // The string for [text, text + size), or null when there is none yet.

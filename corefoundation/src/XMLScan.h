@@ -77,10 +77,15 @@ inline std::size_t CopyPlainBlocks(const unsigned char* p, const unsigned char* 
 }
 
 // How many of the `size` bytes at p are ASCII before the first that is not.
+// Example:
+//   AsciiPrefix("abc\xC3\xA9", 5) -> 3
 std::size_t AsciiPrefix(const unsigned char* p, std::size_t size);
 
 // True when the `size` bytes at a and b are equal; compared a word at a
 // time, the last word overlapping the one before.
+// Example:
+//   SameBytes("string", "strong", 6) -> false
+//   SameBytes("string", "string!", 6) -> true
 inline bool SameBytes(const char* a, const char* b, std::size_t size) {
   if (size >= 8) {
     std::uint64_t x, y;
