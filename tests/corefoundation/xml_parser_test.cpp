@@ -48,19 +48,19 @@ TEST(XMLReference, ReadReference) {
   }
 }
 
-// "axb" and "ayb" share a slot of the small cache in front of the table, so the one not in it is
-// found by its hash. The strings are stand-ins, never read.
+// "axxxxxxb" and "ayyyyyyb" share a slot of the small cache in front of the table, so the one not
+// in it is found by its hash; 8 bytes are compared as one word. The strings are stand-ins.
 TEST(XMLInterner, FindsEachNameByItsHash) {
   const char strings[2] = {};
   const auto* first = reinterpret_cast<const __CFString*>(&strings[0]);
   const auto* second = reinterpret_cast<const __CFString*>(&strings[1]);
   Interner interner;
-  EXPECT_EQ(nullptr, interner.Find("axb", 3)) << "axb is new";
+  EXPECT_EQ(nullptr, interner.Find("axxxxxxb", 8)) << "axxxxxxb is new";
   interner.Add(first);
-  EXPECT_EQ(nullptr, interner.Find("ayb", 3)) << "ayb is new";
+  EXPECT_EQ(nullptr, interner.Find("ayyyyyyb", 8)) << "ayyyyyyb is new";
   interner.Add(second);
-  EXPECT_EQ(first, interner.Find(std::string("axb").c_str(), 3)) << "axb, not cached";
-  EXPECT_EQ(second, interner.Find(std::string("ayb").c_str(), 3)) << "ayb";
+  EXPECT_EQ(first, interner.Find(std::string("axxxxxxb").c_str(), 8)) << "not cached";
+  EXPECT_EQ(second, interner.Find(std::string("ayyyyyyb").c_str(), 8)) << "cached";
 }
 
 // The declaration's data; a document type's name and public id ("-": none), where "PUBLIC" may
