@@ -444,6 +444,8 @@ const __CFString* Builder::AttributeValue(const char* raw) {
   UniChar* const units = reinterpret_cast<UniChar*>(place + sizeof(__CFString));
   UniChar* out = units;
   const unsigned char* p = Bytes(raw);
+  // `end` only bounds the block copy, which a wrong end would slow, not
+  // change: the value itself ends at its zero byte.
   const unsigned char* const end = p + size;
   unsigned not_space = 0;  // not needed here
   for (;;) {
