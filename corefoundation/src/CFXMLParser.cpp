@@ -4,27 +4,28 @@
 // and builds the CFTree of CFXMLNodes without recursion. The tree lives in
 // an arena of its own: each text is converted straight into it, and
 // element names, attribute names and white-space runs are stored once per
-// document however often they occur.
+// document however often they occur. The byte scanner, the reference
+// reader, the interner and the reading of the markup as written live in
+// XMLScan, XMLReference, XMLInterner and XMLMarkup.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 #include <string_view>
 #include <vector>
 
 #include <pugixml.hpp>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-#include <textbase/hex.h>
-
 #include "Arena.h"
 #include "Object.h"
 #include "XMLChars.h"
 #include "XMLDecode.h"
+#include "XMLInterner.h"
+#include "XMLMarkup.h"
+#include "XMLReference.h"
+#include "XMLScan.h"
 
 namespace velcf::detail {
 namespace {
@@ -36,60 +37,6 @@ constexpr unsigned kPugiOptions = pugi::parse_cdata | pugi::parse_wconv_attribut
                                   pugi::parse_eol | pugi::parse_comments | pugi::parse_declaration |
                                   pugi::parse_doctype | pugi::parse_pi | pugi::parse_ws_pcdata |
                                   pugi::parse_fragment;
-
-// What a reference stands for.
-enum class Reference { kCharacter, kEntity, kMalformed };
-
-bool IsNameStart(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
-}
-
-bool IsNameChar(unsigned char c) {
-  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
-
-// Reads the reference that starts at the '&' at p. For a character
-// reference or a predefined entity, sets cp; for another entity, sets name.
-// Sets next past the ';'.
-Reference ReadReference(const unsigned char* p, char32_t& cp, std::string_view& name,
-                        const unsigned char*& next) {
-  const unsigned char* q = p + 1;
-  if (*q == '#') {
-    ++q;
-    const bool hex = *q == 'x';
-    if (hex) ++q;
-    char32_t value = 0;
-    const unsigned char* digits = q;
-    for (;; ++q) {
-      const int d = velut::textbase::DigitValue(*q);
-      if (d >= (hex ? 16 : 10)) break;
-      // Anything past the last code point stays past it.
-      value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + d;
-    }
-    if (q == digits || *q != ';' || !IsXmlChar(value)) {
-      return Reference::kMalformed;
-    }
-    cp = value;
-    next = q + 1;
-    return Reference::kCharacter;
-  }
-  if (!IsNameStart(*q)) return Reference::kMalformed;
-  while (IsNameChar(*q)) ++q;
-  if (*q != ';') return Reference::kMalformed;
-  name = std::string_view(reinterpret_cast<const char*>(p + 1), q - p - 1);
-  next = q + 1;
-  static const struct {
-    const char* name;
-    char32_t cp;
-  } kPredefined[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"apos", '\''}, {"quot", '"'}};
-  for (const auto& entity : kPredefined) {
-    if (name == entity.name) {
-      cp = entity.cp;
-      return Reference::kCharacter;
-    }
-  }
-  return Reference::kEntity;
-}
 
 // The character of checked UTF-8 at p; moves p past it.
 char32_t NextChar(const unsigned char*& p) {
@@ -106,186 +53,76 @@ const unsigned char* Bytes(const char* text) {
   return reinterpret_cast<const unsigned char*>(text);
 }
 
-// How the scans of character data and attribute values see a byte: most
-// bytes are plain ASCII, counted in bulk; the others stop the bulk count.
-enum ByteKind : std::uint8_t { kPlain = 0, kSpace = 1, kStop = 2 };
-
-struct ByteKinds {
-  ByteKind of[256] = {};
-  // `stops`: the ASCII bytes besides the terminator that need a closer look.
-  explicit constexpr ByteKinds(const char* stops) {
-    for (int c = 0; c < 256; ++c) {
-      of[c] = c == 0 || c >= 0x80                               ? kStop
-              : c == ' ' || c == '\t' || c == '\n' || c == '\r' ? kSpace
-                                                                : kPlain;
+// Converts character data from p on to UTF-16 units at `out` (room for a
+// unit per byte), up to `end` or to a reference to an entity other than
+// the predefined ones; moves p and out past what it converted and sets
+// `not_space` unless all of it is white space. False for "]]>" or a
+// malformed reference.
+bool ConvertText(const unsigned char*& p, const unsigned char* end, UniChar*& out,
+                 unsigned& not_space) {
+  for (;;) {
+    const std::size_t copied = CopyPlainBlocks(p, end, out, '&', ']', not_space);
+    p += copied;
+    out += copied;
+    ByteKind kind;
+    while ((kind = kTextBytes.of[*p]) != kStop) {
+      not_space |= kind ^ kSpace;
+      *out++ = *p++;
     }
-    for (const char* p = stops; *p != 0; ++p) of[static_cast<unsigned char>(*p)] = kStop;
+    const unsigned char c = *p;
+    if (c == 0) return true;
+    if (c == ']') {
+      if (p[1] == ']' && p[2] == '>') return false;
+      *out++ = *p++;
+    } else if (c == '&') {
+      char32_t cp = 0;
+      std::string_view name;
+      const unsigned char* next = nullptr;
+      const Reference reference = ReadReference(p, cp, name, next);
+      if (reference == Reference::kMalformed) return false;
+      if (reference == Reference::kEntity) return true;  // a node of its own
+      out = WriteUtf16(out, cp);
+      p = next;
+    } else {
+      out = WriteUtf16(out, NextChar(p));
+    }
+    not_space = 1;  // a reference or a character beyond ASCII is text
   }
-};
-
-constexpr ByteKinds kTextBytes("&]");
-constexpr ByteKinds kAttributeBytes("&<");
-
-// Copies the bytes from p on as UTF-16 units to `out` while they are ASCII
-// other than `stop1` and `stop2`, 16 at a time while 16 remain before
-// `end`; `out` has room for a unit per byte up to `end`. Returns how many
-// it copied, and sets `not_space` when one of them is not white space.
-std::size_t CopyPlainBlocks(const unsigned char* p, const unsigned char* end, UniChar* out,
-                            char stop1, char stop2, unsigned& not_space) {
-  std::size_t n = 0;
-#if defined(__SSE2__)
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i first = _mm_set1_epi8(stop1);
-  const __m128i second = _mm_set1_epi8(stop2);
-  const __m128i space = _mm_set1_epi8(' ');
-  const __m128i tab = _mm_set1_epi8('\t');
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i cr = _mm_set1_epi8('\r');
-  while (end - (p + n) >= 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n));
-    // Stored whole; only the units before the first stop count.
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + n), _mm_unpacklo_epi8(bytes, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + n + 8), _mm_unpackhi_epi8(bytes, zero));
-    const __m128i stops =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, first), _mm_cmpeq_epi8(bytes, second)),
-                     _mm_cmplt_epi8(bytes, zero));
-    const __m128i white =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, space), _mm_cmpeq_epi8(bytes, tab)),
-                     _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)));
-    const unsigned stop_mask = static_cast<unsigned>(_mm_movemask_epi8(stops));
-    const unsigned count = stop_mask == 0 ? 16 : static_cast<unsigned>(__builtin_ctz(stop_mask));
-    const unsigned taken = count == 16 ? 0xFFFFu : (1u << count) - 1;
-    if ((~static_cast<unsigned>(_mm_movemask_epi8(white)) & taken) != 0) not_space = 1;
-    n += count;
-    if (count != 16) break;
-  }
-#else
-  (void)p, (void)end, (void)out, (void)stop1, (void)stop2, (void)not_space;
-#endif
-  return n;
 }
 
-// How many of the `size` bytes at p are ASCII before the first that is not.
-std::size_t AsciiPrefix(const unsigned char* p, std::size_t size) {
-  std::size_t n = 0;
-  for (; size - n >= 8; n += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, p + n, sizeof word);
-    if ((word & 0x8080808080808080ULL) != 0) break;
-  }
-  while (n < size && p[n] < 0x80) ++n;
-  return n;
-}
-
-// True when the `size` bytes at a and b are equal; compared a word at a
-// time, the last word overlapping the one before.
-inline bool SameBytes(const char* a, const char* b, std::size_t size) {
-  if (size >= 8) {
-    std::uint64_t x, y;
-    for (std::size_t i = 0; i + 8 < size; i += 8) {
-      std::memcpy(&x, a + i, 8);
-      std::memcpy(&y, b + i, 8);
-      if (x != y) return false;
-    }
-    std::memcpy(&x, a + size - 8, 8);
-    std::memcpy(&y, b + size - 8, 8);
-    return x == y;
-  }
-  if (size >= 4) {
-    std::uint32_t x, y, u, v;
-    std::memcpy(&x, a, 4);
-    std::memcpy(&y, b, 4);
-    std::memcpy(&u, a + size - 4, 4);
-    std::memcpy(&v, b + size - 4, 4);
-    return x == y && u == v;
-  }
-  // 0 to 3 bytes: the first, middle and last cover them all.
-  return size == 0 || (a[0] == b[0] && a[size / 2] == b[size / 2] && a[size - 1] == b[size - 1]);
-}
-
-// Stores the strings that recur in a document once: a table from UTF-8
-// text (in the parsed buffer, which outlives the table) to the string.
-class Interner {
- public:
-  // The string for [text, text + size), or null when there is none yet.
-  const __CFString* Find(const char* text, std::size_t size) {
-    // The same few names come back again and again: a small table indexed
-    // by their length and ends finds them without hashing them whole.
-    const Slot* quick = quick_[QuickIndex(text, size)];
-    if (quick != nullptr && quick->size == size && SameBytes(quick->text, text, size)) {
-      return quick->string;
-    }
-    return FindSlow(text, size);
-  }
-  // Records `string` for the text of the last Find, which found none.
-  void Add(const __CFString* string) {
-    last_->string = string;
-    quick_[QuickIndex(last_->text, last_->size)] = last_;
-    if (++used_ * 2 > slots_.size()) Grow();
-  }
-
- private:
-  struct Slot {
-    const char* text;
-    std::size_t size;
-    std::uint32_t hash;
-    const __CFString* string;
-  };
-  static constexpr std::size_t kQuick = 64;
-
-  static std::size_t QuickIndex(const char* text, std::size_t size) {
-    if (size == 0) return 0;
-    const auto first = static_cast<unsigned char>(text[0]);
-    const auto last = static_cast<unsigned char>(text[size - 1]);
-    return (size * 31 + std::size_t{first} * 7 + last) % kQuick;
-  }
-
-  const __CFString* FindSlow(const char* text, std::size_t size) {
-    if (slots_.empty()) slots_.resize(64);
-    std::uint32_t hash = 2166136261u;  // FNV-1a
-    for (std::size_t i = 0; i < size; ++i) {
-      hash = (hash ^ static_cast<unsigned char>(text[i])) * 16777619u;
-    }
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-      Slot& slot = slots_[i];
-      if (slot.string == nullptr) {
-        slot = Slot{text, size, hash, nullptr};
-        last_ = &slot;
-        return nullptr;
-      }
-      if (slot.hash == hash && slot.size == size && SameBytes(slot.text, text, size)) {
-        quick_[QuickIndex(text, size)] = &slot;
-        return slot.string;
+// True when a repeated key of `attributes` (whose keys are interned, so
+// that equal names are the same string) is found, in `order` when it has
+// one, which is sorted here.
+bool HasRepeatedKey(__CFDictionary& attributes) {
+  const Object** keys = attributes.keys;
+  const auto count = static_cast<std::size_t>(attributes.count);
+  std::uint32_t* order = attributes.order;
+  if (order == nullptr) {
+    for (std::size_t i = 1; i < count; ++i) {
+      for (std::size_t j = 0; j < i; ++j) {
+        if (keys[i] == keys[j]) return true;
       }
     }
+    return false;
   }
-
-  void Grow() {
-    std::vector<Slot> old(slots_.size() * 2);
-    old.swap(slots_);
-    const std::size_t mask = slots_.size() - 1;
-    for (const Slot& slot : old) {
-      if (slot.string == nullptr) continue;
-      std::size_t i = slot.hash & mask;
-      while (slots_[i].string != nullptr) i = (i + 1) & mask;
-      slots_[i] = slot;
-    }
-    std::fill(std::begin(quick_), std::end(quick_), nullptr);
+  for (std::size_t i = 0; i < count; ++i) order[i] = static_cast<std::uint32_t>(i);
+  std::sort(order, order + count, [keys](std::uint32_t a, std::uint32_t b) {
+    return static_cast<const __CFString*>(keys[a])->Compare(
+               *static_cast<const __CFString*>(keys[b])) < 0;
+  });
+  for (std::size_t i = 1; i < count; ++i) {
+    if (keys[order[i - 1]] == keys[order[i]]) return true;
   }
-
-  std::vector<Slot> slots_;
-  std::size_t used_ = 0;
-  Slot* last_ = nullptr;
-  const Slot* quick_[kQuick] = {};
-};
+  return false;
+}
 
 class Builder {
  public:
-  Builder(const DecodedDocument& document, CFOptionFlags options, Arena& arena)
+  // `buffer`: the copy of the document's text that pugixml parsed in place.
+  Builder(const DecodedDocument& document, const char* buffer, CFOptionFlags options, Arena& arena)
       : arena_(arena),
-        text_(document.text),
-        size_(document.size),
+        text_(document.text, document.size),
+        buffer_(buffer),
         encoding_(document.encoding),
         skip_whitespace_((options & kCFXMLParserSkipWhitespace) != 0),
         skip_metadata_((options & kCFXMLParserSkipMetaData) != 0) {}
@@ -319,6 +156,7 @@ class Builder {
   // A string of the checked UTF-8 text [text, text + size).
   const __CFString* StringOf(const char* text, std::size_t size);
   const __CFString* StringOf(const char* text) { return StringOf(text, std::strlen(text)); }
+  const __CFString* StringOf(std::string_view text) { return StringOf(text.data(), text.size()); }
   // The same, stored once per document, with one more reference.
   const __CFString* Intern(const char* text, std::size_t size) {
     if (const __CFString* found = interned_.Find(text, size)) {
@@ -328,8 +166,19 @@ class Builder {
     return InternNew(text, size);
   }
   const __CFString* InternNew(const char* text, std::size_t size);
+  // Adds `node` to the innermost open element; false when it is malformed.
+  bool AddNode(const pugi::xml_node& node, bool top_level);
   bool AddElement(const pugi::xml_node& element, __CFTree*& added);
+  // Gives `info` the empty attributes that elements without any share.
+  void ShareNoAttributes(CFXMLElementInfo& info);
+  // Gives `info` the attributes in attributes_ (not empty).
+  bool AddAttributes(CFXMLElementInfo& info);
   bool AddText(const char* raw, bool top_level);
+  // Adds the text run from p on (see ConvertText) as a text or white-space
+  // node, if it is not empty, and moves p past it.
+  bool AddTextRun(const unsigned char*& p, const unsigned char* end);
+  // Adds the reference to another entity at p as a node; moves p past it.
+  bool AddEntityReference(const unsigned char*& p);
   bool AddComment(const char* text);
   bool AddInstruction(const char* target, const char* data, std::size_t size);
   bool AddDeclaration(const pugi::xml_node& declaration);
@@ -337,14 +186,14 @@ class Builder {
   // The value of an attribute as written at `raw`, references resolved;
   // null when it is malformed.
   const __CFString* AttributeValue(const char* raw);
+  std::size_t OffsetInText(const char* string) const;
   // True for an element written as an empty-element tag ("<e/>"), not as
-  // a start tag ("<e>"); `last_value`: its last attribute's value, if any.
-  bool IsEmptyElementTag(const pugi::xml_node& element, const char* name, std::size_t name_size,
-                         const char* last_value);
+  // a start tag ("<e>"); its attributes are in attributes_.
+  bool WrittenEmpty(const pugi::xml_node& element, const char* name, std::size_t name_size) const;
 
   Arena& arena_;
-  const char* text_;
-  std::size_t size_;
+  std::string_view text_;  // the document as written
+  const char* buffer_;
   CFStringEncoding encoding_;
   bool skip_whitespace_;
   bool skip_metadata_;
@@ -357,9 +206,6 @@ class Builder {
     const char* value;
   };
   std::vector<Attribute> attributes_;  // of the element being added
-  // Where pugixml's copy of the text starts, once known: its names and
-  // values point into it, at the same offsets as in text_.
-  std::uintptr_t base_ = 0;
   Interner interned_;
   // Shared by the elements without attributes.
   __CFDictionary* no_attributes_ = nullptr;
@@ -432,7 +278,6 @@ const __CFString* Builder::InternNew(const char* text, std::size_t size) {
 __CFTree* Builder::Build(const pugi::xml_document& document) {
   __CFTree* root = AddTree(kCFXMLNodeTypeDocument, nullptr);
   NodeOf(root).info_as<CFXMLDocumentInfo>().encoding = encoding_;
-
   Open(document.first_child(), root);
   while (!stack_.empty()) {
     const pugi::xml_node node = stack_.back().next;
@@ -442,77 +287,76 @@ __CFTree* Builder::Build(const pugi::xml_document& document) {
       continue;
     }
     stack_.back().next = node.next_sibling();
-    const bool top_level = stack_.size() == 1;
-    bool ok = true;
-    switch (node.type()) {
-      case pugi::node_element: {
-        if (top_level) {
-          ok = !has_root_;
-          has_root_ = true;
-        }
-        __CFTree* added = nullptr;
-        ok = ok && AddElement(node, added);
-        if (ok) Open(node.first_child(), added);
-        break;
-      }
-      case pugi::node_pcdata:
-        ok = AddText(node.value(), top_level);
-        break;
-      case pugi::node_cdata:
-        ok = !top_level;
-        if (ok) AddTree(kCFXMLNodeTypeCDATASection, StringOf(node.value()));
-        break;
-      case pugi::node_comment:
-        ok = AddComment(node.value());
-        break;
-      case pugi::node_pi: {
-        const char* data = node.value();
-        ok = AddInstruction(node.name(), data, std::strlen(data));
-        break;
-      }
-      case pugi::node_declaration:
-        ok = AddDeclaration(node);
-        break;
-      case pugi::node_doctype:
-        ok = top_level && !has_doctype_ && !has_root_ && AddDocumentType(node.value());
-        has_doctype_ = true;
-        break;
-      default:
-        ok = false;
-        break;
-    }
-    if (!ok) return nullptr;
+    if (!AddNode(node, stack_.size() == 1)) return nullptr;
   }
   return has_root_ ? root : nullptr;
+}
+
+bool Builder::AddNode(const pugi::xml_node& node, bool top_level) {
+  switch (node.type()) {
+    case pugi::node_element: {
+      if (top_level && has_root_) return false;
+      has_root_ = has_root_ || top_level;
+      __CFTree* added = nullptr;
+      if (!AddElement(node, added)) return false;
+      Open(node.first_child(), added);
+      return true;
+    }
+    case pugi::node_pcdata:
+      return AddText(node.value(), top_level);
+    case pugi::node_cdata:
+      if (top_level) return false;
+      AddTree(kCFXMLNodeTypeCDATASection, StringOf(node.value()));
+      return true;
+    case pugi::node_comment:
+      return AddComment(node.value());
+    case pugi::node_pi: {
+      const char* data = node.value();
+      return AddInstruction(node.name(), data, std::strlen(data));
+    }
+    case pugi::node_declaration:
+      return AddDeclaration(node);
+    case pugi::node_doctype: {
+      const bool ok = top_level && !has_doctype_ && !has_root_ && AddDocumentType(node.value());
+      has_doctype_ = true;
+      return ok;
+    }
+    default:
+      return false;
+  }
 }
 
 bool Builder::AddElement(const pugi::xml_node& element, __CFTree*& added) {
   const char* name = element.name();
   const std::size_t name_size = std::strlen(name);
-  __CFTree* tree = AddTree(kCFXMLNodeTypeElement, Intern(name, name_size));
-  CFXMLElementInfo& info = NodeOf(tree).info_as<CFXMLElementInfo>();
-  added = tree;
-
+  added = AddTree(kCFXMLNodeTypeElement, Intern(name, name_size));
+  CFXMLElementInfo& info = NodeOf(added).info_as<CFXMLElementInfo>();
   attributes_.clear();
   for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
     attributes_.push_back({a.name(), a.value()});
   }
-  info.isEmpty = IsEmptyElementTag(element, name, name_size,
-                                   attributes_.empty() ? nullptr : attributes_.back().value);
-  const std::size_t count = attributes_.size();
-  if (count == 0) {
-    if (no_attributes_ == nullptr) {
-      no_attributes_ = arena_.Make<__CFDictionary>(arena_.Allocate(sizeof(__CFDictionary)));
-      no_names_ = arena_.Make<__CFArray>(arena_.Allocate(sizeof(__CFArray)));
-    } else {
-      no_attributes_->AddBuildReference();
-      no_names_->AddBuildReference();
-    }
-    info.attributes = no_attributes_;
-    info.attributeOrder = no_names_;
+  info.isEmpty = WrittenEmpty(element, name, name_size);
+  if (attributes_.empty()) {
+    ShareNoAttributes(info);
     return true;
   }
+  return AddAttributes(info);
+}
 
+void Builder::ShareNoAttributes(CFXMLElementInfo& info) {
+  if (no_attributes_ == nullptr) {
+    no_attributes_ = arena_.Make<__CFDictionary>(arena_.Allocate(sizeof(__CFDictionary)));
+    no_names_ = arena_.Make<__CFArray>(arena_.Allocate(sizeof(__CFArray)));
+  } else {
+    no_attributes_->AddBuildReference();
+    no_names_->AddBuildReference();
+  }
+  info.attributes = no_attributes_;
+  info.attributeOrder = no_names_;
+}
+
+bool Builder::AddAttributes(CFXMLElementInfo& info) {
+  const std::size_t count = attributes_.size();
   const bool indexed = count > static_cast<std::size_t>(__CFDictionary::kLinearLookup);
   const std::size_t order_bytes =
       indexed ? (count * sizeof(std::uint32_t) + 7) & ~std::size_t{7} : 0;
@@ -527,7 +371,6 @@ bool Builder::AddElement(const pugi::xml_node& element, __CFTree*& added) {
   names->values = attributes->keys;
   info.attributes = attributes;
   info.attributeOrder = names;
-
   // The pairs are counted as they are filled, so that a failure leaves
   // nothing half made.
   for (const Attribute& a : attributes_) {
@@ -540,26 +383,7 @@ bool Builder::AddElement(const pugi::xml_node& element, __CFTree*& added) {
     ++attributes->count;
     ++names->count;
   }
-  // A repeated name is the same string: equal names are found by identity.
-  if (!indexed) {
-    for (CFIndex i = 1; i < attributes->count; ++i) {
-      for (CFIndex j = 0; j < i; ++j) {
-        if (attributes->keys[i] == attributes->keys[j]) return false;
-      }
-    }
-    return true;
-  }
-  std::uint32_t* order = attributes->order;
-  for (std::size_t i = 0; i < count; ++i) order[i] = static_cast<std::uint32_t>(i);
-  const Object** keys = attributes->keys;
-  std::sort(order, order + count, [keys](std::uint32_t a, std::uint32_t b) {
-    return static_cast<const __CFString*>(keys[a])->Compare(
-               *static_cast<const __CFString*>(keys[b])) < 0;
-  });
-  for (std::size_t i = 1; i < count; ++i) {
-    if (keys[order[i - 1]] == keys[order[i]]) return false;
-  }
-  return true;
+  return !HasRepeatedKey(*attributes);
 }
 
 bool Builder::AddText(const char* raw, bool top_level) {
@@ -572,65 +396,44 @@ bool Builder::AddText(const char* raw, bool top_level) {
     }
   }
   while (p < end) {
-    // One run, up to the end or to a reference to an entity other than the
-    // predefined ones, written straight into the arena: it takes at most a
-    // unit per byte, and what it leaves is given back.
-    const unsigned char* const start = p;
-    char* const place =
-        static_cast<char*>(arena_.Allocate(__CFString::SizeFor(static_cast<std::size_t>(end - p))));
-    UniChar* const units = reinterpret_cast<UniChar*>(place + sizeof(__CFString));
-    UniChar* out = units;
-    unsigned not_space = 0;
-    for (;;) {
-      const std::size_t copied = CopyPlainBlocks(p, end, out, '&', ']', not_space);
-      p += copied;
-      out += copied;
-      ByteKind kind;
-      while ((kind = kTextBytes.of[*p]) != kStop) {
-        not_space |= kind ^ kSpace;
-        *out++ = *p++;
-      }
-      const unsigned char c = *p;
-      if (c == 0) break;
-      if (c == ']') {
-        if (p[1] == ']' && p[2] == '>') return false;
-        *out++ = *p++;
-      } else if (c == '&') {
-        char32_t cp = 0;
-        std::string_view name;
-        const unsigned char* next = nullptr;
-        const Reference reference = ReadReference(p, cp, name, next);
-        if (reference == Reference::kMalformed) return false;
-        if (reference == Reference::kEntity) break;  // a node of its own
-        out = WriteUtf16(out, cp);
-        p = next;
-      } else {
-        out = WriteUtf16(out, NextChar(p));
-      }
-      not_space = 1;  // a reference or a character beyond ASCII is text
-    }
-    const auto count = static_cast<std::size_t>(out - units);
-    if (count == 0 || not_space == 0) {
-      arena_.GiveBack(place);
-      if (count != 0 && !skip_whitespace_) {
-        AddTree(kCFXMLNodeTypeWhitespace,
-                Intern(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p - start)));
-      }
-    } else {
-      __CFString* string = arena_.Make<__CFString>(place, static_cast<CFIndex>(count));
-      arena_.GiveBack(place + __CFString::SizeFor(count));
-      AddTree(kCFXMLNodeTypeText, string);
-    }
-    if (*p == '&') {
-      // A reference to an entity other than the predefined ones.
-      if (!has_doctype_) return false;
-      char32_t cp = 0;
-      std::string_view name;
-      ReadReference(p, cp, name, p);
-      __CFTree* tree = AddTree(kCFXMLNodeTypeEntityReference, StringOf(name.data(), name.size()));
-      NodeOf(tree).info_as<CFXMLEntityReferenceInfo>().entityType = kCFXMLEntityTypeParsedInternal;
-    }
+    if (!AddTextRun(p, end)) return false;
+    if (*p == '&' && !AddEntityReference(p)) return false;
   }
+  return true;
+}
+
+bool Builder::AddTextRun(const unsigned char*& p, const unsigned char* end) {
+  // Written straight into the arena: the run takes at most a unit per
+  // byte, and what it leaves is given back.
+  const unsigned char* const start = p;
+  char* const place =
+      static_cast<char*>(arena_.Allocate(__CFString::SizeFor(static_cast<std::size_t>(end - p))));
+  UniChar* const units = reinterpret_cast<UniChar*>(place + sizeof(__CFString));
+  UniChar* out = units;
+  unsigned not_space = 0;
+  if (!ConvertText(p, end, out, not_space)) return false;
+  const auto count = static_cast<std::size_t>(out - units);
+  if (count != 0 && not_space != 0) {
+    __CFString* string = arena_.Make<__CFString>(place, static_cast<CFIndex>(count));
+    arena_.GiveBack(place + __CFString::SizeFor(count));
+    AddTree(kCFXMLNodeTypeText, string);
+    return true;
+  }
+  arena_.GiveBack(place);
+  if (count != 0 && !skip_whitespace_) {
+    AddTree(kCFXMLNodeTypeWhitespace,
+            Intern(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p - start)));
+  }
+  return true;
+}
+
+bool Builder::AddEntityReference(const unsigned char*& p) {
+  if (!has_doctype_) return false;
+  char32_t cp = 0;
+  std::string_view name;
+  ReadReference(p, cp, name, p);
+  __CFTree* tree = AddTree(kCFXMLNodeTypeEntityReference, StringOf(name));
+  NodeOf(tree).info_as<CFXMLEntityReferenceInfo>().entityType = kCFXMLEntityTypeParsedInternal;
   return true;
 }
 
@@ -641,6 +444,8 @@ const __CFString* Builder::AttributeValue(const char* raw) {
   UniChar* const units = reinterpret_cast<UniChar*>(place + sizeof(__CFString));
   UniChar* out = units;
   const unsigned char* p = Bytes(raw);
+  // `end` only bounds the block copy, which a wrong end would slow, not
+  // change: the value itself ends at its zero byte.
   const unsigned char* const end = p + size;
   unsigned not_space = 0;  // not needed here
   for (;;) {
@@ -695,100 +500,46 @@ bool Builder::AddInstruction(const char* target, const char* data, std::size_t s
 bool Builder::AddDeclaration(const pugi::xml_node& declaration) {
   // Only "<?xml" at the very start of the document declares it; pugixml
   // also takes a later one, or "<?XML".
-  if (declaration.offset_debug() != 2 || size_ < 5 || std::memcmp(text_, "<?xml", 5) != 0) {
-    return false;
-  }
-  // The data is the declaration's text, which is quoted and ends at "?>".
-  std::size_t end = 5;
-  char quote = 0;
-  while (end + 1 < size_ && (quote != 0 || text_[end] != '?' || text_[end + 1] != '>')) {
-    if (quote != 0 && text_[end] == quote) {
-      quote = 0;
-    } else if (quote == 0 && (text_[end] == '"' || text_[end] == '\'')) {
-      quote = text_[end];
-    }
-    ++end;
-  }
-  std::size_t begin = 5;
-  while (begin < end && IsXmlSpace(static_cast<unsigned char>(text_[begin]))) ++begin;
-  while (end > begin && IsXmlSpace(static_cast<unsigned char>(text_[end - 1]))) --end;
-  return AddInstruction("xml", text_ + begin, end - begin);
+  if (OffsetInText(declaration.name()) != 2 || text_.substr(0, 5) != "<?xml") return false;
+  const std::string_view data = DeclarationData(text_);
+  return AddInstruction("xml", data.data(), data.size());
 }
 
 bool Builder::AddDocumentType(const char* text) {
-  // text: the root element's name, then an optional external identifier
-  // and internal subset, which are never read further.
-  std::string_view rest(text);
-  auto skip_space = [&rest] {
-    while (!rest.empty() && IsXmlSpace(static_cast<unsigned char>(rest.front()))) {
-      rest.remove_prefix(1);
-    }
-  };
-  skip_space();
-  std::size_t n = 0;
-  while (n < rest.size() && !IsXmlSpace(static_cast<unsigned char>(rest[n])) && rest[n] != '[') {
-    ++n;
-  }
-  if (n == 0) return false;
-  const std::string_view name = rest.substr(0, n);
-  rest.remove_prefix(n);
-  skip_space();
-  __CFTree* tree = AddTree(kCFXMLNodeTypeDocumentType, StringOf(name.data(), name.size()));
-  if (rest.substr(0, 6) == "PUBLIC") {
-    rest.remove_prefix(6);
-    skip_space();
-    if (!rest.empty() && (rest.front() == '"' || rest.front() == '\'')) {
-      const std::size_t close = rest.find(rest.front(), 1);
-      if (close == std::string_view::npos) return false;
-      NodeOf(tree).info_as<CFXMLDocumentTypeInfo>().externalID.publicID =
-          StringOf(rest.data() + 1, close - 1);
-    }
+  std::string_view name;
+  std::string_view public_id;
+  if (!ParseDocumentType(text, name, public_id)) return false;
+  __CFTree* tree = AddTree(kCFXMLNodeTypeDocumentType, StringOf(name));
+  if (public_id.data() != nullptr) {
+    NodeOf(tree).info_as<CFXMLDocumentTypeInfo>().externalID.publicID = StringOf(public_id);
   }
   return true;
 }
 
-bool Builder::IsEmptyElementTag(const pugi::xml_node& element, const char* name,
-                                std::size_t name_size, const char* last_value) {
-  const auto at = [this](const char* p) { return reinterpret_cast<std::uintptr_t>(p) - base_; };
-  if (base_ == 0) {
-    const std::ptrdiff_t offset = element.offset_debug();
-    if (offset >= 0)
-      base_ = reinterpret_cast<std::uintptr_t>(name) - static_cast<std::uintptr_t>(offset);
+// Where a name or value that pugixml returned starts in the text as
+// written, or npos. This is safe because the document is parsed in place
+// (load_buffer_inplace) in a copy of that text: in place, pugixml's names
+// and values are the buffer's own bytes, each starting where it was
+// written; parsing only writes a zero over the byte that ends one and
+// moves later bytes of a value to the left. A string outside the buffer
+// (pugixml's "" for a missing name or value) gives npos; offset 0 (the
+// '<' of the first tag) starts no name or value. Checked against pugixml
+// 1.13 (Debian 12) and 1.14 (Debian 13).
+std::size_t Builder::OffsetInText(const char* string) const {
+  const auto at = reinterpret_cast<std::uintptr_t>(string);
+  const auto begin = reinterpret_cast<std::uintptr_t>(buffer_);
+  if (at <= begin || at - begin >= text_.size()) return std::string_view::npos;
+  return at - begin;
+}
+
+bool Builder::WrittenEmpty(const pugi::xml_node& element, const char* name,
+                           std::size_t name_size) const {
+  const std::size_t at = OffsetInText(name);
+  const std::size_t value = attributes_.empty() ? 0 : OffsetInText(attributes_.back().value);
+  if (at == std::string_view::npos || value == std::string_view::npos) {
+    return !element.first_child();
   }
-  std::size_t offset = at(name);
-  if (base_ == 0 || offset >= size_ || offset + name_size > size_ || text_[offset] != name[0]) {
-    const std::ptrdiff_t found = element.offset_debug();
-    if (found < 0 || static_cast<std::size_t>(found) >= size_) return !element.first_child();
-    offset = static_cast<std::size_t>(found);
-  } else {
-    // Past the name, or the last attribute's value, whose quotes are seen
-    // in the text as written.
-    std::size_t i = offset + name_size;
-    if (last_value != nullptr) {
-      const std::size_t value = at(last_value);
-      const char* close = nullptr;
-      if (value > i && value <= size_ && (text_[value - 1] == '"' || text_[value - 1] == '\'')) {
-        close =
-            static_cast<const char*>(std::memchr(text_ + value, text_[value - 1], size_ - value));
-      }
-      i = close != nullptr ? static_cast<std::size_t>(close - text_) + 1 : size_;
-    }
-    while (i < size_ && IsXmlSpace(static_cast<unsigned char>(text_[i]))) ++i;
-    if (i < size_ && (text_[i] == '/' || text_[i] == '>')) return text_[i] == '/';
-  }
-  // Past the name and the attributes, whose quoted values may hold '>'.
-  char quote = 0;
-  for (std::size_t i = offset; i < size_; ++i) {
-    const char c = text_[i];
-    if (quote != 0) {
-      if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '>') {
-      return i > 0 && text_[i - 1] == '/';
-    }
-  }
-  return !element.first_child();
+  return IsEmptyElementTag(text_, at + name_size, value == 0 ? std::string_view::npos : value);
 }
 
 }  // namespace
@@ -804,12 +555,19 @@ CFXMLTreeRef CFXMLTreeCreateFromData(CFAllocatorRef, CFDataRef xmlData, CFURLRef
     if (!velcf::detail::DecodeDocument(data->bytes.data(), data->bytes.size(), decoded)) {
       return nullptr;
     }
+    // Parsed in place in a copy, so that the builder can read the text as
+    // written where pugixml's strings start (see Builder::OffsetInText).
+    // The copy ends with a zero, as load_buffer's own copy does: pugixml
+    // overwrites the last byte it is given.
+    const std::unique_ptr<char[]> buffer(new char[decoded.size + 1]);
+    std::copy_n(decoded.text, decoded.size, buffer.get());
+    buffer[decoded.size] = 0;
     pugi::xml_document document;
-    const pugi::xml_parse_result result = document.load_buffer(
-        decoded.text, decoded.size, velcf::detail::kPugiOptions, pugi::encoding_utf8);
+    const pugi::xml_parse_result result = document.load_buffer_inplace(
+        buffer.get(), decoded.size + 1, velcf::detail::kPugiOptions, pugi::encoding_utf8);
     if (result.status != pugi::status_ok) return nullptr;
     ArenaOwner arena(velcf::detail::Arena::Create());
-    velcf::detail::Builder builder(decoded, parseOptions, *arena.get());
+    velcf::detail::Builder builder(decoded, buffer.get(), parseOptions, *arena.get());
     __CFTree* root = builder.Build(document);
     if (root == nullptr) return nullptr;  // the arena goes with what was built
     arena.release()->Seal(root);

@@ -1,4 +1,5 @@
 // CFXMLTreeCreateFromData and the functions that read the tree it makes.
+#include <map>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -29,14 +30,19 @@ const CFXMLElementInfo* Element(CFTreeRef tree) {
   return static_cast<const CFXMLElementInfo*>(CFXMLNodeGetInfoPtr(CFXMLTreeGetNode(tree)));
 }
 
-// A tree as text: per node its type's letter (E element, P instruction, M comment, T text, C CDATA,
-// R reference, Y doctype, W space), string and record ("/": empty tag), then its children in [].
+// A tree as text: per node its type's letter (below), string and record ("/": empty tag), then
+// its children in [].
 std::string Dump(CFTreeRef tree) {
   CFXMLNodeRef node = CFXMLTreeGetNode(tree);
   const CFXMLNodeTypeCode code = CFXMLNodeGetTypeCode(node);
   const void* info = CFXMLNodeGetInfoPtr(node);
-  std::string out =
-      "?DE?PMTC??RYW?"[std::min<CFIndex>(code, 13)] + ("(" + Utf8(CFXMLNodeGetString(node)));
+  static const std::map<CFXMLNodeTypeCode, char> kLetters = {
+      {kCFXMLNodeTypeElement, 'E'},      {kCFXMLNodeTypeProcessingInstruction, 'P'},
+      {kCFXMLNodeTypeComment, 'M'},      {kCFXMLNodeTypeText, 'T'},
+      {kCFXMLNodeTypeCDATASection, 'C'}, {kCFXMLNodeTypeEntityReference, 'R'},
+      {kCFXMLNodeTypeDocumentType, 'Y'}, {kCFXMLNodeTypeWhitespace, 'W'},
+      {kCFXMLNodeTypeDocument, 'D'}};
+  std::string out = kLetters.at(code) + ("(" + Utf8(CFXMLNodeGetString(node)));
   if (code == kCFXMLNodeTypeElement) {
     const auto* element = static_cast<const CFXMLElementInfo*>(info);
     for (CFIndex i = 0; i < CFArrayGetCount(element->attributeOrder); ++i) {
@@ -90,13 +96,12 @@ TEST(XMLTree, Documents) {
                     le = std::to_string(kCFStringEncodingUTF16LE) + ": ",
                     be = std::to_string(kCFStringEncodingUTF16BE) + ": ";
   const std::tuple<std::string, std::string, CFOptionFlags> rows[] = {
-      {"<?xml version='1.0' encoding='UTF-8'?>\n<!DOCTYPE t>\n<!-- s -->\n<t a='1'>\n"
+      {"<?xml version='1.0' encoding='UTF-8'?>\n<!DOCTYPE t PUBLIC 'p' 'x'>\n<!-- s -->\n<t "
+       "a='1'>\n"
        " <s>Hi<!--x--><?pi data?><![CDATA[<raw>]]><b/>&#32;</s>\n</t>\n",
-       p + "'UTF-8') W(\n) Y(t) W(\n) M( s ) W(\n) E(t a=1)[W(\n ) "
+       p + "'UTF-8') W(\n) Y(t|p) W(\n) M( s ) W(\n) E(t a=1)[W(\n ) "
            "E(s)[T(Hi) M(x) P(pi|data) C(<raw>) E(b/) T( )] W(\n)] W(\n)",
        0},
-      {"<!DOCTYPE h PUBLIC '-//W3C//DTD XHTML 1.0//EN' 'http://www.w3.org/x.dtd'><h/>",
-       "Y(h|-//W3C//DTD XHTML 1.0//EN) E(h/)", 0},
       {"<!DOCTYPE r SYSTEM 'file:///etc/passwd' [<!ENTITY x SYSTEM 'file:///etc/passwd'>\n"
        "<!ENTITY % p SYSTEM 'file:///etc/passwd'> %p; <!ENTITY big '&x;&x;&x;'>]>"
        "<r a='&x;' b='x&nbsp;y'>&x;&big;a&n.a-m;b<s/> &e; </r>",
@@ -105,13 +110,10 @@ TEST(XMLTree, Documents) {
       {"<e a='&lt;&amp;&gt;&quot;&apos;&#65;&#x42;' b='x\ty\r\nz\nw' c='x&#9;y&#10;z' d=\"'>\" "
        "e='/>'></e>",
        "E(e a=<&>\"'AB b=x y z w c=x\ty\nz d='> e=/>)", 0},
-      {"<e  a = '1'  />", "E(e a=1/)", 0},
       {"<r k='\xF0\x90\x80\x80'>\xF0\x9F\x98\x80&#x10FFFF;\xC2\xA0</r>",
        "E(r k=\xF0\x90\x80\x80)[T(\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xC2\xA0)]", 0},
       {"<e k='1' j='2' i='3' h='4' g='5' f='6' d='7' c='8' b='9' a='' A='?'/>",
        "E(e k=1 j=2 i=3 h=4 g=5 f=6 d=7 c=8 b=9 a= A=?/)", 0},
-      {"<r>&lt;&gt;&amp;&apos;&quot; &#233;&#xE9;&#xe9; &amp;lt; &#x1F600;&#128512;</r>",
-       "E(r)[T(<>&'\" \xC3\xA9\xC3\xA9\xC3\xA9 &lt; \xF0\x9F\x98\x80\xF0\x9F\x98\x80)]", 0},
       {" <r> <a/>\t<b/>\r\n\r<!--c-->  <![CDATA[ ]]></r> ",
        "W( ) E(r)[W( ) E(a/) W(\t) E(b/) W(\n\n) M(c) W(  ) C( )] W( )", 0},
       {" <r> <a/>\t<b/>\n<c>  </c> x </r> ", "E(r)[E(a/) E(b/) E(c) T( x )]", kNoSpace},
@@ -134,11 +136,11 @@ TEST(XMLTree, Documents) {
 // Documents that are not well-formed, and every proper prefix of two that are, give null.
 TEST(XMLTree, MalformedDocumentsGiveNull) {
   const std::string rows[] = {
-      // Text beside the one root (the fuzz target checks there is one); references; attributes.
+      // Text beside the one root (the fuzz target checks there is one); references (the reader's
+      // own table has the rest); attributes.
       "<r/>x", "x<r/>", "<r/><![CDATA[x]]>", "<r>", "<r></s>", "<a><b></a></b>", "<1r/>", "< r/>",
-      "<r>]]></r>", "<r>a & b</r>", "<r>&lt</r>", "<r>&;</r>", "<r>&nbsp;</r>", "<r a='&nbsp;'/>",
-      "<r>&#0;</r>", "<r>&#xD800;</r>", "<r>&#x110000;</r>", "<r>&#99999999999999999999;</r>",
-      "<r>&#X41;</r>", "<r>&#;</r>", "<r a='<'/>", "<r a='&'/>", "<r a='1' a='2'/>", "<r a=1/>",
+      "<r>]]></r>", "<r>a & b</r>", "<r>&;</r>", "<r>&#0;</r>", "<r>&nbsp;</r>", "<r a='&nbsp;'/>",
+      "<r a='<'/>", "<r a='&'/>", "<r a='1' a='2'/>", "<r a=1/>",
       "<r a1='' a2='' a3='' a4='' a5='' a6='' a7='' a8='' a9='' a1=''/>",
       // Comments, declarations, document types, characters and encodings.
       "<r><!-- a -- b --></r>", "<r><!-- a ---></r>", "<r/><?xml version='1.0'?>",
@@ -158,13 +160,13 @@ TEST(XMLTree, MalformedDocumentsGiveNull) {
 }
 
 // Keys are found by their text, case and all, with few keys and with an index of many; CFEqual
-// compares dictionaries in any order, arrays in order, trees and nodes by identity.
+// compares dictionaries in any order, arrays in order.
 TEST(XMLTree, AttributeLookupAndEquality) {
   const Doc doc = Parse(
       "<r><e a='1' b='2'/><e a='1' b='2'/><f b='2' a='1'/><e a='1'/><e a='9' b='2'/>"
       "<e a='1' c='2'/><e src='lower' Src='upper' empty=''/>"
       "<e src='lower' Src='upper' empty='' a='' b='' c='' d='' e='' f='' g=''/></r>");
-  CFTreeRef a = CFTreeGetFirstChild(CFTreeGetFirstChild(doc.get())), b = CFTreeGetNextSibling(a);
+  CFTreeRef a = CFTreeGetFirstChild(CFTreeGetFirstChild(doc.get()));
   const auto element = [a](CFIndex i) {
     return Element(CFTreeGetChildAtIndex(CFTreeGetParent(a), i));
   };
@@ -188,42 +190,17 @@ TEST(XMLTree, AttributeLookupAndEquality) {
     EXPECT_EQ(CFEqual(element(i)->attributeOrder, element(j)->attributeOrder), arrays) << i << j;
     EXPECT_FALSE(CFEqual(element(i)->attributes, element(i)->attributeOrder));
   }
-  EXPECT_TRUE(CFEqual(a, a));
-  EXPECT_FALSE(CFEqual(a, b) || CFEqual(CFXMLTreeGetNode(a), CFXMLTreeGetNode(b)));
-  EXPECT_EQ(CFGetTypeID(a), CFTreeGetTypeID());
-  EXPECT_EQ(CFGetTypeID(CFXMLTreeGetNode(a)), CFXMLNodeGetTypeID());
 }
 
-// A retained part outlives its document without a parent, a node of any kind keeps its kind; names
-// are held once per use. Null and indexes out of range give null or 0.
+// A retained part outlives its document without a parent; names are held once per use. (Null
+// arguments are called by the hostile table.)
 TEST(XMLTree, RetainedPartsOutliveTheDocument) {
   Doc doc = Parse("<!DOCTYPE r SYSTEM 'r.dtd'><?pi data?><r a='1'><p><s>text</s></p><p/></r>");
-  CFTypeRef nodes[3];
-  for (int i = 0; i < 3; ++i)
-    nodes[i] = CFRetain(CFXMLTreeGetNode(CFTreeGetChildAtIndex(doc.get(), i)));
   CFTreeRef r = CFTreeGetChildAtIndex(doc.get(), 2),
             s = CFTreeGetFirstChild(CFTreeGetFirstChild(r));
   CFStringRef text = CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetFirstChild(s)));
   EXPECT_EQ(CFGetRetainCount(CFArrayGetValueAtIndex(Element(r)->attributeOrder, 0)), 2);
   EXPECT_EQ(CFGetRetainCount(CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetFirstChild(r)))), 2);
-  const void* const nulls[] = {
-      CFXMLTreeCreateFromData(nullptr, CFDataRef(CFSTR("<r/>")), nullptr, 0, 1),  // not data
-      CFTreeGetChildAtIndex(r, -1),
-      CFDictionaryGetValue(Element(r)->attributes, nullptr),
-      CFXMLNodeGetInfoPtr(nullptr),
-      CFRetain(nullptr),
-      CFTreeGetChildAtIndex(nullptr, 0),
-      CFTreeGetNextSibling(nullptr),
-      CFTreeGetParent(nullptr),
-      CFXMLTreeGetNode(nullptr),
-      CFXMLNodeGetString(nullptr),
-      CFDataGetBytePtr(nullptr)};
-  for (const void* p : nulls) EXPECT_EQ(p, nullptr) << "call " << &p - nulls;
-  EXPECT_EQ(CFXMLNodeGetTypeCode(nullptr) + CFXMLNodeGetVersion(nullptr) +
-                CFTreeGetChildCount(nullptr) + CFGetRetainCount(nullptr) +
-                CFDictionaryGetCount(nullptr) + CFArrayGetCount(nullptr) +
-                CFDataGetLength(nullptr) + CFEqual(text, nullptr),
-            0);
   EXPECT_EQ(CFGetRetainCount(CFRetain(s)), 2);
   CFRetain(text);
   doc.reset();
@@ -234,10 +211,6 @@ TEST(XMLTree, RetainedPartsOutliveTheDocument) {
   CFRelease(s);
   EXPECT_EQ(Utf8(text) + std::to_string(CFGetRetainCount(text)), "text1");
   CFRelease(text);  // LeakSanitizer sees anything left behind
-  const CFXMLNodeTypeCode kinds[] = {kCFXMLNodeTypeDocumentType,
-                                     kCFXMLNodeTypeProcessingInstruction, kCFXMLNodeTypeElement};
-  for (int i = 0; i < 3; CFRelease(nodes[i++]))
-    EXPECT_EQ(CFXMLNodeGetTypeCode(CFXMLNodeRef(nodes[i])), kinds[i]);
 }
 
 // Blocks grow to their largest size; texts and values about a block's size keep every character.

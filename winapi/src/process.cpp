@@ -165,6 +165,52 @@ struct SpawnSetup {
   SpawnSetup& operator=(const SpawnSetup&) = delete;
 };
 
+// The native path of an existing folder for the child to start in; false
+// when there is none.
+bool ChildFolder(LPCWSTR currentDirectory, std::string& folder) {
+  folder = NativePath(currentDirectory);
+  struct stat st {};
+  return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The child's setup: descriptors above 2 closed unless inherited, the
+// folder changed to `folder` unless empty, no signal blocked or ignored.
+void ConfigureSpawn(SpawnSetup& setup, bool inherit, const std::string& folder) {
+  if (!inherit) posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
+  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&setup.actions, folder.c_str());
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&setup.attr, &none);
+  posix_spawnattr_setsigdefault(&setup.attr, &all);
+  posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+}
+
+// Spawns the program at `path` with a waiter thread that reaps it. The
+// object its handles share, or null with the last error set.
+std::shared_ptr<ProcessObject> SpawnReaped(const std::string& path, const SpawnSetup& setup,
+                                           char* const argv[], char* const envp[]) {
+  // The waiter starts first: if no thread can be made, nothing is spawned.
+  auto object = std::make_shared<ProcessObject>();
+  try {
+    std::thread(Reap, object).detach();
+  } catch (const std::system_error&) {
+    Fail(ERROR_NO_PROC_SLOTS);
+    return nullptr;
+  }
+  pid_t pid = -1;
+  const int err = posix_spawn(&pid, path.c_str(), &setup.actions, &setup.attr, argv, envp);
+  {
+    std::lock_guard<std::mutex> lock(object->mutex);
+    object->pid = err == 0 ? pid : -1;
+    object->released = true;
+  }
+  object->changed.notify_all();
+  if (err == 0) return object;
+  velwin::detail::SetLastErrorFromErrno(err);
+  return nullptr;
+}
+
 BOOL Start(LPCWSTR applicationName, LPCWSTR commandLine, BOOL inheritHandles, DWORD creationFlags,
            LPVOID environment, LPCWSTR currentDirectory, LPPROCESS_INFORMATION info) {
   if (info == nullptr || (applicationName == nullptr && commandLine == nullptr))
@@ -178,12 +224,9 @@ BOOL Start(LPCWSTR applicationName, LPCWSTR commandLine, BOOL inheritHandles, DW
   const DWORD found = velwin::detail::FindProgram(
       NativePath(program), applicationName == nullptr && !HasFolder(program), path);
   if (found != ERROR_SUCCESS) return Fail(found);
-
   std::string folder;
-  if (currentDirectory != nullptr) {
-    folder = NativePath(currentDirectory);
-    struct stat st {};
-    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Fail(ERROR_DIRECTORY);
+  if (currentDirectory != nullptr && !ChildFolder(currentDirectory, folder)) {
+    return Fail(ERROR_DIRECTORY);
   }
 
   std::vector<std::string> args;
@@ -196,38 +239,13 @@ BOOL Start(LPCWSTR applicationName, LPCWSTR commandLine, BOOL inheritHandles, DW
     vars = ReadEnvironment(environment, (creationFlags & CREATE_UNICODE_ENVIRONMENT) != 0);
     envp = PointerList(vars);
   }
-
   SpawnSetup setup;
-  if (!inheritHandles) posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
-  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&setup.actions, folder.c_str());
-  sigset_t none, all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawnattr_setsigmask(&setup.attr, &none);
-  posix_spawnattr_setsigdefault(&setup.attr, &all);
-  posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  ConfigureSpawn(setup, inheritHandles != FALSE, folder);
+  const std::shared_ptr<ProcessObject> object =
+      SpawnReaped(path, setup, argv.data(), environment != nullptr ? envp.data() : environ);
+  if (object == nullptr) return FALSE;
 
-  // The waiter starts first: if no thread can be made, nothing is spawned.
-  auto object = std::make_shared<ProcessObject>();
-  try {
-    std::thread(Reap, object).detach();
-  } catch (const std::system_error&) {
-    return Fail(ERROR_NO_PROC_SLOTS);
-  }
-  pid_t pid = -1;
-  const int err = posix_spawn(&pid, path.c_str(), &setup.actions, &setup.attr, argv.data(),
-                              environment != nullptr ? envp.data() : environ);
-  {
-    std::lock_guard<std::mutex> lock(object->mutex);
-    object->pid = err == 0 ? pid : -1;
-    object->released = true;
-  }
-  object->changed.notify_all();
-  if (err != 0) {
-    velwin::detail::SetLastErrorFromErrno(err);
-    return FALSE;
-  }
-
+  const pid_t pid = object->pid;
   info->hProcess = AddHandle(object);
   info->hThread = AddHandle(object);
   info->dwProcessId = static_cast<DWORD>(pid);
