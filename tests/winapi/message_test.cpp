@@ -1,5 +1,6 @@
 // FormatMessage: system texts, inserts, escapes, line widths; message boxes.
 #include <cstdarg>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -10,6 +11,8 @@
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Message.h>
+
+#include "winapi/resource_support.h"
 
 namespace {
 
@@ -75,9 +78,6 @@ TEST(FormatMessage, Buffers) {
       {FORMAT_MESSAGE_FROM_SYSTEM, true, 20, 19, 0, L"Access is denied.\r\n"},
       {FORMAT_MESSAGE_FROM_SYSTEM, true, 19, 0, ERROR_INSUFFICIENT_BUFFER, L"Access is denied.\r"},
       {FORMAT_MESSAGE_FROM_SYSTEM, false, 20, 0, ERROR_INVALID_PARAMETER, L"?"},
-      {FORMAT_MESSAGE_FROM_HMODULE, true, 20, 0, ERROR_MR_MID_NOT_FOUND, L"?"},
-      {FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM, true, 20, 19, 0,
-       L"Access is denied.\r\n"},
       {FORMAT_MESSAGE_IGNORE_INSERTS, true, 20, 0, ERROR_INVALID_PARAMETER, L"?"}};  // no source
   for (const auto& [flags, buffer, size, result, error, text] : rows) {
     SCOPED_TRACE(testing::Message() << std::hex << flags << " " << std::dec << size);
@@ -98,11 +98,22 @@ TEST(FormatMessage, Buffers) {
   LocalFree(zeroed);
 }
 
+// An allocated text holds at most 65536 units, 128 KiB of Windows' two-byte units.
+TEST(FormatMessage, AllocatedTextLimit) {
+  const std::tuple<const char*, std::size_t, bool> rows[] = {
+      {"just below", 65535, true}, {"at the limit", 65536, true}, {"just above", 65537, false}};
+  for (const auto& [what, units, fits] : rows) {
+    const std::wstring text(units, L'x');
+    EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_STRING, text.c_str(), 0), fits ? text : L"<error 234>")
+        << what;
+  }
+}
+
 // Inserts (l ll I64 I z j t take a whole DWORD_PTR, others 32 bits), escapes and widths.
 TEST(FormatMessage, InsertsEscapesAndWidths) {
   const auto w = [](const void* s) { return reinterpret_cast<DWORD_PTR>(s); };
-  const std::wstring wide(3000000, L'x');
-  const std::string narrow(3000000, 'x');
+  const std::wstring wide(30000, L'x');
+  const std::string narrow(30000, 'x');
   const std::tuple<const wchar_t*, DWORD, DWORD_PTR, DWORD_PTR, std::wstring> rows[] = {
       {L"%2 before %1", 0, w(L"one"), w(L"two"), L"two before one"},
       {L"[%1!5d!] [%2!08x!] %2!c!", 0, 42, 255, L"[   42] [000000ff] \u00FF"},
@@ -128,7 +139,7 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
       {L"abcdefghij k", 5, 0, 0, L"abcd\r\nefgh\r\nij k"},
       {L"aaaa%rbbbb cc", 6, 0, 0, L"aaaa\rbbbb\r\ncc"},  // %r starts a line
       {L"aaa bbb ccc%nddd eee fff", 10, 0, 0, L"aaa bbb\r\nccc\r\nddd eee\r\nfff"},
-      {L"[%1!-3000001s!][%2!hs!]", 0, w(wide.c_str()), w(narrow.c_str()),
+      {L"[%1!-30001s!][%2!hs!]", 0, w(wide.c_str()), w(narrow.c_str()),
        L"[" + wide + L" ][" + wide + L"]"},
       {L"[%1!100000000s!]", 0, w(L""), 0, L"<error 8>"},  // ERROR_NOT_ENOUGH_MEMORY
       {L"%1!3000000000s!", 0, w(L""), 0, L"<error 8>"}};
@@ -136,6 +147,52 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
     SCOPED_TRACE(testing::Message() << std::wstring(format).substr(0, 60));
     const DWORD_PTR args[] = {first, second};
     EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_STRING | flags, format, 0, 0, args), text);
+  }
+}
+
+enum class Module { kMessages, kNoTable, kNone, kUnknown };
+
+struct ModuleRow {
+  const char* what;
+  Module module;
+  DWORD flags;  // besides FROM_HMODULE
+  DWORD id;
+  DWORD language;
+  LANGID thread;
+  const wchar_t* text;  // or "<error N>"
+};
+
+// A module's message table: UTF-16, ANSI and the language FormatMessage picks, then the system's.
+TEST(FormatMessage, ModuleMessageTables) {
+  const restest::Library messages(restest::TestDll("messages.dll"));
+  const restest::Library strings(restest::TestDll("strings64.dll"));
+  ASSERT_NE(messages.get(), nullptr);
+  const DWORD system = FORMAT_MESSAGE_FROM_SYSTEM;
+  const ModuleRow rows[] = {
+      {"UTF-16 entry", Module::kMessages, 0, 1, 0x0409, 0, L"Hello, you.\r\n"},
+      {"a surrogate pair joined", Module::kMessages, 0, 1, 0x0407, 0, L"Gr\u00FC\u00DFe, you \U0001F600.\r\n"},
+      {"ANSI entry as windows-1252", Module::kMessages, 0, 1, 0x040C, 0, L"Caf\u00E9 you ferm\u00E9.\r\n"},
+      {"printf inserts", Module::kMessages, 0, 2, 0x0409, 0, L"Only in English: 3 of 4.\r\n"},
+      {"a later block", Module::kMessages, 0, 16, 0x0407, 0, L"Sechzehn"},
+      {"language 0: the thread's", Module::kMessages, 0, 1, 0, 0x0407, L"Gr\u00FC\u00DFe, you \U0001F600.\r\n"},
+      {"language 0: else English (US)", Module::kMessages, 0, 1, 0, 0x0411, L"Hello, you.\r\n"},
+      {"a language the table lacks", Module::kMessages, 0, 1, 0x0411, 0, L"<error 1815>"},
+      {"an id its language lacks", Module::kMessages, 0, 2, 0x0407, 0, L"<error 317>"},
+      {"an id in no block", Module::kMessages, 0, 3, 0x0409, 0, L"<error 317>"},
+      {"then the system's text", Module::kMessages, system, 5, 0, 0x0409, L"Access is denied.\r\n"},
+      {"no message table", Module::kNoTable, 0, 1, 0, 0, L"<error 1813>"},
+      {"the program: no PE image", Module::kNone, 0, 1, 0, 0, L"<error 1813>"},
+      {"the program, then the system", Module::kNone, system, 5, 0, 0, L"Access is denied.\r\n"},
+      {"no such module", Module::kUnknown, 0, 1, 0, 0, L"<error 6>"}};
+  for (const ModuleRow& row : rows) {
+    const restest::ThreadLanguage thread(row.thread);
+    const HMODULE modules[] = {messages.get(), strings.get(), nullptr,
+                               reinterpret_cast<HMODULE>(std::uintptr_t{0x5000})};
+    const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(L"you"), 3, 4};
+    EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_HMODULE | row.flags, modules[static_cast<int>(row.module)],
+                     row.id, row.language, args),
+              row.text)
+        << row.what;
   }
 }
 
