@@ -150,7 +150,7 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
   }
 }
 
-enum class Module { kMessages, kNoTable, kNone, kUnknown };
+enum Module { kMessages, kNoTable, kNone, kUnknown };
 
 struct ModuleRow {
   const char* what;
@@ -162,35 +162,37 @@ struct ModuleRow {
   const wchar_t* text;  // or "<error N>"
 };
 
-// A module's message table: UTF-16, ANSI and the language FormatMessage picks, then the system's.
+// A module's message table: its encodings, the language FormatMessage picks, then the system's.
 TEST(FormatMessage, ModuleMessageTables) {
   const restest::Library messages(restest::TestDll("messages.dll"));
   const restest::Library strings(restest::TestDll("strings64.dll"));
   ASSERT_NE(messages.get(), nullptr);
   const DWORD system = FORMAT_MESSAGE_FROM_SYSTEM;
+  const wchar_t* const german = L"Gr\u00FC\u00DFe, you \U0001F600.\r\n";
   const ModuleRow rows[] = {
-      {"UTF-16 entry", Module::kMessages, 0, 1, 0x0409, 0, L"Hello, you.\r\n"},
-      {"a surrogate pair joined", Module::kMessages, 0, 1, 0x0407, 0, L"Gr\u00FC\u00DFe, you \U0001F600.\r\n"},
-      {"ANSI entry as windows-1252", Module::kMessages, 0, 1, 0x040C, 0, L"Caf\u00E9 you ferm\u00E9.\r\n"},
-      {"printf inserts", Module::kMessages, 0, 2, 0x0409, 0, L"Only in English: 3 of 4.\r\n"},
-      {"a later block", Module::kMessages, 0, 16, 0x0407, 0, L"Sechzehn"},
-      {"language 0: the thread's", Module::kMessages, 0, 1, 0, 0x0407, L"Gr\u00FC\u00DFe, you \U0001F600.\r\n"},
-      {"language 0: else English (US)", Module::kMessages, 0, 1, 0, 0x0411, L"Hello, you.\r\n"},
-      {"a language the table lacks", Module::kMessages, 0, 1, 0x0411, 0, L"<error 1815>"},
-      {"an id its language lacks", Module::kMessages, 0, 2, 0x0407, 0, L"<error 317>"},
-      {"an id in no block", Module::kMessages, 0, 3, 0x0409, 0, L"<error 317>"},
-      {"then the system's text", Module::kMessages, system, 5, 0, 0x0409, L"Access is denied.\r\n"},
-      {"no message table", Module::kNoTable, 0, 1, 0, 0, L"<error 1813>"},
-      {"the program: no PE image", Module::kNone, 0, 1, 0, 0, L"<error 1813>"},
-      {"the program, then the system", Module::kNone, system, 5, 0, 0, L"Access is denied.\r\n"},
-      {"no such module", Module::kUnknown, 0, 1, 0, 0, L"<error 6>"}};
+      {"UTF-16 entry", kMessages, 0, 1, 0x0409, 0, L"Hello, you.\r\n"},
+      {"a surrogate pair joined", kMessages, 0, 1, 0x0407, 0, german},
+      {"ANSI entry as windows-1252", kMessages, 0, 1, 0x040C, 0, L"Caf\u00E9 you ferm\u00E9.\r\n"},
+      {"UTF-8 entry", kMessages, 0, 1, 0x0C0A, 0, L"Ni\u00F1o\r\n"},
+      {"printf inserts", kMessages, 0, 2, 0x0409, 0, L"Only in English: 3 of 4.\r\n"},
+      {"a later block", kMessages, 0, 16, 0x0407, 0, L"Sechzehn"},
+      {"language 0: the thread's", kMessages, 0, 1, 0, 0x0407, german},
+      {"language 0: else English (US)", kMessages, 0, 1, 0, 0x0411, L"Hello, you.\r\n"},
+      {"a language the table lacks", kMessages, 0, 1, 0x0411, 0, L"<error 1815>"},
+      {"an id its language lacks", kMessages, 0, 2, 0x0407, 0, L"<error 317>"},
+      {"an id in no block", kMessages, 0, 3, 0x0409, 0, L"<error 317>"},
+      {"then the system's text", kMessages, system, 5, 0, 0x0409, L"Access is denied.\r\n"},
+      {"no message table", kNoTable, 0, 1, 0, 0, L"<error 1813>"},
+      {"the program: no PE image", kNone, 0, 1, 0, 0, L"<error 1813>"},
+      {"the program, then the system", kNone, system, 5, 0, 0, L"Access is denied.\r\n"},
+      {"no such module", kUnknown, 0, 1, 0, 0, L"<error 6>"}};
+  const HMODULE modules[] = {messages.get(), strings.get(), nullptr,
+                             reinterpret_cast<HMODULE>(std::uintptr_t{0x5000})};
+  const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(L"you"), 3, 4};
   for (const ModuleRow& row : rows) {
     const restest::ThreadLanguage thread(row.thread);
-    const HMODULE modules[] = {messages.get(), strings.get(), nullptr,
-                               reinterpret_cast<HMODULE>(std::uintptr_t{0x5000})};
-    const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(L"you"), 3, 4};
-    EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_HMODULE | row.flags, modules[static_cast<int>(row.module)],
-                     row.id, row.language, args),
+    EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_HMODULE | row.flags, modules[row.module], row.id,
+                     row.language, args),
               row.text)
         << row.what;
   }

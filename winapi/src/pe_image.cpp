@@ -326,9 +326,9 @@ void AppendMessageText(const std::uint8_t* text, std::size_t bytes, std::uint16_
   }
   while (bytes > 0 && text[bytes - 1] == 0) --bytes;
   if (flags & kMessageUtf8) {
-    out += velut::textbase::WideFromUtf8(
-        std::string_view(reinterpret_cast<const char*>(text), bytes),
-        velut::textbase::Utf8Rule::kReplace);
+    out +=
+        velut::textbase::WideFromUtf8(std::string_view(reinterpret_cast<const char*>(text), bytes),
+                                      velut::textbase::Utf8Rule::kReplace);
     return;
   }
   for (std::size_t i = 0; i < bytes; ++i)
