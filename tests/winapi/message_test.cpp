@@ -42,9 +42,7 @@ TEST(FormatMessage, SystemTexts) {
       {0x800300FD, 0, 0x0400, L"An unexpected error occurred.\r\n"},             // user default
       {0x80070057, 0, 0, L"The parameter is incorrect.\r\n"},                    // E_INVALIDARG
       {0x80004005, 0, 0, L"Unspecified error\r\n"},                              // E_FAIL
-      {0x8000FFFF, 0, 0, L"Catastrophic failure\r\n"},                           // E_UNEXPECTED
       {ERROR_ACCESS_DENIED, 0, 0x0407, L"<error 1815>"},                         // German
-      {ERROR_ACCESS_DENIED, FORMAT_MESSAGE_MAX_WIDTH_MASK, 0, L"Access is denied. "},
       {own, 0, 0, L"<error 87>"},  // an insert without arguments
       {own, FORMAT_MESSAGE_IGNORE_INSERTS, 0, L"Own %1 text.\r\n"},
       {ERROR_FILE_EXISTS, 0, 0, L"<error 317>"}};
@@ -61,51 +59,48 @@ TEST(FormatMessage, SystemTexts) {
   const std::string header(std::istreambuf_iterator<char>(in), {});
   const std::regex named(R"(constexpr DWORD (\w+) = (\d+);)");
   int codes = 0;
+  const DWORD raw = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
   for (std::sregex_iterator it(header.begin(), header.end(), named), end; it != end; ++it, ++codes)
-    EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                     std::stoul((*it)[2]))
-                  .back(),
-              L'\n')
-        << (*it)[1];
+    EXPECT_EQ(L'\n', Format(raw, nullptr, std::stoul((*it)[2])).back()) << (*it)[1];
   EXPECT_GT(codes, 30);
 }
 
-// A caller's buffer takes the text and terminator, or what fits of it; an allocated one `size`
-// units.
-TEST(FormatMessage, Buffers) {
-  const std::tuple<DWORD, bool, DWORD, DWORD, DWORD, const wchar_t*> rows[] = {
-      // Flags, a buffer or none, its size; the result, the error and the buffer's text.
-      {FORMAT_MESSAGE_FROM_SYSTEM, true, 20, 19, 0, L"Access is denied.\r\n"},
-      {FORMAT_MESSAGE_FROM_SYSTEM, true, 19, 0, ERROR_INSUFFICIENT_BUFFER, L"Access is denied.\r"},
-      {FORMAT_MESSAGE_FROM_SYSTEM, false, 20, 0, ERROR_INVALID_PARAMETER, L"?"},
-      {FORMAT_MESSAGE_IGNORE_INSERTS, true, 20, 0, ERROR_INVALID_PARAMETER, L"?"}};  // no source
-  for (const auto& [flags, buffer, size, result, error, text] : rows) {
-    SCOPED_TRACE(testing::Message() << std::hex << flags << " " << std::dec << size);
-    wchar_t buf[20] = L"?";
-    SetLastError(0);
-    EXPECT_EQ(FormatMessageW(flags, L"text", 5, 0, buffer ? buf : nullptr, size, nullptr), result);
-    EXPECT_EQ(GetLastError(), error);
-    EXPECT_EQ(std::wstring(buf), text);
-  }
-  wchar_t* text = nullptr;
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
-                           0, reinterpret_cast<LPWSTR>(&text), 500, nullptr),
-            19u);
-  text[499] = L'x';
-  EXPECT_EQ(LocalFree(text), nullptr);
-  auto* zeroed = static_cast<unsigned char*>(LocalAlloc(LPTR, 4));
-  EXPECT_EQ(zeroed[0] | zeroed[1] | zeroed[2] | zeroed[3], 0);
-  LocalFree(zeroed);
-}
+struct BufferRow {
+  const char* what;
+  DWORD flags;  // with FROM_STRING the text is `source`, else the system's message 5
+  std::wstring source;
+  bool buffer;  // false: a null one
+  DWORD size, result, error;
+  std::wstring text;  // in the buffer afterwards
+};
 
-// An allocated text holds at most 65536 units, 128 KiB of Windows' two-byte units.
-TEST(FormatMessage, AllocatedTextLimit) {
-  const std::tuple<const char*, std::size_t, bool> rows[] = {
-      {"just below", 65535, true}, {"at the limit", 65536, true}, {"just above", 65537, false}};
-  for (const auto& [what, units, fits] : rows) {
-    const std::wstring text(units, L'x');
-    EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_STRING, text.c_str(), 0), fits ? text : L"<error 234>")
-        << what;
+// A caller's buffer takes the text and terminator, or what fits of it; an allocated one has at
+// least `size` units, for a text of at most 65536 units (128 KiB of Windows' two-byte units).
+TEST(FormatMessage, Buffers) {
+  const DWORD system = FORMAT_MESSAGE_FROM_SYSTEM, short_of_room = ERROR_INSUFFICIENT_BUFFER;
+  const DWORD allocate = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING;
+  const std::wstring denied = L"Access is denied.\r\n", limit(65536, L'x'), below(65535, L'x');
+  const BufferRow rows[] = {
+      {"fits with its terminator", system, L"", true, 20, 19, 0, denied},
+      {"cut, terminated", system, L"", true, 19, 0, short_of_room, denied.substr(0, 18)},
+      {"no buffer", system, L"", false, 20, 0, ERROR_INVALID_PARAMETER, L""},
+      {"no source", FORMAT_MESSAGE_IGNORE_INSERTS, L"", true, 20, 0, ERROR_INVALID_PARAMETER, L""},
+      {"allocated: at least `size` units", allocate, L"abc", true, 500, 3, 0, L"abc"},
+      {"allocated: just below the limit", allocate, below, true, 0, 65535, 0, below},
+      {"allocated: at the limit", allocate, limit, true, 0, 65536, 0, limit},
+      {"allocated: just above", allocate, limit + L"x", true, 0, 0, ERROR_MORE_DATA, L""}};
+  for (const BufferRow& row : rows) {
+    wchar_t caller[20] = L"", *allocated = nullptr;  // caller: at least each row's `size`
+    const bool allocates = row.flags & FORMAT_MESSAGE_ALLOCATE_BUFFER;
+    wchar_t* buffer = allocates ? reinterpret_cast<LPWSTR>(&allocated) : caller;
+    SetLastError(0);
+    EXPECT_EQ(row.result, FormatMessageW(row.flags, row.source.c_str(), 5, 0,
+                                         row.buffer ? buffer : nullptr, row.size, nullptr))
+        << row.what;
+    EXPECT_EQ(row.error, GetLastError()) << row.what;
+    EXPECT_EQ(row.text, allocates ? (allocated ? allocated : L"") : caller) << row.what;
+    if (allocated != nullptr) allocated[row.size > 0 ? row.size - 1 : 0] = L'x';  // for ASan
+    LocalFree(allocated);
   }
 }
 
@@ -127,10 +122,9 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
       {L"[%1!*d!]", 0, 4, 7, L"[   7]"},  // '*': the width is insert 1, the number insert 2
       {L"100%% %n%.%!%b|a%rb%tc", 0, 0, 0, L"100% \r\n.! |a\rb\tc"},
       {L"cut%0 here", 0, 0, 0, L"cut"},
-      {L"%0", 0, 0, 0, L"<error 235>"},  // an empty result: ERROR_NO_WORK_DONE
-      {L"50%", 0, 0, 0, L"<error 87>"},  // a '%' that ends the text
-      {L"hi\n", 0, 0, 0, L"hi\r\n"},     // a bare LF or CR comes out as CR LF
-      {L"a\rb", 0, 0, 0, L"a\r\nb"},
+      {L"%0", 0, 0, 0, L"<error 235>"},         // an empty result: ERROR_NO_WORK_DONE
+      {L"50%", 0, 0, 0, L"<error 87>"},         // a '%' that ends the text
+      {L"hi\na\rb", 0, 0, 0, L"hi\r\na\r\nb"},  // a bare LF or CR comes out as CR LF
       {L"%1!d! %%%t%n%0x", FORMAT_MESSAGE_IGNORE_INSERTS, 0, 0, L"%1!d! %\t\r\n"},
       // A width turns line breaks into blanks; %n and %r stay, %n restarts the count.
       {L"a\r\nb\nc%nd%re", FORMAT_MESSAGE_MAX_WIDTH_MASK, 0, 0, L"a b c\r\nd\re"},
@@ -155,9 +149,7 @@ enum Module { kMessages, kNoTable, kNone, kUnknown };
 struct ModuleRow {
   const char* what;
   Module module;
-  DWORD flags;  // besides FROM_HMODULE
-  DWORD id;
-  DWORD language;
+  DWORD flags, id, language;  // flags besides FROM_HMODULE
   LANGID thread;
   const wchar_t* text;  // or "<error N>"
 };
@@ -167,28 +159,25 @@ TEST(FormatMessage, ModuleMessageTables) {
   const restest::Library messages(restest::TestDll("messages.dll"));
   const restest::Library strings(restest::TestDll("strings64.dll"));
   ASSERT_NE(messages.get(), nullptr);
-  const DWORD system = FORMAT_MESSAGE_FROM_SYSTEM;
   const wchar_t* const german = L"Gr\u00FC\u00DFe, you \U0001F600.\r\n";
   const ModuleRow rows[] = {
       {"UTF-16 entry", kMessages, 0, 1, 0x0409, 0, L"Hello, you.\r\n"},
       {"a surrogate pair joined", kMessages, 0, 1, 0x0407, 0, german},
       {"ANSI entry as windows-1252", kMessages, 0, 1, 0x040C, 0, L"Caf\u00E9 you ferm\u00E9.\r\n"},
       {"UTF-8 entry", kMessages, 0, 1, 0x0C0A, 0, L"Ni\u00F1o\r\n"},
-      {"printf inserts", kMessages, 0, 2, 0x0409, 0, L"Only in English: 3 of 4.\r\n"},
       {"a later block", kMessages, 0, 16, 0x0407, 0, L"Sechzehn"},
       {"language 0: the thread's", kMessages, 0, 1, 0, 0x0407, german},
       {"language 0: else English (US)", kMessages, 0, 1, 0, 0x0411, L"Hello, you.\r\n"},
       {"a language the table lacks", kMessages, 0, 1, 0x0411, 0, L"<error 1815>"},
       {"an id its language lacks", kMessages, 0, 2, 0x0407, 0, L"<error 317>"},
-      {"an id in no block", kMessages, 0, 3, 0x0409, 0, L"<error 317>"},
-      {"then the system's text", kMessages, system, 5, 0, 0x0409, L"Access is denied.\r\n"},
+      {"then the system's", kMessages, FORMAT_MESSAGE_FROM_SYSTEM, 5, 0, 0,
+       L"Access is denied.\r\n"},
       {"no message table", kNoTable, 0, 1, 0, 0, L"<error 1813>"},
       {"the program: no PE image", kNone, 0, 1, 0, 0, L"<error 1813>"},
-      {"the program, then the system", kNone, system, 5, 0, 0, L"Access is denied.\r\n"},
       {"no such module", kUnknown, 0, 1, 0, 0, L"<error 6>"}};
   const HMODULE modules[] = {messages.get(), strings.get(), nullptr,
                              reinterpret_cast<HMODULE>(std::uintptr_t{0x5000})};
-  const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(L"you"), 3, 4};
+  const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(L"you")};
   for (const ModuleRow& row : rows) {
     const restest::ThreadLanguage thread(row.thread);
     EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_HMODULE | row.flags, modules[row.module], row.id,
