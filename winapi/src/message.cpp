@@ -283,13 +283,14 @@ DWORD Fail(DWORD code) {
 // Where a module's message table in language `present` stands in the
 // order FormatMessage tries for `languageId`; -1 when it is not tried at
 // all. A neutral `languageId` (0 among them) tries a neutral table, the
-// thread's language (else the user's), English (US), then any; any other
-// takes that language only.
-int MessageLanguageRank(DWORD languageId, LANGID present) {
+// `preferred` language (the thread's, else the user's), English (US),
+// then any; any other takes that language only.
+int MessageLanguageRank(DWORD languageId, LANGID preferred, LANGID present) {
   constexpr DWORD kPrimaryMask = 0x3FF;
-  if ((languageId & kPrimaryMask) != 0) return languageId == present ? 0 : -1;
+  if ((languageId & kPrimaryMask) != 0 || languageId > 0xFFFF)
+    return languageId == present ? 0 : -1;
   if ((present & kPrimaryMask) == 0) return 0;
-  if (present == velwin::detail::PreferredLanguage()) return 1;
+  if (present == preferred) return 1;
   return present == 0x0409 ? 2 : 3;
 }
 
@@ -298,6 +299,7 @@ int MessageLanguageRank(DWORD languageId, LANGID present) {
 DWORD FindModuleMessage(HMODULE module, DWORD id, DWORD languageId, std::wstring& text) {
   // The program's own image is no PE file here: it holds no resources.
   if (module == nullptr) return ERROR_RESOURCE_TYPE_NOT_FOUND;
+  const LANGID preferred = velwin::detail::PreferredLanguage();
   DWORD error = ERROR_INVALID_HANDLE;
   velwin::detail::ReadModuleImage(module, [&](const velwin::detail::ModuleImage& m) {
     std::vector<velwin::detail::MessageTable> tables;
@@ -310,7 +312,7 @@ DWORD FindModuleMessage(HMODULE module, DWORD id, DWORD languageId, std::wstring
     int best = INT_MAX;
     for (const velwin::detail::MessageTable& t : tables) {
       error = ERROR_RESOURCE_LANG_NOT_FOUND;
-      const int rank = MessageLanguageRank(languageId, t.lang);
+      const int rank = MessageLanguageRank(languageId, preferred, t.lang);
       if (rank >= 0 && rank < best) {
         best = rank;
         chosen = &t;

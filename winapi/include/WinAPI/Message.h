@@ -1,5 +1,6 @@
-// System message texts (FormatMessage with its local-memory buffers) and
-// message boxes (AfxMessageBox with an application-installed handler).
+// Message texts, a module's or the system's (FormatMessage with its
+// local-memory buffers), and message boxes (AfxMessageBox with an
+// application-installed handler).
 //
 // Unlike Win32, where Linux forces it:
 // - Linux has no system message table: the layer carries the English
@@ -61,8 +62,9 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 // English (US), else any the module has. A module LoadLibrary did not
 // return fails with ERROR_INVALID_HANDLE, one without a message table with
 // ERROR_RESOURCE_TYPE_NOT_FOUND, one without the language with
-// ERROR_RESOURCE_LANG_NOT_FOUND, and an id its table in that language
-// lacks with ERROR_MR_MID_NOT_FOUND.
+// ERROR_RESOURCE_LANG_NOT_FOUND, an id its table in that language lacks
+// with ERROR_MR_MID_NOT_FOUND, and one whose way to the table is damaged
+// with ERROR_BAD_EXE_FORMAT.
 //
 // The system table holds the English Windows text, ending in CR LF, of
 // every code this layer sets (ERROR_FILE_NOT_FOUND, ...), of a few more,
@@ -75,9 +77,9 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 // With FORMAT_MESSAGE_ALLOCATE_BUFFER, `buffer` is really a wchar_t**
 // that receives a new buffer of at least `size` units, released with
 // LocalFree; a text longer than 65536 units (128 KiB in Windows' two-byte
-// units) fails with ERROR_MORE_DATA. Otherwise the text goes into `buffer`, which holds `size`
-// units (ERROR_INSUFFICIENT_BUFFER when it does not fit; what fits stays
-// there, terminated).
+// units) fails with ERROR_MORE_DATA. Otherwise the text goes into
+// `buffer`, which holds `size` units (ERROR_INSUFFICIENT_BUFFER when it
+// does not fit; what fits stays there, terminated).
 //
 // In the text: %1 to %99 are inserts, each optionally followed by a
 // printf format between '!' (default !s!), taken from `args`: a va_list*,
