@@ -5,10 +5,18 @@ include_guard(GLOBAL)
 # needed) and ld links a resource-only DLL without a timestamp, so the
 # output is the same on every build.
 #
-# velut_resource_dll(<output.dll> <source.rc> [BITS 32|64])
+# velut_resource_dll(<output.dll> <source.rc> [BITS 32|64] [INCLUDE <dir>]
+#                    [DEPENDS <file>...])
 #   Adds a custom command that makes <output.dll> (a path in the build
-#   tree) from <source.rc>; 64-bit (PE32+) unless BITS 32 (PE32). Collect
-#   the outputs in a custom target that depends on them.
+#   tree) from <source.rc>; 64-bit (PE32+) unless BITS 32 (PE32). INCLUDE
+#   is a folder where windres also looks for the files the script names,
+#   DEPENDS generated files it reads. Collect the outputs in a custom
+#   target that depends on them.
+#
+# velut_message_tables(<folder> <source.mc> <bins> [ANSI])
+#   Adds a custom command that makes, in <folder>, the message table of
+#   each language of <source.mc>, named <stem>_MSGxxxx.bin; the texts are
+#   UTF-16 unless ANSI (windows-1252). <bins> lists the files to make.
 
 # Each tool is looked for when a DLL first needs it, so a build that makes
 # only 64-bit DLLs (the tool's example) needs only the x86-64 binutils.
@@ -21,7 +29,7 @@ function(_velut_resource_tool var program package)
 endfunction()
 
 function(velut_resource_dll output source)
-  cmake_parse_arguments(ARG "" "BITS" "" ${ARGN})
+  cmake_parse_arguments(ARG "" "BITS;INCLUDE" "DEPENDS" ${ARGN})
   if(NOT ARG_BITS)
     set(ARG_BITS 64)
   endif()
@@ -44,15 +52,39 @@ function(velut_resource_dll output source)
   get_filename_component(source "${source}" ABSOLUTE)
   get_filename_component(dir "${output}" DIRECTORY)
   set(object "${output}.o")
+  set(include)
+  if(ARG_INCLUDE)
+    set(include -I "${ARG_INCLUDE}")
+  endif()
   add_custom_command(
     OUTPUT "${output}"
     COMMAND ${CMAKE_COMMAND} -E make_directory "${dir}"
     COMMAND ${windres} --preprocessor=${VELUT_CPP} --preprocessor-arg=-undef
-            --preprocessor-arg=-DRC_INVOKED -J rc -O coff -i "${source}" -o "${object}"
+            --preprocessor-arg=-DRC_INVOKED ${include} -J rc -O coff -i "${source}"
+            -o "${object}"
     COMMAND ${ld} -m ${emulation} --dll -e 0 --subsystem windows
             --no-insert-timestamp -s -o "${output}" "${object}"
     COMMAND ${CMAKE_COMMAND} -E remove "${object}"
-    DEPENDS "${source}"
+    DEPENDS "${source}" ${ARG_DEPENDS}
     COMMENT "Building resource DLL ${output}"
+    VERBATIM)
+endfunction()
+
+function(velut_message_tables folder source bins)
+  cmake_parse_arguments(ARG "ANSI" "" "" ${ARGN})
+  _velut_resource_tool(VELUT_WINDMC x86_64-w64-mingw32-windmc binutils-mingw-w64-x86-64)
+  get_filename_component(source "${source}" ABSOLUTE)
+  set(encoding -U)
+  if(ARG_ANSI)
+    set(encoding -A)
+  endif()
+  # -b names each file after the source; -r and -h keep the .rc and .h
+  # that windmc writes as well out of the source tree.
+  add_custom_command(
+    OUTPUT ${bins}
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${folder}"
+    COMMAND ${VELUT_WINDMC} ${encoding} -C 65001 -b -r "${folder}" -h "${folder}" "${source}"
+    DEPENDS "${source}"
+    COMMENT "Building message tables from ${source}"
     VERBATIM)
 endfunction()

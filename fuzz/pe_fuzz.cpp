@@ -1,7 +1,8 @@
 // Any bytes as a resource DLL: written to a file, loaded with LoadLibrary,
-// read with lookups of many ids under several languages, then freed. The
-// same bytes also go straight to the image reader, whose buffer here ends
-// exactly where the input does, so a read one byte too far is caught.
+// read with string and message lookups of many ids under several
+// languages, then freed. The same bytes also go straight to the image
+// reader, whose buffer here ends exactly where the input does, so a read
+// one byte too far is caught.
 #include <unistd.h>
 
 #include <cstdint>
@@ -42,6 +43,7 @@ void WriteInput(const std::uint8_t* data, std::size_t size) {
 }
 
 const LANGID kLanguages[] = {0, 0x0407, 0x0409, 0x040C, 0x0C07, 0x0411};
+const std::uint32_t kMessageIds[] = {0, 1, 2, 3, 16, 100, 0x7FFFFFFF, 0xFFFFFFFF};
 
 }  // namespace
 
@@ -70,6 +72,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
+  // The message tables: each lies inside the bytes, and so does each entry found in it.
+  std::vector<velwin::detail::MessageTable> tables;
+  velwin::detail::IndexMessageTables(data, size, tables);
+  for (const velwin::detail::MessageTable& t : tables) {
+    if (t.offset > size || t.size > size - t.offset) std::abort();
+    for (std::uint32_t id : kMessageIds) {
+      const std::uint8_t* text = nullptr;
+      std::size_t bytes = 0;
+      std::uint16_t flags = 0;
+      if (!velwin::detail::LocateMessage(data, size, t, id, text, bytes, flags)) continue;
+      if (text < data || text > data + size || bytes > size - static_cast<std::size_t>(text - data))
+        std::abort();
+      std::wstring message;
+      velwin::detail::AppendMessageText(text, bytes, flags, message);
+    }
+  }
+
   // The same bytes through the public functions.
   WriteInput(data, size);
   static const std::wstring path(InputPath().begin(), InputPath().end());
@@ -81,6 +100,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (UINT id = 0; id <= 100; ++id) loadStringFromWin32ResourceDLL(h, id);
     for (UINT id : {255u, 256u, 4000u, 4095u, 65535u, 65536u, 0xFFFFFFFFu})
       loadStringFromWin32ResourceDLL(h, id);
+    for (std::uint32_t id : kMessageIds) {
+      wchar_t* text = nullptr;
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
+                         FORMAT_MESSAGE_IGNORE_INSERTS,
+                     h, id, lang, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+      LocalFree(text);
+    }
   }
   SetThreadUILanguage(0);
   if (!FreeLibrary(h)) std::abort();

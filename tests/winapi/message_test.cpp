@@ -1,5 +1,6 @@
 // FormatMessage: system texts, inserts, escapes, line widths; message boxes.
 #include <cstdarg>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -10,6 +11,8 @@
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Message.h>
+
+#include "winapi/resource_support.h"
 
 namespace {
 
@@ -39,9 +42,7 @@ TEST(FormatMessage, SystemTexts) {
       {0x800300FD, 0, 0x0400, L"An unexpected error occurred.\r\n"},             // user default
       {0x80070057, 0, 0, L"The parameter is incorrect.\r\n"},                    // E_INVALIDARG
       {0x80004005, 0, 0, L"Unspecified error\r\n"},                              // E_FAIL
-      {0x8000FFFF, 0, 0, L"Catastrophic failure\r\n"},                           // E_UNEXPECTED
       {ERROR_ACCESS_DENIED, 0, 0x0407, L"<error 1815>"},                         // German
-      {ERROR_ACCESS_DENIED, FORMAT_MESSAGE_MAX_WIDTH_MASK, 0, L"Access is denied. "},
       {own, 0, 0, L"<error 87>"},  // an insert without arguments
       {own, FORMAT_MESSAGE_IGNORE_INSERTS, 0, L"Own %1 text.\r\n"},
       {ERROR_FILE_EXISTS, 0, 0, L"<error 317>"}};
@@ -58,51 +59,56 @@ TEST(FormatMessage, SystemTexts) {
   const std::string header(std::istreambuf_iterator<char>(in), {});
   const std::regex named(R"(constexpr DWORD (\w+) = (\d+);)");
   int codes = 0;
+  const DWORD raw = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
   for (std::sregex_iterator it(header.begin(), header.end(), named), end; it != end; ++it, ++codes)
-    EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                     std::stoul((*it)[2]))
-                  .back(),
-              L'\n')
-        << (*it)[1];
+    EXPECT_EQ(L'\n', Format(raw, nullptr, std::stoul((*it)[2])).back()) << (*it)[1];
   EXPECT_GT(codes, 30);
 }
 
-// A caller's buffer takes the text and terminator, or what fits of it; an allocated one `size`
-// units.
+struct BufferRow {
+  const char* what;
+  DWORD flags;  // with FROM_STRING the text is `source`, else the system's message 5
+  std::wstring source;
+  bool buffer;  // false: a null one
+  DWORD size, result, error;
+  std::wstring text;  // in the buffer afterwards
+};
+
+// A caller's buffer takes the text and terminator, or what fits of it; an allocated one has at
+// least `size` units, for a text of at most 65536 units (128 KiB of Windows' two-byte units).
 TEST(FormatMessage, Buffers) {
-  const std::tuple<DWORD, bool, DWORD, DWORD, DWORD, const wchar_t*> rows[] = {
-      // Flags, a buffer or none, its size; the result, the error and the buffer's text.
-      {FORMAT_MESSAGE_FROM_SYSTEM, true, 20, 19, 0, L"Access is denied.\r\n"},
-      {FORMAT_MESSAGE_FROM_SYSTEM, true, 19, 0, ERROR_INSUFFICIENT_BUFFER, L"Access is denied.\r"},
-      {FORMAT_MESSAGE_FROM_SYSTEM, false, 20, 0, ERROR_INVALID_PARAMETER, L"?"},
-      {FORMAT_MESSAGE_FROM_HMODULE, true, 20, 0, ERROR_MR_MID_NOT_FOUND, L"?"},
-      {FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM, true, 20, 19, 0,
-       L"Access is denied.\r\n"},
-      {FORMAT_MESSAGE_IGNORE_INSERTS, true, 20, 0, ERROR_INVALID_PARAMETER, L"?"}};  // no source
-  for (const auto& [flags, buffer, size, result, error, text] : rows) {
-    SCOPED_TRACE(testing::Message() << std::hex << flags << " " << std::dec << size);
-    wchar_t buf[20] = L"?";
+  const DWORD system = FORMAT_MESSAGE_FROM_SYSTEM, short_of_room = ERROR_INSUFFICIENT_BUFFER;
+  const DWORD allocate = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING;
+  const std::wstring denied = L"Access is denied.\r\n", limit(65536, L'x'), below(65535, L'x');
+  const BufferRow rows[] = {
+      {"fits with its terminator", system, L"", true, 20, 19, 0, denied},
+      {"cut, terminated", system, L"", true, 19, 0, short_of_room, denied.substr(0, 18)},
+      {"no buffer", system, L"", false, 20, 0, ERROR_INVALID_PARAMETER, L""},
+      {"no source", FORMAT_MESSAGE_IGNORE_INSERTS, L"", true, 20, 0, ERROR_INVALID_PARAMETER, L""},
+      {"allocated: at least `size` units", allocate, L"abc", true, 500, 3, 0, L"abc"},
+      {"allocated: just below the limit", allocate, below, true, 0, 65535, 0, below},
+      {"allocated: at the limit", allocate, limit, true, 0, 65536, 0, limit},
+      {"allocated: just above", allocate, limit + L"x", true, 0, 0, ERROR_MORE_DATA, L""}};
+  for (const BufferRow& row : rows) {
+    wchar_t caller[20] = L"", *allocated = nullptr;  // caller: at least each row's `size`
+    const bool allocates = row.flags & FORMAT_MESSAGE_ALLOCATE_BUFFER;
+    wchar_t* buffer = allocates ? reinterpret_cast<LPWSTR>(&allocated) : caller;
     SetLastError(0);
-    EXPECT_EQ(FormatMessageW(flags, L"text", 5, 0, buffer ? buf : nullptr, size, nullptr), result);
-    EXPECT_EQ(GetLastError(), error);
-    EXPECT_EQ(std::wstring(buf), text);
+    EXPECT_EQ(row.result, FormatMessageW(row.flags, row.source.c_str(), 5, 0,
+                                         row.buffer ? buffer : nullptr, row.size, nullptr))
+        << row.what;
+    EXPECT_EQ(row.error, GetLastError()) << row.what;
+    EXPECT_EQ(row.text, allocates ? (allocated ? allocated : L"") : caller) << row.what;
+    if (allocated != nullptr) allocated[row.size > 0 ? row.size - 1 : 0] = L'x';  // for ASan
+    LocalFree(allocated);
   }
-  wchar_t* text = nullptr;
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
-                           0, reinterpret_cast<LPWSTR>(&text), 500, nullptr),
-            19u);
-  text[499] = L'x';
-  EXPECT_EQ(LocalFree(text), nullptr);
-  auto* zeroed = static_cast<unsigned char*>(LocalAlloc(LPTR, 4));
-  EXPECT_EQ(zeroed[0] | zeroed[1] | zeroed[2] | zeroed[3], 0);
-  LocalFree(zeroed);
 }
 
 // Inserts (l ll I64 I z j t take a whole DWORD_PTR, others 32 bits), escapes and widths.
 TEST(FormatMessage, InsertsEscapesAndWidths) {
   const auto w = [](const void* s) { return reinterpret_cast<DWORD_PTR>(s); };
-  const std::wstring wide(3000000, L'x');
-  const std::string narrow(3000000, 'x');
+  const std::wstring wide(30000, L'x');
+  const std::string narrow(30000, 'x');
   const std::tuple<const wchar_t*, DWORD, DWORD_PTR, DWORD_PTR, std::wstring> rows[] = {
       {L"%2 before %1", 0, w(L"one"), w(L"two"), L"two before one"},
       {L"[%1!5d!] [%2!08x!] %2!c!", 0, 42, 255, L"[   42] [000000ff] \u00FF"},
@@ -116,10 +122,9 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
       {L"[%1!*d!]", 0, 4, 7, L"[   7]"},  // '*': the width is insert 1, the number insert 2
       {L"100%% %n%.%!%b|a%rb%tc", 0, 0, 0, L"100% \r\n.! |a\rb\tc"},
       {L"cut%0 here", 0, 0, 0, L"cut"},
-      {L"%0", 0, 0, 0, L"<error 235>"},  // an empty result: ERROR_NO_WORK_DONE
-      {L"50%", 0, 0, 0, L"<error 87>"},  // a '%' that ends the text
-      {L"hi\n", 0, 0, 0, L"hi\r\n"},     // a bare LF or CR comes out as CR LF
-      {L"a\rb", 0, 0, 0, L"a\r\nb"},
+      {L"%0", 0, 0, 0, L"<error 235>"},         // an empty result: ERROR_NO_WORK_DONE
+      {L"50%", 0, 0, 0, L"<error 87>"},         // a '%' that ends the text
+      {L"hi\na\rb", 0, 0, 0, L"hi\r\na\r\nb"},  // a bare LF or CR comes out as CR LF
       {L"%1!d! %%%t%n%0x", FORMAT_MESSAGE_IGNORE_INSERTS, 0, 0, L"%1!d! %\t\r\n"},
       // A width turns line breaks into blanks; %n and %r stay, %n restarts the count.
       {L"a\r\nb\nc%nd%re", FORMAT_MESSAGE_MAX_WIDTH_MASK, 0, 0, L"a b c\r\nd\re"},
@@ -128,7 +133,7 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
       {L"abcdefghij k", 5, 0, 0, L"abcd\r\nefgh\r\nij k"},
       {L"aaaa%rbbbb cc", 6, 0, 0, L"aaaa\rbbbb\r\ncc"},  // %r starts a line
       {L"aaa bbb ccc%nddd eee fff", 10, 0, 0, L"aaa bbb\r\nccc\r\nddd eee\r\nfff"},
-      {L"[%1!-3000001s!][%2!hs!]", 0, w(wide.c_str()), w(narrow.c_str()),
+      {L"[%1!-30001s!][%2!hs!]", 0, w(wide.c_str()), w(narrow.c_str()),
        L"[" + wide + L" ][" + wide + L"]"},
       {L"[%1!100000000s!]", 0, w(L""), 0, L"<error 8>"},  // ERROR_NOT_ENOUGH_MEMORY
       {L"%1!3000000000s!", 0, w(L""), 0, L"<error 8>"}};
@@ -136,6 +141,49 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
     SCOPED_TRACE(testing::Message() << std::wstring(format).substr(0, 60));
     const DWORD_PTR args[] = {first, second};
     EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_STRING | flags, format, 0, 0, args), text);
+  }
+}
+
+enum Module { kMessages, kNoTable, kNone, kUnknown };
+
+struct ModuleRow {
+  const char* what;
+  Module module;
+  DWORD flags, id, language;  // flags besides FROM_HMODULE
+  LANGID thread;
+  const wchar_t* text;  // or "<error N>"
+};
+
+// A module's message table: its encodings, the language FormatMessage picks, then the system's.
+TEST(FormatMessage, ModuleMessageTables) {
+  const restest::Library messages(restest::TestDll("messages.dll"));
+  const restest::Library strings(restest::TestDll("strings64.dll"));
+  ASSERT_NE(messages.get(), nullptr);
+  const wchar_t* const german = L"Gr\u00FC\u00DFe, you \U0001F600.\r\n";
+  const ModuleRow rows[] = {
+      {"UTF-16 entry", kMessages, 0, 1, 0x0409, 0, L"Hello, you.\r\n"},
+      {"a surrogate pair joined", kMessages, 0, 1, 0x0407, 0, german},
+      {"ANSI entry as windows-1252", kMessages, 0, 1, 0x040C, 0, L"Caf\u00E9 you ferm\u00E9.\r\n"},
+      {"UTF-8 entry", kMessages, 0, 1, 0x0C0A, 0, L"Ni\u00F1o\r\n"},
+      {"a later block", kMessages, 0, 16, 0x0407, 0, L"Sechzehn"},
+      {"language 0: the thread's", kMessages, 0, 1, 0, 0x0407, german},
+      {"language 0: else English (US)", kMessages, 0, 1, 0, 0x0411, L"Hello, you.\r\n"},
+      {"a language the table lacks", kMessages, 0, 1, 0x0411, 0, L"<error 1815>"},
+      {"an id its language lacks", kMessages, 0, 2, 0x0407, 0, L"<error 317>"},
+      {"then the system's", kMessages, FORMAT_MESSAGE_FROM_SYSTEM, 5, 0, 0,
+       L"Access is denied.\r\n"},
+      {"no message table", kNoTable, 0, 1, 0, 0, L"<error 1813>"},
+      {"the program: no PE image", kNone, 0, 1, 0, 0, L"<error 1813>"},
+      {"no such module", kUnknown, 0, 1, 0, 0, L"<error 6>"}};
+  const HMODULE modules[] = {messages.get(), strings.get(), nullptr,
+                             reinterpret_cast<HMODULE>(std::uintptr_t{0x5000})};
+  const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(L"you")};
+  for (const ModuleRow& row : rows) {
+    const restest::ThreadLanguage thread(row.thread);
+    EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_HMODULE | row.flags, modules[row.module], row.id,
+                     row.language, args),
+              row.text)
+        << row.what;
   }
 }
 

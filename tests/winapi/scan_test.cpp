@@ -35,7 +35,8 @@ TEST(Swscanf, IntoInts) {
     EXPECT_EQ(f, fields);
   }
   int a = 0;
-  EXPECT_EQ(swscanf_s(nullptr, L"%d", &a) + swscanf_s(L"1", nullptr), -2);
+  EXPECT_EQ(-1, swscanf_s(nullptr, L"%d", &a)) << "no text";
+  EXPECT_EQ(-1, swscanf_s(L"1", nullptr)) << "no format";
   EXPECT_EQ(swscanf_s(L"1 2", L"%d %d", static_cast<int*>(nullptr), &a), 0);  // a null ends it
 }
 
@@ -84,34 +85,41 @@ std::basic_string<C> Z(const C* text) {
   return std::basic_string<C>(text) + C(0);
 }
 
+struct TextRow {
+  const char* what;
+  const wchar_t *text, *format;
+  unsigned size;  // of the array, in its units
+  int count;
+  std::variant<std::wstring, std::string> stored;
+};
+
 // A text takes its array's size in units (bytes if narrow); too small: emptied, scan ends.
 TEST(Swscanf, TextsTakeTheirSize) {
-  const std::tuple<const wchar_t*, const wchar_t*, unsigned, int,
-                   std::variant<std::wstring, std::string>>
-      rows[] = {{L"  abc def", L"%s", 8, 1, Z(L"abc")},
-                {L"abcdefgh", L"%ls", 8, 0, Z(L"")},  // needs 9
-                {L"abcdefgh", L"%7ws", 8, 1, Z(L"abcdefg")},
-                {L"abc def", L"%lS", 8, 1, Z(L"abc")},  // l and w name a wide text
-                {L"abc def", L"%wS", 8, 1, Z(L"abc")},
-                {L"\u00E9t\u00E9", L"%hs", 6, 1, Z("\xC3\xA9t\xC3\xA9")},
-                {L"\u00E9t\u00E9", L"%S", 5, 0, Z("")},  // five bytes and the terminator
-                {L"\u00E9", L"%C", 2, 1, std::string("\xC3\xA9#")},  // no terminator
-                {L" ab", L"%c", 1, 1, std::wstring(L" #")},          // %c reads blanks too
-                {L"a-b]cz", L"%[]a-c-]", 8, 1, Z(L"a-b]c")},
-                {L"hello world", L"%[^ ]", 8, 1, Z(L"hello")},
-                {L"9", L"%[a-z]", 8, 0, std::wstring(L"#")}};
-  for (const auto& [text, format, size, count, stored] : rows) {
-    SCOPED_TRACE(testing::Message() << text << " with " << format);
-    const std::wstring then_a_number = format + std::wstring(L" %d");
+  const TextRow rows[] = {
+      {"a wide text", L"  abc def", L"%s", 8, 1, Z(L"abc")},
+      {"one unit short", L"abcdefgh", L"%ls", 8, 0, Z(L"")},
+      {"a width", L"abcdefgh", L"%7ws", 8, 1, Z(L"abcdefg")},
+      {"l names a wide text", L"abc def", L"%lS", 8, 1, Z(L"abc")},
+      {"w names a wide text", L"abc def", L"%wS", 8, 1, Z(L"abc")},
+      {"UTF-8 bytes", L"\u00E9t\u00E9", L"%hs", 6, 1, Z("\xC3\xA9t\xC3\xA9")},
+      {"five bytes and no room for the NUL", L"\u00E9t\u00E9", L"%S", 5, 0, Z("")},
+      {"a character: no NUL", L"\u00E9", L"%C", 2, 1, std::string("\xC3\xA9#")},
+      {"%c reads blanks too", L" ab", L"%c", 1, 1, std::wstring(L" #")},
+      {"a set with ] and -", L"a-b]cz", L"%[]a-c-]", 8, 1, Z(L"a-b]c")},
+      {"a negated set", L"hello world", L"%[^ ]", 8, 1, Z(L"hello")},
+      {"a set that matches nothing", L"9", L"%[a-z]", 8, 0, std::wstring(L"#")}};
+  for (const TextRow& row : rows) {
+    const std::wstring format = row.format + std::wstring(L" %d");  // then a number
     std::visit(
-        [&, text = text, size = size, count = count](const auto& expected) {
+        [&](const auto& expected) {
           std::decay_t<decltype(expected)> array(8, '#');
           int after = 7;  // never reached
-          EXPECT_EQ(swscanf_s(text, then_a_number.c_str(), &array[0], size, &after), count);
-          EXPECT_EQ(array.substr(0, expected.size()), expected);
-          EXPECT_EQ(after, 7);
+          EXPECT_EQ(row.count, swscanf_s(row.text, format.c_str(), &array[0], row.size, &after))
+              << row.what;
+          EXPECT_EQ(expected, array.substr(0, expected.size())) << row.what;
+          EXPECT_EQ(7, after) << row.what;
         },
-        stored);
+        row.stored);
   }
 }
 

@@ -1,5 +1,5 @@
-// FormatMessage over the layer's system message table, and the local
-// memory its buffers come from.
+// FormatMessage over the message tables of resource libraries and the
+// layer's system message table, and the local memory its buffers come from.
 #include <textbase/conversion.h>
 
 #include <algorithm>
@@ -11,12 +11,16 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Message.h>
 #include <WinAPI/Strings.h>
 
+#include "module_image.h"
+#include "pe_image.h"
 #include "system_messages.h"
+#include "ui_language.h"
 
 namespace {
 
@@ -276,6 +280,62 @@ DWORD Fail(DWORD code) {
   return 0;
 }
 
+// Where a module's message table in language `present` stands in the
+// order FormatMessage tries for `languageId`; -1 when it is not tried at
+// all. A neutral `languageId` (0 among them) tries a neutral table, the
+// `preferred` language (the thread's, else the user's), English (US),
+// then any; any other takes that language only.
+int MessageLanguageRank(DWORD languageId, LANGID preferred, LANGID present) {
+  constexpr DWORD kPrimaryMask = 0x3FF;
+  if ((languageId & kPrimaryMask) != 0 || languageId > 0xFFFF)
+    return languageId == present ? 0 : -1;
+  if ((present & kPrimaryMask) == 0) return 0;
+  if (present == preferred) return 1;
+  return present == 0x0409 ? 2 : 3;
+}
+
+// Reads the text of message `id` from the message table of `module` into
+// `text`. Returns 0, or the error of a lookup that fails.
+DWORD FindModuleMessage(HMODULE module, DWORD id, DWORD languageId, std::wstring& text) {
+  // The program's own image is no PE file here: it holds no resources.
+  if (module == nullptr) return ERROR_RESOURCE_TYPE_NOT_FOUND;
+  const LANGID preferred = velwin::detail::PreferredLanguage();
+  DWORD error = ERROR_INVALID_HANDLE;
+  velwin::detail::ReadModuleImage(module, [&](const velwin::detail::ModuleImage& m) {
+    std::vector<velwin::detail::MessageTable> tables;
+    if (!velwin::detail::IndexMessageTables(m.image, m.size, tables)) {
+      error = ERROR_BAD_EXE_FORMAT;
+      return;
+    }
+    error = ERROR_RESOURCE_TYPE_NOT_FOUND;
+    const velwin::detail::MessageTable* chosen = nullptr;
+    int best = INT_MAX;
+    for (const velwin::detail::MessageTable& t : tables) {
+      error = ERROR_RESOURCE_LANG_NOT_FOUND;
+      const int rank = MessageLanguageRank(languageId, preferred, t.lang);
+      if (rank >= 0 && rank < best) {
+        best = rank;
+        chosen = &t;
+      }
+    }
+    if (chosen == nullptr) return;
+    const std::uint8_t* entry = nullptr;
+    std::size_t bytes = 0;
+    std::uint16_t entry_flags = 0;
+    if (!velwin::detail::LocateMessage(m.image, m.size, *chosen, id, entry, bytes, entry_flags)) {
+      error = ERROR_MR_MID_NOT_FOUND;
+      return;
+    }
+    velwin::detail::AppendMessageText(entry, bytes, entry_flags, text);
+    error = 0;
+  });
+  return error;
+}
+
+// The longest text FormatMessage allocates a buffer for: 128 KiB of
+// Windows' two-byte units.
+constexpr std::size_t kMaxAllocatedUnits = 65536;
+
 }  // namespace
 
 HLOCAL LocalAlloc(UINT flags, std::size_t bytes) {
@@ -298,21 +358,31 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
   if (buffer == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   if (allocate) *reinterpret_cast<LPWSTR*>(buffer) = nullptr;
 
-  std::wstring text;  // a system message
+  std::wstring text;  // a message of a module or of the system
   std::wstring_view message;
   if (flags & FORMAT_MESSAGE_FROM_STRING) {
     if (source == nullptr) return Fail(ERROR_INVALID_PARAMETER);
     message = static_cast<const wchar_t*>(source);
-  } else if (flags & FORMAT_MESSAGE_FROM_SYSTEM) {
-    if (!velwin::detail::HasSystemMessagesIn(languageId))
-      return Fail(ERROR_RESOURCE_LANG_NOT_FOUND);
-    const bool win32_hresult = (messageId & 0xFFFF0000u) == 0x80070000u;
-    if (!FindSystemMessage(messageId, text) &&
-        !(win32_hresult && FindSystemMessage(messageId & 0xFFFF, text)))
-      return Fail(ERROR_MR_MID_NOT_FOUND);
+  } else if (flags & (FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM)) {
+    // The module first; the system table when the module has no text.
+    DWORD error = ERROR_MR_MID_NOT_FOUND;
+    if (flags & FORMAT_MESSAGE_FROM_HMODULE) {
+      const auto module = static_cast<HMODULE>(const_cast<void*>(source));
+      error = FindModuleMessage(module, messageId, languageId, text);
+    }
+    if (error != 0 && (flags & FORMAT_MESSAGE_FROM_SYSTEM)) {
+      text.clear();
+      const bool win32_hresult = (messageId & 0xFFFF0000u) == 0x80070000u;
+      if (!velwin::detail::HasSystemMessagesIn(languageId))
+        error = ERROR_RESOURCE_LANG_NOT_FOUND;
+      else if (FindSystemMessage(messageId, text) ||
+               (win32_hresult && FindSystemMessage(messageId & 0xFFFF, text)))
+        error = 0;
+      else
+        error = ERROR_MR_MID_NOT_FOUND;
+    }
+    if (error != 0) return Fail(error);
     message = text;
-  } else if (flags & FORMAT_MESSAGE_FROM_HMODULE) {
-    return Fail(ERROR_MR_MID_NOT_FOUND);
   } else {
     return Fail(ERROR_INVALID_PARAMETER);
   }
@@ -335,6 +405,7 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
   const DWORD length = static_cast<DWORD>(result.size());
 
   if (allocate) {
+    if (result.size() > kMaxAllocatedUnits) return Fail(ERROR_MORE_DATA);
     const std::size_t units = std::max<std::size_t>(result.size() + 1, size);
     auto* block = static_cast<LPWSTR>(LocalAlloc(LMEM_FIXED, units * sizeof(wchar_t)));
     if (block == nullptr) return 0;

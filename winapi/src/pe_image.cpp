@@ -3,6 +3,7 @@
 #include <textbase/unicode.h>
 
 #include <algorithm>
+#include <string_view>
 
 namespace velwin::detail {
 namespace {
@@ -11,6 +12,8 @@ constexpr std::uint16_t kOptionalMagic32 = 0x10B;
 constexpr std::uint16_t kOptionalMagic64 = 0x20B;
 constexpr std::uint32_t kResourceDirectory = 2;  // index in the data directory
 constexpr std::uint32_t kRtString = 6;
+constexpr std::uint32_t kRtMessageTable = 11;
+constexpr std::uint32_t kMessageTableName = 1;  // the one FormatMessage reads
 constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::uint32_t kMaxBlock = 4096;  // block of id 65535
 // Directory entries examined at most: far beyond any real string table
@@ -128,31 +131,38 @@ class Image {
     return false;
   }
 
-  // Collects the string blocks; false when the way to them is damaged.
-  bool IndexStrings(std::vector<StringBlock>& index) {
+  // Finds the root of the resource directory and, in it, the directory of
+  // the resources of `type` at `directory` (`found` false when there is
+  // none). False when the way there is damaged.
+  bool FindType(std::uint32_t type, bool& found, std::uint32_t& directory) {
     std::uint64_t available = 0;
     if (!Locate(resource_rva_, 16, root_, &available)) return false;
     // Directories and data entries are addressed from the root and must
     // lie in the same section, after it.
     end_ = root_ + available;
 
-    // Only the first string-table entry counts, as in a binary search.
-    std::uint32_t names = 0;
-    bool found = false;
-    const bool types_ok = ForEachIdEntry(root_, [&](std::uint32_t type, std::uint32_t target) {
-      if (type != kRtString || found) return true;
+    // Only the first entry of a type counts, as in a binary search.
+    found = false;
+    return ForEachIdEntry(root_, [&](std::uint32_t id, std::uint32_t target) {
+      if (id != type || found) return true;
       found = true;
-      names = target & ~kHighBit;
+      directory = target & ~kHighBit;
       return (target & kHighBit) != 0;  // else data where a directory belongs
     });
-    if (!types_ok) return false;
+  }
+
+  // Collects the string blocks; false when the way to them is damaged.
+  bool IndexStrings(std::vector<StringBlock>& index) {
+    std::uint32_t names = 0;
+    bool found = false;
+    if (!FindType(kRtString, found, names)) return false;
     if (!found) return true;  // no string table
 
     const bool blocks_ok =
         ForEachIdEntry(root_ + names, [&](std::uint32_t block, std::uint32_t target) {
           if (!(target & kHighBit)) return false;
           if (block == 0 || block > kMaxBlock) return true;  // holds no string id
-          return IndexLanguages(static_cast<std::uint16_t>(block), target & ~kHighBit, index);
+          return IndexLanguages(block, target & ~kHighBit, index);
         });
     if (!blocks_ok) return false;
     // Sorted for the lookups; of duplicates the first in the file stays.
@@ -167,8 +177,24 @@ class Image {
     return true;
   }
 
+  // Collects the language versions of the message table (the resource of
+  // type RT_MESSAGETABLE named 1); false when the way to them is damaged.
+  bool IndexMessages(std::vector<StringBlock>& tables) {
+    std::uint32_t names = 0;
+    bool found = false;
+    if (!FindType(kRtMessageTable, found, names)) return false;
+    if (!found) return true;
+    bool named = false;
+    return ForEachIdEntry(root_ + names, [&](std::uint32_t name, std::uint32_t target) {
+      if (name != kMessageTableName || named) return true;
+      named = true;
+      if (!(target & kHighBit)) return false;
+      return IndexLanguages(0, target & ~kHighBit, tables);
+    });
+  }
+
  private:
-  bool IndexLanguages(std::uint16_t block, std::uint32_t directory,
+  bool IndexLanguages(std::uint32_t block, std::uint32_t directory,
                       std::vector<StringBlock>& index) {
     return ForEachIdEntry(root_ + directory, [&](std::uint32_t lang, std::uint32_t target) {
       if (target & kHighBit) return false;  // a directory where data belongs
@@ -178,7 +204,8 @@ class Image {
       const std::uint32_t size = bytes_.U32(data_entry + 4);
       std::uint64_t offset;
       if (!Locate(rva, size, offset)) return false;
-      index.push_back(StringBlock{block, static_cast<std::uint16_t>(lang), size, offset});
+      index.push_back(StringBlock{static_cast<std::uint16_t>(block),
+                                  static_cast<std::uint16_t>(lang), size, offset});
       return true;
     });
   }
@@ -237,6 +264,75 @@ bool IndexStringTable(const std::uint8_t* image, std::size_t size,
     return false;
   }
   return true;
+}
+
+bool IndexMessageTables(const std::uint8_t* image, std::size_t size,
+                        std::vector<MessageTable>& tables) {
+  tables.clear();
+  if (image == nullptr) return false;
+  Image pe{Bytes(image, size)};
+  if (!pe.ReadHeaders()) return false;
+  if (!pe.HasResources()) return true;
+  std::vector<StringBlock> found;
+  if (!pe.IndexMessages(found)) return false;
+  // By language; of duplicates the first in the file stays.
+  std::stable_sort(found.begin(), found.end(),
+                   [](const StringBlock& a, const StringBlock& b) { return a.lang < b.lang; });
+  for (const StringBlock& b : found)
+    if (tables.empty() || tables.back().lang != b.lang)
+      tables.push_back(MessageTable{b.lang, b.size, b.offset});
+  return true;
+}
+
+bool LocateMessage(const std::uint8_t* image, std::size_t size, const MessageTable& table,
+                   std::uint32_t id, const std::uint8_t*& text, std::size_t& bytes,
+                   std::uint16_t& flags) {
+  const Bytes all(image, size);
+  if (image == nullptr || !all.Has(table.offset, table.size) || table.size < 4) return false;
+  // The table: a block count, then blocks of (lowest id, highest id,
+  // offset of the first entry from the table's start); an entry is its
+  // length in bytes (itself included), its flags, then its text.
+  const Bytes t(image + table.offset, table.size);
+  const std::uint64_t blocks = t.U32(0);
+  if (blocks > (table.size - 4) / 12) return false;
+  for (std::uint64_t b = 0; b < blocks; ++b) {
+    const std::uint64_t at = 4 + 12 * b;
+    const std::uint32_t low = t.U32(at);
+    if (id < low || id > t.U32(at + 4)) continue;
+    std::uint64_t entry = t.U32(at + 8);
+    for (std::uint32_t n = low;; ++n) {
+      if (!t.Has(entry, 4)) return false;
+      const std::uint16_t length = t.U16(entry);
+      if (length < 4 || !t.Has(entry, length)) return false;
+      if (n == id) {
+        text = image + table.offset + entry + 4;
+        bytes = length - 4u;
+        flags = t.U16(entry + 2);
+        return true;
+      }
+      entry += length;
+    }
+  }
+  return false;
+}
+
+void AppendMessageText(const std::uint8_t* text, std::size_t bytes, std::uint16_t flags,
+                       std::wstring& out) {
+  if (flags & kMessageUnicode) {
+    std::size_t units = bytes / 2;
+    while (units > 0 && (text[2 * units - 2] | text[2 * units - 1]) == 0) --units;
+    AppendUtf16(text, units, out);
+    return;
+  }
+  while (bytes > 0 && text[bytes - 1] == 0) --bytes;
+  if (flags & kMessageUtf8) {
+    out +=
+        velut::textbase::WideFromUtf8(std::string_view(reinterpret_cast<const char*>(text), bytes),
+                                      velut::textbase::Utf8Rule::kReplace);
+    return;
+  }
+  for (std::size_t i = 0; i < bytes; ++i)
+    out += static_cast<wchar_t>(velut::textbase::DecodeWindowsLatin1(text[i]));
 }
 
 void AppendUtf16(const std::uint8_t* p, std::size_t units, std::wstring& out) {

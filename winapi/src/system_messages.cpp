@@ -53,6 +53,7 @@ const SystemMessage kSystemMessages[] = {
     {193, L"%1 is not a valid Win32 application.\r\n"},
     {206, L"The filename or extension is too long.\r\n"},
     {223, L"The file size exceeds the limit allowed and cannot be saved.\r\n"},
+    {234, L"More data is available.\r\n"},
     {235, L"No work was done.\r\n"},
     {258, L"The wait operation timed out.\r\n"},
     {267, L"The directory name is invalid.\r\n"},

@@ -1,5 +1,6 @@
-// System message texts (FormatMessage with its local-memory buffers) and
-// message boxes (AfxMessageBox with an application-installed handler).
+// Message texts, a module's or the system's (FormatMessage with its
+// local-memory buffers), and message boxes (AfxMessageBox with an
+// application-installed handler).
 //
 // Unlike Win32, where Linux forces it:
 // - Linux has no system message table: the layer carries the English
@@ -7,6 +8,10 @@
 //   common COM HRESULTs; other codes have none (ERROR_MR_MID_NOT_FOUND),
 //   other languages none either (ERROR_RESOURCE_LANG_NOT_FOUND), and
 //   SetSystemMessageText lets an application add its own.
+// - Message tables are read from the resource libraries LoadLibrary
+//   opens. The program itself is no PE image, so a null module holds no
+//   message table (ERROR_RESOURCE_TYPE_NOT_FOUND), and ANSI texts in a
+//   table are read as windows-1252, there being no ANSI code page.
 // - There is no window to show a message box in: AfxMessageBox goes to a
 //   handler the application installs (standard error by default).
 #pragma once
@@ -44,9 +49,22 @@ constexpr DWORD FORMAT_MESSAGE_ARGUMENT_ARRAY = 0x00002000;
 constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 
 // FormatMessageW: formats a message: the text of `source` with
-// FORMAT_MESSAGE_FROM_STRING, else the system table's text for
-// `messageId` with FORMAT_MESSAGE_FROM_SYSTEM. Returns the number of units
-// written (terminator not counted), or 0 with the last error set.
+// FORMAT_MESSAGE_FROM_STRING, else the text of `messageId` in the message
+// table of the module `source` (an HMODULE from LoadLibrary) with
+// FORMAT_MESSAGE_FROM_HMODULE, else, or when that module has no such
+// text, in the system table with FORMAT_MESSAGE_FROM_SYSTEM. Returns the
+// number of units written (terminator not counted), or 0 with the last
+// error set.
+//
+// A module's table is read in language `languageId` only, unless that is
+// 0 or another neutral language: then in a neutral language, the
+// thread's (SetThreadUILanguage, else the user's from the environment),
+// English (US), else any the module has. A module LoadLibrary did not
+// return fails with ERROR_INVALID_HANDLE, one without a message table with
+// ERROR_RESOURCE_TYPE_NOT_FOUND, one without the language with
+// ERROR_RESOURCE_LANG_NOT_FOUND, an id its table in that language lacks
+// with ERROR_MR_MID_NOT_FOUND, and one whose way to the table is damaged
+// with ERROR_BAD_EXE_FORMAT.
 //
 // The system table holds the English Windows text, ending in CR LF, of
 // every code this layer sets (ERROR_FILE_NOT_FOUND, ...), of a few more,
@@ -55,15 +73,13 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 // (0x8007xxxx) reads the text of its code. A code without text fails with
 // ERROR_MR_MID_NOT_FOUND. `languageId` 0, a neutral or an English language
 // reads the table; others fail with ERROR_RESOURCE_LANG_NOT_FOUND.
-// FORMAT_MESSAGE_FROM_HMODULE alone fails with ERROR_MR_MID_NOT_FOUND (no
-// module holds a message table here); with FROM_SYSTEM the system table
-// is read.
 //
 // With FORMAT_MESSAGE_ALLOCATE_BUFFER, `buffer` is really a wchar_t**
 // that receives a new buffer of at least `size` units, released with
-// LocalFree; otherwise the text goes into `buffer`, which holds `size`
-// units (ERROR_INSUFFICIENT_BUFFER when it does not fit; what fits stays
-// there, terminated).
+// LocalFree; a text longer than 65536 units (128 KiB in Windows' two-byte
+// units) fails with ERROR_MORE_DATA. Otherwise the text goes into
+// `buffer`, which holds `size` units (ERROR_INSUFFICIENT_BUFFER when it
+// does not fit; what fits stays there, terminated).
 //
 // In the text: %1 to %99 are inserts, each optionally followed by a
 // printf format between '!' (default !s!), taken from `args`: a va_list*,
