@@ -1,6 +1,7 @@
 // The calls that keep state across calls, each with its k-th allocation failing, for every k: the
-// call fails as its header says, leaks nothing, and the next call gives the right answer. Counted
-// are operator new, ICU's allocations and the C library's calls that allocate for that state.
+// call fails as its header says, leaks neither memory nor a descriptor, and the next call gives
+// the right answer. Counted are operator new, ICU's allocations and the C library's calls that
+// allocate for that state.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <locale.h>
@@ -85,10 +86,10 @@ void StartIcu() {
   ASSERT_TRUE(U_SUCCESS(st)) << u_errorName(st);
 }
 
-HMODULE g_strings = nullptr;       // strings64.dll, loaded before the children are made
-std::string g_folder;              // copies of it, loaded by the children alone
-std::wstring g_umlaut, g_handles;  // their names, made before any allocation fails
-wchar_t g_text[80];                // a call's answer, kept without allocating
+HMODULE g_strings = nullptr;                // strings64.dll, loaded before the children are made
+std::string g_folder;                       // copies of it, loaded by the children alone
+std::wstring g_umlaut, g_handles, g_upper;  // their names, made before any allocation fails
+wchar_t g_text[80];                         // a call's answer, kept without allocating
 
 // The calls, each giving its answer or its failure as text ("bad_alloc", "error 8").
 const wchar_t* Keep(const std::wstring& text) { return std::wcsncpy(g_text, text.c_str(), 79); }
@@ -99,8 +100,8 @@ const wchar_t* Caught(F call) try {
 } catch (const std::bad_alloc&) {
   return L"bad_alloc";
 }
-const wchar_t* Lookup() {
-  return Caught([] { return Keep(loadStringFromWin32ResourceDLL(g_strings, 15)); });
+const wchar_t* Lookup(UINT id) {
+  return Caught([id] { return Keep(loadStringFromWin32ResourceDLL(g_strings, id)); });
 }
 const wchar_t* Date(LCID lcid) {
   const SYSTEMTIME day{2024, 5, 5, 17, 0, 0, 0, 0};
@@ -114,6 +115,8 @@ const wchar_t* Load(const std::wstring& name) {
     return m != nullptr && FreeLibrary(m) ? L"loaded" : Error();
   });
 }
+const wchar_t* Fifteen() { return Lookup(15); }
+const wchar_t* Umlaut() { return Load(g_umlaut); }
 const wchar_t* LoadFromResource() {
   return Caught([] {
     VelUtResString s;
@@ -123,9 +126,11 @@ const wchar_t* LoadFromResource() {
 }
 
 // clang-format off
-enum Outcome { kRight, kNotFired, kWrongFailure, kWrongAfter, kMapped, kLeaked, kDied, kIcuCrashed };
+enum Outcome { kRight, kNotFired, kWrongFailure, kWrongAfter, kMapped, kDescriptorLeft, kLeaked,
+               kDied, kIcuCrashed };
 const char* const kOutcomes[] = {"right", "no failure", "failed otherwise than its header says",
-    "next call wrong", "library still mapped", "leaked memory", "died", "ICU crashed"};
+    "next call wrong", "library still mapped", "descriptor left open", "leaked memory", "died",
+    "ICU crashed"};
 // clang-format on
 
 // ICU 72 itself reads through a null pointer after some of its failed allocations (in
@@ -142,15 +147,22 @@ bool Mapped() {
   std::ifstream maps("/proc/self/maps");
   return std::string{std::istreambuf_iterator<char>(maps), {}}.find(g_folder) != std::string::npos;
 }
+long Descriptors() {
+  const std::filesystem::directory_iterator fds("/proc/self/fd");
+  return std::distance(begin(fds), end(fds));
+}
 
 struct Row {
-  const char* call;
+  const char* call;  // and the state it keeps
+  void (*before)();  // made first, without failure, when not null
   const wchar_t* (*run)();
   std::wstring answer;   // without failure
   std::wstring failure;  // the failure the header names
 };
 
 Outcome Check(const Row& row, long k) {
+  if (row.before != nullptr) row.before();
+  const long descriptors = Descriptors();
   const wchar_t* result = nullptr;
   {
     const test_support::AllocationFailure failure(k, test_support::AllocationFailure::kBadAlloc);
@@ -158,25 +170,16 @@ Outcome Check(const Row& row, long k) {
     if (!failure.Fired()) return kNotFired;
   }
   const std::wstring failed = result;
-  const bool wrong = failed != row.answer && failed != row.failure && !g_icu_failed;
-  const std::wstring after = wrong ? failed : row.run();
-  if (wrong || after != row.answer) return wrong ? kWrongFailure : kWrongAfter;
+  if (failed != row.answer && failed != row.failure && !g_icu_failed) return kWrongFailure;
+  if (row.run() != row.answer) return kWrongAfter;
   VelUtResString::FreeLibraries();
   if (Mapped()) return kMapped;
+  if (Descriptors() != descriptors) return kDescriptorLeft;
   // ICU 72 loses a few bytes of its own when one of its allocations fails.
   const bool leaked =
       !g_icu_failed && __lsan_do_recoverable_leak_check && __lsan_do_recoverable_leak_check();
   return leaked ? kLeaked : kRight;
 }
-
-// g++ and clang++ say "ThreadSanitizer" each their own way.
-#if defined(__SANITIZE_THREAD__)
-#define VELUT_TSAN 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define VELUT_TSAN 1
-#endif
-#endif
 
 TEST(AllocationFailure, NoCacheKeepsAFailure) {
 #if defined(VELUT_TSAN)
@@ -188,25 +191,32 @@ TEST(AllocationFailure, NoCacheKeepsAFailure) {
     std::filesystem::copy_file(VELUT_TEST_DLL_DIR "/strings64.dll", folder / copy);
   g_folder = folder.path().string();
   const std::wstring path = NativeToPath(g_folder.c_str()) + L"\\";
-  g_umlaut = path + L"\u00DCMLAUT", g_handles = path + L"handles";
+  g_umlaut = path + L"\u00DCMLAUT", g_handles = path + L"handles", g_upper = path + L"HANDLES";
   StartIcu();
   g_strings = LoadLibraryW(VELUT_TEST_DLL_DIR_W L"/strings64.dll");
   ASSERT_NE(g_strings, nullptr);
   const velut_test::ScopedUserLocale user("de_DE.UTF-8");
   const std::wstring german = L"Freitag, 17. Mai 2024";
   const Row rows[] = {
-      {"a thread's first lookup, its text copied into the cache", Lookup, L"fifteen", L"bad_alloc"},
-      {"LoadFromResource, its library loaded and recorded", LoadFromResource, L"fifteen",
+      {"a thread's first lookup, which makes the thread's cache", nullptr, Fifteen, L"fifteen",
        L"bad_alloc"},
-      {"LoadLibraryW(L\"\u00DCMLAUT\") of \u00FCmlaut.dll", [] { return Load(g_umlaut); },
-       L"loaded", L"error 8"},
-      {"a thread's first GetDateFormatW(0x0407, DATE_LONGDATE)", [] { return Date(0x0407); },
-       german, L"error 8"},
-      {"GetDateFormatW of the user's de_DE", [] { return Date(LOCALE_USER_DEFAULT); }, german,
+      {"a lookup whose text is copied into the thread's cache", [] { Lookup(16); }, Fifteen,
+       L"fifteen", L"bad_alloc"},
+      {"LoadFromResource, its library loaded and recorded", nullptr, LoadFromResource, L"fifteen",
+       L"bad_alloc"},
+      {"LoadLibraryW(L\"\u00DCMLAUT\"), its folder read", [] { Umlaut(); }, Umlaut, L"loaded",
        L"error 8"},
+      {"LoadLibraryW(L\"HANDLES\"), its folder opened", nullptr, [] { return Load(g_upper); },
+       L"loaded", L"error 8"},
+      {"the first LoadLibraryW(L\"\u00DCMLAUT\"), which makes the case-folding locale", nullptr,
+       Umlaut, L"loaded", L"error 8"},
+      {"a thread's first GetDateFormatW(0x0407, DATE_LONGDATE), its formatter cached", nullptr,
+       [] { return Date(0x0407); }, german, L"error 8"},
+      {"GetDateFormatW of the user's de_DE, ICU's languages listed", nullptr,
+       [] { return Date(LOCALE_USER_DEFAULT); }, german, L"error 8"},
   };
-  // Each k in a child process whose thread has made no call yet: each row's call is also the
-  // first of its thread, which makes the thread's cache.
+  // Each k in a child process whose thread has made no call yet: a row's call, or the call before
+  // it, is the first of its thread and of the process.
   for (const Row& row : rows) {
     Outcome outcome = kRight;
     long k = 0;
