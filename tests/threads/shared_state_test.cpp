@@ -18,15 +18,35 @@ namespace {
 
 constexpr int kThreads = 8;
 
-// Calls work(id) for ids 0 to 7 on threads of their own, all started before any is joined;
-// returns the sum of the results (the count of wrong ones).
+// What each thread checks, counted by thread and reported by name.
+// clang-format off
+enum Check { kOwnDocument, kRetainedPart, kTableEntry, kTableText, kReferencedText, kDate,
+             kLookupWhileFreed, kFindNoCase, kOwnLastError, kChecks };
+// clang-format on
+const char* const kCheckNames[kChecks] = {
+    "a document of its own has its entry",
+    "a part it retained is still an element after another thread released the document",
+    "Load and LoadFromResource of a shared table's entry succeed",
+    "the shared table's entry gives its text",
+    "LoadFromResource of a referenced string gives its text",
+    "a date is what it was before the threads started",
+    "a lookup in a library another thread frees gives its text or ERROR_INVALID_HANDLE",
+    "FindNoCase finds WORLD at 6",
+    "GetSystemErrorMessage reads the thread's own last error",
+};
+
+// Calls work(id, wrong[id]) for ids 0 to 7 on threads of their own, all started before any is
+// joined; then expects each thread's count of each check to be 0.
 template <typename Work>
-int RunOnThreads(Work work) {
-  std::atomic<int> wrong{0};
+void RunOnThreads(Work work) {
+  int wrong[kThreads][kChecks] = {};
   std::vector<std::thread> threads;
-  for (int id = 0; id < kThreads; ++id) threads.emplace_back([&, id] { wrong += work(id); });
+  for (int id = 0; id < kThreads; ++id) threads.emplace_back([&, id] { work(id, wrong[id]); });
   for (std::thread& t : threads) t.join();
-  return wrong.load();
+  for (int id = 0; id < kThreads; ++id)
+    for (int check = 0; check < kChecks; ++check)
+      EXPECT_EQ(0, wrong[id][check])
+          << "thread " << id << ", rounds where this failed: " << kCheckNames[check];
 }
 
 // Also: lookups in a library that another thread loads and frees again and again give its text
@@ -60,30 +80,33 @@ TEST(Threads, SharedStateAtOnce) {
     for (int round = 0; round < 1000; ++round)
       FreeLibrary(library = LoadLibraryW(VELUT_TEST_DLL_DIR_W L"/strings32.dll"));
   });
-  EXPECT_EQ(RunOnThreads([&](int id) {
-              constants[id] = CFSTR("made once, whichever thread asks first");
-              int wrong = velut_test::XmlTable(xml).Entry(id) == nullptr;
-              if (id == 0) shared.reset();
-              wrong += CFXMLNodeGetTypeCode(CFXMLTreeGetNode(entries[id])) != kCFXMLNodeTypeElement;
-              CFRelease(entries[id]);
-              for (int round = 0; round < 200; ++round) {
-                VelUtResString s;
-                wrong += s.Load(table.Entry(round % 2)) != 1 || s.LoadFromResource(0) != 1;
-                wrong += s.mText != (round % 2 ? L"literal" : L"fifteen");
-                s.Set(static_cast<unsigned int>(15 + (id + round) % 3), L"strings64");
-                wrong += s.LoadFromResource(1) != 1 || s.mText.size() < 7;
-                wrong += date((id + round) % 42) != dates[(id + round) % 42];
-                const std::wstring text = loadStringFromWin32ResourceDLL(library, 15 + round % 3);
-                wrong += text.empty() ? GetLastError() != ERROR_INVALID_HANDLE : text.size() < 7;
-                wrong += VelUt::FindNoCase(L"Hello World", L"WORLD", 0) != 6;
-                SetLastError(round % 2 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
-                wrong += VelUt::GetSystemErrorMessage(0xFFFFFFFF).size() != (round % 2 ? 16u : 41u);
-              }
-              return wrong;
-            }),
-            0);
+  RunOnThreads([&](int id, int(&wrong)[kChecks]) {
+    constants[id] = CFSTR("made once, whichever thread asks first");
+    wrong[kOwnDocument] += velut_test::XmlTable(xml).Entry(id) == nullptr;
+    if (id == 0) shared.reset();
+    wrong[kRetainedPart] +=
+        CFXMLNodeGetTypeCode(CFXMLTreeGetNode(entries[id])) != kCFXMLNodeTypeElement;
+    CFRelease(entries[id]);
+    for (int round = 0; round < 200; ++round) {
+      VelUtResString s;
+      wrong[kTableEntry] += s.Load(table.Entry(round % 2)) != 1 || s.LoadFromResource(0) != 1;
+      wrong[kTableText] += s.mText != (round % 2 ? L"literal" : L"fifteen");
+      s.Set(static_cast<unsigned int>(15 + (id + round) % 3), L"strings64");
+      wrong[kReferencedText] += s.LoadFromResource(1) != 1 || s.mText.size() < 7;
+      wrong[kDate] += date((id + round) % 42) != dates[(id + round) % 42];
+      const std::wstring text = loadStringFromWin32ResourceDLL(library, 15 + round % 3);
+      wrong[kLookupWhileFreed] +=
+          text.empty() ? GetLastError() != ERROR_INVALID_HANDLE : text.size() < 7;
+      wrong[kFindNoCase] += VelUt::FindNoCase(L"Hello World", L"WORLD", 0) != 6;
+      SetLastError(round % 2 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+      wrong[kOwnLastError] +=
+          VelUt::GetSystemErrorMessage(0xFFFFFFFF).size() != (round % 2 ? 16u : 41u);
+    }
+  });
   churn.join();
-  for (CFStringRef s : constants) EXPECT_EQ(s, CFSTR("made once, whichever thread asks first"));
+  for (int id = 0; id < kThreads; ++id)
+    EXPECT_EQ(CFSTR("made once, whichever thread asks first"), constants[id])
+        << "thread " << id << " got a constant string of its own";
   VelUtResString::FreeLibraries();
   SetDllDirectoryW(nullptr);
 }
