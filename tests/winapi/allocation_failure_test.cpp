@@ -148,12 +148,11 @@ bool Mapped() {
   return std::string{std::istreambuf_iterator<char>(maps), {}}.find(g_folder) != std::string::npos;
 }
 long Descriptors() {
-  const std::filesystem::directory_iterator fds("/proc/self/fd");
-  return std::distance(begin(fds), end(fds));
+  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
 }
 
 struct Row {
-  const char* call;  // and the state it keeps
+  const char* call;  // and what it must not keep from a failure
   void (*before)();  // made first, without failure, when not null
   const wchar_t* (*run)();
   std::wstring answer;   // without failure
@@ -198,21 +197,21 @@ TEST(AllocationFailure, NoCacheKeepsAFailure) {
   const velut_test::ScopedUserLocale user("de_DE.UTF-8");
   const std::wstring german = L"Freitag, 17. Mai 2024";
   const Row rows[] = {
-      {"a thread's first lookup, which makes the thread's cache", nullptr, Fifteen, L"fifteen",
-       L"bad_alloc"},
-      {"a lookup whose text is copied into the thread's cache", [] { Lookup(16); }, Fifteen,
+      {"a thread's first lookup: its cache made, or none, never an abort", nullptr, Fifteen,
        L"fifteen", L"bad_alloc"},
-      {"LoadFromResource, its library loaded and recorded", nullptr, LoadFromResource, L"fifteen",
+      {"a lookup into the thread's cache: a text and its key kept together", [] { Lookup(16); },
+       Fifteen, L"fifteen", L"bad_alloc"},
+      {"LoadFromResource: its library recorded, or freed", nullptr, LoadFromResource, L"fifteen",
        L"bad_alloc"},
-      {"LoadLibraryW(L\"\u00DCMLAUT\"), its folder read", [] { Umlaut(); }, Umlaut, L"loaded",
-       L"error 8"},
-      {"LoadLibraryW(L\"HANDLES\"), its folder opened", nullptr, [] { return Load(g_upper); },
+      {"LoadLibraryW(L\"\u00DCMLAUT\") again: the folder's stream closed", [] { Umlaut(); }, Umlaut,
        L"loaded", L"error 8"},
-      {"the first LoadLibraryW(L\"\u00DCMLAUT\"), which makes the case-folding locale", nullptr,
+      {"LoadLibraryW(L\"HANDLES\"): opendir's ENOMEM is ERROR_NOT_ENOUGH_MEMORY", nullptr,
+       [] { return Load(g_upper); }, L"loaded", L"error 8"},
+      {"the first LoadLibraryW(L\"\u00DCMLAUT\"): a failed case-folding locale made again", nullptr,
        Umlaut, L"loaded", L"error 8"},
-      {"a thread's first GetDateFormatW(0x0407, DATE_LONGDATE), its formatter cached", nullptr,
+      {"a thread's first GetDateFormatW(0x0407, DATE_LONGDATE): no fallback pattern kept", nullptr,
        [] { return Date(0x0407); }, german, L"error 8"},
-      {"GetDateFormatW of the user's de_DE, ICU's languages listed", nullptr,
+      {"GetDateFormatW of the user's de_DE: ICU's languages listed again after a failure", nullptr,
        [] { return Date(LOCALE_USER_DEFAULT); }, german, L"error 8"},
   };
   // Each k in a child process whose thread has made no call yet: a row's call, or the call before
