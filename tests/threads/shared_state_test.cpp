@@ -2,6 +2,7 @@
 // and last error, date formatters, names and constants made once, the counts of a document's
 // parts. The tsan preset judges.
 #include <atomic>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -18,35 +19,17 @@ namespace {
 
 constexpr int kThreads = 8;
 
-// What each thread checks, counted by thread and reported by name.
-// clang-format off
-enum Check { kOwnDocument, kRetainedPart, kTableEntry, kTableText, kReferencedText, kDate,
-             kLookupWhileFreed, kFindNoCase, kOwnLastError, kChecks };
-// clang-format on
-const char* const kCheckNames[kChecks] = {
-    "a document of its own has its entry",
-    "a part it retained is still an element after another thread released the document",
-    "Load and LoadFromResource of a shared table's entry succeed",
-    "the shared table's entry gives its text",
-    "LoadFromResource of a referenced string gives its text",
-    "a date is what it was before the threads started",
-    "a lookup in a library another thread frees gives its text or ERROR_INVALID_HANDLE",
-    "FindNoCase finds WORLD at 6",
-    "GetSystemErrorMessage reads the thread's own last error",
-};
-
-// Calls work(id, wrong[id]) for ids 0 to 7 on threads of their own, all started before any is
-// joined; then expects each thread's count of each check to be 0.
+// Calls work(id, wrong) for ids 0 to 7 on threads of their own, all started before any is joined;
+// each thread counts its failures in `wrong` by what it checks. Expects every count to be 0.
 template <typename Work>
 void RunOnThreads(Work work) {
-  int wrong[kThreads][kChecks] = {};
+  std::map<std::string, int> wrong[kThreads];
   std::vector<std::thread> threads;
   for (int id = 0; id < kThreads; ++id) threads.emplace_back([&, id] { work(id, wrong[id]); });
   for (std::thread& t : threads) t.join();
   for (int id = 0; id < kThreads; ++id)
-    for (int check = 0; check < kChecks; ++check)
-      EXPECT_EQ(0, wrong[id][check])
-          << "thread " << id << ", rounds where this failed: " << kCheckNames[check];
+    for (const auto& [check, count] : wrong[id])
+      EXPECT_EQ(0, count) << "thread " << id << ", rounds where this failed: " << check;
 }
 
 // Also: lookups in a library that another thread loads and frees again and again give its text
@@ -80,26 +63,30 @@ TEST(Threads, SharedStateAtOnce) {
     for (int round = 0; round < 1000; ++round)
       FreeLibrary(library = LoadLibraryW(VELUT_TEST_DLL_DIR_W L"/strings32.dll"));
   });
-  RunOnThreads([&](int id, int(&wrong)[kChecks]) {
+  RunOnThreads([&](int id, std::map<std::string, int>& wrong) {
     constants[id] = CFSTR("made once, whichever thread asks first");
-    wrong[kOwnDocument] += velut_test::XmlTable(xml).Entry(id) == nullptr;
+    wrong["a document of its own has its entry"] += velut_test::XmlTable(xml).Entry(id) == nullptr;
     if (id == 0) shared.reset();
-    wrong[kRetainedPart] +=
+    wrong["a retained part is an element after another thread released its document"] +=
         CFXMLNodeGetTypeCode(CFXMLTreeGetNode(entries[id])) != kCFXMLNodeTypeElement;
     CFRelease(entries[id]);
     for (int round = 0; round < 200; ++round) {
       VelUtResString s;
-      wrong[kTableEntry] += s.Load(table.Entry(round % 2)) != 1 || s.LoadFromResource(0) != 1;
-      wrong[kTableText] += s.mText != (round % 2 ? L"literal" : L"fifteen");
+      wrong["Load and LoadFromResource of a shared table's entry"] +=
+          s.Load(table.Entry(round % 2)) != 1 || s.LoadFromResource(0) != 1;
+      wrong["the shared table's entry gives its text"] +=
+          s.mText != (round % 2 ? L"literal" : L"fifteen");
       s.Set(static_cast<unsigned int>(15 + (id + round) % 3), L"strings64");
-      wrong[kReferencedText] += s.LoadFromResource(1) != 1 || s.mText.size() < 7;
-      wrong[kDate] += date((id + round) % 42) != dates[(id + round) % 42];
+      wrong["LoadFromResource of a referenced string gives its text"] +=
+          s.LoadFromResource(1) != 1 || s.mText.size() < 7;
+      wrong["a date is what it was before the threads started"] +=
+          date((id + round) % 42) != dates[(id + round) % 42];
       const std::wstring text = loadStringFromWin32ResourceDLL(library, 15 + round % 3);
-      wrong[kLookupWhileFreed] +=
+      wrong["a lookup in a library being freed: its text or ERROR_INVALID_HANDLE"] +=
           text.empty() ? GetLastError() != ERROR_INVALID_HANDLE : text.size() < 7;
-      wrong[kFindNoCase] += VelUt::FindNoCase(L"Hello World", L"WORLD", 0) != 6;
+      wrong["FindNoCase finds WORLD at 6"] += VelUt::FindNoCase(L"Hello World", L"WORLD", 0) != 6;
       SetLastError(round % 2 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
-      wrong[kOwnLastError] +=
+      wrong["GetSystemErrorMessage reads the thread's own last error"] +=
           VelUt::GetSystemErrorMessage(0xFFFFFFFF).size() != (round % 2 ? 16u : 41u);
     }
   });
