@@ -13,10 +13,14 @@ if(VELUT_SANITIZERS)
                       -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${_velut_san})
   # g++ says __SANITIZE_ADDRESS__ under AddressSanitizer, clang++ 14 does
-  # not: the tests ask these instead.
+  # not, and the two say ThreadSanitizer each their own way: the tests ask
+  # these instead.
   add_compile_definitions(VELUT_SANITIZED=1)
   if("address" IN_LIST VELUT_SANITIZERS)
     add_compile_definitions(VELUT_ASAN=1)
+  endif()
+  if("thread" IN_LIST VELUT_SANITIZERS)
+    add_compile_definitions(VELUT_TSAN=1)
   endif()
 endif()
 

@@ -37,6 +37,10 @@ test_support::AllocationFailure::AllocationFailure(long n, Kind kind) {
 }
 test_support::AllocationFailure::~AllocationFailure() { g_countdown = 0; }
 bool test_support::AllocationFailure::Fired() const { return g_fired; }
+bool test_support::AllocationFails() {
+  if (g_countdown <= 0 || --g_countdown != 0) return false;
+  return g_fired = true;
+}
 void test_support::LimitAllocations(unsigned long bytes) { g_limit = bytes; }
 
 void* operator new(std::size_t size) { return Allocate(size); }

@@ -2,6 +2,7 @@
 // and last error, date formatters, names and constants made once, the counts of a document's
 // parts. The tsan preset judges.
 #include <atomic>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -18,15 +19,17 @@ namespace {
 
 constexpr int kThreads = 8;
 
-// Calls work(id) for ids 0 to 7 on threads of their own, all started before any is joined;
-// returns the sum of the results (the count of wrong ones).
+// Calls work(id, wrong) for ids 0 to 7 on threads of their own, all started before any is joined;
+// each thread counts its failures in `wrong` by what it checks. Expects every count to be 0.
 template <typename Work>
-int RunOnThreads(Work work) {
-  std::atomic<int> wrong{0};
+void RunOnThreads(Work work) {
+  std::map<std::string, int> wrong[kThreads];
   std::vector<std::thread> threads;
-  for (int id = 0; id < kThreads; ++id) threads.emplace_back([&, id] { wrong += work(id); });
+  for (int id = 0; id < kThreads; ++id) threads.emplace_back([&, id] { work(id, wrong[id]); });
   for (std::thread& t : threads) t.join();
-  return wrong.load();
+  for (int id = 0; id < kThreads; ++id)
+    for (const auto& [check, count] : wrong[id])
+      EXPECT_EQ(0, count) << "thread " << id << ", rounds where this failed: " << check;
 }
 
 // Also: lookups in a library that another thread loads and frees again and again give its text
@@ -60,30 +63,37 @@ TEST(Threads, SharedStateAtOnce) {
     for (int round = 0; round < 1000; ++round)
       FreeLibrary(library = LoadLibraryW(VELUT_TEST_DLL_DIR_W L"/strings32.dll"));
   });
-  EXPECT_EQ(RunOnThreads([&](int id) {
-              constants[id] = CFSTR("made once, whichever thread asks first");
-              int wrong = velut_test::XmlTable(xml).Entry(id) == nullptr;
-              if (id == 0) shared.reset();
-              wrong += CFXMLNodeGetTypeCode(CFXMLTreeGetNode(entries[id])) != kCFXMLNodeTypeElement;
-              CFRelease(entries[id]);
-              for (int round = 0; round < 200; ++round) {
-                VelUtResString s;
-                wrong += s.Load(table.Entry(round % 2)) != 1 || s.LoadFromResource(0) != 1;
-                wrong += s.mText != (round % 2 ? L"literal" : L"fifteen");
-                s.Set(static_cast<unsigned int>(15 + (id + round) % 3), L"strings64");
-                wrong += s.LoadFromResource(1) != 1 || s.mText.size() < 7;
-                wrong += date((id + round) % 42) != dates[(id + round) % 42];
-                const std::wstring text = loadStringFromWin32ResourceDLL(library, 15 + round % 3);
-                wrong += text.empty() ? GetLastError() != ERROR_INVALID_HANDLE : text.size() < 7;
-                wrong += VelUt::FindNoCase(L"Hello World", L"WORLD", 0) != 6;
-                SetLastError(round % 2 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
-                wrong += VelUt::GetSystemErrorMessage(0xFFFFFFFF).size() != (round % 2 ? 16u : 41u);
-              }
-              return wrong;
-            }),
-            0);
+  RunOnThreads([&](int id, std::map<std::string, int>& wrong) {
+    constants[id] = CFSTR("made once, whichever thread asks first");
+    wrong["a document of its own has its entry"] += velut_test::XmlTable(xml).Entry(id) == nullptr;
+    if (id == 0) shared.reset();
+    wrong["a retained part is an element after another thread released its document"] +=
+        CFXMLNodeGetTypeCode(CFXMLTreeGetNode(entries[id])) != kCFXMLNodeTypeElement;
+    CFRelease(entries[id]);
+    for (int round = 0; round < 200; ++round) {
+      VelUtResString s;
+      wrong["Load and LoadFromResource of a shared table's entry"] +=
+          s.Load(table.Entry(round % 2)) != 1 || s.LoadFromResource(0) != 1;
+      wrong["the shared table's entry gives its text"] +=
+          s.mText != (round % 2 ? L"literal" : L"fifteen");
+      s.Set(static_cast<unsigned int>(15 + (id + round) % 3), L"strings64");
+      wrong["LoadFromResource of a referenced string gives its text"] +=
+          s.LoadFromResource(1) != 1 || s.mText.size() < 7;
+      wrong["a date is what it was before the threads started"] +=
+          date((id + round) % 42) != dates[(id + round) % 42];
+      const std::wstring text = loadStringFromWin32ResourceDLL(library, 15 + round % 3);
+      wrong["a lookup in a library being freed: its text or ERROR_INVALID_HANDLE"] +=
+          text.empty() ? GetLastError() != ERROR_INVALID_HANDLE : text.size() < 7;
+      wrong["FindNoCase finds WORLD at 6"] += VelUt::FindNoCase(L"Hello World", L"WORLD", 0) != 6;
+      SetLastError(round % 2 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+      wrong["GetSystemErrorMessage reads the thread's own last error"] +=
+          VelUt::GetSystemErrorMessage(0xFFFFFFFF).size() != (round % 2 ? 16u : 41u);
+    }
+  });
   churn.join();
-  for (CFStringRef s : constants) EXPECT_EQ(s, CFSTR("made once, whichever thread asks first"));
+  for (int id = 0; id < kThreads; ++id)
+    EXPECT_EQ(CFSTR("made once, whichever thread asks first"), constants[id])
+        << "thread " << id << " got a constant string of its own";
   VelUtResString::FreeLibraries();
   SetDllDirectoryW(nullptr);
 }
