@@ -47,6 +47,15 @@ void LookupUserLanguage(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(loadStringFromWin32ResourceDLL(lib.get(), kLongId));
 }
 
+// The same from a library that holds the id in several languages, so that
+// the language read from the environment decides the text.
+void LookupUserLanguageOfSeveral(benchmark::State& state) {
+  Loaded lib(kLanguages);
+  SetThreadUILanguage(0);
+  setenv("LANG", "de_AT.UTF-8", 1);
+  for (auto _ : state) benchmark::DoNotOptimize(loadStringFromWin32ResourceDLL(lib.get(), 1));
+}
+
 // The id exists only in en-US; a German thread tries five languages first.
 void LookupAfterFallbacks(benchmark::State& state) {
   Loaded lib(kLanguages);
@@ -184,6 +193,8 @@ BENCHMARK(LookupThreadLanguage)->Name("loadString/thread-language/velut");
 BENCHMARK(CopyWstring)->Name("loadString/thread-language/limit_wstring_copy");
 BENCHMARK(LookupUserLanguage)->Name("loadString/LANG/velut");
 BENCHMARK(CopyWstring)->Name("loadString/LANG/limit_wstring_copy");
+BENCHMARK(LookupUserLanguageOfSeveral)->Name("loadString/LANG-several-languages/velut");
+BENCHMARK(CopyWstring)->Name("loadString/LANG-several-languages/limit_wstring_copy");
 BENCHMARK(LookupAfterFallbacks)->Name("loadString/after-fallbacks/velut");
 BENCHMARK(CopyWstring)->Name("loadString/after-fallbacks/limit_wstring_copy");
 BENCHMARK(LookupByRescanning)->Name("loadString/rescan-directory");

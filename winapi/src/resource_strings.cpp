@@ -58,6 +58,9 @@ class RecentTexts {
     LANGID language = 0;
     std::uint64_t unloads = 0;
     bool found = false;
+    // The library holds id's block in one language at most, so the text
+    // is the same whatever language is preferred.
+    bool any_language = false;
     std::wstring text;
   };
 
@@ -67,9 +70,10 @@ class RecentTexts {
         reinterpret_cast<std::uintptr_t>(module) ^ (static_cast<std::uintptr_t>(id) * 0x9E3779B9u);
     return texts_[(key ^ key >> 17) % kTexts];
   }
-  static bool Holds(const Text& t, HMODULE module, UINT id, LANGID language,
-                    std::uint64_t unloads) {
-    return t.module == module && t.id == id && t.language == language && t.unloads == unloads;
+  // True when `t` holds (module, id) as it was after `unloads` unloads,
+  // in any language; whether in the one wanted is left to the caller.
+  static bool Holds(const Text& t, HMODULE module, UINT id, std::uint64_t unloads) {
+    return t.module == module && t.id == id && t.unloads == unloads;
   }
   // Longer texts are not kept: a thread keeps little memory.
   static constexpr std::size_t kLongestText = 256;
@@ -80,14 +84,18 @@ class RecentTexts {
 };
 
 // Looks up the text of `id` in the loaded library `m` for `preferred`;
-// false when the library holds no such string.
+// false when the library holds no such string. `any_language`: set when
+// the answer does not depend on `preferred` (the library holds id's block
+// in one language at most).
 bool FindString(const velwin::detail::ModuleImage& m, UINT id, LANGID preferred,
-                std::wstring& text) {
+                std::wstring& text, bool& any_language) {
+  any_language = true;
   if (id > 0xFFFF) return false;
   const auto block = static_cast<std::uint16_t>(id / 16 + 1);
   const auto [first, last] = std::equal_range(
       m.strings->begin(), m.strings->end(), StringBlock{block, 0, 0, 0},
       [](const StringBlock& a, const StringBlock& b) { return a.block < b.block; });
+  any_language = last - first <= 1;
   // The best-ranked language that holds the string; of equal ranks the
   // first, which has the lowest LANGID.
   int best = velwin::detail::kLanguageRanks;
@@ -112,14 +120,20 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
     SetLastError(ERROR_INVALID_HANDLE);
     return text;
   }
-  const LANGID preferred = velwin::detail::PreferredLanguage();
   // Read before the lookup: an unload meanwhile leaves what is kept below
   // outdated, never the other way round.
   const std::uint64_t unloads =
       velwin::detail::g_libraries_unloaded.load(std::memory_order_acquire);
   RecentTexts* kept = velwin::detail::ThreadObject<RecentTexts>();
   RecentTexts::Text* recent = kept != nullptr ? &kept->At(module, id) : nullptr;
-  if (recent != nullptr && RecentTexts::Holds(*recent, module, id, preferred, unloads)) {
+  const bool held = recent != nullptr && RecentTexts::Holds(*recent, module, id, unloads);
+  // A text kept for any language needs no look at the environment.
+  if (held && recent->any_language) {
+    if (!recent->found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return recent->text;
+  }
+  const LANGID preferred = velwin::detail::PreferredLanguage();
+  if (held && recent->language == preferred) {
     if (!recent->found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return recent->text;
   }
@@ -129,9 +143,11 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
     LANGID preferred;
     std::wstring& text;
     bool found;
-  } lookup{id, preferred, text, false};
+    bool any_language;
+  } lookup{id, preferred, text, false, false};
   if (!velwin::detail::ReadModuleImage(module, [&lookup](const velwin::detail::ModuleImage& m) {
-        lookup.found = FindString(m, lookup.id, lookup.preferred, lookup.text);
+        lookup.found =
+            FindString(m, lookup.id, lookup.preferred, lookup.text, lookup.any_language);
       })) {
     SetLastError(ERROR_INVALID_HANDLE);
     return text;
@@ -146,6 +162,7 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
     recent->language = preferred;
     recent->unloads = unloads;
     recent->found = found;
+    recent->any_language = lookup.any_language;
   }
   if (!found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
   return text;

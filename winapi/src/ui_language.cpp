@@ -231,40 +231,54 @@ const char* Choose(char** env, const std::vector<std::size_t>* indexes, const ch
   return nullptr;
 }
 
-// The environment as a thread last read it: its array of entries, copied,
-// and which of them begin with 'L'. While the array holds the same entries
-// (setenv, unsetenv and putenv all change it), only those few are read
-// again.
+// The environment as a thread last read it: its array, its number of
+// entries and last entry, and where the entries that begin with 'L' are.
+// setenv and putenv replace an entry of the same name in place or add one
+// at the end; unsetenv moves the later entries down in place; anything
+// else that changes the array is undefined behaviour for POSIX. So while
+// the array, its end, its last entry and its 'L' entries are the same, the
+// other entries cannot have become 'L' entries, and only those few are
+// read again.
 class EnvironmentScan {
  public:
   // Choose() over the environment; throws std::bad_alloc.
   const char* Find(const char* category) {
     char** const env = environ;
     if (env == nullptr) return nullptr;
-    const std::size_t n = entries_.size();
-    // The same array, ending at the same place (env[n] its terminator).
-    if (env != array_ || env[n] != nullptr ||
-        std::memcmp(env, entries_.data(), n * sizeof(char*)) != 0) {
-      Read(env);
-    }
+    if (!Same(env)) Read(env);
     return Choose(env, &named_l_, category);
   }
 
  private:
+  bool Same(char** env) const {
+    // env[count_] is read only when the array still ends at or after it.
+    if (env != array_ || (count_ > 0 && env[count_ - 1] != last_) || env[count_] != nullptr)
+      return false;
+    for (std::size_t k = 0; k < named_l_.size(); ++k)
+      if (env[named_l_[k]] != entries_l_[k]) return false;
+    return true;
+  }
+
   void Read(char** env) {
     array_ = nullptr;  // until the copy is complete
-    entries_.clear();
     named_l_.clear();
-    for (char** e = env; *e != nullptr; ++e) {
-      if ((*e)[0] == 'L') named_l_.push_back(entries_.size());
-      entries_.push_back(*e);
+    entries_l_.clear();
+    std::size_t n = 0;
+    for (; env[n] != nullptr; ++n) {
+      if (env[n][0] != 'L') continue;
+      named_l_.push_back(n);
+      entries_l_.push_back(env[n]);
     }
+    count_ = n;
+    last_ = n > 0 ? env[n - 1] : nullptr;
     array_ = env;
   }
 
   char** array_ = nullptr;
-  std::vector<char*> entries_;
+  std::size_t count_ = 0;
+  const char* last_ = nullptr;
   std::vector<std::size_t> named_l_;
+  std::vector<const char*> entries_l_;
 };
 
 }  // namespace

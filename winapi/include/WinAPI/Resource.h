@@ -157,9 +157,11 @@ VELWIN_API LCID LocaleNameToLCID(LPCWSTR name, DWORD flags);
 //   5. the first language present (the lowest LANGID).
 // The environment is read on every lookup rather than once per process: a
 // program that switches LANG (or a test) sees the change at once, and the
-// cost is one pass over the environment (tens of nanoseconds; the thread's
-// language, when set, skips it). Like getenv, this must not race with a
-// setenv in another thread.
+// cost is a look at the variables whose names begin with 'L' (a few
+// nanoseconds; the thread's language, when set, skips it, and so does a
+// repeated lookup in a library that holds the string's block of 16 ids in
+// one language only, where the language cannot change the answer). Like
+// getenv, this must not race with a setenv in another thread.
 //
 // A lookup does not walk the file's resource directory: LoadLibrary indexes
 // the string table once, and a lookup is a binary search in that index plus
