@@ -935,7 +935,7 @@ TEST(HostileInput, NoCallCrashesHangsOrThrowsUndocumented) {
   // The children find a fake installer first on PATH, create files only in the temporary folder,
   // show no message box, and meet std::bad_alloc (where allowed) instead of taking gigabytes.
   AfxSetMessageBoxHandler([](const wchar_t*, UINT, UINT) { return IDOK; });
-  test_support::LimitAllocations(256ul << 20);
+  velut_test::LimitAllocations(256ul << 20);
   int functions = 0, calls = 0;
   for (const Row& row : kRows) {
     SCOPED_TRACE(row.functions);
@@ -944,7 +944,7 @@ TEST(HostileInput, NoCallCrashesHangsOrThrowsUndocumented) {
     calls += sweep.Finish();
     for (const auto& name : Names(row)) functions += name.second;
   }
-  test_support::LimitAllocations(0);
+  velut_test::LimitAllocations(0);
   std::printf("%d functions, %d calls\n", functions, calls);
 }
 

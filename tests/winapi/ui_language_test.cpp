@@ -14,10 +14,10 @@
 
 namespace {
 
-using restest::Library;
-using restest::TestDll;
-using restest::ThreadLanguage;
+using velut_test::Library;
 using velut_test::ScopedEnv;
+using velut_test::TestDll;
+using velut_test::ThreadLanguage;
 
 TEST(LocaleNameToLCID, Table) {
   // POSIX, Win32 and BCP 47 names in any case; a language alone or unknown region: neutral.
