@@ -7,6 +7,7 @@
 
 #include <WinAPI/Path.h>
 
+#include "support/boundary.h"
 #include "support/rows.h"
 
 namespace {
@@ -14,14 +15,14 @@ namespace {
 // A MAX_PATH buffer holding `text`, with guard units after it.
 struct Buffer {
   std::wstring units;
-  explicit Buffer(const std::wstring& text = L"junk") : units(MAX_PATH + 8, L'\uFFFF') {
+  explicit Buffer(const std::wstring& text = L"junk") : units(velut_test::GuardedBuffer(MAX_PATH)) {
     const std::size_t n = std::min<std::size_t>(text.size(), MAX_PATH - 1);
     std::copy(text.begin(), text.begin() + n, units.begin());
     units[n] = L'\0';
   }
   wchar_t* data() { return &units[0]; }
   std::wstring text() const {
-    EXPECT_EQ(units.substr(MAX_PATH), std::wstring(8, L'\uFFFF')) << "past the buffer";
+    EXPECT_EQ(velut_test::Guard(), units.substr(MAX_PATH)) << "past the buffer";
     return units.c_str();
   }
 };
@@ -137,26 +138,33 @@ TEST(PathCombine, Table) {
 
 TEST(PathRelativePathTo, Table) {
   constexpr DWORD kDir = FILE_ATTRIBUTE_DIRECTORY;
-  const std::tuple<const wchar_t*, DWORD, const wchar_t*, DWORD, const wchar_t*> rows[] = {
-      // From, its attributes, to, its attributes; the result (null: FALSE).
-      {L"c:\\A\\B\\C", kDir, L"c:\\A\\D\\E", kDir, L"..\\..\\D\\E"},
-      {L"c:\\A\\B", kDir, L"a:\\A\\D", kDir, nullptr},
-      {L"\\A\\B", kDir, L"\\C\\D", kDir, nullptr},  // a lone root is no common prefix
-      {L"/home/u", kDir, L"/home/u/docs/a.txt", 0, L".\\docs\\a.txt"},
-      {L"C:\\dir\\file.txt", 0, L"C:\\dir\\sub\\x.txt", 0, L".\\sub\\x.txt"},
-      {L"C:\\a", kDir, L"C:\\a", 0, L"..\\a"},
-      {L"C:\\dir", kDir, L"C:\\dir", kDir, L"."},
-      {L"C:\\dir", kDir, L"c:\\DIR\\a", kDir, L".\\a"},  // letter case is ignored
-      {L"C:a", kDir, L"C:\\a\\b", kDir, L".\\b"},        // both forms of a drive
-      {L"a\\b", kDir, L"a\\c", kDir, L"..\\c"},
-      {L"a", kDir, L"b", kDir, nullptr}};
-  for (const auto& [from, from_attributes, to, to_attributes, out] : rows) {
-    SCOPED_TRACE(testing::Message() << from << " -> " << to);
+  struct Row {
+    const char* name;
+    const wchar_t* from;
+    DWORD from_attributes;
+    const wchar_t* to;
+    DWORD to_attributes;
+    const wchar_t* out;  // null: FALSE
+  };
+  const Row rows[] = {
+      {"up and down", L"c:\\A\\B\\C", kDir, L"c:\\A\\D\\E", kDir, L"..\\..\\D\\E"},
+      {"two drives", L"c:\\A\\B", kDir, L"a:\\A\\D", kDir, nullptr},
+      {"a lone root is no common prefix", L"\\A\\B", kDir, L"\\C\\D", kDir, nullptr},
+      {"slashes", L"/home/u", kDir, L"/home/u/docs/a.txt", 0, L".\\docs\\a.txt"},
+      {"from a file", L"C:\\dir\\file.txt", 0, L"C:\\dir\\sub\\x.txt", 0, L".\\sub\\x.txt"},
+      {"a file of the folder's name", L"C:\\a", kDir, L"C:\\a", 0, L"..\\a"},
+      {"the same folder", L"C:\\dir", kDir, L"C:\\dir", kDir, L"."},
+      {"letter case is ignored", L"C:\\dir", kDir, L"c:\\DIR\\a", kDir, L".\\a"},
+      {"both forms of a drive", L"C:a", kDir, L"C:\\a\\b", kDir, L".\\b"},
+      {"relative", L"a\\b", kDir, L"a\\c", kDir, L"..\\c"},
+      {"nothing in common", L"a", kDir, L"b", kDir, nullptr}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
     Buffer b;
-    EXPECT_EQ(PathRelativePathTo(b.data(), from, from_attributes, to, to_attributes),
-              out != nullptr ? TRUE : FALSE);
-    EXPECT_EQ(b.text(), out != nullptr ? out : L"");
-  }
+    EXPECT_EQ(
+        row.out != nullptr ? TRUE : FALSE,
+        PathRelativePathTo(b.data(), row.from, row.from_attributes, row.to, row.to_attributes));
+    EXPECT_EQ(row.out != nullptr ? row.out : L"", b.text());
+  });
   Buffer b;
   EXPECT_EQ(PathRelativePathTo(b.data(), nullptr, 0, L"a", 0), FALSE);
   EXPECT_EQ(PathRelativePathTo(nullptr, L"a", 0, L"a", 0), FALSE);
