@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 
@@ -11,6 +12,7 @@
 #include <WinAPI/WinAPI.h>
 
 #include "support/boundary.h"
+#include "support/rows.h"
 #include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
@@ -97,11 +99,11 @@ TEST(GetTempPath, Table) {
   velut_test::ForBufferLengths([](std::size_t length) {  // the text with its separator
     const std::string value = "/" + std::string(length - 2, 't');
     ScopedEnv env("TMPDIR", value.c_str());
-    std::wstring buffer(MAX_PATH + 8, L'\uFFFF');
+    std::wstring buffer = velut_test::GuardedBuffer(MAX_PATH);
     buffer[0] = L'\0';
     EXPECT_EQ(GetTempPath(MAX_PATH, &buffer[0]), length < MAX_PATH ? length : length + 1);
     EXPECT_EQ(std::wcslen(buffer.c_str()), length < MAX_PATH ? length : 0);
-    EXPECT_EQ(buffer.substr(MAX_PATH), std::wstring(8, L'\uFFFF'));
+    EXPECT_EQ(velut_test::Guard(), buffer.substr(MAX_PATH)) << "past the buffer";
   });
   SetLastError(0);
   EXPECT_EQ(GetTempPath(5, nullptr), 0u);
@@ -145,33 +147,48 @@ TEST(GetTempFileName, Table) {
   fs::create_symlink(dir / "loop", dir / "loop");
   const std::wstring d = Text(dir.path());
   const std::wstring longest = velut_test::MakeFolderOfLength(dir / "long", MAX_PATH - 14);
-  const std::tuple<std::wstring, const wchar_t*, UINT, std::wstring, DWORD> rows[] = {
-      // Folder, prefix, number; the name before the number (the error).
-      {d, L"TMPfile", 0, d + L"\\TMP", 0},
-      {Slashed(dir.path()) + L"/", nullptr, 0, d + L"\\", 0},
-      {longest, L"T", 0, longest + L"\\T", 0},
-      {d, L"pre", 0x1ABCD, d + L"\\pre", 0},
-      {Text(dir / "loop"), L"T", 0, L"", ERROR_CANT_RESOLVE_FILENAME},  // a link to itself
-      {Text(dir / "missing"), L"T", 0, L"", ERROR_DIRECTORY},
-      {Text(dir / "file"), L"T", 0, L"", ERROR_DIRECTORY},
-      {L"\\" + std::wstring(MAX_PATH - 15, L'x'), L"T", 0, L"", ERROR_FILENAME_EXCED_RANGE},
-      {L"\\" + std::wstring(MAX_PATH - 14, L'x'), L"T", 0, L"", ERROR_BUFFER_OVERFLOW}};
-  for (const auto& [folder, prefix, unique, start, error] : rows) {
-    SCOPED_TRACE(testing::Message() << folder.size() << " " << folder.substr(0, 60));
-    std::wstring buffer(MAX_PATH + 4, L'\uFFFF');
+  struct Row {
+    const char* name;
+    std::wstring folder;
+    const wchar_t* prefix;
+    UINT unique;
+    std::wstring start;  // the name before the number
+    DWORD error;
+  };
+  const Row rows[] = {
+      {"a prefix of 3 units", d, L"TMPfile", 0, d + L"\\TMP", 0},
+      {"no prefix", Slashed(dir.path()) + L"/", nullptr, 0, d + L"\\", 0},
+      {"the longest folder", longest, L"T", 0, longest + L"\\T", 0},
+      {"a number given", d, L"pre", 0x1ABCD, d + L"\\pre", 0},
+      {"a link to itself", Text(dir / "loop"), L"T", 0, L"", ERROR_CANT_RESOLVE_FILENAME},
+      {"no folder", Text(dir / "missing"), L"T", 0, L"", ERROR_DIRECTORY},
+      {"a file", Text(dir / "file"), L"T", 0, L"", ERROR_DIRECTORY},
+      {"a name too long", L"\\" + std::wstring(MAX_PATH - 15, L'x'), L"T", 0, L"",
+       ERROR_FILENAME_EXCED_RANGE},
+      {"a folder too long", L"\\" + std::wstring(MAX_PATH - 14, L'x'), L"T", 0, L"",
+       ERROR_BUFFER_OVERFLOW}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    const auto& [name, folder, prefix, unique, start, error] = row;
+    std::wstring buffer = velut_test::GuardedBuffer(MAX_PATH);
     SetLastError(0);
     const UINT n = GetTempFileName(folder.c_str(), prefix, unique, &buffer[0]);
     EXPECT_EQ(GetLastError(), error);
-    EXPECT_EQ(n, error != 0 ? 0 : unique != 0 ? unique : n);
+    EXPECT_EQ(error != 0    ? 0
+              : unique != 0 ? unique
+                            : std::clamp(n, 1u, 0xFFFFu),
+              n)
+        << "0 on failure, the number given, or one the layer picked";
     wchar_t hex[16];
     std::swprintf(hex, 16, L"%X.TMP", n & 0xFFFF);
-    EXPECT_EQ(buffer.c_str(), error != 0 ? buffer.c_str() : start + hex);
-    EXPECT_EQ(buffer.substr(MAX_PATH), std::wstring(4, L'\uFFFF'));
+    EXPECT_EQ(error != 0 ? velut_test::GuardedBuffer(MAX_PATH) : start + hex, buffer.c_str())
+        << "the name; a failure leaves the buffer as it was";
+    EXPECT_EQ(velut_test::Guard(), buffer.substr(MAX_PATH)) << "past the buffer";
     struct stat st {};
     const bool made = lstat(velut_test::NativeOf(buffer.c_str()).c_str(), &st) == 0;
-    EXPECT_EQ(made, error == 0 && unique == 0);
-    EXPECT_EQ(made ? (st.st_mode & 07777) + st.st_size : 0600, 0600u);  // private and empty
-  }
+    EXPECT_EQ(error == 0 && unique == 0, made) << "a file is made unless a number is given";
+    EXPECT_EQ(made ? 0600u : 0u, st.st_mode & 07777) << "private";
+    EXPECT_EQ(0, st.st_size) << "empty";
+  });
   wchar_t buffer[MAX_PATH];
   EXPECT_EQ(GetTempFileName(nullptr, L"T", 0, buffer), 0u);
   EXPECT_EQ(GetTempFileName(d.c_str(), L"T", 0, nullptr), 0u);

@@ -13,17 +13,18 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Resource.h>
 
+#include "support/rows.h"
 #include "support/temp_folder.h"
 #include "winapi/resource_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using restest::DllDirectory;
-using restest::Library;
-using restest::TestDll;
+using velut_test::DllDirectory;
+using velut_test::Library;
 using velut_test::Slashed;
 using velut_test::TempFolder;
+using velut_test::TestDll;
 using velut_test::Text;
 
 void CopyDll(const char* dll, const fs::path& to) {
@@ -222,19 +223,28 @@ struct Recorder {
 // Every string by id then language, each as a lookup in that language reads it.
 TEST(EnumResourceStrings, Table) {
   enum Module { kLoaded, kNull, kFreed };
-  const std::tuple<const char*, Module, bool, std::size_t, bool, BOOL, DWORD, std::size_t> rows[] =
-      {// The library, its handle, a callback, stop after, free at the first call;
-       // the result, the error, the calls.
-       {"strings64.dll", kLoaded, true, 0, false, TRUE, 0, 16},
-       {"languages.dll", kLoaded, true, 0, false, TRUE, 0, 21},
-       {"nostrings.dll", kLoaded, true, 0, false, TRUE, 0, 0},
-       {"strings64.dll", kNull, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
-       {"strings64.dll", kFreed, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
-       {"strings64.dll", kLoaded, false, 0, false, FALSE, ERROR_INVALID_PARAMETER, 0},
-       {"strings64.dll", kLoaded, true, 2, false, FALSE, 0, 2},
-       {"strings64.dll", kLoaded, true, 0, true, TRUE, 0, 16}};
-  for (const auto& [dll, kind, proc, stop_after, free_first, result, error, calls] : rows) {
-    SCOPED_TRACE(testing::Message() << dll << " " << kind << " " << proc << " " << stop_after);
+  struct Row {
+    const char* name;
+    const char* dll;
+    Module kind;
+    bool proc;               // a callback given
+    std::size_t stop_after;  // the callback stops after that many calls (0: never)
+    bool free_first;         // the callback frees the library at its first call
+    BOOL result;
+    DWORD error;
+    std::size_t calls;
+  };
+  const Row rows[] = {
+      {"every string", "strings64.dll", kLoaded, true, 0, false, TRUE, 0, 16},
+      {"every language", "languages.dll", kLoaded, true, 0, false, TRUE, 0, 21},
+      {"no strings", "nostrings.dll", kLoaded, true, 0, false, TRUE, 0, 0},
+      {"null module", "strings64.dll", kNull, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
+      {"freed module", "strings64.dll", kFreed, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
+      {"no callback", "strings64.dll", kLoaded, false, 0, false, FALSE, ERROR_INVALID_PARAMETER, 0},
+      {"stopped", "strings64.dll", kLoaded, true, 2, false, FALSE, 0, 2},
+      {"freed while enumerated", "strings64.dll", kLoaded, true, 0, true, TRUE, 0, 16}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    const auto& [name, dll, kind, proc, stop_after, free_first, result, error, calls] = row;
     HMODULE module = kind == kNull ? nullptr : LoadLibraryW(TestDll(dll).c_str());
     if (kind == kFreed) FreeLibrary(module);
     Recorder rec{{}, stop_after, free_first};
@@ -244,17 +254,18 @@ TEST(EnumResourceStrings, Table) {
               result);
     EXPECT_EQ(GetLastError(), error);
     EXPECT_EQ(rec.seen.size(), calls);
-    std::size_t last = 0;  // each key (id, language) above the one before
+    const Library copy(TestDll(dll));  // loaded after the call, which may free `module`
+    std::size_t last = 0;              // each key (id, language) above the one before
     for (const auto& [id, lang, text] : rec.seen) {
       SCOPED_TRACE(testing::Message() << "id " << id << " lang " << lang);
       EXPECT_LT(last, id * 0x10000u + lang + 1);
       last = id * 0x10000u + lang + 1;
-      restest::ThreadLanguage in(lang);
-      EXPECT_EQ(text, free_first ? text : loadStringFromWin32ResourceDLL(module, id));
+      velut_test::ThreadLanguage in(lang);
+      EXPECT_EQ(copy.String(id), text);
       EXPECT_FALSE(text.empty());
     }
     if (kind == kLoaded && !free_first) FreeLibrary(module);
-  }
+  });
 }
 
 }  // namespace

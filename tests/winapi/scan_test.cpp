@@ -35,7 +35,8 @@ TEST(Swscanf, IntoInts) {
     EXPECT_EQ(f, fields);
   }
   int a = 0;
-  EXPECT_EQ(swscanf_s(nullptr, L"%d", &a) + swscanf_s(L"1", nullptr), -2);
+  EXPECT_EQ(-1, swscanf_s(nullptr, L"%d", &a)) << "no text";
+  EXPECT_EQ(-1, swscanf_s(L"1", nullptr)) << "no format";
   EXPECT_EQ(swscanf_s(L"1 2", L"%d %d", static_cast<int*>(nullptr), &a), 0);  // a null ends it
 }
 

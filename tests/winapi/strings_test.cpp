@@ -1,6 +1,7 @@
 // The layer's string helpers and its UTF-8 conversions.
 #include <cerrno>
 #include <climits>
+#include <memory>
 #include <string>
 #include <tuple>
 
@@ -9,6 +10,7 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Strings.h>
 
+#include "support/boundary.h"
 #include "support/rows.h"
 #include "support/text.h"
 
@@ -38,24 +40,39 @@ TEST(WcscpyS, Table) {
       {L"\u00E9\U0001F600c", 4, 0, L"\u00E9\U0001F600c"},  // exact fit
       {L"abc", 3, ERANGE, L""},                            // one unit short for the terminator
       {nullptr, 4, EINVAL, L""},
-      {L"abc", 0, EINVAL, L"####"}};  // size 0: nothing written
+      {L"abc", 0, EINVAL, L"\uFFFF\uFFFF\uFFFF\uFFFF"}};  // size 0: nothing written
   for (const auto& [src, size, result, dest] : rows) {
     SCOPED_TRACE(testing::Message() << (src ? src : L"(null)") << " into " << size);
-    std::wstring buffer(size + 4, L'#');
+    std::wstring buffer = velut_test::GuardedBuffer(size, 4);
     errno = 0;
     EXPECT_EQ(wcscpy_s(&buffer[0], size, src), result);
     EXPECT_EQ(errno, result) << "errno is set to the code returned";
     EXPECT_EQ(buffer.c_str(), std::wstring(dest));
-    EXPECT_EQ(buffer.substr(size), L"####");
+    EXPECT_EQ(velut_test::Guard(4), buffer.substr(size)) << "past the size";
   }
   EXPECT_EQ(wcscpy_s(nullptr, 5, L"abc"), EINVAL);
   struct {
     wchar_t dest[4];
-    wchar_t guard = L'#';
+    wchar_t guard = velut_test::kGuardUnit;
   } s;
   EXPECT_EQ(wcscpy_s(s.dest, L"abc"), 0);  // the array's own size
   EXPECT_EQ(wcscpy_s(s.dest, L"abcd"), ERANGE);
-  EXPECT_EQ(s.guard, L'#');
+  EXPECT_EQ(velut_test::kGuardUnit, s.guard) << "past the array";
+}
+
+// A copy of the text in a buffer of its own, released with delete[]; null for null.
+TEST(Wcsdup, Table) {
+  const wchar_t* const texts[] = {nullptr, L"", L"a\u00E9\U0001F600"};
+  for (const wchar_t* text : texts) {
+    const std::unique_ptr<wchar_t[]> copy(_wcsdup(text));
+    if (text == nullptr) {
+      EXPECT_EQ(nullptr, copy) << "null for null";
+      continue;
+    }
+    ASSERT_NE(nullptr, copy) << "a copy of \"" << text << "\"";
+    EXPECT_NE(text, copy.get()) << "a new buffer";
+    EXPECT_EQ(std::wstring(text), copy.get()) << "the units and the terminator";
+  }
 }
 
 TEST(CharNextW, OneUnitNeverPastTheEnd) {
@@ -90,28 +107,40 @@ TEST(Utf8, DecodeAndEncode) {
 // small a room fails; UTF-8 only.
 TEST(Utf8, CountsRoomAndParameters) {
   constexpr UINT kUtf8 = CP_UTF8;
-  const std::tuple<UINT, DWORD, const char*, const wchar_t*, int, int, int, DWORD> rows[] = {
-      // Code page, flags, bytes or wide text, count, room (-1: null buffer), result, error.
-      {kUtf8, 0, "a\xC3\xA9", nullptr, -1, 3, 3, 0},
-      {kUtf8, 0, "a\xC3\xA9", nullptr, -1, 2, 0, ERROR_INSUFFICIENT_BUFFER},
-      {kUtf8, 0, "a\xFF", nullptr, 2, 1, 0, ERROR_INSUFFICIENT_BUFFER},
-      {kUtf8, 0, nullptr, L"a\u00E9", -1, 0, 4, 0},
-      {kUtf8, 0, nullptr, L"a\u00E9", 2, 3, 3, 0},
-      {kUtf8, 0, nullptr, L"a\u20AC", 2, 3, 0, ERROR_INSUFFICIENT_BUFFER},  // needs 1 + 3
-      {1252, 0, "abc", nullptr, -1, 8, 0, ERROR_INVALID_PARAMETER},
-      {1252, 0, nullptr, L"abc", -1, 0, 0, ERROR_INVALID_PARAMETER},
-      {kUtf8, 0, "abc", nullptr, -2, 8, 4, 0},  // any negative count reads to the NUL
-      {kUtf8, 0, "abc", nullptr, 0, 8, 0, ERROR_INVALID_PARAMETER},  // a count of 0 fails
-      {kUtf8, 0, nullptr, L"abc", -1, -1, 0, ERROR_INVALID_PARAMETER},
-      {kUtf8, 0, "abc", nullptr, -1, -1, 0, ERROR_INVALID_PARAMETER},
-      {kUtf8, 0, nullptr, L"abc", 0, 0, 0, ERROR_INVALID_PARAMETER},
-      {kUtf8, MB_ERR_INVALID_CHARS, "a\xFF", nullptr, 2, 8, 0, ERROR_NO_UNICODE_TRANSLATION},
-      {kUtf8, WC_ERR_INVALID_CHARS, nullptr, L"a\xD800", 2, 8, 0, ERROR_NO_UNICODE_TRANSLATION},
-      {kUtf8, 1, "abc", nullptr, -1, 8, 0, ERROR_INVALID_FLAGS}};  // MB_PRECOMPOSED
-  for (const auto& [code_page, flags, bytes, wide, count, room, result, error] : rows) {
-    SCOPED_TRACE(testing::Message() << code_page << " " << (bytes ? bytes : "") << " count "
-                                    << count << " room " << room);
-    std::wstring out(8, L'#');
+  struct Row {
+    const char* name;
+    UINT code_page;
+    DWORD flags;
+    const char* bytes;    // decoded when set,
+    const wchar_t* wide;  // else this is encoded
+    int count, room;      // room -1: a null buffer
+    int result;
+    DWORD error;
+  };
+  const Row rows[] = {
+      {"decode with the NUL", kUtf8, 0, "a\xC3\xA9", nullptr, -1, 3, 3, 0},
+      {"decode: no room for the NUL", kUtf8, 0, "a\xC3\xA9", nullptr, -1, 2, 0,
+       ERROR_INSUFFICIENT_BUFFER},
+      {"decode: no room for U+FFFD", kUtf8, 0, "a\xFF", nullptr, 2, 1, 0,
+       ERROR_INSUFFICIENT_BUFFER},
+      {"encode: size query", kUtf8, 0, nullptr, L"a\u00E9", -1, 0, 4, 0},
+      {"encode two units", kUtf8, 0, nullptr, L"a\u00E9", 2, 3, 3, 0},
+      {"encode: needs 1 + 3", kUtf8, 0, nullptr, L"a\u20AC", 2, 3, 0, ERROR_INSUFFICIENT_BUFFER},
+      {"decode 1252", 1252, 0, "abc", nullptr, -1, 8, 0, ERROR_INVALID_PARAMETER},
+      {"encode 1252", 1252, 0, nullptr, L"abc", -1, 0, 0, ERROR_INVALID_PARAMETER},
+      {"any negative count reads to the NUL", kUtf8, 0, "abc", nullptr, -2, 8, 4, 0},
+      {"decode a count of 0", kUtf8, 0, "abc", nullptr, 0, 8, 0, ERROR_INVALID_PARAMETER},
+      {"encode a negative room", kUtf8, 0, nullptr, L"abc", -1, -1, 0, ERROR_INVALID_PARAMETER},
+      {"decode a negative room", kUtf8, 0, "abc", nullptr, -1, -1, 0, ERROR_INVALID_PARAMETER},
+      {"encode a count of 0", kUtf8, 0, nullptr, L"abc", 0, 0, 0, ERROR_INVALID_PARAMETER},
+      {"decode invalid, strict", kUtf8, MB_ERR_INVALID_CHARS, "a\xFF", nullptr, 2, 8, 0,
+       ERROR_NO_UNICODE_TRANSLATION},
+      {"encode invalid, strict", kUtf8, WC_ERR_INVALID_CHARS, nullptr, L"a\xD800", 2, 8, 0,
+       ERROR_NO_UNICODE_TRANSLATION},
+      {"MB_PRECOMPOSED", kUtf8, 1, "abc", nullptr, -1, 8, 0, ERROR_INVALID_FLAGS}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    const auto& [name, code_page, flags, bytes, wide, count, room, result, error] = row;
+    std::wstring out = velut_test::Guard(8);
     SetLastError(0);
     EXPECT_EQ(bytes != nullptr
                   ? MultiByteToWideChar(code_page, flags, bytes, count,
@@ -123,11 +152,11 @@ TEST(Utf8, CountsRoomAndParameters) {
     EXPECT_EQ(GetLastError(), error);
     // Bytes written: none for a size query, at most the room.
     const std::size_t kept = room < 0 ? 0 : bytes != nullptr ? room * sizeof(wchar_t) : room;
-    const std::wstring pristine(8, L'#');
+    const std::wstring pristine = velut_test::Guard(8);
     const auto* got = reinterpret_cast<const char*>(out.data());
     const auto* was = reinterpret_cast<const char*>(pristine.data());
     EXPECT_EQ(std::string(got + kept, got + 32), std::string(was + kept, was + 32));
-  }
+  });
   BOOL used = FALSE;  // UTF-8 has no default character
   EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, L"a", 1, nullptr, 0, nullptr, &used)) << "used";
 }
