@@ -43,15 +43,14 @@ TEST(PathToNative, Table) {
       {L"/tmp/a\xD800", nullptr, false},
       {L"a\xDC7F", nullptr, false},
       {nullptr, nullptr, false}};
-  for (const auto& [text, native, both_ways] : rows) {
-    SCOPED_TRACE(testing::Message() << (native ? native : "(refused)"));
+  velut_test::ForEachRow(rows, [&](const auto& text, const auto& native, const auto& both_ways) {
     std::string got = "junk";
     SetLastError(0);
     EXPECT_EQ(PathToNative(text, got), native != nullptr ? TRUE : FALSE);
     EXPECT_EQ(got, native != nullptr ? native : "");
     EXPECT_EQ(GetLastError(), native != nullptr ? 0u : ERROR_INVALID_NAME);
     EXPECT_EQ(both_ways ? NativeToPath(native) : L"", both_ways ? text : L"");
-  }
+  });
   EXPECT_EQ(NativeToPath(nullptr), L"");
 }
 
@@ -70,13 +69,13 @@ TEST(PathFileExists, FilesFoldersAndErrors) {
       {Text(dir / "a.txt" / "x"), FALSE, FALSE, ERROR_PATH_NOT_FOUND},
       {Text(dir / "dangling"), FALSE, FALSE, ERROR_FILE_NOT_FOUND},
       {L"/tmp/\xD800", FALSE, FALSE, ERROR_INVALID_NAME}};
-  for (const auto& [path, exists, folder, error] : rows) {
-    SCOPED_TRACE(testing::Message() << path);
-    SetLastError(0);
-    EXPECT_EQ(PathFileExists(path.c_str()), exists);
-    EXPECT_EQ(GetLastError(), error);
-    EXPECT_EQ(PathIsDirectory(path.c_str()), folder);
-  }
+  velut_test::ForEachRow(
+      rows, [&](const auto& path, const auto& exists, const auto& folder, const auto& error) {
+        SetLastError(0);
+        EXPECT_EQ(PathFileExists(path.c_str()), exists);
+        EXPECT_EQ(GetLastError(), error);
+        EXPECT_EQ(PathIsDirectory(path.c_str()), folder);
+      });
   EXPECT_EQ(PathFileExists(nullptr), FALSE);
   EXPECT_EQ(PathIsDirectory(nullptr), FALSE);
 }
@@ -89,13 +88,12 @@ TEST(GetTempPath, Table) {
                                                         {nullptr, L"\\tmp\\"},
                                                         {"/var/./x/../tmp/", L"\\var\\tmp\\"},
                                                         {"rel", Text(dir.path()) + L"\\rel\\"}};
-  for (const auto& [tmpdir, folder] : rows) {
-    SCOPED_TRACE(tmpdir ? tmpdir : "(unset)");
+  velut_test::ForEachRow(rows, [&](const auto& tmpdir, const auto& folder) {
     ScopedEnv env("TMPDIR", tmpdir);
     wchar_t buffer[MAX_PATH];
     EXPECT_EQ(GetTempPath(MAX_PATH, buffer), folder.size());
     EXPECT_EQ(std::wstring(buffer), folder);
-  }
+  });
   velut_test::ForBufferLengths([](std::size_t length) {  // the text with its separator
     const std::string value = "/" + std::string(length - 2, 't');
     ScopedEnv env("TMPDIR", value.c_str());
@@ -250,12 +248,11 @@ TEST(DeleteFile, RemovesFilesAndLinksOnly) {
                                                   {Text(dir / "a.txt"), 0},
                                                   {Slashed(dir / "link"), 0},
                                                   {Text(dir / "sub"), ERROR_ACCESS_DENIED}};
-  for (const auto& [path, error] : rows) {
-    SCOPED_TRACE(testing::Message() << path);
+  velut_test::ForEachRow(rows, [&](const auto& path, const auto& error) {
     SetLastError(0);
     EXPECT_EQ(DeleteFile(path.c_str()), error == 0 ? TRUE : FALSE);
     EXPECT_EQ(GetLastError(), error);
-  }
+  });
   EXPECT_EQ(Listing(dir.path()), (Names{"sub", "target"}));
   EXPECT_EQ(DeleteFile(nullptr), FALSE);
 }
@@ -285,15 +282,15 @@ TEST(CFileGetStatus, Table) {
       {L"missing", d + L"\\missing", -1, ERROR_FILE_NOT_FOUND},
       {Slashed(dir / "no" / "file"), d + L"\\no\\file", -1, ERROR_PATH_NOT_FOUND},
       {L"fifo\\x", d + L"\\fifo\\x", -1, ERROR_PATH_NOT_FOUND}};
-  for (const auto& [name, full, attributes, error] : rows) {
-    SCOPED_TRACE(testing::Message() << name);
-    CFileStatus status{};
-    SetLastError(0);
-    EXPECT_EQ(CFile::GetStatus(name.c_str(), status), attributes >= 0 ? TRUE : FALSE);
-    EXPECT_EQ(GetLastError(), error);
-    EXPECT_EQ(std::wstring(status.m_szFullName), full);
-    EXPECT_EQ(status.m_attribute, attributes >= 0 ? attributes : 0);
-  }
+  velut_test::ForEachRow(
+      rows, [&](const auto& name, const auto& full, const auto& attributes, const auto& error) {
+        CFileStatus status{};
+        SetLastError(0);
+        EXPECT_EQ(CFile::GetStatus(name.c_str(), status), attributes >= 0 ? TRUE : FALSE);
+        EXPECT_EQ(GetLastError(), error);
+        EXPECT_EQ(std::wstring(status.m_szFullName), full);
+        EXPECT_EQ(status.m_attribute, attributes >= 0 ? attributes : 0);
+      });
   CFileStatus status{};
   ASSERT_EQ(CFile::GetStatus(L"a.txt", status), TRUE);
   EXPECT_EQ(status.m_size, 5u);

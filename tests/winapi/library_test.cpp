@@ -53,15 +53,14 @@ TEST(LoadLibraryW, NameRules) {
       {Slashed(dir / "strings.dll" / "x"), nullptr},
       {L"C:sub\\Inner", "sub/Inner.dll"},  // a drive without root: the current folder
       {L"..\\" + Text(dir.path().filename()) + L"\\sub\\..\\strings", "strings.dll"}};
-  for (const auto& [name, file] : rows) {
-    SCOPED_TRACE(testing::Message() << "name \"" << name << "\"");
+  velut_test::ForEachRow(rows, [&](const auto& name, const auto& file) {
     SetLastError(0);
     Library got(name);
     const DWORD error = GetLastError();
     Library expected(Text(dir / (file != nullptr ? file : "none")) + L".");
     EXPECT_EQ(got.get(), expected.get());
     EXPECT_EQ(error, file != nullptr ? 0 : ERROR_MOD_NOT_FOUND);
-  }
+  });
 }
 
 // A bare name: the DLL folder (when present), the program's, the current.
@@ -79,13 +78,12 @@ TEST(LoadLibraryW, SearchOrder) {
       {L"", L"only_here", only_here.get()},
       {L"C:" + Text(dlls.path()), L"Velut_Exe_Folder.dll", in_dlls.get()},
       {Text(dlls / "missing"), L"velut_exe_folder", beside_program.get()}};
-  for (const auto& [dll_folder, name, expected] : rows) {
-    SCOPED_TRACE(testing::Message() << "DLL folder \"" << dll_folder << "\" " << name);
+  velut_test::ForEachRow(rows, [&](const auto& dll_folder, const auto& name, const auto& expected) {
     DllDirectory folder(dll_folder);
     Library lib(name);
     EXPECT_NE(lib.get(), nullptr);
     EXPECT_EQ(lib.get(), expected);
-  }
+  });
 }
 
 // One free per load, under any name of the file; a freed handle is unknown.
@@ -130,8 +128,7 @@ TEST(LoadLibraryW, Errors) {
       {"empty.dll", ERROR_BAD_EXE_FORMAT}, {"text.dll", ERROR_BAD_EXE_FORMAT},
       {"dos.dll", ERROR_BAD_EXE_FORMAT},   {"good.dll", 0},
       {"locked.dll", ERROR_ACCESS_DENIED}};
-  for (const auto& [file, error] : rows) {
-    SCOPED_TRACE(file);
+  velut_test::ForEachRow(rows, [&](const auto& file, const auto& error) {
     const std::wstring path = Text(dir / file);
     const DWORD expected = error;
     EXPECT_EQ(velut_test::RunUnprivileged([&] {
@@ -142,7 +139,7 @@ TEST(LoadLibraryW, Errors) {
                 return got == expected ? 0 : 2;
               }),
               0);
-  }
+  });
   EXPECT_EQ(LoadLibraryW(Text(dir / "empty.dll").c_str()), nullptr);  // in this process too
   for (const LPCWSTR bad : {LPCWSTR{}, reinterpret_cast<LPCWSTR>(0xFFFF)}) {
     SetLastError(0);
@@ -178,10 +175,8 @@ TEST(LoadString, IdsAcrossBlocksAndTexts) {
       {106, std::wstring(L"inner\0zero", 10)},  // zero units kept inside, dropped at the end
       {107, L"terminated"}};
   Library lib(TestDll("strings32.dll"));  // the 64-bit header: the pe fuzz corpus
-  for (const auto& [id, text] : rows) {
-    SCOPED_TRACE(testing::Message() << "id " << id);
-    EXPECT_EQ(lib.String(id), text);
-  }
+  velut_test::ForEachRow(
+      rows, [&](const auto& id, const auto& text) { EXPECT_EQ(lib.String(id), text); });
 }
 
 // A failed lookup sets the last error, also when answered from before.
@@ -196,12 +191,11 @@ TEST(LoadString, LastError) {
       {strings.get(), 1, 0},
       {nullptr, 1, ERROR_INVALID_HANDLE},
       {freed, 1, ERROR_INVALID_HANDLE}};
-  for (const auto& [module, id, error] : rows) {
-    SCOPED_TRACE(testing::Message() << module << " id " << id);
+  velut_test::ForEachRow(rows, [&](const auto& module, const auto& id, const auto& error) {
     SetLastError(0);
     EXPECT_EQ(loadStringFromWin32ResourceDLL(module, id), error != 0 ? L"" : L"one");
     EXPECT_EQ(GetLastError(), error);
-  }
+  });
 }
 
 // Records each string; stops after `stop_after` calls (0: never), frees at once if `free_first`.

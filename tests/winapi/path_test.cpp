@@ -47,12 +47,12 @@ TEST(PathRemove, TrailingSeparatorAndFileName) {
       {name, L"name", L"", TRUE},
       {name, L"", L"", FALSE},
       {name, L"/tmp/a:b/c", L"/tmp/a:b", TRUE}};  // a colon inside a Linux name is part of it
-  for (const auto& [remove, in, out, result] : rows) {
-    SCOPED_TRACE(in);
-    Buffer b(in);
-    EXPECT_EQ(remove(b.data()), result);
-    EXPECT_EQ(b.text(), out);
-  }
+  velut_test::ForEachRow(
+      rows, [&](const auto& remove, const auto& in, const auto& out, const auto& result) {
+        Buffer b(in);
+        EXPECT_EQ(remove(b.data()), result);
+        EXPECT_EQ(b.text(), out);
+      });
   EXPECT_EQ(PathRemoveBackslash(nullptr), nullptr);
   EXPECT_EQ(PathRemoveFileSpec(nullptr), FALSE);
   wchar_t after_end[] = {L'a', L'\\', L'\0', L'\\', L'\0'};  // read no further than the end
@@ -70,8 +70,7 @@ TEST(PathFindExtension, NamesAndExtensions) {
       {L"name.", L"name.", L"."},
       {L"C:\\dir\\", L"dir\\", L""},
       {L"", L"", L""}};
-  for (const auto& [path, name, ext] : rows) {
-    SCOPED_TRACE(path);
+  velut_test::ForEachRow(rows, [&](const auto& path, const auto& name, const auto& ext) {
     EXPECT_EQ(std::wstring(PathFindFileName(path.c_str())), name);
     EXPECT_EQ(PathFindExtension(path.c_str()), path.c_str() + path.size() - ext.size());
     Buffer removed(path), renamed(path);
@@ -79,7 +78,7 @@ TEST(PathFindExtension, NamesAndExtensions) {
     EXPECT_EQ(removed.text(), path.substr(0, path.size() - ext.size()));
     EXPECT_EQ(PathRenameExtension(renamed.data(), L".dat"), TRUE);
     EXPECT_EQ(renamed.text(), path.substr(0, path.size() - ext.size()) + L".dat");
-  }
+  });
   EXPECT_EQ(PathFindExtension(nullptr), nullptr);
   EXPECT_EQ(PathFindFileName(nullptr), nullptr);
   PathRemoveExtension(nullptr);

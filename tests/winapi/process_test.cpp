@@ -43,15 +43,14 @@ TEST(CommandLineToArgvW, WindowsRules) {
       {L"C:\\a\\\"b c", {L"C:\\a\\\"b", L"c"}},  // backslashes in the program are plain
       {L"\"C:\\Program Files\\x.exe\" y", {L"C:\\Program Files\\x.exe", L"y"}},
       {L" p a", {L"", L"p", L"a"}}};
-  for (const auto& [line, words] : rows) {
-    SCOPED_TRACE(testing::Message() << line);
+  velut_test::ForEachRow(rows, [&](const auto& line, const auto& words) {
     int count = -1;
     LPWSTR* argv = CommandLineToArgvW(line, &count);
     ASSERT_NE(argv, nullptr);
     EXPECT_EQ(argv[count], nullptr);
     EXPECT_EQ(std::vector<std::wstring>(argv, argv + count), words);
     LocalFree(argv);
-  }
+  });
   int count = 0;
   LPWSTR* self = CommandLineToArgvW(L"", &count);  // the program's own path text
   ASSERT_EQ(count, 1);
@@ -248,8 +247,7 @@ TEST(WaitForSingleObject, WaitsReportsReapsAndCloses) {
   const std::tuple<const char*, DWORD> rows[] = {{"sleep 0.3\nexit 3\n", 3},
                                                  {"kill -9 $$\n", 128 + 9}};
   HANDLE closed = nullptr;
-  for (const auto& [body, exit_code] : rows) {
-    SCOPED_TRACE(body);
+  velut_test::ForEachRow(rows, [&](const auto& body, const auto& exit_code) {
     PROCESS_INFORMATION pi{};
     ASSERT_EQ(RunLine(Wide(WriteScript(dir, "child", body)), L"", L"", 0, nullptr, 0, &pi), 0u);
     EXPECT_EQ(pi.dwThreadId, pi.dwProcessId);
@@ -276,7 +274,7 @@ TEST(WaitForSingleObject, WaitsReportsReapsAndCloses) {
     EXPECT_FALSE(GetExitCodeProcess(pi.hProcess, &code));
     EXPECT_TRUE(CloseHandle(pi.hThread));
     closed = pi.hProcess;
-  }
+  });
   for (HANDLE h : {closed, HANDLE{}, reinterpret_cast<HANDLE>(-1)}) {
     SetLastError(0);
     EXPECT_FALSE(CloseHandle(h));
