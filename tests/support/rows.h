@@ -50,7 +50,8 @@ auto ForEachRow(const Row (&rows)[N], Check check) -> decltype(void(rows[0].name
   }
 }
 
-// Loops stay plain where a row cannot print (a pointer that is no text), where
-// the body needs `continue`, or where one loop walks two tables.
+// A loop stays plain where its rows cannot print (a pointer that is no text, a
+// value gtest has no printer for) or are no table (an inline list, the values
+// a call gave back).
 
 }  // namespace velut_test
