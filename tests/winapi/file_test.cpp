@@ -147,26 +147,24 @@ TEST(GetTempFileName, Table) {
   const std::wstring longest = velut_test::MakeFolderOfLength(dir / "long", MAX_PATH - 14);
   struct Row {
     const char* name;
-    std::wstring folder;
-    const wchar_t* prefix;
-    UINT unique;
-    std::wstring start;  // the name before the number
-    DWORD error;
+    std::wstring folder, start;  // the name before the number
+    DWORD error = 0;
+    const wchar_t* prefix = L"T";
+    UINT unique = 0;
   };
   const Row rows[] = {
-      {"a prefix of 3 units", d, L"TMPfile", 0, d + L"\\TMP", 0},
-      {"no prefix", Slashed(dir.path()) + L"/", nullptr, 0, d + L"\\", 0},
-      {"the longest folder", longest, L"T", 0, longest + L"\\T", 0},
-      {"a number given", d, L"pre", 0x1ABCD, d + L"\\pre", 0},
-      {"a link to itself", Text(dir / "loop"), L"T", 0, L"", ERROR_CANT_RESOLVE_FILENAME},
-      {"no folder", Text(dir / "missing"), L"T", 0, L"", ERROR_DIRECTORY},
-      {"a file", Text(dir / "file"), L"T", 0, L"", ERROR_DIRECTORY},
-      {"a name too long", L"\\" + std::wstring(MAX_PATH - 15, L'x'), L"T", 0, L"",
+      {"a prefix of 3 units", d, d + L"\\TMP", 0, L"TMPfile"},
+      {"no prefix", Slashed(dir.path()) + L"/", d + L"\\", 0, nullptr},
+      {"the longest folder", longest, longest + L"\\T"},
+      {"a number given", d, d + L"\\pre", 0, L"pre", 0x1ABCD},
+      {"a link to itself", Text(dir / "loop"), L"", ERROR_CANT_RESOLVE_FILENAME},
+      {"no folder", Text(dir / "missing"), L"", ERROR_DIRECTORY},
+      {"a file", Text(dir / "file"), L"", ERROR_DIRECTORY},
+      {"a name too long", L"\\" + std::wstring(MAX_PATH - 15, L'x'), L"",
        ERROR_FILENAME_EXCED_RANGE},
-      {"a folder too long", L"\\" + std::wstring(MAX_PATH - 14, L'x'), L"T", 0, L"",
-       ERROR_BUFFER_OVERFLOW}};
+      {"a folder too long", L"\\" + std::wstring(MAX_PATH - 14, L'x'), L"", ERROR_BUFFER_OVERFLOW}};
   velut_test::ForEachRow(rows, [](const Row& row) {
-    const auto& [name, folder, prefix, unique, start, error] = row;
+    const auto& [name, folder, start, error, prefix, unique] = row;
     std::wstring buffer = velut_test::GuardedBuffer(MAX_PATH);
     SetLastError(0);
     const UINT n = GetTempFileName(folder.c_str(), prefix, unique, &buffer[0]);

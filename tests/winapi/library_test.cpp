@@ -218,27 +218,26 @@ struct Recorder {
 TEST(EnumResourceStrings, Table) {
   enum Module { kLoaded, kNull, kFreed };
   struct Row {
-    const char* name;
-    const char* dll;
+    const char *name, *dll;
     Module kind;
-    bool proc;               // a callback given
-    std::size_t stop_after;  // the callback stops after that many calls (0: never)
-    bool free_first;         // the callback frees the library at its first call
-    BOOL result;
-    DWORD error;
     std::size_t calls;
+    BOOL result = TRUE;
+    DWORD error = 0;
+    bool proc = true;            // a callback given
+    std::size_t stop_after = 0;  // the callback stops after that many calls (0: never)
+    bool free_first = false;     // the callback frees the library at its first call
   };
   const Row rows[] = {
-      {"every string", "strings64.dll", kLoaded, true, 0, false, TRUE, 0, 16},
-      {"every language", "languages.dll", kLoaded, true, 0, false, TRUE, 0, 21},
-      {"no strings", "nostrings.dll", kLoaded, true, 0, false, TRUE, 0, 0},
-      {"null module", "strings64.dll", kNull, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
-      {"freed module", "strings64.dll", kFreed, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
-      {"no callback", "strings64.dll", kLoaded, false, 0, false, FALSE, ERROR_INVALID_PARAMETER, 0},
-      {"stopped", "strings64.dll", kLoaded, true, 2, false, FALSE, 0, 2},
-      {"freed while enumerated", "strings64.dll", kLoaded, true, 0, true, TRUE, 0, 16}};
+      {"every string", "strings64.dll", kLoaded, 16},
+      {"every language", "languages.dll", kLoaded, 21},
+      {"no strings", "nostrings.dll", kLoaded, 0},
+      {"null module", "strings64.dll", kNull, 0, FALSE, ERROR_INVALID_HANDLE},
+      {"freed module", "strings64.dll", kFreed, 0, FALSE, ERROR_INVALID_HANDLE},
+      {"no callback", "strings64.dll", kLoaded, 0, FALSE, ERROR_INVALID_PARAMETER, false},
+      {"stopped", "strings64.dll", kLoaded, 2, FALSE, 0, true, 2},
+      {"freed while enumerated", "strings64.dll", kLoaded, 16, TRUE, 0, true, 0, true}};
   velut_test::ForEachRow(rows, [](const Row& row) {
-    const auto& [name, dll, kind, proc, stop_after, free_first, result, error, calls] = row;
+    const auto& [name, dll, kind, calls, result, error, proc, stop_after, free_first] = row;
     HMODULE module = kind == kNull ? nullptr : LoadLibraryW(TestDll(dll).c_str());
     if (kind == kFreed) FreeLibrary(module);
     Recorder rec{{}, stop_after, free_first};

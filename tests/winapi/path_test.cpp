@@ -136,27 +136,24 @@ TEST(PathCombine, Table) {
 }
 
 TEST(PathRelativePathTo, Table) {
-  constexpr DWORD kDir = FILE_ATTRIBUTE_DIRECTORY;
   struct Row {
     const char* name;
-    const wchar_t* from;
-    DWORD from_attributes;
-    const wchar_t* to;
-    DWORD to_attributes;
-    const wchar_t* out;  // null: FALSE
+    const wchar_t *from, *to, *out;  // out null: FALSE
+    DWORD from_attributes = FILE_ATTRIBUTE_DIRECTORY, to_attributes = FILE_ATTRIBUTE_DIRECTORY;
   };
   const Row rows[] = {
-      {"up and down", L"c:\\A\\B\\C", kDir, L"c:\\A\\D\\E", kDir, L"..\\..\\D\\E"},
-      {"two drives", L"c:\\A\\B", kDir, L"a:\\A\\D", kDir, nullptr},
-      {"a lone root is no common prefix", L"\\A\\B", kDir, L"\\C\\D", kDir, nullptr},
-      {"slashes", L"/home/u", kDir, L"/home/u/docs/a.txt", 0, L".\\docs\\a.txt"},
-      {"from a file", L"C:\\dir\\file.txt", 0, L"C:\\dir\\sub\\x.txt", 0, L".\\sub\\x.txt"},
-      {"a file of the folder's name", L"C:\\a", kDir, L"C:\\a", 0, L"..\\a"},
-      {"the same folder", L"C:\\dir", kDir, L"C:\\dir", kDir, L"."},
-      {"letter case is ignored", L"C:\\dir", kDir, L"c:\\DIR\\a", kDir, L".\\a"},
-      {"both forms of a drive", L"C:a", kDir, L"C:\\a\\b", kDir, L".\\b"},
-      {"relative", L"a\\b", kDir, L"a\\c", kDir, L"..\\c"},
-      {"nothing in common", L"a", kDir, L"b", kDir, nullptr}};
+      {"up and down", L"c:\\A\\B\\C", L"c:\\A\\D\\E", L"..\\..\\D\\E"},
+      {"two drives", L"c:\\A\\B", L"a:\\A\\D", nullptr},
+      {"a lone root is no common prefix", L"\\A\\B", L"\\C\\D", nullptr},
+      {"to a file", L"/home/u", L"/home/u/docs/a.txt", L".\\docs\\a.txt", FILE_ATTRIBUTE_DIRECTORY,
+       0},
+      {"from a file", L"C:\\dir\\file.txt", L"C:\\dir\\sub\\x.txt", L".\\sub\\x.txt", 0, 0},
+      {"a file of the folder's name", L"C:\\a", L"C:\\a", L"..\\a", FILE_ATTRIBUTE_DIRECTORY, 0},
+      {"the same folder", L"C:\\dir", L"C:\\dir", L"."},
+      {"letter case is ignored", L"C:\\dir", L"c:\\DIR\\a", L".\\a"},
+      {"both forms of a drive", L"C:a", L"C:\\a\\b", L".\\b"},
+      {"relative", L"a\\b", L"a\\c", L"..\\c"},
+      {"nothing in common", L"a", L"b", nullptr}};
   velut_test::ForEachRow(rows, [](const Row& row) {
     Buffer b;
     EXPECT_EQ(

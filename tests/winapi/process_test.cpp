@@ -101,32 +101,27 @@ TEST(CreateProcessW, FindsAndStartsTheProgram) {
                              "[caf\xC3\xA9]", "[*]"};
   struct Row {
     const char* name;
-    std::wstring line, app, folder;
-    DWORD error;
-    std::string who;  // the program that ran, by its log
-    Lines words;
+    std::wstring line;
+    DWORD error = 0;
+    std::string who = "";  // the program that ran, by its log
+    Lines words = {};
+    std::wstring app = L"", folder = L"";
   };
   const Row rows[] = {
-      {"a name found in any case", L"Tool.exe one", L"", L"", 0, "tool", {"[one]"}},
-      {"the exact name first", L"exact.exe three", L"", L"", 0, "exact.exe", {"[three]"}},
-      {"a drive, '\\', quotes, \".EXE\"", windows, L"", L"", 0, "tool", {"[x]"}},
-      {"the application is the program", L"any z", d + L"/tool", d, 0, "tool", {"[z]"}},
-      {"no shell", shell, L"", L"", 0, "tool", shell_words},
-      {"no extension is added", L"exac", L"", L"", ERROR_FILE_NOT_FOUND, "", {}},
-      {"no folder", d + L"/nofolder/tool", L"", L"", ERROR_PATH_NOT_FOUND, "", {}},
-      {"not executable", L"noexec", L"", L"", ERROR_ACCESS_DENIED, "", {}},
-      {"a folder", d, L"", L"", ERROR_ACCESS_DENIED, "", {}},
-      {"no program", L"junk", L"", L"", ERROR_BAD_FORMAT, "", {}},
-      {"open for writing", L"busy", L"", L"", ERROR_SHARING_VIOLATION, "", {}},
-      {"too long",
-       L"tool " + std::wstring(200000, L'x'),
-       L"",
-       L"",
-       ERROR_FILENAME_EXCED_RANGE,
-       "",
-       {}},
-      {"a leading space", L" tool", L"", L"", ERROR_INVALID_PARAMETER, "", {}},
-      {"no current folder", L"tool", L"", d + L"/nofolder", ERROR_DIRECTORY, "", {}}};
+      {"a name found in any case", L"Tool.exe one", 0, "tool", {"[one]"}},
+      {"the exact name first", L"exact.exe three", 0, "exact.exe", {"[three]"}},
+      {"a drive, '\\', quotes, \".EXE\"", windows, 0, "tool", {"[x]"}},
+      {"the application is the program", L"any z", 0, "tool", {"[z]"}, d + L"/tool", d},
+      {"no shell", shell, 0, "tool", shell_words},
+      {"no extension is added", L"exac", ERROR_FILE_NOT_FOUND},
+      {"no folder", d + L"/nofolder/tool", ERROR_PATH_NOT_FOUND},
+      {"not executable", L"noexec", ERROR_ACCESS_DENIED},
+      {"a folder", d, ERROR_ACCESS_DENIED},
+      {"no program", L"junk", ERROR_BAD_FORMAT},
+      {"open for writing", L"busy", ERROR_SHARING_VIOLATION},
+      {"too long", L"tool " + std::wstring(200000, L'x'), ERROR_FILENAME_EXCED_RANGE},
+      {"a leading space", L" tool", ERROR_INVALID_PARAMETER},
+      {"no current folder", L"tool", ERROR_DIRECTORY, "", {}, L"", d + L"/nofolder"}};
   velut_test::ForEachRow(rows, [&log](const Row& row) {
     EXPECT_EQ(row.error, RunLine(row.line, row.app, row.folder));
     EXPECT_EQ(row.words, ReadLines(log + row.who));
@@ -166,12 +161,7 @@ TEST(CreateProcessW, PathEntriesAndTheCurrentFolder) {
       {"a deep current folder", ":/usr/bin:/bin", deep, L"deep a", 0, {"[a]"}},
       {"a drive: not searched", "/usr/bin:/bin", dir.path(), L"C:here a", 0, {"[a]"}},
       {"the default list", nullptr, dir.path(), L"true", 0, {}},
-      {"the default list lacks the current folder",
-       nullptr,
-       dir.path(),
-       L"here",
-       ERROR_FILE_NOT_FOUND,
-       {}}};
+      {"the default list lacks ./", nullptr, dir.path(), L"here", ERROR_FILE_NOT_FOUND, {}}};
   velut_test::ForEachRow(rows, [&log](const Row& row) {
     ScopedEnv path("PATH", row.path);
     velut_test::ScopedCurrentFolder here(row.folder);
@@ -205,26 +195,24 @@ TEST(CreateProcessW, FolderEnvironmentAndDescriptors) {
   struct Row {
     const char* name;
     std::wstring folder;
-    const void* env;
-    DWORD flags;
-    BOOL inherit;
     Lines lines;  // what the child sees
+    BOOL inherit = FALSE;
+    const void* env = nullptr;
+    DWORD flags = 0;
   };
-  const Row rows[] = {
-      {"a folder", Wide(dir.path()), nullptr, 0, FALSE, {dir.path(), "[]", "closed 2"}},
-      {"inherited", L"", nullptr, 0, TRUE, {here, "[]", "open 2"}},
-      {"a wide block",
-       L"",
-       wide,
-       CREATE_UNICODE_ENVIRONMENT,
-       FALSE,
-       {here, "[gr\xC3\xBC\xC3\x9F]", "closed 2"}},
-      {"a narrow block",
-       L"",
-       "GREETING=hi\0PATH=/usr/bin:/bin\0",
-       0,
-       FALSE,
-       {here, "[hi]", "closed 2"}}};
+  const Row rows[] = {{"a folder", Wide(dir.path()), {dir.path(), "[]", "closed 2"}},
+                      {"inherited", L"", {here, "[]", "open 2"}, TRUE},
+                      {"a wide block",
+                       L"",
+                       {here, "[gr\xC3\xBC\xC3\x9F]", "closed 2"},
+                       FALSE,
+                       wide,
+                       CREATE_UNICODE_ENVIRONMENT},
+                      {"a narrow block",
+                       L"",
+                       {here, "[hi]", "closed 2"},
+                       FALSE,
+                       "GREETING=hi\0PATH=/usr/bin:/bin\0"}};
   velut_test::ForEachRow(rows, [&](const Row& row) {
     ScopedEnv greeting("GREETING", nullptr);
     ASSERT_EQ(0u, RunLine(line, L"", row.folder, row.flags, row.env, row.inherit));

@@ -106,40 +106,35 @@ TEST(Utf8, DecodeAndEncode) {
 // A negative count counts the NUL; flags 0 or *_ERR_INVALID_CHARS; a size query writes nothing, too
 // small a room fails; UTF-8 only.
 TEST(Utf8, CountsRoomAndParameters) {
-  constexpr UINT kUtf8 = CP_UTF8;
   struct Row {
     const char* name;
-    UINT code_page;
-    DWORD flags;
     const char* bytes;    // decoded when set,
     const wchar_t* wide;  // else this is encoded
     int count, room;      // room -1: a null buffer
     int result;
-    DWORD error;
+    DWORD error = 0, flags = 0;
+    UINT code_page = CP_UTF8;
   };
   const Row rows[] = {
-      {"decode with the NUL", kUtf8, 0, "a\xC3\xA9", nullptr, -1, 3, 3, 0},
-      {"decode: no room for the NUL", kUtf8, 0, "a\xC3\xA9", nullptr, -1, 2, 0,
-       ERROR_INSUFFICIENT_BUFFER},
-      {"decode: no room for U+FFFD", kUtf8, 0, "a\xFF", nullptr, 2, 1, 0,
-       ERROR_INSUFFICIENT_BUFFER},
-      {"encode: size query", kUtf8, 0, nullptr, L"a\u00E9", -1, 0, 4, 0},
-      {"encode two units", kUtf8, 0, nullptr, L"a\u00E9", 2, 3, 3, 0},
-      {"encode: needs 1 + 3", kUtf8, 0, nullptr, L"a\u20AC", 2, 3, 0, ERROR_INSUFFICIENT_BUFFER},
-      {"decode 1252", 1252, 0, "abc", nullptr, -1, 8, 0, ERROR_INVALID_PARAMETER},
-      {"encode 1252", 1252, 0, nullptr, L"abc", -1, 0, 0, ERROR_INVALID_PARAMETER},
-      {"any negative count reads to the NUL", kUtf8, 0, "abc", nullptr, -2, 8, 4, 0},
-      {"decode a count of 0", kUtf8, 0, "abc", nullptr, 0, 8, 0, ERROR_INVALID_PARAMETER},
-      {"encode a negative room", kUtf8, 0, nullptr, L"abc", -1, -1, 0, ERROR_INVALID_PARAMETER},
-      {"decode a negative room", kUtf8, 0, "abc", nullptr, -1, -1, 0, ERROR_INVALID_PARAMETER},
-      {"encode a count of 0", kUtf8, 0, nullptr, L"abc", 0, 0, 0, ERROR_INVALID_PARAMETER},
-      {"decode invalid, strict", kUtf8, MB_ERR_INVALID_CHARS, "a\xFF", nullptr, 2, 8, 0,
-       ERROR_NO_UNICODE_TRANSLATION},
-      {"encode invalid, strict", kUtf8, WC_ERR_INVALID_CHARS, nullptr, L"a\xD800", 2, 8, 0,
-       ERROR_NO_UNICODE_TRANSLATION},
-      {"MB_PRECOMPOSED", kUtf8, 1, "abc", nullptr, -1, 8, 0, ERROR_INVALID_FLAGS}};
+      {"decode with the NUL", "a\xC3\xA9", nullptr, -1, 3, 3},
+      {"no room for the NUL", "a\xC3\xA9", nullptr, -1, 2, 0, ERROR_INSUFFICIENT_BUFFER},
+      {"no room for U+FFFD", "a\xFF", nullptr, 2, 1, 0, ERROR_INSUFFICIENT_BUFFER},
+      {"encode: a size query", nullptr, L"a\u00E9", -1, 0, 4},
+      {"encode two units", nullptr, L"a\u00E9", 2, 3, 3},
+      {"encode: needs 1 + 3", nullptr, L"a\u20AC", 2, 3, 0, ERROR_INSUFFICIENT_BUFFER},
+      {"decode 1252", "abc", nullptr, -1, 8, 0, ERROR_INVALID_PARAMETER, 0, 1252},
+      {"encode 1252", nullptr, L"abc", -1, 0, 0, ERROR_INVALID_PARAMETER, 0, 1252},
+      {"any negative count reads to the NUL", "abc", nullptr, -2, 8, 4},
+      {"decode a count of 0", "abc", nullptr, 0, 8, 0, ERROR_INVALID_PARAMETER},
+      {"encode: a null buffer with a size", nullptr, L"abc", -1, -1, 0, ERROR_INVALID_PARAMETER},
+      {"decode: a null buffer with a size", "abc", nullptr, -1, -1, 0, ERROR_INVALID_PARAMETER},
+      {"encode a count of 0", nullptr, L"abc", 0, 0, 0, ERROR_INVALID_PARAMETER},
+      {"a bad byte", "a\xFF", nullptr, 2, 8, 0, ERROR_NO_UNICODE_TRANSLATION, MB_ERR_INVALID_CHARS},
+      {"a surrogate", nullptr, L"a\xD800", 2, 8, 0, ERROR_NO_UNICODE_TRANSLATION,
+       WC_ERR_INVALID_CHARS},
+      {"MB_PRECOMPOSED", "abc", nullptr, -1, 8, 0, ERROR_INVALID_FLAGS, 1}};
   velut_test::ForEachRow(rows, [](const Row& row) {
-    const auto& [name, code_page, flags, bytes, wide, count, room, result, error] = row;
+    const auto& [name, bytes, wide, count, room, result, error, flags, code_page] = row;
     std::wstring out = velut_test::Guard(8);
     SetLastError(0);
     EXPECT_EQ(bytes != nullptr
