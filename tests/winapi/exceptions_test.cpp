@@ -1,6 +1,4 @@
 // The MFC-style exceptions, thrown as pointers and released with Delete().
-#include <cstdint>
-
 #include <gtest/gtest.h>
 
 #include <WinAPI/Exceptions.h>
@@ -31,7 +29,8 @@ TEST(CException, DeleteAndAfxThrow) {
 
 // The code thrown is the one given, failure or success alike.
 TEST(AfxThrowOleException, ThrowsItsCode) {
-  const SCODE codes[] = {E_OUTOFMEMORY, CO_E_CLASSSTRING, S_OK, INT32_MIN, INT32_MAX};
+  const SCODE codes[] = {E_OUTOFMEMORY, CO_E_CLASSSTRING, S_OK, static_cast<SCODE>(0x80000000),
+                         0x7FFFFFFF};
   for (const SCODE sc : codes) {
     try {
       AfxThrowOleException(sc);

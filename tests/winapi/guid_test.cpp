@@ -1,6 +1,7 @@
 // CLSIDFromString: the braced registry form, and what Windows answers for the rest;
 // the task allocator.
 #include <cstring>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -33,14 +34,13 @@ TEST(CLSIDFromString, Table) {
 // these, StringFromCLSID's text and null (AddressSanitizer sees a wrong release).
 TEST(CoTaskMemAlloc, BlocksOfEverySize) {
   const std::size_t sizes[] = {0, 1, 39 * sizeof(OLECHAR), 1 << 20};
-  void* previous = nullptr;
+  void* previous = nullptr;  // still held, so that each block is a new one
   for (const std::size_t size : sizes) {
     void* block = CoTaskMemAlloc(size);
     ASSERT_NE(nullptr, block) << size << " bytes";
     EXPECT_NE(previous, block) << "a new block of " << size << " bytes";
     std::memset(block, 0xA5, size);
-    CoTaskMemFree(previous);
-    previous = block;
+    CoTaskMemFree(std::exchange(previous, block));
   }
   CoTaskMemFree(previous);
   LPOLESTR text = nullptr;
