@@ -169,11 +169,8 @@ TEST(GetTempFileName, Table) {
     SetLastError(0);
     const UINT n = GetTempFileName(folder.c_str(), prefix, unique, &buffer[0]);
     EXPECT_EQ(GetLastError(), error);
-    EXPECT_EQ(error != 0    ? 0
-              : unique != 0 ? unique
-                            : std::clamp(n, 1u, 0xFFFFu),
-              n)
-        << "0 on failure, the number given, or one the layer picked";
+    const UINT expected = error != 0 ? 0 : unique != 0 ? unique : std::clamp(n, 1u, 0xFFFFu);
+    EXPECT_EQ(expected, n) << "0 on failure, the number given, or one from 1 to 0xFFFF";
     wchar_t hex[16];
     std::swprintf(hex, 16, L"%X.TMP", n & 0xFFFF);
     EXPECT_EQ(error != 0 ? velut_test::GuardedBuffer(MAX_PATH) : start + hex, buffer.c_str())
