@@ -17,7 +17,7 @@ TEST(CreateCFStringFromUTF32, Table) {
       {L"a\u00E9\U0001F600\U0010FFFF", u"a\u00E9\U0001F600\U0010FFFF"},
       {{unit(0xD800), unit(0xDFFF), unit(0x110000), unit(-1)}, u"\uFFFD\uFFFD\uFFFD\uFFFD"},
       {std::wstring(L"a\0b", 3), u"a"}};  // up to the first zero
-  velut_test::ForEachRow(rows, [&](const auto& text, const auto& units) {
+  velut_test::ForEachRow(rows, [&](auto& text, auto& units) {
     CFStringRef s = CreateCFStringFromUTF32(text.c_str());
     std::u16string got;
     for (CFIndex i = 0; i < CFStringGetLength(s); ++i) got += CFStringGetCharacterAtIndex(s, i);
@@ -37,7 +37,7 @@ TEST(CFString2CString, Table) {
        L"a\uFFFDb\uFFFD"},                                       // a lone high, also at the end
       {u"\xDE00\xD83D\xD83D\xDE00", L"\uFFFD\uFFFD\U0001F600"},  // a lone low, then a pair
       {std::u16string(u"a\0b", 3), std::wstring(L"a\0b", 3)}};   // a zero unit is kept
-  velut_test::ForEachRow(rows, [&](const auto& units, const auto& text) {
+  velut_test::ForEachRow(rows, [&](auto& units, auto& text) {
     const std::vector<UniChar> chars(units.begin(), units.end());
     CFStringRef s =
         CFStringCreateWithCharacters(nullptr, chars.data(), static_cast<CFIndex>(chars.size()));

@@ -43,7 +43,7 @@ TEST(PathToNative, Table) {
       {L"/tmp/a\xD800", nullptr, false},
       {L"a\xDC7F", nullptr, false},
       {nullptr, nullptr, false}};
-  velut_test::ForEachRow(rows, [&](const auto& text, const auto& native, const auto& both_ways) {
+  velut_test::ForEachRow(rows, [&](auto& text, auto& native, auto& both_ways) {
     std::string got = "junk";
     SetLastError(0);
     EXPECT_EQ(PathToNative(text, got), native != nullptr ? TRUE : FALSE);
@@ -69,13 +69,12 @@ TEST(PathFileExists, FilesFoldersAndErrors) {
       {Text(dir / "a.txt" / "x"), FALSE, FALSE, ERROR_PATH_NOT_FOUND},
       {Text(dir / "dangling"), FALSE, FALSE, ERROR_FILE_NOT_FOUND},
       {L"/tmp/\xD800", FALSE, FALSE, ERROR_INVALID_NAME}};
-  velut_test::ForEachRow(
-      rows, [&](const auto& path, const auto& exists, const auto& folder, const auto& error) {
-        SetLastError(0);
-        EXPECT_EQ(PathFileExists(path.c_str()), exists);
-        EXPECT_EQ(GetLastError(), error);
-        EXPECT_EQ(PathIsDirectory(path.c_str()), folder);
-      });
+  velut_test::ForEachRow(rows, [&](auto& path, auto& exists, auto& folder, auto& error) {
+    SetLastError(0);
+    EXPECT_EQ(PathFileExists(path.c_str()), exists);
+    EXPECT_EQ(GetLastError(), error);
+    EXPECT_EQ(PathIsDirectory(path.c_str()), folder);
+  });
   EXPECT_EQ(PathFileExists(nullptr), FALSE);
   EXPECT_EQ(PathIsDirectory(nullptr), FALSE);
 }
@@ -88,7 +87,7 @@ TEST(GetTempPath, Table) {
                                                         {nullptr, L"\\tmp\\"},
                                                         {"/var/./x/../tmp/", L"\\var\\tmp\\"},
                                                         {"rel", Text(dir.path()) + L"\\rel\\"}};
-  velut_test::ForEachRow(rows, [&](const auto& tmpdir, const auto& folder) {
+  velut_test::ForEachRow(rows, [&](auto& tmpdir, auto& folder) {
     ScopedEnv env("TMPDIR", tmpdir);
     wchar_t buffer[MAX_PATH];
     EXPECT_EQ(GetTempPath(MAX_PATH, buffer), folder.size());
@@ -243,7 +242,7 @@ TEST(DeleteFile, RemovesFilesAndLinksOnly) {
                                                   {Text(dir / "a.txt"), 0},
                                                   {Slashed(dir / "link"), 0},
                                                   {Text(dir / "sub"), ERROR_ACCESS_DENIED}};
-  velut_test::ForEachRow(rows, [&](const auto& path, const auto& error) {
+  velut_test::ForEachRow(rows, [&](auto& path, auto& error) {
     SetLastError(0);
     EXPECT_EQ(DeleteFile(path.c_str()), error == 0 ? TRUE : FALSE);
     EXPECT_EQ(GetLastError(), error);
@@ -277,15 +276,14 @@ TEST(CFileGetStatus, Table) {
       {L"missing", d + L"\\missing", -1, ERROR_FILE_NOT_FOUND},
       {Slashed(dir / "no" / "file"), d + L"\\no\\file", -1, ERROR_PATH_NOT_FOUND},
       {L"fifo\\x", d + L"\\fifo\\x", -1, ERROR_PATH_NOT_FOUND}};
-  velut_test::ForEachRow(
-      rows, [&](const auto& name, const auto& full, const auto& attributes, const auto& error) {
-        CFileStatus status{};
-        SetLastError(0);
-        EXPECT_EQ(CFile::GetStatus(name.c_str(), status), attributes >= 0 ? TRUE : FALSE);
-        EXPECT_EQ(GetLastError(), error);
-        EXPECT_EQ(std::wstring(status.m_szFullName), full);
-        EXPECT_EQ(status.m_attribute, attributes >= 0 ? attributes : 0);
-      });
+  velut_test::ForEachRow(rows, [&](auto& name, auto& full, auto& attributes, auto& error) {
+    CFileStatus status{};
+    SetLastError(0);
+    EXPECT_EQ(CFile::GetStatus(name.c_str(), status), attributes >= 0 ? TRUE : FALSE);
+    EXPECT_EQ(GetLastError(), error);
+    EXPECT_EQ(std::wstring(status.m_szFullName), full);
+    EXPECT_EQ(status.m_attribute, attributes >= 0 ? attributes : 0);
+  });
   CFileStatus status{};
   ASSERT_EQ(CFile::GetStatus(L"a.txt", status), TRUE);
   EXPECT_EQ(status.m_size, 5u);

@@ -53,7 +53,7 @@ TEST(LoadLibraryW, NameRules) {
       {Slashed(dir / "strings.dll" / "x"), nullptr},
       {L"C:sub\\Inner", "sub/Inner.dll"},  // a drive without root: the current folder
       {L"..\\" + Text(dir.path().filename()) + L"\\sub\\..\\strings", "strings.dll"}};
-  velut_test::ForEachRow(rows, [&](const auto& name, const auto& file) {
+  velut_test::ForEachRow(rows, [&](auto& name, auto& file) {
     SetLastError(0);
     Library got(name);
     const DWORD error = GetLastError();
@@ -78,7 +78,7 @@ TEST(LoadLibraryW, SearchOrder) {
       {L"", L"only_here", only_here.get()},
       {L"C:" + Text(dlls.path()), L"Velut_Exe_Folder.dll", in_dlls.get()},
       {Text(dlls / "missing"), L"velut_exe_folder", beside_program.get()}};
-  velut_test::ForEachRow(rows, [&](const auto& dll_folder, const auto& name, const auto& expected) {
+  velut_test::ForEachRow(rows, [&](auto& dll_folder, auto& name, auto& expected) {
     DllDirectory folder(dll_folder);
     Library lib(name);
     EXPECT_NE(lib.get(), nullptr);
@@ -128,7 +128,7 @@ TEST(LoadLibraryW, Errors) {
       {"empty.dll", ERROR_BAD_EXE_FORMAT}, {"text.dll", ERROR_BAD_EXE_FORMAT},
       {"dos.dll", ERROR_BAD_EXE_FORMAT},   {"good.dll", 0},
       {"locked.dll", ERROR_ACCESS_DENIED}};
-  velut_test::ForEachRow(rows, [&](const auto& file, const auto& error) {
+  velut_test::ForEachRow(rows, [&](auto& file, auto& error) {
     const std::wstring path = Text(dir / file);
     const DWORD expected = error;
     EXPECT_EQ(velut_test::RunUnprivileged([&] {
@@ -175,8 +175,7 @@ TEST(LoadString, IdsAcrossBlocksAndTexts) {
       {106, std::wstring(L"inner\0zero", 10)},  // zero units kept inside, dropped at the end
       {107, L"terminated"}};
   Library lib(TestDll("strings32.dll"));  // the 64-bit header: the pe fuzz corpus
-  velut_test::ForEachRow(
-      rows, [&](const auto& id, const auto& text) { EXPECT_EQ(lib.String(id), text); });
+  velut_test::ForEachRow(rows, [&](auto& id, auto& text) { EXPECT_EQ(lib.String(id), text); });
 }
 
 // A failed lookup sets the last error, also when answered from before.
@@ -191,7 +190,7 @@ TEST(LoadString, LastError) {
       {strings.get(), 1, 0},
       {nullptr, 1, ERROR_INVALID_HANDLE},
       {freed, 1, ERROR_INVALID_HANDLE}};
-  velut_test::ForEachRow(rows, [&](const auto& module, const auto& id, const auto& error) {
+  velut_test::ForEachRow(rows, [&](auto& module, auto& id, auto& error) {
     SetLastError(0);
     EXPECT_EQ(loadStringFromWin32ResourceDLL(module, id), error != 0 ? L"" : L"one");
     EXPECT_EQ(GetLastError(), error);

@@ -43,7 +43,7 @@ TEST(CommandLineToArgvW, WindowsRules) {
       {L"C:\\a\\\"b c", {L"C:\\a\\\"b", L"c"}},  // backslashes in the program are plain
       {L"\"C:\\Program Files\\x.exe\" y", {L"C:\\Program Files\\x.exe", L"y"}},
       {L" p a", {L"", L"p", L"a"}}};
-  velut_test::ForEachRow(rows, [&](const auto& line, const auto& words) {
+  velut_test::ForEachRow(rows, [&](auto& line, auto& words) {
     int count = -1;
     LPWSTR* argv = CommandLineToArgvW(line, &count);
     ASSERT_NE(argv, nullptr);
@@ -235,7 +235,7 @@ TEST(WaitForSingleObject, WaitsReportsReapsAndCloses) {
   const std::tuple<const char*, DWORD> rows[] = {{"sleep 0.3\nexit 3\n", 3},
                                                  {"kill -9 $$\n", 128 + 9}};
   HANDLE closed = nullptr;
-  velut_test::ForEachRow(rows, [&](const auto& body, const auto& exit_code) {
+  velut_test::ForEachRow(rows, [&](auto& body, auto& exit_code) {
     PROCESS_INFORMATION pi{};
     ASSERT_EQ(RunLine(Wide(WriteScript(dir, "child", body)), L"", L"", 0, nullptr, 0, &pi), 0u);
     EXPECT_EQ(pi.dwThreadId, pi.dwProcessId);

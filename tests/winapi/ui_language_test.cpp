@@ -27,9 +27,8 @@ TEST(LocaleNameToLCID, Table) {
       {L"es-419", 0x580A},      {L"zh-Hant", 0x7C04},          {L"zh-Hans-CN", 0x0804},
       {L"En-gB", 0x0809},       {L"fr.UTF-8", 0x000C},         {L"de_10", 0x0007},
       {L"zh", 0x7804}};
-  velut_test::ForEachRow(rows, [&](const auto& name, const auto& lcid) {
-    EXPECT_EQ(LocaleNameToLCID(name, 0), lcid);
-  });
+  velut_test::ForEachRow(
+      rows, [&](auto& name, auto& lcid) { EXPECT_EQ(LocaleNameToLCID(name, 0), lcid); });
   for (const wchar_t* none :
        {L"C.UTF-8", L"POSIX", L"", L"xx_YY", L"d", L"de_", L"de__DE", L"de DE", L"d\u00E9_DE"}) {
     SCOPED_TRACE(testing::Message() << none);
@@ -75,7 +74,7 @@ TEST(LoadString, LanguageOrder) {
       {0, 9, L""}};
   ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", nullptr);
   Library lib(TestDll("languages.dll"));
-  velut_test::ForEachRow(rows, [&](const auto& language, const auto& id, const auto& text) {
+  velut_test::ForEachRow(rows, [&](auto& language, auto& id, auto& text) {
     ThreadLanguage in(language);
     EXPECT_EQ(lib.String(id), text);
   });
