@@ -18,30 +18,29 @@ TEST(FindMatchingChar, Table) {
   struct Row {
     const char* name;
     std::wstring text;
-    int pos;
-    signed char skip_quoted;
-    wchar_t escape;
-    int result;
+    int pos, result;
+    signed char skip_quoted = 0;
+    wchar_t escape = L'\0';
   };
-  const Row rows[] = {{"forward", L"(a(b)c)", 0, 0, L'\0', 6},
-                      {"backward", L"(a(b)c)", 6, 0, L'\0', 0},
-                      {"another kind is ordinary", L"(a[b)c]", 0, 0, L'\0', 4},
-                      {"a stray closer", L"a)", 1, 0, L'\0', -1},
-                      {"the escape unit is a bracket", L"((x))", 1, 0, L'(', 3},
-                      {"a quote search never skips", L"\"a\"", 2, 1, L'\0', -1},
-                      {"a quote searches forward", L"'a'b'", 4, 0, L'\0', -1},
-                      {"unclosed", L"(a", 0, 0, L'\0', -1},
-                      {"in no pair", L"abc", 1, 0, L'\0', -1},
-                      {"before the text", L"abc", -1, 0, L'\0', -1},
-                      {"after the text", L"abc", 3, 0, L'\0', -1},
-                      {"quotes skipped", L"(a')'b)", 0, 1, L'\0', 6},
-                      {"quotes skipped backward", L"(a')'b)", 6, 1, L'\0', 0},
-                      {"quote states are independent", L"(a'\")'b)", 0, 1, L'\0', -1},
-                      {"an escaped closer", L"(a\\)b)", 0, 0, L'\\', 5},
-                      {"two escapes escape each other", L"(a\\\\)b)", 0, 0, L'\\', 4},
-                      {"an escaped start does not nest", L"\\((a))", 1, 0, L'\\', 4},
-                      {"an escaped quote at the start", L"\\'a'b'", 1, 0, L'\\', 5},
-                      {"an escaped quote opens no stretch", L"(a\\')')", 0, 1, L'\\', 4}};
+  const Row rows[] = {{"forward", L"(a(b)c)", 0, 6},
+                      {"backward", L"(a(b)c)", 6, 0},
+                      {"another kind is ordinary", L"(a[b)c]", 0, 4},
+                      {"a stray closer", L"a)", 1, -1},
+                      {"the escape unit is a bracket", L"((x))", 1, 3, 0, L'('},
+                      {"a quote search never skips", L"\"a\"", 2, -1, 1},
+                      {"a quote searches forward", L"'a'b'", 4, -1},
+                      {"unclosed", L"(a", 0, -1},
+                      {"in no pair", L"abc", 1, -1},
+                      {"before the text", L"abc", -1, -1},
+                      {"after the text", L"abc", 3, -1},
+                      {"quotes skipped", L"(a')'b)", 0, 6, 1},
+                      {"quotes skipped backward", L"(a')'b)", 6, 0, 1},
+                      {"quote states are independent", L"(a'\")'b)", 0, -1, 1},
+                      {"an escaped closer", L"(a\\)b)", 0, 5, 0, L'\\'},
+                      {"two escapes escape each other", L"(a\\\\)b)", 0, 4, 0, L'\\'},
+                      {"an escaped start does not nest", L"\\((a))", 1, 4, 0, L'\\'},
+                      {"an escaped quote at the start", L"\\'a'b'", 1, 5, 0, L'\\'},
+                      {"an escaped quote opens no stretch", L"(a\\')')", 0, 4, 1, L'\\'}};
   velut_test::ForEachRow(rows, [](const Row& row) {
     EXPECT_EQ(row.result, VelUt::FindMatchingChar(row.text, row.pos, row.skip_quoted, row.escape));
   });
@@ -54,21 +53,21 @@ TEST(MatchBraces, Table) {
   struct Row {
     const char* name;
     std::wstring text;
-    wchar_t brace;
-    signed char skip_quoted;
-    wchar_t escape;
     signed char result;
+    wchar_t brace = 0;
+    signed char skip_quoted = 0;
+    wchar_t escape = 0;
   };
-  const Row rows[] = {{"empty", L"", 0, 0, 0, 1},
-                      {"every kind", L"f(a[1], {b})", 0, 0, 0, 1},
-                      {"crossed kinds", L"(a]", 0, 0, 0, 0},
-                      {"only the kind asked for", L"f(a", L'[', 0, 0, 1},
-                      {"a unit in no pair fails", L"xyz", L'y', 0, 0, 0},
-                      {"inside quotes too", L"'(' )", 0, 1, 0, 0},
-                      {"an escaped opener", L"a\\(b", 0, 0, L'\\', 0},
-                      {"an escaped opener shares a partner", L"\\((a)", 0, 0, L'\\', 1},
-                      {"deep", deep, 0, 1, L'\\', 1},
-                      {"a closer tests its openers", deep.substr(1), L')', 1, L'\\', 0}};
+  const Row rows[] = {{"empty", L"", 1},
+                      {"every kind", L"f(a[1], {b})", 1},
+                      {"crossed kinds", L"(a]", 0},
+                      {"only the kind asked for", L"f(a", 1, L'['},
+                      {"a unit in no pair fails", L"xyz", 0, L'y'},
+                      {"inside quotes too", L"'(' )", 0, 0, 1},
+                      {"an escaped opener", L"a\\(b", 0, 0, 0, L'\\'},
+                      {"an escaped opener shares a partner", L"\\((a)", 1, 0, 0, L'\\'},
+                      {"deep", deep, 1, 0, 1, L'\\'},
+                      {"a closer tests its openers", deep.substr(1), 0, L')', 1, L'\\'}};
   velut_test::ForEachRow(rows, [](const Row& row) {
     EXPECT_EQ(row.result, VelUt::MatchBraces(row.text, row.brace, row.skip_quoted, row.escape));
   });
