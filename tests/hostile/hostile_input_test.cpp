@@ -507,12 +507,12 @@ const Row kRows[] = {
        }, kTexts);
        Cross(s, [](std::uintptr_t id) { _GUID g; VelUt::StringToGuid(IdText(id), g); }, kIds); }},
     {"VelUt::FormatDateTimeForUserLocale", kNone, [](Sweep& s) {
-       Cross(s, [](const CTime& t, auto& lang) { SetEnv("LC_ALL", lang), VelUt::FormatDateTimeForUserLocale(t); },
-             kTimes, kNarrows); }},
-    // ---- the environment: each variable a call reads, with every class of value
+       Cross(s, [](const CTime& t) { VelUt::FormatDateTimeForUserLocale(t); }, kTimes); }},
+    // ---- the environment: each variable a call reads, with every class of value (the other locale ones unset)
     {"GetDateFormatW, GetTimeFormatW, VelUt::FormatDateTimeForUserLocale, loadStringFromWin32ResourceDLL, "
      "VelUt::StringToTime, GetLocalTime, GetTempPath, CreateProcessW", kAgain, [](Sweep& s) {
        Cross(s, [](const char* name, auto& value) {
+         for (const char* v : {"LC_ALL", "LC_TIME", "LC_MESSAGES", "LANG"}) unsetenv(v);
          SetEnv(name, value);
          wchar_t b[1024]; SYSTEMTIME st; CTime t; struct tm tm;
          GetDateFormatW(kUser, kLongDate, &kMay, nullptr, b, 1024), GetDateFormatW(0x0407, 0, nullptr, nullptr, b, 1024);
@@ -616,10 +616,10 @@ const Row kRows[] = {
        }, kTexts, kTexts); }},
     // ---- libWinAPI: files, folders, processes
     {"GetTempPath, GetCurrentDirectory", kNone, [](Sweep& s) {
-       Cross(s, [](auto& tmp, auto& o) {
-         SetEnv("TMPDIR", tmp), GetTempPath(static_cast<DWORD>(o.size), Alloc<wchar_t>(o).get());
+       Cross(s, [](auto& o) {
+         GetTempPath(static_cast<DWORD>(o.size), Alloc<wchar_t>(o).get());
          GetCurrentDirectory(static_cast<DWORD>(o.size), Alloc<wchar_t>(o).get());
-       }, kNarrows, kOuts); }},
+       }, kOuts); }},
     {"GetTempFileName, DeleteFile", kWrites, [](Sweep& s) {
        Cross(s, [](auto& p, auto& pre, unsigned u) {
          auto b = Buffer(Text{false, L""}, MAX_PATH);
@@ -673,11 +673,7 @@ const Row kRows[] = {
     {"SetThreadUILanguage, GetThreadUILanguage, LocaleNameToLCID", kNone, [](Sweep& s) {
        Cross(s, [](auto& t, unsigned lang) {
          SetThreadUILanguage(static_cast<LANGID>(lang)), GetThreadUILanguage(), LocaleNameToLCID(t.p(), lang);
-       }, kTexts, kUInts);
-       Cross(s, [](auto& env, unsigned lang) {
-         unsetenv("LC_ALL"), SetEnv("LC_MESSAGES", env), SetThreadUILanguage(static_cast<LANGID>(lang));
-         loadStringFromWin32ResourceDLL(kModules[1].value, 1);
-       }, kNarrows, kUInts); }},
+       }, kTexts, kUInts); }},
     // ---- libWinAPI: GUIDs and time
     {"StringFromCLSID, CLSIDFromString", kNone, [](Sweep& s) {
        Cross(s, [](const _GUID& g) {
@@ -708,10 +704,6 @@ const Row kRows[] = {
        const Gen<Format> both = {{"date", GetDateFormatW}, {"time", GetTimeFormatW}};
        Cross(s, [](Format f, auto& p, auto* t) { wchar_t b[1024]; f(kUser, 0, t, p.p(), b, 1024); },
              both, kTexts, kSystemTimes);
-       Cross(s, [](Format f, auto& lang, auto* t) {
-         wchar_t b[1024];
-         SetEnv("LC_ALL", lang), f(kUser, kLongDate, t, nullptr, b, 1024);
-       }, both, kNarrows, kSystemTimes);
        Cross(s, [](Format f, DWORD lcid, DWORD flags) { wchar_t b[1024]; f(lcid, flags, &kMay, nullptr, b, 1024); },
              both, kLcids, kDateFlags);
        Cross(s, [](Format f, auto& o) { f(kUser, kLongDate, &kMay, nullptr, Alloc<wchar_t>(o).get(), o.size); },
