@@ -22,6 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using velut_test::DllDirectory;
 using velut_test::Library;
+using velut_test::ReadOnlyBy;
+using velut_test::RunWhereReadOnly;
 using velut_test::Slashed;
 using velut_test::TempFolder;
 using velut_test::TestDll;
@@ -131,14 +133,14 @@ TEST(LoadLibraryW, Errors) {
   velut_test::ForEachRow(rows, [&](auto& file, auto& error) {
     const std::wstring path = Text(dir / file);
     const DWORD expected = error;
-    EXPECT_EQ(velut_test::RunUnprivileged([&] {
-                const auto open = std::distance(fs::directory_iterator("/proc/self/fd"), {});
-                SetLastError(0);
-                const DWORD got = LoadLibraryW(path.c_str()) != nullptr ? 0 : GetLastError();
-                if (std::distance(fs::directory_iterator("/proc/self/fd"), {}) != open) return 1;
-                return got == expected ? 0 : 2;
-              }),
-              0);
+    const auto loads = [&] {  // as nobody, for whom the locked file is locked even under root
+      const auto open = std::distance(fs::directory_iterator("/proc/self/fd"), {});
+      SetLastError(0);
+      const DWORD got = LoadLibraryW(path.c_str()) != nullptr ? 0 : GetLastError();
+      if (std::distance(fs::directory_iterator("/proc/self/fd"), {}) != open) return 1;
+      return got == expected ? 0 : 2;
+    };
+    EXPECT_EQ(RunWhereReadOnly(dir.path(), ReadOnlyBy::kUnprivilegedUser, loads), 0);
   });
   EXPECT_EQ(LoadLibraryW(Text(dir / "empty.dll").c_str()), nullptr);  // in this process too
   for (const LPCWSTR bad : {LPCWSTR{}, reinterpret_cast<LPCWSTR>(0xFFFF)}) {
