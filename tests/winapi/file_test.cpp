@@ -79,27 +79,27 @@ TEST(PathFileExists, FilesFoldersAndErrors) {
   EXPECT_EQ(PathIsDirectory(nullptr), FALSE);
 }
 
-// TMPDIR made absolute, one separator at its end; too small a buffer gets the size it needs.
+// TMPDIR made absolute, one separator at its end; too small a buffer gets the size it needs and
+// nothing is written.
 TEST(GetTempPath, Table) {
   TempFolder dir;
   ScopedCurrentFolder here(dir.path());
-  const std::tuple<const char*, std::wstring> rows[] = {// TMPDIR (null: unset), the text
-                                                        {nullptr, L"\\tmp\\"},
-                                                        {"/var/./x/../tmp/", L"\\var\\tmp\\"},
-                                                        {"rel", Text(dir.path()) + L"\\rel\\"}};
+  const std::string longest = "/" + std::string(MAX_PATH - 3, 't'), over = longest + "t";
+  const std::tuple<const char*, std::wstring> rows[] = {
+      // TMPDIR (null: unset), the text
+      {nullptr, L"\\tmp\\"},
+      {"/var/./x/../tmp/", L"\\var\\tmp\\"},
+      {"rel", Text(dir.path()) + L"\\rel\\"},
+      {longest.c_str(), L"\\" + std::wstring(MAX_PATH - 3, L't') + L"\\"},  // MAX_PATH - 1 units
+      {over.c_str(), L"\\" + std::wstring(MAX_PATH - 2, L't') + L"\\"}};
   velut_test::ForEachRow(rows, [&](auto& tmpdir, auto& folder) {
     ScopedEnv env("TMPDIR", tmpdir);
-    wchar_t buffer[MAX_PATH];
-    EXPECT_EQ(GetTempPath(MAX_PATH, buffer), folder.size());
-    EXPECT_EQ(std::wstring(buffer), folder);
-  });
-  velut_test::ForBufferLengths([](std::size_t length) {  // the text with its separator
-    const std::string value = "/" + std::string(length - 2, 't');
-    ScopedEnv env("TMPDIR", value.c_str());
     std::wstring buffer = velut_test::GuardedBuffer(MAX_PATH);
     buffer[0] = L'\0';
-    EXPECT_EQ(GetTempPath(MAX_PATH, &buffer[0]), length < MAX_PATH ? length : length + 1);
-    EXPECT_EQ(std::wcslen(buffer.c_str()), length < MAX_PATH ? length : 0);
+    const bool fits = folder.size() < MAX_PATH;
+    EXPECT_EQ(fits ? folder.size() : folder.size() + 1, GetTempPath(MAX_PATH, &buffer[0]))
+        << "the units written, or those needed";
+    EXPECT_EQ(fits ? folder : L"", buffer.c_str()) << "the text, or nothing";
     EXPECT_EQ(velut_test::Guard(), buffer.substr(MAX_PATH)) << "past the buffer";
   });
   SetLastError(0);
@@ -275,9 +275,11 @@ TEST(CFileGetStatus, Table) {
       {L"fifo", d + L"\\fifo", CFile::system, 0},
       {L"missing", d + L"\\missing", -1, ERROR_FILE_NOT_FOUND},
       {Slashed(dir / "no" / "file"), d + L"\\no\\file", -1, ERROR_PATH_NOT_FOUND},
-      {L"fifo\\x", d + L"\\fifo\\x", -1, ERROR_PATH_NOT_FOUND}};
+      {L"fifo\\x", d + L"\\fifo\\x", -1, ERROR_PATH_NOT_FOUND},
+      {L"\\" + std::wstring(MAX_PATH - 1, L'n'), L"", -1, ERROR_FILENAME_EXCED_RANGE}};
   velut_test::ForEachRow(rows, [&](auto& name, auto& full, auto& attributes, auto& error) {
     CFileStatus status{};
+    status.m_szFullName[0] = L'x';  // cleared when no full name fits
     SetLastError(0);
     EXPECT_EQ(CFile::GetStatus(name.c_str(), status), attributes >= 0 ? TRUE : FALSE);
     EXPECT_EQ(GetLastError(), error);
@@ -291,13 +293,6 @@ TEST(CFileGetStatus, Table) {
   EXPECT_EQ(status.m_atime.GetTime(), 1000000000);
   EXPECT_GT(status.m_ctime.GetTime(), 1234567890);  // made just now
   EXPECT_EQ(CFile::GetStatus(nullptr, status), FALSE);
-  velut_test::ForBufferLengths([](std::size_t length) {
-    const std::wstring name = velut_test::TextOfLength(length, L"\\", L'n');
-    CFileStatus s{};
-    s.m_szFullName[0] = L'x';
-    EXPECT_EQ(CFile::GetStatus(name.c_str(), s), FALSE);
-    EXPECT_EQ(std::wstring(s.m_szFullName), length < MAX_PATH ? name : L"");
-  });
   try {
     CFile::GetStatus(L"a", status);
     ADD_FAILURE() << "no exception";
