@@ -21,14 +21,6 @@ void ForBufferLengths(Check check) {
   }
 }
 
-// A text of exactly `length` units: `head`, then `fill` up to the length.
-inline std::wstring TextOfLength(std::size_t length, const std::wstring& head = L"",
-                                 wchar_t fill = L'a') {
-  std::wstring text = head.substr(0, length);
-  text.resize(length, fill);
-  return text;
-}
-
 // The fill of a guarded buffer: a noncharacter, which no call writes.
 inline constexpr wchar_t kGuardUnit = L'\uFFFF';
 
