@@ -1,7 +1,5 @@
 // Loading referenced strings and the process-wide cache of resource
 // libraries, with the LoadLibrary and FreeLibrary calls counted.
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -13,6 +11,7 @@
 
 #include <VelUt/VelUt.h>
 
+#include "support/interpose.h"
 #include "support/rows.h"
 
 namespace {
@@ -21,22 +20,17 @@ std::map<std::wstring, int> g_loads;  // calls per name
 int g_frees = 0;
 bool g_report_frees = false;  // also on stderr, for a death test
 
-void* Next(const char* mangled) {
-  void* f = dlsym(RTLD_NEXT, mangled);
-  return f != nullptr ? f : (std::abort(), nullptr);
-}
-
 }  // namespace
 
 // Bound before the layer's own functions, which they call.
 HMODULE LoadLibrary(LPCWSTR name) {
-  static const auto real = reinterpret_cast<HMODULE (*)(LPCWSTR)>(Next("_Z11LoadLibraryPKw"));
+  static const auto real = velut_test::Next(&LoadLibrary);
   ++g_loads[name ? name : L"(null)"];
   return real(name);
 }
 
 BOOL FreeLibrary(HMODULE module) {
-  static const auto real = reinterpret_cast<BOOL (*)(HMODULE)>(Next("_Z11FreeLibraryPv"));
+  static const auto real = velut_test::Next(&FreeLibrary);
   if (g_report_frees) std::fputs("FreeLibrary\n", stderr);
   ++g_frees;
   return real(module);

@@ -1,40 +1,46 @@
 // Reading string-table entries: references, literals and the text parent.
 #include <string>
-#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include <VelUt/VelUt.h>
 
 #include "VelUtResString/xml_entries.h"
+#include "support/rows.h"
 
 namespace {
 
-// {entry, mFlags, mId, mSrc, mText}: a reference needs both attributes, named exactly and
-// non-empty; a literal's text is the first text child of its first child element, or of itself
-// without one; CDATA, comments and white space are no text.
+// A reference needs both attributes, named exactly and non-empty; a literal's text is the first
+// text child of its first child element, or of itself without one; CDATA, comments and white
+// space are no text.
 TEST(VelUtResString, Load) {
-  const std::tuple<const char*, unsigned int, unsigned int, const wchar_t*, const wchar_t*> rows[] =
-      {
-          {R"(<s resource="101" src="lib.dll">ignored</s>)", 1, 101, L"lib.dll", L""},
-          {R"(<s src="Lib" resource=" 42x"/>)", 1, 42, L"Lib", L""},
-          {R"(<s resource="5">five</s>)", 0, 0, L"", L"five"},
-          {R"(<s Resource="5" src="lib">t</s>)", 0, 0, L"", L"t"},
-          {R"(<s>own<c>child</c></s>)", 0, 0, L"", L"child"},
-          {R"(<s><a/><b>second</b></s>)", 0, 0, L"", L""},
-          {R"(<s><!-- note --><![CDATA[raw]]>text</s>)", 0, 0, L"", L"text"},
-          {"<s>\n  <a>\n    in a\n  </a>\n</s>", 0, 0, L"", L"\n    in a\n  "},
-      };
-  for (const auto& [entry, flags, id, src, text] : rows) {
-    SCOPED_TRACE(entry);
-    velut_test::XmlTable table(std::string("<t>") + entry + "</t>");
+  struct Row {
+    const char *name, *entry;
+    unsigned int flags, id;
+    const wchar_t *src, *text;
+  };
+  const Row rows[] = {
+      {"a reference", R"(<s resource="101" src="lib.dll">ignored</s>)", 1, 101, L"lib.dll", L""},
+      {"a number's digits", R"(<s src="Lib" resource=" 42x"/>)", 1, 42, L"Lib", L""},
+      {"no library", R"(<s resource="5">five</s>)", 0, 0, L"", L"five"},
+      {"names are exact", R"(<s Resource="5" src="lib">t</s>)", 0, 0, L"", L"t"},
+      {"a child element's text first", R"(<s>own<c>child</c></s>)", 0, 0, L"", L"child"},
+      {"the first child only", R"(<s><a/><b>second</b></s>)", 0, 0, L"", L""},
+      {"no CDATA", R"(<s><!-- note --><![CDATA[raw]]>text</s>)", 0, 0, L"", L"text"},
+      {"white-space nodes skipped", "<s>\n  <a>\n    in a\n  </a>\n</s>", 0, 0, L"",
+       L"\n    in a\n  "}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    velut_test::XmlTable table(std::string("<t>") + row.entry + "</t>");
     VelUtResString s;
     s.Set(3, L"stale");
     s.mText = L"stale";
     s.mFlags = 3;
-    EXPECT_EQ(s.Load(table.Entry(0)), 1);
-    EXPECT_EQ(std::tie(s.mFlags, s.mId, s.mSrc, s.mText), std::tie(flags, id, src, text));
-  }
+    EXPECT_EQ(1, s.Load(table.Entry(0)));
+    EXPECT_EQ(row.flags, s.mFlags) << "flags";
+    EXPECT_EQ(row.id, s.mId) << "id";
+    EXPECT_EQ(row.src, s.mSrc) << "library";
+    EXPECT_EQ(row.text, s.mText) << "text";
+  });
 }
 
 // A null entry changes nothing; a node that is no element is an empty
@@ -46,14 +52,18 @@ TEST(VelUtResString, NullEntriesAndSet) {
   EXPECT_EQ(s.Load(nullptr), 0);
   EXPECT_EQ(s.mText, L"kept");
   EXPECT_EQ(s.Set(9, nullptr), 1);
-  EXPECT_EQ(s.mSrc + s.mText, L"");
+  EXPECT_EQ(L"", s.mSrc) << "a null name";
+  EXPECT_EQ(L"", s.mText) << "a null name leaves no text";
   s.mFlags = 3;
   s.Set(10, L"other");
   EXPECT_EQ(s.Set(11, s.mSrc.c_str() + 2), 1);
   EXPECT_EQ(s.mFlags, 3u);
   EXPECT_EQ(s.mSrc, L"her");
   EXPECT_EQ(s.Load(CFTreeGetChildAtIndex(table.Root(), 0)), 1);  // a text node
-  EXPECT_EQ(s.mFlags + s.mId + s.mSrc.size() + s.mText.size(), 0u);
+  EXPECT_EQ(0u, s.mFlags) << "a text node: flags";
+  EXPECT_EQ(0u, s.mId) << "a text node: id";
+  EXPECT_EQ(L"", s.mSrc) << "a text node: name";
+  EXPECT_EQ(L"", s.mText) << "a text node: text";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -19,20 +20,23 @@ TEST(Guid, Table) {
       sample = {0x12345678, 0x9ABC, 0xDEF0, {1, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
   _GUID last{};
   last.Data4[7] = 1;
-  EXPECT_EQ(VelUt::IsZeroGuid(zero) * 2 + VelUt::IsZeroGuid(last), 2);
+  EXPECT_TRUE(VelUt::IsZeroGuid(zero));
+  EXPECT_FALSE(VelUt::IsZeroGuid(last)) << "the last byte counts";
   EXPECT_EQ(VelUt::GuidToString(sample, -7), L"{12345678-9ABC-DEF0-0123-456789ABCDEF}");
   EXPECT_EQ(VelUt::GuidToString(sample, 0), L"12345678-9ABC-DEF0-0123-456789ABCDEF");
   // Only missing braces are added (the fuzz target checks the rest); no text or resource id: 0.
-  const wchar_t* const texts[] = {
-      L"12345678-9abc-def0-0123-456789abcdef", L"{12345678-9ABC-DEF0-0123-456789ABCDEF",
-      L"{{12345678-9ABC-DEF0-0123-456789ABCDEF}", nullptr, reinterpret_cast<const wchar_t*>(7)};
-  for (const wchar_t* const& text : texts) {
-    const bool valid = &text - texts < 2;
-    SCOPED_TRACE(testing::Message() << "row " << &text - texts);
+  const std::tuple<const char*, const wchar_t*, bool> rows[] = {
+      {"no braces", L"12345678-9abc-def0-0123-456789abcdef", true},
+      {"no closing brace", L"{12345678-9ABC-DEF0-0123-456789ABCDEF", true},
+      {"two opening braces", L"{{12345678-9ABC-DEF0-0123-456789ABCDEF}", false},
+      {"null", nullptr, false},
+      {"a resource id", reinterpret_cast<const wchar_t*>(7), false}};
+  for (const auto& [what, text, valid] : rows) {
+    SCOPED_TRACE(what);
     _GUID g;
     std::memset(&g, 0x55, sizeof g);
-    EXPECT_EQ(VelUt::StringToGuid(text, g), valid);
-    EXPECT_EQ(std::memcmp(&g, valid ? &sample : &zero, sizeof g), 0);
+    EXPECT_EQ(valid, VelUt::StringToGuid(text, g));
+    EXPECT_EQ(0, std::memcmp(&g, valid ? &sample : &zero, sizeof g)) << "the GUID read, or zero";
   }
 }
 

@@ -116,14 +116,18 @@ TEST(CFString, CompareAndEqual) {
   EXPECT_EQ(CFStringCompare(CFSTR("\xF0\x90\x80\x80"), CFSTR("\xEE\x80\x80"), 0), kLess);
 }
 
-// Above 0xFFFF a character is written as two surrogates, at or below as itself.
+// Above 0xFFFF a character is written as two surrogates, at or below as itself; past
+// 0x10FFFF there is no pair and the unit written is the character's low 16 bits.
 TEST(CFString, SurrogatePairForLongCharacter) {
-  const std::tuple<UTF32Char, bool, std::u16string> rows[] = {
-      {0xFFFF, false, u"\uFFFF#"}, {0x10000, true, u"\U00010000"}, {0x10FFFF, true, u"\U0010FFFF"}};
+  const std::tuple<UTF32Char, bool, std::u16string> rows[] = {{0xFFFF, false, u"\uFFFF#"},
+                                                              {0x10000, true, u"\U00010000"},
+                                                              {0x10FFFF, true, u"\U0010FFFF"},
+                                                              {0x110000, false, {u"\0#", 2}}};
   for (const auto& [character, pair, units] : rows) {
     UniChar out[2] = {'#', '#'};
     EXPECT_EQ(pair, CFStringGetSurrogatePairForLongCharacter(character, out)) << character;
     EXPECT_EQ(units, std::u16string(out, out + 2)) << "the units of " << character;
+    EXPECT_EQ(pair, CFStringGetSurrogatePairForLongCharacter(character, nullptr)) << character;
   }
 }
 
@@ -153,7 +157,7 @@ TEST(CFString, OutOfMemory) {
   CFStringRef made = CFStringCreateWithCString(nullptr, text.c_str(), kUtf8);
   for (long n = 1; n <= 8; ++n) {
     char buffer[64] = {};
-    test_support::AllocationFailure failure(n, test_support::AllocationFailure::kBadAlloc);
+    velut_test::AllocationFailure failure(n, velut_test::AllocationFailure::kBadAlloc);
     const CFTypeRef objects[] = {CFStringCreateWithCString(nullptr, text.c_str(), kUtf8),
                                  CFDataCreate(nullptr, reinterpret_cast<const UInt8*>("ab"), 2),
                                  __CFStringMakeConstantString((constant + char('0' + n)).c_str())};

@@ -1,6 +1,7 @@
 // The write probe on folders and the file status record, on real folders.
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -75,20 +76,22 @@ TEST(GetFileStatus, ClearedFirst) {
   std::ofstream(dir / "a.txt") << "hello";
   fs::create_symlink(dir / "loop2", dir / "loop1");
   fs::create_symlink(dir / "loop1", dir / "loop2");
-  const std::pair<std::wstring, bool> rows[] = {
-      {Text(dir / "a.txt"), true}, {Text(dir / "missing"), false}, {Text(dir / "loop1"), true}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.first);
+  // The path, the result, and whether the record holds the file's status.
+  const std::tuple<std::wstring, bool, bool> rows[] = {{Text(dir / "a.txt"), true, true},
+                                                       {Text(dir / "missing"), false, false},
+                                                       {Text(dir / "loop1"), true, false}};
+  for (const auto& [path, result, read] : rows) {
+    SCOPED_TRACE(testing::Message() << path);
     CFileStatus status;
     std::memset(static_cast<void*>(&status), 0xA5, sizeof status);
-    EXPECT_EQ(VelUt::GetFileStatus(row.first.c_str(), status), row.second);
-    EXPECT_EQ(std::wstring(status.m_szFullName), row.first);
-    for (std::size_t i = row.first.size(); i < MAX_PATH; ++i) ASSERT_EQ(status.m_szFullName[i], 0);
-    const bool read = &row == rows;
-    EXPECT_EQ(status.m_size + status.m_attribute + status.m_padding,
-              read ? 5u + CFile::archive : 0u);
+    EXPECT_EQ(result, VelUt::GetFileStatus(path.c_str(), status));
+    EXPECT_EQ(path, std::wstring(status.m_szFullName));
+    for (std::size_t i = path.size(); i < MAX_PATH; ++i) ASSERT_EQ(0, status.m_szFullName[i]);
+    EXPECT_EQ(read ? 5u : 0u, status.m_size) << "the size";
+    EXPECT_EQ(read ? CFile::archive : 0, status.m_attribute) << "the attribute bits";
+    EXPECT_EQ(0, status.m_padding) << "the padding is cleared";
     for (const CTime& t : {status.m_ctime, status.m_mtime, status.m_atime})
-      EXPECT_EQ(t.GetTime() > 0, read);
+      EXPECT_EQ(read, t.GetTime() > 0) << "a time is set only when the file was read";
   }
 }
 

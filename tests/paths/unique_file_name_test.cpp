@@ -1,6 +1,4 @@
 // Free file names in real folders, temporary names, and their formatter.
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <functional>
 #include <regex>
@@ -14,6 +12,7 @@
 
 #include "platform/MsSwprintf.h"
 #include "support/boundary.h"
+#include "support/interpose.h"
 #include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
@@ -29,9 +28,7 @@ std::function<void(const wchar_t* made)> g_after_temp_file_name;  // sees each f
 
 // Bound before the layer's GetTempFileName, which it calls.
 UINT GetTempFileName(LPCWSTR path, LPCWSTR prefix, UINT unique, LPWSTR buffer) {
-  using Fn = UINT (*)(LPCWSTR, LPCWSTR, UINT, LPWSTR);
-  static const auto real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "_Z15GetTempFileNamePKwS0_jPw"));
-  if (real == nullptr) std::abort();
+  static const auto real = velut_test::Next(&GetTempFileName);
   const UINT number = real(path, prefix, unique, buffer);
   if (number != 0 && g_after_temp_file_name) g_after_temp_file_name(buffer);
   return number;

@@ -14,7 +14,7 @@
 namespace {
 
 using Str = CStdStr<wchar_t>;
-using test_support::AllocationFailure;
+using velut_test::AllocationFailure;
 
 int Pre(Str& s) { return PreProcessUrl(s); }
 int IsUrl(Str& s) { return VelUt::IsUrl(s.c_str()); }

@@ -10,7 +10,7 @@
 
 namespace {
 
-using test_support::AllocationFailure;
+using velut_test::AllocationFailure;
 
 long g_countdown = 0;  // 0: disarmed
 AllocationFailure::Kind g_kind = AllocationFailure::kBadAlloc;
@@ -30,18 +30,18 @@ void* Allocate(std::size_t size) {
 
 }  // namespace
 
-test_support::AllocationFailure::AllocationFailure(long n, Kind kind) {
+velut_test::AllocationFailure::AllocationFailure(long n, Kind kind) {
   g_kind = kind;
   g_fired = false;
   g_countdown = n;
 }
-test_support::AllocationFailure::~AllocationFailure() { g_countdown = 0; }
-bool test_support::AllocationFailure::Fired() const { return g_fired; }
-bool test_support::AllocationFails() {
+velut_test::AllocationFailure::~AllocationFailure() { g_countdown = 0; }
+bool velut_test::AllocationFailure::Fired() const { return g_fired; }
+bool velut_test::AllocationFails() {
   if (g_countdown <= 0 || --g_countdown != 0) return false;
   return g_fired = true;
 }
-void test_support::LimitAllocations(unsigned long bytes) { g_limit = bytes; }
+void velut_test::LimitAllocations(unsigned long bytes) { g_limit = bytes; }
 
 void* operator new(std::size_t size) { return Allocate(size); }
 void operator delete(void* p) noexcept { std::free(p); }

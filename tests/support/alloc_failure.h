@@ -1,7 +1,7 @@
 // Failure injection: alloc_failure.cpp, linked into a test, replaces operator new.
 #pragma once
 
-namespace test_support {
+namespace velut_test {
 
 // While alive, the n-th operator new from its construction throws `kind`.
 class AllocationFailure {
@@ -23,4 +23,4 @@ bool AllocationFails();
 // Allocations above `bytes` throw std::bad_alloc; 0 lifts the limit.
 void LimitAllocations(unsigned long bytes);
 
-}  // namespace test_support
+}  // namespace velut_test

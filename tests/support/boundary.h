@@ -1,4 +1,5 @@
-// Test support: the lengths around the library's 1024-unit working buffers.
+// Test support: the lengths around the library's 1024-unit working buffers, and
+// buffers with guard units after them.
 #pragma once
 
 #include <cstddef>
@@ -20,12 +21,15 @@ void ForBufferLengths(Check check) {
   }
 }
 
-// A text of exactly `length` units: `head`, then `fill` up to the length.
-inline std::wstring TextOfLength(std::size_t length, const std::wstring& head = L"",
-                                 wchar_t fill = L'a') {
-  std::wstring text = head.substr(0, length);
-  text.resize(length, fill);
-  return text;
+// The fill of a guarded buffer: a noncharacter, which no call writes.
+inline constexpr wchar_t kGuardUnit = L'\uFFFF';
+
+// `size` units for a call to write into, then `guard` units more, all kGuardUnit.
+inline std::wstring GuardedBuffer(std::size_t size, std::size_t guard = 8) {
+  return std::wstring(size + guard, kGuardUnit);
 }
+
+// What the `guard` units past a buffer hold while nothing was written there.
+inline std::wstring Guard(std::size_t guard = 8) { return std::wstring(guard, kGuardUnit); }
 
 }  // namespace velut_test

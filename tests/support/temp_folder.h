@@ -109,42 +109,31 @@ inline bool BecomeNobody() {
   return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
 }
 
-// The exit status of `check` run in a child process (200: it did not exit).
-inline int InChild(const std::function<int()>& check) {
-  const pid_t child = fork();
-  if (child == 0) _exit(check());
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
-}
-
-// `check` (0 to 99) in a child that permissions bind (102: root stayed root); what it reaches must
-// be open to others.
-inline int RunUnprivileged(const std::function<int()>& check) {
-  return InChild([&] { return geteuid() == 0 && !BecomeNobody() ? 102 : check(); });
-}
-
 // How root loses the right to create files: a read-only bind mount, or nobody.
 enum class ReadOnlyBy { kMount, kUnprivilegedUser };
 
-// `check` (0 to 99) in a child that cannot create files in `folder`. 101: the
-// mount failed, 102: the change of user, 103: a file could still be made.
+// `check` (0 to 99) in a child that cannot create files in `folder` (kUnprivilegedUser: nor read
+// what others may not). 101: the mount failed, 102: the change of user, 103: a file could still be
+// made, 200: the child did not exit.
 inline int RunWhereReadOnly(const fs::path& folder, ReadOnlyBy how,
                             const std::function<int()>& check) {
   const bool root = geteuid() == 0;
   if (!root) chmod(folder.c_str(), 0555);
-  const int result = InChild([&] {
+  const pid_t child = fork();
+  if (child == 0) {
     const char* f = folder.c_str();
     if (root && how == ReadOnlyBy::kMount &&
         (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
          mount(f, f, nullptr, MS_BIND, nullptr) != 0 ||
          mount(nullptr, f, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0))
-      return 101;
-    if (root && how == ReadOnlyBy::kUnprivilegedUser && !BecomeNobody()) return 102;
-    return access(f, W_OK) == 0 ? 103 : check();
-  });
+      _exit(101);
+    if (root && how == ReadOnlyBy::kUnprivilegedUser && !BecomeNobody()) _exit(102);
+    _exit(access(f, W_OK) == 0 ? 103 : check());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
   if (!root) chmod(folder.c_str(), 0755);
-  return result;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
 }
 
 }  // namespace velut_test

@@ -1,6 +1,5 @@
 // Bracket and quote matching, and quote stripping.
 #include <string>
-#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -12,38 +11,65 @@ namespace {
 
 using Str = CStdStr<wchar_t>;
 
-// {text, pos, skipQuoted, escape, result}: other kinds are ordinary; a quote searches forward and
-// never skips; quote states are independent; one escape escapes, two escape each other; an escaped
-// start does not nest. The fuzz target checks the rules at large.
+// Other kinds are ordinary; a quote searches forward and never skips; quote states are
+// independent; one escape escapes, two escape each other; an escaped start does not nest. The
+// fuzz target checks the rules at large.
 TEST(FindMatchingChar, Table) {
-  const std::tuple<std::wstring, int, signed char, wchar_t, int> rows[] = {
-      {L"(a(b)c)", 0, 0, L'\0', 6},   {L"(a(b)c)", 6, 0, L'\0', 0},    {L"(a[b)c]", 0, 0, L'\0', 4},
-      {L"a)", 1, 0, L'\0', -1},       {L"((x))", 1, 0, L'(', 3},       {L"\"a\"", 2, 1, L'\0', -1},
-      {L"'a'b'", 4, 0, L'\0', -1},    {L"(a", 0, 0, L'\0', -1},        {L"abc", 1, 0, L'\0', -1},
-      {L"abc", -1, 0, L'\0', -1},     {L"abc", 3, 0, L'\0', -1},       {L"(a')'b)", 0, 1, L'\0', 6},
-      {L"(a')'b)", 6, 1, L'\0', 0},   {L"(a'\")'b)", 0, 1, L'\0', -1}, {L"(a\\)b)", 0, 0, L'\\', 5},
-      {L"(a\\\\)b)", 0, 0, L'\\', 4}, {L"\\((a))", 1, 0, L'\\', 4},    {L"\\'a'b'", 1, 0, L'\\', 5},
-      {L"(a\\')')", 0, 1, L'\\', 4},
+  struct Row {
+    const char* name;
+    std::wstring text;
+    int pos, result;
+    signed char skip_quoted = 0;
+    wchar_t escape = L'\0';
   };
-  velut_test::ForEachRow(rows, [](auto& text, int pos, auto skip, auto escape, int result) {
-    EXPECT_EQ(VelUt::FindMatchingChar(text, pos, skip, escape), result);
+  const Row rows[] = {{"forward", L"(a(b)c)", 0, 6},
+                      {"backward", L"(a(b)c)", 6, 0},
+                      {"another kind is ordinary", L"(a[b)c]", 0, 4},
+                      {"a stray closer", L"a)", 1, -1},
+                      {"the escape unit is a bracket", L"((x))", 1, 3, 0, L'('},
+                      {"a quote search never skips", L"\"a\"", 2, -1, 1},
+                      {"a quote searches forward", L"'a'b'", 4, -1},
+                      {"unclosed", L"(a", 0, -1},
+                      {"in no pair", L"abc", 1, -1},
+                      {"before the text", L"abc", -1, -1},
+                      {"after the text", L"abc", 3, -1},
+                      {"quotes skipped", L"(a')'b)", 0, 6, 1},
+                      {"quotes skipped backward", L"(a')'b)", 6, 0, 1},
+                      {"quote states are independent", L"(a'\")'b)", 0, -1, 1},
+                      {"an escaped closer", L"(a\\)b)", 0, 5, 0, L'\\'},
+                      {"two escapes escape each other", L"(a\\\\)b)", 0, 4, 0, L'\\'},
+                      {"an escaped start does not nest", L"\\((a))", 1, 4, 0, L'\\'},
+                      {"an escaped quote at the start", L"\\'a'b'", 1, 5, 0, L'\\'},
+                      {"an escaped quote opens no stretch", L"(a\\')')", 0, 4, 1, L'\\'}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    EXPECT_EQ(row.result, VelUt::FindMatchingChar(row.text, row.pos, row.skip_quoted, row.escape));
   });
 }
 
-// {text, brace, skipQuoted, escape, result}: each kind is matched apart; a
-// brace tests only its kind, a closer its openers, any other unit fails
-// where it occurs; an escaped opener is still tested; deep nesting in one pass.
+// Each kind is matched apart; a brace tests only its kind, a closer its openers, any other unit
+// fails where it occurs; an escaped opener is still tested; deep nesting in one pass.
 TEST(MatchBraces, Table) {
   const std::wstring deep = std::wstring(200000, L'(') + std::wstring(200000, L')');
-  const std::tuple<std::wstring, wchar_t, signed char, wchar_t, signed char> rows[] = {
-      {L"", 0, 0, 0, 1},          {L"f(a[1], {b})", 0, 0, 0, 1},
-      {L"(a]", 0, 0, 0, 0},       {L"f(a", L'[', 0, 0, 1},
-      {L"xyz", L'y', 0, 0, 0},    {L"'(' )", 0, 1, 0, 0},
-      {L"a\\(b", 0, 0, L'\\', 0}, {L"\\((a)", 0, 0, L'\\', 1},
-      {deep, 0, 1, L'\\', 1},     {deep.substr(1), L')', 1, L'\\', 0},
+  struct Row {
+    const char* name;
+    std::wstring text;
+    signed char result;
+    wchar_t brace = 0;
+    signed char skip_quoted = 0;
+    wchar_t escape = 0;
   };
-  velut_test::ForEachRow(rows, [](auto& text, auto brace, auto skip, auto escape, auto result) {
-    EXPECT_EQ(VelUt::MatchBraces(text, brace, skip, escape), result);
+  const Row rows[] = {{"empty", L"", 1},
+                      {"every kind", L"f(a[1], {b})", 1},
+                      {"crossed kinds", L"(a]", 0},
+                      {"only the kind asked for", L"f(a", 1, L'['},
+                      {"a unit in no pair fails", L"xyz", 0, L'y'},
+                      {"inside quotes too", L"'(' )", 0, 0, 1},
+                      {"an escaped opener", L"a\\(b", 0, 0, 0, L'\\'},
+                      {"an escaped opener shares a partner", L"\\((a)", 1, 0, 0, L'\\'},
+                      {"deep", deep, 1, 0, 1, L'\\'},
+                      {"a closer tests its openers", deep.substr(1), 0, L')', 1, L'\\'}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    EXPECT_EQ(row.result, VelUt::MatchBraces(row.text, row.brace, row.skip_quoted, row.escape));
   });
 }
 

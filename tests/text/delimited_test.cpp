@@ -17,7 +17,7 @@ using Str = CStdStr<wchar_t>;
 using StrList = CStdContainer<Str, std::vector>;
 using W = std::wstring;
 using Items = std::vector<W>;
-using test_support::AllocationFailure;
+using velut_test::AllocationFailure;
 
 Items ToItems(const StrList& list) { return Items(list.begin(), list.end()); }
 
@@ -93,18 +93,24 @@ TEST(MakeDelimitedString, Table) {
       });
 }
 
-// {text, delimiters, trim, left, right, delimiter ('?': not written), result}.
 TEST(SplitString, Table) {
-  const std::tuple<W, W, int, W, W, wchar_t, int> rows[] = {
-      {L"key = value", L"=", 1, L"key", L"value", L'=', 1},
-      {L" abc ", L":", 1, L" abc ", L"", L'?', 0},
+  struct Row {
+    const char* name;
+    W text, delimiters;
+    int trim;
+    W left, right;
+    wchar_t delimiter;  // '?': not written
+    int result;
   };
-  velut_test::ForEachRow(rows, [](const W& text, const W& delimiters, int trim, const W& left,
-                                  const W& right, wchar_t delimiter, int result) {
+  const Row rows[] = {{"split and trimmed", L"key = value", L"=", 1, L"key", L"value", L'=', 1},
+                      {"no delimiter", L" abc ", L":", 1, L" abc ", L"", L'?', 0}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
     Str l(L"stale"), r(L"stale");
     wchar_t d = L'?';
-    EXPECT_EQ(VelUt::SplitString(text, delimiters, l, r, d, trim), result);
-    EXPECT_EQ(l + L"|" + r + L"|" + d, left + L"|" + right + L"|" + delimiter);
+    EXPECT_EQ(row.result, VelUt::SplitString(row.text, row.delimiters, l, r, d, row.trim));
+    EXPECT_EQ(row.left, l) << "left";
+    EXPECT_EQ(row.right, r) << "right";
+    EXPECT_EQ(row.delimiter, d) << "the delimiter found";
   });
   Str line(L"name: value"), rest;  // the outputs may be the inputs
   wchar_t delimiter = 0;

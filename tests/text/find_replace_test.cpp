@@ -60,9 +60,9 @@ TEST(ReplaceNoCase, Table) {
 TEST(ReplaceNoCase, ResultTooLargeForMemory) {
   const std::wstring text(70000, L'a'), replacement(70000, L'b');
   Str s(text);
-  test_support::LimitAllocations(64ul << 20);
+  velut_test::LimitAllocations(64ul << 20);
   EXPECT_THROW(VelUt::ReplaceNoCase(s, L"A", replacement.c_str()), std::bad_alloc);
-  test_support::LimitAllocations(0);
+  velut_test::LimitAllocations(0);
   EXPECT_EQ(s, text);
 }
 

@@ -42,15 +42,15 @@ F Next(const char* name) {
 #define VISIBLE __attribute__((visibility("default")))
 extern "C" VISIBLE DIR* opendir(const char* name) {
   static const auto next = Next<DIR* (*)(const char*)>("opendir");
-  return test_support::AllocationFails() ? (errno = ENOMEM, nullptr) : next(name);
+  return velut_test::AllocationFails() ? (errno = ENOMEM, nullptr) : next(name);
 }
 extern "C" VISIBLE locale_t newlocale(int mask, const char* name, locale_t base) {
   static const auto next = Next<locale_t (*)(int, const char*, locale_t)>("newlocale");
-  return test_support::AllocationFails() ? (errno = ENOMEM, nullptr) : next(mask, name, base);
+  return velut_test::AllocationFails() ? (errno = ENOMEM, nullptr) : next(mask, name, base);
 }
 extern "C" VISIBLE int __cxa_thread_atexit_impl(void (*f)(void*), void* p, void* dso) {  // NOLINT
   static const auto next = Next<int (*)(void (*)(void*), void*, void*)>("__cxa_thread_atexit_impl");
-  if (!test_support::AllocationFails()) return next(f, p, dso);
+  if (!velut_test::AllocationFails()) return next(f, p, dso);
   std::fputs("failed to register TLS destructor: out of memory\n", stderr);
   std::abort();
 }
@@ -61,7 +61,7 @@ namespace {
 // failure of its own (udat_format has no status for some), so a call whose failing allocation was
 // ICU's may give a wrong text, and ICU may lose memory then; the next call must still be right.
 bool g_icu_failed = false;
-bool IcuFails() { return test_support::AllocationFails() && (g_icu_failed = true); }
+bool IcuFails() { return velut_test::AllocationFails() && (g_icu_failed = true); }
 const bool kIcuCounted = [] {
   UErrorCode st = U_ZERO_ERROR;
   u_setMemoryFunctions(
@@ -164,7 +164,7 @@ Outcome Check(const Row& row, long k) {
   const long descriptors = Descriptors();
   const wchar_t* result = nullptr;
   {
-    const test_support::AllocationFailure failure(k, test_support::AllocationFailure::kBadAlloc);
+    const velut_test::AllocationFailure failure(k, velut_test::AllocationFailure::kBadAlloc);
     result = row.run();
     if (!failure.Fired()) return kNotFired;
   }

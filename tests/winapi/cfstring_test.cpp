@@ -7,6 +7,8 @@
 
 #include <WinAPI/CFString.h>
 
+#include "support/rows.h"
+
 namespace {
 
 TEST(CreateCFStringFromUTF32, Table) {
@@ -15,14 +17,13 @@ TEST(CreateCFStringFromUTF32, Table) {
       {L"a\u00E9\U0001F600\U0010FFFF", u"a\u00E9\U0001F600\U0010FFFF"},
       {{unit(0xD800), unit(0xDFFF), unit(0x110000), unit(-1)}, u"\uFFFD\uFFFD\uFFFD\uFFFD"},
       {std::wstring(L"a\0b", 3), u"a"}};  // up to the first zero
-  for (const auto& [text, units] : rows) {
-    SCOPED_TRACE(testing::Message() << units.size() << " units");
+  velut_test::ForEachRow(rows, [&](auto& text, auto& units) {
     CFStringRef s = CreateCFStringFromUTF32(text.c_str());
     std::u16string got;
     for (CFIndex i = 0; i < CFStringGetLength(s); ++i) got += CFStringGetCharacterAtIndex(s, i);
     EXPECT_EQ(got, units);
     CFRelease(s);
-  }
+  });
   CFStringRef empty = CreateCFStringFromUTF32(nullptr);
   EXPECT_EQ(CFStringGetLength(empty), 0);
   CFRelease(empty);
@@ -36,8 +37,7 @@ TEST(CFString2CString, Table) {
        L"a\uFFFDb\uFFFD"},                                       // a lone high, also at the end
       {u"\xDE00\xD83D\xD83D\xDE00", L"\uFFFD\uFFFD\U0001F600"},  // a lone low, then a pair
       {std::u16string(u"a\0b", 3), std::wstring(L"a\0b", 3)}};   // a zero unit is kept
-  for (const auto& [units, text] : rows) {
-    SCOPED_TRACE(testing::Message() << units.size() << " units");
+  velut_test::ForEachRow(rows, [&](auto& units, auto& text) {
     const std::vector<UniChar> chars(units.begin(), units.end());
     CFStringRef s =
         CFStringCreateWithCharacters(nullptr, chars.data(), static_cast<CFIndex>(chars.size()));
@@ -45,7 +45,7 @@ TEST(CFString2CString, Table) {
     EXPECT_TRUE(CFString2CString(s, target));
     EXPECT_EQ(target, text);
     CFRelease(s);
-  }
+  });
   std::wstring target = L"old text";
   EXPECT_FALSE(CFString2CString(nullptr, target));
   EXPECT_EQ(target, L"");

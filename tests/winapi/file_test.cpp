@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 
@@ -11,6 +12,7 @@
 #include <WinAPI/WinAPI.h>
 
 #include "support/boundary.h"
+#include "support/rows.h"
 #include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
@@ -41,15 +43,14 @@ TEST(PathToNative, Table) {
       {L"/tmp/a\xD800", nullptr, false},
       {L"a\xDC7F", nullptr, false},
       {nullptr, nullptr, false}};
-  for (const auto& [text, native, both_ways] : rows) {
-    SCOPED_TRACE(testing::Message() << (native ? native : "(refused)"));
+  velut_test::ForEachRow(rows, [&](auto& text, auto& native, auto& both_ways) {
     std::string got = "junk";
     SetLastError(0);
     EXPECT_EQ(PathToNative(text, got), native != nullptr ? TRUE : FALSE);
     EXPECT_EQ(got, native != nullptr ? native : "");
     EXPECT_EQ(GetLastError(), native != nullptr ? 0u : ERROR_INVALID_NAME);
     EXPECT_EQ(both_ways ? NativeToPath(native) : L"", both_ways ? text : L"");
-  }
+  });
   EXPECT_EQ(NativeToPath(nullptr), L"");
 }
 
@@ -68,40 +69,38 @@ TEST(PathFileExists, FilesFoldersAndErrors) {
       {Text(dir / "a.txt" / "x"), FALSE, FALSE, ERROR_PATH_NOT_FOUND},
       {Text(dir / "dangling"), FALSE, FALSE, ERROR_FILE_NOT_FOUND},
       {L"/tmp/\xD800", FALSE, FALSE, ERROR_INVALID_NAME}};
-  for (const auto& [path, exists, folder, error] : rows) {
-    SCOPED_TRACE(testing::Message() << path);
+  velut_test::ForEachRow(rows, [&](auto& path, auto& exists, auto& folder, auto& error) {
     SetLastError(0);
     EXPECT_EQ(PathFileExists(path.c_str()), exists);
     EXPECT_EQ(GetLastError(), error);
     EXPECT_EQ(PathIsDirectory(path.c_str()), folder);
-  }
+  });
   EXPECT_EQ(PathFileExists(nullptr), FALSE);
   EXPECT_EQ(PathIsDirectory(nullptr), FALSE);
 }
 
-// TMPDIR made absolute, one separator at its end; too small a buffer gets the size it needs.
+// TMPDIR made absolute, one separator at its end; too small a buffer gets the size it needs and
+// nothing is written.
 TEST(GetTempPath, Table) {
   TempFolder dir;
   ScopedCurrentFolder here(dir.path());
-  const std::tuple<const char*, std::wstring> rows[] = {// TMPDIR (null: unset), the text
-                                                        {nullptr, L"\\tmp\\"},
-                                                        {"/var/./x/../tmp/", L"\\var\\tmp\\"},
-                                                        {"rel", Text(dir.path()) + L"\\rel\\"}};
-  for (const auto& [tmpdir, folder] : rows) {
-    SCOPED_TRACE(tmpdir ? tmpdir : "(unset)");
+  const std::string longest = "/" + std::string(MAX_PATH - 3, 't'), over = longest + "t";
+  const std::tuple<const char*, std::wstring> rows[] = {
+      // TMPDIR (null: unset), the text
+      {nullptr, L"\\tmp\\"},
+      {"/var/./x/../tmp/", L"\\var\\tmp\\"},
+      {"rel", Text(dir.path()) + L"\\rel\\"},
+      {longest.c_str(), L"\\" + std::wstring(MAX_PATH - 3, L't') + L"\\"},  // MAX_PATH - 1 units
+      {over.c_str(), L"\\" + std::wstring(MAX_PATH - 2, L't') + L"\\"}};
+  velut_test::ForEachRow(rows, [&](auto& tmpdir, auto& folder) {
     ScopedEnv env("TMPDIR", tmpdir);
-    wchar_t buffer[MAX_PATH];
-    EXPECT_EQ(GetTempPath(MAX_PATH, buffer), folder.size());
-    EXPECT_EQ(std::wstring(buffer), folder);
-  }
-  velut_test::ForBufferLengths([](std::size_t length) {  // the text with its separator
-    const std::string value = "/" + std::string(length - 2, 't');
-    ScopedEnv env("TMPDIR", value.c_str());
-    std::wstring buffer(MAX_PATH + 8, L'\uFFFF');
+    std::wstring buffer = velut_test::GuardedBuffer(MAX_PATH);
     buffer[0] = L'\0';
-    EXPECT_EQ(GetTempPath(MAX_PATH, &buffer[0]), length < MAX_PATH ? length : length + 1);
-    EXPECT_EQ(std::wcslen(buffer.c_str()), length < MAX_PATH ? length : 0);
-    EXPECT_EQ(buffer.substr(MAX_PATH), std::wstring(8, L'\uFFFF'));
+    const bool fits = folder.size() < MAX_PATH;
+    EXPECT_EQ(fits ? folder.size() : folder.size() + 1, GetTempPath(MAX_PATH, &buffer[0]))
+        << "the units written, or those needed";
+    EXPECT_EQ(fits ? folder : L"", buffer.c_str()) << "the text, or nothing";
+    EXPECT_EQ(velut_test::Guard(), buffer.substr(MAX_PATH)) << "past the buffer";
   });
   SetLastError(0);
   EXPECT_EQ(GetTempPath(5, nullptr), 0u);
@@ -145,33 +144,43 @@ TEST(GetTempFileName, Table) {
   fs::create_symlink(dir / "loop", dir / "loop");
   const std::wstring d = Text(dir.path());
   const std::wstring longest = velut_test::MakeFolderOfLength(dir / "long", MAX_PATH - 14);
-  const std::tuple<std::wstring, const wchar_t*, UINT, std::wstring, DWORD> rows[] = {
-      // Folder, prefix, number; the name before the number (the error).
-      {d, L"TMPfile", 0, d + L"\\TMP", 0},
-      {Slashed(dir.path()) + L"/", nullptr, 0, d + L"\\", 0},
-      {longest, L"T", 0, longest + L"\\T", 0},
-      {d, L"pre", 0x1ABCD, d + L"\\pre", 0},
-      {Text(dir / "loop"), L"T", 0, L"", ERROR_CANT_RESOLVE_FILENAME},  // a link to itself
-      {Text(dir / "missing"), L"T", 0, L"", ERROR_DIRECTORY},
-      {Text(dir / "file"), L"T", 0, L"", ERROR_DIRECTORY},
-      {L"\\" + std::wstring(MAX_PATH - 15, L'x'), L"T", 0, L"", ERROR_FILENAME_EXCED_RANGE},
-      {L"\\" + std::wstring(MAX_PATH - 14, L'x'), L"T", 0, L"", ERROR_BUFFER_OVERFLOW}};
-  for (const auto& [folder, prefix, unique, start, error] : rows) {
-    SCOPED_TRACE(testing::Message() << folder.size() << " " << folder.substr(0, 60));
-    std::wstring buffer(MAX_PATH + 4, L'\uFFFF');
+  struct Row {
+    const char* name;
+    std::wstring folder, start;  // the name before the number
+    DWORD error = 0;
+    const wchar_t* prefix = L"T";
+    UINT unique = 0;
+  };
+  const Row rows[] = {
+      {"a prefix of 3 units", d, d + L"\\TMP", 0, L"TMPfile"},
+      {"no prefix", Slashed(dir.path()) + L"/", d + L"\\", 0, nullptr},
+      {"the longest folder", longest, longest + L"\\T"},
+      {"a number given", d, d + L"\\pre", 0, L"pre", 0x1ABCD},
+      {"a link to itself", Text(dir / "loop"), L"", ERROR_CANT_RESOLVE_FILENAME},
+      {"no folder", Text(dir / "missing"), L"", ERROR_DIRECTORY},
+      {"a file", Text(dir / "file"), L"", ERROR_DIRECTORY},
+      {"a name too long", L"\\" + std::wstring(MAX_PATH - 15, L'x'), L"",
+       ERROR_FILENAME_EXCED_RANGE},
+      {"a folder too long", L"\\" + std::wstring(MAX_PATH - 14, L'x'), L"", ERROR_BUFFER_OVERFLOW}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    const auto& [name, folder, start, error, prefix, unique] = row;
+    std::wstring buffer = velut_test::GuardedBuffer(MAX_PATH);
     SetLastError(0);
     const UINT n = GetTempFileName(folder.c_str(), prefix, unique, &buffer[0]);
     EXPECT_EQ(GetLastError(), error);
-    EXPECT_EQ(n, error != 0 ? 0 : unique != 0 ? unique : n);
+    const UINT expected = error != 0 ? 0 : unique != 0 ? unique : std::clamp(n, 1u, 0xFFFFu);
+    EXPECT_EQ(expected, n) << "0 on failure, the number given, or one from 1 to 0xFFFF";
     wchar_t hex[16];
     std::swprintf(hex, 16, L"%X.TMP", n & 0xFFFF);
-    EXPECT_EQ(buffer.c_str(), error != 0 ? buffer.c_str() : start + hex);
-    EXPECT_EQ(buffer.substr(MAX_PATH), std::wstring(4, L'\uFFFF'));
+    EXPECT_EQ(error != 0 ? velut_test::GuardedBuffer(MAX_PATH) : start + hex, buffer.c_str())
+        << "the name; a failure leaves the buffer as it was";
+    EXPECT_EQ(velut_test::Guard(), buffer.substr(MAX_PATH)) << "past the buffer";
     struct stat st {};
     const bool made = lstat(velut_test::NativeOf(buffer.c_str()).c_str(), &st) == 0;
-    EXPECT_EQ(made, error == 0 && unique == 0);
-    EXPECT_EQ(made ? (st.st_mode & 07777) + st.st_size : 0600, 0600u);  // private and empty
-  }
+    EXPECT_EQ(error == 0 && unique == 0, made) << "a file is made unless a number is given";
+    EXPECT_EQ(made ? 0600u : 0u, st.st_mode & 07777) << "private";
+    EXPECT_EQ(0, st.st_size) << "empty";
+  });
   wchar_t buffer[MAX_PATH];
   EXPECT_EQ(GetTempFileName(nullptr, L"T", 0, buffer), 0u);
   EXPECT_EQ(GetTempFileName(d.c_str(), L"T", 0, nullptr), 0u);
@@ -233,12 +242,11 @@ TEST(DeleteFile, RemovesFilesAndLinksOnly) {
                                                   {Text(dir / "a.txt"), 0},
                                                   {Slashed(dir / "link"), 0},
                                                   {Text(dir / "sub"), ERROR_ACCESS_DENIED}};
-  for (const auto& [path, error] : rows) {
-    SCOPED_TRACE(testing::Message() << path);
+  velut_test::ForEachRow(rows, [&](auto& path, auto& error) {
     SetLastError(0);
     EXPECT_EQ(DeleteFile(path.c_str()), error == 0 ? TRUE : FALSE);
     EXPECT_EQ(GetLastError(), error);
-  }
+  });
   EXPECT_EQ(Listing(dir.path()), (Names{"sub", "target"}));
   EXPECT_EQ(DeleteFile(nullptr), FALSE);
 }
@@ -267,16 +275,17 @@ TEST(CFileGetStatus, Table) {
       {L"fifo", d + L"\\fifo", CFile::system, 0},
       {L"missing", d + L"\\missing", -1, ERROR_FILE_NOT_FOUND},
       {Slashed(dir / "no" / "file"), d + L"\\no\\file", -1, ERROR_PATH_NOT_FOUND},
-      {L"fifo\\x", d + L"\\fifo\\x", -1, ERROR_PATH_NOT_FOUND}};
-  for (const auto& [name, full, attributes, error] : rows) {
-    SCOPED_TRACE(testing::Message() << name);
+      {L"fifo\\x", d + L"\\fifo\\x", -1, ERROR_PATH_NOT_FOUND},
+      {L"\\" + std::wstring(MAX_PATH - 1, L'n'), L"", -1, ERROR_FILENAME_EXCED_RANGE}};
+  velut_test::ForEachRow(rows, [&](auto& name, auto& full, auto& attributes, auto& error) {
     CFileStatus status{};
+    status.m_szFullName[0] = L'x';  // cleared when no full name fits
     SetLastError(0);
     EXPECT_EQ(CFile::GetStatus(name.c_str(), status), attributes >= 0 ? TRUE : FALSE);
     EXPECT_EQ(GetLastError(), error);
     EXPECT_EQ(std::wstring(status.m_szFullName), full);
     EXPECT_EQ(status.m_attribute, attributes >= 0 ? attributes : 0);
-  }
+  });
   CFileStatus status{};
   ASSERT_EQ(CFile::GetStatus(L"a.txt", status), TRUE);
   EXPECT_EQ(status.m_size, 5u);
@@ -284,13 +293,6 @@ TEST(CFileGetStatus, Table) {
   EXPECT_EQ(status.m_atime.GetTime(), 1000000000);
   EXPECT_GT(status.m_ctime.GetTime(), 1234567890);  // made just now
   EXPECT_EQ(CFile::GetStatus(nullptr, status), FALSE);
-  velut_test::ForBufferLengths([](std::size_t length) {
-    const std::wstring name = velut_test::TextOfLength(length, L"\\", L'n');
-    CFileStatus s{};
-    s.m_szFullName[0] = L'x';
-    EXPECT_EQ(CFile::GetStatus(name.c_str(), s), FALSE);
-    EXPECT_EQ(std::wstring(s.m_szFullName), length < MAX_PATH ? name : L"");
-  });
   try {
     CFile::GetStatus(L"a", status);
     ADD_FAILURE() << "no exception";

@@ -5,11 +5,12 @@
 #include <string>
 #include <tuple>
 #include <variant>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include <WinAPI/Strings.h>
+
+#include "support/boundary.h"
 
 namespace {
 
@@ -20,17 +21,17 @@ using Arg = std::variant<const wchar_t*, const char*, int, wint_t, long long, do
 // Formats with `arg` for each conversion into `count` units, checking the guard units after.
 std::pair<int, std::wstring> Format(const wchar_t* format, const Arg& arg,
                                     std::size_t count = 4096) {
-  std::vector<wchar_t> buf(count + 16, L'\u2603');
+  std::wstring buf = velut_test::GuardedBuffer(count, 16);
   const int n = std::visit(
       [&](auto v) {
         if constexpr (std::is_same_v<decltype(v), std::nullptr_t>)
-          return ms_swprintf(buf.data(), count, format);
+          return ms_swprintf(&buf[0], count, format);
         else
-          return ms_swprintf(buf.data(), count, format, v, v, v, v, v, v, v, v, v, v);
+          return ms_swprintf(&buf[0], count, format, v, v, v, v, v, v, v, v, v, v);
       },
       arg);
-  EXPECT_EQ(std::wstring(buf.data() + count, 16), std::wstring(16, L'\u2603')) << "past the end";
-  return {n, buf.data()};
+  EXPECT_EQ(velut_test::Guard(16), buf.substr(count)) << "past the end";
+  return {n, buf.c_str()};
 }
 
 TEST(MsSwprintf, Conversions) {

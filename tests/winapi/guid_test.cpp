@@ -1,4 +1,8 @@
-// CLSIDFromString: the braced registry form, and what Windows answers for the rest.
+// CLSIDFromString: the braced registry form, and what Windows answers for the rest;
+// the task allocator.
+#include <cstring>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include <WinAPI/Guid.h>
@@ -24,6 +28,25 @@ TEST(CLSIDFromString, Table) {
     EXPECT_EQ(row.data1, clsid.Data1) << row.name;
   }
   EXPECT_EQ(E_INVALIDARG, CLSIDFromString(L"{}", nullptr)) << "no CLSID to write";
+}
+
+// Every size, 0 too, is a block of its own, writable to its end. CoTaskMemFree takes
+// these, StringFromCLSID's text and null (AddressSanitizer sees a wrong release).
+TEST(CoTaskMemAlloc, BlocksOfEverySize) {
+  const std::size_t sizes[] = {0, 1, 39 * sizeof(OLECHAR), 1 << 20};
+  void* previous = nullptr;  // still held, so that each block is a new one
+  for (const std::size_t size : sizes) {
+    void* block = CoTaskMemAlloc(size);
+    ASSERT_NE(nullptr, block) << size << " bytes";
+    EXPECT_NE(previous, block) << "a new block of " << size << " bytes";
+    std::memset(block, 0xA5, size);
+    CoTaskMemFree(std::exchange(previous, block));
+  }
+  CoTaskMemFree(previous);
+  LPOLESTR text = nullptr;
+  ASSERT_EQ(S_OK, StringFromCLSID(CLSID{}, &text));
+  CoTaskMemFree(text);
+  CoTaskMemFree(nullptr);
 }
 
 }  // namespace

@@ -13,17 +13,20 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Resource.h>
 
+#include "support/rows.h"
 #include "support/temp_folder.h"
 #include "winapi/resource_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using restest::DllDirectory;
-using restest::Library;
-using restest::TestDll;
+using velut_test::DllDirectory;
+using velut_test::Library;
+using velut_test::ReadOnlyBy;
+using velut_test::RunWhereReadOnly;
 using velut_test::Slashed;
 using velut_test::TempFolder;
+using velut_test::TestDll;
 using velut_test::Text;
 
 void CopyDll(const char* dll, const fs::path& to) {
@@ -52,15 +55,14 @@ TEST(LoadLibraryW, NameRules) {
       {Slashed(dir / "strings.dll" / "x"), nullptr},
       {L"C:sub\\Inner", "sub/Inner.dll"},  // a drive without root: the current folder
       {L"..\\" + Text(dir.path().filename()) + L"\\sub\\..\\strings", "strings.dll"}};
-  for (const auto& [name, file] : rows) {
-    SCOPED_TRACE(testing::Message() << "name \"" << name << "\"");
+  velut_test::ForEachRow(rows, [&](auto& name, auto& file) {
     SetLastError(0);
     Library got(name);
     const DWORD error = GetLastError();
     Library expected(Text(dir / (file != nullptr ? file : "none")) + L".");
     EXPECT_EQ(got.get(), expected.get());
     EXPECT_EQ(error, file != nullptr ? 0 : ERROR_MOD_NOT_FOUND);
-  }
+  });
 }
 
 // A bare name: the DLL folder (when present), the program's, the current.
@@ -78,13 +80,12 @@ TEST(LoadLibraryW, SearchOrder) {
       {L"", L"only_here", only_here.get()},
       {L"C:" + Text(dlls.path()), L"Velut_Exe_Folder.dll", in_dlls.get()},
       {Text(dlls / "missing"), L"velut_exe_folder", beside_program.get()}};
-  for (const auto& [dll_folder, name, expected] : rows) {
-    SCOPED_TRACE(testing::Message() << "DLL folder \"" << dll_folder << "\" " << name);
+  velut_test::ForEachRow(rows, [&](auto& dll_folder, auto& name, auto& expected) {
     DllDirectory folder(dll_folder);
     Library lib(name);
     EXPECT_NE(lib.get(), nullptr);
     EXPECT_EQ(lib.get(), expected);
-  }
+  });
 }
 
 // One free per load, under any name of the file; a freed handle is unknown.
@@ -129,19 +130,18 @@ TEST(LoadLibraryW, Errors) {
       {"empty.dll", ERROR_BAD_EXE_FORMAT}, {"text.dll", ERROR_BAD_EXE_FORMAT},
       {"dos.dll", ERROR_BAD_EXE_FORMAT},   {"good.dll", 0},
       {"locked.dll", ERROR_ACCESS_DENIED}};
-  for (const auto& [file, error] : rows) {
-    SCOPED_TRACE(file);
+  velut_test::ForEachRow(rows, [&](auto& file, auto& error) {
     const std::wstring path = Text(dir / file);
     const DWORD expected = error;
-    EXPECT_EQ(velut_test::RunUnprivileged([&] {
-                const auto open = std::distance(fs::directory_iterator("/proc/self/fd"), {});
-                SetLastError(0);
-                const DWORD got = LoadLibraryW(path.c_str()) != nullptr ? 0 : GetLastError();
-                if (std::distance(fs::directory_iterator("/proc/self/fd"), {}) != open) return 1;
-                return got == expected ? 0 : 2;
-              }),
-              0);
-  }
+    const auto loads = [&] {  // as nobody, for whom the locked file is locked even under root
+      const auto open = std::distance(fs::directory_iterator("/proc/self/fd"), {});
+      SetLastError(0);
+      const DWORD got = LoadLibraryW(path.c_str()) != nullptr ? 0 : GetLastError();
+      if (std::distance(fs::directory_iterator("/proc/self/fd"), {}) != open) return 1;
+      return got == expected ? 0 : 2;
+    };
+    EXPECT_EQ(RunWhereReadOnly(dir.path(), ReadOnlyBy::kUnprivilegedUser, loads), 0);
+  });
   EXPECT_EQ(LoadLibraryW(Text(dir / "empty.dll").c_str()), nullptr);  // in this process too
   for (const LPCWSTR bad : {LPCWSTR{}, reinterpret_cast<LPCWSTR>(0xFFFF)}) {
     SetLastError(0);
@@ -177,10 +177,7 @@ TEST(LoadString, IdsAcrossBlocksAndTexts) {
       {106, std::wstring(L"inner\0zero", 10)},  // zero units kept inside, dropped at the end
       {107, L"terminated"}};
   Library lib(TestDll("strings32.dll"));  // the 64-bit header: the pe fuzz corpus
-  for (const auto& [id, text] : rows) {
-    SCOPED_TRACE(testing::Message() << "id " << id);
-    EXPECT_EQ(lib.String(id), text);
-  }
+  velut_test::ForEachRow(rows, [&](auto& id, auto& text) { EXPECT_EQ(lib.String(id), text); });
 }
 
 // A failed lookup sets the last error, also when answered from before.
@@ -195,12 +192,11 @@ TEST(LoadString, LastError) {
       {strings.get(), 1, 0},
       {nullptr, 1, ERROR_INVALID_HANDLE},
       {freed, 1, ERROR_INVALID_HANDLE}};
-  for (const auto& [module, id, error] : rows) {
-    SCOPED_TRACE(testing::Message() << module << " id " << id);
+  velut_test::ForEachRow(rows, [&](auto& module, auto& id, auto& error) {
     SetLastError(0);
     EXPECT_EQ(loadStringFromWin32ResourceDLL(module, id), error != 0 ? L"" : L"one");
     EXPECT_EQ(GetLastError(), error);
-  }
+  });
 }
 
 // Records each string; stops after `stop_after` calls (0: never), frees at once if `free_first`.
@@ -222,19 +218,27 @@ struct Recorder {
 // Every string by id then language, each as a lookup in that language reads it.
 TEST(EnumResourceStrings, Table) {
   enum Module { kLoaded, kNull, kFreed };
-  const std::tuple<const char*, Module, bool, std::size_t, bool, BOOL, DWORD, std::size_t> rows[] =
-      {// The library, its handle, a callback, stop after, free at the first call;
-       // the result, the error, the calls.
-       {"strings64.dll", kLoaded, true, 0, false, TRUE, 0, 16},
-       {"languages.dll", kLoaded, true, 0, false, TRUE, 0, 21},
-       {"nostrings.dll", kLoaded, true, 0, false, TRUE, 0, 0},
-       {"strings64.dll", kNull, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
-       {"strings64.dll", kFreed, true, 0, false, FALSE, ERROR_INVALID_HANDLE, 0},
-       {"strings64.dll", kLoaded, false, 0, false, FALSE, ERROR_INVALID_PARAMETER, 0},
-       {"strings64.dll", kLoaded, true, 2, false, FALSE, 0, 2},
-       {"strings64.dll", kLoaded, true, 0, true, TRUE, 0, 16}};
-  for (const auto& [dll, kind, proc, stop_after, free_first, result, error, calls] : rows) {
-    SCOPED_TRACE(testing::Message() << dll << " " << kind << " " << proc << " " << stop_after);
+  struct Row {
+    const char *name, *dll;
+    Module kind;
+    std::size_t calls;
+    BOOL result = TRUE;
+    DWORD error = 0;
+    bool proc = true;            // a callback given
+    std::size_t stop_after = 0;  // the callback stops after that many calls (0: never)
+    bool free_first = false;     // the callback frees the library at its first call
+  };
+  const Row rows[] = {
+      {"every string", "strings64.dll", kLoaded, 16},
+      {"every language", "languages.dll", kLoaded, 21},
+      {"no strings", "nostrings.dll", kLoaded, 0},
+      {"null module", "strings64.dll", kNull, 0, FALSE, ERROR_INVALID_HANDLE},
+      {"freed module", "strings64.dll", kFreed, 0, FALSE, ERROR_INVALID_HANDLE},
+      {"no callback", "strings64.dll", kLoaded, 0, FALSE, ERROR_INVALID_PARAMETER, false},
+      {"stopped", "strings64.dll", kLoaded, 2, FALSE, 0, true, 2},
+      {"freed while enumerated", "strings64.dll", kLoaded, 16, TRUE, 0, true, 0, true}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    const auto& [name, dll, kind, calls, result, error, proc, stop_after, free_first] = row;
     HMODULE module = kind == kNull ? nullptr : LoadLibraryW(TestDll(dll).c_str());
     if (kind == kFreed) FreeLibrary(module);
     Recorder rec{{}, stop_after, free_first};
@@ -244,17 +248,18 @@ TEST(EnumResourceStrings, Table) {
               result);
     EXPECT_EQ(GetLastError(), error);
     EXPECT_EQ(rec.seen.size(), calls);
-    std::size_t last = 0;  // each key (id, language) above the one before
+    const Library copy(TestDll(dll));  // loaded after the call, which may free `module`
+    std::size_t last = 0;              // each key (id, language) above the one before
     for (const auto& [id, lang, text] : rec.seen) {
       SCOPED_TRACE(testing::Message() << "id " << id << " lang " << lang);
       EXPECT_LT(last, id * 0x10000u + lang + 1);
       last = id * 0x10000u + lang + 1;
-      restest::ThreadLanguage in(lang);
-      EXPECT_EQ(text, free_first ? text : loadStringFromWin32ResourceDLL(module, id));
+      velut_test::ThreadLanguage in(lang);
+      EXPECT_EQ(copy.String(id), text);
       EXPECT_FALSE(text.empty());
     }
     if (kind == kLoaded && !free_first) FreeLibrary(module);
-  }
+  });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <WinAPI/Path.h>
 
+#include "support/boundary.h"
 #include "support/rows.h"
 
 namespace {
@@ -14,14 +15,14 @@ namespace {
 // A MAX_PATH buffer holding `text`, with guard units after it.
 struct Buffer {
   std::wstring units;
-  explicit Buffer(const std::wstring& text = L"junk") : units(MAX_PATH + 8, L'\uFFFF') {
+  explicit Buffer(const std::wstring& text = L"junk") : units(velut_test::GuardedBuffer(MAX_PATH)) {
     const std::size_t n = std::min<std::size_t>(text.size(), MAX_PATH - 1);
     std::copy(text.begin(), text.begin() + n, units.begin());
     units[n] = L'\0';
   }
   wchar_t* data() { return &units[0]; }
   std::wstring text() const {
-    EXPECT_EQ(units.substr(MAX_PATH), std::wstring(8, L'\uFFFF')) << "past the buffer";
+    EXPECT_EQ(velut_test::Guard(), units.substr(MAX_PATH)) << "past the buffer";
     return units.c_str();
   }
 };
@@ -46,12 +47,11 @@ TEST(PathRemove, TrailingSeparatorAndFileName) {
       {name, L"name", L"", TRUE},
       {name, L"", L"", FALSE},
       {name, L"/tmp/a:b/c", L"/tmp/a:b", TRUE}};  // a colon inside a Linux name is part of it
-  for (const auto& [remove, in, out, result] : rows) {
-    SCOPED_TRACE(in);
+  velut_test::ForEachRow(rows, [&](auto& remove, auto& in, auto& out, auto& result) {
     Buffer b(in);
     EXPECT_EQ(remove(b.data()), result);
     EXPECT_EQ(b.text(), out);
-  }
+  });
   EXPECT_EQ(PathRemoveBackslash(nullptr), nullptr);
   EXPECT_EQ(PathRemoveFileSpec(nullptr), FALSE);
   wchar_t after_end[] = {L'a', L'\\', L'\0', L'\\', L'\0'};  // read no further than the end
@@ -69,8 +69,7 @@ TEST(PathFindExtension, NamesAndExtensions) {
       {L"name.", L"name.", L"."},
       {L"C:\\dir\\", L"dir\\", L""},
       {L"", L"", L""}};
-  for (const auto& [path, name, ext] : rows) {
-    SCOPED_TRACE(path);
+  velut_test::ForEachRow(rows, [&](auto& path, auto& name, auto& ext) {
     EXPECT_EQ(std::wstring(PathFindFileName(path.c_str())), name);
     EXPECT_EQ(PathFindExtension(path.c_str()), path.c_str() + path.size() - ext.size());
     Buffer removed(path), renamed(path);
@@ -78,7 +77,7 @@ TEST(PathFindExtension, NamesAndExtensions) {
     EXPECT_EQ(removed.text(), path.substr(0, path.size() - ext.size()));
     EXPECT_EQ(PathRenameExtension(renamed.data(), L".dat"), TRUE);
     EXPECT_EQ(renamed.text(), path.substr(0, path.size() - ext.size()) + L".dat");
-  }
+  });
   EXPECT_EQ(PathFindExtension(nullptr), nullptr);
   EXPECT_EQ(PathFindFileName(nullptr), nullptr);
   PathRemoveExtension(nullptr);
@@ -136,27 +135,31 @@ TEST(PathCombine, Table) {
 }
 
 TEST(PathRelativePathTo, Table) {
-  constexpr DWORD kDir = FILE_ATTRIBUTE_DIRECTORY;
-  const std::tuple<const wchar_t*, DWORD, const wchar_t*, DWORD, const wchar_t*> rows[] = {
-      // From, its attributes, to, its attributes; the result (null: FALSE).
-      {L"c:\\A\\B\\C", kDir, L"c:\\A\\D\\E", kDir, L"..\\..\\D\\E"},
-      {L"c:\\A\\B", kDir, L"a:\\A\\D", kDir, nullptr},
-      {L"\\A\\B", kDir, L"\\C\\D", kDir, nullptr},  // a lone root is no common prefix
-      {L"/home/u", kDir, L"/home/u/docs/a.txt", 0, L".\\docs\\a.txt"},
-      {L"C:\\dir\\file.txt", 0, L"C:\\dir\\sub\\x.txt", 0, L".\\sub\\x.txt"},
-      {L"C:\\a", kDir, L"C:\\a", 0, L"..\\a"},
-      {L"C:\\dir", kDir, L"C:\\dir", kDir, L"."},
-      {L"C:\\dir", kDir, L"c:\\DIR\\a", kDir, L".\\a"},  // letter case is ignored
-      {L"C:a", kDir, L"C:\\a\\b", kDir, L".\\b"},        // both forms of a drive
-      {L"a\\b", kDir, L"a\\c", kDir, L"..\\c"},
-      {L"a", kDir, L"b", kDir, nullptr}};
-  for (const auto& [from, from_attributes, to, to_attributes, out] : rows) {
-    SCOPED_TRACE(testing::Message() << from << " -> " << to);
+  struct Row {
+    const char* name;
+    const wchar_t *from, *to, *out;  // out null: FALSE
+    DWORD from_attributes = FILE_ATTRIBUTE_DIRECTORY, to_attributes = FILE_ATTRIBUTE_DIRECTORY;
+  };
+  const Row rows[] = {
+      {"up and down", L"c:\\A\\B\\C", L"c:\\A\\D\\E", L"..\\..\\D\\E"},
+      {"two drives", L"c:\\A\\B", L"a:\\A\\D", nullptr},
+      {"a lone root is no common prefix", L"\\A\\B", L"\\C\\D", nullptr},
+      {"to a file", L"/home/u", L"/home/u/docs/a.txt", L".\\docs\\a.txt", FILE_ATTRIBUTE_DIRECTORY,
+       0},
+      {"from a file", L"C:\\dir\\file.txt", L"C:\\dir\\sub\\x.txt", L".\\sub\\x.txt", 0, 0},
+      {"a file of the folder's name", L"C:\\a", L"C:\\a", L"..\\a", FILE_ATTRIBUTE_DIRECTORY, 0},
+      {"the same folder", L"C:\\dir", L"C:\\dir", L"."},
+      {"letter case is ignored", L"C:\\dir", L"c:\\DIR\\a", L".\\a"},
+      {"both forms of a drive", L"C:a", L"C:\\a\\b", L".\\b"},
+      {"relative", L"a\\b", L"a\\c", L"..\\c"},
+      {"nothing in common", L"a", L"b", nullptr}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
     Buffer b;
-    EXPECT_EQ(PathRelativePathTo(b.data(), from, from_attributes, to, to_attributes),
-              out != nullptr ? TRUE : FALSE);
-    EXPECT_EQ(b.text(), out != nullptr ? out : L"");
-  }
+    EXPECT_EQ(
+        row.out != nullptr ? TRUE : FALSE,
+        PathRelativePathTo(b.data(), row.from, row.from_attributes, row.to, row.to_attributes));
+    EXPECT_EQ(row.out != nullptr ? row.out : L"", b.text());
+  });
   Buffer b;
   EXPECT_EQ(PathRelativePathTo(b.data(), nullptr, 0, L"a", 0), FALSE);
   EXPECT_EQ(PathRelativePathTo(nullptr, L"a", 0, L"a", 0), FALSE);

@@ -18,6 +18,7 @@
 #include <WinAPI/Process.h>
 
 #include "support/fake_program.h"
+#include "support/rows.h"
 #include "support/scoped_env.h"
 #include "support/text.h"
 
@@ -42,15 +43,14 @@ TEST(CommandLineToArgvW, WindowsRules) {
       {L"C:\\a\\\"b c", {L"C:\\a\\\"b", L"c"}},  // backslashes in the program are plain
       {L"\"C:\\Program Files\\x.exe\" y", {L"C:\\Program Files\\x.exe", L"y"}},
       {L" p a", {L"", L"p", L"a"}}};
-  for (const auto& [line, words] : rows) {
-    SCOPED_TRACE(testing::Message() << line);
+  velut_test::ForEachRow(rows, [&](auto& line, auto& words) {
     int count = -1;
     LPWSTR* argv = CommandLineToArgvW(line, &count);
     ASSERT_NE(argv, nullptr);
     EXPECT_EQ(argv[count], nullptr);
     EXPECT_EQ(std::vector<std::wstring>(argv, argv + count), words);
     LocalFree(argv);
-  }
+  });
   int count = 0;
   LPWSTR* self = CommandLineToArgvW(L"", &count);  // the program's own path text
   ASSERT_EQ(count, 1);
@@ -99,28 +99,34 @@ TEST(CreateProcessW, FindsAndStartsTheProgram) {
   const std::wstring shell = L"tool a;b \"$(touch " + pwned + L")\" `id` caf\u00E9 *";
   const Lines shell_words = {"[a;b]", "[$(touch " + velut_test::Utf8(pwned) + ")]", "[`id`]",
                              "[caf\xC3\xA9]", "[*]"};
-  const std::tuple<std::wstring, std::wstring, std::wstring, DWORD, std::string, Lines> rows[] = {
-      // The line, the application, the folder; the error, or the log and words.
-      {L"Tool.exe one", L"", L"", 0, "tool", {"[one]"}},
-      {L"exact.exe three", L"", L"", 0, "exact.exe", {"[three]"}},  // the exact name first
-      {windows, L"", L"", 0, "tool", {"[x]"}},
-      {L"any z", d + L"/tool", d, 0, "tool", {"[z]"}},  // the application is the program
-      {shell, L"", L"", 0, "tool", shell_words},
-      {L"exac", L"", L"", ERROR_FILE_NOT_FOUND, "", {}},  // no extension is added
-      {d + L"/nofolder/tool", L"", L"", ERROR_PATH_NOT_FOUND, "", {}},
-      {L"noexec", L"", L"", ERROR_ACCESS_DENIED, "", {}},
-      {d, L"", L"", ERROR_ACCESS_DENIED, "", {}},
-      {L"junk", L"", L"", ERROR_BAD_FORMAT, "", {}},
-      {L"busy", L"", L"", ERROR_SHARING_VIOLATION, "", {}},
-      {L"tool " + std::wstring(200000, L'x'), L"", L"", ERROR_FILENAME_EXCED_RANGE, "", {}},
-      {L" tool", L"", L"", ERROR_INVALID_PARAMETER, "", {}},
-      {L"tool", L"", d + L"/nofolder", ERROR_DIRECTORY, "", {}}};
-  for (const auto& [line, app, folder, error, who, words] : rows) {
-    SCOPED_TRACE(testing::Message() << line);
-    EXPECT_EQ(RunLine(line, app, folder), error);
-    EXPECT_EQ(ReadLines(log + who), words);
-    std::remove((log + who).c_str());
-  }
+  struct Row {
+    const char* name;
+    std::wstring line;
+    DWORD error = 0;
+    std::string who = "";  // the program that ran, by its log
+    Lines words = {};
+    std::wstring app = L"", folder = L"";
+  };
+  const Row rows[] = {
+      {"a name found in any case", L"Tool.exe one", 0, "tool", {"[one]"}},
+      {"the exact name first", L"exact.exe three", 0, "exact.exe", {"[three]"}},
+      {"a drive, '\\', quotes, \".EXE\"", windows, 0, "tool", {"[x]"}},
+      {"the application is the program", L"any z", 0, "tool", {"[z]"}, d + L"/tool", d},
+      {"no shell", shell, 0, "tool", shell_words},
+      {"no extension is added", L"exac", ERROR_FILE_NOT_FOUND},
+      {"no folder", d + L"/nofolder/tool", ERROR_PATH_NOT_FOUND},
+      {"not executable", L"noexec", ERROR_ACCESS_DENIED},
+      {"a folder", d, ERROR_ACCESS_DENIED},
+      {"no program", L"junk", ERROR_BAD_FORMAT},
+      {"open for writing", L"busy", ERROR_SHARING_VIOLATION},
+      {"too long", L"tool " + std::wstring(200000, L'x'), ERROR_FILENAME_EXCED_RANGE},
+      {"a leading space", L" tool", ERROR_INVALID_PARAMETER},
+      {"no current folder", L"tool", ERROR_DIRECTORY, "", {}, L"", d + L"/nofolder"}};
+  velut_test::ForEachRow(rows, [&log](const Row& row) {
+    EXPECT_EQ(row.error, RunLine(row.line, row.app, row.folder));
+    EXPECT_EQ(row.words, ReadLines(log + row.who));
+    std::remove((log + row.who).c_str());
+  });
   EXPECT_FALSE(velut_test::Exists(dir / "PWNED"));
   EXPECT_EQ(RunLine(L"tool", L"", L"", CREATE_SUSPENDED), ERROR_NOT_SUPPORTED);
   wchar_t line[] = L"tool";
@@ -142,22 +148,27 @@ TEST(CreateProcessW, PathEntriesAndTheCurrentFolder) {
   const std::string log = dir / "log";
   WriteRecorder(dir, "here", log);
   std::filesystem::rename(WriteRecorder(dir, "deep", log), deep + "/deep");
-  const std::tuple<const char*, std::string, const wchar_t*, DWORD, Lines> rows[] = {
-      // PATH (null: unset), the current folder, the line; the error or the words.
-      {":/usr/bin:/bin", dir.path(), L"here a", 0, {"[a]"}},
-      {"/usr/bin:.:/bin", dir.path(), L"here a", 0, {"[a]"}},
-      {":/usr/bin:/bin", deep, L"deep a", 0, {"[a]"}},
-      {"/usr/bin:/bin", dir.path(), L"C:here a", 0, {"[a]"}},  // a drive: not searched
-      {nullptr, dir.path(), L"true", 0, {}},
-      {nullptr, dir.path(), L"here", ERROR_FILE_NOT_FOUND, {}}};
-  for (const auto& [path_value, folder, line, error, words] : rows) {
-    SCOPED_TRACE(testing::Message() << (path_value ? path_value : "(unset)") << " " << line);
-    ScopedEnv path("PATH", path_value);
-    velut_test::ScopedCurrentFolder here(folder);
-    EXPECT_EQ(RunLine(line), error);
-    EXPECT_EQ(ReadLines(log), words);
+  struct Row {
+    const char *name, *path;  // PATH, null: unset
+    std::string folder;       // the current folder
+    const wchar_t* line;
+    DWORD error;
+    Lines words;
+  };
+  const Row rows[] = {
+      {"an empty entry", ":/usr/bin:/bin", dir.path(), L"here a", 0, {"[a]"}},
+      {"a dot", "/usr/bin:.:/bin", dir.path(), L"here a", 0, {"[a]"}},
+      {"a deep current folder", ":/usr/bin:/bin", deep, L"deep a", 0, {"[a]"}},
+      {"a drive: not searched", "/usr/bin:/bin", dir.path(), L"C:here a", 0, {"[a]"}},
+      {"the default list", nullptr, dir.path(), L"true", 0, {}},
+      {"the default list lacks ./", nullptr, dir.path(), L"here", ERROR_FILE_NOT_FOUND, {}}};
+  velut_test::ForEachRow(rows, [&log](const Row& row) {
+    ScopedEnv path("PATH", row.path);
+    velut_test::ScopedCurrentFolder here(row.folder);
+    EXPECT_EQ(row.error, RunLine(row.line));
+    EXPECT_EQ(row.words, ReadLines(log));
     std::remove(log.c_str());
-  }
+  });
 }
 
 // The child's folder, environment block (wide or narrow), inherited descriptors; and "2": none
@@ -181,18 +192,32 @@ TEST(CreateProcessW, FolderEnvironmentAndDescriptors) {
               log + "'\n")) +
       L" " + std::to_wstring(fd);
   const wchar_t wide[] = L"GREETING=gr\u00FC\u00DF\0PATH=/usr/bin:/bin\0";
-  const std::tuple<std::wstring, const void*, DWORD, BOOL, Lines> rows[] = {
-      // The folder, the environment, flags, inheritance; what the child sees.
-      {Wide(dir.path()), nullptr, 0, FALSE, {dir.path(), "[]", "closed 2"}},
-      {L"", nullptr, 0, TRUE, {here, "[]", "open 2"}},
-      {L"", wide, CREATE_UNICODE_ENVIRONMENT, FALSE, {here, "[gr\xC3\xBC\xC3\x9F]", "closed 2"}},
-      {L"", "GREETING=hi\0PATH=/usr/bin:/bin\0", 0, FALSE, {here, "[hi]", "closed 2"}}};
-  for (const auto& [folder, env, flags, inherit, lines] : rows) {
-    SCOPED_TRACE(testing::Message() << folder << " " << flags << " " << inherit);
+  struct Row {
+    const char* name;
+    std::wstring folder;
+    Lines lines;  // what the child sees
+    BOOL inherit = FALSE;
+    const void* env = nullptr;
+    DWORD flags = 0;
+  };
+  const Row rows[] = {{"a folder", Wide(dir.path()), {dir.path(), "[]", "closed 2"}},
+                      {"inherited", L"", {here, "[]", "open 2"}, TRUE},
+                      {"a wide block",
+                       L"",
+                       {here, "[gr\xC3\xBC\xC3\x9F]", "closed 2"},
+                       FALSE,
+                       wide,
+                       CREATE_UNICODE_ENVIRONMENT},
+                      {"a narrow block",
+                       L"",
+                       {here, "[hi]", "closed 2"},
+                       FALSE,
+                       "GREETING=hi\0PATH=/usr/bin:/bin\0"}};
+  velut_test::ForEachRow(rows, [&](const Row& row) {
     ScopedEnv greeting("GREETING", nullptr);
-    ASSERT_EQ(RunLine(line, L"", folder, flags, env, inherit), 0u);
-    EXPECT_EQ(ReadLines(log), lines);
-  }
+    ASSERT_EQ(0u, RunLine(line, L"", row.folder, row.flags, row.env, row.inherit));
+    EXPECT_EQ(row.lines, ReadLines(log));
+  });
   close(fd);
 }
 
@@ -210,8 +235,7 @@ TEST(WaitForSingleObject, WaitsReportsReapsAndCloses) {
   const std::tuple<const char*, DWORD> rows[] = {{"sleep 0.3\nexit 3\n", 3},
                                                  {"kill -9 $$\n", 128 + 9}};
   HANDLE closed = nullptr;
-  for (const auto& [body, exit_code] : rows) {
-    SCOPED_TRACE(body);
+  velut_test::ForEachRow(rows, [&](auto& body, auto& exit_code) {
     PROCESS_INFORMATION pi{};
     ASSERT_EQ(RunLine(Wide(WriteScript(dir, "child", body)), L"", L"", 0, nullptr, 0, &pi), 0u);
     EXPECT_EQ(pi.dwThreadId, pi.dwProcessId);
@@ -222,10 +246,12 @@ TEST(WaitForSingleObject, WaitsReportsReapsAndCloses) {
       EXPECT_EQ(code, STILL_ACTIVE);
       EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), WAIT_TIMEOUT);
       EXPECT_EQ(WaitForSingleObject(pi.hThread, 20), WAIT_TIMEOUT);
-      EXPECT_TRUE(CloseHandle(pi.hProcess));  // while the child runs
     }
+    // The child still running is closed before it is reaped, the others after.
+    const BOOL closed_early = exit_code == 3 ? CloseHandle(pi.hProcess) : TRUE;
     EXPECT_TRUE(Reaped(pi.dwProcessId));
-    EXPECT_TRUE(exit_code == 3 || CloseHandle(pi.hProcess));
+    const BOOL released = exit_code == 3 ? closed_early : CloseHandle(pi.hProcess);
+    EXPECT_TRUE(released) << "the process handle closes";
     SetLastError(0);
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), WAIT_FAILED);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
@@ -236,7 +262,7 @@ TEST(WaitForSingleObject, WaitsReportsReapsAndCloses) {
     EXPECT_FALSE(GetExitCodeProcess(pi.hProcess, &code));
     EXPECT_TRUE(CloseHandle(pi.hThread));
     closed = pi.hProcess;
-  }
+  });
   for (HANDLE h : {closed, HANDLE{}, reinterpret_cast<HANDLE>(-1)}) {
     SetLastError(0);
     EXPECT_FALSE(CloseHandle(h));

@@ -7,7 +7,7 @@
 
 #include "support/text.h"
 
-namespace restest {
+namespace velut_test {
 
 // A DLL built from tests/data/*.rc, as path text.
 inline std::wstring TestDll(const char* name) {
@@ -46,4 +46,4 @@ struct DllDirectory {
   ~DllDirectory() { SetDllDirectoryW(nullptr); }
 };
 
-}  // namespace restest
+}  // namespace velut_test

@@ -1,6 +1,7 @@
 // The layer's string helpers and its UTF-8 conversions.
 #include <cerrno>
 #include <climits>
+#include <memory>
 #include <string>
 #include <tuple>
 
@@ -9,6 +10,7 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Strings.h>
 
+#include "support/boundary.h"
 #include "support/rows.h"
 #include "support/text.h"
 
@@ -37,24 +39,35 @@ TEST(WcscpyS, Table) {
       {L"\u00E9\U0001F600c", 4, 0, L"\u00E9\U0001F600c"},  // exact fit
       {L"abc", 3, ERANGE, L""},                            // one unit short for the terminator
       {nullptr, 4, EINVAL, L""},
-      {L"abc", 0, EINVAL, L"####"}};  // size 0: nothing written
+      {L"abc", 0, EINVAL, L"\uFFFF\uFFFF\uFFFF\uFFFF"}};  // size 0: nothing written
   for (const auto& [src, size, result, dest] : rows) {
     SCOPED_TRACE(testing::Message() << (src ? src : L"(null)") << " into " << size);
-    std::wstring buffer(size + 4, L'#');
+    std::wstring buffer = velut_test::GuardedBuffer(size, 4);
     errno = 0;
     EXPECT_EQ(wcscpy_s(&buffer[0], size, src), result);
     EXPECT_EQ(errno, result) << "errno is set to the code returned";
     EXPECT_EQ(buffer.c_str(), std::wstring(dest));
-    EXPECT_EQ(buffer.substr(size), L"####");
+    EXPECT_EQ(velut_test::Guard(4), buffer.substr(size)) << "past the size";
   }
   EXPECT_EQ(wcscpy_s(nullptr, 5, L"abc"), EINVAL);
   struct {
     wchar_t dest[4];
-    wchar_t guard = L'#';
+    wchar_t guard = velut_test::kGuardUnit;
   } s;
   EXPECT_EQ(wcscpy_s(s.dest, L"abc"), 0);  // the array's own size
   EXPECT_EQ(wcscpy_s(s.dest, L"abcd"), ERANGE);
-  EXPECT_EQ(s.guard, L'#');
+  EXPECT_EQ(velut_test::kGuardUnit, s.guard) << "past the array";
+}
+
+// A copy of the text in a buffer of its own, released with delete[]; null for null.
+TEST(Wcsdup, Table) {
+  EXPECT_EQ(nullptr, _wcsdup(nullptr)) << "null for null";
+  for (const wchar_t* text : {L"", L"a", L"a\u00E9\U0001F600"}) {
+    const std::unique_ptr<wchar_t[]> copy(_wcsdup(text));
+    ASSERT_NE(nullptr, copy) << "a copy of \"" << text << "\"";
+    EXPECT_NE(text, copy.get()) << "a new buffer";
+    EXPECT_EQ(std::wstring(text), copy.get()) << "the units and the terminator";
+  }
 }
 
 TEST(CharNextW, OneUnitNeverPastTheEnd) {
@@ -118,7 +131,7 @@ TEST(Utf8, CountsRoomAndParameters) {
       {"a surrogate refused", kUtf8, WC_ERR_INVALID_CHARS, nullptr, L"a\xD800", 2, 8, 0, kBadText},
       {"MB_PRECOMPOSED", kUtf8, 1, "abc", nullptr, -1, 8, 0, ERROR_INVALID_FLAGS}};
   for (const ConversionRow& row : rows) {
-    std::wstring out(8, L'#');
+    std::wstring out = velut_test::Guard(8);
     SetLastError(0);
     const bool null = row.room == -1;
     EXPECT_EQ(row.result,
@@ -135,7 +148,7 @@ TEST(Utf8, CountsRoomAndParameters) {
     const auto bytes = [](const std::wstring& w) {
       return std::string(reinterpret_cast<const char*>(w.data()), 32);
     };
-    EXPECT_EQ(bytes(std::wstring(8, L'#')).substr(kept), bytes(out).substr(kept)) << row.what;
+    EXPECT_EQ(bytes(velut_test::Guard(8)).substr(kept), bytes(out).substr(kept)) << row.what;
   }
   BOOL used = FALSE;  // UTF-8 has no default character
   EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, L"a", 1, nullptr, 0, nullptr, &used)) << "used";

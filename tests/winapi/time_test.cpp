@@ -32,28 +32,36 @@ std::string Fields(const CTime& t) {
 TEST(CTime, FromFieldsInLocalTime) {
   constexpr std::int64_t kAny = INT64_MIN;  // any time
   ScopedTimeZone tz(velut_test::kCentralEurope);
-  const std::tuple<int, int, int, int, int, int, int, std::int64_t, const char*> rows[] = {
-      {2024, 5, 17, 8, 30, 0, -1, 1715927400, "2024-5-17 8:30:0 6"},  // summer: UTC+2
-      {2024, 1, 15, 12, 0, 0, 0, 1705316400, "2024-1-15 12:0:0 2"},   // winter: UTC+1
-      {2024, 1, 15, 12, 0, 0, 1, 1705312800, "2024-1-15 11:0:0 2"},   // claimed daylight time
+  struct Row {
+    const char* name;
+    int year, month, day, hour, minute, second, daylight;
+    std::int64_t time;
+    const char* fields;  // the start of Fields()
+  };
+  const Row rows[] = {
+      {"summer: UTC+2", 2024, 5, 17, 8, 30, 0, -1, 1715927400, "2024-5-17 8:30:0 6"},
+      {"winter: UTC+1", 2024, 1, 15, 12, 0, 0, 0, 1705316400, "2024-1-15 12:0:0 2"},
+      {"claimed daylight time", 2024, 1, 15, 12, 0, 0, 1, 1705312800, "2024-1-15 11:0:0 2"},
       // Months at the ends of int carry whole years in 64 bits.
-      {2024, INT_MIN, 17, 8, 30, 0, 0, kAny, "-178954947-4-17 8:30:0 "},
-      {2024, INT_MAX, 17, 8, 30, 0, 0, kAny, "178958994-7-17 8:30:0 "},
-      // A year struct tm cannot hold has no time; -1 is also a real time.
-      {INT_MAX, INT_MAX, 1, 0, 0, 0, 0, -1, ""},
-      {INT_MIN, 5, 17, 8, 30, 0, 0, -1, ""},
-      {1970, 1, 1, 0, 59, 59, 0, -1, "1970-1-1 0:59:59 5"}};
-  velut_test::ForEachRow(rows, [](int y, int mo, int d, int h, int mi, int s, int dst,
-                                  std::int64_t time, const char* fields) {
-    const CTime t(y, mo, d, h, mi, s, dst);
-    EXPECT_EQ(time == kAny ? kAny : t.GetTime(), time);
-    EXPECT_EQ(Fields(t).substr(0, std::strlen(fields)), fields);
+      {"month INT_MIN", 2024, INT_MIN, 17, 8, 30, 0, 0, kAny, "-178954947-4-17 8:30:0 "},
+      {"month INT_MAX", 2024, INT_MAX, 17, 8, 30, 0, 0, kAny, "178958994-7-17 8:30:0 "},
+      {"year beyond struct tm", INT_MAX, INT_MAX, 1, 0, 0, 0, 0, -1, ""},
+      {"year below struct tm", INT_MIN, 5, 17, 8, 30, 0, 0, -1, ""},
+      {"-1 is also a real time", 1970, 1, 1, 0, 59, 59, 0, -1, "1970-1-1 0:59:59 5"}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    const CTime t(row.year, row.month, row.day, row.hour, row.minute, row.second, row.daylight);
+    if (row.time != kAny) {
+      EXPECT_EQ(row.time, t.GetTime());
+    }
+    EXPECT_EQ(row.fields, Fields(t).substr(0, std::strlen(row.fields)));
   });
   struct tm tm {};
   EXPECT_EQ(CTime(INT64_MAX).GetYear(), -1);  // no local year fits an int
   EXPECT_EQ(CTime(INT64_MAX).GetLocalTm(&tm), nullptr);
-  const std::int64_t before = std::time(nullptr);
-  EXPECT_LE(before, CTime::GetCurrentTime().GetTime());
+  std::int64_t before, now;  // the clock's second, read again if it turned meanwhile
+  do before = std::time(nullptr), now = CTime::GetCurrentTime().GetTime();
+  while (before != std::time(nullptr));
+  EXPECT_EQ(before, now);
 }
 
 TEST(CTime, GetAsSystemTime) {
@@ -156,7 +164,11 @@ TEST(GetDateFormat, TextsDatesAndBuffers) {
   const SYSTEMTIME st = Date(2024, 5, 17);
   EXPECT_EQ(GetDateFormatW(0, 0, &st, (L"'" + words + L"' d").c_str(), big, 512), 304);
   EXPECT_EQ(std::wstring(big), words + L" 17");
-  EXPECT_GT(GetDateFormatW(0, 0, nullptr, nullptr, nullptr, 0), 0);  // today
+  SYSTEMTIME today;
+  GetLocalTime(&today);
+  const std::wstring expected = Text(GetDateFormatW, 0, today);
+  EXPECT_EQ(int(expected.size()) + 1, GetDateFormatW(0, 0, nullptr, nullptr, big, 512)) << "today";
+  EXPECT_EQ(expected, big) << "no date: today";
   for (const SYSTEMTIME& bad : {Date(2024, 13, 1), Date(2023, 2, 29), Date(1600, 12, 31)})
     EXPECT_EQ(Text(GetDateFormatW, 0, bad), L"<error 87>");
   EXPECT_EQ(Text(GetDateFormatW, 0, Date(2024, 2, 29)), L"2/29/2024");

@@ -9,15 +9,16 @@
 
 #include <WinAPI/Resource.h>
 
+#include "support/rows.h"
 #include "support/scoped_env.h"
 #include "winapi/resource_support.h"
 
 namespace {
 
-using restest::Library;
-using restest::TestDll;
-using restest::ThreadLanguage;
+using velut_test::Library;
 using velut_test::ScopedEnv;
+using velut_test::TestDll;
+using velut_test::ThreadLanguage;
 
 TEST(LocaleNameToLCID, Table) {
   // POSIX, Win32 and BCP 47 names in any case; a language alone or unknown region: neutral.
@@ -26,10 +27,8 @@ TEST(LocaleNameToLCID, Table) {
       {L"es-419", 0x580A},      {L"zh-Hant", 0x7C04},          {L"zh-Hans-CN", 0x0804},
       {L"En-gB", 0x0809},       {L"fr.UTF-8", 0x000C},         {L"de_10", 0x0007},
       {L"zh", 0x7804}};
-  for (const auto& [name, lcid] : rows) {
-    SCOPED_TRACE(testing::Message() << name);
-    EXPECT_EQ(LocaleNameToLCID(name, 0), lcid);
-  }
+  velut_test::ForEachRow(
+      rows, [&](auto& name, auto& lcid) { EXPECT_EQ(LocaleNameToLCID(name, 0), lcid); });
   for (const wchar_t* none :
        {L"C.UTF-8", L"POSIX", L"", L"xx_YY", L"d", L"de_", L"de__DE", L"de DE", L"d\u00E9_DE"}) {
     SCOPED_TRACE(testing::Message() << none);
@@ -75,11 +74,10 @@ TEST(LoadString, LanguageOrder) {
       {0, 9, L""}};
   ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", nullptr);
   Library lib(TestDll("languages.dll"));
-  for (const auto& [language, id, text] : rows) {
-    SCOPED_TRACE(testing::Message() << std::hex << "lang 0x" << language << " id " << id);
+  velut_test::ForEachRow(rows, [&](auto& language, auto& id, auto& text) {
     ThreadLanguage in(language);
     EXPECT_EQ(lib.String(id), text);
-  }
+  });
 }
 
 // No thread language: the first of LC_ALL, LC_MESSAGES, LANG set and not empty names it.

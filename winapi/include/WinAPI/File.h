@@ -79,8 +79,8 @@ VELWIN_API DWORD GetCurrentDirectory(DWORD size, LPWSTR buffer);
 // is empty or names no folder, ERROR_CANT_RESOLVE_FILENAME when its
 // symbolic links loop, ERROR_FILE_EXISTS when all 65535 names are taken,
 // ERROR_ACCESS_DENIED when files cannot be created there,
-// ERROR_INVALID_PARAMETER for a null `path` or `buffer`.
-// Win32: GetTempFileNameW.
+// ERROR_INVALID_PARAMETER for a null `path` or `buffer`. A failure leaves
+// `buffer` as it was. Win32: GetTempFileNameW.
 //
 // Example:
 //   GetTempFileName(L"\\tmp\\", L"TMPfile", 0, b) -> 0x1A2B, b == L"\\tmp\\TMP1A2B.TMP"
