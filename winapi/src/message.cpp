@@ -314,6 +314,41 @@ HLOCAL LocalFree(HLOCAL block) {
 
 namespace {
 
+// Expands `message` with the inserts of `args`, a va_list or with
+// FORMAT_MESSAGE_ARGUMENT_ARRAY an array, into `result`. A va_list is
+// moved past the inserts read, as Windows leaves it. Returns 0 or the
+// error of the text.
+DWORD ExpandWithArguments(std::wstring_view message, DWORD flags, va_list* args,
+                          std::wstring& result) {
+  Inserts inserts;
+  if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY)
+    inserts.array = reinterpret_cast<const DWORD_PTR*>(args);
+  else
+    inserts.list = args;
+  const bool have_inserts = args != nullptr;
+  result.reserve(message.size() + 128);
+  const DWORD error = Expand(message, flags, have_inserts ? &inserts : nullptr, result);
+  if (error != 0) return error;
+  if (inserts.list != nullptr)
+    for (int i = 0; i < inserts.used; ++i) (void)va_arg(*inserts.list, DWORD_PTR);
+  return 0;
+}
+
+// Copies `result` and its terminator into the caller's `buffer` of `size`
+// units and returns its length; when it does not fit, fails and leaves
+// the part that fits, terminated.
+DWORD CopyToBuffer(const std::wstring& result, LPWSTR buffer, DWORD size) {
+  if (result.size() + 1 > size) {
+    if (size > 0) {
+      std::wmemcpy(buffer, result.c_str(), size - 1);
+      buffer[size - 1] = L'\0';
+    }
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
+  }
+  std::wmemcpy(buffer, result.c_str(), result.size() + 1);
+  return static_cast<DWORD>(result.size());
+}
+
 DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
                            LPWSTR buffer, DWORD size, va_list* args) {
   const bool allocate = (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0;
@@ -339,19 +374,9 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
     return Fail(ERROR_INVALID_PARAMETER);
   }
 
-  Inserts inserts;
-  if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY)
-    inserts.array = reinterpret_cast<const DWORD_PTR*>(args);
-  else
-    inserts.list = args;
-  const bool have_inserts = args != nullptr;
   std::wstring result;
-  result.reserve(message.size() + 128);
-  const DWORD error = Expand(message, flags, have_inserts ? &inserts : nullptr, result);
+  const DWORD error = ExpandWithArguments(message, flags, args, result);
   if (error != 0) return Fail(error);
-  // The caller's va_list moves past the inserts read, as Windows leaves it.
-  if (inserts.list != nullptr)
-    for (int i = 0; i < inserts.used; ++i) (void)va_arg(*inserts.list, DWORD_PTR);
   if (result.empty()) return Fail(ERROR_NO_WORK_DONE);
   if (result.size() >= 0xFFFFFFFFu) return Fail(ERROR_NOT_ENOUGH_MEMORY);
   const DWORD length = static_cast<DWORD>(result.size());
@@ -364,16 +389,7 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
     *reinterpret_cast<LPWSTR*>(buffer) = block;
     return length;
   }
-  if (result.size() + 1 > size) {
-    // The text that fits stays in the buffer, terminated.
-    if (size > 0) {
-      std::wmemcpy(buffer, result.c_str(), size - 1);
-      buffer[size - 1] = L'\0';
-    }
-    return Fail(ERROR_INSUFFICIENT_BUFFER);
-  }
-  std::wmemcpy(buffer, result.c_str(), result.size() + 1);
-  return length;
+  return CopyToBuffer(result, buffer, size);
 }
 
 }  // namespace
