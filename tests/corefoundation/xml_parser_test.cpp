@@ -50,8 +50,8 @@ TEST(XMLReference, ReadReference) {
 }
 
 // "axxxxxxxxxxb" and "ayyyyyyyyyyb" share a slot of the small cache in front of the table, so the
-// one not in it is found by its hash; 12 bytes are compared as two overlapping words. The strings
-// are stand-ins.
+// one not in it is found by its hash; 12 bytes are compared as two overlapping words of 8, 5 bytes
+// as two of 4. The strings are stand-ins.
 TEST(XMLInterner, FindsEachNameByItsHash) {
   const char strings[2] = {};
   const auto* first = reinterpret_cast<const __CFString*>(&strings[0]);
@@ -63,6 +63,9 @@ TEST(XMLInterner, FindsEachNameByItsHash) {
   interner.Add(second);
   EXPECT_EQ(first, interner.Find(std::string("axxxxxxxxxxb").c_str(), 12)) << "not cached";
   EXPECT_EQ(second, interner.Find(std::string("ayyyyyyyyyyb").c_str(), 12)) << "cached";
+  EXPECT_EQ(nullptr, interner.Find("abcde", 5)) << "abcde is new";
+  interner.Add(first);
+  EXPECT_EQ(first, interner.Find(std::string("abcde").c_str(), 5)) << "abcde found again";
 }
 
 // The declaration's data; a document type's name and public id ("-": none), where "PUBLIC" may
