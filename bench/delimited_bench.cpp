@@ -11,7 +11,7 @@
 
 #include <VelUt/VelUt.h>
 
-#include "delimited_transcription.h"
+#include "../reference/delimited_transcription.h"
 
 namespace {
 

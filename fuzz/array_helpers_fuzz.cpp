@@ -10,8 +10,8 @@
 
 #include <VelUt/VelUt.h>
 
+#include "../reference/slow_reference.h"
 #include "fuzz_input.h"
-#include "slow_reference.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <VelUt/VelUt.h>
 
+#include "../reference/slow_reference.h"
 #include "fuzz_input.h"
-#include "slow_reference.h"
 #include "text/NoCaseSearch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -94,6 +94,7 @@ TEST(CFString, CreateAndRead) {
       {"data of null", CFDataCreate(nullptr, nullptr, 1)},
       {"data of -1 bytes", CFDataCreate(nullptr, bytes, -1)}};
   for (const auto& [call, p] : refused) EXPECT_EQ(nullptr, p) << call;
+  EXPECT_EQ(9, CFStringGetMaximumSizeForEncoding(3, kUtf8)) << "UTF-8: three bytes a unit at most";
 }
 
 // Folding covers A-Z only, the order is the UTF-16 units'; null sorts first and equals nothing.

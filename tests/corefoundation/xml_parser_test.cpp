@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -48,24 +49,29 @@ TEST(XMLReference, ReadReference) {
   }
 }
 
-// "axxxxxxb" and "ayyyyyyb" share a slot of the small cache in front of the table, so the one not
-// in it is found by its hash; 8 bytes are compared as one word. The strings are stand-ins.
+// "axxxxxxxxxxb" and "ayyyyyyyyyyb" share a slot of the small cache in front of the table, so the
+// one not in it is found by its hash; 12 bytes are compared as two overlapping words of 8, 5 bytes
+// as two of 4. The strings are stand-ins.
 TEST(XMLInterner, FindsEachNameByItsHash) {
   const char strings[2] = {};
   const auto* first = reinterpret_cast<const __CFString*>(&strings[0]);
   const auto* second = reinterpret_cast<const __CFString*>(&strings[1]);
   Interner interner;
-  EXPECT_EQ(nullptr, interner.Find("axxxxxxb", 8)) << "axxxxxxb is new";
+  EXPECT_EQ(nullptr, interner.Find("axxxxxxxxxxb", 12)) << "axxxxxxxxxxb is new";
   interner.Add(first);
-  EXPECT_EQ(nullptr, interner.Find("ayyyyyyb", 8)) << "ayyyyyyb is new";
+  EXPECT_EQ(nullptr, interner.Find("ayyyyyyyyyyb", 12)) << "ayyyyyyyyyyb is new";
   interner.Add(second);
-  EXPECT_EQ(first, interner.Find(std::string("axxxxxxb").c_str(), 8)) << "not cached";
-  EXPECT_EQ(second, interner.Find(std::string("ayyyyyyb").c_str(), 8)) << "cached";
+  EXPECT_EQ(first, interner.Find(std::string("axxxxxxxxxxb").c_str(), 12)) << "not cached";
+  EXPECT_EQ(second, interner.Find(std::string("ayyyyyyyyyyb").c_str(), 12)) << "cached";
+  EXPECT_EQ(nullptr, interner.Find("abcde", 5)) << "abcde is new";
+  interner.Add(first);
+  EXPECT_EQ(first, interner.Find(std::string("abcde").c_str(), 5)) << "abcde found again";
 }
 
 // The declaration's data; a document type's name and public id ("-": none), where "PUBLIC" may
 // touch its quote; whether a tag was an empty-element tag, given the last value (if any) after
-// the last "='". A value never holds its own quote, but may hold the other one and "/>".
+// the last "='". A value never holds its own quote, but may hold the other one and "/>". A tag
+// cut short is read to its end and no further.
 TEST(XMLMarkup, ReadAsWritten) {
   const std::pair<std::string_view, std::string_view> declarations[] = {
       {"<?xml version='1.0'?><r/>", "version='1.0'"},
@@ -86,11 +92,13 @@ TEST(XMLMarkup, ReadAsWritten) {
   }
   const std::pair<std::string_view, bool> tags[] = {
       {"<e \t\r\n/>", true},   {"<e>/</e>", false},      {"<e a='x' >", false},
-      {"<e a='\"/>'/>", true}, {"<e a=\"'/>\">", false}, {"<e a='/' b=''/>", true}};
+      {"<e a='\"/>'/>", true}, {"<e a=\"'/>\">", false}, {"<e a='/' b=''/>", true},
+      {"<e ", false}};
   for (const auto& [tag, expected] : tags) {
     const std::size_t equals = tag.rfind('=');
     const std::size_t value = equals == tag.npos ? tag.npos : equals + 2;
-    EXPECT_EQ(expected, IsEmptyElementTag(tag, 2, value)) << tag;
+    const std::vector<char> exact(tag.begin(), tag.end());  // no byte after the tag to read
+    EXPECT_EQ(expected, IsEmptyElementTag({exact.data(), exact.size()}, 2, value)) << tag;
   }
 }
 

@@ -179,10 +179,9 @@ int FixedDouble(const Conversion& s, long double value, bool is_long, int precis
   return static_cast<int>(r.ptr - buf);
 }
 
-// Floating point through snprintf, without the width, which is applied
-// here so that a huge width costs nothing past the end of the buffer.
-void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long) {
-  char fmt[16];
+// The snprintf format of a floating-point conversion: its flags, the
+// precision as an argument, the size and the letter; no width.
+void FloatFormat(const Conversion& s, bool is_long, char (&fmt)[16]) {
   int f = 0;
   fmt[f++] = '%';
   if (s.plus) fmt[f++] = '+';
@@ -193,6 +192,34 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
   if (is_long) fmt[f++] = 'L';
   fmt[f++] = static_cast<char>(s.conv);
   fmt[f] = '\0';
+}
+
+// Writes the `len` characters of a formatted floating-point `text` padded
+// to the width. Zero padding goes after the sign and any 0x prefix, and
+// only for finite values.
+void PadFloat(Sink& out, const Conversion& s, const char* text, std::size_t len, bool finite) {
+  std::size_t head = 0;
+  if (text[0] == '-' || text[0] == '+' || text[0] == ' ') head = 1;
+  if (text[head] == '0' && (text[head + 1] == 'x' || text[head + 1] == 'X')) head += 2;
+  const std::size_t width = static_cast<std::size_t>(s.width);
+  std::size_t pad = width > len ? width - len : 0;
+  std::size_t zeros = 0;
+  if (s.zero && !s.left && finite) zeros = pad, pad = 0;
+
+  if (!s.left && !out.fill(L' ', pad)) return;
+  for (std::size_t i = 0; i < head; ++i)
+    if (!out.put(static_cast<wchar_t>(text[i]))) return;
+  if (!out.fill(L'0', zeros)) return;
+  for (std::size_t i = head; i < len; ++i)
+    if (!out.put(static_cast<wchar_t>(text[i]))) return;
+  if (s.left) out.fill(L' ', pad);
+}
+
+// Floating point through snprintf, without the width, which is applied
+// here so that a huge width costs nothing past the end of the buffer.
+void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long) {
+  char fmt[16];
+  FloatFormat(s, is_long, fmt);
 
   // A precision far beyond the room left would only produce digits that
   // cannot be shown; it is cut to a value that still overflows the buffer.
@@ -227,25 +254,7 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
     text = &big[0];
   }
 
-  // Zero padding goes after the sign and any 0x prefix, and only for
-  // finite values.
-  std::size_t head = 0;
-  if (text[0] == '-' || text[0] == '+' || text[0] == ' ') head = 1;
-  if (text[head] == '0' && (text[head + 1] == 'x' || text[head + 1] == 'X')) head += 2;
-  const bool finite = std::isfinite(value);
-  const std::size_t ulen = static_cast<std::size_t>(len);
-  const std::size_t width = static_cast<std::size_t>(s.width);
-  std::size_t pad = width > ulen ? width - ulen : 0;
-  std::size_t zeros = 0;
-  if (s.zero && !s.left && finite) zeros = pad, pad = 0;
-
-  if (!s.left && !out.fill(L' ', pad)) return;
-  for (std::size_t i = 0; i < head; ++i)
-    if (!out.put(static_cast<wchar_t>(text[i]))) return;
-  if (!out.fill(L'0', zeros)) return;
-  for (std::size_t i = head; i < ulen; ++i)
-    if (!out.put(static_cast<wchar_t>(text[i]))) return;
-  if (s.left) out.fill(L' ', pad);
+  PadFloat(out, s, text, static_cast<std::size_t>(len), std::isfinite(value));
 }
 
 // A count as the writers take it: at most INT_MAX.

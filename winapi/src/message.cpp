@@ -195,10 +195,60 @@ std::wstring Wrap(const std::wstring& text, std::size_t width) {
   return wrapped + line;
 }
 
-// Expands the escapes and inserts of a message text into `out`. Returns 0,
-// or the error of a text FormatMessage refuses: a '%' that ends the text,
-// an insert without arguments.
-DWORD Expand(std::wstring_view msg, DWORD flags, const Inserts* inserts, std::wstring& out) {
+// Appends the insert that starts at msg[i], "%N" or "%N!form!" with N
+// from 1 to 99, and returns the position after it. A form the inserts
+// cannot take is copied as it stands.
+std::size_t AppendInsert(std::wstring_view msg, std::size_t i, const Inserts& inserts,
+                         std::wstring& out) {
+  const std::size_t n = msg.size();
+  std::size_t j = i + 2;
+  int index = msg[i + 1] - L'0';
+  if (j < n && msg[j] >= L'0' && msg[j] <= L'9') index = index * 10 + (msg[j++] - L'0');
+  std::wstring printf_form = L"s";
+  if (j < n && msg[j] == L'!') {
+    const std::size_t close = msg.find(L'!', j + 1);
+    if (close != std::wstring_view::npos) {
+      printf_form = std::wstring(msg.substr(j + 1, close - j - 1));
+      j = close + 1;
+    }
+  }
+  if (printf_form == L"s") {  // the common case, written without printf
+    AppendPlainInsert(index, inserts, out);
+    return j;
+  }
+  std::wstring piece;
+  if (FormatInsert(index, printf_form, inserts, piece))
+    out += piece;
+  else
+    out.append(msg.substr(i, j - i));
+  return j;
+}
+
+// Appends what the escape "%d" stands for, when `d` is not a digit.
+void AppendEscape(wchar_t d, std::wstring& out) {
+  switch (d) {
+    case L'n':
+      out += L"\r\n";
+      break;
+    case L'r':
+      out += L'\r';
+      break;
+    case L't':
+      out += L'\t';
+      break;
+    case L'b':
+      out += L' ';
+      break;
+    default:
+      out += d;
+      break;  // %% %. %! %space and any other
+  }
+}
+
+// Expands the escapes and inserts of a message text into `out`, without
+// breaking its lines. Returns 0, or the error of a text FormatMessage
+// refuses: a '%' that ends the text, an insert without arguments.
+DWORD ExpandEscapes(std::wstring_view msg, DWORD flags, const Inserts* inserts, std::wstring& out) {
   const DWORD width = flags & FORMAT_MESSAGE_MAX_WIDTH_MASK;
   const bool raw = (flags & FORMAT_MESSAGE_IGNORE_INSERTS) != 0;
   const std::size_t n = msg.size();
@@ -228,49 +278,21 @@ DWORD Expand(std::wstring_view msg, DWORD flags, const Inserts* inserts, std::ws
         continue;
       }
       if (inserts == nullptr) return ERROR_INVALID_PARAMETER;
-      std::size_t j = i + 2;
-      int index = d - L'0';
-      if (j < n && msg[j] >= L'0' && msg[j] <= L'9') index = index * 10 + (msg[j++] - L'0');
-      std::wstring printf_form = L"s";
-      if (j < n && msg[j] == L'!') {
-        const std::size_t close = msg.find(L'!', j + 1);
-        if (close != std::wstring_view::npos) {
-          printf_form = std::wstring(msg.substr(j + 1, close - j - 1));
-          j = close + 1;
-        }
-      }
-      if (printf_form == L"s") {  // the common case, written without printf
-        AppendPlainInsert(index, *inserts, out);
-        i = j;
-        continue;
-      }
-      std::wstring piece;
-      if (FormatInsert(index, printf_form, *inserts, piece))
-        out += piece;
-      else
-        out.append(msg.substr(i, j - i));
-      i = j;
+      i = AppendInsert(msg, i, *inserts, out);
       continue;
     }
-    switch (d) {
-      case L'n':
-        out += L"\r\n";
-        break;
-      case L'r':
-        out += L'\r';
-        break;
-      case L't':
-        out += L'\t';
-        break;
-      case L'b':
-        out += L' ';
-        break;
-      default:
-        out += d;
-        break;  // %% %. %! %space and any other
-    }
+    AppendEscape(d, out);
     i += 2;
   }
+  return 0;
+}
+
+// The message text as FormatMessage writes it: escapes and inserts
+// expanded, then the lines broken at the width the flags give.
+DWORD Expand(std::wstring_view msg, DWORD flags, const Inserts* inserts, std::wstring& out) {
+  const DWORD error = ExpandEscapes(msg, flags, inserts, out);
+  if (error != 0) return error;
+  const DWORD width = flags & FORMAT_MESSAGE_MAX_WIDTH_MASK;
   if (width != 0 && width != FORMAT_MESSAGE_MAX_WIDTH_MASK) out = Wrap(out, width);
   return 0;
 }
@@ -352,6 +374,41 @@ HLOCAL LocalFree(HLOCAL block) {
 
 namespace {
 
+// Expands `message` with the inserts of `args`, a va_list or with
+// FORMAT_MESSAGE_ARGUMENT_ARRAY an array, into `result`. A va_list is
+// moved past the inserts read, as Windows leaves it. Returns 0 or the
+// error of the text.
+DWORD ExpandWithArguments(std::wstring_view message, DWORD flags, va_list* args,
+                          std::wstring& result) {
+  Inserts inserts;
+  if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY)
+    inserts.array = reinterpret_cast<const DWORD_PTR*>(args);
+  else
+    inserts.list = args;
+  const bool have_inserts = args != nullptr;
+  result.reserve(message.size() + 128);
+  const DWORD error = Expand(message, flags, have_inserts ? &inserts : nullptr, result);
+  if (error != 0) return error;
+  if (inserts.list != nullptr)
+    for (int i = 0; i < inserts.used; ++i) (void)va_arg(*inserts.list, DWORD_PTR);
+  return 0;
+}
+
+// Copies `result` and its terminator into the caller's `buffer` of `size`
+// units and returns its length; when it does not fit, fails and leaves
+// the part that fits, terminated.
+DWORD CopyToBuffer(const std::wstring& result, LPWSTR buffer, DWORD size) {
+  if (result.size() + 1 > size) {
+    if (size > 0) {
+      std::wmemcpy(buffer, result.c_str(), size - 1);
+      buffer[size - 1] = L'\0';
+    }
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
+  }
+  std::wmemcpy(buffer, result.c_str(), result.size() + 1);
+  return static_cast<DWORD>(result.size());
+}
+
 DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
                            LPWSTR buffer, DWORD size, va_list* args) {
   const bool allocate = (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0;
@@ -387,19 +444,9 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
     return Fail(ERROR_INVALID_PARAMETER);
   }
 
-  Inserts inserts;
-  if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY)
-    inserts.array = reinterpret_cast<const DWORD_PTR*>(args);
-  else
-    inserts.list = args;
-  const bool have_inserts = args != nullptr;
   std::wstring result;
-  result.reserve(message.size() + 128);
-  const DWORD error = Expand(message, flags, have_inserts ? &inserts : nullptr, result);
+  const DWORD error = ExpandWithArguments(message, flags, args, result);
   if (error != 0) return Fail(error);
-  // The caller's va_list moves past the inserts read, as Windows leaves it.
-  if (inserts.list != nullptr)
-    for (int i = 0; i < inserts.used; ++i) (void)va_arg(*inserts.list, DWORD_PTR);
   if (result.empty()) return Fail(ERROR_NO_WORK_DONE);
   if (result.size() >= 0xFFFFFFFFu) return Fail(ERROR_NOT_ENOUGH_MEMORY);
   const DWORD length = static_cast<DWORD>(result.size());
@@ -413,16 +460,7 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
     *reinterpret_cast<LPWSTR*>(buffer) = block;
     return length;
   }
-  if (result.size() + 1 > size) {
-    // The text that fits stays in the buffer, terminated.
-    if (size > 0) {
-      std::wmemcpy(buffer, result.c_str(), size - 1);
-      buffer[size - 1] = L'\0';
-    }
-    return Fail(ERROR_INSUFFICIENT_BUFFER);
-  }
-  std::wmemcpy(buffer, result.c_str(), result.size() + 1);
-  return length;
+  return CopyToBuffer(result, buffer, size);
 }
 
 }  // namespace

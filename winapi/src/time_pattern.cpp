@@ -3,6 +3,7 @@
 #include <textbase/unicode.h>
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 namespace velwin::detail {
@@ -56,6 +57,43 @@ bool IsPictureLetter(wchar_t c, bool date) {
               : c == L'h' || c == L'H' || c == L'm' || c == L's' || c == L't';
 }
 
+// Reads the quoted text that opens `text` with a quote, as both ICU
+// patterns and Win32 pictures write it: inside it "''" is one quote, and it
+// ends at the next quote on its own or with `text`. Appends the text to
+// `literal` and returns the units read, quotes included.
+template <typename Char>
+std::size_t ReadQuoted(std::basic_string_view<Char> text, std::basic_string<Char>& literal) {
+  std::size_t i = 1;
+  for (; i < text.size(); ++i) {
+    if (text[i] != Char('\'')) {
+      literal += text[i];
+      continue;
+    }
+    if (i + 1 == text.size() || text[i + 1] != Char('\'')) return i + 1;
+    literal += text[i++];
+  }
+  return i;
+}
+
+// The token of a run of `n` letters `c` of a Win32 picture.
+Token PictureField(wchar_t c, int n) {
+  switch (c) {
+    case L'd':
+      return n <= 2 ? Token{u'd', n, {}} : Token{u'E', n == 3 ? 3 : 4, {}};
+    case L'M':
+      return Token{u'M', n > 4 ? 4 : n, {}};
+    case L'y':
+      if (n == 1) return Token{kGap, 1, {}};
+      return Token{u'y', n == 2 ? 2 : n <= 4 ? 4 : 1, {}};
+    case L'g':
+      return Token{u'G', 1, {}};
+    case L't':
+      return n == 1 ? Token{kGap, 1, {}} : Token{u'a', 1, {}};
+    default:  // h H m s
+      return Token{static_cast<char16_t>(c), n > 2 ? 2 : n, {}};
+  }
+}
+
 }  // namespace
 
 std::vector<Token> ParsePattern(const std::u16string& p) {
@@ -69,18 +107,7 @@ std::vector<Token> ParsePattern(const std::u16string& p) {
         continue;
       }
       std::u16string lit;
-      for (++i; i < p.size(); ++i) {
-        if (p[i] == u'\'') {
-          if (i + 1 < p.size() && p[i + 1] == u'\'') {
-            lit += u'\'';
-            ++i;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        lit += p[i];
-      }
+      i += ReadQuoted(std::u16string_view(p).substr(i), lit);
       AddLiteral(tokens, lit);
     } else if (IsPatternLetter(c)) {
       std::size_t j = i;
@@ -154,24 +181,15 @@ std::vector<Token> TranslatePicture(const wchar_t* picture, bool date) {
     velut::textbase::AppendUtf16(units, u <= 0x10FFFF ? u : velut::textbase::kReplacementCharacter);
     AddLiteral(tokens, units);
   };
-  for (const wchar_t* p = picture; *p != L'\0';) {
-    const wchar_t c = *p;
+  const std::wstring_view text(picture);
+  for (std::size_t i = 0; i < text.size();) {
+    const wchar_t c = text[i];
     // Quoted text: inside it "''" is one quote; "''" outside it is an
     // empty quoted text.
     if (c == L'\'') {
-      ++p;
-      while (*p != L'\0') {
-        if (*p == L'\'') {
-          if (p[1] == L'\'') {
-            literal(L'\'');
-            p += 2;
-            continue;
-          }
-          ++p;
-          break;
-        }
-        literal(*p++);
-      }
+      std::wstring quoted;
+      i += ReadQuoted(text.substr(i), quoted);
+      for (const wchar_t q : quoted) literal(q);
       continue;
     }
     // Only the picture's own letters are counted as runs: counting a run
@@ -179,41 +197,13 @@ std::vector<Token> TranslatePicture(const wchar_t* picture, bool date) {
     // length.
     if (!IsPictureLetter(c, date)) {
       literal(c);
-      ++p;
+      ++i;
       continue;
     }
-    int n = 0;
-    while (p[n] == c) ++n;
-    p += n;
-    switch (c) {
-      case L'd':
-        if (n <= 2)
-          tokens.push_back(Token{u'd', n, {}});
-        else
-          tokens.push_back(Token{u'E', n == 3 ? 3 : 4, {}});
-        break;
-      case L'M':
-        tokens.push_back(Token{u'M', n > 4 ? 4 : n, {}});
-        break;
-      case L'y':
-        if (n == 1)
-          tokens.push_back(Token{kGap, 1, {}});
-        else
-          tokens.push_back(Token{u'y', n == 2 ? 2 : n <= 4 ? 4 : 1, {}});
-        break;
-      case L'g':
-        tokens.push_back(Token{u'G', 1, {}});
-        break;
-      case L't':
-        if (n == 1)
-          tokens.push_back(Token{kGap, 1, {}});
-        else
-          tokens.push_back(Token{u'a', 1, {}});
-        break;
-      default:  // h H m s
-        tokens.push_back(Token{static_cast<char16_t>(c), n > 2 ? 2 : n, {}});
-        break;
-    }
+    std::size_t n = 1;
+    while (i + n < text.size() && text[i + n] == c) ++n;
+    i += n;
+    tokens.push_back(PictureField(c, static_cast<int>(n)));
   }
   return tokens;
 }
