@@ -156,8 +156,8 @@ struct ModuleRow {
 
 // A module's message table: its encodings, the language FormatMessage picks, then the system's.
 TEST(FormatMessage, ModuleMessageTables) {
-  const restest::Library messages(restest::TestDll("messages.dll"));
-  const restest::Library strings(restest::TestDll("strings64.dll"));
+  const velut_test::Library messages(velut_test::TestDll("messages.dll"));
+  const velut_test::Library strings(velut_test::TestDll("strings64.dll"));
   ASSERT_NE(messages.get(), nullptr);
   const wchar_t* const german = L"Gr\u00FC\u00DFe, you \U0001F600.\r\n";
   const ModuleRow rows[] = {
@@ -179,7 +179,7 @@ TEST(FormatMessage, ModuleMessageTables) {
                              reinterpret_cast<HMODULE>(std::uintptr_t{0x5000})};
   const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(L"you")};
   for (const ModuleRow& row : rows) {
-    const restest::ThreadLanguage thread(row.thread);
+    const velut_test::ThreadLanguage thread(row.thread);
     EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_HMODULE | row.flags, modules[row.module], row.id,
                      row.language, args),
               row.text)
