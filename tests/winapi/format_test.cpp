@@ -60,7 +60,6 @@ TEST(MsSwprintf, Conversions) {
        L"-9000000000 -9000000000 -9000000000 -9000000000 -9000000000|-410065408"},
       {L"%p|%#p", reinterpret_cast<void*>(0xABC), L"0000000000000ABC|0X0000000000000ABC"},
       {L"[%04s][%-04s]", L"foo", L"[0foo][foo ]"},  // '0' pads texts and characters too
-      {L"[%03c]", static_cast<wint_t>(L'x'), L"[00x]"},
       // '*': a negative width left-aligns, a negative precision is none; a precision drops 0.
       {L"[%*d][%0*d][%.*d][%05.*d]", -5, L"[-5   ][-5   ][-5][-0005]"},
       {L"[%05.*d][%*.*d]", 3, L"[  003][003]"},
