@@ -110,16 +110,14 @@ TEST(GetTempPath, Table) {
 // The current folder, however deep; a removed one: no text, nor a relative name's or TMPDIR's.
 TEST(GetCurrentDirectory, AnyDepth) {
   TempFolder dir;
-  fs::path deep = dir.path();
-  for (int i = 0; i < 20; ++i) deep /= std::string(60, static_cast<char>('a' + i));
-  fs::create_directories(deep);
-  std::wstring buffer(Text(deep).size() + 1, L'#');
+  const std::wstring deep = velut_test::MakeFolderOfLength(dir.path(), 1300);
+  std::wstring buffer(deep.size() + 1, L'#');
   {
-    ScopedCurrentFolder in_deep(deep);
+    ScopedCurrentFolder in_deep(velut_test::NativeOf(deep));
     EXPECT_EQ(GetCurrentDirectory(0, nullptr), buffer.size());
     EXPECT_EQ(GetCurrentDirectory(buffer.size() - 1, &buffer[0]), buffer.size());  // too small
     EXPECT_EQ(GetCurrentDirectory(buffer.size(), &buffer[0]), buffer.size() - 1);
-    EXPECT_EQ(buffer.c_str(), Text(deep));
+    EXPECT_EQ(buffer.c_str(), deep);
   }
   EXPECT_EQ(GetCurrentDirectory(5, nullptr), 0u);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);

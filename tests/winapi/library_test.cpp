@@ -132,13 +132,12 @@ TEST(LoadLibraryW, Errors) {
       {"locked.dll", ERROR_ACCESS_DENIED}};
   velut_test::ForEachRow(rows, [&](auto& file, auto& error) {
     const std::wstring path = Text(dir / file);
-    const DWORD expected = error;
     const auto loads = [&] {  // as nobody, for whom the locked file is locked even under root
       const auto open = std::distance(fs::directory_iterator("/proc/self/fd"), {});
       SetLastError(0);
       const DWORD got = LoadLibraryW(path.c_str()) != nullptr ? 0 : GetLastError();
       if (std::distance(fs::directory_iterator("/proc/self/fd"), {}) != open) return 1;
-      return got == expected ? 0 : 2;
+      return got == error ? 0 : 2;
     };
     EXPECT_EQ(RunWhereReadOnly(dir.path(), ReadOnlyBy::kUnprivilegedUser, loads), 0);
   });

@@ -115,17 +115,15 @@ TEST(PathCombine, Table) {
       // A null input is the empty text, also beside an empty other one.
       {L"a", nullptr, L"a", nullptr},
       {nullptr, L"", L".", nullptr}};
-  for (const auto& [dir, file, out, appended] : rows) {
-    SCOPED_TRACE(testing::Message()
-                 << (dir ? dir : L"(null)") << " + " << (file ? file : L"(null)"));
+  velut_test::ForEachRow(rows, [](auto& dir, auto& file, auto& out, auto& appended) {
     Buffer b;
     EXPECT_EQ(PathCombine(b.data(), dir, file), b.data());
     EXPECT_EQ(b.text(), out);
-    if (appended == nullptr) continue;
+    if (appended == nullptr) return;
     Buffer a(dir);
     EXPECT_EQ(PathAppend(a.data(), file), TRUE);
     EXPECT_EQ(a.text(), appended);
-  }
+  });
   Buffer b;
   EXPECT_EQ(PathCombine(b.data(), nullptr, nullptr), nullptr);
   EXPECT_EQ(b.text(), L"");

@@ -142,9 +142,7 @@ TEST(CreateProcessW, FindsAndStartsTheProgram) {
 // An empty PATH entry and "." are the current folder; no PATH: the system's default list.
 TEST(CreateProcessW, PathEntriesAndTheCurrentFolder) {
   TempFolder dir;
-  std::string deep = dir.path();
-  for (int i = 0; i < 6; ++i) deep += "/" + std::string(60, static_cast<char>('a' + i));
-  std::filesystem::create_directories(deep);
+  const std::string deep = velut_test::NativeOf(velut_test::MakeFolderOfLength(dir / "d", 400));
   const std::string log = dir / "log";
   WriteRecorder(dir, "here", log);
   std::filesystem::rename(WriteRecorder(dir, "deep", log), deep + "/deep");

@@ -1,7 +1,6 @@
 // swscanf_s: directives, sizes of numbers and texts, and how a scan ends.
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <tuple>
 #include <variant>
@@ -10,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <WinAPI/Strings.h>
+
+#include "support/rows.h"
 
 namespace {
 
@@ -27,13 +28,12 @@ TEST(Swscanf, IntoInts) {
       {L"", L"b%d", -1, {}},
       {L"q1", L"%q%d", 1, {1}},             // a letter that is no conversion matches itself
       {L"1234", L"%h02d%d", 2, {12, 34}}};  // a width after the size prefix
-  for (const auto& [text, format, count, fields] : rows) {
-    SCOPED_TRACE(testing::Message() << text << " with " << format);
+  velut_test::ForEachRow(rows, [](auto& text, auto& format, auto& count, auto& fields) {
     std::vector<int> f(6);
     EXPECT_EQ(swscanf_s(text, format, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]), count);
     f.resize(fields.size());
     EXPECT_EQ(f, fields);
-  }
+  });
   int a = 0;
   EXPECT_EQ(-1, swscanf_s(nullptr, L"%d", &a)) << "no text";
   EXPECT_EQ(-1, swscanf_s(L"1", nullptr)) << "no format";
@@ -58,16 +58,15 @@ TEST(Swscanf, SizesFloatsAndPointers) {
       {L"-2.5e-3", L"%Lf", static_cast<long double>(-2.5e-3)},  // with a double's precision
       {L"deadBEEF", L"%p", reinterpret_cast<void*>(0xDEADBEEF)},
       {L"0x1A", L"%P", reinterpret_cast<void*>(0)}};  // plain hex digits: no "0x"
-  for (const auto& [text, format, stored] : rows) {
-    SCOPED_TRACE(testing::Message() << text << " with " << format);
+  velut_test::ForEachRow(rows, [](auto& text, auto& format, auto& stored) {
     std::visit(
-        [&, text = text, format = format](auto expected) {
+        [&](auto expected) {
           decltype(expected) value{};
           EXPECT_EQ(swscanf_s(text, format, &value), 1);
           EXPECT_EQ(value, expected);
         },
         stored);
-  }
+  });
   float f = 0;
   double d = 0;
   EXPECT_EQ(swscanf_s(L"nan e5", L"%f %lf", &f, &d), 1);  // "e5" is no number, nor "1e"
@@ -86,7 +85,7 @@ std::basic_string<C> Z(const C* text) {
 }
 
 struct TextRow {
-  const char* what;
+  const char* name;
   const wchar_t *text, *format;
   unsigned size;  // of the array, in its units
   int count;
@@ -108,19 +107,18 @@ TEST(Swscanf, TextsTakeTheirSize) {
       {"a set with ] and -", L"a-b]cz", L"%[]a-c-]", 8, 1, Z(L"a-b]c")},
       {"a negated set", L"hello world", L"%[^ ]", 8, 1, Z(L"hello")},
       {"a set that matches nothing", L"9", L"%[a-z]", 8, 0, std::wstring(L"#")}};
-  for (const TextRow& row : rows) {
+  velut_test::ForEachRow(rows, [](const TextRow& row) {
     const std::wstring format = row.format + std::wstring(L" %d");  // then a number
     std::visit(
         [&](const auto& expected) {
           std::decay_t<decltype(expected)> array(8, '#');
           int after = 7;  // never reached
-          EXPECT_EQ(row.count, swscanf_s(row.text, format.c_str(), &array[0], row.size, &after))
-              << row.what;
-          EXPECT_EQ(expected, array.substr(0, expected.size())) << row.what;
-          EXPECT_EQ(7, after) << row.what;
+          EXPECT_EQ(row.count, swscanf_s(row.text, format.c_str(), &array[0], row.size, &after));
+          EXPECT_EQ(expected, array.substr(0, expected.size()));
+          EXPECT_EQ(7, after) << "the number after is not read";
         },
         row.stored);
-  }
+  });
 }
 
 }  // namespace

@@ -40,15 +40,14 @@ TEST(WcscpyS, Table) {
       {L"abc", 3, ERANGE, L""},                            // one unit short for the terminator
       {nullptr, 4, EINVAL, L""},
       {L"abc", 0, EINVAL, L"\uFFFF\uFFFF\uFFFF\uFFFF"}};  // size 0: nothing written
-  for (const auto& [src, size, result, dest] : rows) {
-    SCOPED_TRACE(testing::Message() << (src ? src : L"(null)") << " into " << size);
+  velut_test::ForEachRow(rows, [](auto& src, auto& size, auto& result, auto& dest) {
     std::wstring buffer = velut_test::GuardedBuffer(size, 4);
     errno = 0;
     EXPECT_EQ(wcscpy_s(&buffer[0], size, src), result);
     EXPECT_EQ(errno, result) << "errno is set to the code returned";
     EXPECT_EQ(buffer.c_str(), std::wstring(dest));
     EXPECT_EQ(velut_test::Guard(4), buffer.substr(size)) << "past the size";
-  }
+  });
   EXPECT_EQ(wcscpy_s(nullptr, 5, L"abc"), EINVAL);
   struct {
     wchar_t dest[4];
@@ -85,21 +84,20 @@ TEST(Utf8, DecodeAndEncode) {
       {"\xC3"
        "a\xE4\xB8",
        L"\uFFFDa\uFFFD\uFFFD"}};  // cut short
-  for (const auto& [bytes, wide] : decoded) {
-    SCOPED_TRACE(testing::Message() << wide.size() << " units");
+  velut_test::ForEachRow(decoded, [](auto& bytes, auto& wide) {
     wchar_t out[16];
     const int n =
         MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out, 16);
     EXPECT_EQ(std::wstring(out, n > 0 ? n : 0), wide);
     EXPECT_EQ(velut_test::Utf8(velut_test::Wide(bytes)), bytes);
-  }
+  });
   const auto unit = [](long u) { return static_cast<wchar_t>(u); };
   EXPECT_EQ(velut_test::Utf8({unit(0xD800), unit(0x110000), unit(-1)}),
             "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 struct ConversionRow {
-  const char* what;
+  const char* name;
   UINT code_page, flags;
   const char* bytes;        // MultiByteToWideChar of these, or when null
   const wchar_t* wide;      // WideCharToMultiByte of this
@@ -130,7 +128,7 @@ TEST(Utf8, CountsRoomAndParameters) {
       {"bad UTF-8 refused", kUtf8, MB_ERR_INVALID_CHARS, "a\xFF", nullptr, 2, 8, 0, kBadText},
       {"a surrogate refused", kUtf8, WC_ERR_INVALID_CHARS, nullptr, L"a\xD800", 2, 8, 0, kBadText},
       {"MB_PRECOMPOSED", kUtf8, 1, "abc", nullptr, -1, 8, 0, ERROR_INVALID_FLAGS}};
-  for (const ConversionRow& row : rows) {
+  velut_test::ForEachRow(rows, [](const ConversionRow& row) {
     std::wstring out = velut_test::Guard(8);
     SetLastError(0);
     const bool null = row.room == -1;
@@ -140,16 +138,15 @@ TEST(Utf8, CountsRoomAndParameters) {
                                         null ? nullptr : &out[0], null ? 8 : row.room)
                   : WideCharToMultiByte(row.code_page, row.flags, row.wide, row.count,
                                         null ? nullptr : reinterpret_cast<char*>(&out[0]),
-                                        null ? 8 : row.room, nullptr, nullptr))
-        << row.what;
-    EXPECT_EQ(row.error, GetLastError()) << row.what;
+                                        null ? 8 : row.room, nullptr, nullptr));
+    EXPECT_EQ(row.error, GetLastError());
     // Bytes written: none for a size query, at most the room.
     const std::size_t kept = null ? 0 : row.room * (row.bytes ? sizeof(wchar_t) : 1);
     const auto bytes = [](const std::wstring& w) {
       return std::string(reinterpret_cast<const char*>(w.data()), 32);
     };
-    EXPECT_EQ(bytes(velut_test::Guard(8)).substr(kept), bytes(out).substr(kept)) << row.what;
-  }
+    EXPECT_EQ(bytes(velut_test::Guard(8)).substr(kept), bytes(out).substr(kept));
+  });
   BOOL used = FALSE;  // UTF-8 has no default character
   EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, L"a", 1, nullptr, 0, nullptr, &used)) << "used";
 }

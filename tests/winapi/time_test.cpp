@@ -199,10 +199,9 @@ TEST(GetTimeFormat, StylesFlagsAndPictures) {
       {0x10, morning, nullptr, L"<error 1004>"},
       {LOCALE_NOUSEROVERRIDE, morning, L"HH", L"<error 1004>"}};
   ScopedUserLocale locale("en_US.UTF-8");
-  for (const auto& [flags, st, picture, text] : rows) {
-    SCOPED_TRACE(testing::Message() << std::hex << flags << " " << (picture ? picture : L""));
+  velut_test::ForEachRow(rows, [](auto& flags, auto& st, auto& picture, auto& text) {
     EXPECT_EQ(Text(GetTimeFormatW, flags, st, picture), text);
-  }
+  });
   wchar_t hour[4];  // a null time is the current local time
   EXPECT_EQ(GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, L"HH", hour, 4), 3);
 }

@@ -29,12 +29,9 @@ TEST(LocaleNameToLCID, Table) {
       {L"zh", 0x7804}};
   velut_test::ForEachRow(
       rows, [&](auto& name, auto& lcid) { EXPECT_EQ(LocaleNameToLCID(name, 0), lcid); });
-  for (const wchar_t* none :
-       {L"C.UTF-8", L"POSIX", L"", L"xx_YY", L"d", L"de_", L"de__DE", L"de DE", L"d\u00E9_DE"}) {
-    SCOPED_TRACE(testing::Message() << none);
-    EXPECT_EQ(LocaleNameToLCID(none, 0), 0u);
-  }
-  EXPECT_EQ(LocaleNameToLCID(nullptr, 0), 0u);
+  for (const wchar_t* none : {L"C.UTF-8", L"POSIX", L"", L"xx_YY", L"d", L"de_", L"de__DE",
+                              L"de DE", L"d\u00E9_DE", static_cast<const wchar_t*>(nullptr)})
+    EXPECT_EQ(LocaleNameToLCID(none, 0), 0u) << "no language: " << none;
 }
 
 // A language has a neutral LCID of its own, each of its regions one of the same primary language.
@@ -92,13 +89,10 @@ TEST(LoadString, UserLanguageFromEnvironment) {
       {nullptr, nullptr, nullptr, L"Hi"}};
   ThreadLanguage none(0);
   Library lib(TestDll("languages.dll"));
-  for (const auto& [lc_all, lc_messages, lang, text] : rows) {
-    SCOPED_TRACE(testing::Message()
-                 << (lc_all ? lc_all : "-") << " " << (lc_messages ? lc_messages : "-") << " "
-                 << (lang ? lang : "-"));
+  velut_test::ForEachRow(rows, [&](auto& lc_all, auto& lc_messages, auto& lang, auto& text) {
     ScopedEnv all("LC_ALL", lc_all), messages("LC_MESSAGES", lc_messages), l("LANG", lang);
     EXPECT_EQ(lib.String(1), text);
-  }
+  });
   // A putenv string read anew when it changes, its name or its value.
   ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", nullptr);
   static char entry[] = "LANG=de_DE.UTF-8";
