@@ -107,39 +107,49 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
   const auto w = [](const void* s) { return reinterpret_cast<DWORD_PTR>(s); };
   const std::wstring wide(30000, L'x');
   const std::string narrow(30000, 'x');
-  const std::tuple<const wchar_t*, DWORD, DWORD_PTR, DWORD_PTR, std::wstring> rows[] = {
-      {L"%2 before %1", 0, w(L"one"), w(L"two"), L"two before one"},
-      {L"[%1!5d!] [%2!08x!] %2!c!", 0, 42, 255, L"[   42] [000000ff] \u00FF"},
-      {L"%1!u! %2!I64u!", 0, DWORD_PTR{1} << 32 | 2, DWORD_PTR{1} << 32 | 2, L"2 4294967298"},
-      {L"%1!zu! %2!td! %1!jd! %1!Iu! %1!lx!", 0, DWORD_PTR{1} << 40, static_cast<DWORD_PTR>(-7),
-       L"1099511627776 -7 1099511627776 1099511627776 10000000000"},
-      {L"%1!S!|%2!-6ls!|", 0, w("narrow"), w(L"ab"), L"narrow|ab    |"},
-      // Kept as written: floating point, unknown letters, all but a single conversion.
-      {L"%1!f!%1!q!%1!s %s!%1!d%n!%1!5.2.1d!%1!Ld!", 0, 1, 0,
+  struct Row {
+    const char* name;
+    const wchar_t* format;
+    DWORD flags;
+    DWORD_PTR first, second;  // the inserts
+    std::wstring text;        // or "<error N>"
+  };
+  const Row rows[] = {
+      {"inserts in any order", L"%2 before %1", 0, w(L"one"), w(L"two"), L"two before one"},
+      {"printf forms", L"[%1!5d!] [%2!08x!] %2!c!", 0, 42, 255, L"[   42] [000000ff] \u00FF"},
+      {"I64 reads 64 bits, u 32", L"%1!u! %2!I64u!", 0, DWORD_PTR{1} << 32 | 2,
+       DWORD_PTR{1} << 32 | 2, L"2 4294967298"},
+      {"size prefixes", L"%1!zu! %2!td! %1!jd! %1!Iu! %1!lx!", 0, DWORD_PTR{1} << 40,
+       static_cast<DWORD_PTR>(-7), L"1099511627776 -7 1099511627776 1099511627776 10000000000"},
+      {"narrow and wide texts", L"%1!S!|%2!-6ls!|", 0, w("narrow"), w(L"ab"), L"narrow|ab    |"},
+      {"kept as written: floating point, unknown letters, all but a single conversion",
+       L"%1!f!%1!q!%1!s %s!%1!d%n!%1!5.2.1d!%1!Ld!", 0, 1, 0,
        L"%1!f!%1!q!%1!s %s!%1!d%n!%1!5.2.1d!%1!Ld!"},
-      {L"[%1!*d!]", 0, 4, 7, L"[   7]"},  // '*': the width is insert 1, the number insert 2
-      {L"100%% %n%.%!%b|a%rb%tc", 0, 0, 0, L"100% \r\n.! |a\rb\tc"},
-      {L"cut%0 here", 0, 0, 0, L"cut"},
-      {L"%0", 0, 0, 0, L"<error 235>"},         // an empty result: ERROR_NO_WORK_DONE
-      {L"50%", 0, 0, 0, L"<error 87>"},         // a '%' that ends the text
-      {L"hi\na\rb", 0, 0, 0, L"hi\r\na\r\nb"},  // a bare LF or CR comes out as CR LF
-      {L"%1!d! %%%t%n%0x", FORMAT_MESSAGE_IGNORE_INSERTS, 0, 0, L"%1!d! %\t\r\n"},
-      // A width turns line breaks into blanks; %n and %r stay, %n restarts the count.
-      {L"a\r\nb\nc%nd%re", FORMAT_MESSAGE_MAX_WIDTH_MASK, 0, 0, L"a b c\r\nd\re"},
-      // Lines stay shorter than the width; blanks at a break go; a long word is cut.
-      {L"short long line", 10, 0, 0, L"short\r\nlong line"},
-      {L"abcdefghij k", 5, 0, 0, L"abcd\r\nefgh\r\nij k"},
-      {L"aaaa%rbbbb cc", 6, 0, 0, L"aaaa\rbbbb\r\ncc"},  // %r starts a line
-      {L"aaa bbb ccc%nddd eee fff", 10, 0, 0, L"aaa bbb\r\nccc\r\nddd eee\r\nfff"},
-      {L"[%1!-30001s!][%2!hs!]", 0, w(wide.c_str()), w(narrow.c_str()),
-       L"[" + wide + L" ][" + wide + L"]"},
-      {L"[%1!100000000s!]", 0, w(L""), 0, L"<error 8>"},  // ERROR_NOT_ENOUGH_MEMORY
-      {L"%1!3000000000s!", 0, w(L""), 0, L"<error 8>"}};
-  velut_test::ForEachRow(
-      rows, [](auto& format, auto& flags, auto& first, auto& second, auto& text) {
-        const DWORD_PTR args[] = {first, second};
-        EXPECT_EQ(Format(FORMAT_MESSAGE_FROM_STRING | flags, format, 0, 0, args), text);
-      });
+      {"'*': the width is insert 1, the number insert 2", L"[%1!*d!]", 0, 4, 7, L"[   7]"},
+      {"escapes", L"100%% %n%.%!%b|a%rb%tc", 0, 0, 0, L"100% \r\n.! |a\rb\tc"},
+      {"%0 ends the text", L"cut%0 here", 0, 0, 0, L"cut"},
+      {"an empty result: ERROR_NO_WORK_DONE", L"%0", 0, 0, 0, L"<error 235>"},
+      {"a '%' that ends the text", L"50%", 0, 0, 0, L"<error 87>"},
+      {"a bare LF or CR comes out as CR LF", L"hi\na\rb", 0, 0, 0, L"hi\r\na\r\nb"},
+      {"IGNORE_INSERTS keeps the other escapes", L"%1!d! %%%t%n%0x", FORMAT_MESSAGE_IGNORE_INSERTS,
+       0, 0, L"%1!d! %\t\r\n"},
+      {"a width turns line breaks into blanks; %n and %r stay, %n restarts the count",
+       L"a\r\nb\nc%nd%re", FORMAT_MESSAGE_MAX_WIDTH_MASK, 0, 0, L"a b c\r\nd\re"},
+      {"lines shorter than the width, blanks at a break dropped", L"short long line", 10, 0, 0,
+       L"short\r\nlong line"},
+      {"a long word is cut", L"abcdefghij k", 5, 0, 0, L"abcd\r\nefgh\r\nij k"},
+      {"%r starts a line", L"aaaa%rbbbb cc", 6, 0, 0, L"aaaa\rbbbb\r\ncc"},
+      {"%n restarts the count", L"aaa bbb ccc%nddd eee fff", 10, 0, 0,
+       L"aaa bbb\r\nccc\r\nddd eee\r\nfff"},
+      {"long inserts, narrow and wide", L"[%1!-30001s!][%2!hs!]", 0, w(wide.c_str()),
+       w(narrow.c_str()), L"[" + wide + L" ][" + wide + L"]"},
+      {"a width beyond memory: ERROR_NOT_ENOUGH_MEMORY", L"[%1!100000000s!]", 0, w(L""), 0,
+       L"<error 8>"},
+      {"a width beyond INT_MAX", L"%1!3000000000s!", 0, w(L""), 0, L"<error 8>"}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    const DWORD_PTR args[] = {row.first, row.second};
+    EXPECT_EQ(row.text, Format(FORMAT_MESSAGE_FROM_STRING | row.flags, row.format, 0, 0, args));
+  });
 }
 
 enum Module { kMessages, kNoTable, kNone, kUnknown };

@@ -102,23 +102,29 @@ std::wstring Text(FormatFunction format, DWORD flags, const SYSTEMTIME& st,
 // The user's locale: the first of LC_ALL, LC_TIME, LANG set and not empty, installed or not.
 TEST(GetDateFormat, LongDateInTheUsersLocale) {
   const std::string overlong = "de_DE@" + std::string(300, 'x');
-  const std::tuple<const char*, const char*, const char*, LCID, const wchar_t*> rows[] = {
-      {"de_DE.UTF-8", "fr_FR.UTF-8", "es_ES", 0, L"Freitag, 17. Mai 2024"},
-      {"", "fr_FR.UTF-8", "de_DE", 0, L"vendredi 17 mai 2024"},
-      {nullptr, "", "es_ES", 0, L"viernes, 17 de mayo de 2024"},  // quotes in its pattern
-      {nullptr, nullptr, nullptr, 0, L"Friday, May 17, 2024"},
-      {"xx_YY.UTF-8", nullptr, nullptr, 0, L"Friday, May 17, 2024"},     // a language ICU lacks
-      {overlong.c_str(), nullptr, nullptr, 0, L"Friday, May 17, 2024"},  // too long for ICU
-      {"en_US.UTF-8", nullptr, nullptr, 0x0407, L"Freitag, 17. Mai 2024"},
-      {"de_DE.UTF-8", nullptr, nullptr, LOCALE_INVARIANT, L"Friday, 17 May 2024"},
-      {"de_DE.UTF-8", nullptr, nullptr, LOCALE_SYSTEM_DEFAULT, L"Freitag, 17. Mai 2024"},
-      {"de_DE.UTF-8", nullptr, nullptr, 0xF0F0F, L"<error 87>"}};
-  velut_test::ForEachRow(rows, [](const char* all, const char* time, const char* lang, LCID lcid,
-                                  const wchar_t* text) {
-    ScopedEnv a("LC_ALL", all), t("LC_TIME", time), l("LANG", lang);
-    EXPECT_EQ(Text(GetDateFormatW, DATE_LONGDATE, Date(2024, 5, 17), nullptr,
-                   lcid != 0 ? lcid : LOCALE_USER_DEFAULT),
-              text);
+  struct Row {
+    const char* name;
+    const char *lc_all, *lc_time, *lang;  // null: unset
+    LCID lcid;                            // 0: LOCALE_USER_DEFAULT
+    const wchar_t* text;
+  };
+  const Row rows[] = {
+      {"LC_ALL first", "de_DE.UTF-8", "fr_FR.UTF-8", "es_ES", 0, L"Freitag, 17. Mai 2024"},
+      {"an empty LC_ALL: LC_TIME", "", "fr_FR.UTF-8", "de_DE", 0, L"vendredi 17 mai 2024"},
+      {"an empty LC_TIME: LANG (quotes in its pattern)", nullptr, "", "es_ES", 0,
+       L"viernes, 17 de mayo de 2024"},
+      {"no locale at all", nullptr, nullptr, nullptr, 0, L"Friday, May 17, 2024"},
+      {"a language ICU lacks", "xx_YY.UTF-8", nullptr, nullptr, 0, L"Friday, May 17, 2024"},
+      {"too long for ICU", overlong.c_str(), nullptr, nullptr, 0, L"Friday, May 17, 2024"},
+      {"an explicit LCID", "en_US.UTF-8", nullptr, nullptr, 0x0407, L"Freitag, 17. Mai 2024"},
+      {"invariant", "de_DE.UTF-8", nullptr, nullptr, LOCALE_INVARIANT, L"Friday, 17 May 2024"},
+      {"system default", "de_DE.UTF-8", nullptr, nullptr, LOCALE_SYSTEM_DEFAULT,
+       L"Freitag, 17. Mai 2024"},
+      {"an unknown LCID", "de_DE.UTF-8", nullptr, nullptr, 0xF0F0F, L"<error 87>"}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    ScopedEnv a("LC_ALL", row.lc_all), t("LC_TIME", row.lc_time), l("LANG", row.lang);
+    const LCID lcid = row.lcid != 0 ? row.lcid : LOCALE_USER_DEFAULT;
+    EXPECT_EQ(row.text, Text(GetDateFormatW, DATE_LONGDATE, Date(2024, 5, 17), nullptr, lcid));
   });
 }
 
