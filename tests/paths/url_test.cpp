@@ -62,7 +62,6 @@ TEST(Urls, Table) {
       {L"http://h\\d\\p.htm", Folder, L"http://h\\d\\", 0},
       {L"http://h/d\\p.htm", Folder, L"http://h/", 0},
       {L"http://h/d/\\", Folder, L"http://h/d/", 0},
-      {L"mailto:x", Folder, L"", 0},
       {L"file:///C:/dir/a", Folder, L"C:\\dir", 0},
       {L"file:/C:/dir/a", Folder, L"file:/C:/dir/", 0},
       {L"a.txt", Folder, L"", 0},
