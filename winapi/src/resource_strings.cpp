@@ -87,8 +87,8 @@ class RecentTexts {
 // false when the library holds no such string. `any_language`: set when
 // the answer does not depend on `preferred` (the library holds id's block
 // in one language at most).
-bool FindString(const velwin::detail::ModuleImage& m, UINT id, LANGID preferred,
-                std::wstring& text, bool& any_language) {
+bool FindString(const velwin::detail::ModuleImage& m, UINT id, LANGID preferred, std::wstring& text,
+                bool& any_language) {
   any_language = true;
   if (id > 0xFFFF) return false;
   const auto block = static_cast<std::uint16_t>(id / 16 + 1);
@@ -146,8 +146,7 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
     bool any_language;
   } lookup{id, preferred, text, false, false};
   if (!velwin::detail::ReadModuleImage(module, [&lookup](const velwin::detail::ModuleImage& m) {
-        lookup.found =
-            FindString(m, lookup.id, lookup.preferred, lookup.text, lookup.any_language);
+        lookup.found = FindString(m, lookup.id, lookup.preferred, lookup.text, lookup.any_language);
       })) {
     SetLastError(ERROR_INVALID_HANDLE);
     return text;
