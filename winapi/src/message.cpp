@@ -329,11 +329,10 @@ DWORD FindModuleMessage(HMODULE module, DWORD id, DWORD languageId, std::wstring
       error = ERROR_BAD_EXE_FORMAT;
       return;
     }
-    error = ERROR_RESOURCE_TYPE_NOT_FOUND;
+    error = tables.empty() ? ERROR_RESOURCE_TYPE_NOT_FOUND : ERROR_RESOURCE_LANG_NOT_FOUND;
     const velwin::detail::MessageTable* chosen = nullptr;
     int best = INT_MAX;
     for (const velwin::detail::MessageTable& t : tables) {
-      error = ERROR_RESOURCE_LANG_NOT_FOUND;
       const int rank = MessageLanguageRank(languageId, preferred, t.lang);
       if (rank >= 0 && rank < best) {
         best = rank;

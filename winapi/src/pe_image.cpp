@@ -250,31 +250,32 @@ class Image {
   std::size_t spent_ = 0;
 };
 
+// Reads the headers of `image` and calls index(pe) when it has resources.
+// False when the image is no PE image or `index` finds damage.
+template <typename Index>
+bool IndexResources(const std::uint8_t* image, std::size_t size, Index index) {
+  if (image == nullptr) return false;
+  Image pe{Bytes(image, size)};
+  if (!pe.ReadHeaders()) return false;
+  return !pe.HasResources() || index(pe);
+}
+
 }  // namespace
 
 bool IndexStringTable(const std::uint8_t* image, std::size_t size,
                       std::vector<StringBlock>& index) {
   index.clear();
-  if (image == nullptr) return false;
-  Image pe{Bytes(image, size)};
-  if (!pe.ReadHeaders()) return false;
-  if (!pe.HasResources()) return true;
-  if (!pe.IndexStrings(index)) {
-    index.clear();
-    return false;
-  }
-  return true;
+  if (IndexResources(image, size, [&](Image& pe) { return pe.IndexStrings(index); })) return true;
+  index.clear();
+  return false;
 }
 
 bool IndexMessageTables(const std::uint8_t* image, std::size_t size,
                         std::vector<MessageTable>& tables) {
   tables.clear();
-  if (image == nullptr) return false;
-  Image pe{Bytes(image, size)};
-  if (!pe.ReadHeaders()) return false;
-  if (!pe.HasResources()) return true;
   std::vector<StringBlock> found;
-  if (!pe.IndexMessages(found)) return false;
+  if (!IndexResources(image, size, [&](Image& pe) { return pe.IndexMessages(found); }))
+    return false;
   // By language; of duplicates the first in the file stays.
   std::stable_sort(found.begin(), found.end(),
                    [](const StringBlock& a, const StringBlock& b) { return a.lang < b.lang; });
