@@ -822,12 +822,6 @@ const Row kRows[] = {
          CFStringGetMaximumSizeForEncoding(n, e), CFRelease(CFStringCreateWithCharacters(nullptr, nullptr, n));
          CFRelease(CFStringCreateWithCharacters(nullptr, u, n >= 0 && n <= 2 ? n : 0));
        }, kIndexes, kEncodings); }},
-    {"CFStringGetSurrogatePairForLongCharacter", kInline, [](Sweep& s) {
-       Cross(s, [](wchar_t c) {
-         UniChar pair[2];
-         CFStringGetSurrogatePairForLongCharacter(UTF32Char(c), pair);
-         CFStringGetSurrogatePairForLongCharacter(UTF32Char(c), nullptr);
-       }, kChars); }},
     {"CFDataCreate, CFXMLTreeCreateFromData", kNone, [](Sweep& s) {
        Cross(s, [](const std::string& d, CFOptionFlags f) {
          CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(d.data()), CFIndex(d.size()));
