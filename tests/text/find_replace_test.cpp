@@ -19,14 +19,11 @@ using Str = CStdStr<wchar_t>;
 TEST(FindNoCase, Table) {
   const std::tuple<const wchar_t*, const wchar_t*, int, int> rows[] = {
       {L"Hello World", L"WORLD", 0, 6},
-      {L"", L"a", -1, -1},
       {reinterpret_cast<const wchar_t*>(7), L"a", 0, -1},
-      {L"abc", L"", 0, -1},
       {L"abc", nullptr, 0, -1},
       {L"a[b", L"A{B", 0, -1},
       {L"abc", L"b", -5, 1},
       {L"abc", L"AB", -5, -5},
-      {L"ab", L"abc", -1, -1},
   };
   for (const auto& [text, pattern, start, result] : rows) {
     SCOPED_TRACE(testing::Message() << pattern << " from " << start);
