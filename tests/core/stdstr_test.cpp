@@ -59,7 +59,6 @@ TEST(StdStr, Edits) {
       {L"ab\U0001F600c", [&](Str& s) { return s.FindOneOf(set.c_str()); }, L"ab\U0001F600c", 2},
       {L"banana", [](Str& s) { return s.Remove(L'a'); }, L"bnn", 3},
       {L"abc", [](Str& s) { return s.Replace(nullptr, L"x"); }, L"abc", 0},
-      {L"abc", [](Str& s) { return s.Replace(L"", L"x"); }, L"abc", 0},
       {L"banana", [](Str& s) { return s.Replace(L"a", nullptr); }, L"bnn", 3},
       {L"abcabc", [](Str& s) { return s.Replace(s.c_str() + 3, s.c_str() + 4); }, L"bcbc", 2},
       {L"abc", [](Str& s) { return s.CompareNoCase(nullptr); }, L"abc", 97},
