@@ -425,12 +425,6 @@ const Row kRows[] = {
          ssadd(d, u.p()), ssadd(d, d.c_str() + d.size() / 2), ssadd(d, d.c_str() + d.size());
        }, kTexts, kFew); }},
     // ---- libVelUt: containers and positions
-    {"CStdContainer<>::RemoveAt, CArray<>::SetSize, CStdMap<>::Lookup", kInline | kAlloc, [](Sweep& s) {
-       Cross(s, [](int n, auto& t) {
-         StrList l = ToList(kLists[1].value); CStdStrPtrMap m; void* v = nullptr;
-         l.RemoveAt(static_cast<unsigned>(n)), UIntArray().SetSize(n);
-         m.SetAt(t.p(), &m), m[t.p()] = nullptr, m.Lookup(t.p(), v), m.RemoveKey(t.p());
-       }, kInts, kTexts); }},
     // The walk, copies, comparisons and assignments of positions across two maps, an empty one among them.
     {"POSITION_IMP::~POSITION_IMP, CStdContainerPos<>::CStdContainerPos, CStdContainerPos<>::clone, "
      "CStdContainerPos<>::operator bool, CStdContainerPos<>::operator=, CStdContainerPos<>::operator==",
