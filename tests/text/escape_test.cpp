@@ -42,10 +42,9 @@ TEST(Escape, Table) {
 
 TEST(TrimChar, Table) {
   const velut_test::EditRow rows[] = {
-      {L"  ,a", TrimLeft, L"a", 1},  {L", a", TrimLeft, L"a", 1},   {L",,a", TrimLeft, L",a", 1},
-      {L"   ", TrimLeft, L"", 1},    {L"a,", TrimLeft, L"a,", 1},   {L"a, ", TrimRight, L"a", 1},
-      {L"a ,", TrimRight, L"a ", 1}, {L"a,,", TrimRight, L"a,", 1}, {L"a  ", TrimRight, L"a", 0},
-      {L"  ", TrimRight, L"", 0},    {L"", TrimRight, L"", 0},
+      {L", a", TrimLeft, L"a", 1},   {L",,a", TrimLeft, L",a", 1}, {L"   ", TrimLeft, L"", 1},
+      {L"a,", TrimLeft, L"a,", 1},   {L"a, ", TrimRight, L"a", 1}, {L"a ,", TrimRight, L"a ", 1},
+      {L"a,,", TrimRight, L"a,", 1}, {L"a  ", TrimRight, L"a", 0}, {L"  ", TrimRight, L"", 0},
   };
   velut_test::RunEditRows(rows);
 }

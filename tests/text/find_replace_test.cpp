@@ -35,19 +35,17 @@ TEST(FindNoCase, Table) {
 
 int AaByB(Str& s) { return VelUt::ReplaceNoCase(s, L"AA", L"b"); }
 int DashByNull(Str& s) { return VelUt::ReplaceNoCase(s, L"-", nullptr); }
-int Empty(Str& s) {
-  return VelUt::ReplaceNoCase(s, L"", L"x") + VelUt::ReplaceNoCase(s, nullptr, L"x");
-}
 int ByOwnText(Str& s) { return VelUt::ReplaceNoCase(s, s.c_str() + 2, s.c_str()); }
 int ByOwnTail(Str& s) { return VelUt::ReplaceNoCase(s, s.c_str() + 1, s.c_str() + 2); }
 
 // Matches do not overlap nor are searched again; NUL units are kept; the
 // arguments may be the target's own text.
 TEST(ReplaceNoCase, Table) {
-  const velut_test::EditRow rows[] = {
-      {L"aaaa", AaByB, L"bb", 2},    {L"a-b-c", DashByNull, L"abc", 2},
-      {L"abc", Empty, L"abc", 0},    {L"abAB", ByOwnText, L"abABabAB", 2},
-      {L"xyz", ByOwnTail, L"xz", 1}, {{L"aa\0AAb\0", 7}, AaByB, {L"b\0bb\0", 5}, 2}};
+  const velut_test::EditRow rows[] = {{L"aaaa", AaByB, L"bb", 2},
+                                      {L"a-b-c", DashByNull, L"abc", 2},
+                                      {L"abAB", ByOwnText, L"abABabAB", 2},
+                                      {L"xyz", ByOwnTail, L"xz", 1},
+                                      {{L"aa\0AAb\0", 7}, AaByB, {L"b\0bb\0", 5}, 2}};
   velut_test::RunEditRows(rows);
 }
 
