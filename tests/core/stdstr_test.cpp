@@ -56,6 +56,7 @@ TEST(StdStr, Edits) {
       {L"abc", [](Str& s) { return s.Find(nullptr); }, L"abc", 0},
       {L"abc", [](Str& s) { return s.FindOneOf(nullptr); }, L"abc", -1},
       {L"a\u4E00c", [](Str& s) { return s.FindOneOf(L"xc"); }, L"a\u4E00c", 2},
+      {L"a\u4E00c", [](Str& s) { return s.FindOneOf(L"xy"); }, L"a\u4E00c", -1},
       {L"ab\U0001F600c", [&](Str& s) { return s.FindOneOf(set.c_str()); }, L"ab\U0001F600c", 2},
       {L"banana", [](Str& s) { return s.Remove(L'a'); }, L"bnn", 3},
       {L"abc", [](Str& s) { return s.Replace(nullptr, L"x"); }, L"abc", 0},
