@@ -31,10 +31,8 @@ TEST(XMLScan, AsciiPrefix) {
 // further. The text ends with a zero byte, as the parser's does.
 TEST(XMLReference, ReadReference) {
   const std::tuple<std::string_view, char32_t, std::string_view, std::size_t> rows[] = {
-      {"&#65;", 0x41, "", 5},   {"&#xaF;", 0xAF, "", 6},     {"&#xAf;", 0xAF, "", 6},
-      {"&lt;", 0x3C, "lt", 4},  {"&quot;", 0x22, "quot", 6}, {"&n-m.a;", 0, "n-m.a", 7},
-      {"&#X41;", 0, "", 0},     {"&#x;", 0, "", 0},          {"&#xFFFE;", 0, "", 0},
-      {"&#x110000;", 0, "", 0}, {"&1a;", 0, "", 0},          {"&lt", 0, "", 0}};
+      {"&#xaF;", 0xAF, "", 6},  {"&#X41;", 0, "", 0}, {"&#x;", 0, "", 0}, {"&#xFFFE;", 0, "", 0},
+      {"&#x110000;", 0, "", 0}, {"&1a;", 0, "", 0},   {"&lt", 0, "", 0}};
   for (const auto& [text, cp, name, length] : rows) {
     char32_t read_cp = 0;
     std::string_view read_name;
@@ -91,9 +89,8 @@ TEST(XMLMarkup, ReadAsWritten) {
     EXPECT_EQ(public_id, read_id.data() != nullptr ? read_id : "-") << "public id in " << text;
   }
   const std::pair<std::string_view, bool> tags[] = {
-      {"<e \t\r\n/>", true},   {"<e>/</e>", false},      {"<e a='x' >", false},
-      {"<e a='\"/>'/>", true}, {"<e a=\"'/>\">", false}, {"<e a='/' b=''/>", true},
-      {"<e ", false}};
+      {"<e \t\r\n/>", true},    {"<e>/</e>", false},       {"<e a='\"/>'/>", true},
+      {"<e a=\"'/>\">", false}, {"<e a='/' b=''/>", true}, {"<e ", false}};
   for (const auto& [tag, expected] : tags) {
     const std::size_t equals = tag.rfind('=');
     const std::size_t value = equals == tag.npos ? tag.npos : equals + 2;

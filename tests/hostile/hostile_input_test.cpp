@@ -425,12 +425,6 @@ const Row kRows[] = {
          ssadd(d, u.p()), ssadd(d, d.c_str() + d.size() / 2), ssadd(d, d.c_str() + d.size());
        }, kTexts, kFew); }},
     // ---- libVelUt: containers and positions
-    {"CStdContainer<>::RemoveAt, CArray<>::SetSize, CStdMap<>::Lookup", kInline | kAlloc, [](Sweep& s) {
-       Cross(s, [](int n, auto& t) {
-         StrList l = ToList(kLists[1].value); CStdStrPtrMap m; void* v = nullptr;
-         l.RemoveAt(static_cast<unsigned>(n)), UIntArray().SetSize(n);
-         m.SetAt(t.p(), &m), m[t.p()] = nullptr, m.Lookup(t.p(), v), m.RemoveKey(t.p());
-       }, kInts, kTexts); }},
     // The walk, copies, comparisons and assignments of positions across two maps, an empty one among them.
     {"POSITION_IMP::~POSITION_IMP, CStdContainerPos<>::CStdContainerPos, CStdContainerPos<>::clone, "
      "CStdContainerPos<>::operator bool, CStdContainerPos<>::operator=, CStdContainerPos<>::operator==",
@@ -822,12 +816,6 @@ const Row kRows[] = {
          CFStringGetMaximumSizeForEncoding(n, e), CFRelease(CFStringCreateWithCharacters(nullptr, nullptr, n));
          CFRelease(CFStringCreateWithCharacters(nullptr, u, n >= 0 && n <= 2 ? n : 0));
        }, kIndexes, kEncodings); }},
-    {"CFStringGetSurrogatePairForLongCharacter", kInline, [](Sweep& s) {
-       Cross(s, [](wchar_t c) {
-         UniChar pair[2];
-         CFStringGetSurrogatePairForLongCharacter(UTF32Char(c), pair);
-         CFStringGetSurrogatePairForLongCharacter(UTF32Char(c), nullptr);
-       }, kChars); }},
     {"CFDataCreate, CFXMLTreeCreateFromData", kNone, [](Sweep& s) {
        Cross(s, [](const std::string& d, CFOptionFlags f) {
          CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(d.data()), CFIndex(d.size()));

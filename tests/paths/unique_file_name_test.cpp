@@ -50,7 +50,6 @@ TEST(GetUniqueFileName, Table) {
   const std::pair<std::vector<std::string>, const char*> rows[] = {
       {{}, "a.txt"},
       {{"a.txt", "a_2.txt"}, "a_3.txt"},
-      {{"a_5.txt"}, "a.txt"},
       {{"a_5.txt", "a.txt"}, "a_2.txt"},
       {{"a_1x.txt"}, "a_1x_2.txt"},
       {{"2024"}, "2024_2"},  // no extension, no underscore

@@ -35,10 +35,6 @@ class TempFolder {
   }
   ~TempFolder() {
     std::error_code ignored;
-    for (auto it = fs::recursive_directory_iterator(path_, ignored);
-         it != fs::recursive_directory_iterator(); it.increment(ignored))
-      if (it->is_directory(ignored) && !it->is_symlink(ignored))
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(path_, ignored);
   }
   TempFolder(const TempFolder&) = delete;

@@ -19,15 +19,11 @@ using Str = CStdStr<wchar_t>;
 TEST(FindNoCase, Table) {
   const std::tuple<const wchar_t*, const wchar_t*, int, int> rows[] = {
       {L"Hello World", L"WORLD", 0, 6},
-      {L"", L"a", -1, -1},
       {reinterpret_cast<const wchar_t*>(7), L"a", 0, -1},
-      {L"abc", L"", 0, -1},
       {L"abc", nullptr, 0, -1},
       {L"a[b", L"A{B", 0, -1},
-      {L"\u00C0b", L"\u00E0B", 0, -1},
       {L"abc", L"b", -5, 1},
       {L"abc", L"AB", -5, -5},
-      {L"ab", L"abc", -1, -1},
   };
   for (const auto& [text, pattern, start, result] : rows) {
     SCOPED_TRACE(testing::Message() << pattern << " from " << start);
@@ -39,19 +35,17 @@ TEST(FindNoCase, Table) {
 
 int AaByB(Str& s) { return VelUt::ReplaceNoCase(s, L"AA", L"b"); }
 int DashByNull(Str& s) { return VelUt::ReplaceNoCase(s, L"-", nullptr); }
-int Empty(Str& s) {
-  return VelUt::ReplaceNoCase(s, L"", L"x") + VelUt::ReplaceNoCase(s, nullptr, L"x");
-}
 int ByOwnText(Str& s) { return VelUt::ReplaceNoCase(s, s.c_str() + 2, s.c_str()); }
 int ByOwnTail(Str& s) { return VelUt::ReplaceNoCase(s, s.c_str() + 1, s.c_str() + 2); }
 
 // Matches do not overlap nor are searched again; NUL units are kept; the
 // arguments may be the target's own text.
 TEST(ReplaceNoCase, Table) {
-  const velut_test::EditRow rows[] = {
-      {L"aaaa", AaByB, L"bb", 2},    {L"a-b-c", DashByNull, L"abc", 2},
-      {L"abc", Empty, L"abc", 0},    {L"abAB", ByOwnText, L"abABabAB", 2},
-      {L"xyz", ByOwnTail, L"xz", 1}, {{L"aa\0AAb\0", 7}, AaByB, {L"b\0bb\0", 5}, 2}};
+  const velut_test::EditRow rows[] = {{L"aaaa", AaByB, L"bb", 2},
+                                      {L"a-b-c", DashByNull, L"abc", 2},
+                                      {L"abAB", ByOwnText, L"abABabAB", 2},
+                                      {L"xyz", ByOwnTail, L"xz", 1},
+                                      {{L"aa\0AAb\0", 7}, AaByB, {L"b\0bb\0", 5}, 2}};
   velut_test::RunEditRows(rows);
 }
 

@@ -65,7 +65,6 @@ TEST(MsSwprintf, Conversions) {
       {L"[%05.*d][%*.*d]", 3, L"[  003][003]"},
       {L"[% *2d][%*3d]", 7, L"[ 7][  7]"},  // digits after '*' replace its width
       // Floating point: zeros after the sign or 0x, blanks for inf and nan.
-      {L"[%08.2f][%+08.2f][%-08.2f]", -1.5, L"[-0001.50][-0001.50][-1.50   ]"},
       {L"[%010.1a][%011.1a]", -1.0, L"[-0x01.0p+0][-0x001.0p+0]"},
       {L"[%08f][%-+08f][%08e]", INFINITY, L"[     inf][+inf    ][     inf]"},
       {L"[%08F]", NAN, L"[     NAN]"},
