@@ -106,17 +106,23 @@ inline std::wstring MakeFolderOfLength(const fs::path& base, std::size_t units) 
   return folder;
 }
 
-// Gives up root for nobody:nogroup; for child processes only.
+// Gives up root for nobody:nogroup; for child processes only. A coverage build keeps root as the
+// saved user, which the child takes back only to write its counters as it ends (ExitChild).
 inline bool BecomeNobody() {
-  return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
+#if defined(VELUT_COVERAGE)
+  const uid_t saved = 0;
+#else
+  const uid_t saved = 65534;
+#endif
+  return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setresuid(65534, 65534, saved) == 0;
 }
 
 // Ends a forked child at once, as _exit does. In a coverage build the libraries write their
-// counters only when they are unloaded, so a child that may write them (one that did not become
-// nobody) leaves through exit, the parent's unwritten output dropped rather than written twice.
+// counters only when they are unloaded, so the child leaves through exit instead, the parent's
+// unwritten output dropped rather than written twice.
 [[noreturn]] inline void ExitChild(int status) {
 #if defined(VELUT_COVERAGE)
-  if (geteuid() != 65534) {
+  if (geteuid() != 65534 || seteuid(0) == 0) {
     __fpurge(stdout), __fpurge(stderr);
     std::exit(status);
   }

@@ -127,7 +127,8 @@ TEST(Utf8, CountsRoomAndParameters) {
       {"a null buffer with room, wide", kUtf8, 0, nullptr, L"abc", -1, -1, 0, kInvalid},
       {"bad UTF-8 refused", kUtf8, MB_ERR_INVALID_CHARS, "a\xFF", nullptr, 2, 8, 0, kBadText},
       {"a surrogate refused", kUtf8, WC_ERR_INVALID_CHARS, nullptr, L"a\xD800", 2, 8, 0, kBadText},
-      {"MB_PRECOMPOSED", kUtf8, 1, "abc", nullptr, -1, 8, 0, ERROR_INVALID_FLAGS}};
+      {"MB_PRECOMPOSED", kUtf8, 1, "abc", nullptr, -1, 8, 0, ERROR_INVALID_FLAGS},
+      {"WC_COMPOSITECHECK", kUtf8, 0x200, nullptr, L"abc", -1, 8, 0, ERROR_INVALID_FLAGS}};
   velut_test::ForEachRow(rows, [](const ConversionRow& row) {
     std::wstring out = velut_test::Guard(8);
     SetLastError(0);
