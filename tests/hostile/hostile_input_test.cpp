@@ -125,7 +125,7 @@ class Sweep {
           __lsan_do_recoverable_leak_check() != 0)
         outcome = kLeak;
 #endif
-      _exit(outcome);
+      velut_test::ExitChild(outcome);
     }
     running_[child] = args;
   }

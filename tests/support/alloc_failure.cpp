@@ -37,6 +37,10 @@ velut_test::AllocationFailure::AllocationFailure(long n, Kind kind) {
 }
 velut_test::AllocationFailure::~AllocationFailure() { g_countdown = 0; }
 bool velut_test::AllocationFailure::Fired() const { return g_fired; }
+bool velut_test::AllocationFails() {
+  if (g_countdown <= 0 || --g_countdown != 0) return false;
+  return g_fired = true;
+}
 void velut_test::LimitAllocations(unsigned long bytes) { g_limit = bytes; }
 
 void* operator new(std::size_t size) { return Allocate(size); }

@@ -117,7 +117,8 @@ TEST(Utf8, CountsRoomAndParameters) {
       {"a count of 0, wide", kUtf8, 0, nullptr, L"abc", 0, 0, 0, kInvalid},
       {"a null buffer with room", kUtf8, 0, "abc", nullptr, -1, -1, 0, kInvalid},
       {"a null buffer with room, wide", kUtf8, 0, nullptr, L"abc", -1, -1, 0, kInvalid},
-      {"MB_PRECOMPOSED", kUtf8, 1, "abc", nullptr, -1, 8, 0, ERROR_INVALID_FLAGS}};
+      {"MB_PRECOMPOSED", kUtf8, 1, "abc", nullptr, -1, 8, 0, ERROR_INVALID_FLAGS},
+      {"WC_COMPOSITECHECK", kUtf8, 0x200, nullptr, L"abc", -1, 8, 0, ERROR_INVALID_FLAGS}};
   velut_test::ForEachRow(rows, [](const ConversionRow& row) {
     std::wstring out = velut_test::Guard(8);
     SetLastError(0);
