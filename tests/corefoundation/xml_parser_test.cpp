@@ -1,5 +1,5 @@
-// The XML parser's pieces on their own: the reference reader, the reading of
-// the markup as written and the interner.
+// The XML parser's pieces on their own: the byte scanner, the reference
+// reader, the reading of the markup as written and the interner.
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -10,12 +10,21 @@
 #include "XMLInterner.h"
 #include "XMLMarkup.h"
 #include "XMLReference.h"
+#include "XMLScan.h"
 
 namespace velcf::detail {
 namespace {
 
 const unsigned char* Bytes(std::string_view text) {
   return reinterpret_cast<const unsigned char*>(text.data());
+}
+
+// 8-byte words are read whole, the bytes after them one by one.
+TEST(XMLScan, AsciiPrefix) {
+  const std::pair<std::string_view, std::size_t> rows[] = {
+      {"\xC3\xA9zzzzzz", 0}, {"abcdefg\x80zzzzzzzz", 7}, {"abcdefghijklmnopq\x80", 17}};
+  for (const auto& [text, expected] : rows)
+    EXPECT_EQ(expected, AsciiPrefix(Bytes(text), text.size())) << "ASCII prefix of " << text;
 }
 
 // The character read (0: another entity), the name and the length; length 0: malformed, read no
