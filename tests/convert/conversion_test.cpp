@@ -14,8 +14,7 @@
 
 namespace {
 
-// The zero test; no text or a resource id reads as the zero GUID. The velut tool's test checks
-// the braces StringToGuid adds and GuidToString writes, the fuzz target the rest.
+// The zero test; null and a resource id read as the zero GUID (the tool's test checks texts).
 TEST(Guid, Table) {
   const _GUID zero{};
   _GUID last{};

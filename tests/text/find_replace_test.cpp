@@ -14,9 +14,8 @@ namespace {
 
 using Str = CStdStr<wchar_t>;
 
-// {text, pattern, start, result}: only A-Z fold, not '[' and '{'; a resource id or null finds
-// nothing. The fuzz target checks the rest against a slow search, negative starts too. No trace
-// of the text: it may be an id.
+// {text, pattern, start, result}: only A-Z fold, not '[' and '{'. The fuzz target checks the
+// rest against a slow search. No trace of the text: it may be an id.
 TEST(FindNoCase, Table) {
   const std::tuple<const wchar_t*, const wchar_t*, int, int> rows[] = {
       {reinterpret_cast<const wchar_t*>(7), L"a", 0, -1},
@@ -35,8 +34,7 @@ int ByOwnText(Str& s) { return VelUt::ReplaceNoCase(s, s.c_str() + 2, s.c_str())
 int ByOwnTail(Str& s) { return VelUt::ReplaceNoCase(s, s.c_str() + 1, s.c_str() + 2); }
 
 // The arguments may be the target's own text. The fuzz target checks the rest against a slow
-// replacement (matches neither overlap nor are searched again, NUL units are kept), the velut
-// tool's test a null replacement.
+// replacement, the velut tool's test a null replacement.
 TEST(ReplaceNoCase, Table) {
   const velut_test::EditRow rows[] = {{L"abAB", ByOwnText, L"abABabAB", 2},
                                       {L"xyz", ByOwnTail, L"xz", 1}};
