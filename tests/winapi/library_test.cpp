@@ -43,7 +43,6 @@ TEST(LoadLibraryW, NameRules) {
   DllDirectory folder(Text(dir.path()));
   velut_test::ScopedCurrentFolder here(dir.path());
   const std::tuple<std::wstring, const char*> rows[] = {
-      {L"STRINGS", "strings.dll"},
       {L"Dup.dll", "DUP.dll"},  // the first case-blind match
       {L"\u00E4RGER", "\xC3\x84rger.dll"},
       {L"NoExt.", "noext"},  // no extension after a dot
