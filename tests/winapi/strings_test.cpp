@@ -1,6 +1,7 @@
 // The layer's string helpers and its UTF-8 conversions.
 #include <cerrno>
 #include <climits>
+#include <memory>
 #include <string>
 #include <tuple>
 
@@ -50,6 +51,17 @@ TEST(WcscpyS, Table) {
   EXPECT_EQ(wcscpy_s(s.dest, L"abc"), 0);  // the array's own size
   EXPECT_EQ(wcscpy_s(s.dest, L"abcd"), ERANGE);
   EXPECT_EQ(velut_test::kGuardUnit, s.guard) << "past the array";
+}
+
+// A copy of the text in a buffer of its own, released with delete[]; null for null.
+TEST(Wcsdup, Table) {
+  EXPECT_EQ(nullptr, _wcsdup(nullptr)) << "null for null";
+  for (const wchar_t* text : {L"", L"a", L"a\u00E9\U0001F600"}) {
+    const std::unique_ptr<wchar_t[]> copy(_wcsdup(text));
+    ASSERT_NE(nullptr, copy) << "a copy of \"" << text << "\"";
+    EXPECT_NE(text, copy.get()) << "a new buffer";
+    EXPECT_EQ(std::wstring(text), copy.get()) << "the units and the terminator";
+  }
 }
 
 TEST(CharNextW, OneUnitNeverPastTheEnd) {
