@@ -10,7 +10,6 @@
 
 #include <VelUt/VelUt.h>
 
-#include "platform/MsSwprintf.h"
 #include "support/boundary.h"
 #include "support/interpose.h"
 #include "support/scoped_env.h"
@@ -35,13 +34,6 @@ UINT GetTempFileName(LPCWSTR path, LPCWSTR prefix, UINT unique, LPWSTR buffer) {
 }
 
 namespace {
-
-TEST(MsSwprintf, ClearsTheWholeArray) {
-  wchar_t buffer[1024];
-  std::wmemset(buffer, L'#', 1024);
-  EXPECT_EQ(ms_swprintf(buffer, L"%s_%d", L"a", 2), 3);
-  EXPECT_EQ(std::wstring(buffer, 1024), L"a_2" + std::wstring(1021, L'\0'));
-}
 
 // {the files in a fresh folder, the first (or "a.txt") asked for, the
 // result}: the base comes first, then the numbers from 2. A URL is left
