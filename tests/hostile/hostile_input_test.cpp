@@ -102,7 +102,6 @@ class Sweep {
   Sweep(const char* function, unsigned allow) : function_(function), allow_(allow) {}
 
   void Call(const std::string& args, const std::function<void()>& call) {
-    ++calls_;
     if (running_.size() >= 2) Reap();
     const pid_t child = fork();
     if (child == 0) {
@@ -130,10 +129,9 @@ class Sweep {
     running_[child] = args;
   }
 
-  // Waits for the calls still running; returns the number of calls.
-  int Finish() {
+  // Waits for the calls still running.
+  void Finish() {
     while (!running_.empty()) Reap();
-    return calls_;
   }
 
  private:
@@ -159,7 +157,7 @@ class Sweep {
 
   const char* function_;
   unsigned allow_;
-  int calls_ = 0, faults_ = 0;
+  int faults_ = 0;
   std::map<pid_t, std::string> running_;
 };
 
@@ -205,8 +203,6 @@ int WithArgs(const std::function<int(va_list)>* f, ...) {
   va_end(args);
   return r;
 }
-// Sets (or, for null, removes) an environment variable of the child.
-void SetEnv(const char* name, const Narrow& v) { v.null ? unsetenv(name) : setenv(name, v.p(), 1); }
 // `piece` repeated to `units` units.
 template <typename S>
 S Repeat(const S& piece, std::size_t units) { S s; while (s.size() < units) s += piece; return s.substr(0, units); }
@@ -507,7 +503,7 @@ const Row kRows[] = {
      "VelUt::StringToTime, GetLocalTime, GetTempPath, CreateProcessW", kAgain, [](Sweep& s) {
        Cross(s, [](const char* name, auto& value) {
          for (const char* v : {"LC_ALL", "LC_TIME", "LC_MESSAGES", "LANG"}) unsetenv(v);
-         SetEnv(name, value);
+         value.null ? unsetenv(name) : setenv(name, value.p(), 1);  // null: unset
          wchar_t b[1024]; SYSTEMTIME st; CTime t; struct tm tm;
          GetDateFormatW(kUser, kLongDate, &kMay, nullptr, b, 1024), GetDateFormatW(0x0407, 0, nullptr, nullptr, b, 1024);
          GetTimeFormatW(kUser, 0, &kMay, nullptr, b, 1024), VelUt::FormatDateTimeForUserLocale(CTime(0));
@@ -889,8 +885,7 @@ std::map<std::string, int> Exported() {
   return exported;
 }
 
-// Every exported function has a row, each of its overloads counted, and every row but those of
-// functions defined in their headers names exported functions only: a new function needs a row.
+// Every exported function has a row, each of its overloads counted: a new function needs a row.
 TEST(HostileInput, TableCoversEveryExport) {
   std::map<std::string, int> covered;
   for (const Row& row : kRows)
@@ -902,7 +897,6 @@ TEST(HostileInput, TableCoversEveryExport) {
     const auto it = covered.find(name);
     EXPECT_EQ(it == covered.end() ? 0 : it->second, overloads) << "overloads with a row: " << name;
   }
-  for (const auto& entry : covered) EXPECT_EQ(exported.count(entry.first), 1u) << entry.first;
 }
 
 TEST(HostileInput, NoCallCrashesHangsOrThrowsUndocumented) {
@@ -916,16 +910,13 @@ TEST(HostileInput, NoCallCrashesHangsOrThrowsUndocumented) {
   // show no message box, and meet std::bad_alloc (where allowed) instead of taking gigabytes.
   AfxSetMessageBoxHandler([](const wchar_t*, UINT, UINT) { return IDOK; });
   velut_test::LimitAllocations(256ul << 20);
-  int functions = 0, calls = 0;
   for (const Row& row : kRows) {
     SCOPED_TRACE(row.functions);
     Sweep sweep(row.functions, row.allow);
     row.calls(sweep);
-    calls += sweep.Finish();
-    for (const auto& name : Names(row)) functions += name.second;
+    sweep.Finish();
   }
   velut_test::LimitAllocations(0);
-  std::printf("%d functions, %d calls\n", functions, calls);
 }
 
 }  // namespace
