@@ -1,7 +1,6 @@
-// Free file names in real folders, temporary names, and their formatter.
+// Free file names in real folders, and temporary names.
 #include <cstdlib>
 #include <functional>
-#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -41,7 +40,6 @@ namespace {
 TEST(GetUniqueFileName, Table) {
   const std::pair<std::vector<std::string>, const char*> rows[] = {
       {{}, "a.txt"},
-      {{"a.txt", "a_2.txt"}, "a_3.txt"},
       {{"a_5.txt", "a.txt"}, "a_2.txt"},
       {{"a_1x.txt"}, "a_1x_2.txt"},
       {{"2024"}, "2024_2"},  // no extension, no underscore
@@ -95,9 +93,6 @@ TEST(GetUniqueFileName, CandidateArrayBound) {
 TEST(GetTempFile, Names) {
   velut_test::TempFolder tmp;
   velut_test::ScopedEnv tmpdir("TMPDIR", tmp.path().c_str());
-  const std::wstring folder = Text(tmp.path()) + L"\\";
-  EXPECT_TRUE(std::regex_match(NativeOf(VelUt::GetTempFile(L"TMP", nullptr).c_str()),
-                               std::regex(NativeOf(folder) + "TMP[0-9A-F]{1,4}\\.TMP")));
   std::wstring taken;  // another process takes "<name>.dat" meanwhile
   g_after_temp_file_name = [&](const wchar_t* made) {
     taken = std::wstring(made, std::wcslen(made) - 4) + L".dat";
