@@ -152,8 +152,6 @@ TEST(PathRelativePathTo, Table) {
         PathRelativePathTo(b.data(), row.from, row.from_attributes, row.to, row.to_attributes));
     EXPECT_EQ(row.out != nullptr ? row.out : L"", b.text());
   });
-  Buffer b;
-  EXPECT_EQ(PathRelativePathTo(b.data(), nullptr, 0, L"a", 0), FALSE);
 }
 
 }  // namespace
