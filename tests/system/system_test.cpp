@@ -11,6 +11,7 @@
 #include <VelUt/VelUt.h>
 
 #include "support/fake_program.h"
+#include "support/rows.h"
 #include "support/scoped_env.h"
 
 namespace {
@@ -46,13 +47,12 @@ TEST_F(StartMsiInstallation, CommandLinesAndFailedStarts) {
       {L"C:\\My Files\\a.msi|/qn", {"[/i]", "[C:\\My]", "[Files\\a.msi]", "[/qn]"}},
       {L"|/x {1234}", {"[/x]", "[{1234}]"}},
   };
-  for (const auto& [request, words] : rows) {
-    SCOPED_TRACE(testing::Message() << request);
+  velut_test::ForEachRow(rows, [this](auto& request, auto& words) {
     const std::size_t bar = request.find(L'|');
     std::remove(log_.c_str());
     EXPECT_EQ(VelUt::StartMsiInstallation(request.substr(0, bar), request.substr(bar + 1), 1), 1);
     EXPECT_EQ(velut_test::ReadLines(log_), words);
-  }
+  });
   EXPECT_EQ(VelUt::StartMsiInstallation(L"", L"", 1), 0);  // nothing to start
   velut_test::WriteRecorder(bin_, "MsiExec.exe", log_, "2");
   std::remove((log_ + ".done").c_str());
@@ -79,11 +79,10 @@ TEST(GetSystemErrorMessage, Table) {
       {L".\n", L"."},          {L"x%1y.", L"Changed"},       {L"", L"Changed"},
   };
   SetSystemMessageText(kFallback, L"Changed.\r\n");
-  for (const auto& [text, trimmed] : rows) {
-    SCOPED_TRACE(testing::Message() << std::wstring(text).size() << " units");
+  velut_test::ForEachRow(rows, [](auto& text, auto& trimmed) {
     SetSystemMessageText(kOwnCode, text);
     EXPECT_EQ(VelUt::GetSystemErrorMessage(kOwnCode), trimmed);
-  }
+  });
   SetSystemMessageText(kFallback, nullptr);
   EXPECT_EQ(VelUt::GetSystemErrorMessage(kOwnCode), L"");
   ResetSystemMessageText(kFallback);
