@@ -55,10 +55,9 @@ using UIntArray = CArray<unsigned int, unsigned int>;
 
 // clang-format off
 // What a row's header lets escape: kAlloc std::bad_alloc or std::length_error (memory runs out), kOle
-// COleException*, kMemoryExc CMemoryException*; kInline: defined in its header, so not in the symbol table;
-// kWrites: creates files, so it runs as nobody and only the temporary folder can take them; kAgain: its
-// functions have rows of their own, so they are not counted again.
-enum Allow : unsigned { kNone = 0, kAlloc = 1, kOle = 2, kMemoryExc = 4, kInline = 8, kWrites = 16, kAgain = 32 };
+// COleException*, kMemoryExc CMemoryException*; kWrites: creates files, so it runs as nobody and only the
+// temporary folder can take them; kAgain: its functions have rows of their own, so they are not counted again.
+enum Allow : unsigned { kNone = 0, kAlloc = 1, kOle = 2, kMemoryExc = 4, kWrites = 16, kAgain = 32 };
 // How a child ended, besides a signal; each exception with the class that allows it.
 enum Outcome { kReturned, kBadAlloc = 70, kMemory, kOleThrown, kOther, kLeak, kNoNobody };
 const std::map<int, std::pair<unsigned, const char*>> kFaults = {{kReturned, {kNone, ""}},
@@ -102,7 +101,6 @@ class Sweep {
   Sweep(const char* function, unsigned allow) : function_(function), allow_(allow) {}
 
   void Call(const std::string& args, const std::function<void()>& call) {
-    ++calls_;
     if (running_.size() >= 2) Reap();
     const pid_t child = fork();
     if (child == 0) {
@@ -130,10 +128,9 @@ class Sweep {
     running_[child] = args;
   }
 
-  // Waits for the calls still running; returns the number of calls.
-  int Finish() {
+  // Waits for the calls still running.
+  void Finish() {
     while (!running_.empty()) Reap();
-    return calls_;
   }
 
  private:
@@ -159,7 +156,7 @@ class Sweep {
 
   const char* function_;
   unsigned allow_;
-  int calls_ = 0, faults_ = 0;
+  int faults_ = 0;
   std::map<pid_t, std::string> running_;
 };
 
@@ -205,8 +202,6 @@ int WithArgs(const std::function<int(va_list)>* f, ...) {
   va_end(args);
   return r;
 }
-// Sets (or, for null, removes) an environment variable of the child.
-void SetEnv(const char* name, const Narrow& v) { v.null ? unsetenv(name) : setenv(name, v.p(), 1); }
 // `piece` repeated to `units` units.
 template <typename S>
 S Repeat(const S& piece, std::size_t units) { S s; while (s.size() < units) s += piece; return s.substr(0, units); }
@@ -507,7 +502,7 @@ const Row kRows[] = {
      "VelUt::StringToTime, GetLocalTime, GetTempPath, CreateProcessW", kAgain, [](Sweep& s) {
        Cross(s, [](const char* name, auto& value) {
          for (const char* v : {"LC_ALL", "LC_TIME", "LC_MESSAGES", "LANG"}) unsetenv(v);
-         SetEnv(name, value);
+         value.null ? unsetenv(name) : setenv(name, value.p(), 1);  // null: unset
          wchar_t b[1024]; SYSTEMTIME st; CTime t; struct tm tm;
          GetDateFormatW(kUser, kLongDate, &kMay, nullptr, b, 1024), GetDateFormatW(0x0407, 0, nullptr, nullptr, b, 1024);
          GetTimeFormatW(kUser, 0, &kMay, nullptr, b, 1024), VelUt::FormatDateTimeForUserLocale(CTime(0));
@@ -889,12 +884,11 @@ std::map<std::string, int> Exported() {
   return exported;
 }
 
-// Every exported function has a row, each of its overloads counted, and every row but those of
-// functions defined in their headers names exported functions only: a new function needs a row.
+// Every exported function has a row, each of its overloads counted: a new function needs a row.
 TEST(HostileInput, TableCoversEveryExport) {
   std::map<std::string, int> covered;
   for (const Row& row : kRows)
-    if (!(row.allow & (kInline | kAgain)))
+    if (!(row.allow & kAgain))
       for (const auto& [name, overloads] : Names(row)) covered[name] += overloads;
   const std::map<std::string, int> exported = Exported();
   ASSERT_GT(exported.size(), 200u);
@@ -902,7 +896,6 @@ TEST(HostileInput, TableCoversEveryExport) {
     const auto it = covered.find(name);
     EXPECT_EQ(it == covered.end() ? 0 : it->second, overloads) << "overloads with a row: " << name;
   }
-  for (const auto& entry : covered) EXPECT_EQ(exported.count(entry.first), 1u) << entry.first;
 }
 
 TEST(HostileInput, NoCallCrashesHangsOrThrowsUndocumented) {
@@ -916,16 +909,13 @@ TEST(HostileInput, NoCallCrashesHangsOrThrowsUndocumented) {
   // show no message box, and meet std::bad_alloc (where allowed) instead of taking gigabytes.
   AfxSetMessageBoxHandler([](const wchar_t*, UINT, UINT) { return IDOK; });
   velut_test::LimitAllocations(256ul << 20);
-  int functions = 0, calls = 0;
   for (const Row& row : kRows) {
     SCOPED_TRACE(row.functions);
     Sweep sweep(row.functions, row.allow);
     row.calls(sweep);
-    calls += sweep.Finish();
-    for (const auto& name : Names(row)) functions += name.second;
+    sweep.Finish();
   }
   velut_test::LimitAllocations(0);
-  std::printf("%d functions, %d calls\n", functions, calls);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ std::string Fields(const CTime& t) {
          std::to_string(t.GetDayOfWeek());
 }
 
-TEST(CTime, FromFieldsInLocalTime) {
+TEST(CTime, FieldsAndSystemTime) {
   constexpr std::int64_t kAny = INT64_MIN;  // any time
   ScopedTimeZone tz(velut_test::kCentralEurope);
   struct Row {
@@ -62,10 +62,6 @@ TEST(CTime, FromFieldsInLocalTime) {
   do before = std::time(nullptr), now = CTime::GetCurrentTime().GetTime();
   while (before != std::time(nullptr));
   EXPECT_EQ(before, now);
-}
-
-TEST(CTime, GetAsSystemTime) {
-  ScopedTimeZone tz(velut_test::kCentralEurope);
   SYSTEMTIME st{};
   ASSERT_TRUE(CTime(2024, 5, 17, 8, 30, 15).GetAsSystemTime(st));
   EXPECT_EQ(std::vector<WORD>({st.wYear, st.wMonth, st.wDay, st.wDayOfWeek, st.wHour, st.wMinute,
