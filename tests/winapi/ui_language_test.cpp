@@ -81,7 +81,8 @@ TEST(LoadString, LanguageOrder) {
 TEST(LoadString, UserLanguageFromEnvironment) {
   const std::tuple<const char*, const char*, const char*, const wchar_t*> rows[] = {
       // LC_ALL, LC_MESSAGES, LANG (null: unset); the text of id 1.
-      {nullptr, "de_AT.UTF-8", "fr_FR.UTF-8", L"Servus"},
+      {nullptr, nullptr, "de_AT", L"Servus"},
+      {nullptr, "de_AT.UTF-8", "fr_FR.UTF-8", L"Servus"},  // the same language: the text kept
       {"de_DE.UTF-8", "de_AT.UTF-8", "fr_FR.UTF-8", L"Hallo"},
       {"", "", "fr_CA.UTF-8", L"Bonjour"},    // empty values do not count
       {"C", nullptr, "de_DE.UTF-8", L"Hi"}};  // C stops the search
