@@ -18,8 +18,7 @@ bool g_fired = false;
 std::size_t g_limit = 0;  // 0: none
 
 void* Allocate(std::size_t size) {
-  if (g_countdown > 0 && --g_countdown == 0) {
-    g_fired = true;  // disarmed again, so the exception itself can be made
+  if (velut_test::AllocationFails()) {  // disarmed again, so the exception itself can be made
     if (g_kind == AllocationFailure::kMemoryException) throw new CMemoryException;
     if (g_kind == AllocationFailure::kDravoMemoryException) throw new CDravoMemoryException;
     throw std::bad_alloc();

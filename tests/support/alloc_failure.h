@@ -16,8 +16,7 @@ class AllocationFailure {
   bool Fired() const;  // true once the n-th allocation has failed
 };
 
-// Counts one allocation made outside operator new (by ICU or the C library, through a test's
-// hooks); true when it is the one that must fail.
+// Counts an allocation made outside operator new (ICU's, the C library's); true if it must fail.
 bool AllocationFails();
 
 // Allocations above `bytes` throw std::bad_alloc; 0 lifts the limit.

@@ -128,11 +128,8 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
   RecentTexts::Text* recent = kept != nullptr ? &kept->At(module, id) : nullptr;
   const bool held = recent != nullptr && RecentTexts::Holds(*recent, module, id, unloads);
   // A text kept for any language needs no look at the environment.
-  if (held && recent->any_language) {
-    if (!recent->found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-    return recent->text;
-  }
-  const LANGID preferred = velwin::detail::PreferredLanguage();
+  const LANGID preferred =
+      held && recent->any_language ? recent->language : velwin::detail::PreferredLanguage();
   if (held && recent->language == preferred) {
     if (!recent->found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return recent->text;
