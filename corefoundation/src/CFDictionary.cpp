@@ -23,7 +23,7 @@ CFIndex __CFDictionary::Find(CFTypeRef key) const {
   }
   const auto it =
       std::lower_bound(order, order + count, name, [this](std::uint32_t i, const __CFString* text) {
-        return TextOf(keys[i]).Compare(*text) < 0;
+        return TextOf(keys[i]).SortsBefore(*text);
       });
   if (it == order + count || !TextOf(keys[*it]).Equals(*name)) return -1;
   return static_cast<CFIndex>(*it);

@@ -123,14 +123,9 @@ void __CFString::Delete(__CFString* string) {
   ::operator delete(string);
 }
 
-int __CFString::Compare(const __CFString& other) const {
-  const CFIndex n = std::min(length, other.length);
-  const UniChar* a = units();
-  const UniChar* b = other.units();
-  for (CFIndex i = 0; i < n; ++i) {
-    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
-  }
-  return length == other.length ? 0 : length < other.length ? -1 : 1;
+bool __CFString::SortsBefore(const __CFString& other) const {
+  return std::lexicographical_compare(units(), units() + length, other.units(),
+                                      other.units() + other.length);
 }
 
 bool __CFString::Equals(const __CFString& other) const {

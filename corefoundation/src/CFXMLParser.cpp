@@ -107,8 +107,8 @@ bool HasRepeatedKey(__CFDictionary& attributes) {
   }
   for (std::size_t i = 0; i < count; ++i) order[i] = static_cast<std::uint32_t>(i);
   std::sort(order, order + count, [keys](std::uint32_t a, std::uint32_t b) {
-    return static_cast<const __CFString*>(keys[a])->Compare(
-               *static_cast<const __CFString*>(keys[b])) < 0;
+    return static_cast<const __CFString*>(keys[a])->SortsBefore(
+        *static_cast<const __CFString*>(keys[b]));
   });
   for (std::size_t i = 1; i < count; ++i) {
     if (keys[order[i - 1]] == keys[order[i]]) return true;

@@ -130,8 +130,8 @@ struct __CFString final : velcf::detail::Object {
 
   const UniChar* units() const { return reinterpret_cast<const UniChar*>(this + 1); }
   UniChar* units() { return reinterpret_cast<UniChar*>(this + 1); }
-  // Unit order, then length.
-  int Compare(const __CFString& other) const;
+  // True when this text sorts before `other`: by units, then by length.
+  bool SortsBefore(const __CFString& other) const;
   bool Equals(const __CFString& other) const;
 
   const CFIndex length;
