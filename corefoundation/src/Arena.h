@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cassert>
 #include <cstddef>
 #include <new>
 #include <utility>
@@ -22,9 +23,10 @@ class Arena {
   // Frees every block, the arena included. Objects still in it are gone.
   void Free();
 
-  // `size` bytes, 8-aligned; throws std::bad_alloc.
+  // `size` bytes, 8-aligned; throws std::bad_alloc. `size` is a multiple
+  // of 8, so that the next allocation is aligned as well.
   void* Allocate(std::size_t size) {
-    size = (size + 7) & ~std::size_t{7};
+    assert(size % 8 == 0);
     if (size <= static_cast<std::size_t>(end_ - cursor_)) {
       char* p = cursor_;
       cursor_ += size;

@@ -219,11 +219,7 @@ __CFTree* Builder::AddTree(CFXMLNodeTypeCode type, const __CFString* string) {
   char* place = static_cast<char*>(arena_.Allocate(sizeof(__CFTree) + sizeof(__CFXMLNode) + info));
   auto* tree = arena_.Make<__CFTree>(place);
   auto* node = arena_.Make<__CFXMLNode>(place + sizeof(__CFTree), type);
-  // The records are one to three words long: zeroed word by word.
-  void** words = static_cast<void**>(static_cast<void*>(node + 1));
-  if (info > 0) words[0] = nullptr;
-  if (info > 8) words[1] = nullptr;
-  if (info > 16) words[2] = nullptr;
+  std::memset(static_cast<void*>(node + 1), 0, info);
   node->string = string;
   if (!stack_.empty()) {
     const Frame& frame = stack_.back();

@@ -190,13 +190,13 @@ struct __CFXMLNode final : velcf::detail::Object {
     small_ = static_cast<std::uint8_t>(code);
   }
   CFXMLNodeTypeCode code() const { return small_; }
-  // The size of the record a node of type `code` carries; 0 for none. The
-  // records are at most three words long.
+  // The size of the record a node of type `code` carries; 0 for none.
   static std::size_t InfoSize(CFXMLNodeTypeCode code) {
-    static_assert(sizeof(CFXMLElementInfo) <= 3 * sizeof(void*) &&
-                      sizeof(CFXMLDocumentInfo) <= 3 * sizeof(void*) &&
-                      sizeof(CFXMLDocumentTypeInfo) <= 3 * sizeof(void*),
-                  "a node's record is zeroed word by word");
+    static_assert(sizeof(CFXMLElementInfo) % 8 == 0 && sizeof(CFXMLDocumentInfo) % 8 == 0 &&
+                      sizeof(CFXMLProcessingInstructionInfo) % 8 == 0 &&
+                      sizeof(CFXMLDocumentTypeInfo) % 8 == 0 &&
+                      sizeof(CFXMLEntityReferenceInfo) % 8 == 0,
+                  "a node and its record fill whole words of the arena");
     switch (code) {
       case kCFXMLNodeTypeDocument:
         return sizeof(CFXMLDocumentInfo);

@@ -30,8 +30,7 @@ const CFXMLElementInfo* Element(CFTreeRef tree) {
   return static_cast<const CFXMLElementInfo*>(CFXMLNodeGetInfoPtr(CFXMLTreeGetNode(tree)));
 }
 
-// A tree as text: per node its type's letter (below), string and record ("/": empty tag), then
-// its children in [].
+// A tree as text: per node its type letter (below), string, record ("/": empty tag), children [].
 std::string Dump(CFTreeRef tree) {
   CFXMLNodeRef node = CFXMLTreeGetNode(tree);
   const CFXMLNodeTypeCode code = CFXMLNodeGetTypeCode(node);
@@ -61,6 +60,8 @@ std::string Dump(CFTreeRef tree) {
   } else if (code == kCFXMLNodeTypeDocument) {
     const CFStringEncoding encoding = static_cast<const CFXMLDocumentInfo*>(info)->encoding;
     out = encoding == kCFStringEncodingUTF8 ? "" : std::to_string(encoding) + ": ";
+  } else if (info != nullptr) {
+    out += "|record";  // a type that has none
   }
   std::string children;
   for (CFIndex i = 0; i < CFTreeGetChildCount(tree); ++i) {
