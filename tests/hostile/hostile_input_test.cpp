@@ -299,8 +299,7 @@ const Gen<CFTreeRef> kTrees = {{"null", nullptr}, {"document", CFTreeGetParent(k
                                {"literal entry", kTable.Entry(1)},
                                {"text node", CFTreeGetFirstChild(kTable.Entry(1))},
                                {"doctype", CFTreeGetChildAtIndex(CFTreeGetParent(kTable.Root()), 1)}};
-// Objects of every type, so that each query also meets the wrong type; never destroyed, so that they stay
-// reachable to the end.
+// Objects of every type, so that each query also meets the wrong type; never destroyed: reachable to the end.
 const Gen<CFTypeRef>& kObjects = *new Gen<CFTypeRef>([] {
   const auto* info = static_cast<const CFXMLElementInfo*>(CFXMLNodeGetInfoPtr(CFXMLTreeGetNode(kTable.Root())));
   const UniChar lone[] = {0xD800, 'a'};
@@ -364,8 +363,7 @@ struct Row {
   void (*calls)(Sweep&);
 };
 
-// Texts, pictures, counts and pointers are crossed per function; the layout of the table is its
-// own.
+// Texts, pictures, counts and pointers are crossed per function; the table keeps its own layout.
 // clang-format off
 const Row kRows[] = {
     // ---- libVelUt: CStdStr, ssicoll, ssadd

@@ -75,8 +75,7 @@ TEST(PathFileExists, FilesFoldersAndErrors) {
   });
 }
 
-// TMPDIR made absolute, one separator at its end; too small a buffer gets the size it needs and
-// nothing is written.
+// TMPDIR made absolute, one separator at its end; too small a buffer is untouched, given the size.
 TEST(GetTempPath, Table) {
   TempFolder dir;
   ScopedCurrentFolder here(dir.path());

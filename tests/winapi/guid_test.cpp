@@ -1,5 +1,4 @@
-// CLSIDFromString: the braced registry form, and what Windows answers for the rest;
-// the task allocator.
+// CLSIDFromString: the braced registry form, what Windows answers for the rest; the task allocator.
 #include <cstring>
 #include <utility>
 

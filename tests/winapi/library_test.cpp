@@ -160,8 +160,7 @@ TEST(LoadLibraryW, Errors) {
   EXPECT_EQ(error, ERROR_TOO_MANY_OPEN_FILES);
 }
 
-// Ids across blocks and texts; a failed lookup sets the last error, also when answered from
-// before.
+// Ids across blocks and texts; a failed lookup sets the last error, also when answered from before.
 TEST(LoadString, IdsTextsAndLastError) {
   // The 32-bit DLL: the pe fuzz corpus holds the 64-bit header.
   Library lib(TestDll("strings32.dll")), none(TestDll("nostrings.dll"));
