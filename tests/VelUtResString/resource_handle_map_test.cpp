@@ -109,7 +109,8 @@ TEST_F(ResourceStrings, CurrentModule) {
   EXPECT_EQ(CStdStr<wchar_t>(reinterpret_cast<const wchar_t*>(15)), L"fifteen");
   CStdStr<wchar_t> text(L"abc");
   EXPECT_FALSE(text.Load(2, nullptr));
-  EXPECT_TRUE(text.Load(16, nullptr) && text == L"sixteen");
+  EXPECT_TRUE(text.Load(16, nullptr));
+  EXPECT_EQ(text, L"sixteen");
   AfxSetResourceHandle(saved);
   FreeLibrary(current);
 }

@@ -1,9 +1,8 @@
-// Every exported function of the library and every entry point of the
-// layers, called with each class of bad argument that applies. Each call
-// runs in a forked child with 5 seconds of processor time, and a 60-second
-// alarm for a call that waits, so that a busy machine makes no hang; a call
-// fails on a signal, a hang, a sanitizer report or an exception its header
-// does not document. Values are not judged here: the other suites do that.
+// Every exported function of the library and every entry point of the layers, called with each
+// class of bad argument that applies. Each call runs in a forked child with 5 seconds of processor
+// time, and a 60-second alarm for a call that waits, so that a busy machine makes no hang; a call
+// fails on a signal, a hang, a sanitizer report or an exception its header does not document.
+// Values are not judged here: the other suites do that.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>

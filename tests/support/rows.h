@@ -50,8 +50,7 @@ auto ForEachRow(const Row (&rows)[N], Check check) -> decltype(void(rows[0].name
   }
 }
 
-// A loop stays plain where its rows cannot print (a pointer that is no text, a
-// value gtest has no printer for) or are no table (an inline list, the values
-// a call gave back).
+// A loop stays plain where its rows cannot print (a pointer that is no text, a value gtest has no
+// printer for) or are no table (an inline list, the values a call gave back).
 
 }  // namespace velut_test

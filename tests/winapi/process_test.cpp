@@ -225,7 +225,9 @@ TEST(WaitForSingleObject, WaitsReportsReapsAndCloses) {
     PROCESS_INFORMATION pi{};
     ASSERT_EQ(RunLine(Wide(WriteScript(dir, "child", body)), L"", L"", 0, nullptr, 0, &pi), 0u);
     EXPECT_EQ(pi.dwThreadId, pi.dwProcessId);
-    EXPECT_TRUE(pi.hProcess != closed && pi.hThread != closed && pi.hProcess != pi.hThread);
+    EXPECT_NE(pi.hProcess, closed) << "the process handle is a new one";
+    EXPECT_NE(pi.hThread, closed) << "the thread handle is a new one";
+    EXPECT_NE(pi.hProcess, pi.hThread) << "the process and its thread have a handle each";
     DWORD code = 0;
     if (exit_code == 3) {
       EXPECT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
