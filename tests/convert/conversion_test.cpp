@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <tuple>
 #include <utility>
 
 #include <gtest/gtest.h>

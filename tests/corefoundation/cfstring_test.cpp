@@ -94,7 +94,10 @@ TEST(CFString, CreateAndRead) {
       {"data of null", CFDataCreate(nullptr, nullptr, 1)},
       {"data of -1 bytes", CFDataCreate(nullptr, bytes, -1)}};
   for (const auto& [call, p] : refused) EXPECT_EQ(nullptr, p) << call;
-  EXPECT_EQ(9, CFStringGetMaximumSizeForEncoding(3, kUtf8)) << "UTF-8: three bytes a unit at most";
+  // The most bytes 3 units take: three a unit in UTF-8, one in the 8-bit sets, two in UTF-16.
+  const std::pair<CFStringEncoding, CFIndex> most[] = {{kUtf8, 9}, {kLatin1, 3}, {kUtf16LE, 6}};
+  for (const auto& [encoding, bytes] : most)
+    EXPECT_EQ(bytes, CFStringGetMaximumSizeForEncoding(3, encoding)) << "encoding " << encoding;
 }
 
 // Folding covers A-Z only, the order is the UTF-16 units'; null sorts first and equals nothing.

@@ -12,7 +12,6 @@
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>

@@ -1,5 +1,4 @@
 // Free file names in real folders, and temporary names.
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <tuple>
