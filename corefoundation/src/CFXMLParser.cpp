@@ -90,6 +90,22 @@ bool ConvertText(const unsigned char*& p, const unsigned char* end, UniChar*& ou
   }
 }
 
+// The end of the text run from p in a document with a type, where a
+// reference to an entity (or a malformed one) ends a run: the memory a
+// run takes is sized by the run, not by the rest of the text, so that a
+// text cut by many references takes memory in proportion to its length.
+const unsigned char* RunEnd(const unsigned char* p, const unsigned char* end) {
+  while ((p = static_cast<const unsigned char*>(
+              std::memchr(p, '&', static_cast<std::size_t>(end - p)))) != nullptr) {
+    char32_t cp = 0;
+    std::string_view name;
+    const unsigned char* next = nullptr;
+    if (ReadReference(p, cp, name, next) != Reference::kCharacter) return p;
+    p = next;
+  }
+  return end;
+}
+
 // True when a repeated key of `attributes` (whose keys are interned, so
 // that equal names are the same string) is found, in `order` when it has
 // one, which is sorted here.
@@ -402,12 +418,13 @@ bool Builder::AddTextRun(const unsigned char*& p, const unsigned char* end) {
   // Written straight into the arena: the run takes at most a unit per
   // byte, and what it leaves is given back.
   const unsigned char* const start = p;
-  char* const place =
-      static_cast<char*>(arena_.Allocate(__CFString::SizeFor(static_cast<std::size_t>(end - p))));
+  const unsigned char* const run_end = has_doctype_ ? RunEnd(p, end) : end;
+  char* const place = static_cast<char*>(
+      arena_.Allocate(__CFString::SizeFor(static_cast<std::size_t>(run_end - p))));
   UniChar* const units = reinterpret_cast<UniChar*>(place + sizeof(__CFString));
   UniChar* out = units;
   unsigned not_space = 0;
-  if (!ConvertText(p, end, out, not_space)) return false;
+  if (!ConvertText(p, run_end, out, not_space)) return false;
   const auto count = static_cast<std::size_t>(out - units);
   if (count != 0 && not_space != 0) {
     __CFString* string = arena_.Make<__CFString>(place, static_cast<CFIndex>(count));
