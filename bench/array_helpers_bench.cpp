@@ -13,7 +13,7 @@
 #include <VelUt/VelUt.h>
 
 // The described key of an entry (trim, 1024-unit buffer, PathRemoveBackslash).
-#include "../reference/slow_reference.h"
+#include "../tests/reference/slow_reference.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include <VelUt/VelUt.h>
 
-#include "../reference/delimited_transcription.h"
+#include "../tests/reference/delimited_transcription.h"
 
 namespace {
 

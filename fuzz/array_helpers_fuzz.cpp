@@ -10,7 +10,7 @@
 
 #include <VelUt/VelUt.h>
 
-#include "../reference/slow_reference.h"
+#include "../tests/reference/slow_reference.h"
 #include "fuzz_input.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include <VelUt/VelUt.h>
 
-#include "../reference/delimited_transcription.h"
+#include "../tests/reference/delimited_transcription.h"
 #include "fuzz_input.h"
 
 namespace {
