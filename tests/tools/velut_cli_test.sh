@@ -7,19 +7,11 @@ set -u
 velut="$(realpath "$1")"
 dlls="$(realpath "$2")"  # the test resource DLLs
 example="$(dirname "$velut")/example"
-failures=0 passes=0
 declare -A statuses json_rows
 export TZ=UTC0 LANG=C.UTF-8
 unset LC_ALL LC_MESSAGES LC_TIME TMPDIR
-
-verdict() {  # verdict STATUS DESCRIPTION: a pass when STATUS is 0
-  if [[ $1 == 0 ]]; then
-    passes=$((passes + 1))
-  else
-    echo "FAIL: $2"
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source=../package/verdict.sh
+source "$(dirname "$0")/../package/verdict.sh"
 
 # The JSON contract: one object; "error" exactly when a failure is reported,
 # then alone for status 2; otherwise "result" a boolean or a number.
@@ -336,5 +328,4 @@ for c in $commands; do
   verdict $((!ok)) "$c --help: exit statuses${statuses[$c]:-} not all listed"
 done
 
-echo "$passes passed, $failures failed"
-[[ $failures == 0 ]]
+summary "velut cli"
