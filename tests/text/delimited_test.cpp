@@ -95,7 +95,7 @@ TEST(MakeDelimitedString, JoinsWithTheSeparator) {
     Items items;
     const wchar_t* separator;
     signed char skip_empty;
-    const wchar_t* joined;
+    std::wstring joined;
   };
   const Row rows[] = {
       {"an empty item between", {L"a", L"", L"b"}, L",", 0, L"a,,b"},
@@ -110,7 +110,7 @@ TEST(MakeDelimitedString, JoinsWithTheSeparator) {
     VelString result(L"stale");
     EXPECT_EQ(1,
               VelUt::MakeDelimitedString(ToList(row.items), result, row.skip_empty, row.separator));
-    EXPECT_EQ(std::wstring(row.joined), std::wstring(result.c_str()));
+    EXPECT_EQ(row.joined, std::wstring(result.c_str()));
   });
 }
 
@@ -129,8 +129,7 @@ TEST(SplitString, CutsAtTheFirstDelimiter) {
     const wchar_t* text;
     const wchar_t* delimiters;
     signed char trim;
-    const wchar_t* left;
-    const wchar_t* right;
+    std::wstring left, right;
     wchar_t delimiter;
     int result;
   };
@@ -144,8 +143,8 @@ TEST(SplitString, CutsAtTheFirstDelimiter) {
     wchar_t delimiter = L'?';
     EXPECT_EQ(row.result,
               VelUt::SplitString(row.text, row.delimiters, left, right, delimiter, row.trim));
-    EXPECT_EQ(std::wstring(row.left), std::wstring(left));
-    EXPECT_EQ(std::wstring(row.right), std::wstring(right));
+    EXPECT_EQ(row.left, std::wstring(left));
+    EXPECT_EQ(row.right, std::wstring(right));
     EXPECT_EQ(row.delimiter, delimiter);
   });
 }
