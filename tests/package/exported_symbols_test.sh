@@ -3,9 +3,9 @@
 # type of the interface is there, and nothing else (no standard-library
 # template code, no helper) is.
 set -u
-lib="$1"
-symbols="$(nm -DC --defined-only "$lib" | sed 's/^[0-9a-f]* [A-Za-z] //; s/@@.*//')"
-failures=0
+# shellcheck source=verdict.sh
+source "$(dirname "$0")/verdict.sh"
+symbols="$(nm -DC --defined-only "$1" | sed 's/^[0-9a-f]* [A-Za-z] //; s/@@.*//')"
 
 expected=(
   'VelUtResString::Load(__CFTree*)'
@@ -21,13 +21,17 @@ expected=(
   'VelUt::FindNoCase(wchar_t const*, wchar_t const*, int)'
   'VelUt::ReplaceNoCase(CStdStr<wchar_t>&, wchar_t const*, wchar_t const*)'
   'VelUt::SortArray(CArray<unsigned int, unsigned int>&)'
-  'VelUt::FindInArray(wchar_t const*, CStdContainer<CStdStr<wchar_t>, std::vector> const&, signed char)'
+  'VelUt::FindInArray(wchar_t const*, CStdContainer<CStdStr<wchar_t>, std::vector> const&, '\
+'signed char)'
   'VelUt::FindInArray(unsigned int, CArray<unsigned int, unsigned int> const&)'
   'VelUt::FindInArray(void*, CStdContainer<void*, std::vector> const&)'
   'VelUt::RemoveDuplicates(CStdContainer<CStdStr<wchar_t>, std::vector>&)'
-  'VelUt::ParseDelimitedString(CStdStr<wchar_t> const&, CStdStr<wchar_t> const&, CStdContainer<CStdStr<wchar_t>, std::vector>&, int)'
-  'VelUt::MakeDelimitedString(CStdContainer<CStdStr<wchar_t>, std::vector> const&, VelString&, signed char, CStdStr<wchar_t> const&)'
-  'VelUt::SplitString(CStdStr<wchar_t> const&, CStdStr<wchar_t> const&, CStdStr<wchar_t>&, CStdStr<wchar_t>&, wchar_t&, signed char)'
+  'VelUt::ParseDelimitedString(CStdStr<wchar_t> const&, CStdStr<wchar_t> const&, '\
+'CStdContainer<CStdStr<wchar_t>, std::vector>&, int)'
+  'VelUt::MakeDelimitedString(CStdContainer<CStdStr<wchar_t>, std::vector> const&, VelString&, '\
+'signed char, CStdStr<wchar_t> const&)'
+  'VelUt::SplitString(CStdStr<wchar_t> const&, CStdStr<wchar_t> const&, CStdStr<wchar_t>&, '\
+'CStdStr<wchar_t>&, wchar_t&, signed char)'
   'VelUt::FindMatchingChar(CStdStr<wchar_t> const&, int, signed char, wchar_t)'
   'VelUt::MatchBraces(CStdStr<wchar_t> const&, wchar_t, signed char, wchar_t)'
   'VelUt::RemoveQuotes(CStdStr<wchar_t>&, wchar_t)'
@@ -60,23 +64,20 @@ expected=(
   'typeinfo for COleException*'
 )
 for s in "${expected[@]}"; do
-  grep -qxF -- "$s" <<<"$symbols" || { echo "missing export: $s"; failures=$((failures + 1)); }
+  grep -qxF -- "$s" <<<"$symbols"
+  verdict $? "missing export: $s"
 done
-grep -q '^typeinfo for CStdContainerPos<std::map<CStdStr<wchar_t>, void\*' <<<"$symbols" ||
-  { echo "missing export: typeinfo for CStdContainerPos<map>"; failures=$((failures + 1)); }
+grep -q '^typeinfo for CStdContainerPos<std::map<CStdStr<wchar_t>, void\*' <<<"$symbols"
+verdict $? "missing export: typeinfo for CStdContainerPos<map>"
 
 # Anything exported must belong to the library's own interface.
-allowed='^(VelUt::|CStdStr<wchar_t>::|POSITION_IMP::|CStdContainerPos<|CDravoMemoryException::|VelUtResString::|PreProcessUrl\(|ssicoll\(|ssadd\(|(typeinfo|typeinfo name|vtable) for |VELUT_0$)'
-while IFS= read -r s; do
-  [[ -z "$s" ]] && continue
-  if ! grep -qE "$allowed" <<<"$s"; then
-    echo "unexpected export: $s"
-    failures=$((failures + 1))
-  fi
-done <<<"$symbols"
-if grep -E '^(typeinfo|typeinfo name|vtable) for std::' <<<"$symbols"; then
-  failures=$((failures + 1))
-fi
-
-echo "exported symbols: $((${#expected[@]} + 1 - failures)) passed, $failures failed"
-[[ $failures == 0 ]]
+own='CStdStr<wchar_t>::|POSITION_IMP::|CStdContainerPos<|CDravoMemoryException::|VelUtResString::'
+functions='PreProcessUrl\(|ssicoll\(|ssadd\('
+allowed="^(VelUt::|$own|$functions|(typeinfo|typeinfo name|vtable) for |VELUT_0$)"
+unexpected="$(grep -vE "^$|$allowed" <<<"$symbols")"
+[[ -z $unexpected ]]
+verdict $? "unexpected exports: $unexpected"
+standard="$(grep -E '^(typeinfo|typeinfo name|vtable) for std::' <<<"$symbols")"
+[[ -z $standard ]]
+verdict $? "standard-library types exported: $standard"
+summary "exported symbols"

@@ -3,12 +3,10 @@
 # tests compile and run, examples/consumer/strings_example.cpp, as it is.
 #   readme_program_test.sh SOURCE_DIR
 set -u
+# shellcheck source=verdict.sh
+source "$(dirname "$0")/verdict.sh"
 readme="$(<"$1/README.md")"
 program="$(<"$1/examples/consumer/strings_example.cpp")"
-if [[ $readme == *'```cpp'$'\n'"$program"$'\n''```'* ]]; then
-  echo "readme program: 1 passed, 0 failed"
-else
-  echo "README.md does not show examples/consumer/strings_example.cpp as it is"
-  echo "readme program: 0 passed, 1 failed"
-  exit 1
-fi
+[[ $readme == *'```cpp'$'\n'"$program"$'\n''```'* ]]
+verdict $? "README.md does not show examples/consumer/strings_example.cpp as it is"
+summary "readme program"

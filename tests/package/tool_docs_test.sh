@@ -5,12 +5,13 @@
 # options and nothing where a value or an argument is due.
 #   tool_docs_test.sh VELUT MAN_PAGE COMPLETION
 set -u
+# shellcheck source=verdict.sh
+source "$(dirname "$0")/verdict.sh"
 velut="$1" page="$2" completion="$3"
-failures=0 passed=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 warnings="$(groff -man -Tutf8 -ww -z "$page" 2>&1)"
-[[ -z "$warnings" ]] && passed=$((passed + 1)) || fail "groff warns: $warnings"
+[[ -z "$warnings" ]]
+verdict $? "groff warns: $warnings"
 
 # The page as one line of words, wide enough that nothing is hyphenated.
 words() { tr -s ' \t\n' '   ' | sed 's/^ //; s/ $//'; }
@@ -18,8 +19,8 @@ rendered="$(groff -man -Tutf8 -rLL=5000n -P-cbou "$page" 2>/dev/null | words)"
 commands="$("$velut" --help | awk '/^commands:/ { on = 1; next } on && /^  / { print $1 }')"
 for command in $commands; do
   help="$("$velut" "$command" --help | sed '1s/^usage: *//' | words)"
-  [[ $rendered == *"$help"* ]] && passed=$((passed + 1)) ||
-    fail "the man page lacks or alters the help of '$command': $help"
+  [[ $rendered == *"$help"* ]]
+  verdict $? "the man page lacks or alters the help of '$command': $help"
 done
 
 # shellcheck source=/dev/null
@@ -50,8 +51,6 @@ for row in "${rows[@]}"; do
   else
     [[ $got == "$want" ]] && ok=1 || ok=0
   fi
-  ((ok)) && passed=$((passed + 1)) || fail "completing '$line': got '$got', want '$want'"
+  verdict $((!ok)) "completing '$line': got '$got', want '$want'"
 done
-
-echo "tool docs: $passed passed, $failures failed"
-((failures == 0))
+summary "tool docs"

@@ -7,6 +7,7 @@
 
 #include <VelUt/VelUt.h>
 
+#include "support/global_locale.h"
 #include "support/rows.h"
 
 namespace {
@@ -20,7 +21,7 @@ CStdContainer<Str, std::vector> MakeList(const Texts& v) {
   return list;
 }
 
-// Sorting and the number and string searches are checked by the fuzz target
+// The number and string searches are checked by the fuzz target
 // under both locales; here pointers compared by value, a null text and NULs.
 TEST(FindInArray, Pointers) {
   int x = 0;
@@ -46,19 +47,51 @@ TEST(FindInArray, Strings) {
   });
 }
 
-// {entries, what stays, count}; keys are trimmed, lose one trailing separator and end at a NUL
-// (a blank before it stays), then collate. The fuzz target and the velut tool check the rest.
-TEST(RemoveDuplicates, Table) {
-  const std::tuple<Texts, Texts, int> rows[] = {
-      {{L"C:\\Temp\\ ", L"c:\\temp"}, {L"C:\\Temp\\ "}, 1},
-      {{{L"ab\0x", 4}, {L"AB\0y", 4}, L"ab ", {L"a \0", 3}, L"a"},
+TEST(SortArray, SortsAscendingUnsigned) {
+  CArray<unsigned int, unsigned int> values;
+  for (const unsigned int v : {5u, 4294967295u, 0u, 5u}) values.Add(v);
+  VelUt::SortArray(values);
+  const std::vector<unsigned int> sorted = {0, 5, 5, 4294967295u};
+  EXPECT_EQ(sorted, std::vector<unsigned int>(values.GetData(), values.GetData() + 4));
+}
+
+// Keys are trimmed, lose one trailing separator and end at a NUL (a blank before it stays), then
+// collate lowered through the global locale; the count is of kept entries that lost one. The fuzz
+// target checks the rest.
+TEST(RemoveDuplicates, KeepsTheFirstEntryOfEachKey) {
+  struct Row {
+    const char* name;
+    const char* locale;
+    Texts entries, kept;
+    int count;
+  };
+  const Row rows[] = {
+      {"one group", "C", {L"a", L"A", L"a"}, {L"a"}, 1},
+      {"two groups", "C", {L"a", L"A", L"b", L"B"}, {L"a", L"b"}, 2},
+      {"paths",
+       "C",
+       {L"C:\\Temp\\", L" c:\\temp", L"C:\\TEMP ", L"D:\\"},
+       {L"C:\\Temp\\", L"D:\\"},
+       1},
+      {"inner blanks count", "C", {L"a b", L"a  b"}, {L"a b", L"a  b"}, 0},
+      {"the classic locale lowers A-Z only",
+       "C",
+       {L"\u00C0", L"\u00E0"},
+       {L"\u00C0", L"\u00E0"},
+       0},
+      {"a UTF-8 locale lowers more", "C.UTF-8", {L"\u00C0", L"\u00E0"}, {L"\u00C0"}, 1},
+      {"a key ends at a NUL",
+       "C",
+       {{L"ab\0x", 4}, {L"AB\0y", 4}, L"ab ", {L"a \0", 3}, L"a"},
        {{L"ab\0x", 4}, {L"a \0", 3}, L"a"},
        1},
   };
-  velut_test::ForEachRow(rows, [](const Texts& in, const Texts& out, int count) {
-    auto list = MakeList(in);
-    EXPECT_EQ(VelUt::RemoveDuplicates(list), count);
-    EXPECT_EQ(Texts(list.begin(), list.end()), out);
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    velut_test::ScopedGlobalLocale locale(row.locale);
+    ASSERT_TRUE(locale.ok()) << "the system lacks the locale " << row.locale;
+    auto list = MakeList(row.entries);
+    EXPECT_EQ(row.count, VelUt::RemoveDuplicates(list));
+    EXPECT_EQ(row.kept, Texts(list.begin(), list.end()));
   });
 }
 
