@@ -1,38 +1,38 @@
 // Any bytes as an XML document: CFXMLTreeCreateFromData, then a walk over
-// the whole tree that reads every node's string, record and attributes and
-// checks the tree's invariants, then the release.
-#include <cstdint>
-#include <cstdlib>
+// the whole tree that reads every node's string, record and attributes,
+// checks the tree's invariants and loads each node as a string-table
+// entry, then the release.
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <CoreFoundation/CoreFoundation.h>
+#include <VelUt/VelUt.h>
 #include <WinAPI/CFString.h>
+
+#include "fuzz_input.h"
 
 namespace {
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::Check;
 
 // Reads every unit of a string, both ways, and returns its length.
 CFIndex ReadString(CFStringRef s) {
   if (s == nullptr) return 0;
   const CFIndex n = CFStringGetLength(s);
   const UniChar* units = CFStringGetCharactersPtr(s);
-  Require((n == 0) == (units == nullptr));
+  Check((n == 0) == (units == nullptr), "a string has units unless it is empty");
   std::vector<UniChar> copy(static_cast<std::size_t>(n));
   CFStringGetCharacters(s, CFRangeMake(0, n), copy.data());
-  for (CFIndex i = 0; i < n; ++i) Require(copy[i] == units[i]);
+  Check(std::equal(copy.begin(), copy.end(), units), "a string copies out its own units");
   // The parser makes no unpaired surrogate, so UTF-8 always works.
   std::vector<char> utf8(
       static_cast<std::size_t>(CFStringGetMaximumSizeForEncoding(n, kCFStringEncodingUTF8)) + 1);
-  Require(
-      CFStringGetCString(s, utf8.data(), static_cast<CFIndex>(utf8.size()), kCFStringEncodingUTF8));
+  Check(
+      CFStringGetCString(s, utf8.data(), static_cast<CFIndex>(utf8.size()), kCFStringEncodingUTF8),
+      "a string fits the UTF-8 size it gives");
   std::wstring wide;
-  Require(CFString2CString(s, wide));
-  Require(wide.size() <= static_cast<std::size_t>(n));
+  Check(CFString2CString(s, wide) && wide.size() <= static_cast<std::size_t>(n),
+        "a string converts to a wide text");
   return n;
 }
 
@@ -44,35 +44,38 @@ bool IsBlank(CFStringRef s) {
   return true;
 }
 
+void CheckAttributes(const CFXMLElementInfo* element) {
+  const CFIndex count = CFDictionaryGetCount(element->attributes);
+  Check(CFArrayGetCount(element->attributeOrder) == count, "each attribute is in the order once");
+  std::vector<const void*> keys(static_cast<std::size_t>(count));
+  std::vector<const void*> values(static_cast<std::size_t>(count));
+  CFDictionaryGetKeysAndValues(element->attributes, keys.data(), values.data());
+  for (CFIndex i = 0; i < count; ++i) {
+    Check(CFArrayGetValueAtIndex(element->attributeOrder, i) == keys[i] &&
+              CFDictionaryContainsKey(element->attributes, keys[i]) &&
+              CFDictionaryGetValue(element->attributes, keys[i]) == values[i],
+          "the attributes come out in their order, each with its value");
+    Check(ReadString(static_cast<CFStringRef>(keys[i])) > 0, "an attribute has a name");
+    ReadString(static_cast<CFStringRef>(values[i]));
+  }
+}
+
 void CheckNode(CFXMLNodeRef node, bool is_root) {
   const CFXMLNodeTypeCode type = CFXMLNodeGetTypeCode(node);
-  Require((type == kCFXMLNodeTypeDocument) == is_root);
+  Check((type == kCFXMLNodeTypeDocument) == is_root, "the document is the root and only it");
   CFStringRef string = CFXMLNodeGetString(node);
-  Require((string == nullptr) == (type == kCFXMLNodeTypeDocument));
+  Check((string == nullptr) == is_root, "every node but the document has a string");
   ReadString(string);
   const void* info = CFXMLNodeGetInfoPtr(node);
   switch (type) {
-    case kCFXMLNodeTypeElement: {
-      auto element = static_cast<const CFXMLElementInfo*>(info);
-      const CFIndex count = CFDictionaryGetCount(element->attributes);
-      Require(CFArrayGetCount(element->attributeOrder) == count);
-      std::vector<const void*> keys(static_cast<std::size_t>(count));
-      std::vector<const void*> values(static_cast<std::size_t>(count));
-      CFDictionaryGetKeysAndValues(element->attributes, keys.data(), values.data());
-      for (CFIndex i = 0; i < count; ++i) {
-        Require(CFArrayGetValueAtIndex(element->attributeOrder, i) == keys[i]);
-        Require(CFDictionaryContainsKey(element->attributes, keys[i]));
-        Require(CFDictionaryGetValue(element->attributes, keys[i]) == values[i]);
-        Require(ReadString(static_cast<CFStringRef>(keys[i])) > 0);
-        ReadString(static_cast<CFStringRef>(values[i]));
-      }
+    case kCFXMLNodeTypeElement:
+      CheckAttributes(static_cast<const CFXMLElementInfo*>(info));
       break;
-    }
     case kCFXMLNodeTypeText:
-      Require(CFStringGetLength(string) > 0);
+      Check(CFStringGetLength(string) > 0, "a text node is not empty");
       break;
     case kCFXMLNodeTypeWhitespace:
-      Require(CFStringGetLength(string) > 0 && IsBlank(string));
+      Check(CFStringGetLength(string) > 0 && IsBlank(string), "white space is blanks only");
       break;
     case kCFXMLNodeTypeProcessingInstruction:
       ReadString(static_cast<const CFXMLProcessingInstructionInfo*>(info)->dataString);
@@ -82,51 +85,66 @@ void CheckNode(CFXMLNodeRef node, bool is_root) {
       break;
     case kCFXMLNodeTypeDocument:
     case kCFXMLNodeTypeEntityReference:
-      Require(info != nullptr);
+      Check(info != nullptr, "a document and an entity reference have a record");
       break;
     case kCFXMLNodeTypeComment:
     case kCFXMLNodeTypeCDATASection:
-      Require(info == nullptr);
+      Check(info == nullptr, "a comment and a CDATA section have no record");
       break;
     default:
-      Require(false);
+      Check(false, "a node has a known type");
   }
 }
 
-}  // namespace
+// A string-table entry from any node ends as a literal or an unloaded
+// reference, and a reference only when both attributes were given.
+void CheckEntry(CFTreeRef tree, VelUtResString& s) {
+  Check(s.Load(tree) == 1, "an entry loads from any node");
+  Check(s.mFlags == 0 || s.mFlags == VelUtResString::kReference, "an entry has known flags");
+  if (s.mFlags == 0)
+    Check(s.mId == 0 && s.mSrc.empty(), "a literal entry has no id and no source");
+  else
+    Check(!s.mSrc.empty() && s.mText.empty(), "a reference has a source and no text yet");
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  CFDataRef bytes = CFDataCreate(kCFAllocatorDefault, data, static_cast<CFIndex>(size));
-  Require(bytes != nullptr);
+void Document(fuzz::Input& in) {
+  CFDataRef bytes = CFDataCreate(kCFAllocatorDefault, in.data(), static_cast<CFIndex>(in.size()));
+  Check(bytes != nullptr, "the bytes are held");
   CFXMLTreeRef doc = CFXMLTreeCreateFromData(kCFAllocatorDefault, bytes, nullptr,
                                              kCFXMLParserNoOptions, kCFXMLNodeCurrentVersion);
   CFRelease(bytes);
-  if (doc == nullptr) return 0;
+  if (doc == nullptr) return;
 
   // Depth-first without recursion: documents may nest deeply.
+  VelUtResString entry;
   int elements_at_top = 0;
   std::vector<std::pair<CFTreeRef, CFIndex>> stack{{doc, 0}};
   CheckNode(CFXMLTreeGetNode(doc), true);
+  CheckEntry(doc, entry);
   while (!stack.empty()) {
     auto& [tree, next] = stack.back();
     if (next == CFTreeGetChildCount(tree)) {
-      Require(CFTreeGetChildAtIndex(tree, next) == nullptr);
+      Check(CFTreeGetChildAtIndex(tree, next) == nullptr, "no child past the count");
       stack.pop_back();
       continue;
     }
     CFTreeRef child = CFTreeGetChildAtIndex(tree, next);
-    Require(CFTreeGetParent(child) == tree);
-    Require(CFTreeGetNextSibling(child) == CFTreeGetChildAtIndex(tree, next + 1));
-    Require(CFGetRetainCount(child) == 1);
+    Check(CFTreeGetParent(child) == tree, "a child's parent is the tree it is in");
+    Check(CFTreeGetNextSibling(child) == CFTreeGetChildAtIndex(tree, next + 1),
+          "a child's next sibling is the next child");
+    Check(CFGetRetainCount(child) == 1, "a child is held by its parent only");
     ++next;
     CheckNode(CFXMLTreeGetNode(child), false);
-    if (stack.size() == 1 &&
-        CFXMLNodeGetTypeCode(CFXMLTreeGetNode(child)) == kCFXMLNodeTypeElement) {
+    CheckEntry(child, entry);
+    if (stack.size() == 1 && CFXMLNodeGetTypeCode(CFXMLTreeGetNode(child)) == kCFXMLNodeTypeElement)
       ++elements_at_top;
-    }
     stack.emplace_back(child, 0);
   }
-  Require(elements_at_top == 1);
+  Check(elements_at_top == 1, "a document has one root element");
+  Check(entry.Load(nullptr) == 0, "no entry loads from no node");
   CFRelease(doc);
-  return 0;
 }
+
+}  // namespace
+
+const std::vector<fuzz::Case> fuzz::kCases = {{"XML document", Document}};
