@@ -14,7 +14,6 @@
 
 namespace {
 
-using fuzz::Check;
 using Str = CStdStr<wchar_t>;
 
 // A MAX_PATH buffer on the heap, so that the sanitizer sees every write
@@ -47,42 +46,40 @@ void CheckUrls(const std::wstring& text) {
   Str pre(text), trimmed(text);
   trimmed.TrimLeft().TrimRight();
   const bool url = PreProcessUrl(pre);
-  Check(pre == trimmed || (url && (pre == L"http://" + trimmed || pre == L"ftp://" + trimmed)),
-        "PreProcessUrl only trims, or puts a scheme before a URL");
+  FUZZ_CHECK(pre == trimmed ||
+             (url && (pre == L"http://" + trimmed || pre == L"ftp://" + trimmed)));
   Str again(pre);
-  if (url) Check(PreProcessUrl(again) && again == pre, "PreProcessUrl leaves its result as it is");
+  if (url) FUZZ_CHECK(PreProcessUrl(again) && again == pre);
   const bool is_url = VelUt::IsUrl(text.c_str());
-  Check(!is_url || url, "IsUrl accepts only what PreProcessUrl accepts");
+  FUZZ_CHECK(!is_url || url);
 
   VelString path;
-  Check(VelUt::UrlToPath(text.c_str(), path), "UrlToPath succeeds");
+  FUZZ_CHECK(VelUt::UrlToPath(text.c_str(), path));
   const std::wstring converted = path.c_str();
   // A file URL as UrlToPath sees it, for texts whose first units are ASCII.
   const bool file_url = text.size() >= 6 && AsciiLower(text.substr(0, 5)) == L"file:" &&
                         (text[5] == L'/' || text[5] == L'\\');
-  if (IsAscii(text.substr(0, 6)) && !file_url)
-    Check(converted == text, "UrlToPath passes a text that is no file URL through");
-  Check(converted.size() <= (text.size() > 6 ? text.size() - 6 : text.size()) || converted == text,
-        "UrlToPath drops the scheme");
+  if (IsAscii(text.substr(0, 6)) && !file_url) FUZZ_CHECK(converted == text);
+  FUZZ_CHECK(converted.size() <= (text.size() > 6 ? text.size() - 6 : text.size()) ||
+             converted == text);
   if (file_url) {
-    Check(converted.find_first_of(L"/|") == std::wstring::npos, "UrlToPath makes path text");
-    if (text.size() - 6 >= 1024) Check(converted.empty(), "UrlToPath refuses a long file URL");
+    FUZZ_CHECK(converted.find_first_of(L"/|") == std::wstring::npos);
+    if (text.size() - 6 >= 1024) FUZZ_CHECK(converted.empty());
   }
 
   VelString fixed(text.c_str());
-  Check(VelUt::FixUrl(fixed) == !text.empty(), "FixUrl fails only on an empty text");
+  FUZZ_CHECK(VelUt::FixUrl(fixed) == !text.empty());
   const std::wstring fixed_text = fixed.c_str();
   if (is_url)
-    Check(fixed_text.size() == text.size() && fixed_text.find(L'\\') == std::wstring::npos,
-          "FixUrl turns each backslash of a URL");
+    FUZZ_CHECK(fixed_text.size() == text.size() && fixed_text.find(L'\\') == std::wstring::npos);
   else
-    Check(fixed_text == converted, "FixUrl gives the local path of any other text");
+    FUZZ_CHECK(fixed_text == converted);
 
   const std::wstring folder = VelUt::GetPathFromUrl(text.c_str()).c_str();
-  Check(folder.size() <= text.size(), "GetPathFromUrl gives a part of the text");
+  FUZZ_CHECK(folder.size() <= text.size());
   std::wstring local = converted;
   std::replace(local.begin(), local.end(), L'/', L'\\');
-  if (!is_url) Check(StartsWith(local, folder), "GetPathFromUrl gives the folder of the path");
+  if (!is_url) FUZZ_CHECK(StartsWith(local, folder));
 }
 
 // A drive, a separator, and no dot components: a path whose relation to
@@ -104,72 +101,65 @@ void CheckPathText(const std::wstring& a, const std::wstring& b) {
   PathBuffer p(a), q(a), r(a), s(a);
   const std::wstring before = p.text();
   PathRemoveFileSpec(p.get());
-  Check(StartsWith(before, p.text()), "PathRemoveFileSpec keeps a prefix");
+  FUZZ_CHECK(StartsWith(before, p.text()));
   PathRemoveBackslash(q.get());
-  Check(StartsWith(before, q.text()) && q.text().size() + 1 >= before.size(),
-        "PathRemoveBackslash removes one unit at most");
+  FUZZ_CHECK(StartsWith(before, q.text()) && q.text().size() + 1 >= before.size());
   PathRemoveExtension(r.get());
-  Check(StartsWith(before, r.text()), "PathRemoveExtension keeps a prefix");
+  FUZZ_CHECK(StartsWith(before, r.text()));
   if (PathRenameExtension(s.get(), b.c_str()))
-    Check(s.text().size() < MAX_PATH, "PathRenameExtension stays within MAX_PATH");
+    FUZZ_CHECK(s.text().size() < MAX_PATH);
   else
-    Check(s.text() == before, "PathRenameExtension changes nothing when it fails");
+    FUZZ_CHECK(s.text() == before);
   const wchar_t* ext = PathFindExtension(before.c_str());
   const wchar_t* name = PathFindFileName(before.c_str());
-  Check(ext >= before.c_str() && ext <= before.c_str() + before.size() && name >= before.c_str() &&
-            name <= before.c_str() + before.size(),
-        "PathFindExtension and PathFindFileName point into the path");
+  FUZZ_CHECK(ext >= before.c_str() && ext <= before.c_str() + before.size() &&
+             name >= before.c_str() && name <= before.c_str() + before.size());
 
   // Joining: within MAX_PATH, '\\'-separated, and stable once canonical.
   PathBuffer joined, twice, appended(a);
   if (!PathCombine(joined.get(), a.c_str(), b.c_str())) {
-    Check(joined.text().empty(), "PathCombine clears the result it refuses");
+    FUZZ_CHECK(joined.text().empty());
   } else {
     const std::wstring combined = joined.text();
-    Check(combined.size() < MAX_PATH && combined.find(L'/') == std::wstring::npos,
-          "PathCombine gives path text within MAX_PATH");
-    Check(PathCombine(twice.get(), combined.c_str(), nullptr) && twice.text() == combined,
-          "PathCombine leaves a canonical path as it is");
+    FUZZ_CHECK(combined.size() < MAX_PATH && combined.find(L'/') == std::wstring::npos);
+    FUZZ_CHECK(PathCombine(twice.get(), combined.c_str(), nullptr) && twice.text() == combined);
   }
   if (PathAppend(appended.get(), b.c_str()))
-    Check(appended.text().size() < MAX_PATH, "PathAppend stays within MAX_PATH");
+    FUZZ_CHECK(appended.text().size() < MAX_PATH);
   else
-    Check(appended.text().empty(), "PathAppend clears the path it refuses");
+    FUZZ_CHECK(appended.text().empty());
 
   // Relating: within MAX_PATH; for plain rooted folders, joining the
   // result to the start leads back to the target, letter case aside.
   PathBuffer relative, back, target;
   if (!PathRelativePathTo(relative.get(), a.c_str(), FILE_ATTRIBUTE_DIRECTORY, b.c_str(),
                           FILE_ATTRIBUTE_DIRECTORY)) {
-    Check(relative.text().empty(), "PathRelativePathTo clears the result it refuses");
+    FUZZ_CHECK(relative.text().empty());
     return;
   }
   const std::wstring rel = relative.text();
-  Check(rel.size() < MAX_PATH && (rel == L"." || StartsWith(rel, L".\\") || StartsWith(rel, L"..")),
-        "PathRelativePathTo gives a relative path within MAX_PATH");
+  FUZZ_CHECK(rel.size() < MAX_PATH &&
+             (rel == L"." || StartsWith(rel, L".\\") || StartsWith(rel, L"..")));
   if (!PlainRooted(a) || !PlainRooted(b) || !PathCombine(back.get(), a.c_str(), rel.c_str()) ||
       !PathCombine(target.get(), b.c_str(), nullptr))
     return;
   PathRemoveBackslash(back.get());
   PathRemoveBackslash(target.get());
-  Check(AsciiLower(back.text()) == AsciiLower(target.text()),
-        "PathRelativePathTo leads from the start to the target");
+  FUZZ_CHECK(AsciiLower(back.text()) == AsciiLower(target.text()));
 }
 
 void CheckNative(const std::wstring& text, const std::string& bytes) {
   std::string native;
   if (PathToNative(text.c_str(), native))
-    Check(NativeToPath(native.c_str()).size() <= text.size() + 1,
-          "NativeToPath gives back the path but for separators and a drive");
+    FUZZ_CHECK(NativeToPath(native.c_str()).size() <= text.size() + 1);
   else
-    Check(native.empty(), "PathToNative clears the name it refuses");
+    FUZZ_CHECK(native.empty());
   // Every native name survives the round trip, unless it holds a '\\' or
   // begins like a drive, which path text cannot tell from its own.
   const std::string name = bytes.substr(0, bytes.find('\0'));
   std::string again;
   if (name.find('\\') == std::string::npos && !(name.size() >= 2 && name[1] == ':'))
-    Check(PathToNative(NativeToPath(name.c_str()).c_str(), again) && again == name,
-          "a native name survives NativeToPath and PathToNative");
+    FUZZ_CHECK(PathToNative(NativeToPath(name.c_str()).c_str(), again) && again == name);
 }
 
 // Input: two texts, each ended by a NUL unit (units as Input::AsciiUnit
@@ -230,17 +220,16 @@ void Conversions(fuzz::Input& in) {
   _GUID guid, zero{};
   std::memset(&guid, 0x55, sizeof guid);
   if (VelUt::StringToGuid(text.c_str(), guid) != 1) {
-    Check(std::memcmp(&guid, &zero, sizeof guid) == 0, "StringToGuid clears what it refuses");
+    FUZZ_CHECK(std::memcmp(&guid, &zero, sizeof guid) == 0);
   } else {
     std::wstring braced(text.c_str());
     if (braced[0] != L'{') braced.insert(0, 1, L'{');
     if (braced.back() != L'}') braced.push_back(L'}');
-    Check(AsciiLower(VelUt::GuidToString(guid, 1).c_str()) == AsciiLower(braced),
-          "StringToGuid reads the digits that GuidToString writes");
+    FUZZ_CHECK(AsciiLower(VelUt::GuidToString(guid, 1).c_str()) == AsciiLower(braced));
   }
   unsigned int version = 1;
-  Check(VelUt::StringToVersion(text, version) == !text.empty() && (!text.empty() || version == 0),
-        "StringToVersion fails on an empty text only");
+  FUZZ_CHECK(VelUt::StringToVersion(text, version) == !text.empty() &&
+             (!text.empty() || version == 0));
 
   // Date-time text: the scan agrees with glibc's where both are defined,
   // and an accepted time has its fields in range.
@@ -249,18 +238,17 @@ void Conversions(fuzz::Input& in) {
     int a[6] = {0, 0, 0, 0, 0, 0}, b[6] = {0, 0, 0, 0, 0, 0};
     const int na = swscanf_s(text.c_str(), pattern, &a[0], &a[1], &a[2], &a[3], &a[4], &a[5]);
     const int nb = std::swscanf(text.c_str(), pattern, &b[0], &b[1], &b[2], &b[3], &b[4], &b[5]);
-    Check(na == nb && std::memcmp(a, b, sizeof a) == 0, "swscanf_s scans as glibc's swscanf");
+    FUZZ_CHECK(na == nb && std::memcmp(a, b, sizeof a) == 0);
   }
   CTime t(std::int64_t{123});
   const signed char ok = VelUt::StringToTime(text, t);
-  Check(ok == 1 || t.GetTime() == 123, "StringToTime leaves the time when it fails");
+  FUZZ_CHECK(ok == 1 || t.GetTime() == 123);
   int f[6];
   wchar_t buf[100];
   if (ok == 1)
-    Check(wcscpy_s(buf, 100, text.c_str()) == 0 &&
-              swscanf_s(buf, pattern, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]) == 6 &&
-              f[0] >= 1970 && f[0] <= 2038 && f[1] >= 1 && f[1] <= 12 && f[2] >= 1 && f[2] <= 31,
-          "StringToTime accepts a date in range only");
+    FUZZ_CHECK(wcscpy_s(buf, 100, text.c_str()) == 0 &&
+               swscanf_s(buf, pattern, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]) == 6 &&
+               f[0] >= 1970 && f[0] <= 2038 && f[1] >= 1 && f[1] <= 12 && f[2] >= 1 && f[2] <= 31);
 }
 
 }  // namespace

@@ -13,8 +13,6 @@
 
 namespace {
 
-using fuzz::Check;
-
 // Every argument is a pointer to a text that reads as a valid wide text and
 // as a valid narrow one (L"a" is the bytes 'a', 0, 0, 0).
 const wchar_t kArg[] = L"a";
@@ -38,13 +36,13 @@ void Printf(fuzz::Input& in) {
   const int n = ms_swprintf(count ? buffer.data() : nullptr, count, format.c_str(), kArg, kArg,
                             kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg,
                             kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg, kArg);
-  Check(buffer.Intact(), "ms_swprintf writes within its count");
+  FUZZ_CHECK(buffer.Intact());
   if (count == 0) {
-    Check(n == -1, "ms_swprintf fails without room");
+    FUZZ_CHECK(n == -1);
   } else {
     const std::size_t len = wcsnlen(buffer.data(), count);
-    Check(len < count, "ms_swprintf terminates its text");
-    Check(n < 0 || static_cast<std::size_t>(n) >= len, "ms_swprintf counts what it wrote");
+    FUZZ_CHECK(len < count);
+    FUZZ_CHECK(n < 0 || static_cast<std::size_t>(n) >= len);
   }
 
   // %f of a finite double, which the layer writes without snprintf.
@@ -61,8 +59,8 @@ void Printf(fuzz::Input& in) {
   fixed += (byte(0) & 128) ? L'F' : L'f';
   wchar_t ours[1024], glibc[1024];
   const int a = ms_swprintf(ours, 1024, fixed.c_str(), value);
-  Check(a == std::swprintf(glibc, 1024, fixed.c_str(), value), "%f has glibc's length");
-  Check(a < 0 || std::wcscmp(ours, glibc) == 0, "%f writes glibc's digits");
+  FUZZ_CHECK(a == std::swprintf(glibc, 1024, fixed.c_str(), value));
+  FUZZ_CHECK(a < 0 || std::wcscmp(ours, glibc) == 0);
 }
 
 // Input: the line width, whether inserts are ignored, the count in units
@@ -86,19 +84,18 @@ void Message(fuzz::Input& in) {
   wchar_t* allocated = nullptr;
   const DWORD n = FormatMessageW(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER, text.c_str(), 0, 0,
                                  reinterpret_cast<LPWSTR>(&allocated), 0, list);
-  Check((n == 0) == (allocated == nullptr), "FormatMessageW allocates when it succeeds");
-  Check(allocated == nullptr || std::wcslen(allocated) == n, "FormatMessageW counts its text");
+  FUZZ_CHECK((n == 0) == (allocated == nullptr));
+  FUZZ_CHECK(allocated == nullptr || std::wcslen(allocated) == n);
   const std::wstring whole = allocated ? std::wstring(allocated, n) : L"";
   LocalFree(allocated);
 
   fuzz::Guarded<wchar_t> buffer(count);
   const DWORD m = FormatMessageW(flags, text.c_str(), 0, 0, buffer.data(), count, list);
-  Check(buffer.Intact(), "FormatMessageW writes within its count");
+  FUZZ_CHECK(buffer.Intact());
   if (m != 0)
-    Check(m < count && buffer.data()[m] == L'\0' && std::wstring(buffer.data(), m) == whole,
-          "FormatMessageW writes into a buffer the text it allocates");
+    FUZZ_CHECK(m < count && buffer.data()[m] == L'\0' && std::wstring(buffer.data(), m) == whole);
   else
-    Check(n == 0 || n + 1 > count, "FormatMessageW fails only on a text that does not fit");
+    FUZZ_CHECK(n == 0 || n + 1 > count);
 }
 
 using Formatter = int (*)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
@@ -109,23 +106,20 @@ void CheckPicture(Formatter format, DWORD flags, const SYSTEMTIME& when, const w
   // A count of 0 asks for the size, whatever the buffer.
   fuzz::Guarded<wchar_t> buffer(static_cast<std::size_t>(count));
   const int n = format(LOCALE_INVARIANT, flags, &when, picture, buffer.data(), count);
-  Check(buffer.Intact(), "the formatter writes within its count");
+  FUZZ_CHECK(buffer.Intact());
   if (count == 0) {
-    Check(n == needed, "the formatter gives the size it needs");
+    FUZZ_CHECK(n == needed);
     return;
   }
-  Check(n >= 0 && n <= count, "the formatter's result is within its count");
+  FUZZ_CHECK(n >= 0 && n <= count);
   if (n > 0)
-    Check(n == needed && std::wcslen(buffer.data()) + 1 == static_cast<std::size_t>(n),
-          "the formatter writes the size it asks for");
+    FUZZ_CHECK(n == needed && std::wcslen(buffer.data()) + 1 == static_cast<std::size_t>(n));
   else
-    Check(needed <= 0 || needed > count, "the formatter fails only on a text that does not fit");
+    FUZZ_CHECK(needed <= 0 || needed > count);
   if (needed <= 0) return;
   std::vector<wchar_t> exact(static_cast<std::size_t>(needed));
-  Check(format(LOCALE_INVARIANT, flags, &when, picture, exact.data(), needed) == needed,
-        "the formatter fits the size it asks for");
-  Check(n == 0 || std::wstring(exact.data()) == buffer.data(),
-        "the formatter writes the same text whatever the buffer");
+  FUZZ_CHECK(format(LOCALE_INVARIANT, flags, &when, picture, exact.data(), needed) == needed);
+  FUZZ_CHECK(n == 0 || std::wstring(exact.data()) == buffer.data());
 }
 
 // Input: the date and time (seven bytes), a choice (bit 0: the picture,

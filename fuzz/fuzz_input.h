@@ -77,9 +77,12 @@ class Input {
   const std::uint8_t* end_;
 };
 
-// Ends the run when `ok` is false, naming the case and the rule it broke,
-// so that the fuzzer keeps the input and a replay says what failed.
-void Check(bool ok, const char* rule);
+// Ends the run when `condition` is false, naming the case, the line and
+// the condition, so that the fuzzer keeps the input and a replay says
+// what failed.
+#define FUZZ_CHECK(condition) ::fuzz::Check(condition, __FILE__, __LINE__, #condition)
+
+void Check(bool ok, const char* file, int line, const char* condition);
 
 // The name of the input being run, for the report of a broken rule.
 extern std::string current_input;

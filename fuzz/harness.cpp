@@ -1,5 +1,5 @@
 // The entry point every fuzz target shares: it runs the case an input
-// chooses, and reports a broken rule with the case and the input.
+// chooses, and reports a failed check with the case and the input.
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,9 +13,9 @@ const char* current_case = "";
 
 std::string fuzz::current_input;
 
-void fuzz::Check(bool ok, const char* rule) {
+void fuzz::Check(bool ok, const char* file, int line, const char* condition) {
   if (ok) return;
-  std::fprintf(stderr, "fuzz case %s broke a rule: %s\n", current_case, rule);
+  std::fprintf(stderr, "%s:%d: fuzz case %s: %s\n", file, line, current_case, condition);
   if (!current_input.empty()) std::fprintf(stderr, "input: %s\n", current_input.c_str());
   std::abort();
 }

@@ -18,8 +18,6 @@
 
 namespace {
 
-using fuzz::Check;
-
 // One file per fuzzing process, in a folder of its own.
 const std::string& InputPath() {
   static const std::string path = [] {
@@ -58,18 +56,15 @@ void Image(fuzz::Input& in) {
   const bool valid = IndexStringTable(data, size, index);
   for (std::size_t i = 0; i < index.size(); ++i) {
     const StringBlock& b = index[i];
-    Check(b.block != 0 && b.block <= 4096 && b.offset <= size && b.size <= size - b.offset,
-          "a string block lies inside the image");
-    Check(i == 0 || index[i - 1].block < b.block ||
-              (index[i - 1].block == b.block && index[i - 1].lang < b.lang),
-          "the string blocks are sorted by block and language");
+    FUZZ_CHECK(b.block != 0 && b.block <= 4096 && b.offset <= size && b.size <= size - b.offset);
+    FUZZ_CHECK(i == 0 || index[i - 1].block < b.block ||
+               (index[i - 1].block == b.block && index[i - 1].lang < b.lang));
     for (unsigned slot = 0; slot < 16; ++slot) {
       const std::uint8_t* units = nullptr;
       std::size_t count = 0;
       if (!LocateBlockString(data, size, b, slot, units, count)) continue;
-      Check(units >= data && units <= data + size &&
-                count <= (size - static_cast<std::size_t>(units - data)) / 2,
-            "a string lies inside the image");
+      FUZZ_CHECK(units >= data && units <= data + size &&
+                 count <= (size - static_cast<std::size_t>(units - data)) / 2);
       std::wstring text;
       AppendUtf16(units, count, text);
     }
@@ -80,15 +75,14 @@ void Image(fuzz::Input& in) {
   std::vector<MessageTable> tables;
   IndexMessageTables(data, size, tables);
   for (const MessageTable& t : tables) {
-    Check(t.offset <= size && t.size <= size - t.offset, "a message table lies inside the image");
+    FUZZ_CHECK(t.offset <= size && t.size <= size - t.offset);
     for (std::uint32_t id : kMessageIds) {
       const std::uint8_t* text = nullptr;
       std::size_t bytes = 0;
       std::uint16_t flags = 0;
       if (!LocateMessage(data, size, t, id, text, bytes, flags)) continue;
-      Check(text >= data && text <= data + size &&
-                bytes <= size - static_cast<std::size_t>(text - data),
-            "a message lies inside the image");
+      FUZZ_CHECK(text >= data && text <= data + size &&
+                 bytes <= size - static_cast<std::size_t>(text - data));
       std::wstring message;
       AppendMessageText(text, bytes, flags, message);
     }
@@ -98,7 +92,7 @@ void Image(fuzz::Input& in) {
   WriteInput(data, size);
   static const std::wstring path(InputPath().begin(), InputPath().end());
   const HMODULE h = LoadLibraryW(path.c_str());
-  Check((h != nullptr) == valid, "LoadLibraryW loads what the reader indexes");
+  FUZZ_CHECK((h != nullptr) == valid);
   if (h == nullptr) return;
   for (LANGID lang : kLanguages) {
     SetThreadUILanguage(lang);
@@ -114,7 +108,7 @@ void Image(fuzz::Input& in) {
     }
   }
   SetThreadUILanguage(0);
-  Check(FreeLibrary(h), "FreeLibrary frees the image");
+  FUZZ_CHECK(FreeLibrary(h));
 }
 
 }  // namespace

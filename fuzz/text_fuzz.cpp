@@ -16,7 +16,6 @@
 
 namespace {
 
-using fuzz::Check;
 using Str = CStdStr<wchar_t>;
 using StrList = CStdContainer<Str, std::vector>;
 using Items = std::vector<std::wstring>;
@@ -50,67 +49,15 @@ void Escapes(fuzz::Input& in) {
     expected += c;
   }
   Str escaped = text;
-  Check(
-      VelUt::EscapeChar(escaped, chars, escape) == static_cast<int>(expected.size() - text.size()),
-      "EscapeChar counts the escapes it puts");
-  Check(escaped == expected, "EscapeChar puts an escape before each unit of the set");
+  FUZZ_CHECK(VelUt::EscapeChar(escaped, chars, escape) ==
+             static_cast<int>(expected.size() - text.size()));
+  FUZZ_CHECK(escaped == expected);
   for (const Str& before : {escaped, text}) {
     Str fast = before, slow = before;
-    Check(VelUt::RemoveEscapeChar(fast, chars, escape) == SlowRemoveEscapes(slow, chars, escape),
-          "RemoveEscapeChar counts the escapes it takes");
-    Check(fast == slow, "RemoveEscapeChar takes the escapes before units of the set");
+    FUZZ_CHECK(VelUt::RemoveEscapeChar(fast, chars, escape) ==
+               SlowRemoveEscapes(slow, chars, escape));
+    FUZZ_CHECK(fast == slow);
   }
-}
-
-// The search as its rules read, one position at a time.
-int SlowFindMatchingChar(const std::wstring& t, int pos, bool skipQuoted, wchar_t escape) {
-  const int n = static_cast<int>(t.size());
-  if (pos < 0 || pos >= n) return -1;
-  const std::wstring openChars = L"([{\"'", closeChars = L")]}\"'";
-  const wchar_t c = t[pos];
-  wchar_t target = 0;
-  int step = 0;
-  for (std::size_t k = 0; k < openChars.size() && step == 0; ++k) {
-    if (c == openChars[k]) {
-      target = closeChars[k];
-      step = 1;
-    } else if (c == closeChars[k]) {
-      target = openChars[k];
-      step = -1;
-    }
-  }
-  if (step == 0) return -1;
-  if (c == L'"' || c == L'\'') skipQuoted = false;
-  auto escaped = [&](int i) {
-    return escape != 0 && i >= 1 && t[i - 1] == escape && !(i >= 2 && t[i - 2] == escape);
-  };
-  int depth = 0;
-  bool inDouble = false, inSingle = false;
-  for (int i = pos; i >= 0 && i < n; i += step) {
-    const wchar_t x = t[i];
-    if (skipQuoted && x == L'"' && !escaped(i)) {
-      inDouble = !inDouble;
-    } else if (skipQuoted && x == L'\'' && !escaped(i)) {
-      inSingle = !inSingle;
-    } else if (skipQuoted && (inDouble || inSingle)) {
-    } else if (x == target && !escaped(i) && (depth > 0 || c != target)) {
-      if (depth == 0 || depth == 1) return i;
-      --depth;
-    } else if (x == c && !escaped(i)) {
-      ++depth;
-    }
-  }
-  return -1;
-}
-
-// MatchBraces: every unit of the kind asked for (any opener for 0) has a
-// partner.
-signed char SlowMatchBraces(const std::wstring& t, wchar_t brace, bool skipQuoted, wchar_t escape) {
-  const std::wstring set = brace == 0 ? L"([{" : std::wstring(1, brace);
-  for (int i = 0; i < static_cast<int>(t.size()); ++i)
-    if (set.find(t[i]) != std::wstring::npos && SlowFindMatchingChar(t, i, skipQuoted, escape) < 0)
-      return 0;
-  return 1;
 }
 
 // Input: a byte (bit 0 skips quoted stretches, bits 1-3 the brace: 0, ( [
@@ -125,14 +72,34 @@ void Brackets(fuzz::Input& in) {
   const wchar_t escape = in.AsciiUnit();
   const Str text(in.AsciiRest(512));
 
-  for (int pos = -1; pos <= static_cast<int>(text.size()); ++pos)
-    Check(VelUt::FindMatchingChar(text, pos, skip, escape) ==
-              SlowFindMatchingChar(text, pos, skip, escape),
-          "FindMatchingChar finds the partner its rules name");
-  Check(VelUt::MatchBraces(text, brace, skip, escape) == SlowMatchBraces(text, brace, skip, escape),
-        "MatchBraces finds a partner for each brace of the kind asked for");
-  Check(VelUt::MatchBraces(text, 0, !skip, escape) == SlowMatchBraces(text, 0, !skip, escape),
-        "MatchBraces finds a partner for each opener");
+  // FindMatchingChar: a partner of the start's kind, forward from an
+  // opener or a quote, backward from a closer; without skipping and
+  // escapes, a bracket is its partner's partner.
+  const int n = static_cast<int>(text.size());
+  const std::wstring kOpeners = L"([{\"'", kClosers = L")]}\"'";
+  for (int pos = -1; pos <= n; ++pos) {
+    const int found = VelUt::FindMatchingChar(text, pos, skip, escape);
+    if (found < 0) continue;
+    FUZZ_CHECK(pos >= 0 && pos < n && found < n);
+    const bool forward = kOpeners.find(text[pos]) != std::wstring::npos;
+    const std::size_t kind = forward ? kOpeners.find(text[pos]) : kClosers.find(text[pos]);
+    FUZZ_CHECK(kind != std::wstring::npos && (found > pos) == forward);
+    FUZZ_CHECK(text[found] == (forward ? kClosers : kOpeners)[kind]);
+    if (!skip && escape == 0 && kind < 3)
+      FUZZ_CHECK(VelUt::FindMatchingChar(text, found, 0, 0) == pos);
+  }
+  // MatchBraces in one pass: each unit of the kind asked for (any opener
+  // for 0) has a partner.
+  const auto allMatched = [&](const std::wstring& kinds, bool skipQuoted) {
+    for (int i = 0; i < n; ++i)
+      if (kinds.find(text[i]) != std::wstring::npos &&
+          VelUt::FindMatchingChar(text, i, skipQuoted, escape) < 0)
+        return 0;
+    return 1;
+  };
+  FUZZ_CHECK(VelUt::MatchBraces(text, brace, skip, escape) ==
+             allMatched(brace == 0 ? L"([{" : std::wstring(1, brace), skip));
+  FUZZ_CHECK(VelUt::MatchBraces(text, 0, !skip, escape) == allMatched(L"([{", !skip));
 
   // RemoveQuotes trims the text, then takes one quote from each end.
   const wchar_t quote = selector & 0x10 ? L'"' : L'\'';
@@ -142,8 +109,8 @@ void Brackets(fuzz::Input& in) {
   if (front) expected.erase(0, 1);
   const bool back = !expected.empty() && expected.back() == quote;
   if (back) expected.pop_back();
-  Check(VelUt::RemoveQuotes(removed, quote) == (front || back), "RemoveQuotes says it removed");
-  Check(removed == expected, "RemoveQuotes takes one quote from each end of the trimmed text");
+  FUZZ_CHECK(VelUt::RemoveQuotes(removed, quote) == (front || back));
+  FUZZ_CHECK(removed == expected);
 }
 
 Items ToItems(const StrList& list) { return Items(list.begin(), list.end()); }
@@ -155,8 +122,8 @@ void CheckParse(const Str& text, const Str& delimiters) {
     fast.Add(L"stale");
     const signed char r = VelUt::ParseDelimitedString(text, delimiters, fast, flags);
     transcription::ParseDelimitedString(text, delimiters, slow, flags);
-    Check((r != 0) == !fast.IsEmpty(), "ParseDelimitedString says whether it found items");
-    Check(ToItems(fast) == ToItems(slow), "ParseDelimitedString cuts as its transcription");
+    FUZZ_CHECK((r != 0) == !fast.IsEmpty());
+    FUZZ_CHECK(ToItems(fast) == ToItems(slow));
   }
 }
 
@@ -173,9 +140,8 @@ void CheckJoin(const Items& items, const Str& separator) {
       expected += item.c_str();
     }
     VelString joined(L"stale");
-    Check(VelUt::MakeDelimitedString(list, joined, skipEmpty, separator) == 1,
-          "MakeDelimitedString succeeds");
-    Check(joined.c_str() == expected, "MakeDelimitedString puts the separator between items");
+    FUZZ_CHECK(VelUt::MakeDelimitedString(list, joined, skipEmpty, separator) == 1);
+    FUZZ_CHECK(joined.c_str() == expected);
     CheckParse(joined.c_str(), separator);
   }
 }
@@ -200,10 +166,9 @@ void Delimited(fuzz::Input& in) {
     }
     Str left(L"x"), right(L"y");
     wchar_t delimiter = L'?';
-    Check(VelUt::SplitString(text, delimiters, left, right, delimiter, trim) == (at >= 0),
-          "SplitString says whether it found a delimiter");
-    Check(left == wantLeft && right == wantRight, "SplitString cuts at the first delimiter");
-    Check(delimiter == (at >= 0 ? text[at] : L'?'), "SplitString gives the delimiter it cut at");
+    FUZZ_CHECK(VelUt::SplitString(text, delimiters, left, right, delimiter, trim) == (at >= 0));
+    FUZZ_CHECK(left == wantLeft && right == wantRight);
+    FUZZ_CHECK(delimiter == (at >= 0 ? text[at] : L'?'));
   }
 
   Items lines(1);
@@ -256,13 +221,10 @@ void Arrays(fuzz::Input& in) {
                                  : list[i].CollateNoCase(text.c_str()) == 0;
     if (equal) expected = i;
   }
-  Check(VelUt::FindInArray(text.c_str(), list, matchCase) == expected,
-        "FindInArray finds the first equal string");
+  FUZZ_CHECK(VelUt::FindInArray(text.c_str(), list, matchCase) == expected);
   std::vector<std::wstring> slow = entries;
-  Check(VelUt::RemoveDuplicates(list) == slowref::RemoveDuplicates(slow),
-        "RemoveDuplicates counts the entries that lost a duplicate");
-  Check(std::equal(list.begin(), list.end(), slow.begin(), slow.end()),
-        "RemoveDuplicates keeps the first of equal entries");
+  FUZZ_CHECK(VelUt::RemoveDuplicates(list) == slowref::RemoveDuplicates(slow));
+  FUZZ_CHECK(std::equal(list.begin(), list.end(), slow.begin(), slow.end()));
   std::locale::global(previous);
 
   CArray<unsigned int, unsigned int> numbers;
@@ -274,11 +236,11 @@ void Arrays(fuzz::Input& in) {
   }
   const unsigned int sought = in.Byte() % 8;
   const auto at = std::find(sorted.begin(), sorted.end(), sought);
-  Check(VelUt::FindInArray(sought, numbers) == (at == sorted.end() ? -1 : at - sorted.begin()),
-        "FindInArray finds the first equal number");
+  FUZZ_CHECK(VelUt::FindInArray(sought, numbers) ==
+             (at == sorted.end() ? -1 : at - sorted.begin()));
   VelUt::SortArray(numbers);
   std::sort(sorted.begin(), sorted.end());
-  Check(std::equal(sorted.begin(), sorted.end(), numbers.GetData()), "SortArray sorts");
+  FUZZ_CHECK(std::equal(sorted.begin(), sorted.end(), numbers.GetData()));
 }
 
 // Input: the start (two bytes), the pattern, the replacement, a repeat
@@ -298,14 +260,13 @@ void FindReplace(fuzz::Input& in) {
   // The functions read their arguments up to the first NUL, as the slow
   // versions do with the same cut texts.
   const std::wstring text(target.c_str()), what(pattern.c_str());
-  Check(VelUt::FindNoCase(text.c_str(), pattern.c_str(), start) == slowref::Find(text, what, start),
-        "FindNoCase finds the first match from the start");
+  FUZZ_CHECK(VelUt::FindNoCase(text.c_str(), pattern.c_str(), start) ==
+             slowref::Find(text, what, start));
   Str fast(target);
   std::wstring slow = target;
-  Check(VelUt::ReplaceNoCase(fast, pattern.c_str(), replacement.c_str()) ==
-            slowref::Replace(slow, what, std::wstring(replacement.c_str())),
-        "ReplaceNoCase counts its replacements");
-  Check(fast == slow, "ReplaceNoCase replaces each match left to right");
+  FUZZ_CHECK(VelUt::ReplaceNoCase(fast, pattern.c_str(), replacement.c_str()) ==
+             slowref::Replace(slow, what, std::wstring(replacement.c_str())));
+  FUZZ_CHECK(fast == slow);
 
   // The scan behind them at each width it has, over the whole target.
   if (pattern.empty() || start < 0) return;
@@ -317,8 +278,7 @@ void FindReplace(fuzz::Input& in) {
     const NoCaseSearcher searcher(pattern.data(), pattern.size(), width);
     const std::size_t at =
         searcher.Find(target.data(), target.size(), static_cast<std::size_t>(start));
-    Check((at == VelUt::detail::kNotFound ? -1 : static_cast<int>(at)) == expected,
-          "the scan finds the first match at every width");
+    FUZZ_CHECK((at == VelUt::detail::kNotFound ? -1 : static_cast<int>(at)) == expected);
   }
 }
 
@@ -355,12 +315,11 @@ void StdStr(fuzz::Input& in) {
     const long long len = static_cast<long long>(model.size());
     switch (in.Byte() % 10) {
       case 0:
-        Check(s.Mid(a, b) == Clamped(model, a, b), "Mid clamps its range");
+        FUZZ_CHECK(s.Mid(a, b) == Clamped(model, a, b));
         break;
       case 1:
-        Check(s.Left(a) == Clamped(model, 0, std::min<long long>(a, len)), "Left clamps");
-        Check(s.Right(a) == Clamped(model, len - std::clamp<long long>(a, 0, len), a),
-              "Right clamps");
+        FUZZ_CHECK(s.Left(a) == Clamped(model, 0, std::min<long long>(a, len)));
+        FUZZ_CHECK(s.Right(a) == Clamped(model, len - std::clamp<long long>(a, 0, len), a));
         break;
       case 2: {
         const wchar_t c = in.Unit();
@@ -368,7 +327,7 @@ void StdStr(fuzz::Input& in) {
           model.insert(static_cast<std::size_t>(a), 1, c);
         else
           model.push_back(c);
-        Check(s.Insert(a, c) == static_cast<int>(model.size()), "Insert appends past the end");
+        FUZZ_CHECK(s.Insert(a, c) == static_cast<int>(model.size()));
         break;
       }
       case 3: {
@@ -376,7 +335,7 @@ void StdStr(fuzz::Input& in) {
         if (from < len)
           model.erase(static_cast<std::size_t>(from),
                       b < 0 ? std::wstring::npos : static_cast<std::size_t>(b));
-        Check(s.Delete(a, b) == static_cast<int>(model.size()), "Delete clamps its range");
+        FUZZ_CHECK(s.Delete(a, b) == static_cast<int>(model.size()));
         break;
       }
       case 4: {
@@ -390,14 +349,13 @@ void StdStr(fuzz::Input& in) {
             ++count;
           }
         }
-        Check(s.Replace(from.c_str(), to.c_str()) == count, "Replace counts its replacements");
+        FUZZ_CHECK(s.Replace(from.c_str(), to.c_str()) == count);
         break;
       }
       case 5: {
         const std::wstring sub = in.Text(3).c_str();
         const std::size_t f = model.find(sub);
-        Check(s.Find(sub.c_str()) == (f == std::wstring::npos ? -1 : static_cast<int>(f)),
-              "Find finds the first match");
+        FUZZ_CHECK(s.Find(sub.c_str()) == (f == std::wstring::npos ? -1 : static_cast<int>(f)));
         break;
       }
       case 6:
@@ -407,10 +365,8 @@ void StdStr(fuzz::Input& in) {
         break;
       case 7: {
         const Str other(in.Text(8));
-        Check((s.CompareNoCase(other.c_str()) == 0) == (other.CompareNoCase(s.c_str()) == 0),
-              "CompareNoCase is symmetric");
-        Check((s.CollateNoCase(other.c_str()) == 0) == (other.CollateNoCase(s.c_str()) == 0),
-              "CollateNoCase is symmetric");
+        FUZZ_CHECK((s.CompareNoCase(other.c_str()) == 0) == (other.CompareNoCase(s.c_str()) == 0));
+        FUZZ_CHECK((s.CollateNoCase(other.c_str()) == 0) == (other.CollateNoCase(s.c_str()) == 0));
         break;
       }
       case 8:
@@ -423,7 +379,7 @@ void StdStr(fuzz::Input& in) {
         model = s;  // the classic locale: checked by the unit tests
         break;
     }
-    Check(s == model, "the edit leaves the text its model has");
+    FUZZ_CHECK(s == model);
   }
 }
 

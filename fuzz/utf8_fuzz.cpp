@@ -13,7 +13,6 @@
 
 namespace {
 
-using fuzz::Check;
 using velut::textbase::Utf8Errors;
 
 struct Result {
@@ -87,9 +86,9 @@ void Conversion(fuzz::Input& in) {
     const int got = MultiByteToWideChar(
         CP_UTF8, stop ? MB_ERR_INVALID_CHARS : 0, bytes.data(), static_cast<int>(bytes.size()),
         fast.empty() ? nullptr : fast.data(), static_cast<int>(fast.size()));
-    Check(got == want.count, "MultiByteToWideChar counts as the codec");
-    Check(got != 0 || GetLastError() == want.error, "MultiByteToWideChar fails as the codec");
-    Check(fast == slow, "MultiByteToWideChar writes the codec's units");
+    FUZZ_CHECK(got == want.count);
+    FUZZ_CHECK(got != 0 || GetLastError() == want.error);
+    FUZZ_CHECK(fast == slow);
   } else {
     // Wide to UTF-8: the rest of the input as units, ASCII standing for
     // itself.
@@ -104,9 +103,9 @@ void Conversion(fuzz::Input& in) {
     const int got = WideCharToMultiByte(
         CP_UTF8, stop ? WC_ERR_INVALID_CHARS : 0, text.data(), static_cast<int>(text.size()),
         fast.empty() ? nullptr : fast.data(), static_cast<int>(fast.size()), nullptr, nullptr);
-    Check(got == want.count, "WideCharToMultiByte counts as the codec");
-    Check(got != 0 || GetLastError() == want.error, "WideCharToMultiByte fails as the codec");
-    Check(fast == slow, "WideCharToMultiByte writes the codec's bytes");
+    FUZZ_CHECK(got == want.count);
+    FUZZ_CHECK(got != 0 || GetLastError() == want.error);
+    FUZZ_CHECK(fast == slow);
   }
 }
 

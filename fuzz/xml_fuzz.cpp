@@ -13,26 +13,22 @@
 
 namespace {
 
-using fuzz::Check;
-
 // Reads every unit of a string, both ways, and returns its length.
 CFIndex ReadString(CFStringRef s) {
   if (s == nullptr) return 0;
   const CFIndex n = CFStringGetLength(s);
   const UniChar* units = CFStringGetCharactersPtr(s);
-  Check((n == 0) == (units == nullptr), "a string has units unless it is empty");
+  FUZZ_CHECK((n == 0) == (units == nullptr));
   std::vector<UniChar> copy(static_cast<std::size_t>(n));
   CFStringGetCharacters(s, CFRangeMake(0, n), copy.data());
-  Check(std::equal(copy.begin(), copy.end(), units), "a string copies out its own units");
+  FUZZ_CHECK(std::equal(copy.begin(), copy.end(), units));
   // The parser makes no unpaired surrogate, so UTF-8 always works.
   std::vector<char> utf8(
       static_cast<std::size_t>(CFStringGetMaximumSizeForEncoding(n, kCFStringEncodingUTF8)) + 1);
-  Check(
-      CFStringGetCString(s, utf8.data(), static_cast<CFIndex>(utf8.size()), kCFStringEncodingUTF8),
-      "a string fits the UTF-8 size it gives");
+  FUZZ_CHECK(
+      CFStringGetCString(s, utf8.data(), static_cast<CFIndex>(utf8.size()), kCFStringEncodingUTF8));
   std::wstring wide;
-  Check(CFString2CString(s, wide) && wide.size() <= static_cast<std::size_t>(n),
-        "a string converts to a wide text");
+  FUZZ_CHECK(CFString2CString(s, wide) && wide.size() <= static_cast<std::size_t>(n));
   return n;
 }
 
@@ -46,25 +42,24 @@ bool IsBlank(CFStringRef s) {
 
 void CheckAttributes(const CFXMLElementInfo* element) {
   const CFIndex count = CFDictionaryGetCount(element->attributes);
-  Check(CFArrayGetCount(element->attributeOrder) == count, "each attribute is in the order once");
+  FUZZ_CHECK(CFArrayGetCount(element->attributeOrder) == count);
   std::vector<const void*> keys(static_cast<std::size_t>(count));
   std::vector<const void*> values(static_cast<std::size_t>(count));
   CFDictionaryGetKeysAndValues(element->attributes, keys.data(), values.data());
   for (CFIndex i = 0; i < count; ++i) {
-    Check(CFArrayGetValueAtIndex(element->attributeOrder, i) == keys[i] &&
-              CFDictionaryContainsKey(element->attributes, keys[i]) &&
-              CFDictionaryGetValue(element->attributes, keys[i]) == values[i],
-          "the attributes come out in their order, each with its value");
-    Check(ReadString(static_cast<CFStringRef>(keys[i])) > 0, "an attribute has a name");
+    FUZZ_CHECK(CFArrayGetValueAtIndex(element->attributeOrder, i) == keys[i] &&
+               CFDictionaryContainsKey(element->attributes, keys[i]) &&
+               CFDictionaryGetValue(element->attributes, keys[i]) == values[i]);
+    FUZZ_CHECK(ReadString(static_cast<CFStringRef>(keys[i])) > 0);
     ReadString(static_cast<CFStringRef>(values[i]));
   }
 }
 
 void CheckNode(CFXMLNodeRef node, bool is_root) {
   const CFXMLNodeTypeCode type = CFXMLNodeGetTypeCode(node);
-  Check((type == kCFXMLNodeTypeDocument) == is_root, "the document is the root and only it");
+  FUZZ_CHECK((type == kCFXMLNodeTypeDocument) == is_root);
   CFStringRef string = CFXMLNodeGetString(node);
-  Check((string == nullptr) == is_root, "every node but the document has a string");
+  FUZZ_CHECK((string == nullptr) == is_root);
   ReadString(string);
   const void* info = CFXMLNodeGetInfoPtr(node);
   switch (type) {
@@ -72,10 +67,10 @@ void CheckNode(CFXMLNodeRef node, bool is_root) {
       CheckAttributes(static_cast<const CFXMLElementInfo*>(info));
       break;
     case kCFXMLNodeTypeText:
-      Check(CFStringGetLength(string) > 0, "a text node is not empty");
+      FUZZ_CHECK(CFStringGetLength(string) > 0);
       break;
     case kCFXMLNodeTypeWhitespace:
-      Check(CFStringGetLength(string) > 0 && IsBlank(string), "white space is blanks only");
+      FUZZ_CHECK(CFStringGetLength(string) > 0 && IsBlank(string));
       break;
     case kCFXMLNodeTypeProcessingInstruction:
       ReadString(static_cast<const CFXMLProcessingInstructionInfo*>(info)->dataString);
@@ -85,31 +80,31 @@ void CheckNode(CFXMLNodeRef node, bool is_root) {
       break;
     case kCFXMLNodeTypeDocument:
     case kCFXMLNodeTypeEntityReference:
-      Check(info != nullptr, "a document and an entity reference have a record");
+      FUZZ_CHECK(info != nullptr);
       break;
     case kCFXMLNodeTypeComment:
     case kCFXMLNodeTypeCDATASection:
-      Check(info == nullptr, "a comment and a CDATA section have no record");
+      FUZZ_CHECK(info == nullptr);
       break;
     default:
-      Check(false, "a node has a known type");
+      FUZZ_CHECK(false);
   }
 }
 
 // A string-table entry from any node ends as a literal or an unloaded
 // reference, and a reference only when both attributes were given.
 void CheckEntry(CFTreeRef tree, VelUtResString& s) {
-  Check(s.Load(tree) == 1, "an entry loads from any node");
-  Check(s.mFlags == 0 || s.mFlags == VelUtResString::kReference, "an entry has known flags");
+  FUZZ_CHECK(s.Load(tree) == 1);
+  FUZZ_CHECK(s.mFlags == 0 || s.mFlags == VelUtResString::kReference);
   if (s.mFlags == 0)
-    Check(s.mId == 0 && s.mSrc.empty(), "a literal entry has no id and no source");
+    FUZZ_CHECK(s.mId == 0 && s.mSrc.empty());
   else
-    Check(!s.mSrc.empty() && s.mText.empty(), "a reference has a source and no text yet");
+    FUZZ_CHECK(!s.mSrc.empty() && s.mText.empty());
 }
 
 void Document(fuzz::Input& in) {
   CFDataRef bytes = CFDataCreate(kCFAllocatorDefault, in.data(), static_cast<CFIndex>(in.size()));
-  Check(bytes != nullptr, "the bytes are held");
+  FUZZ_CHECK(bytes != nullptr);
   CFXMLTreeRef doc = CFXMLTreeCreateFromData(kCFAllocatorDefault, bytes, nullptr,
                                              kCFXMLParserNoOptions, kCFXMLNodeCurrentVersion);
   CFRelease(bytes);
@@ -124,15 +119,14 @@ void Document(fuzz::Input& in) {
   while (!stack.empty()) {
     auto& [tree, next] = stack.back();
     if (next == CFTreeGetChildCount(tree)) {
-      Check(CFTreeGetChildAtIndex(tree, next) == nullptr, "no child past the count");
+      FUZZ_CHECK(CFTreeGetChildAtIndex(tree, next) == nullptr);
       stack.pop_back();
       continue;
     }
     CFTreeRef child = CFTreeGetChildAtIndex(tree, next);
-    Check(CFTreeGetParent(child) == tree, "a child's parent is the tree it is in");
-    Check(CFTreeGetNextSibling(child) == CFTreeGetChildAtIndex(tree, next + 1),
-          "a child's next sibling is the next child");
-    Check(CFGetRetainCount(child) == 1, "a child is held by its parent only");
+    FUZZ_CHECK(CFTreeGetParent(child) == tree);
+    FUZZ_CHECK(CFTreeGetNextSibling(child) == CFTreeGetChildAtIndex(tree, next + 1));
+    FUZZ_CHECK(CFGetRetainCount(child) == 1);
     ++next;
     CheckNode(CFXMLTreeGetNode(child), false);
     CheckEntry(child, entry);
@@ -140,8 +134,8 @@ void Document(fuzz::Input& in) {
       ++elements_at_top;
     stack.emplace_back(child, 0);
   }
-  Check(elements_at_top == 1, "a document has one root element");
-  Check(entry.Load(nullptr) == 0, "no entry loads from no node");
+  FUZZ_CHECK(elements_at_top == 1);
+  FUZZ_CHECK(entry.Load(nullptr) == 0);
   CFRelease(doc);
 }
 
