@@ -60,6 +60,47 @@ void Escapes(fuzz::Input& in) {
   }
 }
 
+// The search as its rules read, one position at a time.
+int SlowFindMatchingChar(const std::wstring& t, int pos, bool skipQuoted, wchar_t escape) {
+  const int n = static_cast<int>(t.size());
+  if (pos < 0 || pos >= n) return -1;
+  const std::wstring openChars = L"([{\"'", closeChars = L")]}\"'";
+  const wchar_t c = t[pos];
+  wchar_t target = 0;
+  int step = 0;
+  for (std::size_t k = 0; k < openChars.size() && step == 0; ++k) {
+    if (c == openChars[k]) {
+      target = closeChars[k];
+      step = 1;
+    } else if (c == closeChars[k]) {
+      target = openChars[k];
+      step = -1;
+    }
+  }
+  if (step == 0) return -1;
+  if (c == L'"' || c == L'\'') skipQuoted = false;
+  auto escaped = [&](int i) {
+    return escape != 0 && i >= 1 && t[i - 1] == escape && !(i >= 2 && t[i - 2] == escape);
+  };
+  int depth = 0;
+  bool inDouble = false, inSingle = false;
+  for (int i = pos; i >= 0 && i < n; i += step) {
+    const wchar_t x = t[i];
+    if (skipQuoted && x == L'"' && !escaped(i)) {
+      inDouble = !inDouble;
+    } else if (skipQuoted && x == L'\'' && !escaped(i)) {
+      inSingle = !inSingle;
+    } else if (skipQuoted && (inDouble || inSingle)) {
+    } else if (x == target && !escaped(i) && (depth > 0 || c != target)) {
+      if (depth == 0 || depth == 1) return i;
+      --depth;
+    } else if (x == c && !escaped(i)) {
+      ++depth;
+    }
+  }
+  return -1;
+}
+
 // Input: a byte (bit 0 skips quoted stretches, bits 1-3 the brace: 0, ( [
 // { ) ] } or the unit that follows, bit 4 the quote to remove), the
 // escape, then the text; units as Input::AsciiUnit reads them.
@@ -72,22 +113,10 @@ void Brackets(fuzz::Input& in) {
   const wchar_t escape = in.AsciiUnit();
   const Str text(in.AsciiRest(512));
 
-  // FindMatchingChar: a partner of the start's kind, forward from an
-  // opener or a quote, backward from a closer; without skipping and
-  // escapes, a bracket is its partner's partner.
   const int n = static_cast<int>(text.size());
-  const std::wstring kOpeners = L"([{\"'", kClosers = L")]}\"'";
-  for (int pos = -1; pos <= n; ++pos) {
-    const int found = VelUt::FindMatchingChar(text, pos, skip, escape);
-    if (found < 0) continue;
-    FUZZ_CHECK(pos >= 0 && pos < n && found < n);
-    const bool forward = kOpeners.find(text[pos]) != std::wstring::npos;
-    const std::size_t kind = forward ? kOpeners.find(text[pos]) : kClosers.find(text[pos]);
-    FUZZ_CHECK(kind != std::wstring::npos && (found > pos) == forward);
-    FUZZ_CHECK(text[found] == (forward ? kClosers : kOpeners)[kind]);
-    if (!skip && escape == 0 && kind < 3)
-      FUZZ_CHECK(VelUt::FindMatchingChar(text, found, 0, 0) == pos);
-  }
+  for (int pos = -1; pos <= n; ++pos)
+    FUZZ_CHECK(VelUt::FindMatchingChar(text, pos, skip, escape) ==
+               SlowFindMatchingChar(text, pos, skip, escape));
   // MatchBraces in one pass: each unit of the kind asked for (any opener
   // for 0) has a partner.
   const auto allMatched = [&](const std::wstring& kinds, bool skipQuoted) {
