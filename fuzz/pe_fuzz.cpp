@@ -13,6 +13,7 @@
 
 #include <WinAPI/WinAPI.h>
 
+#include "fuzz_input.h"
 #include "pe_image.h"
 
 namespace {
@@ -45,47 +46,45 @@ void WriteInput(const std::uint8_t* data, std::size_t size) {
 const LANGID kLanguages[] = {0, 0x0407, 0x0409, 0x040C, 0x0C07, 0x0411};
 const std::uint32_t kMessageIds[] = {0, 1, 2, 3, 16, 100, 0x7FFFFFFF, 0xFFFFFFFF};
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // The reader on the exact bytes: every block it indexes lies inside them.
-  std::vector<velwin::detail::StringBlock> index;
-  const bool valid = velwin::detail::IndexStringTable(data, size, index);
+void Image(fuzz::Input& in) {
+  using namespace velwin::detail;
+  const std::uint8_t* data = in.data();
+  const std::size_t size = in.size();
+  // The reader on the exact bytes: every block it indexes lies inside them,
+  // in order, and so does every string it finds in a block.
+  std::vector<StringBlock> index;
+  const bool valid = IndexStringTable(data, size, index);
   for (std::size_t i = 0; i < index.size(); ++i) {
-    const velwin::detail::StringBlock& b = index[i];
-    if (b.block == 0 || b.block > 4096 || b.offset > size || b.size > size - b.offset) std::abort();
-    if (i > 0 && (index[i - 1].block > b.block ||
-                  (index[i - 1].block == b.block && index[i - 1].lang >= b.lang)))
-      std::abort();
-    std::wstring text;
+    const StringBlock& b = index[i];
+    FUZZ_CHECK(b.block != 0 && b.block <= 4096 && b.offset <= size && b.size <= size - b.offset);
+    FUZZ_CHECK(i == 0 || index[i - 1].block < b.block ||
+               (index[i - 1].block == b.block && index[i - 1].lang < b.lang));
     for (unsigned slot = 0; slot < 16; ++slot) {
       const std::uint8_t* units = nullptr;
       std::size_t count = 0;
-      if (velwin::detail::LocateBlockString(data, size, b, slot, units, count)) {
-        // The string must lie inside the image.
-        if (units < data || units > data + size ||
-            count > (size - static_cast<std::size_t>(units - data)) / 2)
-          std::abort();
-        text.clear();
-        velwin::detail::AppendUtf16(units, count, text);
-      }
+      if (!LocateBlockString(data, size, b, slot, units, count)) continue;
+      FUZZ_CHECK(units >= data && units <= data + size &&
+                 count <= (size - static_cast<std::size_t>(units - data)) / 2);
+      std::wstring text;
+      AppendUtf16(units, count, text);
     }
   }
 
-  // The message tables: each lies inside the bytes, and so does each entry found in it.
-  std::vector<velwin::detail::MessageTable> tables;
-  velwin::detail::IndexMessageTables(data, size, tables);
-  for (const velwin::detail::MessageTable& t : tables) {
-    if (t.offset > size || t.size > size - t.offset) std::abort();
+  // The message tables: each lies inside the bytes, and so does each entry
+  // found in it.
+  std::vector<MessageTable> tables;
+  IndexMessageTables(data, size, tables);
+  for (const MessageTable& t : tables) {
+    FUZZ_CHECK(t.offset <= size && t.size <= size - t.offset);
     for (std::uint32_t id : kMessageIds) {
       const std::uint8_t* text = nullptr;
       std::size_t bytes = 0;
       std::uint16_t flags = 0;
-      if (!velwin::detail::LocateMessage(data, size, t, id, text, bytes, flags)) continue;
-      if (text < data || text > data + size || bytes > size - static_cast<std::size_t>(text - data))
-        std::abort();
+      if (!LocateMessage(data, size, t, id, text, bytes, flags)) continue;
+      FUZZ_CHECK(text >= data && text <= data + size &&
+                 bytes <= size - static_cast<std::size_t>(text - data));
       std::wstring message;
-      velwin::detail::AppendMessageText(text, bytes, flags, message);
+      AppendMessageText(text, bytes, flags, message);
     }
   }
 
@@ -93,8 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WriteInput(data, size);
   static const std::wstring path(InputPath().begin(), InputPath().end());
   const HMODULE h = LoadLibraryW(path.c_str());
-  if ((h != nullptr) != valid) std::abort();
-  if (h == nullptr) return 0;
+  FUZZ_CHECK((h != nullptr) == valid);
+  if (h == nullptr) return;
   for (LANGID lang : kLanguages) {
     SetThreadUILanguage(lang);
     for (UINT id = 0; id <= 100; ++id) loadStringFromWin32ResourceDLL(h, id);
@@ -109,6 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   SetThreadUILanguage(0);
-  if (!FreeLibrary(h)) std::abort();
-  return 0;
+  FUZZ_CHECK(FreeLibrary(h));
 }
+
+}  // namespace
+
+const std::vector<fuzz::Case> fuzz::kCases = {{"resource DLL", Image}};

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+#include "fuzz_input.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 int main(int argc, char** argv) {
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
       // a read past its end is caught.
       const std::unique_ptr<std::uint8_t[]> data(new std::uint8_t[bytes.size()]);
       std::copy(bytes.begin(), bytes.end(), data.get());
+      fuzz::current_input = f.string();
       LLVMFuzzerTestOneInput(data.get(), bytes.size());
       ++runs;
     }

@@ -3,9 +3,7 @@
 // same last error, the same units in the output (a short buffer included).
 #include <textbase/unicode.h>
 
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -69,21 +67,16 @@ std::size_t Room(std::uint8_t how, int needed) {
   return room < 1 ? 1 : static_cast<std::size_t>(room);
 }
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::Input in(data, size);
+// Input: a byte (bit 3: count only, bits 0-2: the room, bit 4: stop at
+// an error, bit 5: wide to UTF-8), then the text.
+void Conversion(fuzz::Input& in) {
   const std::uint8_t how = in.Byte();
   const bool stop = (how & 0x10) != 0;
   if ((how & 0x20) == 0) {
     // UTF-8 to wide: the rest of the input as bytes.
     std::string bytes;
     while (!in.empty() && bytes.size() < 4096) bytes.push_back(static_cast<char>(in.Byte()));
-    if (bytes.empty()) return 0;
+    if (bytes.empty()) return;
     std::vector<wchar_t> none;
     const Result needed = SlowDecode(bytes, stop, none);
     std::vector<wchar_t> slow(Room(how, needed.count), L'#');
@@ -93,14 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int got = MultiByteToWideChar(
         CP_UTF8, stop ? MB_ERR_INVALID_CHARS : 0, bytes.data(), static_cast<int>(bytes.size()),
         fast.empty() ? nullptr : fast.data(), static_cast<int>(fast.size()));
-    Check(got == want.count);
-    Check(got != 0 || GetLastError() == want.error);
-    Check(fast == slow);
+    FUZZ_CHECK(got == want.count);
+    FUZZ_CHECK(got != 0 || GetLastError() == want.error);
+    FUZZ_CHECK(fast == slow);
   } else {
     // Wide to UTF-8: the rest of the input as units, ASCII standing for
     // itself.
     const std::wstring text = in.AsciiRest(4096);
-    if (text.empty()) return 0;
+    if (text.empty()) return;
     std::vector<char> none;
     const Result needed = SlowEncode(text, stop, none);
     std::vector<char> slow(Room(how, needed.count), '#');
@@ -110,9 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int got = WideCharToMultiByte(
         CP_UTF8, stop ? WC_ERR_INVALID_CHARS : 0, text.data(), static_cast<int>(text.size()),
         fast.empty() ? nullptr : fast.data(), static_cast<int>(fast.size()), nullptr, nullptr);
-    Check(got == want.count);
-    Check(got != 0 || GetLastError() == want.error);
-    Check(fast == slow);
+    FUZZ_CHECK(got == want.count);
+    FUZZ_CHECK(got != 0 || GetLastError() == want.error);
+    FUZZ_CHECK(fast == slow);
   }
-  return 0;
 }
+
+}  // namespace
+
+const std::vector<fuzz::Case> fuzz::kCases = {{"UTF-8", Conversion}};
