@@ -1,8 +1,6 @@
 // MultiByteToWideChar and WideCharToMultiByte, which copy runs of ASCII
 // whole, against the codec taken one unit at a time: the same count, the
 // same last error, the same units in the output (a short buffer included).
-#include <textbase/unicode.h>
-
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +8,8 @@
 #include <vector>
 
 #include <VelUt/VelUt.h>
+
+#include <textbase/unicode.h>
 
 #include "fuzz_input.h"
 

@@ -3,8 +3,6 @@
 // formats that instant in UTC, so no time zone ever shifts them. ICU's
 // formatters are slow to make and quick to use, so they are kept, per
 // locale, kind of text and picture.
-#include <textbase/unicode.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -27,6 +25,8 @@
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Time.h>
+
+#include <textbase/unicode.h>
 
 #include "time_pattern.h"
 #include "ui_language.h"
