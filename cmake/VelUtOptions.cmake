@@ -38,6 +38,7 @@ if(VELUT_COVERAGE)
             --object-directory ${PROJECT_BINARY_DIR}
             --filter ${PROJECT_SOURCE_DIR}/src/
             --filter ${PROJECT_SOURCE_DIR}/include/
+            --filter ${PROJECT_SOURCE_DIR}/textbase/
             --filter ${PROJECT_SOURCE_DIR}/winapi/
             --filter ${PROJECT_SOURCE_DIR}/velfirst/
             --filter ${PROJECT_SOURCE_DIR}/corefoundation/

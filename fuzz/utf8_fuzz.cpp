@@ -1,13 +1,13 @@
 // MultiByteToWideChar and WideCharToMultiByte, which copy runs of ASCII
 // whole, against the codec taken one unit at a time: the same count, the
 // same last error, the same units in the output (a short buffer included).
-#include <textbase/unicode.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include <VelUt/VelUt.h>
+
+#include <textbase/unicode.h>
 
 #include "fuzz_input.h"
 

@@ -9,7 +9,7 @@
 #include <unordered_map>
 
 #include "Object.h"
-#include "XMLChars.h"
+#include "xml/XMLChars.h"
 
 using velcf::detail::Cast;
 

@@ -1,6 +1,5 @@
 #include "cli.h"
 
-#include <textbase/unicode.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +11,8 @@
 #include <cstring>
 
 #include <WinAPI/Message.h>
+
+#include <textbase/unicode.h>
 
 namespace velut {
 namespace {

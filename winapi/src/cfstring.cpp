@@ -1,10 +1,10 @@
 // UTF-32 wide text to and from the UTF-16 CFStrings of the XML tree.
-#include <textbase/unicode.h>
-
 #include <new>
 #include <vector>
 
 #include <WinAPI/CFString.h>
+
+#include <textbase/unicode.h>
 
 CFStringRef CreateCFStringFromUTF32(const wchar_t* text) try {
   std::vector<UniChar> units;

@@ -1,7 +1,6 @@
 // CommandLineToArgvW over the layer's splitting of command lines.
 #include "command_line.h"
 
-#include <textbase/unicode.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -11,6 +10,8 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Message.h>
 #include <WinAPI/Process.h>
+
+#include <textbase/unicode.h>
 
 namespace {
 

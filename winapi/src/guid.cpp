@@ -1,11 +1,11 @@
 // GUID text in the registry form, and the task allocator that carries it.
-#include <textbase/hex.h>
-
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
 #include <WinAPI/Guid.h>
+
+#include <textbase/hex.h>
 
 namespace {
 

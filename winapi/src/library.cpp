@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <textbase/unicode.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +23,8 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/File.h>
 #include <WinAPI/Resource.h>
+
+#include <textbase/unicode.h>
 
 #include "case_fold.h"
 #include "module_image.h"

@@ -2,7 +2,6 @@
 #include "native_path.h"
 
 #include <sys/stat.h>
-#include <textbase/unicode.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +11,8 @@
 
 #include <WinAPI/Error.h>
 #include <WinAPI/File.h>
+
+#include <textbase/unicode.h>
 
 #include "errno_map.h"
 #include "path_syntax.h"

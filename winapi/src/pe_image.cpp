@@ -1,9 +1,9 @@
 #include "pe_image.h"
 
-#include <textbase/unicode.h>
-
 #include <algorithm>
 #include <string_view>
+
+#include <textbase/unicode.h>
 
 namespace velwin::detail {
 namespace {

@@ -3,7 +3,6 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <textbase/unicode.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,6 +24,8 @@
 #include <WinAPI/File.h>
 #include <WinAPI/Message.h>
 #include <WinAPI/Process.h>
+
+#include <textbase/unicode.h>
 
 #include "command_line.h"
 #include "errno_map.h"

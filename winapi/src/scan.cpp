@@ -3,9 +3,6 @@
 // array's size as the next argument. glibc's wide scanf reads "%s" into a
 // narrow array and knows no sizes, so it cannot be used directly.
 #include <locale.h>
-#include <textbase/conversion.h>
-#include <textbase/hex.h>
-#include <textbase/unicode.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,6 +18,10 @@
 #include <utility>
 
 #include <WinAPI/Strings.h>
+
+#include <textbase/conversion.h>
+#include <textbase/hex.h>
+#include <textbase/unicode.h>
 
 namespace {
 

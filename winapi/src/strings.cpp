@@ -1,7 +1,4 @@
 // Bounded string helpers of the Microsoft C runtime and Win32.
-#include <textbase/ascii.h>
-#include <textbase/unicode.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -12,6 +9,9 @@
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Strings.h>
+
+#include <textbase/ascii.h>
+#include <textbase/unicode.h>
 
 int ms_wtoi(const wchar_t* text) {
   if (text == nullptr) return 0;

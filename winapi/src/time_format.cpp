@@ -1,46 +1,38 @@
 // GetDateFormat and GetTimeFormat over ICU. Dates and times are formatted
 // from their fields alone: the fields become an instant in UTC and ICU
-// formats that instant in UTC, so no time zone ever shifts them. ICU's
-// formatters are slow to make and quick to use, so they are kept, per
-// locale, kind of text and picture.
-#include <textbase/unicode.h>
-
+// formats that instant in UTC, so no time zone ever shifts them. The
+// formatters are kept in formatter_cache; the locales found for the
+// environment are kept here.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <cwchar>
 #include <iterator>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <set>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include <unicode/udat.h>
-#include <unicode/udatpg.h>
 #include <unicode/uenum.h>
-#include <unicode/ufieldpositer.h>
 #include <unicode/uloc.h>
 #include <unicode/ures.h>
 
 #include <WinAPI/Error.h>
 #include <WinAPI/Time.h>
 
+#include <textbase/unicode.h>
+
+#include "formatter_cache.h"
 #include "time_pattern.h"
 #include "ui_language.h"
 
 namespace {
 
-using velwin::detail::ApplyTimeFlags;
-using velwin::detail::FillGaps;
-using velwin::detail::kGap;
+using velwin::detail::CachedFormatter;
+using velwin::detail::GetFormatter;
 using velwin::detail::kTimePatternFlags;
-using velwin::detail::ParsePattern;
-using velwin::detail::RenderPattern;
-using velwin::detail::Token;
-using velwin::detail::TranslatePicture;
+using velwin::detail::TextKind;
 
 // ------------------------------------------------------------ calendar
 
@@ -136,256 +128,9 @@ bool FindLocale(LCID lcid, const char* variable, std::string& out) {
   return true;
 }
 
-// ------------------------------------------------------------ ICU calls
-
-// Calls an ICU function that writes UTF-16 text into a buffer and returns
-// the length it needs (`call(buffer, capacity, status)`); grows the buffer
-// once when it was too small. "" when `st` already holds a failure or the
-// call fails, which it records in `st`.
-template <typename Call>
-std::u16string ReadIcuText(Call call, UErrorCode& st) {
-  UChar small[256];
-  std::u16string out;
-  for (int attempt = 0; attempt < 2 && U_SUCCESS(st); ++attempt) {
-    UErrorCode s = U_ZERO_ERROR;
-    UChar* buffer = attempt == 0 ? small : reinterpret_cast<UChar*>(&out[0]);
-    const int32_t capacity = attempt == 0 ? 256 : static_cast<int32_t>(out.size());
-    const int32_t n = call(buffer, capacity, &s);
-    if (s == U_BUFFER_OVERFLOW_ERROR && attempt == 0) {
-      out.assign(static_cast<std::size_t>(n) + 1, u'\0');
-      continue;
-    }
-    st = s;
-    if (U_FAILURE(s)) break;
-    if (attempt == 0) return std::u16string(reinterpret_cast<const char16_t*>(small), n);
-    out.resize(static_cast<std::size_t>(n));
-    return out;
-  }
-  return {};
-}
-
-// Owns a UDateFormat.
-class Formatter {
- public:
-  Formatter() = default;
-  Formatter(UDateFormatStyle time, UDateFormatStyle date, const std::string& locale,
-            const std::u16string& pattern, UErrorCode& st) {
-    static const char16_t kUtc[] = u"UTC";
-    f_ = udat_open(time, date, locale.c_str(), reinterpret_cast<const UChar*>(kUtc), -1,
-                   pattern.empty() ? nullptr : reinterpret_cast<const UChar*>(pattern.data()),
-                   pattern.empty() ? -1 : static_cast<int32_t>(pattern.size()), &st);
-  }
-  ~Formatter() {
-    if (f_ != nullptr) udat_close(f_);
-  }
-  Formatter(const Formatter&) = delete;
-  Formatter& operator=(const Formatter&) = delete;
-  Formatter(Formatter&& other) noexcept : f_(std::exchange(other.f_, nullptr)) {}
-  Formatter& operator=(Formatter&& other) noexcept {
-    std::swap(f_, other.f_);
-    return *this;
-  }
-
-  std::u16string Pattern(UErrorCode& st) const {
-    return ReadIcuText([this](UChar* buf, int32_t cap,
-                              UErrorCode* s) { return udat_toPattern(f_, false, buf, cap, s); },
-                       st);
-  }
-
-  // "" without a formatter (an empty pattern formats as nothing).
-  std::u16string Format(UDate when, UErrorCode& st) const {
-    if (f_ == nullptr) return {};
-    return ReadIcuText(
-        [this, when](UChar* buf, int32_t cap, UErrorCode* s) {
-          return udat_format(f_, when, buf, cap, nullptr, s);
-        },
-        st);
-  }
-
-  // False when a date formatted comes out with fewer than `fields` fields
-  // that are not empty: ICU makes such a formatter, and reports success,
-  // when one of its own allocations fails while making it or at its first
-  // use (it compiles its number formatters then). It must not be kept.
-  bool FormatsEveryField(std::size_t fields) const {
-    UErrorCode st = U_ZERO_ERROR;
-    const std::unique_ptr<UFieldPositionIterator, void (*)(UFieldPositionIterator*)> iterator(
-        ufieldpositer_open(&st), &ufieldpositer_close);
-    UFieldPositionIterator* const positions = iterator.get();
-    std::size_t shown = fields;
-    // A few times: ICU compiles a number formatter at its third use.
-    for (int use = 0; use < 4 && U_SUCCESS(st) && shown >= fields && fields != 0; ++use) {
-      std::u16string text(256, u'\0');
-      const int32_t n =
-          udat_formatForFields(f_, 0, reinterpret_cast<UChar*>(&text[0]), 256, positions, &st);
-      if (st == U_BUFFER_OVERFLOW_ERROR) {  // a long picture
-        st = U_ZERO_ERROR;
-        text.resize(static_cast<std::size_t>(n) + 1);
-        udat_formatForFields(f_, 0, reinterpret_cast<UChar*>(&text[0]), n + 1, positions, &st);
-      }
-      shown = 0;
-      int32_t begin = 0;
-      int32_t end = 0;
-      while (U_SUCCESS(st) && ufieldpositer_next(positions, &begin, &end) >= 0)
-        shown += end > begin;
-    }
-    return U_SUCCESS(st) && shown >= fields;
-  }
-
- private:
-  UDateFormat* f_ = nullptr;
-};
-
-// The locale's pattern for a date or time style, as tokens.
-std::vector<Token> StylePattern(const std::string& locale, UDateFormatStyle time,
-                                UDateFormatStyle date, UErrorCode& st) {
-  Formatter f(time, date, locale, u"", st);
-  std::vector<Token> tokens = U_SUCCESS(st) ? ParsePattern(f.Pattern(st)) : std::vector<Token>();
-  // A date style with hours, or a time style with a year, is ICU's last
-  // resort ("yMMdd hh:mm a"): what a failed allocation of its own leads to,
-  // reported as success.
-  const char16_t foreign = time == UDAT_NONE ? u'h' : u'y';
-  for (const Token& t : tokens)
-    if (t.letter == foreign) st = U_MEMORY_ALLOCATION_ERROR;
-  return U_SUCCESS(st) ? tokens : std::vector<Token>();
-}
-
-// The locale's best pattern for a skeleton such as "yMMMM".
-std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16string& skeleton,
-                                   UErrorCode& st) {
-  // Closed also when a text's allocation throws.
-  const std::unique_ptr<UDateTimePatternGenerator, void (*)(UDateTimePatternGenerator*)> owned(
-      udatpg_open(locale.c_str(), &st), &udatpg_close);
-  if (U_FAILURE(st)) return {};
-  UDateTimePatternGenerator* const g = owned.get();
-  const std::u16string out = ReadIcuText(
-      [g, &skeleton](UChar* buf, int32_t cap, UErrorCode* s) {
-        return udatpg_getBestPattern(g, reinterpret_cast<const UChar*>(skeleton.data()),
-                                     static_cast<int32_t>(skeleton.size()), buf, cap, s);
-      },
-      st);
-  return U_SUCCESS(st) ? ParsePattern(out) : std::vector<Token>();
-}
-
-// ------------------------------------------------------------ formatters
-
-// The texts a cached formatter makes.
-enum class Kind {
-  kShortDate,
-  kLongDate,
-  kYearMonth,
-  kMonthDay,
-  kDatePicture,
-  kTime,
-  kTimePicture,
-  kMarker
-};
-
-// ICU's formatter for one locale and one kind of text (with its picture and
-// time flags), made once and kept. The tokens are fixed when it is made;
-// the formatter itself is made on first use and again when a picture's gap
-// needs another text, and is used by one thread at a time.
-class Entry {
- public:
-  Entry(std::string locale, Kind kind, DWORD flags, const wchar_t* picture)
-      : locale_(std::move(locale)),
-        kind_(kind),
-        flags_(flags),
-        picture_(picture != nullptr ? picture : L"") {}
-
-  bool Is(const std::string& locale, Kind kind, DWORD flags, const wchar_t* picture) const {
-    return kind == kind_ && flags == flags_ && locale == locale_ &&
-           (picture == nullptr ? picture_.empty() : picture_ == picture);
-  }
-
-  // Finds the pattern; false with `st` set when ICU fails.
-  bool Prepare(UErrorCode& st) {
-    switch (kind_) {
-      case Kind::kShortDate:
-        tokens_ = StylePattern(locale_, UDAT_NONE, UDAT_SHORT, st);
-        // Short dates show the whole year, as Win32 locales do.
-        for (Token& t : tokens_)
-          if (t.letter == u'y' && t.count == 2) t.count = 1;
-        break;
-      case Kind::kLongDate:
-        tokens_ = StylePattern(locale_, UDAT_NONE, UDAT_FULL, st);
-        break;
-      case Kind::kYearMonth:
-        tokens_ = SkeletonPattern(locale_, u"yMMMM", st);
-        break;
-      case Kind::kMonthDay:
-        tokens_ = SkeletonPattern(locale_, u"MMMMd", st);
-        break;
-      case Kind::kDatePicture:
-      case Kind::kTimePicture:
-        tokens_ = TranslatePicture(picture_.c_str(), kind_ == Kind::kDatePicture);
-        break;
-      case Kind::kTime:
-        tokens_ = StylePattern(locale_, UDAT_MEDIUM, UDAT_NONE, st);
-        break;
-      case Kind::kMarker:
-        tokens_.push_back(Token{u'a', 1, {}});
-        break;
-    }
-    for (const Token& t : tokens_) has_gap_ = has_gap_ || t.letter == kGap;
-    right_to_left_ = uloc_isRightToLeft(locale_.c_str()) != 0;
-    return U_SUCCESS(st);
-  }
-
-  bool has_gap() const { return has_gap_; }
-  bool right_to_left() const { return right_to_left_; }
-
-  // The text of `when`, with `gap` in the picture's gap.
-  std::u16string Format(UDate when, const std::u16string& gap, UErrorCode& st) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    // Two gap texts are kept (a.m. and p.m., or two years).
-    Made* made = &made_[0];
-    if (!made->ready || (has_gap_ && made->gap != gap)) {
-      std::swap(made_[0], made_[1]);
-      if (!made->ready || (has_gap_ && made->gap != gap)) {
-        std::vector<Token> tokens = tokens_;
-        ApplyTimeFlags(tokens, flags_, kind_ == Kind::kTimePicture);
-        tokens = FillGaps(tokens, gap);
-        const std::u16string pattern = RenderPattern(tokens);
-        Formatter formatter;
-        if (!pattern.empty())
-          formatter = Formatter(UDAT_PATTERN, UDAT_PATTERN, locale_, pattern, st);
-        const auto fields = static_cast<std::size_t>(std::count_if(
-            tokens.begin(), tokens.end(), [](const Token& t) { return t.letter != 0; }));
-        if (U_SUCCESS(st) && !formatter.FormatsEveryField(fields)) st = U_MEMORY_ALLOCATION_ERROR;
-        if (U_FAILURE(st)) return {};
-        made->formatter = std::move(formatter);
-        made->gap = gap;
-        made->ready = true;
-      }
-    }
-    return made->formatter.Format(when, st);
-  }
-
- private:
-  struct Made {
-    bool ready = false;
-    std::u16string gap;
-    Formatter formatter;
-  };
-
-  const std::string locale_;
-  const Kind kind_;
-  const DWORD flags_;
-  const std::wstring picture_;
-  std::vector<Token> tokens_;
-  bool has_gap_ = false;
-  bool right_to_left_ = false;
-  std::mutex mutex_;
-  Made made_[2];
-};
-
-// Pictures longer than this are translated for each call, not kept.
-constexpr std::size_t kLongestKeptPicture = 256;
-
-// The formatters in use and the locales found for the environment, a
-// bounded number of each, the least recently used dropped first. Safe
-// from any number of threads.
-class Formatters {
+// The locales found for the environment, a bounded number, the least
+// recently used dropped first. Safe from any number of threads.
+class FoundLocales {
  public:
   // The ICU locale for `lcid`, the environment's `variable` standing for
   // the user's; false for an LCID ICU does not know.
@@ -410,34 +155,6 @@ class Formatters {
     return known;
   }
 
-  // The formatter for a locale, kind, time flags and picture; null with
-  // `st` set when ICU cannot make it.
-  std::shared_ptr<Entry> Get(const std::string& locale, Kind kind, DWORD flags,
-                             const wchar_t* picture, UErrorCode& st) {
-    const bool keep = picture == nullptr || std::wcslen(picture) <= kLongestKeptPicture;
-    if (keep) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      for (Kept& k : kept_) {
-        if (k.entry != nullptr && k.entry->Is(locale, kind, flags, picture)) {
-          k.used = ++clock_;
-          return k.entry;
-        }
-      }
-    }
-    auto entry = std::make_shared<Entry>(locale, kind, flags, picture);
-    if (!entry->Prepare(st)) return nullptr;
-    if (!keep) return entry;
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (Kept& k : kept_) {
-      // Made meanwhile by another thread: one of them is kept.
-      if (k.entry != nullptr && k.entry->Is(locale, kind, flags, picture)) return k.entry;
-    }
-    Kept& slot = *std::min_element(std::begin(kept_), std::end(kept_),
-                                   [](const Kept& a, const Kept& b) { return a.used < b.used; });
-    slot = Kept{entry, ++clock_};
-    return entry;
-  }
-
  private:
   struct Found {
     LCID lcid = 0;
@@ -446,22 +163,11 @@ class Formatters {
     bool known = false;
     std::uint64_t used = 0;  // 0: empty
   };
-  struct Kept {
-    std::shared_ptr<Entry> entry;
-    std::uint64_t used = 0;
-  };
 
   std::mutex mutex_;
   std::uint64_t clock_ = 0;
   Found found_[8];
-  Kept kept_[32];
 };
-
-// Never destroyed: a thread may format while the process exits.
-Formatters& Cache() {
-  static Formatters* cache = new Formatters;
-  return *cache;
-}
 
 // Hands ICU a default locale of our choosing before its first use here.
 // Left to itself, ICU builds its default from LANG and the LC_ variables
@@ -487,7 +193,9 @@ void SetIcuDefaultLocale() {
 // The ICU locale for `lcid`, the user's read from LC_ALL, LC_TIME, LANG.
 bool ResolveLocale(LCID lcid, std::string& out) {
   SetIcuDefaultLocale();
-  return Cache().Locale(lcid, velwin::detail::LocaleVariable("LC_TIME"), out);
+  // Never destroyed: a thread may format while the process exits.
+  static FoundLocales* locales = new FoundLocales;
+  return locales->Locale(lcid, velwin::detail::LocaleVariable("LC_TIME"), out);
 }
 
 // ------------------------------------------------------------ results
@@ -551,13 +259,13 @@ int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR for
   const UDate when =
       static_cast<UDate>(DaysFromCivil(date->wYear, date->wMonth, date->wDay)) * U_MILLIS_PER_DAY;
 
-  const Kind kind = format != nullptr          ? Kind::kDatePicture
-                    : (flags & DATE_LONGDATE)  ? Kind::kLongDate
-                    : (flags & DATE_YEARMONTH) ? Kind::kYearMonth
-                    : (flags & DATE_MONTHDAY)  ? Kind::kMonthDay
-                                               : Kind::kShortDate;
+  const TextKind kind = format != nullptr          ? TextKind::kDatePicture
+                        : (flags & DATE_LONGDATE)  ? TextKind::kLongDate
+                        : (flags & DATE_YEARMONTH) ? TextKind::kYearMonth
+                        : (flags & DATE_MONTHDAY)  ? TextKind::kMonthDay
+                                                   : TextKind::kShortDate;
   UErrorCode st = U_ZERO_ERROR;
-  const std::shared_ptr<Entry> entry = Cache().Get(loc, kind, 0, format, st);
+  const std::shared_ptr<CachedFormatter> entry = GetFormatter(loc, kind, 0, format, st);
   if (entry == nullptr) return FailIcu(st);
   std::u16string year;
   if (entry->has_gap()) {
@@ -599,13 +307,14 @@ int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR for
       ((time->wHour * 60.0 + time->wMinute) * 60.0 + time->wSecond) * 1000.0 + time->wMilliseconds;
 
   UErrorCode st = U_ZERO_ERROR;
-  const std::shared_ptr<Entry> entry =
-      Cache().Get(loc, format != nullptr ? Kind::kTimePicture : Kind::kTime,
-                  flags & kTimePatternFlags, format, st);
+  const std::shared_ptr<CachedFormatter> entry =
+      GetFormatter(loc, format != nullptr ? TextKind::kTimePicture : TextKind::kTime,
+                   flags & kTimePatternFlags, format, st);
   if (entry == nullptr) return FailIcu(st);
   std::u16string initial;
   if (entry->has_gap()) {
-    const std::shared_ptr<Entry> marker = Cache().Get(loc, Kind::kMarker, 0, nullptr, st);
+    const std::shared_ptr<CachedFormatter> marker =
+        GetFormatter(loc, TextKind::kMarker, 0, nullptr, st);
     if (marker == nullptr) return FailIcu(st);
     initial = marker->Format(when, u"", st);
     if (U_FAILURE(st)) return FailIcu(st);

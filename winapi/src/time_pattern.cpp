@@ -1,10 +1,10 @@
 #include "time_pattern.h"
 
-#include <textbase/unicode.h>
-
 #include <algorithm>
 #include <string_view>
 #include <utility>
+
+#include <textbase/unicode.h>
 
 namespace velwin::detail {
 namespace {

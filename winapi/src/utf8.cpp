@@ -1,7 +1,7 @@
 // The layer's UTF-8 conversions, byte units and all, over the text floor.
-#include <textbase/unicode.h>
-
 #include <WinAPI/Utf8.h>
+
+#include <textbase/unicode.h>
 
 std::wstring Utf8ToWide(std::string_view bytes) {
   return velut::textbase::WideFromUtf8(bytes, velut::textbase::Utf8Rule::kEscapeBytes);

@@ -38,72 +38,10 @@ constexpr unsigned kPugiOptions = pugi::parse_cdata | pugi::parse_wconv_attribut
                                   pugi::parse_doctype | pugi::parse_pi | pugi::parse_ws_pcdata |
                                   pugi::parse_fragment;
 
-// The character of checked UTF-8 at p; moves p past it.
-char32_t NextChar(const unsigned char*& p) {
-  if (*p < 0x80) return *p++;
-  char32_t cp;
-  // U+FFFD is not reached: the document was checked before parsing.
-  DecodeUtf8(p, p + 4, cp, Utf8Errors::kReplace);
-  return cp;
-}
-
 std::size_t UnitsOf(char32_t cp) { return cp < 0x10000 ? 1 : 2; }
 
 const unsigned char* Bytes(const char* text) {
   return reinterpret_cast<const unsigned char*>(text);
-}
-
-// Converts character data from p on to UTF-16 units at `out` (room for a
-// unit per byte), up to `end` or to a reference to an entity other than
-// the predefined ones; moves p and out past what it converted and sets
-// `not_space` unless all of it is white space. False for "]]>" or a
-// malformed reference.
-bool ConvertText(const unsigned char*& p, const unsigned char* end, UniChar*& out,
-                 unsigned& not_space) {
-  for (;;) {
-    const std::size_t copied = CopyPlainBlocks(p, end, out, '&', ']', not_space);
-    p += copied;
-    out += copied;
-    ByteKind kind;
-    while ((kind = kTextBytes.of[*p]) != kStop) {
-      not_space |= kind ^ kSpace;
-      *out++ = *p++;
-    }
-    const unsigned char c = *p;
-    if (c == 0) return true;
-    if (c == ']') {
-      if (p[1] == ']' && p[2] == '>') return false;
-      *out++ = *p++;
-    } else if (c == '&') {
-      char32_t cp = 0;
-      std::string_view name;
-      const unsigned char* next = nullptr;
-      const Reference reference = ReadReference(p, cp, name, next);
-      if (reference == Reference::kMalformed) return false;
-      if (reference == Reference::kEntity) return true;  // a node of its own
-      out = WriteUtf16(out, cp);
-      p = next;
-    } else {
-      out = WriteUtf16(out, NextChar(p));
-    }
-    not_space = 1;  // a reference or a character beyond ASCII is text
-  }
-}
-
-// The end of the text run from p in a document with a type, where a
-// reference to an entity (or a malformed one) ends a run: the memory a
-// run takes is sized by the run, not by the rest of the text, so that a
-// text cut by many references takes memory in proportion to its length.
-const unsigned char* RunEnd(const unsigned char* p, const unsigned char* end) {
-  while ((p = static_cast<const unsigned char*>(
-              std::memchr(p, '&', static_cast<std::size_t>(end - p)))) != nullptr) {
-    char32_t cp = 0;
-    std::string_view name;
-    const unsigned char* next = nullptr;
-    if (ReadReference(p, cp, name, next) != Reference::kCharacter) return p;
-    p = next;
-  }
-  return end;
 }
 
 // True when a repeated key of `attributes` (whose keys are interned, so

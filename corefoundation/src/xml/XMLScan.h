@@ -1,6 +1,7 @@
 // The byte scanner of the XML parser: how the scans of character data and
-// attribute values see each byte, the block copier of plain ASCII runs and
-// the word-at-a-time byte compare of the interner. The hot functions are
+// attribute values see each byte, the block copier of plain ASCII runs, the
+// conversion of a text run to UTF-16 and where a run ends, and the
+// word-at-a-time byte compare of the interner. The hot functions are
 // inline: they run once a text run or a name.
 #pragma once
 
@@ -13,6 +14,8 @@
 #endif
 
 #include <CoreFoundation/CFBase.h>
+
+#include "XMLChars.h"
 
 namespace velcf::detail {
 
@@ -75,6 +78,29 @@ inline std::size_t CopyPlainBlocks(const unsigned char* p, const unsigned char* 
 #endif
   return n;
 }
+
+// The character of checked UTF-8 at p; moves p past it.
+inline char32_t NextChar(const unsigned char*& p) {
+  if (*p < 0x80) return *p++;
+  char32_t cp;
+  // U+FFFD is not reached: the document was checked before parsing.
+  DecodeUtf8(p, p + 4, cp, Utf8Errors::kReplace);
+  return cp;
+}
+
+// Converts character data from p on to UTF-16 units at `out` (room for a
+// unit per byte), up to `end` or to a reference to an entity other than
+// the predefined ones; moves p and out past what it converted and sets
+// `not_space` unless all of it is white space. False for "]]>" or a
+// malformed reference. The text ends with a zero byte at or after `end`.
+bool ConvertText(const unsigned char*& p, const unsigned char* end, UniChar*& out,
+                 unsigned& not_space);
+
+// The end of the text run from p in a document with a type, where a
+// reference to an entity (or a malformed one) ends a run: the memory a
+// run takes is sized by the run, not by the rest of the text, so that a
+// text cut by many references takes memory in proportion to its length.
+const unsigned char* RunEnd(const unsigned char* p, const unsigned char* end);
 
 // How many of the `size` bytes at p are ASCII before the first that is not.
 // Example:
