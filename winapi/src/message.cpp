@@ -1,10 +1,9 @@
 // FormatMessage over the message tables of resource libraries and the
-// layer's system message table, and the local memory its buffers come from.
+// layer's system message table.
 #include <textbase/conversion.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <new>
@@ -356,22 +355,6 @@ DWORD FindModuleMessage(HMODULE module, DWORD id, DWORD languageId, std::wstring
 // The longest text FormatMessage allocates a buffer for: 128 KiB of
 // Windows' two-byte units.
 constexpr std::size_t kMaxAllocatedUnits = 65536;
-
-}  // namespace
-
-HLOCAL LocalAlloc(UINT flags, std::size_t bytes) {
-  const std::size_t n = bytes == 0 ? 1 : bytes;
-  void* block = (flags & LMEM_ZEROINIT) ? std::calloc(1, n) : std::malloc(n);
-  if (block == nullptr) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return block;
-}
-
-HLOCAL LocalFree(HLOCAL block) {
-  std::free(block);
-  return nullptr;
-}
-
-namespace {
 
 // Expands `message` with the inserts of `args`, a va_list or with
 // FORMAT_MESSAGE_ARGUMENT_ARRAY an array, into `result`. A va_list is
