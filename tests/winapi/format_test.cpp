@@ -103,7 +103,7 @@ TEST(MsSwprintf, Integers) {
   ExpectRows(rows);
 }
 
-// Zeros after the sign or 0x; %e %g round a half to even.
+// Zeros after the sign or 0x; %a rounds a half away from zero, %e %g to even.
 TEST(MsSwprintf, FloatingPoint) {
   const Row rows[] = {
       {"'0' pads after the sign and 0x", L"%011.1a", -1.0, L"-0x001.0p+0"},
@@ -112,6 +112,9 @@ TEST(MsSwprintf, FloatingPoint) {
       {"the default NaN is indefinite", L"%g", -NAN, L"-nan(ind)"},
       {"the default NaN in upper case", L"%E", -NAN, L"-NAN(IND)"},
       {"%a writes all 13 digits", L"%A", 1.0, L"0X1.0000000000000P+0"},
+      {"%a rounds a half of digit 0 away from zero", L"%#.1a", 1.03125, L"0x1.1p+0"},
+      {"%a rounds a half of digit 2 away from zero", L"%#.1a", 1.15625, L"0x1.3p+0"},
+      {"%a rounds a negative half away from zero", L"%.1a", -1.03125, L"-0x1.1p+0"},
       {"%e rounds a half to even", L"%.0e", 2.5, L"2e+00"},
       {"%g rounds a half to even", L"%.1g", 0.25, L"0.2"},
       {"a long double takes its own slot", L"%.1Lf", 2.25L, L"2.2"},

@@ -169,6 +169,22 @@ int FixedDouble(const PrintfConversion& s, long double value, bool is_long, int 
   return static_cast<int>(r.ptr - buf);
 }
 
+// `value` one unit further from zero when it lies exactly halfway between
+// two numbers of `precision` hexadecimal digits: Microsoft's %a rounds
+// such a half away from zero, where glibc's rounds it to even. The digits
+// within the precision stay the same.
+double HalfAwayFromZero(double value, int precision) {
+  if (precision < 0 || precision >= 13 || !std::isfinite(value)) return value;
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  const int dropped = 4 * (13 - precision);  // low bits of the 52-bit fraction
+  const std::uint64_t half = std::uint64_t{1} << (dropped - 1);
+  if ((bits & (2 * half - 1)) != half) return value;
+  ++bits;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
 // The snprintf format of a floating-point conversion: its flags, the
 // precision as an argument, the size and the letter; no width.
 void FloatFormat(const PrintfConversion& s, bool is_long, char (&fmt)[16]) {
@@ -222,6 +238,7 @@ void WriteFloat(Sink& out, const PrintfConversion& s, long double value, bool is
     const std::size_t cap = std::min<std::size_t>(out.room() + 64, INT_MAX);
     precision = static_cast<int>(std::min<std::size_t>(s.precision, cap));
   }
+  if (hex && !is_long) value = HalfAwayFromZero(static_cast<double>(value), precision);
 
   char small[512];
   std::string big;
