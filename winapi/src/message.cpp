@@ -270,12 +270,13 @@ DWORD ExpandEscapes(std::wstring_view msg, DWORD flags, const Inserts* inserts, 
     if (i + 1 >= n) return ERROR_INVALID_PARAMETER;
     const wchar_t d = msg[i + 1];
     if (d == L'0') break;
+    if (raw && d != L'n' && d != L'r' && d != L't') {
+      // Inserts and the other escapes stand as written, for formatting later.
+      out.append(msg.substr(i, 2));
+      i += 2;
+      continue;
+    }
     if (d >= L'1' && d <= L'9') {
-      if (raw) {  // copied as it stands, for formatting later
-        out += c;
-        ++i;
-        continue;
-      }
       if (inserts == nullptr) return ERROR_INVALID_PARAMETER;
       i = AppendInsert(msg, i, *inserts, out);
       continue;

@@ -90,8 +90,9 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 // fail with ERROR_INVALID_PARAMETER. %0 ends the text, %n is a hard line
 // break (CR LF), %r a CR, %t a tab, %b %space a blank, %% %. %! those
 // characters; a '%' that ends the text fails with ERROR_INVALID_PARAMETER.
-// With FORMAT_MESSAGE_IGNORE_INSERTS the inserts are copied as they stand,
-// for formatting later, and the other escapes still apply. A text that
+// With FORMAT_MESSAGE_IGNORE_INSERTS only %0, %n, %r, %t and the line
+// breaks apply: every other '%' and the character after it stand as
+// written ("%1!d! %%" stays so), for formatting later. A text that
 // comes out empty gives 0, no buffer and ERROR_NO_WORK_DONE. An insert that
 // would come out longer than 64 Mi units, or memory running out, fails with
 // ERROR_NOT_ENOUGH_MEMORY. The low byte of `flags` is the line width: 0
