@@ -80,17 +80,15 @@ struct BufferRow {
 TEST(FormatMessage, Buffers) {
   const DWORD system = FORMAT_MESSAGE_FROM_SYSTEM, string = FORMAT_MESSAGE_FROM_STRING;
   const DWORD allocate = FORMAT_MESSAGE_ALLOCATE_BUFFER | string;
+  const DWORD short_of_room = ERROR_INSUFFICIENT_BUFFER, invalid = ERROR_INVALID_PARAMETER;
   const std::wstring denied = L"Access is denied.\r\n", longest(953085, L'x');
   const BufferRow rows[] = {
       {"fits with its terminator", system, L"", true, 20, 19, 0, denied},
-      {"cut, terminated", system, L"", true, 19, 0, ERROR_INSUFFICIENT_BUFFER,
-       denied.substr(0, 18)},
+      {"cut, terminated", system, L"", true, 19, 0, short_of_room, denied.substr(0, 18)},
       {"an empty text: \"\"", string, L"%0", true, 6, 0, ERROR_NO_WORK_DONE, L""},
-      {"a '%' that ends the text: what came before, unterminated", string, L"test%", true, 6, 0,
-       ERROR_INVALID_PARAMETER, L"testxx"},
-      {"no buffer", system, L"", false, 3, 0, ERROR_INVALID_PARAMETER, L"xxx"},
-      {"no source", FORMAT_MESSAGE_IGNORE_INSERTS, L"", true, 3, 0, ERROR_INVALID_PARAMETER,
-       L"xxx"},
+      {"a '%' at the end: what came before", string, L"test%", true, 6, 0, invalid, L"testxx"},
+      {"no buffer", system, L"", false, 3, 0, invalid, L"xxx"},
+      {"no source", FORMAT_MESSAGE_IGNORE_INSERTS, L"", true, 3, 0, invalid, L"xxx"},
       {"allocated: at least `size` units", allocate, L"abc", true, 500, 3, 0, L"abc"},
       {"a long text", string, longest, true, 953086, 953085, 0, longest},
       {"a long text, allocated", allocate, longest, true, 0, 953085, 0, longest},
@@ -118,6 +116,7 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
   const auto w = [](const void* s) { return reinterpret_cast<DWORD_PTR>(s); };
   const std::wstring wide(30000, L'x');
   const std::string narrow(30000, 'x');
+  const DWORD raw = FORMAT_MESSAGE_IGNORE_INSERTS;
   struct Row {
     const char* name;
     const wchar_t* format;
@@ -139,14 +138,10 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
       {"'*': the width is insert 1, the number insert 2", L"[%1!*d!]", 0, 4, 7, L"[   7]"},
       {"escapes", L"100%% %n%.%!%b|a%rb%tc", 0, 0, 0, L"100% \r\n.! |a\rb\tc"},
       {"an empty result: ERROR_NO_WORK_DONE", L"%0", 0, 0, 0, L"<error 235>"},
-      {"a '%' that ends the text", L"50%", 0, 0, 0, L"<error 87>"},
       {"a bare LF or CR comes out as CR LF", L"hi\na\rb", 0, 0, 0, L"hi\r\na\r\nb"},
-      {"IGNORE_INSERTS leaves %% %space %. %!", L"%%% %.%!", FORMAT_MESSAGE_IGNORE_INSERTS, 0, 0,
-       L"%%% %.%!"},
-      {"IGNORE_INSERTS leaves inserts", L"test%1%2!*.*s!%99", FORMAT_MESSAGE_IGNORE_INSERTS, 0, 0,
-       L"test%1%2!*.*s!%99"},
-      {"IGNORE_INSERTS acts on %n %r %t %0", L"a%nb%rc%td%0e", FORMAT_MESSAGE_IGNORE_INSERTS, 0, 0,
-       L"a\r\nb\rc\td"},
+      {"IGNORE_INSERTS leaves %% %space %. %!", L"%%% %.%!", raw, 0, 0, L"%%% %.%!"},
+      {"IGNORE_INSERTS leaves inserts", L"test%1%2!*.*s!%99", raw, 0, 0, L"test%1%2!*.*s!%99"},
+      {"IGNORE_INSERTS acts on %n %r %t %0", L"a%nb%rc%td%0e", raw, 0, 0, L"a\r\nb\rc\td"},
       {"long inserts, narrow and wide", L"[%1!-30001s!][%2!hs!]", 0, w(wide.c_str()),
        w(narrow.c_str()), L"[" + wide + L" ][" + wide + L"]"},
       {"a width beyond memory: ERROR_NOT_ENOUGH_MEMORY", L"[%1!100000000s!]", 0, w(L""), 0,
@@ -161,24 +156,22 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
 // A width of 1-254 breaks the lines: at the last blank of a line that reaches the width, the
 // blanks that fit dropped, or after the width in a longer word; %n and %r start a line.
 TEST(FormatMessage, BreaksLinesAtTheWidth) {
-  const std::wstring blanks(16, L' ');
+  const std::wstring blanks(16, L' '), words = L"short long    line";
+  const std::wstring longer = L"short long    wordlongerthanaline";
   const std::tuple<const char*, DWORD, std::wstring, std::wstring> rows[] = {
       {"line breaks become blanks", 255, L"a\r\nb\nc%nd%re", L"a b c\r\nd\re"},
       {"a line of words stays shorter", 10, L"short long line", L"short\r\nlong line"},
-      {"blanks beyond the line start the next", 12, L"short long    line", L"short long\r\n  line"},
-      {"blanks that fit are dropped", 16, L"short long    line", L"short long\r\nline"},
-      {"leading blanks and no room: an empty line", 11, L"   shortlong line",
-       L"\r\nshortlong\r\nline"},
+      {"blanks beyond the line start the next", 12, words, L"short long\r\n  line"},
+      {"blanks that fit are dropped", 16, words, L"short long\r\nline"},
+      {"no room after blanks: an empty line", 11, L"   shortlong line", L"\r\nshortlong\r\nline"},
       {"the same after %n", 11, L"l1%n   shortlong line", L"l1\r\n\r\nshortlong\r\nline"},
       {"blanks alone", 5, blanks, L"\r\n\r\n\r\n "},
       {"blanks after a word", 5, L"l1" + blanks.substr(1), L"l1\r\n\r\n\r\n  "},
       {"a word of the width", 8, L"shortlon", L"shortlon\r\n"},
       {"a longer word is cut after the width", 8, L"shortlongline", L"shortlon\r\ngline"},
       {"%n after a full line", 8, L"shortlon%n", L"shortlon\r\n\r\n"},
-      {"a cut after blanks", 16, L"short long    wordlongerthanaline",
-       L"short long\r\nwordlongerthanal\r\nine"},
-      {"a cut after an empty line", 12, L"short long    wordlongerthanaline",
-       L"short long\r\n\r\nwordlongerth\r\nanaline"},
+      {"a cut after blanks", 16, longer, L"short long\r\nwordlongerthanal\r\nine"},
+      {"a cut after an empty line", 12, longer, L"short long\r\n\r\nwordlongerth\r\nanaline"},
       {"%r starts a line", 6, L"aaaa%rbbbb cc", L"aaaa\rbbbb\r\ncc"}};
   velut_test::ForEachRow(rows, [](auto&, auto& width, auto& text, auto& wrapped) {
     EXPECT_EQ(wrapped, Format(FORMAT_MESSAGE_FROM_STRING | width, text.c_str(), 0));
