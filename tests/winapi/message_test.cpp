@@ -71,32 +71,41 @@ struct BufferRow {
   std::wstring source;
   bool buffer;  // false: a null one
   DWORD size, result, error;
-  std::wstring text;  // in the buffer afterwards
+  std::wstring text;  // in the buffer afterwards, which held `size` x's
 };
 
-// A caller's buffer takes the text and terminator, or what fits of it; an allocated one has at
-// least `size` units, for a text of at most 65536 units (128 KiB of Windows' two-byte units).
+// A caller's buffer takes the text and terminator, what fits of it, or the text before a fault;
+// an allocated one has at least `size` units. No length is too long for either (insert 1 is
+// `longest`).
 TEST(FormatMessage, Buffers) {
-  const DWORD system = FORMAT_MESSAGE_FROM_SYSTEM, short_of_room = ERROR_INSUFFICIENT_BUFFER;
-  const DWORD allocate = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING;
-  const std::wstring denied = L"Access is denied.\r\n", limit(65536, L'x');
+  const DWORD system = FORMAT_MESSAGE_FROM_SYSTEM, string = FORMAT_MESSAGE_FROM_STRING;
+  const DWORD allocate = FORMAT_MESSAGE_ALLOCATE_BUFFER | string;
+  const DWORD short_of_room = ERROR_INSUFFICIENT_BUFFER, invalid = ERROR_INVALID_PARAMETER;
+  const std::wstring denied = L"Access is denied.\r\n", longest(953085, L'x');
   const BufferRow rows[] = {
       {"fits with its terminator", system, L"", true, 20, 19, 0, denied},
       {"cut, terminated", system, L"", true, 19, 0, short_of_room, denied.substr(0, 18)},
-      {"no buffer", system, L"", false, 20, 0, ERROR_INVALID_PARAMETER, L""},
-      {"no source", FORMAT_MESSAGE_IGNORE_INSERTS, L"", true, 20, 0, ERROR_INVALID_PARAMETER, L""},
+      {"an empty text: \"\"", string, L"%0", true, 6, 0, ERROR_NO_WORK_DONE, L""},
+      {"a '%' at the end: what came before", string, L"test%", true, 6, 0, invalid, L"testxx"},
+      {"no buffer", system, L"", false, 3, 0, invalid, L"xxx"},
+      {"no source", FORMAT_MESSAGE_IGNORE_INSERTS, L"", true, 3, 0, invalid, L"xxx"},
       {"allocated: at least `size` units", allocate, L"abc", true, 500, 3, 0, L"abc"},
-      {"allocated: at the limit", allocate, limit, true, 0, 65536, 0, limit},
-      {"allocated: just above", allocate, limit + L"x", true, 0, 0, ERROR_MORE_DATA, L""}};
-  velut_test::ForEachRow(rows, [](const BufferRow& row) {
-    wchar_t caller[20] = L"", *allocated = nullptr;  // caller: at least each row's `size`
+      {"a long text", string, longest, true, 953086, 953085, 0, longest},
+      {"a long text, allocated", allocate, longest, true, 0, 953085, 0, longest},
+      {"a long insert", string, L"%1", true, 953086, 953085, 0, longest},
+      {"a long insert, allocated", allocate, L"%1", true, 0, 953085, 0, longest}};
+  velut_test::ForEachRow(rows, [&](const BufferRow& row) {
+    std::wstring caller(row.size, L'x');
+    wchar_t* allocated = nullptr;
     const bool allocates = row.flags & FORMAT_MESSAGE_ALLOCATE_BUFFER;
-    wchar_t* buffer = allocates ? reinterpret_cast<LPWSTR>(&allocated) : caller;
+    wchar_t* buffer = allocates ? reinterpret_cast<LPWSTR>(&allocated) : &caller[0];
+    DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(longest.c_str())};
     SetLastError(0);
-    EXPECT_EQ(row.result, FormatMessageW(row.flags, row.source.c_str(), 5, 0,
-                                         row.buffer ? buffer : nullptr, row.size, nullptr));
+    EXPECT_EQ(row.result, FormatMessageW(row.flags | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                         row.source.c_str(), 5, 0, row.buffer ? buffer : nullptr,
+                                         row.size, reinterpret_cast<va_list*>(args)));
     EXPECT_EQ(row.error, GetLastError());
-    EXPECT_EQ(row.text, allocates ? (allocated ? allocated : L"") : caller);
+    EXPECT_EQ(row.text, allocates ? (allocated ? allocated : L"") : caller.c_str());
     if (allocated != nullptr) allocated[row.size > 0 ? row.size - 1 : 0] = L'x';  // for ASan
     LocalFree(allocated);
   });
@@ -107,6 +116,7 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
   const auto w = [](const void* s) { return reinterpret_cast<DWORD_PTR>(s); };
   const std::wstring wide(30000, L'x');
   const std::string narrow(30000, 'x');
+  const DWORD raw = FORMAT_MESSAGE_IGNORE_INSERTS;
   struct Row {
     const char* name;
     const wchar_t* format;
@@ -128,16 +138,10 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
       {"'*': the width is insert 1, the number insert 2", L"[%1!*d!]", 0, 4, 7, L"[   7]"},
       {"escapes", L"100%% %n%.%!%b|a%rb%tc", 0, 0, 0, L"100% \r\n.! |a\rb\tc"},
       {"an empty result: ERROR_NO_WORK_DONE", L"%0", 0, 0, 0, L"<error 235>"},
-      {"a '%' that ends the text", L"50%", 0, 0, 0, L"<error 87>"},
       {"a bare LF or CR comes out as CR LF", L"hi\na\rb", 0, 0, 0, L"hi\r\na\r\nb"},
-      {"IGNORE_INSERTS keeps the other escapes", L"%1!d! %%%t%n%0x", FORMAT_MESSAGE_IGNORE_INSERTS,
-       0, 0, L"%1!d! %\t\r\n"},
-      {"a width turns line breaks into blanks; %n and %r stay, %n restarts the count",
-       L"a\r\nb\nc%nd%re", FORMAT_MESSAGE_MAX_WIDTH_MASK, 0, 0, L"a b c\r\nd\re"},
-      {"a long word is cut", L"abcdefghij k", 5, 0, 0, L"abcd\r\nefgh\r\nij k"},
-      {"%r starts a line", L"aaaa%rbbbb cc", 6, 0, 0, L"aaaa\rbbbb\r\ncc"},
-      {"%n restarts the count", L"aaa bbb ccc%nddd eee fff", 10, 0, 0,
-       L"aaa bbb\r\nccc\r\nddd eee\r\nfff"},
+      {"IGNORE_INSERTS leaves %% %space %. %!", L"%%% %.%!", raw, 0, 0, L"%%% %.%!"},
+      {"IGNORE_INSERTS leaves inserts", L"test%1%2!*.*s!%99", raw, 0, 0, L"test%1%2!*.*s!%99"},
+      {"IGNORE_INSERTS acts on %n %r %t %0", L"a%nb%rc%td%0e", raw, 0, 0, L"a\r\nb\rc\td"},
       {"long inserts, narrow and wide", L"[%1!-30001s!][%2!hs!]", 0, w(wide.c_str()),
        w(narrow.c_str()), L"[" + wide + L" ][" + wide + L"]"},
       {"a width beyond memory: ERROR_NOT_ENOUGH_MEMORY", L"[%1!100000000s!]", 0, w(L""), 0,
@@ -146,6 +150,31 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
   velut_test::ForEachRow(rows, [](const Row& row) {
     const DWORD_PTR args[] = {row.first, row.second};
     EXPECT_EQ(row.text, Format(FORMAT_MESSAGE_FROM_STRING | row.flags, row.format, 0, 0, args));
+  });
+}
+
+// A width of 1-254 breaks the lines: at the last blank of a line that reaches the width, the
+// blanks that fit dropped, or after the width in a longer word; %n and %r start a line.
+TEST(FormatMessage, BreaksLinesAtTheWidth) {
+  const std::wstring blanks(16, L' '), words = L"short long    line";
+  const std::wstring longer = L"short long    wordlongerthanaline";
+  const std::tuple<const char*, DWORD, std::wstring, std::wstring> rows[] = {
+      {"line breaks become blanks", 255, L"a\r\nb\nc%nd%re", L"a b c\r\nd\re"},
+      {"a line of words stays shorter", 10, L"short long line", L"short\r\nlong line"},
+      {"blanks beyond the line start the next", 12, words, L"short long\r\n  line"},
+      {"blanks that fit are dropped", 16, words, L"short long\r\nline"},
+      {"no room after blanks: an empty line", 11, L"   shortlong line", L"\r\nshortlong\r\nline"},
+      {"the same after %n", 11, L"l1%n   shortlong line", L"l1\r\n\r\nshortlong\r\nline"},
+      {"blanks alone", 5, blanks, L"\r\n\r\n\r\n "},
+      {"blanks after a word", 5, L"l1" + blanks.substr(1), L"l1\r\n\r\n\r\n  "},
+      {"a word of the width", 8, L"shortlon", L"shortlon\r\n"},
+      {"a longer word is cut after the width", 8, L"shortlongline", L"shortlon\r\ngline"},
+      {"%n after a full line", 8, L"shortlon%n", L"shortlon\r\n\r\n"},
+      {"a cut after blanks", 16, longer, L"short long\r\nwordlongerthanal\r\nine"},
+      {"a cut after an empty line", 12, longer, L"short long\r\n\r\nwordlongerth\r\nanaline"},
+      {"%r starts a line", 6, L"aaaa%rbbbb cc", L"aaaa\rbbbb\r\ncc"}};
+  velut_test::ForEachRow(rows, [](auto&, auto& width, auto& text, auto& wrapped) {
+    EXPECT_EQ(wrapped, Format(FORMAT_MESSAGE_FROM_STRING | width, text.c_str(), 0));
   });
 }
 
@@ -191,22 +220,28 @@ TEST(FormatMessage, ModuleMessageTables) {
   });
 }
 
-// The text, then the argument after those FormatMessage read: it moves the caller's va_list.
-std::wstring FromList(const wchar_t* format, ...) {
+// The text (or "<error N>") into `size` units, then the argument after those FormatMessage read:
+// it moves the caller's va_list past them.
+std::wstring FromList(DWORD size, const wchar_t* format, ...) {
   va_list args;
   va_start(args, format);
   wchar_t buf[32];
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_STRING, format, 0, 0, buf, 32, &args);
-  const int next = va_arg(args, int);
+  SetLastError(0);
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_STRING, format, 0, 0, buf, size, &args);
+  const wchar_t* next = va_arg(args, const wchar_t*);
   va_end(args);
-  return (n != 0 ? buf : L"<none>") + (L"|" + std::to_wstring(next));
+  const std::wstring text = n != 0 ? buf : L"<error " + std::to_wstring(GetLastError()) + L">";
+  return text + L"|" + next;
 }
 
 TEST(FormatMessage, InsertsFromAVaList) {
-  EXPECT_EQ(FromList(L"%2 %1!hs! %3!d! %19!d!", "narrow", L"wide", 7, 4, 5, 6, 7, 8, 9, 10, 11, 12,
-                     13, 14, 15, 16, 17, 18, 19, 20),
-            L"wide narrow 7 19|20");  // two digits
-  EXPECT_EQ(FromList(L"%1!*d!", 3, 5, 6), L"  5|6");
+  EXPECT_EQ(L"wide narrow 7 19|20",
+            FromList(32, L"%2 %1!hs! %3!d! %19!d!", "narrow", L"wide", 7, 4, 5, 6, 7, 8, 9, 10, 11,
+                     12, 13, 14, 15, 16, 17, 18, 19, L"20"))
+      << "two digits";
+  EXPECT_EQ(L"  5|6", FromList(32, L"%1!*d!", 3, 5, L"6")) << "'*' takes insert 1";
+  EXPECT_EQ(L"<error 122>|unused", FromList(1, L"%1!s! %2!s!", L"eaten", L"unused"))
+      << "a buffer too small: the list stops at the insert that overflows it";
 }
 
 std::wstring g_shown;

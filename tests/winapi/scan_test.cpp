@@ -24,8 +24,8 @@ TEST(Swscanf, IntoInts) {
       {L"1 2 3", L"%*d %d%n %d", 2, {2, 3, 3}},
       {L"50% x", L"%d%% %*d", 1, {50}},
       {L"", L"b%d", -1, {}},
-      {L"q1", L"%q%d", 1, {1}},             // a letter that is no conversion matches itself
-      {L"1234", L"%h02d%d", 2, {12, 34}}};  // a width after the size prefix
+      {L"q1", L"%q%d", 1, {1}},                // a letter that is no conversion matches itself
+      {L"1234", L"%000h02d%d", 2, {12, 34}}};  // the last width counts; 0 is none
   velut_test::ForEachRow(rows, [](auto& text, auto& format, auto& count, auto& fields) {
     std::vector<int> f(6);
     EXPECT_EQ(swscanf_s(text, format, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]), count);
@@ -46,7 +46,7 @@ using Value =
 TEST(Swscanf, SizesFloatsAndPointers) {
   const std::tuple<const wchar_t*, const wchar_t*, Value> rows[] = {
       {L"300", L"%hhu", static_cast<unsigned char>(44)},
-      {L"70000", L"%hd", static_cast<short>(4464)},
+      {L"12345678", L"%2h0d", static_cast<short>(0x614E)},      // a last width of 0 is none
       {L"-1", L"%hu", static_cast<unsigned short>(USHRT_MAX)},  // negated modulo 2^16
       {L"fffffffffffffffff", L"%llx", ULLONG_MAX},
       {L"-3000000000", L"%I32d", 1294967296},
@@ -54,7 +54,8 @@ TEST(Swscanf, SizesFloatsAndPointers) {
       {L"1,5", L"%lf", 1.0},
       {L"InFiNiTy", L"%lf", HUGE_VAL},
       {L"-2.5e-3", L"%Lf", static_cast<long double>(-2.5e-3)},  // with a double's precision
-      {L"deadBEEF", L"%p", reinterpret_cast<void*>(0xDEADBEEF)},
+      {L"-46F174", L"%p", reinterpret_cast<void*>(0xFFFFFFFFFFB90E8C)},  // two's complement
+      {L"+46F175", L"%p", reinterpret_cast<void*>(0x46F175)},
       {L"0x1A", L"%P", reinterpret_cast<void*>(0)}};  // plain hex digits: no "0x"
   velut_test::ForEachRow(rows, [](auto& text, auto& format, auto& stored) {
     std::visit(

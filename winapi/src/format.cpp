@@ -54,19 +54,12 @@ class Sink {
   bool cut_ = false;
 };
 
+using velut::textbase::PrintfConversion;
 using velut::textbase::Size;
-
-struct Conversion {
-  bool left = false, plus = false, space = false, alt = false, zero = false;
-  int width = 0;
-  int precision = -1;  // -1: none given
-  Size size = Size::kNone;
-  wchar_t conv = 0;
-};
 
 // Texts and characters: Microsoft's printf pads them with zeros, too, when
 // the '0' flag asks for it ("%04s" -> "0foo").
-void PadAndWrite(Sink& out, const Conversion& s, std::size_t len, const wchar_t* body) {
+void PadAndWrite(Sink& out, const PrintfConversion& s, std::size_t len, const wchar_t* body) {
   const std::size_t width = static_cast<std::size_t>(s.width);
   const std::size_t pad = width > len ? width - len : 0;
   if (!s.left && !out.fill(s.zero ? L'0' : L' ', pad)) return;
@@ -75,23 +68,21 @@ void PadAndWrite(Sink& out, const Conversion& s, std::size_t len, const wchar_t*
   if (s.left) out.fill(L' ', pad);
 }
 
-void WriteWideText(Sink& out, const Conversion& s, const wchar_t* text) {
+void WriteWideText(Sink& out, const PrintfConversion& s, const wchar_t* text) {
   if (text == nullptr) text = L"(null)";
-  std::size_t len =
-      s.precision >= 0 ? wcsnlen(text, static_cast<std::size_t>(s.precision)) : std::wcslen(text);
+  const std::size_t len = s.has_precision ? wcsnlen(text, s.precision) : std::wcslen(text);
   PadAndWrite(out, s, len, text);
 }
 
-void WriteNarrowText(Sink& out, const Conversion& s, const char* text) {
+void WriteNarrowText(Sink& out, const PrintfConversion& s, const char* text) {
   if (text == nullptr) text = "(null)";
   // Decode first so that width and precision count characters.
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   const auto* end = p + std::strlen(text);
-  const std::size_t limit =
-      s.precision >= 0 ? static_cast<std::size_t>(s.precision) : static_cast<std::size_t>(-1);
+  const std::size_t limit = s.has_precision ? s.precision : static_cast<std::size_t>(-1);
   // Never decode more than can be shown: the output is bounded by the room
   // left plus the width, so a huge text costs no more than the buffer.
-  const std::size_t keep = std::min(limit, out.room() + static_cast<std::size_t>(s.width) + 1);
+  const std::size_t keep = std::min<std::size_t>(limit, out.room() + s.width + 1);
   std::wstring decoded;
   while (p < end && decoded.size() < keep) {
     char32_t cp;
@@ -101,17 +92,17 @@ void WriteNarrowText(Sink& out, const Conversion& s, const char* text) {
   PadAndWrite(out, s, decoded.size(), decoded.c_str());
 }
 
-void WriteChar(Sink& out, const Conversion& s, wchar_t c) { PadAndWrite(out, s, 1, &c); }
+void WriteChar(Sink& out, const PrintfConversion& s, wchar_t c) { PadAndWrite(out, s, 1, &c); }
 
 // Integers: sign or prefix, precision zeros, digits, padding.
-void WriteInteger(Sink& out, const Conversion& s, std::uint64_t magnitude, bool negative) {
-  const bool is_signed = s.conv == L'd' || s.conv == L'i';
+void WriteInteger(Sink& out, const PrintfConversion& s, std::uint64_t magnitude, bool negative) {
+  const bool is_signed = s.letter == L'd' || s.letter == L'i';
   unsigned base = 10;
   const char* digits = "0123456789abcdef";
-  if (s.conv == L'o') base = 8;
-  if (s.conv == L'x' || s.conv == L'p') base = 16;
-  if (s.conv == L'X') base = 16, digits = "0123456789ABCDEF";
-  if (s.conv == L'p') digits = "0123456789ABCDEF";
+  if (s.letter == L'o') base = 8;
+  if (s.letter == L'x' || s.letter == L'p') base = 16;
+  if (s.letter == L'X') base = 16, digits = "0123456789ABCDEF";
+  if (s.letter == L'p') digits = "0123456789ABCDEF";
 
   wchar_t body[24];
   int n = 0;
@@ -128,28 +119,27 @@ void WriteInteger(Sink& out, const Conversion& s, std::uint64_t magnitude, bool 
       prefix[plen++] = L'+';
     else if (s.space)
       prefix[plen++] = L' ';
-  } else if (s.alt && s.conv == L'p') {
+  } else if (s.alt && s.letter == L'p') {
     prefix[plen++] = L'0';  // "%#p": 0X and the upper-case digits
     prefix[plen++] = L'X';
   } else if (s.alt && magnitude != 0 && base == 16) {
     prefix[plen++] = L'0';
-    prefix[plen++] = s.conv == L'X' ? L'X' : L'x';
+    prefix[plen++] = s.letter == L'X' ? L'X' : L'x';
   }
 
   std::size_t zeros = 0;
-  if (s.precision >= 0) {
-    if (static_cast<std::size_t>(s.precision) > static_cast<std::size_t>(n))
-      zeros = static_cast<std::size_t>(s.precision) - n;
+  if (s.has_precision) {
+    if (s.precision > static_cast<std::size_t>(n)) zeros = s.precision - n;
   } else if (n == 0) {
     zeros = 1;  // plain 0 prints one digit
   }
-  if (s.conv == L'o' && s.alt && zeros == 0 && (n == 0 || body[n - 1] != L'0'))
+  if (s.letter == L'o' && s.alt && zeros == 0 && (n == 0 || body[n - 1] != L'0'))
     zeros = 1;  // '#' makes octal start with 0
 
   std::size_t len = plen + zeros + n;
   const std::size_t width = static_cast<std::size_t>(s.width);
   std::size_t pad = width > len ? width - len : 0;
-  if (s.zero && !s.left && s.precision < 0) zeros += pad, pad = 0;
+  if (s.zero && !s.left && !s.has_precision) zeros += pad, pad = 0;
 
   if (!s.left && !out.fill(L' ', pad)) return;
   for (int i = 0; i < plen; ++i)
@@ -165,9 +155,9 @@ void WriteInteger(Sink& out, const Conversion& s, std::uint64_t magnitude, bool 
 // printf does in the default rounding mode. Writes the text (sign first)
 // into `buf` and returns its length, or -1 when another case or too long
 // a text leaves the work to snprintf.
-int FixedDouble(const Conversion& s, long double value, bool is_long, int precision, char* buf,
-                std::size_t size) {
-  if (is_long || (s.conv != L'f' && s.conv != L'F') || s.alt || !std::isfinite(value) ||
+int FixedDouble(const PrintfConversion& s, long double value, bool is_long, int precision,
+                char* buf, std::size_t size) {
+  if (is_long || (s.letter != L'f' && s.letter != L'F') || s.alt || !std::isfinite(value) ||
       precision > 64 || std::fegetround() != FE_TONEAREST)
     return -1;
   const auto d = static_cast<double>(value);
@@ -179,9 +169,25 @@ int FixedDouble(const Conversion& s, long double value, bool is_long, int precis
   return static_cast<int>(r.ptr - buf);
 }
 
+// `value` one unit further from zero when it lies exactly halfway between
+// two numbers of `precision` hexadecimal digits: Microsoft's %a rounds
+// such a half away from zero, where glibc's rounds it to even. The digits
+// within the precision stay the same.
+double HalfAwayFromZero(double value, int precision) {
+  if (precision < 0 || precision >= 13 || !std::isfinite(value)) return value;
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  const int dropped = 4 * (13 - precision);  // low bits of the 52-bit fraction
+  const std::uint64_t half = std::uint64_t{1} << (dropped - 1);
+  if ((bits & (2 * half - 1)) != half) return value;
+  ++bits;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
 // The snprintf format of a floating-point conversion: its flags, the
 // precision as an argument, the size and the letter; no width.
-void FloatFormat(const Conversion& s, bool is_long, char (&fmt)[16]) {
+void FloatFormat(const PrintfConversion& s, bool is_long, char (&fmt)[16]) {
   int f = 0;
   fmt[f++] = '%';
   if (s.plus) fmt[f++] = '+';
@@ -190,14 +196,15 @@ void FloatFormat(const Conversion& s, bool is_long, char (&fmt)[16]) {
   fmt[f++] = '.';
   fmt[f++] = '*';
   if (is_long) fmt[f++] = 'L';
-  fmt[f++] = static_cast<char>(s.conv);
+  fmt[f++] = static_cast<char>(s.letter);
   fmt[f] = '\0';
 }
 
 // Writes the `len` characters of a formatted floating-point `text` padded
 // to the width. Zero padding goes after the sign and any 0x prefix, and
 // only for finite values.
-void PadFloat(Sink& out, const Conversion& s, const char* text, std::size_t len, bool finite) {
+void PadFloat(Sink& out, const PrintfConversion& s, const char* text, std::size_t len,
+              bool finite) {
   std::size_t head = 0;
   if (text[0] == '-' || text[0] == '+' || text[0] == ' ') head = 1;
   if (text[head] == '0' && (text[head + 1] == 'x' || text[head + 1] == 'X')) head += 2;
@@ -217,7 +224,7 @@ void PadFloat(Sink& out, const Conversion& s, const char* text, std::size_t len,
 
 // Floating point through snprintf, without the width, which is applied
 // here so that a huge width costs nothing past the end of the buffer.
-void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long) {
+void WriteFloat(Sink& out, const PrintfConversion& s, long double value, bool is_long) {
   char fmt[16];
   FloatFormat(s, is_long, fmt);
 
@@ -225,11 +232,13 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
   // cannot be shown; it is cut to a value that still overflows the buffer.
   // Without a precision, %a writes all 13 hex digits of a double's
   // fraction, as Microsoft's printf does.
-  const bool hex = s.conv == L'a' || s.conv == L'A';
-  int precision = s.precision;
-  if (precision < 0) precision = hex ? (is_long ? -1 : 13) : 6;
-  const std::size_t cap = out.room() + 64;
-  if (precision > 0 && static_cast<std::size_t>(precision) > cap) precision = static_cast<int>(cap);
+  const bool hex = s.letter == L'a' || s.letter == L'A';
+  int precision = hex ? (is_long ? -1 : 13) : 6;
+  if (s.has_precision) {
+    const std::size_t cap = std::min<std::size_t>(out.room() + 64, INT_MAX);
+    precision = static_cast<int>(std::min<std::size_t>(s.precision, cap));
+  }
+  if (hex && !is_long) value = HalfAwayFromZero(static_cast<double>(value), precision);
 
   char small[512];
   std::string big;
@@ -243,7 +252,7 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
   // A NaN with its sign bit set, the default NaN of x86 arithmetic, is
   // Microsoft's "indefinite": -nan(ind).
   if (std::isnan(value) && std::signbit(value)) {
-    const bool upper = s.conv == L'E' || s.conv == L'F' || s.conv == L'G' || s.conv == L'A';
+    const bool upper = s.letter == L'E' || s.letter == L'F' || s.letter == L'G' || s.letter == L'A';
     len = std::snprintf(small, sizeof small, "%s", upper ? "-NAN(IND)" : "-nan(ind)");
   } else if (static_cast<std::size_t>(len) >= sizeof small) {
     big.resize(static_cast<std::size_t>(len) + 1);
@@ -257,41 +266,26 @@ void WriteFloat(Sink& out, const Conversion& s, long double value, bool is_long)
   PadFloat(out, s, text, static_cast<std::size_t>(len), std::isfinite(value));
 }
 
-// A count as the writers take it: at most INT_MAX.
-int ToInt(unsigned long long count) {
-  return static_cast<int>(std::min<unsigned long long>(count, INT_MAX));
-}
-
-// Parses flags, width, precision and size after a '%'. Returns false when
-// the sequence is not a conversion we know; p then still points after '%'.
-bool ParseConversion(const wchar_t*& p, Conversion& s, va_list& args) {
+// Reads the conversion after a '%' and takes the counts its '*'s ask for.
+// Returns false when the sequence is not a conversion we know; p then
+// still points after '%'.
+bool ParseConversion(const wchar_t*& p, PrintfConversion& c, va_list& args) {
   const wchar_t* q = p;
-  velut::textbase::PrintfConversion c;
   velut::textbase::ReadPrintfConversion(q, c, true);
   // A '*' takes its argument only once the conversion is known to be
   // valid: an unknown one is copied literally and takes no argument.
   if (c.letter == 0 || !std::wcschr(L"diouxXcCsSeEfFgGaApn%", c.letter)) return false;
-  s.left = c.left;
-  s.plus = c.plus;
-  s.space = c.space;
-  s.alt = c.alt;
-  s.zero = c.zero;
-  s.width = ToInt(c.width);
-  if (c.has_precision) s.precision = ToInt(c.precision);
-  s.size = c.size;
   if (c.star_width) {
-    int w = va_arg(args, int);
-    if (w < 0) {
-      s.left = true;
-      w = w == INT_MIN ? INT_MAX : -w;
-    }
-    s.width = c.width_after_star ? ToInt(c.width) : w;
+    const int w = va_arg(args, int);
+    if (w < 0) c.left = true;
+    const unsigned magnitude = w < 0 ? 0u - static_cast<unsigned>(w) : static_cast<unsigned>(w);
+    if (!c.width_after_star) c.width = magnitude;
   }
   if (c.star_precision) {
     const int pr = va_arg(args, int);
-    s.precision = pr < 0 ? -1 : pr;
+    c.has_precision = pr >= 0;  // a negative precision is none
+    c.precision = pr < 0 ? 0 : static_cast<unsigned>(pr);
   }
-  s.conv = c.letter;
   p = q + 1;
   return true;
 }
@@ -346,8 +340,8 @@ std::uint64_t UnsignedArg(Size size, va_list& args) {
   }
 }
 
-void Convert(Sink& out, Conversion& s, va_list& args) {
-  switch (s.conv) {
+void Convert(Sink& out, PrintfConversion& s, va_list& args) {
+  switch (s.letter) {
     case L'%':
       out.put(L'%');
       return;
@@ -367,13 +361,14 @@ void Convert(Sink& out, Conversion& s, va_list& args) {
       return;
     case L'p': {
       const auto v = reinterpret_cast<std::uintptr_t>(va_arg(args, void*));
-      s.precision = static_cast<int>(2 * sizeof(void*));
+      s.has_precision = true;
+      s.precision = 2 * sizeof(void*);
       WriteInteger(out, s, v, false);
       return;
     }
     case L'c':
     case L'C': {
-      const bool narrow = velut::textbase::IsNarrowText(s.size, s.conv);
+      const bool narrow = velut::textbase::IsNarrowText(s.size, s.letter);
       const wint_t v = va_arg(args, wint_t);
       WriteChar(
           out, s,
@@ -382,7 +377,7 @@ void Convert(Sink& out, Conversion& s, va_list& args) {
     }
     case L's':
     case L'S': {
-      if (velut::textbase::IsNarrowText(s.size, s.conv))
+      if (velut::textbase::IsNarrowText(s.size, s.letter))
         WriteNarrowText(out, s, va_arg(args, const char*));
       else
         WriteWideText(out, s, va_arg(args, const wchar_t*));
@@ -417,7 +412,7 @@ int ms_vswprintf(wchar_t* buffer, std::size_t count, const wchar_t* format, va_l
       continue;
     }
     const wchar_t* start = p++;
-    Conversion conversion;
+    PrintfConversion conversion;
     if (!ParseConversion(p, conversion, ap)) {
       // Unknown conversion: copy the '%' and go on with what follows it.
       out.put(*start);

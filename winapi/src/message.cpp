@@ -1,10 +1,9 @@
 // FormatMessage over the message tables of resource libraries and the
-// layer's system message table, and the local memory its buffers come from.
+// layer's system message table.
 #include <textbase/conversion.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <new>
@@ -79,12 +78,12 @@ constexpr std::size_t kMaxInsertUnits = std::size_t{1} << 26;
 
 // The insert of the form !s! (the default): the wide text as it stands,
 // "(null)" for a null pointer, as FormatInsert would write it.
-void AppendPlainInsert(int index, const Inserts& inserts, std::wstring& out) {
+std::wstring_view PlainInsert(int index, const Inserts& inserts) {
   const auto* text = reinterpret_cast<const wchar_t*>(inserts.Get(index));
   if (text == nullptr) text = L"(null)";
   const std::size_t len = std::wcslen(text);
   if (64 + len > kMaxInsertUnits) throw std::bad_alloc();
-  out.append(text, len);
+  return {text, len};
 }
 
 // Formats insert `index` with the printf conversion `printf_form` ("s",
@@ -153,53 +152,65 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
   }
 }
 
-// Breaks the lines of `text` as FormatMessage does for a width of 1-254:
-// every line stays shorter than `width`, a line breaks at its last blank
-// and the blanks at a break are dropped, a word longer than a line is cut,
-// and the CR of %r or the CR LF of %n start a new line.
-std::wstring Wrap(const std::wstring& text, std::size_t width) {
-  std::wstring wrapped;
-  std::wstring line;
-  bool at_break = false;  // blanks here are dropped
-  auto end_line = [&](const std::wstring& rest) {
-    while (!line.empty() && line.back() == L' ') line.pop_back();
-    wrapped += line;
-    wrapped += L"\r\n";
-    const std::size_t start = rest.find_first_not_of(L' ');
-    line = start == std::wstring::npos ? std::wstring() : rest.substr(start);
-    at_break = line.empty();
-  };
-  for (const wchar_t ch : text) {
-    if (ch == L'\r' || ch == L'\n') {
-      wrapped += line;
-      wrapped += ch;
-      line.clear();
-      at_break = false;
-      continue;
+// The text FormatMessage writes, built as it goes. A width of 1-254
+// breaks its lines: a line that reaches the width ends at its last blank,
+// the blanks that fit on it dropped, or, with no blank, after the width.
+// `limit` is the caller's buffer, which the text and its terminator
+// overflow once they pass it.
+class Output {
+ public:
+  Output(DWORD width, std::size_t limit)
+      : width_(width == FORMAT_MESSAGE_MAX_WIDTH_MASK ? 0 : width), limit_(limit) {}
+
+  void Append(std::wstring_view text) {
+    if (width_ == 0) {
+      text_.append(text);
+      return;
     }
-    if (ch == L' ' && at_break) continue;
-    at_break = false;
-    line += ch;
-    if (line.size() < width) continue;
-    const std::size_t blank = line.find_last_of(L' ');
-    if (blank != std::wstring::npos && line.find_first_not_of(L' ') < blank) {
-      std::wstring rest = line.substr(blank + 1);
-      line.erase(blank);
-      end_line(rest);
-    } else {
-      std::wstring rest(1, line.back());
-      line.pop_back();
-      end_line(rest);
-    }
+    for (const wchar_t c : text) Put(c);
   }
-  return wrapped + line;
-}
+  // Whether the text overflows the buffer for certain: the line being
+  // filled may yet lose the blanks at its break.
+  bool Overflowed() const { return text_.size() >= limit_; }
+  // The text so far, the line being filled included.
+  std::wstring Take() { return std::move(text_) + line_; }
+
+ private:
+  void Put(wchar_t c) {
+    if (c == L'\r' || c == L'\n') {  // %r and %n start a line of their own
+      text_ += line_;
+      text_ += c;
+      line_.clear();
+      return;
+    }
+    line_ += c;
+    if (line_.size() < width_) return;
+    // The line ends at its last blank, the blanks before it dropped (a line
+    // of blanks comes out empty), and what follows starts the next line.
+    // Without a blank the line stands whole: a longer word is cut there.
+    std::wstring rest;
+    const std::size_t blank = line_.find_last_of(L' ');
+    if (blank != std::wstring::npos) {
+      rest = line_.substr(blank + 1);
+      line_.erase(blank);
+      while (!line_.empty() && line_.back() == L' ') line_.pop_back();
+    }
+    text_ += line_;
+    text_ += L"\r\n";
+    line_ = std::move(rest);
+  }
+
+  std::size_t width_;  // 0: lines are not broken
+  std::size_t limit_;
+  std::wstring text_;  // the lines ended
+  std::wstring line_;  // the line being filled, when lines are broken
+};
 
 // Appends the insert that starts at msg[i], "%N" or "%N!form!" with N
 // from 1 to 99, and returns the position after it. A form the inserts
 // cannot take is copied as it stands.
 std::size_t AppendInsert(std::wstring_view msg, std::size_t i, const Inserts& inserts,
-                         std::wstring& out) {
+                         Output& out) {
   const std::size_t n = msg.size();
   std::size_t j = i + 2;
   int index = msg[i + 1] - L'0';
@@ -213,87 +224,74 @@ std::size_t AppendInsert(std::wstring_view msg, std::size_t i, const Inserts& in
     }
   }
   if (printf_form == L"s") {  // the common case, written without printf
-    AppendPlainInsert(index, inserts, out);
+    out.Append(PlainInsert(index, inserts));
     return j;
   }
   std::wstring piece;
   if (FormatInsert(index, printf_form, inserts, piece))
-    out += piece;
+    out.Append(piece);
   else
-    out.append(msg.substr(i, j - i));
+    out.Append(msg.substr(i, j - i));
   return j;
 }
 
-// Appends what the escape "%d" stands for, when `d` is not a digit.
-void AppendEscape(wchar_t d, std::wstring& out) {
+// What the escape "%d" stands for, when `d` is not a digit.
+std::wstring_view Escape(const wchar_t& d) {
   switch (d) {
     case L'n':
-      out += L"\r\n";
-      break;
+      return L"\r\n";
     case L'r':
-      out += L'\r';
-      break;
+      return L"\r";
     case L't':
-      out += L'\t';
-      break;
+      return L"\t";
     case L'b':
-      out += L' ';
-      break;
+      return L" ";
     default:
-      out += d;
-      break;  // %% %. %! %space and any other
+      return {&d, 1};  // %% %. %! %space and any other
   }
 }
 
-// Expands the escapes and inserts of a message text into `out`, without
-// breaking its lines. Returns 0, or the error of a text FormatMessage
-// refuses: a '%' that ends the text, an insert without arguments.
-DWORD ExpandEscapes(std::wstring_view msg, DWORD flags, const Inserts* inserts, std::wstring& out) {
-  const DWORD width = flags & FORMAT_MESSAGE_MAX_WIDTH_MASK;
+// Expands the escapes and inserts of a message text into `out`, breaking
+// its lines as it goes. Returns 0, or the error of a text FormatMessage
+// refuses (a '%' that ends the text, an insert without arguments), or
+// ERROR_INSUFFICIENT_BUFFER at the piece that overflows the caller's
+// buffer: no insert after it is read.
+DWORD Expand(std::wstring_view msg, DWORD flags, const Inserts* inserts, Output& out) {
+  const bool breaks_to_blanks = (flags & FORMAT_MESSAGE_MAX_WIDTH_MASK) != 0;
   const bool raw = (flags & FORMAT_MESSAGE_IGNORE_INSERTS) != 0;
   const std::size_t n = msg.size();
   for (std::size_t i = 0; i < n;) {
+    if (out.Overflowed()) return ERROR_INSUFFICIENT_BUFFER;
     const wchar_t c = msg[i];
     if (c == L'\r' || c == L'\n') {
       // Any line break of the text, CR, LF or CR LF, comes out as CR LF;
       // with a width it is a blank.
       i += c == L'\r' && i + 1 < n && msg[i + 1] == L'\n' ? 2 : 1;
-      out += width == 0 ? L"\r\n" : L" ";
+      out.Append(breaks_to_blanks ? L" " : L"\r\n");
       continue;
     }
     if (c != L'%') {  // plain text runs to the next escape or line break
       std::size_t k = i + 1;
       while (k < n && msg[k] != L'%' && msg[k] != L'\r' && msg[k] != L'\n') ++k;
-      out.append(msg.substr(i, k - i));
+      out.Append(msg.substr(i, k - i));
       i = k;
       continue;
     }
     if (i + 1 >= n) return ERROR_INVALID_PARAMETER;
     const wchar_t d = msg[i + 1];
     if (d == L'0') break;
-    if (d >= L'1' && d <= L'9') {
-      if (raw) {  // copied as it stands, for formatting later
-        out += c;
-        ++i;
-        continue;
-      }
+    if (raw && d != L'n' && d != L'r' && d != L't') {
+      // Inserts and the other escapes stand as written, for formatting later.
+      out.Append(msg.substr(i, 2));
+      i += 2;
+    } else if (d >= L'1' && d <= L'9') {
       if (inserts == nullptr) return ERROR_INVALID_PARAMETER;
       i = AppendInsert(msg, i, *inserts, out);
-      continue;
+    } else {
+      out.Append(Escape(msg[i + 1]));
+      i += 2;
     }
-    AppendEscape(d, out);
-    i += 2;
   }
-  return 0;
-}
-
-// The message text as FormatMessage writes it: escapes and inserts
-// expanded, then the lines broken at the width the flags give.
-DWORD Expand(std::wstring_view msg, DWORD flags, const Inserts* inserts, std::wstring& out) {
-  const DWORD error = ExpandEscapes(msg, flags, inserts, out);
-  if (error != 0) return error;
-  const DWORD width = flags & FORMAT_MESSAGE_MAX_WIDTH_MASK;
-  if (width != 0 && width != FORMAT_MESSAGE_MAX_WIDTH_MASK) out = Wrap(out, width);
   return 0;
 }
 
@@ -353,31 +351,12 @@ DWORD FindModuleMessage(HMODULE module, DWORD id, DWORD languageId, std::wstring
   return error;
 }
 
-// The longest text FormatMessage allocates a buffer for: 128 KiB of
-// Windows' two-byte units.
-constexpr std::size_t kMaxAllocatedUnits = 65536;
-
-}  // namespace
-
-HLOCAL LocalAlloc(UINT flags, std::size_t bytes) {
-  const std::size_t n = bytes == 0 ? 1 : bytes;
-  void* block = (flags & LMEM_ZEROINIT) ? std::calloc(1, n) : std::malloc(n);
-  if (block == nullptr) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return block;
-}
-
-HLOCAL LocalFree(HLOCAL block) {
-  std::free(block);
-  return nullptr;
-}
-
-namespace {
-
 // Expands `message` with the inserts of `args`, a va_list or with
-// FORMAT_MESSAGE_ARGUMENT_ARRAY an array, into `result`. A va_list is
-// moved past the inserts read, as Windows leaves it. Returns 0 or the
-// error of the text.
-DWORD ExpandWithArguments(std::wstring_view message, DWORD flags, va_list* args,
+// FORMAT_MESSAGE_ARGUMENT_ARRAY an array, into `result`, stopping where
+// the text overflows `limit` units. A va_list is moved past the inserts
+// read up to there, as Windows leaves it. Returns 0 or the error of
+// Expand; `result` then holds the text up to the fault.
+DWORD ExpandWithArguments(std::wstring_view message, DWORD flags, va_list* args, std::size_t limit,
                           std::wstring& result) {
   Inserts inserts;
   if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY)
@@ -385,27 +364,34 @@ DWORD ExpandWithArguments(std::wstring_view message, DWORD flags, va_list* args,
   else
     inserts.list = args;
   const bool have_inserts = args != nullptr;
-  result.reserve(message.size() + 128);
-  const DWORD error = Expand(message, flags, have_inserts ? &inserts : nullptr, result);
-  if (error != 0) return error;
+  Output out(flags & FORMAT_MESSAGE_MAX_WIDTH_MASK, limit);
+  DWORD error = Expand(message, flags, have_inserts ? &inserts : nullptr, out);
+  result = out.Take();
+  if (result.size() >= limit) error = ERROR_INSUFFICIENT_BUFFER;
+  if (error != 0 && error != ERROR_INSUFFICIENT_BUFFER) return error;
   if (inserts.list != nullptr)
     for (int i = 0; i < inserts.used; ++i) (void)va_arg(*inserts.list, DWORD_PTR);
-  return 0;
+  return error;
 }
 
-// Copies `result` and its terminator into the caller's `buffer` of `size`
-// units and returns its length; when it does not fit, fails and leaves
-// the part that fits, terminated.
-DWORD CopyToBuffer(const std::wstring& result, LPWSTR buffer, DWORD size) {
-  if (result.size() + 1 > size) {
+// Leaves in the caller's `buffer` of `size` units what Windows leaves
+// there: the text and its terminator; the part that fits, terminated,
+// when it overflows; the text up to a fault of the message, without a
+// terminator; "" when the text is empty. Returns the text's length or 0.
+DWORD CopyToBuffer(const std::wstring& result, DWORD error, LPWSTR buffer, DWORD size) {
+  if (error == ERROR_INSUFFICIENT_BUFFER) {
     if (size > 0) {
       std::wmemcpy(buffer, result.c_str(), size - 1);
       buffer[size - 1] = L'\0';
     }
-    return Fail(ERROR_INSUFFICIENT_BUFFER);
+    return Fail(error);
+  }
+  if (error != 0) {
+    std::wmemcpy(buffer, result.c_str(), std::min<std::size_t>(result.size(), size));
+    return Fail(error);
   }
   std::wmemcpy(buffer, result.c_str(), result.size() + 1);
-  return static_cast<DWORD>(result.size());
+  return result.empty() ? Fail(ERROR_NO_WORK_DONE) : static_cast<DWORD>(result.size());
 }
 
 DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
@@ -444,22 +430,18 @@ DWORD FormatMessageOrThrow(DWORD flags, const void* source, DWORD messageId, DWO
   }
 
   std::wstring result;
-  const DWORD error = ExpandWithArguments(message, flags, args, result);
+  const std::size_t limit = allocate ? SIZE_MAX : size;
+  const DWORD error = ExpandWithArguments(message, flags, args, limit, result);
+  if (!allocate) return CopyToBuffer(result, error, buffer, size);
   if (error != 0) return Fail(error);
   if (result.empty()) return Fail(ERROR_NO_WORK_DONE);
   if (result.size() >= 0xFFFFFFFFu) return Fail(ERROR_NOT_ENOUGH_MEMORY);
-  const DWORD length = static_cast<DWORD>(result.size());
-
-  if (allocate) {
-    if (result.size() > kMaxAllocatedUnits) return Fail(ERROR_MORE_DATA);
-    const std::size_t units = std::max<std::size_t>(result.size() + 1, size);
-    auto* block = static_cast<LPWSTR>(LocalAlloc(LMEM_FIXED, units * sizeof(wchar_t)));
-    if (block == nullptr) return 0;
-    std::wmemcpy(block, result.c_str(), result.size() + 1);
-    *reinterpret_cast<LPWSTR*>(buffer) = block;
-    return length;
-  }
-  return CopyToBuffer(result, buffer, size);
+  const std::size_t units = std::max<std::size_t>(result.size() + 1, size);
+  auto* block = static_cast<LPWSTR>(LocalAlloc(LMEM_FIXED, units * sizeof(wchar_t)));
+  if (block == nullptr) return 0;
+  std::wmemcpy(block, result.c_str(), result.size() + 1);
+  *reinterpret_cast<LPWSTR*>(buffer) = block;
+  return static_cast<DWORD>(result.size());
 }
 
 }  // namespace

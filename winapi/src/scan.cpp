@@ -61,13 +61,13 @@ class Input {
 };
 
 // Reads an integer in `base` (0: by prefix). Returns false when no digit
-// was read. The magnitude saturates at UINT64_MAX. With `plain` (%p), only
-// the digits are read: no sign and no "0x".
+// was read. The magnitude saturates at UINT64_MAX. With `plain` (%p), a
+// sign and the digits are read, no "0x".
 bool ReadInteger(Input& in, int base, bool& negative, std::uint64_t& magnitude,
                  bool plain = false) {
   negative = false;
   magnitude = 0;
-  if (!plain && in.more() && (in.peek() == L'+' || in.peek() == L'-')) negative = in.get() == L'-';
+  if (in.more() && (in.peek() == L'+' || in.peek() == L'-')) negative = in.get() == L'-';
   bool digits = false;
   if (!plain && (base == 0 || base == 16) && in.more() && in.peek() == L'0') {
     in.get();
@@ -286,22 +286,24 @@ enum class Step {
   kInputFailure,  // the input ended before a field or a literal
 };
 
+// Reads width digits at `f`, when there are any, as the field's width:
+// the last width written counts, and a width of 0 is none.
+void ReadWidth(const wchar_t*& f, Directive& d) {
+  if (*f < L'0' || *f > L'9') return;
+  d.width = static_cast<long long>(std::min<unsigned long long>(ReadCount(f), INT_MAX));
+  if (d.width == 0) d.width = -1;
+}
+
 // Reads the directive after a '%', leaving `f` after its letter. False for
-// a zero width and for a format that ends first.
+// a format that ends first.
 bool ReadDirective(const wchar_t*& f, Directive& d) {
   d.suppress = *f == L'*';
   if (d.suppress) ++f;
-  if (*f >= L'0' && *f <= L'9') {
-    d.width = static_cast<long long>(std::min<unsigned long long>(ReadCount(f), INT_MAX));
-    if (d.width == 0) return false;  // a zero width is invalid
-  }
+  ReadWidth(f, d);
   d.size = ReadSize(f);
   // Microsoft's scanf also takes width digits after the size prefix
-  // ("%h02d"); they replace any width before it.
-  if (*f >= L'0' && *f <= L'9') {
-    d.width = static_cast<long long>(std::min<unsigned long long>(ReadCount(f), INT_MAX));
-    if (d.width == 0) return false;
-  }
+  // ("%h02d").
+  ReadWidth(f, d);
   d.conv = *f;
   if (d.conv == L'\0') return false;
   ++f;
@@ -352,8 +354,10 @@ bool ScanInteger(Input& in, const Directive& d, va_list& ap) {
   const bool pointer = conv == L'p' || conv == L'P';
   if (!ReadInteger(in, base, negative, magnitude, pointer)) return false;
   if (d.suppress) return true;
-  if (pointer)
-    return Put<void*>(ap, reinterpret_cast<void*>(static_cast<std::uintptr_t>(magnitude)));
+  if (pointer) {  // a negative pointer is its two's complement
+    const std::uint64_t bits = negative ? 0 - magnitude : magnitude;
+    return Put<void*>(ap, reinterpret_cast<void*>(static_cast<std::uintptr_t>(bits)));
+  }
   return StoreInteger(ap, d.size, conv == L'd' || conv == L'i', negative, magnitude);
 }
 

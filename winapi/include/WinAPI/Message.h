@@ -76,30 +76,35 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 //
 // With FORMAT_MESSAGE_ALLOCATE_BUFFER, `buffer` is really a wchar_t**
 // that receives a new buffer of at least `size` units, released with
-// LocalFree; a text longer than 65536 units (128 KiB in Windows' two-byte
-// units) fails with ERROR_MORE_DATA. Otherwise the text goes into
-// `buffer`, which holds `size` units (ERROR_INSUFFICIENT_BUFFER when it
-// does not fit; what fits stays there, terminated).
+// LocalFree. Otherwise the text goes into `buffer`, which holds `size`
+// units: when the text and its terminator do not fit, the call fails with
+// ERROR_INSUFFICIENT_BUFFER at the insert that overflows the buffer (a
+// va_list then stands past the inserts read up to there) and leaves what
+// fits, terminated. A text may be of any length.
 //
-// In the text: %1 to %99 are inserts, each optionally followed by a
-// printf format between '!' (default !s!), taken from `args`: a va_list*,
-// each argument read as one pointer-sized value, or with
+// In the text: %1 to %99 are inserts, each optionally followed by a printf
+// format between '!' (default !s!), taken from `args`: a va_list*, each
+// argument read as one pointer-sized value, or with
 // FORMAT_MESSAGE_ARGUMENT_ARRAY a DWORD_PTR array. A '*' in the format
 // takes the next insert ("%1!*d!": the width is insert 1, the number insert
 // 2). A va_list is left past the inserts read. Inserts with a null `args`
 // fail with ERROR_INVALID_PARAMETER. %0 ends the text, %n is a hard line
 // break (CR LF), %r a CR, %t a tab, %b %space a blank, %% %. %! those
 // characters; a '%' that ends the text fails with ERROR_INVALID_PARAMETER.
-// With FORMAT_MESSAGE_IGNORE_INSERTS the inserts are copied as they stand,
-// for formatting later, and the other escapes still apply. A text that
-// comes out empty gives 0, no buffer and ERROR_NO_WORK_DONE. An insert that
-// would come out longer than 64 Mi units, or memory running out, fails with
+// A text that fails so leaves in a caller's buffer what came before the
+// fault, without a terminator. With FORMAT_MESSAGE_IGNORE_INSERTS only %0,
+// %n, %r, %t and the line breaks apply: every other '%' and the character
+// after it stand as written ("%1!d! %%" stays so), for formatting later. A
+// text that comes out empty gives 0 and ERROR_NO_WORK_DONE, with no buffer
+// allocated, or "" in a caller's buffer. An insert that would come out
+// longer than 64 Mi units, or memory running out, fails with
 // ERROR_NOT_ENOUGH_MEMORY. The low byte of `flags` is the line width: 0
 // keeps the text's line breaks, each CR, LF or CR LF written as CR LF;
 // FORMAT_MESSAGE_MAX_WIDTH_MASK turns them into blanks; 1-254 turns them
-// into blanks and breaks lines so that each stays shorter than the width:
-// at the last blank (the blanks at a break are dropped), inside a word
-// longer than a line, and after %n or %r.
+// into blanks and breaks each line that reaches the width: at its last
+// blank, the blanks that fit on the line dropped and the others starting
+// the next one (a line of blanks only comes out empty), or, in a word
+// longer than a line, after the width. %n and %r start a line.
 // Win32: FormatMessageW.
 //
 // Example:

@@ -34,8 +34,9 @@
 //                -NAN(IND) for the upper-case conversions
 //   %a %A        without a precision, all 13 hexadecimal digits of a double
 // A null text prints "(null)". An unknown conversion is copied literally
-// and takes no argument. Exact halves round to even, as Windows 10 2004
-// and later round them.
+// and takes no argument. Exact halves round to even in %e %f %g, as
+// Windows 10 2004 and later round them; %a with a precision rounds them
+// away from zero ("%.1a" of 1.03125 -> 0x1.1p+0).
 //
 // Never writes beyond `buffer[count - 1]` and always terminates the text
 // when count > 0. Returns the number of units written (without the NUL),
@@ -122,7 +123,8 @@ VELWIN_API int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* te
 //   other text   must match exactly; a mismatch ends the scan
 //   %d %i %u %o %x %X   integers (%i takes 0x and 0 prefixes); sizes hh h
 //                l ll I32 I64 j z t, which width digits may follow
-//                ("%h02d"); the value is read as a 64-bit number
+//                ("%h02d": the last width written counts, and a width
+//                of 0 is none); the value is read as a 64-bit number
 //                (saturating there) and the argument keeps its low bits
 //                ("%hd" of 70000 -> 4464)
 //   %e %f %g %a  floating point (float*; l: double*, L: long double*),
@@ -134,9 +136,10 @@ VELWIN_API int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* te
 //                unsigned int; a text that does not fit leaves the array
 //                "" and ends the scan. %c reads `width` characters (1)
 //   %n           stores the characters read so far (not counted)
-//   %p %P        a pointer value of plain hexadecimal digits (no sign,
-//                no "0x");  %%  a literal '%', as is %q for any letter q
-//                that is no conversion
+//   %p %P        a pointer value of hexadecimal digits after an
+//                optional sign (a negative one is stored as its two's
+//                complement), no "0x";  %%  a literal '%', as is %q for
+//                any letter q that is no conversion
 //   *            after %, reads the field without assigning it
 // A null destination (array or pointer) ends the scan at its field, which
 // is not assigned.
