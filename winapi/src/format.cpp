@@ -2,9 +2,6 @@
 // glibc's wide printf reads "%s" as a narrow text, so it cannot be used
 // directly; integers and texts are formatted here, floating point is
 // handed to snprintf one conversion at a time.
-#include <textbase/conversion.h>
-#include <textbase/unicode.h>
-
 #include <algorithm>
 #include <cfenv>
 #include <charconv>
@@ -18,6 +15,9 @@
 #include <system_error>
 
 #include <WinAPI/Strings.h>
+
+#include <textbase/conversion.h>
+#include <textbase/unicode.h>
 
 namespace {
 

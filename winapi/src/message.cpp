@@ -1,7 +1,5 @@
 // FormatMessage over the message tables of resource libraries and the
 // layer's system message table.
-#include <textbase/conversion.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -15,6 +13,8 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Message.h>
 #include <WinAPI/Strings.h>
+
+#include <textbase/conversion.h>
 
 #include "module_image.h"
 #include "pe_image.h"

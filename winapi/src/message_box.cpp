@@ -1,7 +1,5 @@
 // Message boxes through an installable handler; the default one writes the
 // text to standard error.
-#include <textbase/unicode.h>
-
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +7,8 @@
 
 #include <WinAPI/Message.h>
 #include <WinAPI/Resource.h>
+
+#include <textbase/unicode.h>
 
 namespace {
 
