@@ -3,8 +3,6 @@
 // behind, and the next call gives the right answer. operator new counts, and so do ICU's
 // allocations and the C library's calls that allocate for that state.
 #include <dirent.h>
-#include <dlfcn.h>
-#include <execinfo.h>
 #include <locale.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -13,7 +11,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
@@ -82,8 +79,6 @@ void StartIcu() {
     udatpg_close(udatpg_open(locale, &status));
   }
   ASSERT_TRUE(U_SUCCESS(status)) << u_errorName(status);
-  void* frame = nullptr;
-  backtrace(&frame, 1);  // loads the unwinder, for OnCrash
 }
 
 HMODULE g_strings = nullptr;                // strings64.dll, loaded before any child is made
@@ -132,18 +127,9 @@ const char* const kOutcomes[] = {"right", "no failure", "failed otherwise than i
 
 // ICU itself crashes after some of its own failed allocations (ICU 72 in
 // ures_getByKeyWithFallback, ICU 76 in SimpleNumber::cleanup), which no caller can prevent: a k
-// whose crash is inside an ICU call is passed over. StartIcu loaded the unwinder: no allocation.
-void OnCrash(int) {
-  void* frames[64];
-  const int n = backtrace(frames, 64);
-  bool icu = false;
-  for (int i = 0; i < n && !icu; ++i) {
-    Dl_info in{};
-    icu = dladdr(frames[i], &in) != 0 && in.dli_fname != nullptr &&
-          std::strstr(in.dli_fname, "libicu") != nullptr;
-  }
-  _exit(icu ? kIcuCrashed : kDied);
-}
+// whose failing allocation was ICU's own is passed over when it crashes. Any other crash, ICU on
+// the stack or not (a bad pointer we passed it), is a death.
+void OnCrash(int) { _exit(g_icu_failed ? kIcuCrashed : kDied); }
 
 bool Mapped() {
   std::ifstream maps("/proc/self/maps");
