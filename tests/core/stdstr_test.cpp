@@ -38,15 +38,9 @@ void CallFormatV(Str& s, const wchar_t* format, ...) {
 // A resource id (no module is current here) and null give ""; a pointer into the string's own
 // text is read before the string changes.
 TEST(StdStrAssign, ResourceIdNullZeroUnitAndOwnText) {
-  Str from_id(L"x");
-  from_id = Str(ResourceId(0xFFFF));
-  EXPECT_EQ(L""s, from_id) << "resource id 0xFFFF without a current module";
-  Str from_null(L"abc");
-  from_null = ResourceId(0);
-  EXPECT_EQ(L""s, from_null) << "null";
-  Str zero_unit(L"x");
-  zero_unit = L'\0';
-  EXPECT_EQ(L"\0"s, zero_unit) << "a zero unit is one unit";
+  EXPECT_EQ(L""s, Str(ResourceId(0xFFFF))) << "resource id 0xFFFF without a current module";
+  EXPECT_EQ(L""s, Str(L"abc") = ResourceId(0)) << "null";
+  EXPECT_EQ(L"\0"s, Str(L"x") = L'\0') << "a zero unit is one unit";
   Str own(L"ab\0cd"s);
   own = own.c_str() + 1;
   EXPECT_EQ(L"b"s, own) << "its own text from the second unit, to the zero unit";
@@ -75,29 +69,21 @@ TEST(StdStrFormat, NullFormatOwnTextAndBufferLength) {
 // White space is what the global locale says: in "C" only ASCII's; in C.UTF-8 also U+2003, but
 // never the no-break space U+00A0.
 TEST(StdStrTrim, WhiteSpaceOfTheGlobalLocale) {
-  Str classic(L"\u00A0x\u00A0");
-  classic.TrimLeft().TrimRight();
-  EXPECT_EQ(L"\u00A0x\u00A0"s, classic) << "no-break spaces in the C locale";
+  EXPECT_EQ(L"\u00A0x\u00A0"s, Str(L"\u00A0x\u00A0").TrimLeft().TrimRight())
+      << "no-break spaces in the C locale";
   const velut_test::ScopedGlobalLocale utf8("C.UTF-8");
   ASSERT_TRUE(utf8.ok());
-  Str wide_spaces(L"\u2003\u00A0x\u2003");
-  wide_spaces.TrimLeft().TrimRight();
-  EXPECT_EQ(L"\u00A0x"s, wide_spaces) << "em spaces and a no-break space in C.UTF-8";
+  EXPECT_EQ(L"\u00A0x"s, Str(L"\u2003\u00A0x\u2003").TrimLeft().TrimRight())
+      << "em spaces and a no-break space in C.UTF-8";
 }
 
 // MakeLower lowers with the global locale, ToLower with the one it is given.
 TEST(StdStrLower, MakeLowerAndToLowerUseTheirLocale) {
-  Str classic(L"\u00C0B");
-  classic.MakeLower();
-  EXPECT_EQ(L"\u00C0b"s, classic) << "MakeLower in the C locale lowers A-Z only";
-  Str given(L"\u00C0B");
-  given.ToLower(std::locale("C.UTF-8"));
-  EXPECT_EQ(L"\u00E0b"s, given) << "ToLower(C.UTF-8)";
+  EXPECT_EQ(L"\u00C0b"s, Str(L"\u00C0B").MakeLower()) << "MakeLower in the C locale: A-Z only";
+  EXPECT_EQ(L"\u00E0b"s, Str(L"\u00C0B").ToLower(std::locale("C.UTF-8"))) << "ToLower(C.UTF-8)";
   const velut_test::ScopedGlobalLocale utf8("C.UTF-8");
   ASSERT_TRUE(utf8.ok());
-  Str global(L"\u00C0B");
-  global.MakeLower();
-  EXPECT_EQ(L"\u00E0b"s, global) << "MakeLower in C.UTF-8";
+  EXPECT_EQ(L"\u00E0b"s, Str(L"\u00C0B").MakeLower()) << "MakeLower in C.UTF-8";
 }
 
 TEST(StdStrFind, NullIsFoundAtTheStart) { EXPECT_EQ(0, Str(L"abc").Find(nullptr)); }
