@@ -7,19 +7,21 @@
 
 namespace velut_test {
 
-// A parsed document that releases itself. Entry(i) is the i-th element child
-// of the root element, as an application hands it to Load(); null if none.
+// A parsed document that releases itself; Document() is null when the text is refused. Entry(i)
+// is the i-th element child of the root element, as an application hands it to Load(); null if
+// none.
 class XmlTable {
  public:
-  explicit XmlTable(const std::string& xml) {
+  explicit XmlTable(const std::string& xml, CFOptionFlags options = 0) {
     CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml.data()),
                                   static_cast<CFIndex>(xml.size()));
-    tree_ = CFXMLTreeCreateFromData(nullptr, data, nullptr, 0, kCFXMLNodeCurrentVersion);
+    tree_ = CFXMLTreeCreateFromData(nullptr, data, nullptr, options, kCFXMLNodeCurrentVersion);
     CFRelease(data);
   }
   ~XmlTable() { tree_ != nullptr ? CFRelease(tree_) : void(); }
   XmlTable(const XmlTable&) = delete;
   XmlTable& operator=(const XmlTable&) = delete;
+  CFXMLTreeRef Document() const { return tree_; }
   CFTreeRef Root() const { return NthElement(tree_, 0); }
   CFTreeRef Entry(int i) const { return NthElement(Root(), i); }
 

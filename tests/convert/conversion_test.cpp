@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -13,13 +14,16 @@
 
 namespace {
 
-// The zero test; null and a resource id read as the zero GUID (the tool's test checks texts).
-TEST(Guid, Table) {
-  const _GUID zero{};
+TEST(IsZeroGuid, EveryByteCounts) {
   _GUID last{};
+  EXPECT_TRUE(VelUt::IsZeroGuid(last));
   last.Data4[7] = 1;
-  EXPECT_TRUE(VelUt::IsZeroGuid(zero));
-  EXPECT_FALSE(VelUt::IsZeroGuid(last)) << "the last byte counts";
+  EXPECT_FALSE(VelUt::IsZeroGuid(last)) << "the last byte set";
+}
+
+// Null and a resource id read as the zero GUID (the tool's test checks texts).
+TEST(StringToGuid, NullAndResourceIdGiveTheZeroGuid) {
+  const _GUID zero{};
   const std::pair<const char*, const wchar_t*> rows[] = {
       {"null", nullptr}, {"a resource id", reinterpret_cast<const wchar_t*>(7)}};
   for (const auto& [what, text] : rows) {
@@ -30,23 +34,24 @@ TEST(Guid, Table) {
   }
 }
 
-// Version texts packed into 32-bit numbers.
-TEST(StringToVersion, Table) {
-  const std::pair<const wchar_t*, unsigned int> rows[] = {
-      {L"", 0x00000000},        {L"2.10", 0x0002000A},    {L"1.2.3.4", 0x000100EA},
-      {L"70000.1", 0x11700001}, {L"1.70000", 0x00011170}, {L"-1.2", 0xFFFF0002},
+// Major and minor in the high and low 16 bits, each keeping its low 16 bits; "" is refused.
+TEST(StringToVersion, PacksMajorAndMinorInto32Bits) {
+  const std::tuple<const wchar_t*, bool, unsigned int> rows[] = {
+      {L"", false, 0x00000000},       {L"2.10", true, 0x0002000A},
+      {L"1.2.3.4", true, 0x000100EA}, {L"70000.1", true, 0x11700001},
+      {L"1.70000", true, 0x00011170}, {L"-1.2", true, 0xFFFF0002},
   };
-  velut_test::ForEachRow(rows, [](const wchar_t* text, unsigned int packed) {
+  velut_test::ForEachRow(rows, [](const wchar_t* text, bool read, unsigned int packed) {
     unsigned int version = 12345;
-    EXPECT_EQ(VelUt::StringToVersion(text, version), *text != 0);
-    EXPECT_EQ(version, packed);
+    EXPECT_EQ(read, VelUt::StringToVersion(text, version));
+    EXPECT_EQ(packed, version);
   });
 }
 
 // The day, year and month are checked; the hour, minute and day of the month are not, nor what
 // follows the seconds; a year too large keeps its low 32 bits (2024), as on Windows. 99 units fit
 // the buffer, 100 not. The fuzz target checks the rest.
-TEST(StringToTime, Table) {
+TEST(StringToTime, ChecksDayMonthAndYearOnly) {
   velut_test::ScopedTimeZone tz(velut_test::kCentralEurope);
   const std::pair<const wchar_t*, signed char> rows[] = {
       {L"1970-01-01T00:00:00", 1}, {L"2038-12-31T25:61:00", 1},   {L"2023-02-31T00:00:00Z", 1},
@@ -56,16 +61,16 @@ TEST(StringToTime, Table) {
   const auto check = [](const std::wstring& text, signed char result) {
     SCOPED_TRACE(testing::Message() << text.substr(0, 30) << " (" << text.size() << ")");
     CTime t(int64_t{777});
-    EXPECT_EQ(VelUt::StringToTime(text, t), result);
-    EXPECT_EQ(t.GetTime() == 777, result == 0);
+    EXPECT_EQ(result, VelUt::StringToTime(text, t));
+    EXPECT_EQ(result == 0, t.GetTime() == 777) << "the time kept when the text is refused";
   };
   for (const auto& [text, result] : rows) check(text, result);
   const std::wstring day = L"2024-05-17T08:30:00";
   check(day + std::wstring(80, L'0'), 1);
   check(day + std::wstring(81, L'0'), 0);
   CTime t;  // local time, with daylight saving as the date has it
-  ASSERT_EQ(VelUt::StringToTime(day, t), 1);
-  EXPECT_EQ(t.GetTime(), 1715927400);
+  ASSERT_EQ(1, VelUt::StringToTime(day, t));
+  EXPECT_EQ(1715927400, t.GetTime());
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The XML parser's pieces on their own: the byte scanner, the reference
 // reader, the reading of the markup as written and the interner.
+#include <ostream>
 #include <string>
 #include <string_view>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,13 @@
 #include "XMLScan.h"
 
 namespace velcf::detail {
+
+// Names the kind of a reference in a failure.
+void PrintTo(Reference kind, std::ostream* os) {
+  const char* const names[] = {"kCharacter", "kEntity", "kMalformed"};
+  *os << names[static_cast<int>(kind)];
+}
+
 namespace {
 
 const unsigned char* Bytes(std::string_view text) {
@@ -27,23 +35,33 @@ TEST(XMLScan, AsciiPrefix) {
     EXPECT_EQ(expected, AsciiPrefix(Bytes(text), text.size())) << "ASCII prefix of " << text;
 }
 
-// The character read (0: another entity), the name and the length; length 0: malformed, read no
-// further. The text ends with a zero byte, as the parser's does.
+// The kind, the character read, the entity's name and where reading goes on (-1: not set, for a
+// malformed reference is read no further). The text ends with a zero byte, as the parser's does.
 TEST(XMLReference, ReadReference) {
-  const std::tuple<std::string_view, char32_t, std::string_view, std::size_t> rows[] = {
-      {"&#xaF;", 0xAF, "", 6},  {"&#X41;", 0, "", 0}, {"&#x;", 0, "", 0}, {"&#xFFFE;", 0, "", 0},
-      {"&#x110000;", 0, "", 0}, {"&1a;", 0, "", 0},   {"&lt", 0, "", 0}};
-  for (const auto& [text, cp, name, length] : rows) {
-    char32_t read_cp = 0;
-    std::string_view read_name;
+  struct Row {
+    std::string_view text;
+    Reference kind;
+    char32_t cp;
+    std::string_view name;
+    long end;
+  };
+  const Row rows[] = {
+      {"&#xaF;", Reference::kCharacter, 0xAF, "", 6},
+      {"&#X41;", Reference::kMalformed, 0, "", -1},  // an upper-case X
+      {"&#x;", Reference::kMalformed, 0, "", -1},
+      {"&#xFFFE;", Reference::kMalformed, 0, "", -1},    // a noncharacter
+      {"&#x110000;", Reference::kMalformed, 0, "", -1},  // past U+10FFFF
+      {"&1a;", Reference::kMalformed, 0, "", -1},        // a name starting with a digit
+      {"&lt", Reference::kMalformed, 0, "", -1},         // no semicolon
+  };
+  for (const Row& row : rows) {
+    char32_t cp = 0;
+    std::string_view name;
     const unsigned char* next = nullptr;
-    const Reference kind = length == 0 ? Reference::kMalformed
-                           : cp == 0   ? Reference::kEntity
-                                       : Reference::kCharacter;
-    EXPECT_EQ(kind, ReadReference(Bytes(text), read_cp, read_name, next)) << text;
-    EXPECT_EQ(cp, read_cp) << "character of " << text;
-    EXPECT_EQ(name, read_name) << "name in " << text;
-    EXPECT_EQ(length == 0 ? nullptr : Bytes(text) + length, next) << "end of " << text;
+    EXPECT_EQ(row.kind, ReadReference(Bytes(row.text), cp, name, next)) << row.text;
+    EXPECT_EQ(row.cp, cp) << "character of " << row.text;
+    EXPECT_EQ(row.name, name) << "name in " << row.text;
+    EXPECT_EQ(row.end, next == nullptr ? -1 : next - Bytes(row.text)) << "end of " << row.text;
   }
 }
 
@@ -67,35 +85,52 @@ TEST(XMLInterner, FindsEachNameByItsHash) {
   EXPECT_EQ(first, interner.Find(exact.data(), exact.size())) << "abcde found again";
 }
 
-// The declaration's data; a document type's name and public id ("-": none), where "PUBLIC" may
-// touch its quote; whether a tag was an empty-element tag, given the last value (if any) after
-// the last "='". A value never holds its own quote, but may hold the other one and "/>". A tag
-// cut short is read to its end and no further.
-TEST(XMLMarkup, ReadAsWritten) {
-  const std::pair<std::string_view, std::string_view> declarations[] = {
+// The declaration's data, white space trimmed; a value may hold "?>".
+TEST(XMLMarkup, DeclarationData) {
+  const std::pair<std::string_view, std::string_view> rows[] = {
       {"<?xml \t v='1' \n?>", "v='1'"},
       {"<?xml?>", ""},
       {"<?xml a='?>' b=\"'?>\"?><r/>", "a='?>' b=\"'?>\""}};
-  for (const auto& [text, expected] : declarations)
-    EXPECT_EQ(expected, DeclarationData(text)) << text;
-  const std::tuple<std::string_view, bool, std::string_view, std::string_view> types[] = {
-      {" r", true, "r", "-"},           {"r PUBLIC\"p\" 's'", true, "r", "p"},
-      {"r PUBLIC ''", true, "r", ""},   {"r[<!ENTITY e 'x'>]", true, "r", "-"},
-      {"r PUBLIC 'p", false, "r", "-"}, {"", false, "", "-"}};
-  for (const auto& [text, ok, name, public_id] : types) {
-    std::string_view read_name, read_id;
-    EXPECT_EQ(ok, ParseDocumentType(text, read_name, read_id)) << text;
-    EXPECT_EQ(name, read_name) << "name in " << text;
-    EXPECT_EQ(public_id, read_id.data() != nullptr ? read_id : "-") << "public id in " << text;
+  for (const auto& [text, expected] : rows) EXPECT_EQ(expected, DeclarationData(text)) << text;
+}
+
+// A document type's name and public id ("-": none), where "PUBLIC" may touch its quote; an id
+// whose quote is not closed fails.
+TEST(XMLMarkup, ParseDocumentType) {
+  struct Row {
+    std::string_view text;
+    bool ok;
+    std::string_view name, public_id;
+  };
+  const Row rows[] = {{" r", true, "r", "-"},           {"r PUBLIC\"p\" 's'", true, "r", "p"},
+                      {"r PUBLIC ''", true, "r", ""},   {"r[<!ENTITY e 'x'>]", true, "r", "-"},
+                      {"r PUBLIC 'p", false, "r", "-"}, {"", false, "", "-"}};
+  for (const Row& row : rows) {
+    std::string_view name, public_id;
+    EXPECT_EQ(row.ok, ParseDocumentType(row.text, name, public_id)) << row.text;
+    EXPECT_EQ(row.name, name) << "name in " << row.text;
+    EXPECT_EQ(row.public_id, public_id.data() != nullptr ? public_id : "-")
+        << "public id in " << row.text;
   }
-  const std::pair<std::string_view, bool> tags[] = {
-      {"<e \t\r\n/>", true},    {"<e>/</e>", false},       {"<e a='\"/>'/>", true},
-      {"<e a=\"'/>\">", false}, {"<e a='/' b=''/>", true}, {"<e ", false}};
-  for (const auto& [tag, expected] : tags) {
-    const std::size_t equals = tag.rfind('=');
-    const std::size_t value = equals == tag.npos ? tag.npos : equals + 2;
-    const std::vector<char> exact(tag.begin(), tag.end());  // no byte after the tag to read
-    EXPECT_EQ(expected, IsEmptyElementTag({exact.data(), exact.size()}, 2, value)) << tag;
+}
+
+// Whether a tag was an empty-element tag, given where its last value starts (npos: it has none).
+// A value never holds its own quote, but may hold the other one and "/>". A tag cut short is read
+// to its end and no further.
+TEST(XMLMarkup, IsEmptyElementTag) {
+  constexpr std::size_t kNone = std::string_view::npos;
+  struct Row {
+    std::string_view tag;
+    std::size_t last_value;
+    bool expected;
+  };
+  const Row rows[] = {{"<e \t\r\n/>", kNone, true},  {"<e>/</e>", kNone, false},
+                      {"<e a='\"/>'/>", 6, true},    {"<e a=\"'/>\">", 6, false},
+                      {"<e a='/' b=''/>", 12, true}, {"<e ", kNone, false}};
+  for (const Row& row : rows) {
+    const std::vector<char> exact(row.tag.begin(), row.tag.end());  // no byte after the tag
+    EXPECT_EQ(row.expected, IsEmptyElementTag({exact.data(), exact.size()}, 2, row.last_value))
+        << row.tag;
   }
 }
 

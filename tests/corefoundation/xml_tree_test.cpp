@@ -2,7 +2,7 @@
 #include <malloc.h>
 
 #include <map>
-#include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -10,16 +10,11 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
+#include "VelUtResString/xml_entries.h"
+
 namespace {
 
-using Doc = std::unique_ptr<__CFTree, void (*)(CFTypeRef)>;
-
-Doc Parse(const std::string& xml, CFOptionFlags options = 0) {
-  const std::unique_ptr<const __CFData, void (*)(CFTypeRef)> data(
-      CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml.data()), CFIndex(xml.size())),
-      CFRelease);
-  return Doc(CFXMLTreeCreateFromData(nullptr, data.get(), nullptr, options, 1), CFRelease);
-}
+using velut_test::XmlTable;
 
 // The UTF-8 form of a CFString; "<null>" for null.
 std::string Utf8(CFTypeRef s) {
@@ -74,8 +69,8 @@ std::string Dump(CFTreeRef tree) {
 
 // The picture of a document; "null" when it is refused.
 std::string DumpOf(const std::string& xml, CFOptionFlags options = 0) {
-  const Doc doc = Parse(xml, options);
-  return doc ? Dump(doc.get()) : "null";
+  const XmlTable doc(xml, options);
+  return doc.Document() != nullptr ? Dump(doc.Document()) : "null";
 }
 
 std::string Utf16(const std::u16string& text, bool big_endian) {
@@ -161,11 +156,11 @@ TEST(XMLTree, MalformedDocumentsGiveNull) {
 // Keys are found by their text, case and all, with few keys and with an index of many; CFEqual
 // compares dictionaries in any order, arrays in order.
 TEST(XMLTree, AttributeLookupAndEquality) {
-  const Doc doc = Parse(
+  const XmlTable doc(
       "<r><e a='1' b='2'/><e a='1' b='2'/><f b='2' a='1'/><e a='1'/><e a='9' b='2'/>"
       "<e a='1' c='2'/><e src='lower' Src='upper' empty=''/>"
       "<e src='lower' Src='upper' empty='' a='' b='' c='' d='' e='' f='' g=''/></r>");
-  CFTreeRef a = CFTreeGetFirstChild(CFTreeGetFirstChild(doc.get()));
+  CFTreeRef a = CFTreeGetFirstChild(CFTreeGetFirstChild(doc.Document()));
   const auto element = [a](CFIndex i) {
     return Element(CFTreeGetChildAtIndex(CFTreeGetParent(a), i));
   };
@@ -194,8 +189,9 @@ TEST(XMLTree, AttributeLookupAndEquality) {
 // A retained part outlives its document without a parent; names are held once per use. (Null
 // arguments are called by the hostile table.)
 TEST(XMLTree, RetainedPartsOutliveTheDocument) {
-  Doc doc = Parse("<!DOCTYPE r SYSTEM 'r.dtd'><?pi data?><r a='1'><p><s>text</s></p><p/></r>");
-  CFTreeRef r = CFTreeGetChildAtIndex(doc.get(), 2),
+  std::optional<XmlTable> doc(
+      std::in_place, "<!DOCTYPE r SYSTEM 'r.dtd'><?pi data?><r a='1'><p><s>text</s></p><p/></r>");
+  CFTreeRef r = CFTreeGetChildAtIndex(doc->Document(), 2),
             s = CFTreeGetFirstChild(CFTreeGetFirstChild(r));
   CFStringRef text = CFXMLNodeGetString(CFXMLTreeGetNode(CFTreeGetFirstChild(s)));
   EXPECT_EQ(CFGetRetainCount(CFArrayGetValueAtIndex(Element(r)->attributeOrder, 0)), 2);
@@ -220,9 +216,9 @@ TEST(XMLTree, LongTextsAndValues) {
   for (int i = 0; i < 3000; ++i) many += "x&e;";
   for (int i = 0; i < 3100; ++i) many += "<a/>" + std::string(i < 100 ? 20000 : 1000, ' ');
   const std::size_t before = heap();
-  const Doc doc = Parse(many + "</r>");
+  const XmlTable doc(many + "</r>");
   EXPECT_LT(heap(), before + many.size() / 2) << "bytes held by the tree";
-  EXPECT_EQ(CFTreeGetChildCount(CFTreeGetChildAtIndex(doc.get(), 1)), 12200);
+  EXPECT_EQ(CFTreeGetChildCount(CFTreeGetChildAtIndex(doc.Document(), 1)), 12200);
   for (const std::size_t n : {4090, 8180, 20000}) {
     const std::string t = std::string(n - 2, 'x') + "\xC3\xA9";
     EXPECT_EQ(DumpOf("<r a='" + t + "'>" + t + "&amp;</r>"), "E(r a=" + t + ")[T(" + t + "&)]")

@@ -24,8 +24,8 @@ void RunEditRows(const EditRow (&rows)[N]) {
   for (std::size_t i = 0; i < N; ++i) {
     SCOPED_TRACE(testing::Message() << "row " << i << ", \"" << rows[i].before << "\"");
     CStdStr<wchar_t> s(rows[i].before);
-    EXPECT_EQ(rows[i].edit(s), rows[i].result);
-    EXPECT_EQ(s, rows[i].after);
+    EXPECT_EQ(rows[i].result, rows[i].edit(s)) << "result";
+    EXPECT_EQ(rows[i].after, static_cast<const std::wstring&>(s)) << "string after";
   }
 }
 

@@ -72,7 +72,7 @@ constexpr DWORD kOwnCode = 0xE0A00001, kFallback = 0x800300FD;
 
 // Two line breaks at most go (a bare LF is a CR LF), then one period, while two units remain. A
 // code without a text (an empty one is none, one with inserts fails) gives the fallback's, or "".
-TEST(GetSystemErrorMessage, Table) {
+TEST(GetSystemErrorMessage, TrimsLineBreaksAndOnePeriod) {
   const std::pair<const wchar_t*, const wchar_t*> rows[] = {
       {L"Done.\r\n", L"Done"}, {L"Done.\n\n", L"Done.\r\n"}, {L"Done.\r\n\n", L"Done.\r\n"},
       {L"Done..", L"Done."},   {L"Done. \n", L"Done. "},     {L"\r\n", L"\r"},
@@ -81,10 +81,10 @@ TEST(GetSystemErrorMessage, Table) {
   SetSystemMessageText(kFallback, L"Changed.\r\n");
   velut_test::ForEachRow(rows, [](auto& text, auto& trimmed) {
     SetSystemMessageText(kOwnCode, text);
-    EXPECT_EQ(VelUt::GetSystemErrorMessage(kOwnCode), trimmed);
+    EXPECT_EQ(trimmed, VelUt::GetSystemErrorMessage(kOwnCode));
   });
   SetSystemMessageText(kFallback, nullptr);
-  EXPECT_EQ(VelUt::GetSystemErrorMessage(kOwnCode), L"");
+  EXPECT_EQ(L"", VelUt::GetSystemErrorMessage(kOwnCode)) << "no text, no fallback";
   ResetSystemMessageText(kFallback);
   ResetSystemMessageText(kOwnCode);
 }

@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
+#include <ostream>
 #include <tuple>
 #include <vector>
 
@@ -42,25 +45,26 @@ TEST(LoadLibraryW, NameRules) {
     CopyDll("strings32.dll", dir / name);
   DllDirectory folder(Text(dir.path()));
   velut_test::ScopedCurrentFolder here(dir.path());
-  const std::tuple<std::wstring, const char*> rows[] = {
-      {L"Dup.dll", "DUP.dll"},  // the first case-blind match
-      {L"\u00E4RGER", "\xC3\x84rger.dll"},
-      {L"NoExt.", "noext"},  // no extension after a dot
-      {L"noext", nullptr},
-      {L"data.res", "data.res"},
-      {L".", nullptr},
-      {L"BAD\xDCFF", "bad\xFF.dll"},  // a byte that is no UTF-8 matches only itself
-      {L"z:" + Slashed(dir / "SUB" / "inner"), "sub/Inner.dll"},  // case-blind folders too
-      {Slashed(dir / "strings.dll" / "x"), nullptr},
-      {L"C:sub\\Inner", "sub/Inner.dll"},  // a drive without root: the current folder
-      {L"..\\" + Text(dir.path().filename()) + L"\\sub\\..\\strings", "strings.dll"}};
-  velut_test::ForEachRow(rows, [&](auto& name, auto& file) {
+  const DWORD kNotFound = ERROR_MOD_NOT_FOUND;
+  const std::tuple<std::wstring, const char*, DWORD> rows[] = {
+      {L"Dup.dll", "DUP.dll", 0},  // the first case-blind match
+      {L"\u00E4RGER", "\xC3\x84rger.dll", 0},
+      {L"NoExt.", "noext", 0},  // no extension after a dot
+      {L"noext", nullptr, kNotFound},
+      {L"data.res", "data.res", 0},
+      {L".", nullptr, kNotFound},
+      {L"BAD\xDCFF", "bad\xFF.dll", 0},  // a byte that is no UTF-8 matches only itself
+      {L"z:" + Slashed(dir / "SUB" / "inner"), "sub/Inner.dll", 0},  // case-blind folders too
+      {Slashed(dir / "strings.dll" / "x"), nullptr, kNotFound},
+      {L"C:sub\\Inner", "sub/Inner.dll", 0},  // a drive without root: the current folder
+      {L"..\\" + Text(dir.path().filename()) + L"\\sub\\..\\strings", "strings.dll", 0}};
+  velut_test::ForEachRow(rows, [&](auto& name, auto& file, auto& error) {
+    // The file by its exact name, "." ending the search for an extension; null when none.
+    const Library expected(file != nullptr ? Text(dir / file) + L"." : std::wstring());
     SetLastError(0);
-    Library got(name);
-    const DWORD error = GetLastError();
-    Library expected(Text(dir / (file != nullptr ? file : "none")) + L".");
-    EXPECT_EQ(got.get(), expected.get());
-    EXPECT_EQ(error, file != nullptr ? 0 : ERROR_MOD_NOT_FOUND);
+    const Library got(name);
+    EXPECT_EQ(error, GetLastError());
+    EXPECT_EQ(expected.get(), got.get());
   });
 }
 
@@ -81,9 +85,9 @@ TEST(LoadLibraryW, SearchOrder) {
       {Text(dlls / "missing"), L"velut_exe_folder", beside_program.get()}};
   velut_test::ForEachRow(rows, [&](auto& dll_folder, auto& name, auto& expected) {
     DllDirectory folder(dll_folder);
-    Library lib(name);
-    EXPECT_NE(lib.get(), nullptr);
-    EXPECT_EQ(lib.get(), expected);
+    const Library lib(name);
+    EXPECT_NE(nullptr, lib.get());
+    EXPECT_EQ(expected, lib.get());
   });
 }
 
@@ -94,27 +98,48 @@ TEST(FreeLibrary, EachLoadIsBalancedByOneFree) {
   fs::create_hard_link(dir / "counted.dll", dir / "linked.dll");
   DllDirectory folder(Text(dir.path()));
   const HMODULE first = LoadLibraryW(L"counted");
-  for (const wchar_t* name : {L"COUNTED.dll", L"linked"}) EXPECT_EQ(LoadLibraryW(name), first);
+  for (const wchar_t* name : {L"COUNTED.dll", L"linked"})
+    EXPECT_EQ(first, LoadLibraryW(name)) << name;
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(loadStringFromWin32ResourceDLL(first, 1), L"one");
+    EXPECT_EQ(L"one", loadStringFromWin32ResourceDLL(first, 1)) << "before free " << i + 1;
     EXPECT_TRUE(FreeLibrary(first));
   }
   const HMODULE again = LoadLibraryW(L"counted");
-  EXPECT_NE(again, first);
+  EXPECT_NE(first, again);
   EXPECT_TRUE(FreeLibrary(again));
   int not_a_library = 0;
   for (HMODULE h : {first, again, HMODULE{}, static_cast<HMODULE>(&not_a_library)}) {
     SetLastError(0);
     EXPECT_FALSE(FreeLibrary(h));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
   }
 }
 
+// How a load in a child ended: the error of kLoadErrors at its index, another error, or a
+// descriptor left open; named in a failure. Above those, RunWhereReadOnly made no child.
+enum LoadOutcome {
+  kLoaded,
+  kModuleNotFound,
+  kBadExeFormat,
+  kAccessDenied,
+  kOtherError,
+  kDescriptorLeftOpen,
+};
+constexpr DWORD kLoadErrors[] = {0, ERROR_MOD_NOT_FOUND, ERROR_BAD_EXE_FORMAT, ERROR_ACCESS_DENIED};
+
+void PrintTo(LoadOutcome outcome, std::ostream* os) {
+  const char* const names[] = {
+      "loaded",        "ERROR_MOD_NOT_FOUND",   "ERROR_BAD_EXE_FORMAT", "ERROR_ACCESS_DENIED",
+      "another error", "a descriptor left open"};
+  if (outcome <= kDescriptorLeftOpen) *os << names[outcome];
+  if (outcome > kDescriptorLeftOpen) *os << "no child, RunWhereReadOnly's status " << int(outcome);
+}
+
 // The error says why a file does not load; no descriptor stays open.
-TEST(LoadLibraryW, Errors) {
+TEST(LoadLibraryW, ErrorSaysWhyAFileDoesNotLoad) {
   TempFolder dir;
   fs::create_directory(dir / "folder.dll");
-  ASSERT_EQ(mkfifo((dir / "fifo.dll").c_str(), 0600), 0);
+  ASSERT_EQ(0, mkfifo((dir / "fifo.dll").c_str(), 0600));
   std::ifstream in(velut_test::Utf8(TestDll("strings64.dll")), std::ios::binary);
   const std::string image(std::istreambuf_iterator<char>(in), {});
   for (const auto& [name, size] : {std::pair<const char*, std::size_t>{"empty.dll", 0},
@@ -124,40 +149,50 @@ TEST(LoadLibraryW, Errors) {
     std::ofstream(dir / name, std::ios::binary).write(image.data(), size);
   fs::permissions(dir / "locked.dll", fs::perms::none);
   std::ofstream(dir / "text.dll") << "This is not a library.\n";
-  const std::tuple<const char*, DWORD> rows[] = {
-      {"folder.dll", ERROR_MOD_NOT_FOUND}, {"fifo.dll", ERROR_MOD_NOT_FOUND},
-      {"empty.dll", ERROR_BAD_EXE_FORMAT}, {"text.dll", ERROR_BAD_EXE_FORMAT},
-      {"dos.dll", ERROR_BAD_EXE_FORMAT},   {"good.dll", 0},
-      {"locked.dll", ERROR_ACCESS_DENIED}};
-  velut_test::ForEachRow(rows, [&](auto& file, auto& error) {
+  const std::tuple<const char*, LoadOutcome> rows[] = {
+      {"folder.dll", kModuleNotFound}, {"fifo.dll", kModuleNotFound}, {"empty.dll", kBadExeFormat},
+      {"text.dll", kBadExeFormat},     {"dos.dll", kBadExeFormat},    {"good.dll", kLoaded},
+      {"locked.dll", kAccessDenied}};
+  velut_test::ForEachRow(rows, [&](auto& file, auto& expected) {
     const std::wstring path = Text(dir / file);
-    const auto loads = [&] {  // as nobody, for whom the locked file is locked even under root
+    const auto load = [&] {  // as nobody, for whom the locked file is locked even under root
       const auto open = std::distance(fs::directory_iterator("/proc/self/fd"), {});
       SetLastError(0);
-      const DWORD got = LoadLibraryW(path.c_str()) != nullptr ? 0 : GetLastError();
-      if (std::distance(fs::directory_iterator("/proc/self/fd"), {}) != open) return 1;
-      return got == error ? 0 : 2;
+      const DWORD error = LoadLibraryW(path.c_str()) != nullptr ? 0 : GetLastError();
+      if (std::distance(fs::directory_iterator("/proc/self/fd"), {}) != open)
+        return static_cast<int>(kDescriptorLeftOpen);
+      return static_cast<int>(std::find(std::begin(kLoadErrors), std::end(kLoadErrors), error) -
+                              std::begin(kLoadErrors));
     };
-    EXPECT_EQ(RunWhereReadOnly(dir.path(), ReadOnlyBy::kUnprivilegedUser, loads), 0);
+    EXPECT_EQ(expected, static_cast<LoadOutcome>(
+                            RunWhereReadOnly(dir.path(), ReadOnlyBy::kUnprivilegedUser, load)));
   });
+}
+
+// Null and a resource id are no names.
+TEST(LoadLibraryW, NullOrResourceIdIsAnInvalidParameter) {
   for (const LPCWSTR bad : {LPCWSTR{}, reinterpret_cast<LPCWSTR>(0xFFFF)}) {
     SetLastError(0);
-    EXPECT_EQ(LoadLibraryW(bad), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(nullptr, LoadLibraryW(bad));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
   }
-  // With no descriptor left: ERROR_TOO_MANY_OPEN_FILES, not "no such module".
+}
+
+// With no descriptor left: ERROR_TOO_MANY_OPEN_FILES, not "no such module".
+TEST(LoadLibraryW, NoDescriptorLeftIsTooManyOpenFiles) {
+  const std::wstring dll = TestDll("strings64.dll");
   struct rlimit old {};
   getrlimit(RLIMIT_NOFILE, &old);
   const int lowest_free = open("/dev/null", O_RDONLY);
   close(lowest_free);
   struct rlimit low = old;
   low.rlim_cur = static_cast<rlim_t>(lowest_free);
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
-  const HMODULE module = LoadLibraryW(Text(dir / "good.dll").c_str());
+  ASSERT_EQ(0, setrlimit(RLIMIT_NOFILE, &low));
+  const HMODULE module = LoadLibraryW(dll.c_str());
   const DWORD error = GetLastError();
   setrlimit(RLIMIT_NOFILE, &old);
-  EXPECT_EQ(module, nullptr);
-  EXPECT_EQ(error, ERROR_TOO_MANY_OPEN_FILES);
+  EXPECT_EQ(nullptr, module);
+  EXPECT_EQ(ERROR_TOO_MANY_OPEN_FILES, error);
 }
 
 // Ids across blocks and texts; a failed lookup sets the last error, also when answered from before.
@@ -199,7 +234,7 @@ struct Recorder {
   static BOOL Proc(HMODULE module, UINT id, LANGID lang, LPCWSTR text, UINT length,
                    LONG_PTR param) {
     auto* self = reinterpret_cast<Recorder*>(param);
-    EXPECT_EQ(text[length], L'\0');
+    EXPECT_EQ(L'\0', text[length]) << "the unit after the text";
     self->seen.emplace_back(id, lang, std::wstring(text, length));
     if (self->free_first && self->seen.size() == 1) FreeLibrary(module);
     return self->stop_after == 0 || self->seen.size() < self->stop_after;
@@ -207,7 +242,7 @@ struct Recorder {
 };
 
 // Every string by id then language, each as a lookup in that language reads it.
-TEST(EnumResourceStrings, Table) {
+TEST(EnumResourceStrings, EveryStringByIdThenLanguage) {
   enum Module { kLoaded, kNull, kFreed };
   struct Row {
     const char *name, *dll;
@@ -234,11 +269,10 @@ TEST(EnumResourceStrings, Table) {
     if (kind == kFreed) FreeLibrary(module);
     Recorder rec{{}, stop_after, free_first};
     SetLastError(0);
-    EXPECT_EQ(EnumResourceStringsW(module, proc ? Recorder::Proc : nullptr,
-                                   reinterpret_cast<LONG_PTR>(&rec)),
-              result);
-    EXPECT_EQ(GetLastError(), error);
-    EXPECT_EQ(rec.seen.size(), calls);
+    EXPECT_EQ(result, EnumResourceStringsW(module, proc ? Recorder::Proc : nullptr,
+                                           reinterpret_cast<LONG_PTR>(&rec)));
+    EXPECT_EQ(error, GetLastError());
+    EXPECT_EQ(calls, rec.seen.size()) << "strings given to the callback";
     const Library copy(TestDll(dll));  // loaded after the call, which may free `module`
     std::size_t last = 0;              // each key (id, language) above the one before
     for (const auto& [id, lang, text] : rec.seen) {
@@ -246,7 +280,7 @@ TEST(EnumResourceStrings, Table) {
       EXPECT_LT(last, id * 0x10000u + lang + 1);
       last = id * 0x10000u + lang + 1;
       velut_test::ThreadLanguage in(lang);
-      EXPECT_EQ(copy.String(id), text);
+      EXPECT_EQ(copy.String(id), text) << "the text a lookup in that language reads";
       EXPECT_FALSE(text.empty());
     }
     if (kind == kLoaded && !free_first) FreeLibrary(module);
