@@ -26,7 +26,7 @@ std::function<int(Str&)> With(Convert convert, const std::wstring& base) {
 // Empty inputs are refused; an absolute path is kept, and so is one not under the base by a
 // case-blind text test; the layer writes nothing for a joined path too long, and fails for a
 // relative one too long or for the root as the base, which keeps the copy.
-TEST(RelativePaths, Table) {
+TEST(RelativePaths, AgainstABase) {
   const auto absolute = With(VelUt::RelativeToAbsolutePath, L"C:\\dir\\sub");
   const auto relative = With(VelUt::AbsoluteToRelativePath, L"C:\\dir");
   const std::wstring deep = L"C:\\dir\\" + std::wstring(1030, L'd');

@@ -36,7 +36,7 @@ namespace {
 // {the files in a fresh folder, the first (or "a.txt") asked for, the
 // result}: the base comes first, then the numbers from 2. A URL is left
 // alone, false when it names a file; a file URL is made a path first.
-TEST(GetUniqueFileName, Table) {
+TEST(GetUniqueFileName, NumbersFrom2) {
   const std::pair<std::vector<std::string>, const char*> rows[] = {
       {{}, "a.txt"},
       {{"a_5.txt", "a.txt"}, "a_2.txt"},

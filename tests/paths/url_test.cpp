@@ -33,7 +33,7 @@ bool ToPath(VelString& s) {
 // Host prefixes need 8 units, the others 6 (8 after "mailto:"); IsUrl trims on the left, FixUrl
 // adds no scheme; a backslash before a drive goes only before a letter; a web folder keeps its last
 // separator after one '/' and then one '\' are cut, and a slash anywhere wins over a backslash.
-TEST(Urls, Table) {
+TEST(Urls, RecognizedFixedAndConverted) {
   const velut_test::EditRow rows[] = {
       {L"FTP.ab.xx", Pre, L"ftp://FTP.ab.xx", 1},
       {L"www.a.b", Pre, L"www.a.b", 0},

@@ -11,7 +11,7 @@
 
 namespace {
 
-TEST(CreateCFStringFromUTF32, Table) {
+TEST(CreateCFStringFromUTF32, UnitsAndReplacements) {
   const auto unit = [](long u) { return static_cast<wchar_t>(u); };
   const std::tuple<std::wstring, std::u16string> rows[] = {
       {L"a\u00E9\U0001F600\U0010FFFF", u"a\u00E9\U0001F600\U0010FFFF"},
@@ -29,7 +29,7 @@ TEST(CreateCFStringFromUTF32, Table) {
   CFRelease(empty);
 }
 
-TEST(CFString2CString, Table) {
+TEST(CFString2CString, PairsAndLoneSurrogates) {
   const std::tuple<std::u16string, std::wstring> rows[] = {
       {u"a\u00E9\uFFFF\U0001F600", L"a\u00E9\uFFFF\U0001F600"},  // a pair joins
       {u"a\xD83D"

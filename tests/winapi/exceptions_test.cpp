@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <WinAPI/Exceptions.h>
-#include <WinAPI/Guid.h>
 
 namespace {
 
@@ -24,21 +23,6 @@ TEST(CException, DeleteAndAfxThrow) {
   } catch (CMemoryException* e) {
     EXPECT_TRUE(e->m_bAutoDelete);
     e->Delete();
-  }
-}
-
-// The code thrown is the one given, failure or success alike.
-TEST(AfxThrowOleException, ThrowsItsCode) {
-  const SCODE codes[] = {E_OUTOFMEMORY, CO_E_CLASSSTRING, S_OK, static_cast<SCODE>(0x80000000),
-                         0x7FFFFFFF};
-  for (const SCODE sc : codes) {
-    try {
-      AfxThrowOleException(sc);
-    } catch (COleException* e) {
-      EXPECT_EQ(sc, e->m_sc) << "the code given";
-      EXPECT_TRUE(e->m_bAutoDelete) << "on the heap, for Delete()";
-      e->Delete();
-    }
   }
 }
 

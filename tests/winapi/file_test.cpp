@@ -31,7 +31,7 @@ using velut_test::Touch;
 using Names = std::set<std::string>;
 
 // Both ways: drives, separators, non-UTF-8 bytes (U+DC80-U+DCFF); unnameable units refused.
-TEST(PathToNative, Table) {
+TEST(PathToNative, BothWaysAndUnnameableUnits) {
   const std::tuple<const wchar_t*, const char*, bool> rows[] = {
       // null: ERROR_INVALID_NAME
       {L"c:/", "/", false},
@@ -76,7 +76,7 @@ TEST(PathFileExists, FilesFoldersAndErrors) {
 }
 
 // TMPDIR made absolute, one separator at its end; too small a buffer is untouched, given the size.
-TEST(GetTempPath, Table) {
+TEST(GetTempPath, TmpdirMadeAbsolute) {
   TempFolder dir;
   ScopedCurrentFolder here(dir.path());
   const std::string longest = "/" + std::string(MAX_PATH - 3, 't'), over = longest + "t";
@@ -131,7 +131,7 @@ TEST(GetCurrentDirectory, AnyDepth) {
 }
 
 // "<folder>\<prefix, 3 units><hex>.TMP" made empty and private, unless a number is given.
-TEST(GetTempFileName, Table) {
+TEST(GetTempFileName, NamesAndErrors) {
   TempFolder dir;
   Touch(dir / "file");
   fs::create_symlink(dir / "loop", dir / "loop");
@@ -235,7 +235,7 @@ TEST(DeleteFile, RemovesFilesAndLinksOnly) {
 }
 
 // The full name and attributes; a name too long gives "", a loop of links a COleException*.
-TEST(CFileGetStatus, Table) {
+TEST(CFileGetStatus, FullNameAndAttributes) {
   TempFolder dir;
   std::ofstream(dir / "a.txt") << "12345";
   const struct timespec times[2] = {{1000000000, 0}, {1234567890, 0}};  // access, modification

@@ -15,7 +15,7 @@ struct ClsidRow {
   const char* name;
 };
 
-TEST(CLSIDFromString, Table) {
+TEST(CLSIDFromString, BracedFormOnly) {
   const ClsidRow rows[] = {
       {L"{12345678-9abc-DEF0-0123-456789ABCDEF}", S_OK, 0x12345678, "either case"},
       {nullptr, S_OK, 0, "no text: the all-zero CLSID"},

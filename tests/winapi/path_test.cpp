@@ -82,7 +82,7 @@ TEST(PathFindExtension, NamesAndExtensions) {
   EXPECT_EQ(PathRenameExtension(path, nullptr), FALSE);
 }
 
-TEST(PathIsRelative, Table) {
+TEST(PathIsRelative, RootsAndDrives) {
   const std::tuple<const wchar_t*, BOOL> rows[] = {
       {L"a\\b", TRUE},        {L"../a", TRUE},   {L"", TRUE},     {L"1:\\a", TRUE},
       {L"http://h", TRUE},    {L"C:\\a", FALSE}, {L"c:a", FALSE}, {L"\\a", FALSE},
@@ -92,7 +92,7 @@ TEST(PathIsRelative, Table) {
 }
 
 // Joined with '\\', "." and ".." resolved; a relative result keeps the ".." above its start.
-TEST(PathCombine, Table) {
+TEST(PathCombine, JoinsAndResolvesDots) {
   const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*> rows[] = {
       // Folder, file; PathCombine's result, PathAppend's (null: not tried).
       {L"C:\\dir", L"a\\b.txt", L"C:\\dir\\a\\b.txt", L"C:\\dir\\a\\b.txt"},
@@ -126,7 +126,7 @@ TEST(PathCombine, Table) {
   EXPECT_EQ(PathAppend(b.data(), nullptr), FALSE);
 }
 
-TEST(PathRelativePathTo, Table) {
+TEST(PathRelativePathTo, UpAndDown) {
   struct Row {
     const char* name;
     const wchar_t *from, *to, *out;  // out null: FALSE

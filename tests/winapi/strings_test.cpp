@@ -16,7 +16,7 @@
 
 namespace {
 
-TEST(MsWtoi, Table) {
+TEST(MsWtoi, SaturatesAtTheEndsOfInt) {
   // Saturates at the ends of int.
   const std::tuple<const wchar_t*, int> rows[] = {
       {L" \t\r4x", 4},           {L"+-7", 0}, {L"2147483647", INT_MAX}, {L"2147483648", INT_MAX},
@@ -29,7 +29,7 @@ TEST(MsWtoi, Table) {
 }
 
 // Copies what fits with its terminator, else empties the destination; none past `size`.
-TEST(WcscpyS, Table) {
+TEST(WcscpyS, CopiesWhatFitsOrEmpties) {
   const std::tuple<const wchar_t*, std::size_t, errno_t, const wchar_t*> rows[] = {
       {L"\u00E9\U0001F600c", 4, 0, L"\u00E9\U0001F600c"},  // exact fit
       {L"abc", 3, ERANGE, L""},                            // one unit short for the terminator
@@ -54,7 +54,7 @@ TEST(WcscpyS, Table) {
 }
 
 // A copy of the text in a buffer of its own, released with delete[]; null for null.
-TEST(Wcsdup, Table) {
+TEST(Wcsdup, CopiesIntoANewBuffer) {
   EXPECT_EQ(nullptr, _wcsdup(nullptr)) << "null for null";
   for (const wchar_t* text : {L"", L"a", L"a\u00E9\U0001F600"}) {
     const std::unique_ptr<wchar_t[]> copy(_wcsdup(text));

@@ -20,7 +20,7 @@ using velut_test::ScopedEnv;
 using velut_test::TestDll;
 using velut_test::ThreadLanguage;
 
-TEST(LocaleNameToLCID, Table) {
+TEST(LocaleNameToLCID, NamesInEveryForm) {
   // POSIX, Win32 and BCP 47 names in any case; a language alone or unknown region: neutral.
   const std::tuple<const wchar_t*, LCID> rows[] = {
       {L"de_AT.UTF-8", 0x0C07}, {L"de_DE.UTF-8@euro", 0x0407}, {L"sr_RS@latin", 0x241A},
