@@ -638,7 +638,7 @@ class Sweep {
   std::vector<const Fn*> group_;
   std::map<pid_t, std::pair<std::vector<std::size_t>, int>> running_;
   std::vector<std::vector<std::size_t>> leaked_;
-  std::map<const Fn*, int> reported_;
+  static inline std::map<const Fn*, int> reported_;  // across the sweeps, at most 5 a function
   int faults_ = 0;
 };
 
@@ -870,6 +870,8 @@ const Fn kFunctions[] = {
        wchar_t* allocated = nullptr;
        SetSystemMessageText(5, t);
        FormatMessageW(into, t, 5, 0, Alloc<wchar_t>(o).get(), size, nullptr);
+       // Every conversion into each buffer as well: the sweep holds the text while it varies those.
+       FormatMessageW(into, kConversions, 5, 0, Alloc<wchar_t>(o).get(), size, nullptr);
        FormatMessageW(into | FORMAT_MESSAGE_ARGUMENT_ARRAY, t, 5, 0x0407, Alloc<wchar_t>(o).get(),
                       size, array);
        FormatMessageW(f | FORMAT_MESSAGE_ALLOCATE_BUFFER, t, 5, 0,
