@@ -262,16 +262,23 @@ const Gen<UIntArray> kArray = [] {
 }();
 
 // A caller's output buffer: null or `size` units (exactly, so that a write past them is a
-// sanitizer report); the signed sizes also for the functions whose size is an int.
+// sanitizer report), passed both as its pointer, wide or narrow, and as its size.
 struct Out {
-  bool null;
+  Out(bool null, int size)
+      : size(size),
+        wide(null ? nullptr : new wchar_t[std::max(size, 0)]()),
+        narrow(null ? nullptr : new char[std::max(size, 0)]()) {}
+  operator wchar_t*() const { return wide.get(); }  // NOLINT: converts as an argument
+  operator char*() const { return narrow.get(); }   // NOLINT: converts as an argument
+  operator int() const { return size; }             // NOLINT: converts as an argument
   int size;
+  std::shared_ptr<wchar_t[]> wide;
+  std::shared_ptr<char[]> narrow;
 };
-struct IntOut : Out {};
-template <typename C>
-std::unique_ptr<C[]> Alloc(const Out& o) {
-  return std::unique_ptr<C[]>(o.null ? nullptr : new C[std::max(o.size, 0)]());
-}
+// The signed sizes also, for the functions whose size is an int.
+struct IntOut : Out {
+  using Out::Out;
+};
 const Gen<Out> kOut = Named<Out>({{"1024 units", {false, 1024}},
                                   {"null, 0", {true, 0}},
                                   {"null, 10", {true, 10}},
@@ -280,9 +287,9 @@ const Gen<Out> kOut = Named<Out>({{"1024 units", {false, 1024}},
                                   {"5 units", {false, 5}}});
 const Gen<IntOut> kIntOut = [] {
   Gen<IntOut> outs;
-  for (const auto& [name, o] : kOut) outs.push_back({name, {o}});
-  outs.push_back({"-1 units", {{false, -1}}});
-  outs.push_back({"INT_MIN units", {{false, INT_MIN}}});
+  for (const auto& [name, o] : kOut) outs.push_back({name, {o.wide == nullptr, o.size}});
+  outs.push_back({"-1 units", {false, -1}});
+  outs.push_back({"INT_MIN units", {false, INT_MIN}});
   return outs;
 }();
 // `t` in a buffer of at least `units` units (null for a null text), for the in-place editors.
@@ -291,6 +298,26 @@ std::unique_ptr<wchar_t[]> Buffer(const Text& t, std::size_t units = 0) {
   if (b) std::copy(t.begin(), t.end(), b.get());
   return b;
 }
+// A text in a buffer of its exact size, each copy its own, for the parameters edited in place.
+struct InPlace {
+  InPlace(const Text& t) : text(t), buffer(Buffer(t)) {}  // NOLINT: made from each text
+  InPlace(const InPlace& other) : InPlace(other.text) {}
+  operator wchar_t*() const { return buffer.get(); }  // NOLINT: converts as an argument
+  Text text;
+  std::unique_ptr<wchar_t[]> buffer;
+};
+const Gen<InPlace> kInPlace = [] {
+  Gen<InPlace> buffers;
+  for (const auto& [name, t] : kText) buffers.push_back({name, {t}});
+  return buffers;
+}();
+// An object a function writes its result to, or null.
+template <typename T>
+struct Ptr {
+  bool null;
+  mutable T object{};
+  operator T*() const { return null ? nullptr : &object; }  // NOLINT: converts as an argument
+};
 // Calls `f` with a va_list of the arguments that follow it.
 int WithArgs(const std::function<int(va_list)>* f, ...) {
   va_list args;
@@ -409,6 +436,10 @@ template <typename S>
 struct Of<const S*> {  // the objects of the XML tree
   using V = Object;
 };
+template <typename T>
+struct Of<T*> {  // a result written through a pointer
+  using V = Ptr<T>;
+};
 // One alias a line, aligned by hand so that the table reads as one.
 // clang-format off
 template <> struct Of<const wchar_t*>     { using V = Text; };
@@ -420,16 +451,27 @@ template <> struct Of<std::string>        { using V = Narrow; };
 template <> struct Of<std::string_view>   { using V = Narrow; };
 template <> struct Of<std::wstring_view>  { using V = Text; };
 template <> struct Of<CFTreeRef>          { using V = Object; };
+template <> struct Of<wchar_t*>           { using V = InPlace; };
+template <> struct Of<HMODULE>            { using V = HMODULE; };
 template <> struct Of<const SYSTEMTIME*>  { using V = const SYSTEMTIME*; };
 // clang-format on
 const auto kKinds =
     std::tie(kText, kTextOrId, kNarrow, kEnvValue, kVariable, kInt, kUInt, kUShort, kIndex, kULong,
              kFlag, kChar, kLcid, kDateFlags, kMessageFlags, kCreationFlags, kEncoding, kField,
-             kList, kArray, kOut, kIntOut, kModule, kProcess, kObject, kDocument, kTime,
+             kList, kArray, kOut, kIntOut, kInPlace, kModule, kProcess, kObject, kDocument, kTime,
              kSystemTime, kGuid, kSystemTimeOut, kStatusOut);
+template <typename V>
+const Gen<V>& Kind(V*) {
+  return std::get<const Gen<V>&>(kKinds);
+}
+template <typename T>
+const Gen<Ptr<T>>& Kind(Ptr<T>*) {
+  static const Gen<Ptr<T>> kPointers = {{"out", {false}}, {"null", {true}}};
+  return kPointers;
+}
 template <typename P>
 const auto& KindOf() {
-  return std::get<const Gen<typename Of<std::decay_t<P>>::V>&>(kKinds);
+  return Kind(static_cast<typename Of<std::decay_t<P>>::V*>(nullptr));
 }
 
 // The parameters of a function, a member function (the object first) or a lambda.
@@ -448,7 +490,9 @@ decltype(LambdaParamsOf(&F::operator())) ParamsOf(F);
 template <typename... P, typename F, std::size_t... I>
 void Call(const F& f, [[maybe_unused]] const std::vector<std::size_t>& at,
           std::index_sequence<I...>) {
-  std::tuple<std::decay_t<P>...> args{KindOf<P>()[at[I]].value...};
+  // The values are copied first, so that each call edits a buffer of its own.
+  std::tuple values{KindOf<P>()[at[I]].value...};
+  std::tuple<std::decay_t<P>...> args{std::get<I>(values)...};
   std::apply(f, args);
 }
 template <typename... P, std::size_t... I>
@@ -642,6 +686,9 @@ class Sweep {
   int faults_ = 0;
 };
 
+// An entry of one function, named as it is written: its name and its address.
+#define FN(f) #f, &f
+
 // Every exported function, with the kinds of its parameters given by their types. Consecutive
 // entries of the same kinds share their children.
 const Fn kFunctions[] = {
@@ -656,10 +703,9 @@ const Fn kFunctions[] = {
        a = u.p();
        a = static_cast<const std::wstring&>(u);
        a = a.c_str() + a.size() / 2;
-       a = a.c_str() + a.size();
        a = c;
      }},
-    {"CStdStr<>::Load", &Str::Load},
+    {FN(Str::Load)},
     {"CStdStr<>::Fmt",
      [](Str& a, const Text& f) {
        const wchar_t* x = a.c_str();
@@ -692,27 +738,23 @@ const Fn kFunctions[] = {
        a.Replace(a.c_str(), a.c_str());
      },
      kAlloc},
-    {"CStdStr<>::TrimLeft", &Str::TrimLeft},
-    {"CStdStr<>::TrimRight", &Str::TrimRight},
-    {"CStdStr<>::MakeLower", &Str::MakeLower},
+    {FN(Str::TrimLeft)},
+    {FN(Str::TrimRight)},
+    {FN(Str::MakeLower)},
     {"CStdStr<>::ToLower", [](Str& a) { a.ToLower(std::locale::classic()); }},
-    {"CStdStr<>::Find", &Str::Find},
-    {"CStdStr<>::FindOneOf", &Str::FindOneOf},
-    {"CStdStr<>::CompareNoCase", &Str::CompareNoCase},
-    {"CStdStr<>::CollateNoCase", &Str::CollateNoCase},
-    {"CStdStr<>::Mid", &Str::Mid},
-    {"CStdStr<>::Left", &Str::Left},
-    {"CStdStr<>::Right", &Str::Right},
-    {"CStdStr<>::Delete", &Str::Delete},
-    {"CStdStr<>::Insert", &Str::Insert},
-    {"CStdStr<>::Remove", &Str::Remove},
-    {"ssicoll", ssicoll},
-    {"ssadd",
-     [](std::wstring& d, const Text& u) {
-       ssadd(d, u);
-       ssadd(d, d.c_str() + d.size() / 2);
-       ssadd(d, d.c_str() + d.size());
-     }},
+    {FN(Str::Find)},
+    {FN(Str::FindOneOf)},
+    {FN(Str::CompareNoCase)},
+    {FN(Str::CollateNoCase)},
+    {FN(Str::Mid)},
+    {FN(Str::Left)},
+    {FN(Str::Right)},
+    {FN(Str::Delete)},
+    {FN(Str::Insert)},
+    {FN(Str::Remove)},
+    {FN(ssicoll)},
+    {FN(ssadd)},
+    {"ssadd", [](std::wstring& d) { ssadd(d, d.c_str() + d.size() / 2); }, kAgain},
     // ---- libVelUt: containers and positions
     // The walk, copies, comparisons and assignments of positions across two maps, one empty.
     {"POSITION_IMP::~POSITION_IMP, CStdContainerPos<>::CStdContainerPos, "
@@ -741,16 +783,16 @@ const Fn kFunctions[] = {
        e->Delete();
      }},
     // ---- libVelUt: text utilities, conversions
-    {"VelUt::ParseDelimitedString", VelUt::ParseDelimitedString},
-    {"VelUt::SplitString", VelUt::SplitString},
-    {"VelUt::MakeDelimitedString", VelUt::MakeDelimitedString},
-    {"VelUt::FindMatchingChar", VelUt::FindMatchingChar},
-    {"VelUt::MatchBraces", VelUt::MatchBraces},
-    {"VelUt::RemoveQuotes", VelUt::RemoveQuotes},
-    {"VelUt::TrimLeftChar", VelUt::TrimLeftChar},
-    {"VelUt::TrimRightChar", VelUt::TrimRightChar},
-    {"VelUt::EscapeChar", VelUt::EscapeChar},
-    {"VelUt::RemoveEscapeChar", VelUt::RemoveEscapeChar},
+    {FN(VelUt::ParseDelimitedString)},
+    {FN(VelUt::SplitString)},
+    {FN(VelUt::MakeDelimitedString)},
+    {FN(VelUt::FindMatchingChar)},
+    {FN(VelUt::MatchBraces)},
+    {FN(VelUt::RemoveQuotes)},
+    {FN(VelUt::TrimLeftChar)},
+    {FN(VelUt::TrimRightChar)},
+    {FN(VelUt::EscapeChar)},
+    {FN(VelUt::RemoveEscapeChar)},
     {"VelUt::FindNoCase",
      [](const TextOrId& t, const TextOrId& p, int i) { VelUt::FindNoCase(t, p, i); }},
     {"VelUt::ReplaceNoCase",
@@ -761,7 +803,7 @@ const Fn kFunctions[] = {
        VelUt::ReplaceNoCase(a, a.c_str(), a.c_str());
      },
      kAlloc},
-    {"VelUt::SortArray", VelUt::SortArray},
+    {FN(VelUt::SortArray)},
     {"VelUt::FindInArray (3)",
      [](const Text& t, const StrList& l, signed char c, const UIntArray& a) {
        PtrList p;
@@ -770,13 +812,13 @@ const Fn kFunctions[] = {
        VelUt::FindInArray(7u, a);
        VelUt::FindInArray(nullptr, p);
      }},
-    {"VelUt::RemoveDuplicates", VelUt::RemoveDuplicates},
-    {"VelUt::IsZeroGuid", VelUt::IsZeroGuid},
-    {"VelUt::GuidToString", VelUt::GuidToString},
+    {FN(VelUt::RemoveDuplicates)},
+    {FN(VelUt::IsZeroGuid)},
+    {FN(VelUt::GuidToString)},
     {"VelUt::StringToGuid", [](const TextOrId& t, _GUID& g) { VelUt::StringToGuid(t, g); }},
-    {"VelUt::StringToTime", VelUt::StringToTime},
-    {"VelUt::StringToVersion", VelUt::StringToVersion},
-    {"VelUt::FormatDateTimeForUserLocale", VelUt::FormatDateTimeForUserLocale},
+    {FN(VelUt::StringToTime)},
+    {FN(VelUt::StringToVersion)},
+    {FN(VelUt::FormatDateTimeForUserLocale)},
     // ---- the environment: each variable a call reads, with every class of value
     {"GetDateFormatW, GetTimeFormatW, VelUt::FormatDateTimeForUserLocale, "
      "loadStringFromWin32ResourceDLL, VelUt::StringToTime, GetLocalTime, GetTempPath, "
@@ -807,23 +849,21 @@ const Fn kFunctions[] = {
      },
      kAgain},
     // ---- libVelUt: URLs, paths, files, system services and string tables
-    {"PreProcessUrl", PreProcessUrl},
-    {"VelUt::IsUrl", VelUt::IsUrl},
-    {"VelUt::FixUrl", VelUt::FixUrl},
-    {"VelUt::GetPathFromUrl", VelUt::GetPathFromUrl},
-    {"VelUt::GetUniqueFileName", VelUt::GetUniqueFileName},
-    {"VelUt::UrlToPath", VelUt::UrlToPath},
-    {"VelUt::GetFileStatus", VelUt::GetFileStatus},
-    {"VelUt::RelativeToAbsolutePath", VelUt::RelativeToAbsolutePath},
-    {"VelUt::AbsoluteToRelativePath", VelUt::AbsoluteToRelativePath},
-    {"VelUt::GetTempFile", VelUt::GetTempFile, kWrites},
-    {"VelUt::IsFolderReadOnly", VelUt::IsFolderReadOnly, kWrites},
-    {"VelUt::GetSystemErrorMessage", VelUt::GetSystemErrorMessage},
-    {"GetLastError, SetLastError", [](DWORD c) {
-       SetLastError(c);
-       GetLastError();
-     }},
-    {"VelUt::StartMsiInstallation", VelUt::StartMsiInstallation},
+    {FN(PreProcessUrl)},
+    {FN(VelUt::IsUrl)},
+    {FN(VelUt::FixUrl)},
+    {FN(VelUt::GetPathFromUrl)},
+    {FN(VelUt::GetUniqueFileName)},
+    {FN(VelUt::UrlToPath)},
+    {FN(VelUt::GetFileStatus)},
+    {FN(VelUt::RelativeToAbsolutePath)},
+    {FN(VelUt::AbsoluteToRelativePath)},
+    {FN(VelUt::GetTempFile), kWrites},
+    {FN(VelUt::IsFolderReadOnly), kWrites},
+    {FN(VelUt::GetSystemErrorMessage)},
+    {FN(SetLastError)},
+    {FN(GetLastError)},
+    {FN(VelUt::StartMsiInstallation)},
     {"VelUtResString::Load, VelUtResString::LoadFromResource",
      [](CFTreeRef t, signed char force) {
        VelUtResString r;
@@ -853,7 +893,7 @@ const Fn kFunctions[] = {
        CMemoryException(false).Delete();
        (new COleException(5))->Delete();
      }},
-    {"AfxThrowMemoryException", AfxThrowMemoryException, kMemoryExc},
+    {FN(AfxThrowMemoryException), kMemoryExc},
     {"AfxThrowOleException", [](unsigned c) { AfxThrowOleException(SCODE(c)); }, kOle},
     {"AfxSetMessageBoxHandler, AfxMessageBox (2)",
      [](const Text& t, unsigned type) {
@@ -866,45 +906,32 @@ const Fn kFunctions[] = {
      [](MessageFlags f, const Text& t, const Out& o) {
        static const DWORD_PTR args[100] = {};
        auto* array = reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(args));
-       const DWORD into = f & ~FORMAT_MESSAGE_ALLOCATE_BUFFER, size = static_cast<DWORD>(o.size);
+       const DWORD into = f & ~FORMAT_MESSAGE_ALLOCATE_BUFFER;
        wchar_t* allocated = nullptr;
        SetSystemMessageText(5, t);
-       FormatMessageW(into, t, 5, 0, Alloc<wchar_t>(o).get(), size, nullptr);
+       FormatMessageW(into, t, 5, 0, o, o, nullptr);
        // Every conversion into each buffer as well: the sweep holds the text while it varies those.
-       FormatMessageW(into, kConversions, 5, 0, Alloc<wchar_t>(o).get(), size, nullptr);
-       FormatMessageW(into | FORMAT_MESSAGE_ARGUMENT_ARRAY, t, 5, 0x0407, Alloc<wchar_t>(o).get(),
-                      size, array);
+       FormatMessageW(into, kConversions, 5, 0, o, o, nullptr);
+       FormatMessageW(into | FORMAT_MESSAGE_ARGUMENT_ARRAY, t, 5, 0x0407, o, o, array);
        FormatMessageW(f | FORMAT_MESSAGE_ALLOCATE_BUFFER, t, 5, 0,
-                      reinterpret_cast<wchar_t*>(&allocated), size, nullptr);
+                      reinterpret_cast<wchar_t*>(&allocated), o, nullptr);
        LocalFree(allocated);
        ResetSystemMessageText(5);
      }},
-    {"LocalAlloc, LocalFree",
-     [](unsigned f, std::size_t n) {
-       LocalFree(LocalAlloc(f, n));
-       LocalFree(nullptr);
-     }},
-    {"CoTaskMemAlloc, CoTaskMemFree",
-     [](std::size_t n) {
-       CoTaskMemFree(CoTaskMemAlloc(n));
-       CoTaskMemFree(nullptr);
-     }},
+    {"LocalAlloc, LocalFree", [](unsigned f, std::size_t n) { LocalFree(LocalAlloc(f, n)); }},
+    {"CoTaskMemAlloc, CoTaskMemFree", [](std::size_t n) { CoTaskMemFree(CoTaskMemAlloc(n)); }},
     // ---- libWinAPI: paths
-    {"PathRemoveBackslash", [](const Text& t) { PathRemoveBackslash(Buffer(t).get()); }},
-    {"PathRemoveFileSpec", [](const Text& t) { PathRemoveFileSpec(Buffer(t).get()); }},
-    {"PathRemoveExtension", [](const Text& t) { PathRemoveExtension(Buffer(t).get()); }},
-    {"PathFindExtensionW", PathFindExtensionW},
-    {"PathFindFileNameW", PathFindFileNameW},
-    {"PathIsRelative", PathIsRelative},
-    {"PathFileExists", PathFileExists},
-    {"PathIsDirectory", PathIsDirectory},
-    {"CommandLineToArgvW",
-     [](const Text& t, int& n) {
-       LocalFree(CommandLineToArgvW(t, &n));
-       LocalFree(CommandLineToArgvW(t, nullptr));
-     }},
-    {"PathToNative", PathToNative},
-    {"NativeToPath", NativeToPath},
+    {FN(PathRemoveBackslash)},
+    {FN(PathRemoveFileSpec)},
+    {FN(PathRemoveExtension)},
+    {FN(PathFindExtensionW)},
+    {FN(PathFindFileNameW)},
+    {FN(PathIsRelative)},
+    {FN(PathFileExists)},
+    {FN(PathIsDirectory)},
+    {"CommandLineToArgvW", [](const Text& t, int* n) { LocalFree(CommandLineToArgvW(t, n)); }},
+    {FN(PathToNative)},
+    {FN(NativeToPath)},
     {"PathCombine",
      [](const Text& d, const Text& f) {
        auto in = Buffer(d, MAX_PATH), out = Buffer(Text(L""), MAX_PATH);
@@ -923,9 +950,8 @@ const Fn kFunctions[] = {
        PathRelativePathTo(out.get(), d, 0, f, 0);
      }},
     // ---- libWinAPI: files, folders, processes
-    {"GetTempPath", [](const Out& o) { GetTempPath(DWORD(o.size), Alloc<wchar_t>(o).get()); }},
-    {"GetCurrentDirectory",
-     [](const Out& o) { GetCurrentDirectory(DWORD(o.size), Alloc<wchar_t>(o).get()); }},
+    {"GetTempPath", [](const Out& o) { GetTempPath(o, o); }},
+    {"GetCurrentDirectory", [](const Out& o) { GetCurrentDirectory(o, o); }},
     {"GetTempFileName, DeleteFile",
      [](const Text& p, const Text& prefix, unsigned unique) {
        auto b = Buffer(Text(L""), MAX_PATH);
@@ -934,7 +960,7 @@ const Fn kFunctions[] = {
        DeleteFile(p);
      },
      kWrites},
-    {"CFile::GetStatus", CFile::GetStatus, kOle},
+    {FN(CFile::GetStatus), kOle},
     {"CreateProcessW",
      [](const Text& line, const Text& other) {
        auto l = Buffer(line);
@@ -966,11 +992,9 @@ const Fn kFunctions[] = {
      kAgain},
     {"WaitForSingleObject", [](Process p, DWORD ms) { WaitForSingleObject(p, ms); }},
     {"GetExitCodeProcess, CloseHandle",
-     [](Process p) {
+     [](Process p, DWORD* code) {
        HANDLE h = p;
-       DWORD code;
-       GetExitCodeProcess(h, &code);
-       GetExitCodeProcess(h, nullptr);
+       GetExitCodeProcess(h, code);
        CloseHandle(h);
        CloseHandle(h);
      }},
@@ -982,10 +1006,7 @@ const Fn kFunctions[] = {
        SetDllDirectoryW(t);
        FreeLibrary(LoadLibraryW(L"strings64.dll"));
      }},
-    {"FreeLibrary", [](HMODULE m) {
-       FreeLibrary(m);
-       FreeLibrary(m);
-     }},
+    {FN(FreeLibrary)},
     {"AfxGetResourceHandle, AfxSetResourceHandle, loadStringFromWin32ResourceDLL",
      [](HMODULE m, unsigned id) {
        AfxSetResourceHandle(m);
@@ -997,12 +1018,9 @@ const Fn kFunctions[] = {
            m, [](HMODULE, UINT, LANGID, LPCWSTR, UINT, LONG_PTR s) -> BOOL { return !s; }, stop);
        EnumResourceStringsW(m, nullptr, 0);
      }},
-    {"SetThreadUILanguage, GetThreadUILanguage",
-     [](LANGID lang) {
-       SetThreadUILanguage(lang);
-       GetThreadUILanguage();
-     }},
-    {"LocaleNameToLCID", LocaleNameToLCID},
+    {FN(SetThreadUILanguage)},
+    {FN(GetThreadUILanguage)},
+    {FN(LocaleNameToLCID)},
     // ---- libWinAPI: GUIDs and time
     {"StringFromCLSID",
      [](const _GUID& g) {
@@ -1011,11 +1029,7 @@ const Fn kFunctions[] = {
        CoTaskMemFree(t);
        StringFromCLSID(g, nullptr);
      }},
-    {"CLSIDFromString",
-     [](const Text& t, _GUID& g) {
-       CLSIDFromString(t, &g);
-       CLSIDFromString(t, nullptr);
-     }},
+    {FN(CLSIDFromString)},
     {"CTime::CTime (2)",
      [](Field field, int v, const SYSTEMTIME* t) {
        int f[7] = {2024, 5, 17, 8, 30, 0, -1};
@@ -1023,54 +1037,38 @@ const Fn kFunctions[] = {
        static_cast<void>(CTime(f[0], f[1], f[2], f[3], f[4], f[5], f[6]));
        if (t) static_cast<void>(CTime(*t, v));
      }},
-    {"CTime::GetYear", &CTime::GetYear},
-    {"CTime::GetMonth", &CTime::GetMonth},
-    {"CTime::GetDay", &CTime::GetDay},
-    {"CTime::GetHour", &CTime::GetHour},
-    {"CTime::GetMinute", &CTime::GetMinute},
-    {"CTime::GetSecond", &CTime::GetSecond},
-    {"CTime::GetDayOfWeek", &CTime::GetDayOfWeek},
-    {"CTime::GetAsSystemTime", &CTime::GetAsSystemTime},
-    {"CTime::GetLocalTm",
-     [](const CTime& t) {
-       struct tm tm;
-       t.GetLocalTm(&tm);
-       t.GetLocalTm(nullptr);
-     }},
-    {"CTime::GetCurrentTime, GetLocalTime",
-     [](SYSTEMTIME& st) {
-       CTime::GetCurrentTime();
-       GetLocalTime(&st);
-       GetLocalTime(nullptr);
-     }},
+    {FN(CTime::GetYear)},
+    {FN(CTime::GetMonth)},
+    {FN(CTime::GetDay)},
+    {FN(CTime::GetHour)},
+    {FN(CTime::GetMinute)},
+    {FN(CTime::GetSecond)},
+    {FN(CTime::GetDayOfWeek)},
+    {FN(CTime::GetAsSystemTime)},
+    {FN(CTime::GetLocalTm)},
+    {FN(CTime::GetCurrentTime)},
+    {FN(GetLocalTime)},
     {"GetDateFormatW",
-     [](Lcid lcid, DateFlags flags, const SYSTEMTIME* t, const Text& p, const IntOut& o) {
-       GetDateFormatW(lcid, flags, t, p, Alloc<wchar_t>(o).get(), o.size);
+     [](Lcid l, DateFlags f, const SYSTEMTIME* t, const Text& p, const IntOut& o) {
+       GetDateFormatW(l, f, t, p, o, o);
      }},
     {"GetTimeFormatW",
-     [](Lcid lcid, DateFlags flags, const SYSTEMTIME* t, const Text& p, const IntOut& o) {
-       GetTimeFormatW(lcid, flags, t, p, Alloc<wchar_t>(o).get(), o.size);
+     [](Lcid l, DateFlags f, const SYSTEMTIME* t, const Text& p, const IntOut& o) {
+       GetTimeFormatW(l, f, t, p, o, o);
      }},
     // ---- libWinAPI: strings
     {"ms_swprintf",
      [](const Text& f, const Out& o) {
        const wchar_t* x = L"x";
-       ms_swprintf(Alloc<wchar_t>(o).get(), std::size_t(o.size), f, x, x, x, x, x, x, x, x, x, x,
-                   x, x, x, x, x, x);
+       ms_swprintf(o, o, f, x, x, x, x, x, x, x, x, x, x, x, x, x, x, x, x);
      }},
     {"ms_vswprintf",
      [](const Text& f, const Out& o) {
-       const auto b = Alloc<wchar_t>(o);
-       const std::function<int(va_list)> print = [&](va_list a) {
-         return ms_vswprintf(b.get(), std::size_t(o.size), f, a);
-       };
+       const std::function<int(va_list)> print = [&](va_list a) { return ms_vswprintf(o, o, f, a); };
        const wchar_t* x = L"x";
        WithArgs(&print, x, x, x, x, x, x, x, x, x, x, x, x, x, x, x, x);
      }},
-    {"wcscpy_s",
-     [](const Text& f, const Out& o) {
-       wcscpy_s(Alloc<wchar_t>(o).get(), static_cast<std::size_t>(o.size), f);
-     }},
+    {"wcscpy_s", [](const Text& f, const Out& o) { wcscpy_s(o, o, f); }},
     // Scans of each text with each kind of conversion and destination, and with itself as format.
     {"swscanf_s, vswscanf_s",
      [](const wchar_t* text) {
@@ -1094,28 +1092,27 @@ const Fn kFunctions[] = {
        swscanf_s(text, L"%[%s", w, 8u);
        swscanf_s(text, text, w, 8u);
      }},
-    {"ms_wtoi", ms_wtoi},
-    {"CharNextW", CharNextW},
+    {FN(ms_wtoi)},
+    {FN(CharNextW)},
     {"_wcsdup", [](const wchar_t* t) { delete[] _wcsdup(t); }, kAlloc},
     {"MultiByteToWideChar",
      [](const Narrow& n, const IntOut& o) {
        for (const int count : {-1, 0, n.null ? 1 : int(n.size()), INT_MIN})
-         for (const UINT cp : {CP_UTF8, 0u})
-           MultiByteToWideChar(cp, 0, n, count, Alloc<wchar_t>(o).get(), o.size);
+         for (const UINT cp : {CP_UTF8, 0u}) MultiByteToWideChar(cp, 0, n, count, o, o);
      }},
     {"WideCharToMultiByte",
      [](const Text& t, const IntOut& o) {
        BOOL used;
        for (const int count : {-1, 0, t.null ? 1 : int(t.size()), INT_MIN})
          for (const UINT cp : {CP_UTF8, 0u}) {
-           WideCharToMultiByte(cp, 0, t, count, Alloc<char>(o).get(), o.size, "?", &used);
-           WideCharToMultiByte(cp, 0, t, count, Alloc<char>(o).get(), o.size, nullptr, nullptr);
+           WideCharToMultiByte(cp, 0, t, count, o, o, "?", &used);
+           WideCharToMultiByte(cp, 0, t, count, o, o, nullptr, nullptr);
          }
      }},
-    {"Utf8ToWide", Utf8ToWide, kAlloc},
-    {"WideToUtf8", WideToUtf8, kAlloc},
+    {FN(Utf8ToWide), kAlloc},
+    {FN(WideToUtf8), kAlloc},
     {"CreateCFStringFromUTF32", [](const wchar_t* t) { CFRelease(CreateCFStringFromUTF32(t)); }},
-    {"CFString2CString", CFString2CString},
+    {FN(CFString2CString)},
     // ---- libvelfirst
     {"VelString::VelString (4), VelString::operator= (2), VelString::~VelString",
      [](const Text& t) {
@@ -1130,71 +1127,61 @@ const Fn kFunctions[] = {
        a.assign(VelString(t));
        a.append(t);
        a.append(a.c_str());
-       a.append(a.c_str() + a.length());
      }},
-    {"VelString::compare", &VelString::compare},
-    {"VelString::collateNoCase", &VelString::collateNoCase},
-    {"VelString::isEmpty", &VelString::isEmpty},
-    {"VelString::setEmpty", &VelString::setEmpty},
-    {"VelString::substr", &VelString::substr},
-    {"VelString::replace", &VelString::replace},
+    {FN(VelString::compare)},
+    {FN(VelString::collateNoCase)},
+    {FN(VelString::isEmpty)},
+    {FN(VelString::setEmpty)},
+    {FN(VelString::substr)},
+    {FN(VelString::replace)},
     // ---- libvelcf
     {"CFRetain, CFRelease", [](CFTypeRef o) { CFRelease(CFRetain(o)); }},
-    {"CFGetRetainCount", CFGetRetainCount},
-    {"CFGetTypeID", CFGetTypeID},
-    {"CFArrayGetCount", CFArrayGetCount},
-    {"CFDataGetLength", CFDataGetLength},
-    {"CFDataGetBytePtr", CFDataGetBytePtr},
-    {"CFDictionaryGetCount", CFDictionaryGetCount},
-    {"CFTreeGetChildCount", CFTreeGetChildCount},
-    {"CFTreeGetFirstChild", CFTreeGetFirstChild},
-    {"CFTreeGetNextSibling", CFTreeGetNextSibling},
-    {"CFTreeGetParent", CFTreeGetParent},
-    {"CFXMLTreeGetNode", CFXMLTreeGetNode},
-    {"CFXMLNodeGetTypeCode", CFXMLNodeGetTypeCode},
-    {"CFXMLNodeGetString", CFXMLNodeGetString},
-    {"CFXMLNodeGetInfoPtr", CFXMLNodeGetInfoPtr},
-    {"CFXMLNodeGetVersion", CFXMLNodeGetVersion},
-    {"CFStringGetLength", CFStringGetLength},
-    {"CFStringGetCharactersPtr", CFStringGetCharactersPtr},
+    {FN(CFGetRetainCount)},
+    {FN(CFGetTypeID)},
+    {FN(CFArrayGetCount)},
+    {FN(CFDataGetLength)},
+    {FN(CFDataGetBytePtr)},
+    {FN(CFDictionaryGetCount)},
+    {FN(CFTreeGetChildCount)},
+    {FN(CFTreeGetFirstChild)},
+    {FN(CFTreeGetNextSibling)},
+    {FN(CFTreeGetParent)},
+    {FN(CFXMLTreeGetNode)},
+    {FN(CFXMLNodeGetTypeCode)},
+    {FN(CFXMLNodeGetString)},
+    {FN(CFXMLNodeGetInfoPtr)},
+    {FN(CFXMLNodeGetVersion)},
+    {FN(CFStringGetLength)},
+    {FN(CFStringGetCharactersPtr)},
     {"CFDictionaryGetKeysAndValues",
      [](CFDictionaryRef d) {
        std::vector<const void*> keys(static_cast<std::size_t>(CFDictionaryGetCount(d)));
        CFDictionaryGetKeysAndValues(d, keys.data(), nullptr);
        CFDictionaryGetKeysAndValues(d, nullptr, keys.data());
      }},
-    {"CFArrayGetValueAtIndex", CFArrayGetValueAtIndex},
-    {"CFTreeGetChildAtIndex", CFTreeGetChildAtIndex},
-    {"CFStringGetCharacterAtIndex", CFStringGetCharacterAtIndex},
-    {"CFArrayGetTypeID, CFDataGetTypeID, CFTreeGetTypeID, CFXMLNodeGetTypeID, "
-     "CFStringGetTypeID, CFDictionaryGetTypeID",
-     [] {
-       CFArrayGetTypeID();
-       CFDataGetTypeID();
-       CFTreeGetTypeID();
-       CFXMLNodeGetTypeID();
-       CFStringGetTypeID();
-       CFDictionaryGetTypeID();
-     }},
+    {FN(CFArrayGetValueAtIndex)},
+    {FN(CFTreeGetChildAtIndex)},
+    {FN(CFStringGetCharacterAtIndex)},
+    {FN(CFArrayGetTypeID)},
+    {FN(CFDataGetTypeID)},
+    {FN(CFTreeGetTypeID)},
+    {FN(CFXMLNodeGetTypeID)},
+    {FN(CFStringGetTypeID)},
+    {FN(CFDictionaryGetTypeID)},
     {"CFStringGetCharacters",
      [](CFStringRef s, CFIndex at, CFIndex n) {
        UniChar b[16];
        CFStringGetCharacters(s, CFRangeMake(at, n), n >= 0 && n <= 16 ? b : nullptr);
      }},
-    {"CFEqual", CFEqual},
-    {"CFDictionaryContainsKey", CFDictionaryContainsKey},
-    {"CFDictionaryGetValue", CFDictionaryGetValue},
-    {"CFDictionaryGetValueIfPresent",
-     [](CFDictionaryRef d, CFTypeRef key) {
-       const void* v;
-       CFDictionaryGetValueIfPresent(d, key, &v);
-       CFDictionaryGetValueIfPresent(d, key, nullptr);
-     }},
-    {"CFStringCompare", CFStringCompare},
+    {FN(CFEqual)},
+    {FN(CFDictionaryContainsKey)},
+    {FN(CFDictionaryGetValue)},
+    {FN(CFDictionaryGetValueIfPresent)},
+    {FN(CFStringCompare)},
     {"CFStringCreateWithCString, CFStringGetCString",
      [](const Narrow& n, Encoding e, const IntOut& o) {
        CFStringRef c = CFStringCreateWithCString(nullptr, n, e);
-       CFStringGetCString(c, Alloc<char>(o).get(), o.size, e);
+       CFStringGetCString(c, o, o, e);
        CFRelease(c);
      }},
     {"CFStringCreateWithBytes",
@@ -1229,6 +1216,7 @@ std::map<std::string, int> Names(const Fn& fn) {
   for (std::size_t at = 0, comma; (comma = list.find(", ", at)) != std::string::npos;
        at = comma + 2) {
     std::string name = list.substr(at, comma - at);
+    if (name.rfind("Str::", 0) == 0) name = "CStdStr<>" + name.substr(3);  // the alias
     const std::size_t paren = name.find(" (");
     const int overloads = paren == std::string::npos ? 1 : std::stoi(name.substr(paren + 2));
     names[name.substr(0, paren)] += overloads;
