@@ -486,39 +486,29 @@ std::tuple<P...> LambdaParamsOf(R (C::*)(P...) const);
 template <typename F>
 decltype(LambdaParamsOf(&F::operator())) ParamsOf(F);
 
-// Calls `f` with the classes `at` of its parameters' kinds, each made into the parameter's type.
-template <typename... P, typename F, std::size_t... I>
-void Call(const F& f, [[maybe_unused]] const std::vector<std::size_t>& at,
-          std::index_sequence<I...>) {
-  // The values are copied first, so that each call edits a buffer of its own.
-  std::tuple values{KindOf<P>()[at[I]].value...};
-  std::tuple<std::decay_t<P>...> args{std::get<I>(values)...};
-  std::apply(f, args);
-}
-template <typename... P, std::size_t... I>
-std::string Describe([[maybe_unused]] const std::vector<std::size_t>& at,
-                     std::index_sequence<I...>) {
-  std::string names;
-  ((names += (I == 0 ? "" : ", ") + KindOf<P>()[at[I]].name), ...);
-  return names;
-}
-
 // One entry of the sweep: the functions it calls as nm names them ("<>" for template arguments,
 // "(n)" for n overloads), the call, whose parameter types give their kinds, and its policy.
 struct Fn {
-  template <typename F>
+  template <typename F, typename P = decltype(ParamsOf(std::declval<F>()))>
   Fn(const char* names, F f, unsigned policy = kNone) : functions(names), allow(policy) {
-    Bind(f, static_cast<decltype(ParamsOf(f))*>(nullptr));
+    Bind(f, static_cast<P*>(nullptr), std::make_index_sequence<std::tuple_size_v<P>>());
   }
-  template <typename F, typename... P>
-  void Bind(F f, std::tuple<P...>*) {
+  // Calls `f` with the classes `at` of its parameters' kinds, each made into the parameter's
+  // type, and names those classes.
+  template <typename F, typename... P, std::size_t... I>
+  void Bind(F f, std::tuple<P...>*, std::index_sequence<I...>) {
     kinds = {static_cast<const void*>(&KindOf<P>())...};
     counts = {KindOf<P>().size()...};
-    call = [f](const std::vector<std::size_t>& at) {
-      Call<P...>(f, at, std::index_sequence_for<P...>());
+    call = [f]([[maybe_unused]] const std::vector<std::size_t>& at) {
+      // The values are copied first, so that each call edits a buffer of its own.
+      std::tuple values{KindOf<P>()[at[I]].value...};
+      std::tuple<std::decay_t<P>...> args{std::get<I>(values)...};
+      std::apply(f, args);
     };
     classes = [](const std::vector<std::size_t>& at) {
-      return Describe<P...>(at, std::index_sequence_for<P...>());
+      std::string names;
+      ((names += (I == 0 ? "" : ", ") + KindOf<P>()[at[I]].name), ...);
+      return names;
     };
   }
   const char* functions;
