@@ -1013,11 +1013,9 @@ const Fn kFunctions[] = {
     {FN(LocaleNameToLCID)},
     // ---- libWinAPI: GUIDs and time
     {"StringFromCLSID",
-     [](const _GUID& g) {
-       wchar_t* t = nullptr;
-       StringFromCLSID(g, &t);
-       CoTaskMemFree(t);
-       StringFromCLSID(g, nullptr);
+     [](const _GUID& g, wchar_t** t) {
+       StringFromCLSID(g, t);
+       CoTaskMemFree(t ? *t : nullptr);
      }},
     {FN(CLSIDFromString)},
     {"CTime::CTime (2)",
