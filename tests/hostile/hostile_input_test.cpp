@@ -1052,7 +1052,9 @@ const Fn kFunctions[] = {
      }},
     {"ms_vswprintf",
      [](const Text& f, const Out& o) {
-       const std::function<int(va_list)> print = [&](va_list a) { return ms_vswprintf(o, o, f, a); };
+       const std::function<int(va_list)> print = [&](va_list a) {
+         return ms_vswprintf(o, o, f, a);
+       };
        const wchar_t* x = L"x";
        WithArgs(&print, x, x, x, x, x, x, x, x, x, x, x, x, x, x, x, x);
      }},
