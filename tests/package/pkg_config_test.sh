@@ -13,7 +13,8 @@ mkdir -p "$out"
 share="$(pkg-config --variable=prefix velut)/share/velut/example"
 # The consumer checks that the installed header names this version.
 IFS=. read -r major minor patch <<<"$(pkg-config --modversion velut)"
-extra+=(-DVELUT_PACKAGE_MAJOR="$major" -DVELUT_PACKAGE_MINOR="$minor" -DVELUT_PACKAGE_PATCH="$patch")
+extra+=(-DVELUT_PACKAGE_MAJOR="$major" -DVELUT_PACKAGE_MINOR="$minor"
+       -DVELUT_PACKAGE_PATCH="$patch")
 # velut.pc names no language standard: the consumer picks its own, C++17
 # or later. A C++20 program stays C++20 after the package's flags.
 cat >"$out/cxx20.cpp" <<'EOF2'

@@ -10,11 +10,12 @@ flags=(-fsyntax-only -Werror -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsi
        -Wold-style-cast -Wzero-as-null-pointer-constant)
 source_file="$(mktemp --suffix=.cpp)"
 trap 'rm -f "$source_file"' EXIT
-printf '#include <VelUt/VelUt.h>\n#include <WinAPI/WinAPI.h>\n#include <CoreFoundation/CoreFoundation.h>\n' \
+printf '#include <%s>\n' VelUt/VelUt.h WinAPI/WinAPI.h CoreFoundation/CoreFoundation.h \
   >"$source_file"
 compilers=("$build_cxx")
 for cxx in g++ clang++; do
-  if command -v "$cxx" >/dev/null && [[ "$(command -v "$cxx")" != "$(command -v "$build_cxx")" ]]; then
+  if command -v "$cxx" >/dev/null &&
+     [[ "$(command -v "$cxx")" != "$(command -v "$build_cxx")" ]]; then
     compilers+=("$cxx")
   fi
 done
