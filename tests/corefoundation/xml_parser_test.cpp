@@ -51,6 +51,7 @@ TEST(XMLReference, ReadReference) {
       {"&#x;", Reference::kMalformed, 0, "", -1},
       {"&#xFFFE;", Reference::kMalformed, 0, "", -1},    // a noncharacter
       {"&#x110000;", Reference::kMalformed, 0, "", -1},  // past U+10FFFF
+      {"&_:a;", Reference::kEntity, 0, "_:a", 5},        // '_' and ':' start and continue names
       {"&1a;", Reference::kMalformed, 0, "", -1},        // a name starting with a digit
       {"&lt", Reference::kMalformed, 0, "", -1},         // no semicolon
   };
