@@ -184,14 +184,13 @@ const Gen<EnvValue> kEnvValue = [] {
   values.push_back({"100 '/'", {std::string(100, '/')}});
   return values;
 }();
-const Gen<Variable> kVariable = Named<Variable>({{"LANG", {"LANG"}},
-                                                 {"LC_ALL", {"LC_ALL"}},
-                                                 {"LC_TIME", {"LC_TIME"}},
-                                                 {"LC_MESSAGES", {"LC_MESSAGES"}},
-                                                 {"TZ", {"TZ"}},
-                                                 {"TMPDIR", {"TMPDIR"}},
-                                                 {"HOME", {"HOME"}},
-                                                 {"PATH", {"PATH"}}});
+const Gen<Variable> kVariable = [] {
+  Gen<Variable> variables;
+  for (const char* name :
+       {"LANG", "LC_ALL", "LC_TIME", "LC_MESSAGES", "TZ", "TMPDIR", "HOME", "PATH"})
+    variables.push_back({name, {name}});
+  return variables;
+}();
 
 // Numbers named by their value, in hexadecimal for codes and flag sets.
 template <typename T, typename V = T>
