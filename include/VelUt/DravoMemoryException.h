@@ -15,6 +15,7 @@ class VELUT_API CDravoMemoryException : public std::bad_alloc {
   CDravoMemoryException() = default;
   ~CDravoMemoryException() override;
 
+  // what: a short text that names the exception.
   const char* what() const noexcept override;
 
   // Delete: frees this heap-allocated exception object.

@@ -25,6 +25,7 @@
 template <typename T, template <typename, typename...> class Seq = std::vector>
 class CStdContainer {
  public:
+  // The standard container held, and its iterators.
   using container_type = Seq<T>;
   using iterator = typename container_type::iterator;
   using const_iterator = typename container_type::const_iterator;
@@ -51,6 +52,7 @@ class CStdContainer {
   // RemoveAll: removes every element, keeping the storage for reuse.
   void RemoveAll() { m_elements.clear(); }
 
+  // GetSize, GetCount: the number of elements; IsEmpty: true when there is none.
   int GetSize() const { return static_cast<int>(m_elements.size()); }
   int GetCount() const { return GetSize(); }
   bool IsEmpty() const { return m_elements.empty(); }
@@ -61,6 +63,7 @@ class CStdContainer {
   T& operator[](int index) { return GetAt(index); }
   const T& operator[](int index) const { return GetAt(index); }
 
+  // Iterators over the elements, for range-based loops.
   iterator begin() { return m_elements.begin(); }
   iterator end() { return m_elements.end(); }
   const_iterator begin() const { return m_elements.begin(); }
@@ -89,6 +92,8 @@ class CArray {
   // negative size empties it.
   void SetSize(int size) { m_elements.resize(size < 0 ? 0 : static_cast<std::size_t>(size)); }
 
+  // RemoveAll: empties the array. GetSize, GetCount: the number of elements;
+  // IsEmpty: true when there is none.
   void RemoveAll() { m_elements.clear(); }
   int GetSize() const { return static_cast<int>(m_elements.size()); }
   int GetCount() const { return GetSize(); }
@@ -100,6 +105,7 @@ class CArray {
   TYPE& operator[](int index) { return GetAt(index); }
   const TYPE& operator[](int index) const { return GetAt(index); }
 
+  // GetData: the elements, one after another, valid until the size changes.
   TYPE* GetData() { return m_elements.data(); }
   const TYPE* GetData() const { return m_elements.data(); }
 
@@ -110,6 +116,7 @@ class CArray {
 // POSITION_IMP: base of every position object; a POSITION owns one.
 class VELUT_API POSITION_IMP {
  public:
+  // Position objects are made by their containers and copied by clone().
   POSITION_IMP() = default;
   POSITION_IMP(const POSITION_IMP&) = default;
   virtual ~POSITION_IMP();
@@ -128,8 +135,10 @@ class VELUT_API POSITION_IMP {
 template <typename C>
 class VELUT_API CStdContainerPos : public POSITION_IMP {
  public:
+  // iterator: the constant iterator of the container.
   using iterator = typename C::const_iterator;
 
+  // A position at `it` in `container`; a copy denotes the same element.
   CStdContainerPos(iterator it, const C* container) : m_it(it), m_container(container) {}
   CStdContainerPos(const CStdContainerPos&) = default;
   CStdContainerPos& operator=(const CStdContainerPos& other) {
@@ -146,6 +155,7 @@ class VELUT_API CStdContainerPos : public POSITION_IMP {
   POSITION_IMP& operator=(const POSITION_IMP& other) override;
   POSITION_IMP* clone() const override;
 
+  // The iterator, and the container it belongs to (not owned).
   iterator m_it;
   const C* m_container;
 };
@@ -181,6 +191,8 @@ POSITION_IMP* CStdContainerPos<C>::clone() const {
 // while it holds a position that denotes an element.
 class POSITION {
  public:
+  // An empty handle (also from NULL), one that owns `imp`, a copy (which
+  // clones the object) or a move.
   POSITION() noexcept = default;
   POSITION(std::nullptr_t) noexcept {}  // NOLINT: MFC code writes pos = NULL
   explicit POSITION(POSITION_IMP* imp) noexcept : m_imp(imp) {}
@@ -192,6 +204,7 @@ class POSITION {
   }
   ~POSITION() { delete m_imp; }
 
+  // True while the handle holds a position that denotes an element.
   explicit operator bool() const { return m_imp && static_cast<bool>(*m_imp); }
 
   // The position object held, or null.
@@ -203,6 +216,7 @@ class POSITION {
     m_imp = imp;
   }
 
+  // Equal when both are empty, or both denote the same element.
   friend bool operator==(const POSITION& a, const POSITION& b) {
     if (!a.m_imp || !b.m_imp) return a.m_imp == b.m_imp;
     return *a.m_imp == *b.m_imp;
@@ -216,6 +230,8 @@ class POSITION {
 // CTypedPtrMap_traits: how CStdMap passes keys and values.
 template <typename Key, typename ArgKey, typename Value, typename ArgValue>
 struct CTypedPtrMap_traits {
+  // The key and value types as stored (KEY, VALUE) and as passed (ARG_KEY,
+  // ARG_VALUE).
   using KEY = Key;
   using ARG_KEY = ArgKey;
   using VALUE = Value;
@@ -232,6 +248,7 @@ struct CTypedPtrMap_traits {
 template <typename K, typename V, typename Traits>
 class CStdMap {
  public:
+  // The standard map held, and the key and value types of the arguments.
   using container_type = std::map<K, V>;
   using ARG_KEY = typename Traits::ARG_KEY;
   using ARG_VALUE = typename Traits::ARG_VALUE;
@@ -287,6 +304,7 @@ class CStdMap {
   // RemoveAll: destroys every entry (never what the values point to).
   void RemoveAll() { m_map.clear(); }
 
+  // GetCount, GetSize: the number of entries; IsEmpty: true when there is none.
   int GetCount() const { return static_cast<int>(m_map.size()); }
   int GetSize() const { return GetCount(); }
   bool IsEmpty() const { return m_map.empty(); }

@@ -43,9 +43,11 @@ const CT* FormatArg(const std::basic_string<CT>& s) {
 template <typename CT>
 class VELUT_API CStdStr : public std::basic_string<CT> {
  public:
+  // The standard string this string is, and a pointer to constant text.
   using MYBASE = std::basic_string<CT>;
   using PCMYSTR = const CT*;
 
+  // An empty string; copies and moves as the standard string makes them.
   CStdStr() = default;
   CStdStr(const CStdStr&) = default;
   CStdStr(CStdStr&&) noexcept = default;
@@ -58,8 +60,9 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
   // current resource module has no such string. Any other value is copied.
   // Example: CStdStr<wchar_t>(L"abc") -> "abc";  CStdStr<wchar_t>(
   //          reinterpret_cast<const wchar_t*>(7)) -> string resource 7
-  CStdStr(const CT* text);                 // NOLINT: implicit like the standard string's
-  CStdStr(const MYBASE& s) : MYBASE(s) {}  // NOLINT
+  CStdStr(const CT* text);  // NOLINT: implicit like the standard string's
+  // A copy of a standard string, or its text moved in.
+  CStdStr(const MYBASE& s) : MYBASE(s) {}                 // NOLINT
   CStdStr(MYBASE&& s) noexcept : MYBASE(std::move(s)) {}  // NOLINT
   // A string of one unit; CStdStr(L'\0') has length 1.
   CStdStr(CT ch) : MYBASE(1, ch) {}  // NOLINT

@@ -69,6 +69,8 @@ class VELUT_API VelUtResString {
   // order, and empties the cache. Returns 1.
   static int FreeLibraries();
 
+  // The bits above, the string id and library of a reference, and the text
+  // (a literal's, or a reference's once loaded).
   unsigned int mFlags = 0;
   unsigned int mId = 0;
   CStdStr<wchar_t> mSrc;

@@ -6,6 +6,7 @@
 
 CF_EXTERN_C_BEGIN
 
+// CFArrayRef: a reference to a CFArray.
 typedef const struct __CFArray* CFArrayRef;
 
 // CFArrayGetTypeID: the type of every CFArray object.

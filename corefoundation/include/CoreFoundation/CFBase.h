@@ -26,6 +26,8 @@
 
 #include <CoreFoundation/CFExport.h>
 
+// CF_EXTERN_C_BEGIN, CF_EXTERN_C_END: enclose declarations that have C
+// linkage in C++.
 #ifdef __cplusplus
 #define CF_EXTERN_C_BEGIN extern "C" {
 #define CF_EXTERN_C_END }
@@ -34,6 +36,7 @@
 #define CF_EXTERN_C_END
 #endif
 
+// CF_INLINE: how the headers declare their inline functions.
 #define CF_INLINE static inline
 
 // CF_ENUM(type, name): an enumeration whose values have the given integer
@@ -47,10 +50,14 @@
   _type _name;                \
   enum
 #endif
+// CF_OPTIONS(type, name): an enumeration of option bits, written as
+// CF_ENUM writes an enumeration.
 #define CF_OPTIONS(_type, _name) CF_ENUM(_type, _name)
 
 CF_EXTERN_C_BEGIN
 
+// Integers of fixed width, the truth value Boolean (0 or 1), and UTF-16
+// and UTF-32 code units, as CoreFoundation names them.
 typedef uint8_t UInt8;
 typedef int8_t SInt8;
 typedef uint16_t UInt16;
@@ -63,11 +70,15 @@ typedef unsigned char Boolean;
 typedef UInt16 UniChar;
 typedef UInt32 UTF32Char;
 
+// An index or a count (signed), option bits, an object type (see
+// CFGetTypeID) and a hash value.
 typedef signed long CFIndex;
 typedef unsigned long CFOptionFlags;
 typedef unsigned long CFTypeID;
 typedef unsigned long CFHashCode;
 
+// References to any object, to an allocator, to a string (CFMutableStringRef
+// is accepted where CFStringRef is) and to a URL, which the layer never makes.
 typedef const void* CFTypeRef;
 typedef const struct __CFAllocator* CFAllocatorRef;
 typedef const struct __CFString* CFStringRef;
@@ -78,6 +89,7 @@ typedef const struct __CFURL* CFURLRef;
 // argument is accepted and ignored.
 VELCF_API extern const CFAllocatorRef kCFAllocatorDefault;
 
+// CFComparisonResult: the order of two values, as comparisons report it.
 typedef CF_ENUM(CFIndex, CFComparisonResult) {
   kCFCompareLessThan = -1,
   kCFCompareEqualTo = 0,
@@ -88,8 +100,8 @@ enum { kCFNotFound = -1 };
 
 // CFRange: `length` units starting at `location`.
 typedef struct {
-  CFIndex location;
-  CFIndex length;
+  CFIndex location;  // the first unit
+  CFIndex length;    // the number of units
 } CFRange;
 
 // CFRangeMake: the range of `len` units at `loc`.

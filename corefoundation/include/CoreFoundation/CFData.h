@@ -5,6 +5,7 @@
 
 CF_EXTERN_C_BEGIN
 
+// CFDataRef: a reference to a CFData.
 typedef const struct __CFData* CFDataRef;
 
 // CFDataGetTypeID: the type of every CFData object.

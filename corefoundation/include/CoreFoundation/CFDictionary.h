@@ -8,6 +8,7 @@
 
 CF_EXTERN_C_BEGIN
 
+// CFDictionaryRef: a reference to a CFDictionary.
 typedef const struct __CFDictionary* CFDictionaryRef;
 
 // CFDictionaryGetTypeID: the type of every CFDictionary object.

@@ -3,4 +3,5 @@
 // its users.
 #pragma once
 
+// VELCF_API: marks a declaration as exported from libvelcf.
 #define VELCF_API __attribute__((visibility("default")))

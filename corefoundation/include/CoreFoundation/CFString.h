@@ -7,6 +7,7 @@
 
 CF_EXTERN_C_BEGIN
 
+// CFStringEncoding: a text encoding, one of the values below.
 typedef UInt32 CFStringEncoding;
 
 // The encodings the layer converts (the others of CoreFoundation are
@@ -24,6 +25,7 @@ typedef CF_ENUM(CFStringEncoding, CFStringBuiltInEncodings) {
 
 enum { kCFStringEncodingInvalidId = 0xffffffffU };
 
+// CFStringCompareFlags: the option bits of the comparison functions.
 typedef CF_OPTIONS(CFOptionFlags, CFStringCompareFlags) {
   kCFCompareCaseInsensitive = 1,
 };
@@ -124,10 +126,14 @@ CF_INLINE Boolean CFStringIsSurrogateHighCharacter(UniChar character) {
   return __CFCast(Boolean, character >= 0xD800 && character <= 0xDBFF);
 }
 
+// CFStringIsSurrogateLowCharacter: true for a low (trailing) surrogate,
+// 0xDC00 to 0xDFFF.
 CF_INLINE Boolean CFStringIsSurrogateLowCharacter(UniChar character) {
   return __CFCast(Boolean, character >= 0xDC00 && character <= 0xDFFF);
 }
 
+// CFStringGetLongCharacterForSurrogatePair: the code point that a high
+// and a low surrogate stand for.
 CF_INLINE UTF32Char CFStringGetLongCharacterForSurrogatePair(UniChar surrogateHigh,
                                                              UniChar surrogateLow) {
   return __CFCast(UTF32Char,

@@ -9,6 +9,7 @@
 
 CF_EXTERN_C_BEGIN
 
+// CFTreeRef: a reference to a CFTree.
 typedef struct __CFTree* CFTreeRef;
 
 // CFTreeGetTypeID: the type of every CFTree object.

@@ -29,9 +29,11 @@ CF_EXTERN_C_BEGIN
 
 enum { kCFXMLNodeCurrentVersion = 1 };
 
+// References to a node, and to a tree whose every node holds a CFXMLNode.
 typedef const struct __CFXMLNode* CFXMLNodeRef;
 typedef CFTreeRef CFXMLTreeRef;
 
+// CFXMLNodeTypeCode: the type of a node (see the table above).
 typedef CF_ENUM(CFIndex, CFXMLNodeTypeCode) {
   kCFXMLNodeTypeDocument = 1,
   kCFXMLNodeTypeElement = 2,
@@ -56,35 +58,39 @@ typedef CF_ENUM(CFIndex, CFXMLNodeTypeCode) {
 // possibly empty. `isEmpty` is true for an empty-element tag (<e/>), false
 // for a start tag (<e></e>).
 typedef struct {
-  CFDictionaryRef attributes;
-  CFArrayRef attributeOrder;
-  Boolean isEmpty;
-  char _reserved[3];
+  CFDictionaryRef attributes;  // attribute name -> value
+  CFArrayRef attributeOrder;   // attribute names, in document order
+  Boolean isEmpty;             // true for <e/>, false for <e></e>
+  char _reserved[3];           // padding
 } CFXMLElementInfo;
 
+// A processing instruction's data: what follows its target.
 typedef struct {
-  CFStringRef dataString;
+  CFStringRef dataString;  // the data, as written
 } CFXMLProcessingInstructionInfo;
 
 // The document's source (always null: the layer has no URLs) and the
 // encoding its bytes were read in.
 typedef struct {
-  CFURLRef sourceURL;
-  CFStringEncoding encoding;
+  CFURLRef sourceURL;         // always null
+  CFStringEncoding encoding;  // the encoding the bytes were read in
 } CFXMLDocumentInfo;
 
 // A document type's external identifier: the public identifier when one
 // is given, else null. The system identifier is never resolved, so
 // `systemID` is always null.
 typedef struct {
-  CFURLRef systemID;
-  CFStringRef publicID;
+  CFURLRef systemID;     // always null
+  CFStringRef publicID;  // the public identifier, or null
 } CFXMLExternalID;
 
+// A document type declaration's external identifier.
 typedef struct {
-  CFXMLExternalID externalID;
+  CFXMLExternalID externalID;  // as declared
 } CFXMLDocumentTypeInfo;
 
+// CFXMLEntityTypeCode: the kind of an entity; the layer reports only
+// kCFXMLEntityTypeParsedInternal.
 typedef CF_ENUM(CFIndex, CFXMLEntityTypeCode) {
   kCFXMLEntityTypeParameter = 0,
   kCFXMLEntityTypeParsedInternal = 1,
@@ -96,7 +102,7 @@ typedef CF_ENUM(CFIndex, CFXMLEntityTypeCode) {
 // A reference to an entity that is not predefined; the layer never reads
 // declarations, so its type is always kCFXMLEntityTypeParsedInternal.
 typedef struct {
-  CFXMLEntityTypeCode entityType;
+  CFXMLEntityTypeCode entityType;  // always kCFXMLEntityTypeParsedInternal
 } CFXMLEntityReferenceInfo;
 
 // CFXMLNodeGetTypeID: the type of every CFXMLNode object.

@@ -7,6 +7,8 @@
 
 CF_EXTERN_C_BEGIN
 
+// CFXMLParserOptions: the option bits of CFXMLTreeCreateFromData (see
+// there for the ones it honours).
 typedef CF_OPTIONS(CFOptionFlags, CFXMLParserOptions) {
   kCFXMLParserValidateDocument = (1UL << 0),
   kCFXMLParserSkipMetaData = (1UL << 1),

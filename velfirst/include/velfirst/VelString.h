@@ -3,6 +3,7 @@
 
 #include <string>
 
+// VELFIRST_API: marks a declaration as exported from libvelfirst.
 #define VELFIRST_API __attribute__((visibility("default")))
 
 // VelString owns a zero-terminated text of wchar_t (one code point each).
@@ -16,6 +17,8 @@
 //   s.compare(L"")                 -> non-zero (s is not empty)
 class VELFIRST_API VelString {
  public:
+  // An empty string, a copy of `text` or of another string, or the text of
+  // another string moved in.
   VelString();
   VelString(const wchar_t* text);  // NOLINT: implicit, like the texts it copies
   VelString(const VelString& other);
@@ -60,6 +63,7 @@ class VELFIRST_API VelString {
   // c_str: the text, valid until the string is next changed or destroyed.
   const wchar_t* c_str() const;
 
+  // Equal when both texts are equal unit for unit.
   friend bool operator==(const VelString& a, const VelString& b) { return a.text_ == b.text_; }
   friend bool operator!=(const VelString& a, const VelString& b) { return !(a == b); }
 

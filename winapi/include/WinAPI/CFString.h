@@ -14,6 +14,7 @@
 // pair; a unit that is not a Unicode scalar value (a surrogate, a value
 // above 0x10FFFF) becomes U+FFFD. Null `text` gives the empty string; null
 // is returned only when memory runs out.
+// No Win32 namesake.
 //
 // Example:
 //   CreateCFStringFromUTF32(L"a\U0001F600")  -> CFString of 3 units
@@ -24,6 +25,7 @@ VELWIN_API CFStringRef CreateCFStringFromUTF32(const wchar_t* text);
 // per character: a surrogate pair joins into one unit, an unpaired
 // surrogate becomes U+FFFD. Returns true; a null `str` makes `target`
 // empty and returns false. Pass a CStdStr<wchar_t> as `target`.
+// No Win32 namesake.
 //
 // Example:
 //   CFString2CString(CFSTR("\U0001F600"), s)  -> true, s == L"\U0001F600"

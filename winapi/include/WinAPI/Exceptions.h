@@ -17,6 +17,7 @@ class VELWIN_API CException {
   // (its auto-delete flag is set); otherwise does nothing.
   void Delete();
 
+  // True when Delete() frees the object.
   bool m_bAutoDelete;
 };
 
@@ -31,9 +32,11 @@ class VELWIN_API CMemoryException : public CException {
 // MFC: COleException.
 class VELWIN_API COleException : public CException {
  public:
+  // An exception for the status code `sc`; `autoDelete` as for CException.
   explicit COleException(SCODE sc = 0, bool autoDelete = true) : CException(autoDelete), m_sc(sc) {}
   ~COleException() override;
 
+  // The status code.
   SCODE m_sc;
 };
 

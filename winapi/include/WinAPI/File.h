@@ -26,6 +26,7 @@
 // `native` "" and the last error ERROR_INVALID_NAME, for a null path or
 // one holding another surrogate or a value past U+10FFFF, which no file
 // name can hold.
+// No Win32 namesake: Windows paths need no translation.
 //
 // Example:
 //   L"C:\\Users\\a.txt" -> "/Users/a.txt"    L"\\tmp\\x" -> "/tmp/x"
@@ -38,6 +39,7 @@ VELWIN_API BOOL PathToNative(LPCWSTR path, std::string& native);
 // kinds of Linux names cannot come back: one holding a '\', which path
 // text reads as a separator, and one beginning like a drive ("C:x"). A
 // null path gives "".
+// No Win32 namesake: Windows paths need no translation.
 //
 // Example: "/tmp/x" -> L"\\tmp\\x";   "a\xFF" -> L"a\uDCFF"
 VELWIN_API std::wstring NativeToPath(const char* native);
@@ -102,13 +104,13 @@ constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 
 // CFileStatus: what CFile::GetStatus reports of a file. MFC: CFileStatus.
 struct CFileStatus {
-  CTime m_ctime;     // creation (birth) time; the status-change time where
-                     // the file system keeps none (or reports 0)
-  CTime m_mtime;     // last modification
-  CTime m_atime;     // last access
-  ULONGLONG m_size;  // size in bytes; 0 for a folder
-  BYTE m_attribute;  // CFile::Attribute bits
-  BYTE m_padding;
+  CTime m_ctime;                 // creation (birth) time; the status-change time where
+                                 // the file system keeps none (or reports 0)
+  CTime m_mtime;                 // last modification
+  CTime m_atime;                 // last access
+  ULONGLONG m_size;              // size in bytes; 0 for a folder
+  BYTE m_attribute;              // CFile::Attribute bits
+  BYTE m_padding;                // unused
   WCHAR m_szFullName[MAX_PATH];  // absolute, canonical path text
 };
 

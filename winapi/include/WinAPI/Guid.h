@@ -13,6 +13,7 @@
 
 // _GUID: a 128-bit identifier, 16 bytes with no padding. Win32: GUID.
 struct _GUID {
+  // The 128 bits as Windows groups them: 32, 16 and 16 bits, then 8 bytes.
   DWORD Data1;
   WORD Data2;
   WORD Data3;
@@ -20,6 +21,8 @@ struct _GUID {
 };
 static_assert(sizeof(_GUID) == 16, "_GUID must be 16 bytes");
 
+// The names Windows gives to a GUID, to references and pointers to one, and
+// to OLE text (wide characters).
 typedef _GUID GUID;
 typedef GUID CLSID;
 typedef GUID IID;

@@ -23,6 +23,7 @@
 #include <WinAPI/Export.h>
 #include <WinAPI/Types.h>
 
+// DWORD_PTR: an unsigned integer as wide as a pointer.
 typedef std::uintptr_t DWORD_PTR;
 
 // Flags of LocalAlloc.
@@ -125,8 +126,8 @@ inline DWORD FormatMessage(DWORD flags, const void* source, DWORD messageId, DWO
 // SetSystemMessageText: gives `code` the text `text` in this process's
 // system message table, in place of its own (or none); a null `text`
 // makes `code` have no text at all. Lets an application add texts for its
-// own codes, and tests reach texts the table does not hold. No Win32
-// namesake.
+// own codes, and tests reach texts the table does not hold.
+// No Win32 namesake.
 VELWIN_API void SetSystemMessageText(DWORD code, LPCWSTR text);
 
 // ResetSystemMessageText: gives `code` back the table's own text (or

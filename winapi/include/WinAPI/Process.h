@@ -16,6 +16,8 @@
 
 // _SECURITY_ATTRIBUTES: accepted and ignored. Win32: SECURITY_ATTRIBUTES.
 struct _SECURITY_ATTRIBUTES {
+  // The size of the structure, a security descriptor, and whether handles
+  // are inherited.
   DWORD nLength;
   LPVOID lpSecurityDescriptor;
   BOOL bInheritHandle;
@@ -28,6 +30,7 @@ typedef _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 // reads none of it (there are no windows, and standard input, output and
 // error are those of the caller). Win32: STARTUPINFOW.
 struct _STARTUPINFOW {
+  // The fields of STARTUPINFOW, as Windows names them.
   DWORD cb;
   LPWSTR lpReserved;
   LPWSTR lpDesktop;
@@ -56,6 +59,7 @@ static_assert(sizeof(void*) != 8 || sizeof(_STARTUPINFOW) == 104,
 // pid, dwThreadId the same number (the id of its first thread).
 // Win32: PROCESS_INFORMATION.
 struct _PROCESS_INFORMATION {
+  // The handles of the new process and of its first thread, and their ids.
   HANDLE hProcess;
   HANDLE hThread;
   DWORD dwProcessId;
@@ -64,6 +68,8 @@ struct _PROCESS_INFORMATION {
 typedef _PROCESS_INFORMATION PROCESS_INFORMATION;
 typedef _PROCESS_INFORMATION* LPPROCESS_INFORMATION;
 
+// Timeouts and results of WaitForSingleObject, and the exit code that
+// GetExitCodeProcess reports while the process runs.
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_TIMEOUT = 258;

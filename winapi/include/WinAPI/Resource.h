@@ -131,6 +131,7 @@ VELWIN_API LCID LocaleNameToLCID(LPCWSTR name, DWORD flags);
 
 // loadStringFromWin32ResourceDLL: the string resource `id` of `module` (a
 // handle from LoadLibrary), or "" when the module holds no such string.
+// No Win32 namesake.
 //
 // A null module gives "" (there is no executable image whose resources it
 // could mean: callers that want the current resource module pass

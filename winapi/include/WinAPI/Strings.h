@@ -37,6 +37,7 @@
 // and takes no argument. Exact halves round to even in %e %f %g, as
 // Windows 10 2004 and later round them; %a with a precision rounds them
 // away from zero ("%.1a" of 1.03125 -> 0x1.1p+0).
+// Win32 CRT: the vswprintf family.
 //
 // Never writes beyond `buffer[count - 1]` and always terminates the text
 // when count > 0. Returns the number of units written (without the NUL),

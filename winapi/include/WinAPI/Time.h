@@ -31,6 +31,8 @@
 // _SYSTEMTIME: a date and time by fields. wDayOfWeek counts from Sunday
 // (0). Win32: SYSTEMTIME.
 struct _SYSTEMTIME {
+  // Year, month (1-12), day of the week, day of the month (1-31), hour,
+  // minute, second and millisecond.
   WORD wYear;
   WORD wMonth;
   WORD wDayOfWeek;
@@ -92,6 +94,7 @@ class VELWIN_API CTime {
   // 1601-30827, the range of _SYSTEMTIME.
   bool GetAsSystemTime(SYSTEMTIME& st) const;
 
+  // Comparisons by the instant each time denotes.
   bool operator==(const CTime& o) const { return m_time == o.m_time; }
   bool operator!=(const CTime& o) const { return m_time != o.m_time; }
   bool operator<(const CTime& o) const { return m_time < o.m_time; }
@@ -106,6 +109,7 @@ class VELWIN_API CTime {
 // GetLocalTime: the current local date and time. Win32: GetLocalTime.
 VELWIN_API void GetLocalTime(LPSYSTEMTIME st);
 
+// LCID: a Windows locale identifier.
 typedef DWORD LCID;
 
 // Locales: the user's, the system's (both the one described at the top of

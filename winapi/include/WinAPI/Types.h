@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+// Integers of the Win32 signatures, of the widths Windows gives them.
 typedef std::uint32_t DWORD;
 typedef std::uint16_t WORD;
 typedef std::uint8_t BYTE;
@@ -18,6 +19,8 @@ typedef std::int32_t HRESULT;
 typedef std::int32_t SCODE;
 typedef int errno_t;
 
+// Text pointers: wide (W, and T, which is always wide here), narrow (STR)
+// and untyped.
 typedef wchar_t WCHAR;
 typedef wchar_t* LPWSTR;
 typedef const wchar_t* LPCWSTR;
@@ -27,11 +30,13 @@ typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef void* LPVOID;
 
+// Handles: opaque pointers to objects of the layer.
 typedef void* HANDLE;
 typedef void* HMODULE;
 typedef void* HINSTANCE;
 typedef void* HLOCAL;
 
+// TRUE and FALSE: the two values of a BOOL.
 #ifndef TRUE
 #define TRUE 1
 #endif

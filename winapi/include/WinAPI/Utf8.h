@@ -13,6 +13,7 @@
 // unit U+DC00 + byte (U+DC80..U+DCFF), as NativeToPath reads file names,
 // so WideToUtf8 gives the same bytes back. (MultiByteToWideChar puts U+FFFD
 // in their place instead.)
+// No Win32 namesake.
 //
 // Example:
 //   Utf8ToWide("caf\xC3\xA9")   -> L"caf\u00E9"
@@ -23,6 +24,7 @@ VELWIN_API std::wstring Utf8ToWide(std::string_view bytes);
 // WideToUtf8: the UTF-8 form of `text`. The units U+DC80..U+DCFF become the
 // single bytes they stand for; any other unit that is no Unicode scalar
 // value (a surrogate, a value past U+10FFFF) becomes U+FFFD.
+// No Win32 namesake.
 //
 // Example:
 //   WideToUtf8(L"caf\u00E9")     -> "caf\xC3\xA9"
