@@ -11,6 +11,8 @@
 #   ./dev.sh lint      check the layout with clang-format and the code with clang-tidy
 #   ./dev.sh bench     build and run the benchmarks (optimised build)
 #   ./dev.sh package   build the Debian packages into build/package/debs
+#   ./dev.sh docs [--no-check]  the reference site into build/docs/html, then
+#                      its browser test (--no-check: the site alone)
 #   ./dev.sh stats [--record]  lines of tests against code; fails above the ratchet
 #
 # test, asan and tsan build with g++; CXX=clang++ ./dev.sh test (asan,
@@ -39,6 +41,10 @@ LINT_PKGS=(clang-format clang-tidy)
 # cpack's DEB generator reads ELF files with `file` and finds the shared
 # library dependencies with dpkg-shlibdeps (dpkg-dev).
 PACKAGE_PKGS=(dpkg-dev file)
+# The reference site: Doxygen reads the headers through a Python filter;
+# the browser test drives headless Chromium with Selenium.
+DOCS_PKGS=(doxygen python3)
+DOCS_CHECK_PKGS=(chromium chromium-driver python3-selenium)
 
 install_missing() {
   local missing=()
@@ -128,7 +134,9 @@ case "${1:-}" in
     bench/table.sh build/bench
     ;;
   package)
-    install_missing "${BUILD_PKGS[@]}" "${PACKAGE_PKGS[@]}"
+    install_missing "${BUILD_PKGS[@]}" "${PACKAGE_PKGS[@]}" "${DOCS_PKGS[@]}"
+    # The packages include the reference site (libvelut-doc).
+    cmake --preset package -DVELUT_DOCS=ON >/dev/null
     build package
     rm -rf build/package/debs
     (cd build/package && cpack -G DEB -B "$PWD/debs" >/dev/null)
@@ -136,6 +144,18 @@ case "${1:-}" in
       echo "$deb"
       dpkg-deb -f "$deb" Package Version Depends | sed 's/^/  /'
     done
+    ;;
+  docs)
+    [[ ${2:-} == --no-check ]] || DOCS_PKGS+=("${DOCS_CHECK_PKGS[@]}")
+    install_missing "${DOCS_PKGS[@]}"
+    rm -rf build/docs/html
+    mkdir -p build/docs
+    VELUT_DOCS_OUT=build/docs \
+      VELUT_VERSION="$(sed -n 's/^project(VelUt VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" \
+      doxygen docs/reference/Doxyfile
+    echo "build/docs/html/index.html"
+    [[ ${2:-} == --no-check ]] || /usr/bin/python3 tests/docs/site_test.py build/docs/html \
+      build/docs/index.png
     ;;
   stats)
     # Raw lines of every hand-written test file (tests/ less its fixture
@@ -164,7 +184,7 @@ case "${1:-}" in
     exit 1
     ;;
   *)
-    sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
