@@ -10,13 +10,21 @@ CF_EXTERN_C_BEGIN
 // CFXMLParserOptions: the option bits of CFXMLTreeCreateFromData (see
 // there for the ones it honours).
 typedef CF_OPTIONS(CFOptionFlags, CFXMLParserOptions) {
+  // Accepted, with no effect: nothing is validated.
   kCFXMLParserValidateDocument = (1UL << 0),
+  // Leaves out the comments and processing instructions (the XML declaration too).
   kCFXMLParserSkipMetaData = (1UL << 1),
+  // Accepted, with no effect.
   kCFXMLParserReplacePhysicalEntities = (1UL << 2),
+  // Leaves out the white-space nodes.
   kCFXMLParserSkipWhitespace = (1UL << 3),
+  // Accepted, with no effect: external entities are never resolved.
   kCFXMLParserResolveExternalEntities = (1UL << 4),
+  // Accepted, with no effect.
   kCFXMLParserAddImpliedAttributes = (1UL << 5),
+  // Every option.
   kCFXMLParserAllOptions = 0x00FFFFFF,
+  // No option.
   kCFXMLParserNoOptions = 0,
 };
 
