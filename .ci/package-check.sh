@@ -40,6 +40,11 @@ bash -c 'source /usr/share/bash-completion/bash_completion
          _velut
          [[ ${COMPREPLY[*]} == strings ]]'
 
+step "the reference site"
+site=/usr/share/doc/libvelut-doc/html
+[[ -f $site/index.html && -f $site/search/search.js ]]
+grep -q 'ParseDelimitedString' "$site/namespaceVelUt.html"
+
 step "the consumer project through find_package, then pkg-config"
 apt_install cmake make g++ pkg-config
 cmake -S "$src/examples/consumer" -B /tmp/consumer >/dev/null

@@ -6,6 +6,7 @@
 #   runtime  the four shared libraries
 #   dev      headers, unversioned .so links, the CMake package, velut.pc
 #   tool     velut, its man page, bash completion and bundled example
+#   doc      the reference site (with VELUT_DOCS)
 include(CMakePackageConfigHelpers)
 
 set(VELUT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/VelUt)
@@ -57,6 +58,9 @@ set(CPACK_COMPONENTS_ALL runtime dev)
 if(VELUT_BUILD_TOOLS)
   list(APPEND CPACK_COMPONENTS_ALL tool)
 endif()
+if(VELUT_DOCS)
+  list(APPEND CPACK_COMPONENTS_ALL doc)
+endif()
 set(CPACK_COMPONENT_DEV_DEPENDS runtime)
 set(CPACK_COMPONENT_TOOL_DEPENDS runtime)
 
@@ -89,6 +93,13 @@ set(CPACK_COMPONENT_TOOL_DESCRIPTION
     "the libVelUt functions from the shell
 velut runs one library function on its arguments; with its man page, bash
 completion and an example string table.")
+set(CPACK_DEBIAN_DOC_PACKAGE_NAME libvelut-doc)
+set(CPACK_DEBIAN_DOC_PACKAGE_SECTION doc)
+set(CPACK_DEBIAN_DOC_PACKAGE_ARCHITECTURE all)
+set(CPACK_COMPONENT_DOC_DESCRIPTION
+    "wide strings, paths and localized resource strings (reference)
+The reference of every function, class and constant of libVelUt and its
+layers, as HTML with a search box, in /usr/share/doc/libvelut-doc/html.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/VelUtCPack.cmake)
 include(CPack)
