@@ -9,7 +9,8 @@ header's real lines):
 - a comment directly above a declaration documents it; when one comment
   stands above a run of declarations (a list of flags, overloads), each of
   the others gets the comment's first paragraph;
-- "Win32: Name" and "MFC: Name" become a "Windows namesake" paragraph;
+- "Win32: Name", "Win32 CRT: Name" and "MFC: Name" become a "Windows
+  namesake" paragraph, and "No Win32 namesake" one that says None;
 - an "Example:" followed by indented lines becomes a code block;
 - characters that Doxygen or Markdown would read as commands are escaped.
 Comments set off by a blank line, inside function bodies or after code on
@@ -24,7 +25,7 @@ NAMESAKE = re.compile(r"(?<!from )\b(?:Win32(?: CRT)?|MFC): (?=[A-Za-z_])")
 NO_NAMESAKE = re.compile(r"\b(?:No (?:Win32|MFC) namesake|Not a Win32 function)\b")
 NAMESAKE_AT_END = re.compile(r"(?<!from )\b(?:Win32|MFC):$")
 TRAILING = re.compile(r"[;,]\s*(//) ?(?!NOLINT)(.*)$")
-SCOPE = re.compile(r'\b(namespace|class|struct|union|enum|CF_ENUM|CF_OPTIONS)\b|extern "C"')
+SCOPE = re.compile(r"\b(namespace|class|struct|union|enum|extern|CF_ENUM|CF_OPTIONS)\b")
 
 
 def escape(text, state=None):
@@ -144,7 +145,7 @@ def main():
                 hint = re.match(r"^([A-Za-z_][\w:~]*): ", block[0])
                 name = hint.group(1) if hint and hint.group(1) in lines[j] else None
                 out[i:j] = [indent + "/// " + t for t in doc_lines(block, name)]
-                share_with_run(lines, out, j, first_paragraph(block), stack)
+                share_with_run(lines, out, j, first_paragraph(block))
             i = j
             continue
         if stripped.startswith("#"):
@@ -179,9 +180,9 @@ def with_brief(line, brief):
     return line + "  ///< " + brief
 
 
-def share_with_run(lines, out, start, brief, outer):
+def share_with_run(lines, out, start, brief):
     """Gives `brief` to the second and later declarations of the run at `start`."""
-    depth, body, enum, count = 0, 0, False, 0
+    depth, enum, count = 0, False, 0
     pending = ""
     i = start
     while i < len(lines):
