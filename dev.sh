@@ -20,7 +20,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# Debian packages, by the jobs that need them (see README, "Dependencies").
+# Debian packages, by the jobs that need them (see CONTRIBUTING.md, "Dependencies").
 # A job installs the lists it names below; add a package to the list of
 # the job that needs it, or give a new job its own list.
 #

@@ -67,9 +67,72 @@ commands="$(awk '/^commands:/ { on = 1; next }
          !body && /^ +velut / { next }
          { body = 1; print }' <<<"$usage" | roff | text_block
   done <<<"$commands"
+  cat <<'ROFF'
+.SH EXIT STATUS
+.TP
+.B 0
+a true result: the function succeeded, or the answer is yes.
+.TP
+.B 1
+a false result; silent where false is the answer itself (\fBbraces\fR,
+\fBfind\fR, \fBurl\fR, ...), with one \fBvelut:\fR line on standard error
+where something could not be read, found or parsed.
+.TP
+.B 2
+an error: a usage error, a file that cannot be read or used, a failed
+installer start, standard input or output that fails; always with one
+\fBvelut:\fR line on standard error.
+.PP
+Each command's \fB\-\-help\fR lists its statuses. \fB\-\-json\fR leaves
+the status unchanged.
+ROFF
   echo ".SH FILES"
   echo ".TP"
   echo "$example/strings.xml" | roff
   echo "The example string table that \\fBvelut strings\\fR reads when no table is"
   echo "named, with its resource library demo.dll beside it."
+  cat <<'ROFF'
+.SH EXAMPLES
+The bundled table in German, then, in the example folder named under
+FILES, the German strings of its resource library:
+.PP
+.nf
+.RS
+velut strings \-\-lang de\-DE
+velut dll \-\-lang de\-DE demo.dll
+.RE
+.fi
+.PP
+Each string's id, language tag and text as JSON, read with \fBjq\fR(1):
+.PP
+.nf
+.RS
+velut dll \-\-json demo.dll | jq \-r '.items[] | "\e(.resource) \e(.tag) \e(.text)"'
+.RE
+.fi
+.PP
+The ids that have no German text:
+.PP
+.nf
+.RS
+velut dll \-\-json demo.dll |
+  jq '[.items[] | select(.tag == "de\-DE") | .resource] as $de |
+      [.items[].resource] \- $de | unique'
+.RE
+.fi
+.PP
+A free name beside an existing file, and a list split on commas with
+quotes kept together:
+.PP
+.nf
+.RS
+velut unique\-name /tmp/report.txt
+velut split \-\-quotes \-\-json "a,'b,c',d" | jq \-r '.items[]'
+.RE
+.fi
+.SH SEE ALSO
+\fBjq\fR(1), \fBlocale\fR(7).
+In the library's source tree, docs/porting.md maps Windows calls to their
+names here and docs/differences.md lists where they behave otherwise.
+ROFF
 } >"$output"

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   // German texts are wanted.
   const std::wstring wfolder(folder.begin(), folder.end());
   SetDllDirectoryW(wfolder.c_str());
-  SetThreadUILanguage(0x0407);
+  SetThreadUILanguage(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
 
   // The entries are the element children of the root element.
   CFTreeRef root = nullptr;

@@ -89,16 +89,23 @@ class VELUT_API CStdStr : public std::basic_string<CT> {
   // Fmt: replaces the content with `format` formatted with the Microsoft
   // wide conventions ("%s" takes a wide text, "%d" an int). `format` and
   // the arguments may be this string's own text.
+  // Differs from Win32: Fmt cuts the text at the format's length plus 1,022
+  // units, as FormatV does.
   // Example: s.Fmt(L"%s-%d", L"x", 5) -> s == L"x-5"
   //          s = L"ab"; s.Fmt(L"%s%s", s.c_str(), s.c_str()) -> s == L"abab"
   void Fmt(const CT* format, ...);
 
-  // FormatV: Fmt with a va_list. The buffer is sized once, to the format's
-  // length plus 1024 units; text that does not fit is cut there.
+  // FormatV: Fmt with a va_list.
+  // Differs from Win32: FormatV formats into the format's length plus
+  // 1,023 units, terminator included, and cuts the text there: a
+  // 5,000-unit argument of "%s" comes back as 1,024 units. MFC's
+  // CString::Format grows instead; callers rely on the bound.
   void FormatV(const CT* format, va_list args);
 
   // Format: Fmt with typed arguments; CStdStr and std::basic_string
   // arguments are passed as their text pointers, the rest unchanged.
+  // Differs from Win32: Format cuts the text at the format's length plus
+  // 1,022 units, as FormatV does.
   // Example: s.Format(L"%s %s", CStdStr<wchar_t>(L"a"), L"b") -> L"a b"
   //          s = L"abc"; s.Format(L"%s!", s) -> s == L"abc!"
   template <typename... Args>

@@ -21,6 +21,8 @@
 // CMemoryException* or CDravoMemoryException* thrown there), the exception
 // is released and the result is false; exhaustion anywhere else reaches
 // the caller.
+// Differs from Win32: PreProcessUrl stands at global scope while its
+// neighbours are in VelUt::, since the applications call it unqualified.
 //
 // Example:
 //   "  www.ab.xx  " -> true,  "http://www.ab.xx"

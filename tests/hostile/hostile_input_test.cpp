@@ -1001,6 +1001,12 @@ const Fn kFunctions[] = {
        AfxSetResourceHandle(m);
        loadStringFromWin32ResourceDLL(AfxGetResourceHandle(), id);
      }},
+    {"LoadStringW, LoadString",
+     [](HMODULE m, unsigned id, const IntOut& o) {
+       const wchar_t* text = nullptr;
+       if (o.size != 0) LoadStringW(m, id, o, o);  // size 0 needs room for a pointer
+       LoadString(m, id, reinterpret_cast<LPWSTR>(&text), 0);
+     }},
     {"EnumResourceStringsW",
      [](HMODULE m, unsigned stop) {
        EnumResourceStringsW(
@@ -1010,6 +1016,7 @@ const Fn kFunctions[] = {
     {FN(SetThreadUILanguage)},
     {FN(GetThreadUILanguage)},
     {FN(LocaleNameToLCID)},
+    {"LCIDToLocaleName", [](Lcid l, const IntOut& o) { LCIDToLocaleName(l, o, o, 0); }},
     // ---- libWinAPI: GUIDs and time
     {"StringFromCLSID",
      [](const _GUID& g, wchar_t** t) {

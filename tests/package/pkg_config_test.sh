@@ -26,9 +26,10 @@ EOF2
 "$cxx" -std=c++20 "${extra[@]}" "$out/cxx20.cpp" -o "$out/cxx20" \
   $(pkg-config --cflags --libs velut) -Wl,-rpath,"$(pkg-config --variable=libdir velut)"
 "$out/cxx20"
-for source in main text_example strings_example convert_example paths_example; do
+for source in main first_example porting_example text_example strings_example convert_example \
+    paths_example; do
   # shellcheck disable=SC2046
   "$cxx" -std=c++17 "${extra[@]}" "$examples/$source.cpp" -o "$out/$source" \
     $(pkg-config --cflags --libs velut) -Wl,-rpath,"$(pkg-config --variable=libdir velut)"
-  if [[ $source == strings_example ]]; then "$out/$source" "$share"; else "$out/$source"; fi
+  "$out/$source" "$share"  # the folder for the programs that read the example's files
 done

@@ -248,8 +248,8 @@ row 'strings json, no string' 1! '' \
 row 'strings json, not XML' 2 '' '.error | test("not well-formed")' '' \
   strings --json "$work/broken.xml"
 row 'dll json, stdin' 0 '' '(.items | length) == 16 and [.items[:4][].language] == [1031, 1033,
-  1036, 1041] and .items[0] == {"resource": 100, "language": 1031, "text": "Öffnen…"}' '' \
-  "<$demo" dll --json -
+  1036, 1041] and .items[0] == {"resource": 100, "language": 1031, "tag": "de-DE",
+  "text": "Öffnen…"}' '' "<$demo" dll --json -
 row 'guid json' 0 '' '.result and .zero and .data1 == "0x00000000" and
   .data4 == "0000000000000000"' '' guid --json 00000000-0000-0000-0000-000000000000
 row 'guid json, no GUID' 1! '' '(.result | not) and (.error | test("GUID"))' '' guid --json nope

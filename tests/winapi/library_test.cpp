@@ -225,6 +225,61 @@ TEST(LoadString, IdsTextsAndLastError) {
   });
 }
 
+// Copies cut to the buffer and always terminated; errors leave 0.
+TEST(LoadStringW, CopiesTheTextCutToTheBuffer) {
+  Library lib(TestDll("strings32.dll"));
+  struct Row {
+    const char* name;
+    UINT id;
+    int size;
+    std::wstring buffer;
+    int result;
+    DWORD error;
+  };
+  const Row rows[] = {{"fits", 15, 16, L"fifteen", 7, 0},
+                      {"cut to size - 1", 15, 4, L"fif", 3, 0},
+                      {"size 1 holds the terminator only", 15, 1, L"", 0, 0},
+                      {"a pair is one unit", 101, 3, L"\U0001F600 ", 2, 0},
+                      {"no such string", 2, 16, L"", 0, ERROR_RESOURCE_NAME_NOT_FOUND},
+                      {"negative size", 15, -1, L"untouched", 0, ERROR_INVALID_PARAMETER}};
+  velut_test::ForEachRow(rows, [&lib](const Row& row) {
+    wchar_t buffer[16] = L"untouched";
+    SetLastError(0);
+    EXPECT_EQ(row.result, LoadStringW(lib.get(), row.id, buffer, row.size)) << "result";
+    EXPECT_EQ(row.buffer, std::wstring(buffer)) << "buffer";
+    EXPECT_EQ(row.error, GetLastError()) << "last error";
+  });
+}
+
+// Size 0 hands out a pointer to the whole text, valid after FreeLibrary; null is the current
+// resource module.
+TEST(LoadStringW, SizeZeroPointsToTheWholeText) {
+  const HMODULE module = LoadLibraryW(TestDll("strings32.dll").c_str());
+  AfxSetResourceHandle(module);
+  const wchar_t* text = nullptr;
+  EXPECT_EQ(7, LoadStringW(nullptr, 15, reinterpret_cast<LPWSTR>(&text), 0));
+  AfxSetResourceHandle(nullptr);
+  FreeLibrary(module);
+  EXPECT_EQ(std::wstring(L"fifteen"), text) << "the text after FreeLibrary";
+  EXPECT_EQ(0, LoadStringW(module, 15, reinterpret_cast<LPWSTR>(&text), 0)) << "freed";
+  EXPECT_EQ(nullptr, text) << "the pointer of a text not found";
+}
+
+// The language identifiers' parts, both ways.
+TEST(MAKELANGID, JoinsAndSplitsPrimaryAndSublanguage) {
+  const std::tuple<WORD, WORD, LANGID> rows[] = {{LANG_GERMAN, SUBLANG_GERMAN, 0x0407},
+                                                 {LANG_GERMAN, SUBLANG_GERMAN_AUSTRIAN, 0x0C07},
+                                                 {LANG_ENGLISH, SUBLANG_ENGLISH_US, 0x0409},
+                                                 {LANG_FRENCH, SUBLANG_FRENCH_CANADIAN, 0x0C0C},
+                                                 {LANG_NEUTRAL, SUBLANG_SYS_DEFAULT, 0x0800},
+                                                 {0x3FF, 0x3F, 0xFFFF}};  // the widest of each part
+  velut_test::ForEachRow(rows, [](auto& primary, auto& sub, auto& lang) {
+    EXPECT_EQ(lang, MAKELANGID(primary, sub));
+    EXPECT_EQ(primary, PRIMARYLANGID(lang));
+    EXPECT_EQ(sub, SUBLANGID(lang));
+  });
+}
+
 // Records each string; stops after `stop_after` calls (0: never), frees at once if `free_first`.
 struct Recorder {
   std::vector<std::tuple<UINT, LANGID, std::wstring>> seen;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <WinAPI/Error.h>
 #include <WinAPI/Resource.h>
 
 #include "support/rows.h"
@@ -47,6 +48,41 @@ TEST(LocaleNameToLCID, RegionsBelongToTheirLanguage) {
       const std::wstring name = code + L'_' + wchar_t(L'A' + r % 26) + wchar_t(L'A' + r / 26);
       EXPECT_EQ(LocaleNameToLCID(name.c_str(), 0) & 0x3FF, neutral & 0x3FF) << name;
     }
+  }
+}
+
+// Names by region, script and language alone; errors leave 0.
+TEST(LCIDToLocaleName, NamesTheLanguageOrSaysWhyNot) {
+  struct Row {
+    const char* name;
+    LCID lcid;
+    int size;
+    int result;
+    std::wstring text;
+    DWORD error;
+  };
+  const Row rows[] = {{"region", 0x0407, 16, 6, L"de-DE", 0},
+                      {"script named where Windows names it", 0x241A, 16, 11, L"sr-Latn-RS", 0},
+                      {"language alone", 0x0007, 16, 3, L"de", 0},
+                      {"size 0 asks for the size", 0x0C07, 0, 6, L"", 0},
+                      {"too small", 0x0407, 5, 0, L"", ERROR_INSUFFICIENT_BUFFER},
+                      {"unknown", 0x0400, 16, 0, L"", ERROR_INVALID_PARAMETER},
+                      {"beyond a LANGID", 0x10407, 16, 0, L"", ERROR_INVALID_PARAMETER}};
+  velut_test::ForEachRow(rows, [](const Row& row) {
+    wchar_t name[16] = L"";
+    SetLastError(0);
+    EXPECT_EQ(row.result, LCIDToLocaleName(row.lcid, name, row.size, 0)) << "result";
+    EXPECT_EQ(row.text, std::wstring(name)) << "name";
+    EXPECT_EQ(row.error, GetLastError()) << "last error";
+  });
+}
+
+// Every name it gives reads back as the same identifier.
+TEST(LCIDToLocaleName, LocaleNameToLCIDReadsItBack) {
+  wchar_t name[32];
+  for (LCID lcid = 0; lcid <= 0xFFFF; ++lcid) {
+    if (LCIDToLocaleName(lcid, name, 32, 0) == 0) continue;
+    EXPECT_EQ(lcid, LocaleNameToLCID(name, 0)) << name;
   }
 }
 

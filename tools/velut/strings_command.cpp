@@ -237,6 +237,12 @@ BOOL Collect(HMODULE /*module*/, UINT id, LANGID lang, LPCWSTR text, UINT length
   return TRUE;
 }
 
+// The locale name of `lang` as JSON ("de-DE"); null when it has none.
+std::string LanguageTag(LANGID lang) {
+  wchar_t name[LOCALE_NAME_MAX_LENGTH];
+  return LCIDToLocaleName(lang, name, LOCALE_NAME_MAX_LENGTH, 0) > 0 ? JsonString(name) : "null";
+}
+
 // The listing as lines and as JSON items.
 Reply ListingReply(const Listing& listing) {
   std::vector<std::pair<UINT, Found>> shown = listing.all;
@@ -250,6 +256,7 @@ Reply ListingReply(const Listing& listing) {
     items += (items.empty() ? "" : ",") + Json()
                                               .Number("resource", id)
                                               .Number("language", found.language)
+                                              .Raw("tag", LanguageTag(found.language))
                                               .Text("text", found.text)
                                               .str();
   }
@@ -343,7 +350,8 @@ void AddStringsCommands(std::vector<Command>& commands) {
                       "library's lookups choose: the exact language, then the neutral one of\n"
                       "its primary language (0x0007 for de-DE), then its other regions;\n"
                       "strings of other languages are left out. JSON: \"items\", each with\n"
-                      "\"resource\", \"language\" and \"text\". A file that is not a valid\n"
+                      "\"resource\", \"language\" (the LANGID as a number), \"tag\" (its\n"
+                      "locale name, \"de-DE\", or null) and \"text\". A file that is not a valid\n"
                       "resource DLL is an error.",
                       "strings were listed",
                       "there are none (in LANG)",

@@ -2,8 +2,10 @@
 // language the thread prefers, or every string of every language.
 #include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <new>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <WinAPI/Error.h>
@@ -162,6 +164,47 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
   }
   if (!found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
   return text;
+}
+
+namespace {
+
+// The texts LoadStringW has handed out as read-only pointers, each kept
+// once until the process ends: a caller may hold such a pointer as long as
+// Win32 would let it hold a pointer into the module.
+const wchar_t* KeptText(const std::wstring& text) {
+  static std::mutex lock;
+  static auto* texts = new std::unordered_set<std::wstring>();  // never freed: see above
+  const std::lock_guard<std::mutex> hold(lock);
+  return texts->insert(text).first->c_str();
+}
+
+}  // namespace
+
+int LoadStringW(HINSTANCE module, UINT id, LPWSTR buffer, int size) try {
+  if (buffer == nullptr || size < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (module == nullptr) module = AfxGetResourceHandle();
+  // Empty strings are no resources, so "" always means none was found,
+  // with the last error already set.
+  const std::wstring text = loadStringFromWin32ResourceDLL(module, id);
+  if (size == 0) {
+    *reinterpret_cast<LPCWSTR*>(buffer) = text.empty() ? nullptr : KeptText(text);
+    return static_cast<int>(text.size());
+  }
+  const std::size_t copied = std::min(text.size(), static_cast<std::size_t>(size) - 1);
+  std::copy_n(text.data(), copied, buffer);
+  buffer[copied] = L'\0';
+  return static_cast<int>(copied);
+} catch (const std::bad_alloc&) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  if (size > 0) buffer[0] = L'\0';
+  return 0;
+}
+
+int LoadString(HINSTANCE module, UINT id, LPWSTR buffer, int size) {
+  return LoadStringW(module, id, buffer, size);
 }
 
 BOOL EnumResourceStringsW(HMODULE module, ENUMRESSTRINGPROCW proc, LONG_PTR param) try {

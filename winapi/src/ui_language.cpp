@@ -1,10 +1,12 @@
 #include "ui_language.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include <WinAPI/Error.h>
 #include <WinAPI/Resource.h>
 
 #include "thread_object.h"
@@ -172,6 +174,27 @@ bool Parse(const char* p, const char* end, LocaleName& out) {
 }
 
 }  // namespace
+
+// The locale name of `lang` ("de-DE", "sr-Latn-RS", "de"); "" when the
+// tables do not hold it. Of a region's entries for one LANGID, the one
+// that names its script wins, as Windows names it so.
+std::string LocaleNameOfLanguage(LANGID lang) {
+  const auto name = [](const Locale& l) {
+    std::string text = l.language;
+    if (*l.script != '\0') text += std::string("-") + Upper(*l.script) + (l.script + 1);
+    if (*l.region != '\0') text += std::string("-") + l.region;
+    return text;
+  };
+  const Locale* found = nullptr;
+  for (const Locale& l : kLocales)
+    if (l.id == lang && (found == nullptr || *found->script == '\0')) found = &l;
+  for (const Locale& l : kScripts)
+    if (l.id == lang && found == nullptr) found = &l;
+  if (found != nullptr) return name(*found);
+  for (const Language& l : kLanguages)
+    if (l.neutral == lang) return l.code;
+  return std::string();
+}
 
 LANGID LanguageOfLocaleName(const char* text, std::size_t length) {
   if (text == nullptr) return 0;
@@ -361,6 +384,25 @@ LANGID SetThreadUILanguage(LANGID lang) {
 }
 
 LANGID GetThreadUILanguage() { return velwin::detail::t_thread_language; }
+
+int LCIDToLocaleName(LCID locale, LPWSTR name, int size, DWORD /*flags*/) {
+  const std::string text = locale > 0xFFFF
+                               ? std::string()
+                               : velwin::detail::LocaleNameOfLanguage(static_cast<LANGID>(locale));
+  const int needed = static_cast<int>(text.size()) + 1;
+  if (text.empty() || size < 0 || (size > 0 && name == nullptr)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (size == 0) return needed;
+  if (size < needed) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::copy(text.begin(), text.end(), name);
+  name[text.size()] = L'\0';
+  return needed;
+}
 
 LCID LocaleNameToLCID(LPCWSTR name, DWORD /*flags*/) {
   if (name == nullptr) return 0;

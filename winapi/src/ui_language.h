@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include <WinAPI/Resource.h>
 
@@ -11,6 +12,9 @@ namespace velwin::detail {
 // The LANGID of a locale name such as "de_DE.UTF-8" or "de-DE" given as
 // [text, text + length); 0 when unknown, and for "C" and "POSIX".
 LANGID LanguageOfLocaleName(const char* text, std::size_t length);
+
+// The locale name of `lang` ("de-DE", "sr-Latn-RS", "de"); "" when unknown.
+std::string LocaleNameOfLanguage(LANGID lang);
 
 // The user's locale for one category ("LC_TIME", "LC_MESSAGES"): the value
 // of the first of LC_ALL, that category and LANG that is set and not

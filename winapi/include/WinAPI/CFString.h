@@ -1,7 +1,8 @@
 // Conversions between the layer's wide text (UTF-32 wchar_t) and the
-// CoreFoundation strings of the XML tree (UTF-16 CFString). They have no
-// Win32 namesake: they are the platform-string conversions of the
-// applications' own porting layer, kept under their names.
+// CoreFoundation strings of the XML tree (UTF-16 CFString).
+// Differs from Win32: these conversions are additions: they are the
+// platform-string conversions of the applications' own porting layer, kept
+// under their names.
 #pragma once
 
 #include <string>

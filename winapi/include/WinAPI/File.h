@@ -28,6 +28,8 @@
 // name can hold.
 // No Win32 namesake: Windows paths need no translation.
 //
+// Differs from Win32: every drive letter names the root of the one file
+// system, and "X:a" the current folder, since Linux has no drives.
 // Example:
 //   L"C:\\Users\\a.txt" -> "/Users/a.txt"    L"\\tmp\\x" -> "/tmp/x"
 //   L"sub\\f"           -> "sub/f"           L"caf\u00E9" -> "caf\xC3\xA9"
@@ -91,8 +93,9 @@ VELWIN_API UINT GetTempFileName(LPCWSTR path, LPCWSTR prefix, UINT unique, LPWST
 
 // DeleteFile: removes the file (or the symbolic link itself) that `path`
 // names. Nonzero on success; 0 with the last error set otherwise:
-// ERROR_ACCESS_DENIED also for a folder. Unlike Windows, a file without
-// write permission is removed when its folder allows it.
+// ERROR_ACCESS_DENIED also for a folder.
+// Differs from Win32: DeleteFile removes a file without write permission
+// when its folder allows it, as Linux decides by the folder's permission.
 // Win32: DeleteFileW.
 VELWIN_API BOOL DeleteFile(LPCWSTR path);
 

@@ -1,9 +1,9 @@
 // Globally unique identifiers and their registry text form, with the COM
 // task allocator that hands the text to the caller.
 //
-// Unlike Win32, where Linux forces it: Linux has no registry, so
-// CLSIDFromString reads the braced form only and looks up no program id
-// (any other text is CO_E_CLASSSTRING).
+// Differs from Win32: Linux has no registry, so CLSIDFromString reads the
+// braced form only and looks up no program id (any other text is
+// CO_E_CLASSSTRING).
 #pragma once
 
 #include <cstddef>

@@ -2,18 +2,20 @@
 // local-memory buffers), and message boxes (AfxMessageBox with an
 // application-installed handler).
 //
-// Unlike Win32, where Linux forces it:
-// - Linux has no system message table: the layer carries the English
-//   Windows texts of the codes it sets, of a few neighbours and of the
-//   common COM HRESULTs; other codes have none (ERROR_MR_MID_NOT_FOUND),
-//   other languages none either (ERROR_RESOURCE_LANG_NOT_FOUND), and
-//   SetSystemMessageText lets an application add its own.
-// - Message tables are read from the resource libraries LoadLibrary
-//   opens. The program itself is no PE image, so a null module holds no
-//   message table (ERROR_RESOURCE_TYPE_NOT_FOUND), and ANSI texts in a
-//   table are read as windows-1252, there being no ANSI code page.
-// - There is no window to show a message box in: AfxMessageBox goes to a
-//   handler the application installs (standard error by default).
+// Differs from Win32: Linux has no system message table, so FormatMessage
+// knows the English Windows texts the layer carries, of the codes it sets,
+// of a few neighbours and of the common COM HRESULTs; other codes have none
+// (ERROR_MR_MID_NOT_FOUND), other languages none either
+// (ERROR_RESOURCE_LANG_NOT_FOUND), and SetSystemMessageText lets an
+// application add its own.
+// Differs from Win32: FormatMessage reads message tables from the resource
+// libraries LoadLibrary opens. The program itself is no PE image, so a null
+// module holds no message table (ERROR_RESOURCE_TYPE_NOT_FOUND).
+// Differs from Win32: FormatMessage reads ANSI texts in a message table as
+// windows-1252, since Linux has no ANSI code page.
+// Differs from Win32: there is no window to show a message box in, so
+// AfxMessageBox goes to a handler the application installs (standard error
+// by default).
 #pragma once
 
 #include <cstdarg>
@@ -127,11 +129,14 @@ inline DWORD FormatMessage(DWORD flags, const void* source, DWORD messageId, DWO
 // system message table, in place of its own (or none); a null `text`
 // makes `code` have no text at all. Lets an application add texts for its
 // own codes, and tests reach texts the table does not hold.
-// No Win32 namesake.
+// Differs from Win32: SetSystemMessageText is an addition, since the
+// layer's system message table is its own.
 VELWIN_API void SetSystemMessageText(DWORD code, LPCWSTR text);
 
 // ResetSystemMessageText: gives `code` back the table's own text (or
-// none). No Win32 namesake.
+// none).
+// Differs from Win32: ResetSystemMessageText is an addition, the undoing
+// of SetSystemMessageText.
 VELWIN_API void ResetSystemMessageText(DWORD code);
 
 // Message box types (buttons and icons) and the buttons a box returns.
@@ -160,7 +165,8 @@ typedef int (*AFX_MESSAGEBOX_HANDLER)(const wchar_t* text, UINT type, UINT helpI
 // AfxSetMessageBoxHandler: makes `handler` show every later message box
 // (null: the default handler, which writes the text and a line feed to
 // standard error as UTF-8 and returns IDOK). Returns the handler it
-// replaces, never null. Safe to call from any thread. No MFC namesake:
+// replaces, never null. Safe to call from any thread.
+// Differs from Win32: AfxSetMessageBoxHandler is an addition to MFC, since
 // there are no windows here to show a box in.
 VELWIN_API AFX_MESSAGEBOX_HANDLER AfxSetMessageBoxHandler(AFX_MESSAGEBOX_HANDLER handler);
 

@@ -15,8 +15,9 @@
 #include <WinAPI/Export.h>
 #include <WinAPI/Types.h>
 
-// The units of the path buffers the layer writes into: 1024 here rather
-// than Win32's 260, since Linux paths grow longer. A path that does not
+// The units of the path buffers the layer writes into.
+// Differs from Win32: MAX_PATH is 1024, not 260, since Linux paths grow
+// longer. A path that does not
 // fit, terminator included, is a failure of the operation building it.
 constexpr DWORD MAX_PATH = 1024;
 
@@ -110,7 +111,8 @@ VELWIN_API BOOL PathIsRelative(LPCWSTR path);
 //   - otherwise `file` is appended to `dir` with one '\' between them.
 // The canonical form has '\' between components, runs of separators as
 // one, no "." components, and each ".." removes the component before it;
-// a ".." above a root is dropped. Unlike Win32, a ".." above the start of
+// a ".." above a root is dropped.
+// Differs from Win32: in PathCombine a ".." above the start of
 // a relative path is kept ("..\a" stays "..\a" and names a folder next to
 // the current one, where Win32 would make it "\a"), a relative path with
 // nothing left is "." (Win32: "\"), one whose first name looks like a

@@ -14,7 +14,9 @@
 #include <WinAPI/Export.h>
 #include <WinAPI/Types.h>
 
-// _SECURITY_ATTRIBUTES: accepted and ignored. Win32: SECURITY_ATTRIBUTES.
+// _SECURITY_ATTRIBUTES: Win32: SECURITY_ATTRIBUTES.
+// Differs from Win32: _SECURITY_ATTRIBUTES is accepted and ignored, since
+// Linux processes carry no security descriptors.
 struct _SECURITY_ATTRIBUTES {
   // The size of the structure, a security descriptor, and whether handles
   // are inherited.
@@ -76,7 +78,10 @@ constexpr DWORD WAIT_TIMEOUT = 258;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 constexpr DWORD STILL_ACTIVE = 259;
 
-// Creation flags the layer reads; any other is accepted and ignored.
+// Creation flags the layer reads.
+// Differs from Win32: CreateProcess accepts any other creation flag and
+// ignores it, since a Linux child has no console, priority class or job
+// for those flags to choose.
 constexpr DWORD CREATE_SUSPENDED = 0x00000004;
 constexpr DWORD CREATE_UNICODE_ENVIRONMENT = 0x00000400;
 
@@ -120,8 +125,10 @@ VELWIN_API LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count);
 // otherwise; null passes on the caller's. `currentDirectory`, when not
 // null, is the child's current folder (ERROR_DIRECTORY when it is none).
 // The child starts with no signal blocked and every signal at its default.
-// CREATE_SUSPENDED cannot be honoured and fails with ERROR_NOT_SUPPORTED.
 // The security attributes and `startupInfo` are not read.
+// Differs from Win32: CreateProcess fails CREATE_SUSPENDED with
+// ERROR_NOT_SUPPORTED, since a Linux child cannot be started held at its
+// first instruction.
 //
 // Returns non-zero with `info` filled (see "Process handles" above), or 0
 // with the last error set: ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND,

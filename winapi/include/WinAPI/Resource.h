@@ -30,6 +30,110 @@
 // (United States), 0 the neutral language.
 typedef WORD LANGID;
 
+// MAKELANGID: the language identifier of primary language `primary` and
+// sublanguage `sub`. Win32: MAKELANGID (a macro there, a function here, so
+// that its arguments are converted once and checked).
+//
+// Example:
+//   MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN_AUSTRIAN)   -> 0x0C07
+constexpr LANGID MAKELANGID(WORD primary, WORD sub) {
+  return static_cast<LANGID>((sub << 10) | primary);
+}
+
+// PRIMARYLANGID: the primary language of `lang`, its low 10 bits.
+// Win32: PRIMARYLANGID.
+constexpr WORD PRIMARYLANGID(LANGID lang) { return static_cast<WORD>(lang & 0x3FF); }
+
+// SUBLANGID: the sublanguage of `lang`, its high 6 bits. Win32: SUBLANGID.
+constexpr WORD SUBLANGID(LANGID lang) { return static_cast<WORD>(lang >> 10); }
+
+// Primary languages, with Win32's values.
+constexpr WORD LANG_NEUTRAL = 0x00;
+constexpr WORD LANG_INVARIANT = 0x7F;
+constexpr WORD LANG_ARABIC = 0x01;
+constexpr WORD LANG_BULGARIAN = 0x02;
+constexpr WORD LANG_CATALAN = 0x03;
+constexpr WORD LANG_CHINESE = 0x04;
+constexpr WORD LANG_CZECH = 0x05;
+constexpr WORD LANG_DANISH = 0x06;
+constexpr WORD LANG_GERMAN = 0x07;
+constexpr WORD LANG_GREEK = 0x08;
+constexpr WORD LANG_ENGLISH = 0x09;
+constexpr WORD LANG_SPANISH = 0x0A;
+constexpr WORD LANG_FINNISH = 0x0B;
+constexpr WORD LANG_FRENCH = 0x0C;
+constexpr WORD LANG_HEBREW = 0x0D;
+constexpr WORD LANG_HUNGARIAN = 0x0E;
+constexpr WORD LANG_ICELANDIC = 0x0F;
+constexpr WORD LANG_ITALIAN = 0x10;
+constexpr WORD LANG_JAPANESE = 0x11;
+constexpr WORD LANG_KOREAN = 0x12;
+constexpr WORD LANG_DUTCH = 0x13;
+constexpr WORD LANG_NORWEGIAN = 0x14;
+constexpr WORD LANG_POLISH = 0x15;
+constexpr WORD LANG_PORTUGUESE = 0x16;
+constexpr WORD LANG_ROMANIAN = 0x18;
+constexpr WORD LANG_RUSSIAN = 0x19;
+constexpr WORD LANG_CROATIAN = 0x1A;
+constexpr WORD LANG_SERBIAN = 0x1A;
+constexpr WORD LANG_SLOVAK = 0x1B;
+constexpr WORD LANG_ALBANIAN = 0x1C;
+constexpr WORD LANG_SWEDISH = 0x1D;
+constexpr WORD LANG_THAI = 0x1E;
+constexpr WORD LANG_TURKISH = 0x1F;
+constexpr WORD LANG_INDONESIAN = 0x21;
+constexpr WORD LANG_UKRAINIAN = 0x22;
+constexpr WORD LANG_BELARUSIAN = 0x23;
+constexpr WORD LANG_SLOVENIAN = 0x24;
+constexpr WORD LANG_ESTONIAN = 0x25;
+constexpr WORD LANG_LATVIAN = 0x26;
+constexpr WORD LANG_LITHUANIAN = 0x27;
+constexpr WORD LANG_FARSI = 0x29;
+constexpr WORD LANG_VIETNAMESE = 0x2A;
+constexpr WORD LANG_BASQUE = 0x2D;
+constexpr WORD LANG_AFRIKAANS = 0x36;
+constexpr WORD LANG_HINDI = 0x39;
+constexpr WORD LANG_MALAY = 0x3E;
+
+// Sublanguages, with Win32's values. With LANG_NEUTRAL, SUBLANG_DEFAULT
+// means the user's default language and SUBLANG_SYS_DEFAULT the system's.
+constexpr WORD SUBLANG_NEUTRAL = 0x00;
+constexpr WORD SUBLANG_DEFAULT = 0x01;
+constexpr WORD SUBLANG_SYS_DEFAULT = 0x02;
+constexpr WORD SUBLANG_CHINESE_TRADITIONAL = 0x01;
+constexpr WORD SUBLANG_CHINESE_SIMPLIFIED = 0x02;
+constexpr WORD SUBLANG_DUTCH = 0x01;
+constexpr WORD SUBLANG_DUTCH_BELGIAN = 0x02;
+constexpr WORD SUBLANG_ENGLISH_US = 0x01;
+constexpr WORD SUBLANG_ENGLISH_UK = 0x02;
+constexpr WORD SUBLANG_ENGLISH_AUS = 0x03;
+constexpr WORD SUBLANG_ENGLISH_CAN = 0x04;
+constexpr WORD SUBLANG_ENGLISH_NZ = 0x05;
+constexpr WORD SUBLANG_ENGLISH_EIRE = 0x06;
+constexpr WORD SUBLANG_FRENCH = 0x01;
+constexpr WORD SUBLANG_FRENCH_BELGIAN = 0x02;
+constexpr WORD SUBLANG_FRENCH_CANADIAN = 0x03;
+constexpr WORD SUBLANG_FRENCH_SWISS = 0x04;
+constexpr WORD SUBLANG_GERMAN = 0x01;
+constexpr WORD SUBLANG_GERMAN_SWISS = 0x02;
+constexpr WORD SUBLANG_GERMAN_AUSTRIAN = 0x03;
+constexpr WORD SUBLANG_GERMAN_LUXEMBOURG = 0x04;
+constexpr WORD SUBLANG_GERMAN_LIECHTENSTEIN = 0x05;
+constexpr WORD SUBLANG_ITALIAN = 0x01;
+constexpr WORD SUBLANG_ITALIAN_SWISS = 0x02;
+constexpr WORD SUBLANG_JAPANESE_JAPAN = 0x01;
+constexpr WORD SUBLANG_KOREAN = 0x01;
+constexpr WORD SUBLANG_NORWEGIAN_BOKMAL = 0x01;
+constexpr WORD SUBLANG_NORWEGIAN_NYNORSK = 0x02;
+constexpr WORD SUBLANG_POLISH_POLAND = 0x01;
+constexpr WORD SUBLANG_PORTUGUESE_BRAZILIAN = 0x01;
+constexpr WORD SUBLANG_PORTUGUESE = 0x02;
+constexpr WORD SUBLANG_RUSSIAN_RUSSIA = 0x01;
+constexpr WORD SUBLANG_SPANISH = 0x01;
+constexpr WORD SUBLANG_SPANISH_MEXICAN = 0x02;
+constexpr WORD SUBLANG_SPANISH_MODERN = 0x03;
+constexpr WORD SUBLANG_SWEDISH = 0x01;
+
 // A Win32 locale identifier; for the locales this layer knows, the LANGID
 // of the locale's language.
 typedef DWORD LCID;
@@ -48,8 +152,9 @@ VELWIN_API void AfxSetResourceHandle(HINSTANCE module);
 // found, ERROR_BAD_EXE_FORMAT when the file is not a valid PE image,
 // ERROR_ACCESS_DENIED when it cannot be read, ERROR_INVALID_PARAMETER for
 // a null name (or a pointer value below 0x10000, which is an id, not a
-// text), ERROR_NOT_ENOUGH_MEMORY when memory runs out. Win32: LoadLibraryW
-// (as with LOAD_LIBRARY_AS_DATAFILE: the image is only read, never run).
+// text), ERROR_NOT_ENOUGH_MEMORY when memory runs out. Win32: LoadLibraryW.
+// Differs from Win32: LoadLibraryW loads as with LOAD_LIBRARY_AS_DATAFILE:
+// the image is only read, never run, since a Windows DLL cannot run here.
 //
 // The name follows the Win32 rules:
 //   - ".dll" is appended when the file name has no extension; a name that
@@ -102,15 +207,16 @@ VELWIN_API BOOL SetDllDirectoryW(LPCWSTR folder);
 
 // SetThreadUILanguage: makes `lang` the language in which the calling
 // thread reads string resources; 0 clears the setting, so that the user's
-// language applies again. Returns `lang`. Unlike Win32 any LANGID is
-// accepted: one the layer does not know still matches resources that carry
-// it. Win32: SetThreadUILanguage.
+// language applies again. Returns `lang`. Win32: SetThreadUILanguage.
+// Differs from Win32: SetThreadUILanguage accepts any LANGID: one the
+// layer does not know still matches resources that carry it.
 VELWIN_API LANGID SetThreadUILanguage(LANGID lang);
 
 // GetThreadUILanguage: the language set for the calling thread with
 // SetThreadUILanguage, or 0 when none is set (string lookups then use the
-// user's language, below). Win32: GetThreadUILanguage (which reports the
-// user's language instead of 0).
+// user's language, below). Win32: GetThreadUILanguage.
+// Differs from Win32: GetThreadUILanguage reports 0, not the user's
+// language, when none is set.
 VELWIN_API LANGID GetThreadUILanguage();
 
 // LocaleNameToLCID: the locale identifier of a locale name, or 0 when the
@@ -128,6 +234,28 @@ VELWIN_API LANGID GetThreadUILanguage();
 //   LocaleNameToLCID(L"sr_RS@latin", 0)   -> 0x241A
 //   LocaleNameToLCID(L"tlh_QS", 0)        -> 0
 VELWIN_API LCID LocaleNameToLCID(LPCWSTR name, DWORD flags);
+
+// The units of the longest locale name, terminator included.
+constexpr int LOCALE_NAME_MAX_LENGTH = 85;
+
+// LCIDToLocaleName: writes the locale name of `locale` ("de-DE",
+// "sr-Latn-RS", "de" for a language without a region) into `name` of
+// `size` units, terminator included, and returns the units written with
+// the terminator; with `size` 0 returns the units needed and writes
+// nothing. 0 with ERROR_INSUFFICIENT_BUFFER when `name` is too small, and
+// with ERROR_INVALID_PARAMETER for an identifier the layer does not know
+// (LocaleNameToLCID's table), a negative `size` or a null `name`. `flags`
+// is ignored. Win32: LCIDToLocaleName.
+// Differs from Win32: LCIDToLocaleName knows no LOCALE_USER_DEFAULT or
+// LOCALE_SYSTEM_DEFAULT, since the user's locale is read per category
+// from the environment.
+//
+// LOCALE_NAME_MAX_LENGTH units always suffice.
+//
+// Example:
+//   LCIDToLocaleName(0x0407, buf, 85, 0)   -> 6, buf == L"de-DE"
+//   LCIDToLocaleName(0x241A, buf, 85, 0)   -> 11, buf == L"sr-Latn-RS"
+VELWIN_API int LCIDToLocaleName(LCID locale, LPWSTR name, int size, DWORD flags);
 
 // loadStringFromWin32ResourceDLL: the string resource `id` of `module` (a
 // handle from LoadLibrary), or "" when the module holds no such string.
@@ -182,6 +310,37 @@ VELWIN_API LCID LocaleNameToLCID(LPCWSTR name, DWORD flags);
 //   id 3                   -> ""
 VELWIN_API std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id);
 
+// LoadStringW: copies the string resource `id` of `module` into `buffer`
+// of `size` units, cut to size - 1 units and always terminated, and
+// returns the number of units copied. With `size` 0, `buffer` is taken as
+// an LPCWSTR* and receives a read-only pointer to the whole text, and the
+// text's length is returned. The text and the choice of language are those
+// of loadStringFromWin32ResourceDLL. Returns 0 when the string does not
+// exist (ERROR_RESOURCE_NAME_NOT_FOUND), for an unknown or freed module
+// (ERROR_INVALID_HANDLE), for a null `buffer` or a negative `size`
+// (ERROR_INVALID_PARAMETER), and when memory runs out
+// (ERROR_NOT_ENOUGH_MEMORY). Win32: LoadStringW.
+//
+// Differs from Win32: LoadStringW reads a null `module` as the current
+// resource module (AfxGetResourceHandle), since the program is no PE image
+// whose resources it could name.
+// Differs from Win32: LoadStringW's pointer for `size` 0 cannot point into
+// the file, whose UTF-16 text is no wchar_t text here; it points to a
+// terminated copy kept until the process ends (one per distinct text), so
+// it stays valid after FreeLibrary.
+// Differs from Win32: LoadStringW counts lengths and `size` in wchar_t
+// units, so a character beyond U+FFFF counts one unit, not two.
+//
+// Example (the library of loadStringFromWin32ResourceDLL's example, LANG=C):
+//   wchar_t buf[4];  LoadStringW(res, 1, buf, 4)   -> 3, buf "Hel"
+//   const wchar_t* p;
+//   LoadStringW(res, 1, reinterpret_cast<LPWSTR>(&p), 0)   -> 5, p "Hello"
+VELWIN_API int LoadStringW(HINSTANCE module, UINT id, LPWSTR buffer, int size);
+
+// LoadString: the same as LoadStringW (all text is wide here).
+// Win32: LoadString.
+VELWIN_API int LoadString(HINSTANCE module, UINT id, LPWSTR buffer, int size);
+
 // A pointer-sized integer: the caller's value handed through to a callback.
 typedef std::intptr_t LONG_PTR;
 
@@ -205,8 +364,9 @@ typedef BOOL (*ENUMRESSTRINGPROCW)(HMODULE module, UINT id, LANGID lang, LPCWSTR
 // ERROR_BAD_EXE_FORMAT when the file was changed in place under the loaded
 // library and its string table can no longer be read,
 // ERROR_NOT_ENOUGH_MEMORY when memory runs out.
-// Not a Win32 function: Win32 reaches the same strings through
-// EnumResourceNames, EnumResourceLanguages and FindResourceEx.
+// Differs from Win32: EnumResourceStringsW is an addition; Win32 reaches
+// the same strings through EnumResourceNames, EnumResourceLanguages and
+// FindResourceEx.
 //
 // Example (the library of loadStringFromWin32ResourceDLL's example):
 //   EnumResourceStringsW(res, proc, 0) calls

@@ -1,17 +1,18 @@
 // Bounded wide-string operations with Microsoft C runtime conventions.
 //
-// Unlike Win32, where Linux forces it:
-// - wchar_t is 32 bits on Linux, so wide text is UTF-32, one unit a code
-//   point: MultiByteToWideChar writes no surrogate pairs, CharNextW steps
-//   one unit, and a unit that is no Unicode scalar value (a lone
-//   surrogate, a value past U+10FFFF) is invalid text.
-// - Narrow text is UTF-8, the encoding of Linux's locales, which have no
-//   ANSI or OEM code page: %hs %S %hc %C and scanf's narrow arrays are
-//   UTF-8, and the code-page conversions know CP_UTF8 only.
-// - The printf functions are ms_swprintf and ms_vswprintf: glibc declares
-//   swprintf and vswprintf with its own conventions ("%s" narrow).
-// - _wcsdup's copy is released with delete[], as the library's callers
-//   release it, rather than with free().
+// Differs from Win32: wchar_t is 32 bits on Linux, so wide text is UTF-32,
+// one unit a code point: MultiByteToWideChar writes no surrogate pairs,
+// CharNextW steps one unit, and a unit that is no Unicode scalar value (a
+// lone surrogate, a value past U+10FFFF) is invalid text.
+// Differs from Win32: narrow text is UTF-8, the encoding of Linux's
+// locales, which have no ANSI or OEM code page: %hs %S %hc %C and
+// swscanf_s's narrow arrays are UTF-8, and MultiByteToWideChar and
+// WideCharToMultiByte know CP_UTF8 only.
+// Differs from Win32: the printf functions are ms_swprintf and
+// ms_vswprintf, since glibc declares swprintf and vswprintf with its own
+// conventions ("%s" narrow).
+// Differs from Win32: _wcsdup's copy is released with delete[], as the
+// library's callers release it, rather than with free().
 #pragma once
 
 #include <cstdarg>

@@ -10,11 +10,12 @@
 // the user's locale so decided, so that ICU never reads the environment
 // itself (some ICU versions crash on a value that names no locale).
 //
-// Unlike Win32, where Linux forces it: Linux keeps neither Windows' locale
-// data nor a user's regional overrides, so the locale comes from the
-// environment as above, the default formats are ICU's (CLDR's: "8:30:00"
-// then U+202F then "AM" in English), and LOCALE_NOUSEROVERRIDE changes
-// nothing. CTime's local time is the C library's, with the TZ rules.
+// Differs from Win32: Linux keeps neither Windows' locale data nor a
+// user's regional overrides, so the locale comes from the environment as
+// above, the default formats are ICU's (CLDR's: "8:30:00" then U+202F then
+// "AM" in English), and LOCALE_NOUSEROVERRIDE changes nothing.
+// Differs from Win32: CTime's local time is the C library's, with the TZ
+// rules, since Linux has no Windows time zone settings.
 //
 // Threads: GetDateFormatW and GetTimeFormatW may run in any number of
 // threads at once. Every call reads LC_ALL, LC_TIME and LANG, even one
