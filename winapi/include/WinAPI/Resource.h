@@ -181,6 +181,16 @@ VELWIN_API LCID LocaleNameToLCID(LPCWSTR name, DWORD flags);
 //   id 3                   -> ""
 VELWIN_API std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id);
 
+// loadStringFromWin32ResourceDLL: the same text, written over `text`, whose
+// memory is reused: a caller that loads strings again and again into the
+// same string allocates nothing once it is large enough. After a throw,
+// `text` holds any part of the string.
+//
+// Example:
+//   std::wstring label;
+//   loadStringFromWin32ResourceDLL(res, 101, label);  // label -> "OK"
+VELWIN_API void loadStringFromWin32ResourceDLL(HMODULE module, UINT id, std::wstring& text);
+
 // A pointer-sized integer: the caller's value handed through to a callback.
 typedef std::intptr_t LONG_PTR;
 
