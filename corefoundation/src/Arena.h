@@ -1,9 +1,9 @@
 // The memory of one parsed document: its objects are placed one after
 // another in blocks that the arena owns, and the blocks are freed together
-// once the last of those objects has been destroyed. Each thread keeps the
-// largest block of the last arena it freed (at most kLargestBlock bytes)
-// for its next document, so that a parse after a release finds its memory
-// already mapped; the block is freed when the thread exits.
+// once the last of those objects has been destroyed. A thread that frees an
+// arena keeps one block, the largest it has freed (at most kLargestBlock
+// bytes), for its next arena, so that a parse after a release finds its
+// memory already mapped; the block is freed when the thread exits.
 #pragma once
 
 #include <atomic>
