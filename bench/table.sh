@@ -4,6 +4,8 @@
 # load) in RESULTS, and prints every pair of rows that bench/pairs.txt
 # defines, as ours ÷ peer: below 1, ours is faster (or smaller). Then
 # draws RESULTS/performance.svg with bench/chart.sh when gnuplot is there.
+# VELUT_BENCH_ARGS adds options to every program (a shorter run on a busy
+# machine: --benchmark_min_time=0.05); conditions.txt records them.
 #   bench/table.sh [BENCH_BUILD_DIR [RESULTS]]   (build/bench, BENCH_BUILD_DIR/results)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -16,6 +18,7 @@ rm -f "$results"/*.json
   echo "cpu: $(lscpu | sed -n 's/^Model name: *//p' | head -1)"
   compiler="$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")"
   echo "compiler: $("${compiler:-c++}" --version | head -1)"
+  echo "options: --benchmark_repetitions=5 (interleaved) ${VELUT_BENCH_ARGS:-}"
   echo "load before: $(uptime)"
 } >"$results/conditions.txt"
 
@@ -24,7 +27,7 @@ for program in "$build"/bench/*_bench; do
   name="${program##*/}"
   "$program" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
     --benchmark_report_aggregates_only=true --benchmark_out_format=json \
-    --benchmark_out="$results/$name.json" >/dev/null 2>&1 || {
+    --benchmark_out="$results/$name.json" ${VELUT_BENCH_ARGS:-} >/dev/null 2>&1 || {
     echo "$name: failed with status $?" >&2
     rm -f "$results/$name.json"
     failed=1

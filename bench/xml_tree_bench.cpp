@@ -71,29 +71,35 @@ void Pugixml(benchmark::State& state, const std::string& bytes) {
   }
 }
 
+// What a row of fresh processes measures besides the time of a parse.
+enum class Measure { kTime, kPageFaults, kPagesTouched };
+
 // Runs xml_fresh_parse once per iteration: `parses` parses of the table by
 // `who` in a new process. The iteration's time is the time of one parse;
-// with `count_faults`, the row's measure is the page faults of one parse.
-void FreshProcess(benchmark::State& state, const char* who, int parses, bool count_faults) {
+// the row's measure is that, or the page faults of one parse, or the pages
+// by which the parses raised the peak resident memory.
+void FreshProcess(benchmark::State& state, const char* who, int parses, Measure measure) {
   const std::string command =
       std::string(VELUT_BENCH_RUNNER) + " " + who + " " + std::to_string(parses);
-  double faults = 0;
+  double total = 0;
   for (auto _ : state) {
     const std::unique_ptr<FILE, int (*)(FILE*)> out(popen(command.c_str(), "r"), pclose);
     double ns = 0;
-    double faulted = 0;
-    if (out == nullptr || std::fscanf(out.get(), "%lf %lf", &ns, &faulted) != 2) {
+    double faults = 0;
+    double pages = 0;
+    if (out == nullptr || std::fscanf(out.get(), "%lf %lf %lf", &ns, &faults, &pages) != 3) {
       state.SkipWithError("xml_fresh_parse failed");
       break;
     }
     state.SetIterationTime(ns / 1e9);
-    faults += faulted;
+    total += measure == Measure::kPageFaults ? faults : pages;
   }
-  if (count_faults && state.iterations() > 0) {
-    const double per_parse = faults / static_cast<double>(state.iterations());
-    state.counters["measure"] = per_parse;
+  if (measure != Measure::kTime && state.iterations() > 0) {
+    const double mean = total / static_cast<double>(state.iterations());
+    state.counters["measure"] = mean;
     char label[48];
-    std::snprintf(label, sizeof label, "%.0f page faults", per_parse);
+    std::snprintf(label, sizeof label, "%.0f %s", mean,
+                  measure == Measure::kPageFaults ? "page faults" : "pages touched");
     state.SetLabel(label);
   }
 }
@@ -103,8 +109,9 @@ std::size_t HeapInUse() {
   return m.uordblks + m.hblkhd;
 }
 
-// The heap a parsed document keeps, in the label: MB and the multiple of
-// the document's size.
+// The heap a parsed document keeps (malloc's count of the bytes handed
+// out, touched or not), in the label: MB and the multiple of the
+// document's size.
 template <class Parse>
 void Heap(benchmark::State& state, const std::string& bytes, Parse parse) {
   std::size_t kept = 0;
@@ -119,6 +126,9 @@ void Heap(benchmark::State& state, const std::string& bytes, Parse parse) {
 void VelutHeap(benchmark::State& state, const std::string& bytes) {
   const Owned<CFDataRef> data = DataOf(bytes);
   Heap(state, bytes, [&data] {
+    // This document takes the block the thread kept from the rows before:
+    // the next one is measured, with memory of its own.
+    const Owned<CFXMLTreeRef> first(CFXMLTreeCreateFromData(nullptr, data.ref, nullptr, 0, 0));
     const std::size_t before = HeapInUse();
     const Owned<CFXMLTreeRef> tree(CFXMLTreeCreateFromData(nullptr, data.ref, nullptr, 0, 0));
     return HeapInUse() - before;
@@ -164,32 +174,42 @@ BENCHMARK_CAPTURE(Velut, utf16, kUtf16)->Name("XMLTree/utf16/velut")->Unit(bench
 BENCHMARK_CAPTURE(Pugixml, utf16, kUtf16)
     ->Name("XMLTree/utf16/limit_pugixml_load_buffer")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FreshProcess, cold, "velut", 1, false)
+BENCHMARK_CAPTURE(FreshProcess, cold, "velut", 1, Measure::kTime)
     ->Name("XMLTree/cold/velut")
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FreshProcess, cold, "pugixml", 1, false)
+BENCHMARK_CAPTURE(FreshProcess, cold, "pugixml", 1, Measure::kTime)
     ->Name("XMLTree/cold/limit_pugixml_load_buffer")
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FreshProcess, cold, "velut", 1, true)
+BENCHMARK_CAPTURE(FreshProcess, cold, "velut", 1, Measure::kPageFaults)
     ->Name("XMLTree/cold-page-faults/velut")
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FreshProcess, cold, "pugixml", 1, true)
+BENCHMARK_CAPTURE(FreshProcess, cold, "pugixml", 1, Measure::kPageFaults)
     ->Name("XMLTree/cold-page-faults/limit_pugixml_load_buffer")
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FreshProcess, loop, "velut", 50, false)
+BENCHMARK_CAPTURE(FreshProcess, cold, "velut", 1, Measure::kPagesTouched)
+    ->Name("XMLTree/cold-pages-touched/velut")
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreshProcess, cold, "pugixml", 1, Measure::kPagesTouched)
+    ->Name("XMLTree/cold-pages-touched/limit_pugixml_load_buffer")
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreshProcess, loop, "velut", 50, Measure::kTime)
     ->Name("XMLTree/fresh-process-loop/velut")
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FreshProcess, loop, "pugixml", 50, false)
+BENCHMARK_CAPTURE(FreshProcess, loop, "pugixml", 50, Measure::kTime)
     ->Name("XMLTree/fresh-process-loop/limit_pugixml_load_buffer")
     ->UseManualTime()
     ->Iterations(3)
