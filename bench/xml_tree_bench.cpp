@@ -75,7 +75,7 @@ void Pugixml(benchmark::State& state, const std::string& bytes) {
 enum class Measure { kTime, kPageFaults, kPagesTouched };
 
 // Runs xml_fresh_parse once per iteration: `parses` parses of the table by
-// `who` in a new process. The iteration's time is the time of one parse;
+// `who` in a new process. The iteration's time is the CPU time of one parse;
 // the row's measure is that, or the page faults of one parse, or the pages
 // by which the parses raised the peak resident memory.
 void FreshProcess(benchmark::State& state, const char* who, int parses, Measure measure) {
