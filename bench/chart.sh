@@ -14,18 +14,19 @@ awk -F'\t' -v OFS='\t' '{ rows[NR] = $1 " vs " $2; ratio[NR] = $5 }
   END { for (i = 1; i <= NR; ++i) print NR - i, ratio[i], rows[i] }' "$in" >"$data"
 rows="$(wc -l <"$data")"
 gnuplot <<GNUPLOT
-set terminal svg size 1000,$((rows * 18 + 110)) font "sans,11" background "white"
+set terminal svg size 1100,$((rows * 18 + 110)) font "sans,11" background "white"
+set termoption noenhanced
 set output "$out"
 set datafile separator "\t"
-set title "Time (or memory) of ours ÷ the peer's: below 1, ours is faster"
+set title "ours ÷ peer (log scale): below 1, ours is faster or smaller"
 set logscale x 10
-set xrange [0.001:1000]
+set xrange [0.0001:1000]
 set format x "%g"
-set xtics ("0.001" 0.001, "0.01" 0.01, "0.1" 0.1, "1" 1, "10" 10, "100" 100, "1000" 1000)
+set xtics ("0.0001" 0.0001, "0.001" 0.001, "0.01" 0.01, "0.1" 0.1, "1" 1, "10" 10, "100" 100, "1000" 1000)
 set yrange [-0.7:$rows - 0.3]
 set ytics scale 0 font "sans,9"
 set grid xtics
-set lmargin 62
+set lmargin 50
 set style fill solid 0.8 noborder
 set key off
 set arrow from 1, graph 0 to 1, graph 1 nohead lw 2 lc rgb "black"

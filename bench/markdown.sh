@@ -24,11 +24,11 @@ awk -F'\t' '
       if ((id in worst) && worst[id] >= $5) next
       if (!(id in worst)) order[++n] = id
       worst[id] = $5
-      line[id] = sprintf("| %s (worst class: %s) | %s | %s | %s | %.2f |", part[1],
+      line[id] = sprintf("| %s (worst class: %s) | %s | %s | %s | %.3g |", part[1],
                          substr(row, length(part[1]) + 2), $2, show($3, $6), show($4, $6), $5)
       next
     }
-    order[++n] = NR; line[NR] = sprintf("| %s | %s | %s | %s | %.2f |", row, $2, show($3, $6),
+    order[++n] = NR; line[NR] = sprintf("| %s | %s | %s | %s | %.3g |", row, $2, show($3, $6),
                                         show($4, $6), $5)
   }
   END {

@@ -44,7 +44,7 @@ awk -F'\t' '
     return v >= 1e6 ? sprintf("%.2f ms", v / 1e6) : v >= 1e3 ? sprintf("%.1f us", v / 1e3) \
                     : sprintf("%.0f ns", v)
   }
-  { printf "%-50s %-36s %11s %11s %8.2f\n", $1, $2, show($3, $6), show($4, $6), $5 }
+  { printf "%-50s %-36s %11s %11s %8.3g\n", $1, $2, show($3, $6), show($4, $6), $5 }
 ' "$results/ratios.tsv"
 if command -v gnuplot >/dev/null; then
   "$here/chart.sh" "$results/ratios.tsv" "$results/performance.svg"
