@@ -22,7 +22,8 @@ set title "ours ÷ peer (log scale): below 1, ours is faster or smaller"
 set logscale x 10
 set xrange [0.0001:1000]
 set format x "%g"
-set xtics ("0.0001" 0.0001, "0.001" 0.001, "0.01" 0.01, "0.1" 0.1, "1" 1, "10" 10, "100" 100, "1000" 1000)
+set xtics ("0.0001" 0.0001, "0.001" 0.001, "0.01" 0.01, "0.1" 0.1, "1" 1, \
+  "10" 10, "100" 100, "1000" 1000)
 set yrange [-0.7:$rows - 0.3]
 set ytics scale 0 font "sans,9"
 set grid xtics
@@ -30,6 +31,8 @@ set lmargin 50
 set style fill solid 0.8 noborder
 set key off
 set arrow from 1, graph 0 to 1, graph 1 nohead lw 2 lc rgb "black"
-plot "$data" using (\$2 < 1 ? \$2 : 1):1:(\$2 < 1 ? \$2 : 1):(\$2 < 1 ? 1 : \$2):(\$1 - 0.35):(\$1 + 0.35):(\$2 < 1 ? 0x2E8B57 : 0xC0392B):ytic(3) \
+# x, y, x from, x to, y from, y to, colour (green below 1, red above), label
+plot "$data" using (\$2 < 1 ? \$2 : 1):1:(\$2 < 1 ? \$2 : 1):(\$2 < 1 ? 1 : \$2): \
+  (\$1 - 0.35):(\$1 + 0.35):(\$2 < 1 ? 0x2E8B57 : 0xC0392B):ytic(3) \
   with boxxyerror lc rgb variable
 GNUPLOT
