@@ -9,7 +9,7 @@
 #   ./dev.sh coverage  the test suite instrumented, then the gcovr summary
 #   ./dev.sh fuzz [SECONDS]   build the fuzz targets and run each on its corpus
 #   ./dev.sh lint      check the layout with clang-format and the code with clang-tidy
-#   ./dev.sh bench     build and run the benchmarks (optimised build)
+#   ./dev.sh bench     build and run the benchmarks (optimised build): ours ÷ peer
 #   ./dev.sh package   build the Debian packages into build/package/debs
 #   ./dev.sh docs [--no-check]  the reference site into build/docs/html, then
 #                      its browser test (--no-check: the site alone)
@@ -35,8 +35,9 @@ COVERAGE_PKGS=(gcovr)
 # clang++ and its sanitizer runtimes (libFuzzer among them), for the fuzz
 # targets and for the clang builds.
 CLANG_PKGS=(clang libclang-rt-dev)
-# The benchmarks' peers: Boost, {fmt} and libuuid (glibc brings iconv).
-BENCH_PKGS=(libbenchmark-dev libboost-dev libfmt-dev uuid-dev valgrind)
+# The benchmarks' peers: Boost, {fmt} and libuuid (glibc brings iconv);
+# jq reads their JSON output and gnuplot draws the chart of the ratios.
+BENCH_PKGS=(libbenchmark-dev libboost-dev libfmt-dev uuid-dev valgrind jq gnuplot-nox)
 LINT_PKGS=(clang-format clang-tidy)
 # cpack's DEB generator reads ELF files with `file` and finds the shared
 # library dependencies with dpkg-shlibdeps (dpkg-dev).

@@ -1,10 +1,13 @@
 // The XML tree of a 10,000-entry string table against pugixml's own parse
-// of the same bytes (the floor: our parser runs pugixml first), the heap
-// each keeps for the document, and the loading of the entries from the
-// tree against the parse.
+// of the same bytes (the floor: our parser runs pugixml first): parsed and
+// released in a loop in this process, after the other rows' work, and in a
+// fresh process (xml_fresh_parse), cold and in a loop; the pages each
+// touches and the heap each keeps for the document; and the loading of the
+// entries from the tree against the parse.
 #include <malloc.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,32 +17,12 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <VelUt/VelUt.h>
 
+#include "string_table.h"
+
 namespace {
 
-constexpr int kEntries = 10000;
-
-// malloc gives freed memory back to the system, or not, depending on what
-// the process freed before; fixed thresholds keep both sides on memory
-// already in use, so that the figures measure the parse, not page faults.
-void FixMallocThresholds() {
-  mallopt(M_MMAP_THRESHOLD, 64 << 20);
-  mallopt(M_TRIM_THRESHOLD, 256 << 20);
-}
-
-// Two thirds literal entries with an English and a German text, one third
-// references, one entry a line.
-std::string Utf8Table() {
-  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<table>\n";
-  for (int i = 0; i < kEntries; ++i) {
-    const std::string n = std::to_string(i);
-    if (i % 3 == 2)
-      xml += "  <string id=\"r" + n + "\" resource=\"100\" src=\"demo\"/>\n";
-    else
-      xml += "  <string id=\"s" + n + "\"><en>Entry number " + n +
-             " &amp; more</en><de>Eintrag Nr. " + n + "</de></string>\n";
-  }
-  return xml + "</table>\n";
-}
+using velut_bench::kEntries;
+using velut_bench::Utf8Table;
 
 // The same table in UTF-16LE with a byte-order mark (the text is ASCII).
 std::string Utf16Table() {
@@ -67,8 +50,10 @@ Owned<CFDataRef> DataOf(const std::string& bytes) {
                                        static_cast<CFIndex>(bytes.size())));
 }
 
+// Whether a parse finds its memory already mapped depends on what the
+// process freed before: these loops run with malloc's own settings, after
+// the work of the rows before them.
 void Velut(benchmark::State& state, const std::string& bytes) {
-  FixMallocThresholds();
   const Owned<CFDataRef> data = DataOf(bytes);
   for (auto _ : state) {
     CFXMLTreeRef tree = CFXMLTreeCreateFromData(nullptr, data.ref, nullptr, 0, 0);
@@ -79,11 +64,43 @@ void Velut(benchmark::State& state, const std::string& bytes) {
 }
 
 void Pugixml(benchmark::State& state, const std::string& bytes) {
-  FixMallocThresholds();
   for (auto _ : state) {
     pugi::xml_document document;
     if (!document.load_buffer(bytes.data(), bytes.size())) state.SkipWithError("not parsed");
     benchmark::DoNotOptimize(document.first_child());
+  }
+}
+
+// What a row of fresh processes measures besides the time of a parse.
+enum class Measure { kTime, kPageFaults, kPagesTouched };
+
+// Runs xml_fresh_parse once per iteration: `parses` parses of the table by
+// `who` in a new process. The iteration's time is the CPU time of one parse;
+// the row's measure is that, or the page faults of one parse, or the pages
+// by which the parses raised the peak resident memory.
+void FreshProcess(benchmark::State& state, const char* who, int parses, Measure measure) {
+  const std::string command =
+      std::string(VELUT_BENCH_RUNNER) + " " + who + " " + std::to_string(parses);
+  double total = 0;
+  for (auto _ : state) {
+    const std::unique_ptr<FILE, int (*)(FILE*)> out(popen(command.c_str(), "r"), pclose);
+    double ns = 0;
+    double faults = 0;
+    double pages = 0;
+    if (out == nullptr || std::fscanf(out.get(), "%lf %lf %lf", &ns, &faults, &pages) != 3) {
+      state.SkipWithError("xml_fresh_parse failed");
+      break;
+    }
+    state.SetIterationTime(ns / 1e9);
+    total += measure == Measure::kPageFaults ? faults : pages;
+  }
+  if (measure != Measure::kTime && state.iterations() > 0) {
+    const double mean = total / static_cast<double>(state.iterations());
+    state.counters["measure"] = mean;
+    char label[48];
+    std::snprintf(label, sizeof label, "%.0f %s", mean,
+                  measure == Measure::kPageFaults ? "page faults" : "pages touched");
+    state.SetLabel(label);
   }
 }
 
@@ -92,8 +109,9 @@ std::size_t HeapInUse() {
   return m.uordblks + m.hblkhd;
 }
 
-// The heap a parsed document keeps, in the label: MB and the multiple of
-// the document's size.
+// The heap a parsed document keeps (malloc's count of the bytes handed
+// out, touched or not), in the label: MB and the multiple of the
+// document's size.
 template <class Parse>
 void Heap(benchmark::State& state, const std::string& bytes, Parse parse) {
   std::size_t kept = 0;
@@ -102,11 +120,15 @@ void Heap(benchmark::State& state, const std::string& bytes, Parse parse) {
   std::snprintf(label, sizeof label, "heap %.2f MB = %.1fx the document", kept / 1e6,
                 static_cast<double>(kept) / static_cast<double>(bytes.size()));
   state.SetLabel(label);
+  state.counters["measure"] = static_cast<double>(kept);
 }
 
 void VelutHeap(benchmark::State& state, const std::string& bytes) {
   const Owned<CFDataRef> data = DataOf(bytes);
   Heap(state, bytes, [&data] {
+    // This document takes the block the thread kept from the rows before:
+    // the next one is measured, with memory of its own.
+    const Owned<CFXMLTreeRef> first(CFXMLTreeCreateFromData(nullptr, data.ref, nullptr, 0, 0));
     const std::size_t before = HeapInUse();
     const Owned<CFXMLTreeRef> tree(CFXMLTreeCreateFromData(nullptr, data.ref, nullptr, 0, 0));
     return HeapInUse() - before;
@@ -151,6 +173,46 @@ BENCHMARK_CAPTURE(Pugixml, utf8, kUtf8)
 BENCHMARK_CAPTURE(Velut, utf16, kUtf16)->Name("XMLTree/utf16/velut")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Pugixml, utf16, kUtf16)
     ->Name("XMLTree/utf16/limit_pugixml_load_buffer")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreshProcess, cold, "velut", 1, Measure::kTime)
+    ->Name("XMLTree/cold/velut")
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreshProcess, cold, "pugixml", 1, Measure::kTime)
+    ->Name("XMLTree/cold/limit_pugixml_load_buffer")
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreshProcess, cold, "velut", 1, Measure::kPageFaults)
+    ->Name("XMLTree/cold-page-faults/velut")
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreshProcess, cold, "pugixml", 1, Measure::kPageFaults)
+    ->Name("XMLTree/cold-page-faults/limit_pugixml_load_buffer")
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreshProcess, cold, "velut", 1, Measure::kPagesTouched)
+    ->Name("XMLTree/cold-pages-touched/velut")
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreshProcess, cold, "pugixml", 1, Measure::kPagesTouched)
+    ->Name("XMLTree/cold-pages-touched/limit_pugixml_load_buffer")
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreshProcess, loop, "velut", 50, Measure::kTime)
+    ->Name("XMLTree/fresh-process-loop/velut")
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreshProcess, loop, "pugixml", 50, Measure::kTime)
+    ->Name("XMLTree/fresh-process-loop/limit_pugixml_load_buffer")
+    ->UseManualTime()
+    ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(VelutHeap, utf8, kUtf8)->Name("XMLTree/heap/velut")->Iterations(1);
 BENCHMARK_CAPTURE(PugixmlHeap, utf8, kUtf8)

@@ -1,6 +1,9 @@
 // The memory of one parsed document: its objects are placed one after
 // another in blocks that the arena owns, and the blocks are freed together
-// once the last of those objects has been destroyed.
+// once the last of those objects has been destroyed. A thread that frees an
+// arena keeps one block, the largest it has freed (at most kLargestBlock
+// bytes), for its next arena, so that a parse after a release finds its
+// memory already mapped; the block is freed when the thread exits.
 #pragma once
 
 #include <atomic>
@@ -15,12 +18,14 @@ namespace velcf::detail {
 
 class Arena {
  public:
-  // An empty arena; throws std::bad_alloc.
-  static Arena* Create();
+  // An empty arena for about `expected` bytes of objects (a hint: it sizes
+  // the first block); throws std::bad_alloc.
+  static Arena* Create(std::size_t expected);
   Arena(const Arena&) = delete;
   Arena& operator=(const Arena&) = delete;
 
-  // Frees every block, the arena included. Objects still in it are gone.
+  // Frees every block, the arena included, but the largest one, which the
+  // calling thread keeps for its next arena. Objects still in it are gone.
   void Free();
 
   // `size` bytes, 8-aligned; throws std::bad_alloc. `size` is a multiple
@@ -83,27 +88,39 @@ class Arena {
   }
 
  private:
-  // Every block starts with this header; objects lie within the first
-  // 512 KiB of their block, so that their offset fits their header.
+  // Every block starts with this header. An object lies within 512 KiB of
+  // the header before it, so that its offset fits its own header: a large
+  // block is cut into segments of at most that size, each behind a header
+  // of its own (with a null `next`).
   struct Block {
     Block* next;
     Arena* arena;
   };
   static constexpr std::size_t kFirstBlock = 4096;
-  static constexpr std::size_t kLargestBlock = 65536 - 64;  // below malloc's mmap threshold
-  static constexpr std::size_t kOwnBlock = kLargestBlock / 4;
+  // Blocks double up to this size, which is also the bound of the block a
+  // thread keeps.
+  static constexpr std::size_t kLargestBlock = std::size_t{8} << 20;
+  static constexpr std::size_t kSegment = std::size_t{512} << 10;
+  static constexpr std::size_t kOwnBlock = 16384;
 
   Arena() = default;
   ~Arena() = default;
+  // `bytes` of memory, in whole huge pages when it is a multiple of them.
+  static void* AllocateBlock(std::size_t bytes);
   void* AllocateSlow(std::size_t size);
   void FreeNewestBlock();
   Block* NewBlock(std::size_t bytes);
+  // Takes allocations from [begin, end) of a block, in segments from `begin`.
+  void Serve(char* begin, char* end);
 
   Block* blocks_ = nullptr;      // newest first
-  char* block_begin_ = nullptr;  // of the block allocations are taken from
-  char* last_block_ = nullptr;   // of the block of the latest allocation
+  char* block_begin_ = nullptr;  // of the segment allocations are taken from
+  char* last_block_ = nullptr;   // of the segment of the latest allocation
   char* cursor_ = nullptr;
-  char* end_ = nullptr;
+  char* end_ = nullptr;        // of what the segment may serve
+  char* block_end_ = nullptr;  // of the block the segment lies in
+  Block* largest_ = nullptr;   // the largest block not a request's own, kept at Free
+  std::size_t largest_size_ = 0;
   std::size_t next_block_ = kFirstBlock;
   std::size_t made_ = 0;
   const Object* root_ = nullptr;

@@ -50,9 +50,12 @@ int VelUtResString::LoadFromResource(signed char force) {
   // looked up as it stands, without a copy.
   void* handle = nullptr;
   if (!mResourceHandleMap.Lookup(mSrc, handle)) handle = GetResourceHandle(mSrc.c_str());
-  const bool ok = mText.Load(mId, handle);
+  // As CStdStr::Load, but into the text's own memory, which a text loaded
+  // again reuses.
+  if (handle == nullptr) handle = AfxGetResourceHandle();
+  loadStringFromWin32ResourceDLL(static_cast<HMODULE>(handle), mId, mText);
   mFlags |= kLoaded;
-  return ok ? 1 : 0;
+  return mText.empty() ? 0 : 1;
 }
 
 int VelUtResString::FreeLibraries() {

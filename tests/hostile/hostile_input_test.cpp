@@ -996,10 +996,11 @@ const Fn kFunctions[] = {
        FreeLibrary(LoadLibraryW(L"strings64.dll"));
      }},
     {FN(FreeLibrary)},
-    {"AfxGetResourceHandle, AfxSetResourceHandle, loadStringFromWin32ResourceDLL",
+    {"AfxGetResourceHandle, AfxSetResourceHandle, loadStringFromWin32ResourceDLL (2)",
      [](HMODULE m, unsigned id) {
        AfxSetResourceHandle(m);
-       loadStringFromWin32ResourceDLL(AfxGetResourceHandle(), id);
+       std::wstring text = loadStringFromWin32ResourceDLL(AfxGetResourceHandle(), id);
+       loadStringFromWin32ResourceDLL(AfxGetResourceHandle(), id, text);  // over a text
      }},
     {"LoadStringW, LoadString",
      [](HMODULE m, unsigned id, const IntOut& o) {

@@ -118,9 +118,15 @@ bool FindString(const velwin::detail::ModuleImage& m, UINT id, LANGID preferred,
 
 std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
   std::wstring text;
+  loadStringFromWin32ResourceDLL(module, id, text);
+  return text;
+}
+
+void loadStringFromWin32ResourceDLL(HMODULE module, UINT id, std::wstring& text) {
+  text.clear();
   if (module == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
-    return text;
+    return;
   }
   // Read before the lookup: an unload meanwhile leaves what is kept below
   // outdated, never the other way round.
@@ -134,7 +140,8 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
       held && recent->any_language ? recent->language : velwin::detail::PreferredLanguage();
   if (held && recent->language == preferred) {
     if (!recent->found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-    return recent->text;
+    text.assign(recent->text);
+    return;
   }
   // One reference captured: the call's function object needs no memory.
   struct Lookup {
@@ -148,7 +155,7 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
         lookup.found = FindString(m, lookup.id, lookup.preferred, lookup.text, lookup.any_language);
       })) {
     SetLastError(ERROR_INVALID_HANDLE);
-    return text;
+    return;
   }
   const bool found = lookup.found;
   if (recent != nullptr && text.size() <= RecentTexts::kLongestText) {
@@ -163,7 +170,6 @@ std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id) {
     recent->any_language = lookup.any_language;
   }
   if (!found) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-  return text;
 }
 
 namespace {

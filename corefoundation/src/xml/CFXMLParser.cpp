@@ -70,6 +70,21 @@ bool HasRepeatedKey(__CFDictionary& attributes) {
   return false;
 }
 
+// About the bytes the tree of a document will take: some 128 bytes per
+// markup ('<'), counted in the first 64 KiB of its text and scaled to the
+// whole. Only a hint for the arena's first block.
+std::size_t ExpectedTreeBytes(const char* text, std::size_t size) {
+  constexpr std::size_t kSample = 65536;
+  constexpr std::size_t kBytesPerMarkup = 128;
+  const std::size_t sample = std::min(size, kSample);
+  std::size_t markups = 0;
+  for (std::size_t i = 0; i < sample; ++i) markups += text[i] == '<' ? 1 : 0;
+  if (sample == 0) return 0;
+  // In 64 bits, so that a 32-bit size cannot overflow; at most 16 MiB.
+  const std::uint64_t expected = std::uint64_t{markups} * kBytesPerMarkup * (size / sample);
+  return static_cast<std::size_t>(std::min<std::uint64_t>(expected, std::uint64_t{16} << 20));
+}
+
 class Builder {
  public:
   // `buffer`: the copy of the document's text that pugixml parsed in place.
@@ -517,7 +532,8 @@ CFXMLTreeRef CFXMLTreeCreateFromData(CFAllocatorRef, CFDataRef xmlData, CFURLRef
     const pugi::xml_parse_result result = document.load_buffer_inplace(
         buffer.get(), decoded.size + 1, velcf::detail::kPugiOptions, pugi::encoding_utf8);
     if (result.status != pugi::status_ok) return nullptr;
-    ArenaOwner arena(velcf::detail::Arena::Create());
+    ArenaOwner arena(
+        velcf::detail::Arena::Create(velcf::detail::ExpectedTreeBytes(decoded.text, decoded.size)));
     velcf::detail::Builder builder(decoded, buffer.get(), parseOptions, *arena.get());
     __CFTree* root = builder.Build(document);
     if (root == nullptr) return nullptr;  // the arena goes with what was built

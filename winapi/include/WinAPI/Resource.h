@@ -310,6 +310,16 @@ VELWIN_API int LCIDToLocaleName(LCID locale, LPWSTR name, int size, DWORD flags)
 //   id 3                   -> ""
 VELWIN_API std::wstring loadStringFromWin32ResourceDLL(HMODULE module, UINT id);
 
+// loadStringFromWin32ResourceDLL: the same text, written over `text`, whose
+// memory is reused: a caller that loads strings again and again into the
+// same string allocates nothing once it is large enough. After a throw,
+// `text` holds any part of the string.
+//
+// Example:
+//   std::wstring label;
+//   loadStringFromWin32ResourceDLL(res, 101, label);  // label -> "OK"
+VELWIN_API void loadStringFromWin32ResourceDLL(HMODULE module, UINT id, std::wstring& text);
+
 // LoadStringW: copies the string resource `id` of `module` into `buffer`
 // of `size` units, cut to size - 1 units and always terminated, and
 // returns the number of units copied. With `size` 0, `buffer` is taken as
