@@ -244,6 +244,13 @@ HMODULE Map(int fd, const struct stat& st) {
     SetLastError(ERROR_BAD_EXE_FORMAT);
     return nullptr;
   }
+  // A file larger than the address space (on a 32-bit machine) cannot be
+  // mapped whole; its size must not wrap to a smaller one.
+  if (static_cast<std::uint64_t>(st.st_size) > SIZE_MAX) {
+    close(fd);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   std::unique_ptr<Module> module;
   try {
     module = std::make_unique<Module>();
