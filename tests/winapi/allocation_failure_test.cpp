@@ -33,9 +33,10 @@
 
 extern "C" int __lsan_do_recoverable_leak_check() __attribute__((weak));
 
-// The C library's calls that allocate fail as they do when memory runs out: opendir and newlocale
-// with ENOMEM, the registration of a thread_local's destructor by aborting, as glibc does. They
-// are exported, so that the libraries bind to them.
+// The C library's calls that allocate fail as they do when memory runs out: opendir with ENOMEM,
+// newlocale with ENOENT (glibc's answer when an allocation fails while it reads the locale's
+// files), the registration of a thread_local's destructor by aborting, as glibc does. They are
+// exported, so that the libraries bind to them.
 #define VISIBLE __attribute__((visibility("default")))
 extern "C" VISIBLE DIR* opendir(const char* name) {
   static const auto next = velut_test::Next(&opendir);
@@ -43,7 +44,7 @@ extern "C" VISIBLE DIR* opendir(const char* name) {
 }
 extern "C" VISIBLE locale_t newlocale(int mask, const char* name, locale_t base) {
   static const auto next = velut_test::Next(&newlocale);
-  return velut_test::AllocationFails() ? (errno = ENOMEM, nullptr) : next(mask, name, base);
+  return velut_test::AllocationFails() ? (errno = ENOENT, nullptr) : next(mask, name, base);
 }
 extern "C" VISIBLE int __cxa_thread_atexit_impl(void (*f)(void*), void* p, void* dso) {  // NOLINT
   static const auto next = velut_test::Next(&__cxa_thread_atexit_impl);
@@ -72,7 +73,7 @@ const bool kIcuCounted = [] {
 // calendar and symbols it shares per locale), which no caller can undo: they are made first.
 void StartIcu() {
   UErrorCode status = U_ZERO_ERROR;
-  for (const char* locale : {"en_US", "de_DE", "en_US_POSIX"}) {
+  for (const char* locale : {"en_US", "de_DE", "tr_TR", "en_US_POSIX"}) {
     UDateFormat* f = udat_open(UDAT_MEDIUM, UDAT_FULL, locale, u"UTC", -1, nullptr, -1, &status);
     UChar out[64];
     udat_format(f, 0, out, 64, nullptr, &status);
@@ -99,11 +100,10 @@ const wchar_t* Caught(Call call) try {
 const wchar_t* Fifteen() {
   return Caught([] { return Keep(loadStringFromWin32ResourceDLL(g_strings, 15)); });
 }
-const wchar_t* Date(LCID lcid) {
+const wchar_t* Date(LCID lcid, DWORD flags = DATE_LONGDATE) {
   const SYSTEMTIME day{2024, 5, 5, 17, 0, 0, 0, 0};
-  return Caught([&] {
-    return GetDateFormatW(lcid, DATE_LONGDATE, &day, nullptr, g_text, 80) ? g_text : Error();
-  });
+  return Caught(
+      [&] { return GetDateFormatW(lcid, flags, &day, nullptr, g_text, 80) ? g_text : Error(); });
 }
 const wchar_t* Load(const std::wstring& name) {
   return Caught([&] {
@@ -218,6 +218,8 @@ TEST(AllocationFailure, NoCacheKeepsAFailure) {
        [] { return Date(0x0407); }, german, L"error 8"},
       {"GetDateFormatW of the user's de_DE: ICU's languages listed again after a failure", nullptr,
        [] { return Date(LOCALE_USER_DEFAULT); }, german, L"error 8"},
+      {"GetDateFormatW(0x041F, DATE_YEARMONTH): a wrong pattern ICU calls right not kept", nullptr,
+       [] { return Date(0x041F, DATE_YEARMONTH); }, L"May\u0131s 2024", L"error 8"},
   };
   for (const Row& row : rows) {
     Outcome outcome = kRight;
