@@ -4,7 +4,6 @@
 #pragma once
 
 #include <atomic>
-#include <cassert>
 #include <cstddef>
 #include <new>
 #include <utility>
@@ -23,10 +22,13 @@ class Arena {
   // Frees every block, the arena included. Objects still in it are gone.
   void Free();
 
-  // `size` bytes, 8-aligned; throws std::bad_alloc. `size` is a multiple
-  // of 8, so that the next allocation is aligned as well.
+  // `size` bytes, 8-aligned; throws std::bad_alloc. The size is rounded up
+  // to whole 8-byte words, so that the next allocation is aligned as well:
+  // on a 32-bit machine a node and its record, or an odd count of child
+  // pointers, end halfway through a word.
   void* Allocate(std::size_t size) {
-    assert(size % 8 == 0);
+    size = (size + 7) & ~std::size_t{7};
+    if (size == 0) throw std::bad_alloc();  // the rounding wrapped
     if (size <= static_cast<std::size_t>(end_ - cursor_)) {
       char* p = cursor_;
       cursor_ += size;

@@ -192,11 +192,12 @@ struct __CFXMLNode final : velcf::detail::Object {
   CFXMLNodeTypeCode code() const { return small_; }
   // The size of the record a node of type `code` carries; 0 for none.
   static std::size_t InfoSize(CFXMLNodeTypeCode code) {
-    static_assert(sizeof(CFXMLElementInfo) % 8 == 0 && sizeof(CFXMLDocumentInfo) % 8 == 0 &&
-                      sizeof(CFXMLProcessingInstructionInfo) % 8 == 0 &&
-                      sizeof(CFXMLDocumentTypeInfo) % 8 == 0 &&
-                      sizeof(CFXMLEntityReferenceInfo) % 8 == 0,
-                  "a node and its record fill whole words of the arena");
+    static_assert(alignof(CFXMLElementInfo) <= alignof(__CFXMLNode) &&
+                      alignof(CFXMLDocumentInfo) <= alignof(__CFXMLNode) &&
+                      alignof(CFXMLProcessingInstructionInfo) <= alignof(__CFXMLNode) &&
+                      alignof(CFXMLDocumentTypeInfo) <= alignof(__CFXMLNode) &&
+                      alignof(CFXMLEntityReferenceInfo) <= alignof(__CFXMLNode),
+                  "a record right after its node is aligned");
     switch (code) {
       case kCFXMLNodeTypeDocument:
         return sizeof(CFXMLDocumentInfo);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cwchar>
+#include <new>
 
 #include <VelUt/StdStr.h>
 
@@ -95,10 +96,23 @@ void CStdStr<CT>::FormatV(const CT* format, va_list args) {
   this->swap(out);
 }
 
+namespace {
+
+// Resizes `s` to `length` units. A length beyond max_size() (below INT_MAX
+// on a 32-bit machine) is memory that cannot be had: std::bad_alloc, as the
+// header says, not std::length_error.
+template <typename S>
+void ResizeOrThrow(S& s, std::size_t length) {
+  if (length > s.max_size()) throw std::bad_alloc();
+  s.resize(length);
+}
+
+}  // namespace
+
 template <typename CT>
 CT* CStdStr<CT>::GetBuf(int minLength) {
   if (minLength > 0 && this->size() < static_cast<std::size_t>(minLength))
-    this->resize(static_cast<std::size_t>(minLength));
+    ResizeOrThrow(*this, static_cast<std::size_t>(minLength));
   return this->data();
 }
 
@@ -107,7 +121,7 @@ void CStdStr<CT>::RelBuf(int newLength) {
   if (newLength < 0)
     this->resize(wcsnlen(this->data(), this->size()));
   else
-    this->resize(static_cast<std::size_t>(newLength));
+    ResizeOrThrow(*this, static_cast<std::size_t>(newLength));
 }
 
 template <typename CT>

@@ -178,6 +178,8 @@ row 'version: empty' 1! '' '' '' version ''
 row 'error: hexadecimal' 0 '' 'The system cannot find the path specified' '' error 0x3
 row 'error: 010 is ten' 0 '' 'An unexpected error occurred' '' error 010
 row 'time: German' 0 '' 'Freitag, 17. Mai 2024 08:30:00' '' LC_ALL=de_DE.UTF-8 time $day
+row 'time: past 32 bits of seconds' 0 '' 'Dienstag, 1. Juni 2038 00:00:00' '' \
+  LC_ALL=de_DE.UTF-8 time 2038-06-01T00:00:00
 row 'time: no time of day' 1! '' '' '2024-05-17' time 2024-05-17
 # The installer's words, never through a shell.
 row 'install: a patch' 0 '' '[/p][my][file.msp][/qn]' '' "$fake" install --wait 'my file.msp' /qn

@@ -33,9 +33,13 @@
 
 extern "C" int __lsan_do_recoverable_leak_check() __attribute__((weak));
 
-// The C library's calls that allocate fail as they do when memory runs out: opendir and newlocale
-// with ENOMEM, the registration of a thread_local's destructor by aborting, as glibc does. They
-// are exported, so that the libraries bind to them.
+// newlocale's errno when one of its allocations fails: glibc gives ENOMEM, or ENOENT when the
+// allocation failed while it read the locale's files.
+int g_newlocale_errno = ENOMEM;
+
+// The C library's calls that allocate fail as they do when memory runs out: opendir with ENOMEM,
+// newlocale as above, the registration of a thread_local's destructor by aborting, as glibc does.
+// They are exported, so that the libraries bind to them.
 #define VISIBLE __attribute__((visibility("default")))
 extern "C" VISIBLE DIR* opendir(const char* name) {
   static const auto next = velut_test::Next(&opendir);
@@ -43,7 +47,8 @@ extern "C" VISIBLE DIR* opendir(const char* name) {
 }
 extern "C" VISIBLE locale_t newlocale(int mask, const char* name, locale_t base) {
   static const auto next = velut_test::Next(&newlocale);
-  return velut_test::AllocationFails() ? (errno = ENOMEM, nullptr) : next(mask, name, base);
+  return velut_test::AllocationFails() ? (errno = g_newlocale_errno, nullptr)
+                                       : next(mask, name, base);
 }
 extern "C" VISIBLE int __cxa_thread_atexit_impl(void (*f)(void*), void* p, void* dso) {  // NOLINT
   static const auto next = velut_test::Next(&__cxa_thread_atexit_impl);
@@ -72,7 +77,7 @@ const bool kIcuCounted = [] {
 // calendar and symbols it shares per locale), which no caller can undo: they are made first.
 void StartIcu() {
   UErrorCode status = U_ZERO_ERROR;
-  for (const char* locale : {"en_US", "de_DE", "en_US_POSIX"}) {
+  for (const char* locale : {"en_US", "de_DE", "tr_TR", "en_US_POSIX"}) {
     UDateFormat* f = udat_open(UDAT_MEDIUM, UDAT_FULL, locale, u"UTC", -1, nullptr, -1, &status);
     UChar out[64];
     udat_format(f, 0, out, 64, nullptr, &status);
@@ -99,11 +104,10 @@ const wchar_t* Caught(Call call) try {
 const wchar_t* Fifteen() {
   return Caught([] { return Keep(loadStringFromWin32ResourceDLL(g_strings, 15)); });
 }
-const wchar_t* Date(LCID lcid) {
+const wchar_t* Date(LCID lcid, DWORD flags = DATE_LONGDATE) {
   const SYSTEMTIME day{2024, 5, 5, 17, 0, 0, 0, 0};
-  return Caught([&] {
-    return GetDateFormatW(lcid, DATE_LONGDATE, &day, nullptr, g_text, 80) ? g_text : Error();
-  });
+  return Caught(
+      [&] { return GetDateFormatW(lcid, flags, &day, nullptr, g_text, 80) ? g_text : Error(); });
 }
 const wchar_t* Load(const std::wstring& name) {
   return Caught([&] {
@@ -214,10 +218,14 @@ TEST(AllocationFailure, NoCacheKeepsAFailure) {
        [] { return Load(g_upper); }, L"loaded", L"error 8"},
       {"the first LoadLibraryW(L\"\u00DCMLAUT\"): a failed case-folding locale made again", nullptr,
        Umlaut, L"loaded", L"error 8"},
+      {"the first LoadLibraryW(L\"\u00DCMLAUT\"): newlocale's ENOENT tried again, not kept",
+       [] { g_newlocale_errno = ENOENT; }, Umlaut, L"loaded", L"error 8"},
       {"a thread's first GetDateFormatW(0x0407, DATE_LONGDATE): no fallback pattern kept", nullptr,
        [] { return Date(0x0407); }, german, L"error 8"},
       {"GetDateFormatW of the user's de_DE: ICU's languages listed again after a failure", nullptr,
        [] { return Date(LOCALE_USER_DEFAULT); }, german, L"error 8"},
+      {"GetDateFormatW(0x041F, DATE_YEARMONTH): a wrong pattern ICU calls right not kept", nullptr,
+       [] { return Date(0x041F, DATE_YEARMONTH); }, L"May\u0131s 2024", L"error 8"},
   };
   for (const Row& row : rows) {
     Outcome outcome = kRight;

@@ -1,10 +1,12 @@
 // LoadLibrary, FreeLibrary, loadStringFromWin32ResourceDLL and EnumResourceStringsW on real DLLs.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <ostream>
@@ -16,9 +18,18 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Resource.h>
 
+#include "support/interpose.h"
 #include "support/rows.h"
 #include "support/temp_folder.h"
 #include "winapi/resource_support.h"
+
+// While set, readdir fails with EIO, as it does for a folder that cannot be read. Exported, so
+// that the libraries bind to it.
+bool g_readdir_fails = false;
+extern "C" __attribute__((visibility("default"))) dirent* readdir(DIR* dir) {
+  static const auto next = velut_test::Next(&readdir);
+  return g_readdir_fails ? (errno = EIO, nullptr) : next(dir);
+}
 
 namespace {
 
@@ -167,6 +178,21 @@ TEST(LoadLibraryW, ErrorSaysWhyAFileDoesNotLoad) {
     EXPECT_EQ(expected, static_cast<LoadOutcome>(
                             RunWhereReadOnly(dir.path(), ReadOnlyBy::kUnprivilegedUser, load)));
   });
+}
+
+// A folder that cannot be read in the case-blind search gives its error, not "no such module".
+TEST(LoadLibraryW, UnreadableFolderIsNoMissingModule) {
+  TempFolder dir;
+  CopyDll("strings64.dll", dir / "cased.dll");
+  const std::wstring name = Text(dir / "CASED.dll");
+  g_readdir_fails = true;
+  const HMODULE module = LoadLibraryW(name.c_str());
+  const DWORD error = GetLastError();
+  g_readdir_fails = false;
+  EXPECT_EQ(nullptr, module);
+  EXPECT_EQ(ERROR_GEN_FAILURE, error) << "readdir's EIO";
+  const Library cased(name);
+  EXPECT_NE(nullptr, cased.get()) << "the folder read again";
 }
 
 // Null and a resource id are no names.

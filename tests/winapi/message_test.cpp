@@ -117,6 +117,9 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
   const std::wstring wide(30000, L'x');
   const std::string narrow(30000, 'x');
   const DWORD raw = FORMAT_MESSAGE_IGNORE_INSERTS;
+  // 2^40 + 2 where DWORD_PTR has 64 bits, 2 where it has 32.
+  const auto big = static_cast<DWORD_PTR>(0x10000000002ULL);
+  const bool wide_inserts = sizeof(DWORD_PTR) == 8;
   struct Row {
     const char* name;
     const wchar_t* format;
@@ -127,10 +130,10 @@ TEST(FormatMessage, InsertsEscapesAndWidths) {
   const Row rows[] = {
       {"inserts in any order", L"%2 before %1", 0, w(L"one"), w(L"two"), L"two before one"},
       {"printf forms", L"[%1!5d!] [%2!08x!] %2!c!", 0, 42, 255, L"[   42] [000000ff] \u00FF"},
-      {"I64 reads 64 bits, u 32", L"%1!u! %2!I64u!", 0, DWORD_PTR{1} << 32 | 2,
-       DWORD_PTR{1} << 32 | 2, L"2 4294967298"},
-      {"size prefixes", L"%1!zu! %2!td! %1!jd! %1!Iu! %1!lx!", 0, DWORD_PTR{1} << 40,
-       static_cast<DWORD_PTR>(-7), L"1099511627776 -7 1099511627776 1099511627776 10000000000"},
+      {"I64 reads a whole DWORD_PTR, u 32 bits", L"%1!u! %1!I64u!", 0, big, 0,
+       wide_inserts ? L"2 1099511627778" : L"2 2"},
+      {"size prefixes", L"%1!zu! %2!td! %1!jd! %1!Iu! %1!lx!", 0, big, static_cast<DWORD_PTR>(-7),
+       wide_inserts ? L"1099511627778 -7 1099511627778 1099511627778 10000000002" : L"2 -7 2 2 2"},
       {"narrow and wide texts", L"%1!S!|%2!-6ls!|", 0, w("narrow"), w(L"ab"), L"narrow|ab    |"},
       {"kept as written: floating point, unknown letters, all but a single conversion",
        L"%1!f!%1!q!%1!s %s!%1!d%n!%1!5.2.1d!%1!Ld!", 0, 1, 0,

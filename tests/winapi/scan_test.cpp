@@ -1,6 +1,9 @@
 // swscanf_s: directives, sizes of numbers and texts, and how a scan ends.
 #include <climits>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
 #include <string>
 #include <tuple>
 #include <variant>
@@ -24,8 +27,7 @@ TEST(Swscanf, IntoInts) {
       {L"1 2 3", L"%*d %d%n %d", 2, {2, 3, 3}},
       {L"50% x", L"%d%% %*d", 1, {50}},
       {L"", L"b%d", -1, {}},
-      {L"q1", L"%q%d", 1, {1}},                // a letter that is no conversion matches itself
-      {L"1234", L"%000h02d%d", 2, {12, 34}}};  // the last width counts; 0 is none
+      {L"q1", L"%q%d", 1, {1}}};  // a letter that is no conversion matches itself
   velut_test::ForEachRow(rows, [](auto& text, auto& format, auto& count, auto& fields) {
     std::vector<int> f(6);
     EXPECT_EQ(swscanf_s(text, format, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]), count);
@@ -39,30 +41,48 @@ TEST(Swscanf, IntoInts) {
 }
 
 using Value =
-    std::variant<signed char, unsigned char, short, unsigned short, int, long, unsigned long,
-                 long long, unsigned long long, float, double, long double, void*>;
+    std::variant<signed char, unsigned char, short, unsigned short, int, unsigned, long,
+                 unsigned long, long long, unsigned long long, float, double, long double, void*>;
 
-// Each size prefix stores the low bits into its own type; floats take a point in any locale.
+// "-46F174" as a pointer: two's complement as wide as the pointer.
+void* const kNegativePointer = reinterpret_cast<void*>(
+    static_cast<std::uintptr_t>(sizeof(void*) == 8 ? 0xFFFFFFFFFFB90E8C : 0xFFB90E8C));
+
+// Each size prefix stores the low bits into its own type, and not a byte past it; floats take a
+// point in any locale.
 TEST(Swscanf, SizesFloatsAndPointers) {
   const std::tuple<const wchar_t*, const wchar_t*, Value> rows[] = {
       {L"300", L"%hhu", static_cast<unsigned char>(44)},
       {L"12345678", L"%2h0d", static_cast<short>(0x614E)},      // a last width of 0 is none
+      {L"1234", L"%000h02d", static_cast<short>(12)},           // the last width counts
       {L"-1", L"%hu", static_cast<unsigned short>(USHRT_MAX)},  // negated modulo 2^16
       {L"fffffffffffffffff", L"%llx", ULLONG_MAX},
       {L"-3000000000", L"%I32d", 1294967296},
+      {L"-2", L"%zd", static_cast<std::ptrdiff_t>(-2)},
+      {L"5", L"%zu", static_cast<std::size_t>(5)},
+      {L"6", L"%Iu", static_cast<std::size_t>(6)},
+      {L"-7", L"%td", static_cast<std::ptrdiff_t>(-7)},
+      {L"-8", L"%jd", static_cast<std::intmax_t>(-8)},
+      {L"-9", L"%I64d", static_cast<std::int64_t>(-9)},
       {L"0x1p4", L"%lG", 16.0},
       {L"1,5", L"%lf", 1.0},
       {L"InFiNiTy", L"%lf", HUGE_VAL},
       {L"-2.5e-3", L"%Lf", static_cast<long double>(-2.5e-3)},  // with a double's precision
-      {L"-46F174", L"%p", reinterpret_cast<void*>(0xFFFFFFFFFFB90E8C)},  // two's complement
+      {L"-46F174", L"%p", kNegativePointer},
       {L"+46F175", L"%p", reinterpret_cast<void*>(0x46F175)},
       {L"0x1A", L"%P", reinterpret_cast<void*>(0)}};  // plain hex digits: no "0x"
   velut_test::ForEachRow(rows, [](auto& text, auto& format, auto& stored) {
     std::visit(
         [&](auto expected) {
-          decltype(expected) value{};
-          EXPECT_EQ(swscanf_s(text, format, &value), 1);
-          EXPECT_EQ(value, expected);
+          struct {
+            decltype(expected) value{};
+            unsigned char guard[8] = {0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5};
+          } target;
+          EXPECT_EQ(swscanf_s(text, format, &target.value), 1);
+          EXPECT_EQ(target.value, expected);
+          EXPECT_EQ(std::string(8, '\xA5'),
+                    std::string(std::begin(target.guard), std::end(target.guard)))
+              << "the bytes after the target are overwritten";
         },
         stored);
   });

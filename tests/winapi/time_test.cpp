@@ -42,6 +42,7 @@ TEST(CTime, FieldsAndSystemTime) {
       {"summer: UTC+2", 2024, 5, 17, 8, 30, 0, -1, 1715927400, "2024-5-17 8:30:0 6"},
       {"winter: UTC+1", 2024, 1, 15, 12, 0, 0, 0, 1705316400, "2024-1-15 12:0:0 2"},
       {"claimed daylight time", 2024, 1, 15, 12, 0, 0, 1, 1705312800, "2024-1-15 11:0:0 2"},
+      {"past 32 bits of seconds", 2038, 6, 1, 0, 0, 0, -1, 2158956000, "2038-6-1 0:0:0 3"},
       // Months at the ends of int carry whole years in 64 bits.
       {"month INT_MIN", 2024, INT_MIN, 17, 8, 30, 0, 0, kAny, "-178954947-4-17 8:30:0 "},
       {"month INT_MAX", 2024, INT_MAX, 17, 8, 30, 0, 0, kAny, "178958994-7-17 8:30:0 "},

@@ -55,9 +55,9 @@ std::vector<Token> StylePattern(const std::string& locale, UDateFormatStyle time
   return U_SUCCESS(st) ? tokens : std::vector<Token>();
 }
 
-// The locale's best pattern for a skeleton such as "yMMMM".
-std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16string& skeleton,
-                                   UErrorCode& st) {
+// The locale's best pattern for a skeleton such as "yMMMM", made once.
+std::vector<Token> MakeSkeletonPattern(const std::string& locale, const std::u16string& skeleton,
+                                       UErrorCode& st) {
   // Closed also when a text's allocation throws.
   const std::unique_ptr<UDateTimePatternGenerator, void (*)(UDateTimePatternGenerator*)> owned(
       udatpg_open(locale.c_str(), &st), &udatpg_close);
@@ -70,6 +70,22 @@ std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16stri
       },
       st);
   return U_SUCCESS(st) ? ParsePattern(out) : std::vector<Token>();
+}
+
+// The locale's best pattern for a skeleton. When one of its own allocations
+// fails, ICU's pattern generator may report success with a wrong pattern
+// (Turkish "y (ay: MMMM)" for "MMMM y"), which the cache would keep: the
+// pattern is made twice and counts only when both agree, else the call
+// fails for want of memory.
+std::vector<Token> SkeletonPattern(const std::string& locale, const std::u16string& skeleton,
+                                   UErrorCode& st) {
+  std::vector<Token> tokens = MakeSkeletonPattern(locale, skeleton, st);
+  if (U_FAILURE(st)) return {};
+  const std::vector<Token> again = MakeSkeletonPattern(locale, skeleton, st);
+  if (U_SUCCESS(st) && RenderPattern(again) != RenderPattern(tokens)) {
+    st = U_MEMORY_ALLOCATION_ERROR;
+  }
+  return U_SUCCESS(st) ? tokens : std::vector<Token>();
 }
 
 // Pictures longer than this are translated for each call, not kept.

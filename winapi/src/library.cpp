@@ -27,6 +27,7 @@
 #include <textbase/unicode.h>
 
 #include "case_fold.h"
+#include "errno_map.h"
 #include "module_image.h"
 #include "path_syntax.h"
 #include "pe_image.h"
@@ -139,8 +140,10 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 // The entry of `folder` equal to `name` but for case, of the wanted kind;
-// of several, the first in byte order. "" when there is none.
-std::string FindIgnoringCase(const std::string& folder, const std::string& name, bool file) {
+// of several, the first in byte order. "" when there is none, or with
+// `error` set to errno when the folder cannot be read to its end.
+std::string FindIgnoringCase(const std::string& folder, const std::string& name, bool file,
+                             int& error) {
   const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()),
                                                 &closedir);
   if (dir == nullptr) {
@@ -149,19 +152,28 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& name,
     return std::string();
   }
   std::string best;
-  while (const dirent* entry = readdir(dir.get())) {
+  for (;;) {
+    // readdir gives null at the end and on an error, which only errno
+    // tells apart; the checks below change errno.
+    errno = 0;
+    const dirent* entry = readdir(dir.get());
+    if (entry == nullptr) break;
     const std::string candidate = entry->d_name;
     if (candidate == "." || candidate == "..") continue;
     if (!SameIgnoringCase(candidate, name)) continue;
     if (!best.empty() && candidate >= best) continue;
     if (IsKind(Join(folder, candidate), file)) best = candidate;
   }
-  return best;
+  if (errno == 0) return best;
+  if (errno == ENOMEM) throw std::bad_alloc();
+  error = errno;
+  return std::string();
 }
 
 // The regular file that `path` names, each component matched exactly or,
-// failing that, ignoring case. "" when there is none.
-std::string Resolve(const std::string& path) {
+// failing that, ignoring case. "" when there is none, or with `error` set
+// to errno when a folder cannot be read.
+std::string Resolve(const std::string& path, int& error) {
   if (path.empty()) return std::string();
   if (IsKind(path, true)) return path;
   std::vector<std::string> parts;
@@ -179,7 +191,7 @@ std::string Resolve(const std::string& path) {
       current = exact;
       continue;
     }
-    const std::string match = FindIgnoringCase(current, parts[i], last);
+    const std::string match = FindIgnoringCase(current, parts[i], last, error);
     if (match.empty()) return std::string();
     current = Join(current, match);
   }
@@ -220,8 +232,13 @@ DWORD ErrorOf(int error) {
     case EMFILE:
     case ENFILE:
       return ERROR_TOO_MANY_OPEN_FILES;
-    default:
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP:
+    case ENAMETOOLONG:
       return ERROR_MOD_NOT_FOUND;
+    default:  // a folder or file that cannot be read (EIO, ...)
+      return velwin::detail::Win32ErrorFromErrno(error);
   }
 }
 
@@ -242,6 +259,13 @@ HMODULE Map(int fd, const struct stat& st) {
   if (st.st_size <= 0) {  // nothing to map: certainly no image
     close(fd);
     SetLastError(ERROR_BAD_EXE_FORMAT);
+    return nullptr;
+  }
+  // A file larger than the address space (on a 32-bit machine) cannot be
+  // mapped whole; its size must not wrap to a smaller one.
+  if (static_cast<std::uint64_t>(st.st_size) > SIZE_MAX) {
+    close(fd);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
   std::unique_ptr<Module> module;
@@ -275,7 +299,7 @@ HMODULE Map(int fd, const struct stat& st) {
 // `error` 0 when there is no such file, with the errno value otherwise.
 int OpenFile(const std::string& path, struct stat& st, int& error) {
   error = 0;
-  const std::string found = Resolve(path);
+  const std::string found = Resolve(path, error);
   if (found.empty()) return -1;
   // O_NONBLOCK: a FIFO planted under the name must not hang the caller.
   const int fd = open(found.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);

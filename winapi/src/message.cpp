@@ -2,6 +2,8 @@
 // layer's system message table.
 #include <algorithm>
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 #include <new>
@@ -86,6 +88,32 @@ std::wstring_view PlainInsert(int index, const Inserts& inserts) {
   return {text, len};
 }
 
+// Formats the integer insert `v` into `buf`, passed as the type that the
+// size prefix of `format` reads: a wider or narrower argument would be read
+// in part, its high half on a big-endian machine.
+int FormatInteger(std::wstring& buf, const std::wstring& format, Size size, bool is_signed,
+                  DWORD_PTR v) {
+  const auto print = [&](auto arg) {
+    return ms_swprintf(&buf[0], buf.size(), format.c_str(), arg);
+  };
+  switch (size) {
+    case Size::kLong:
+      return is_signed ? print(static_cast<long>(v)) : print(static_cast<unsigned long>(v));
+    case Size::kLongLong:
+    case Size::kInt64:
+      return is_signed ? print(static_cast<long long>(v))
+                       : print(static_cast<unsigned long long>(v));
+    case Size::kIntMax:
+      return is_signed ? print(static_cast<std::intmax_t>(v))
+                       : print(static_cast<std::uintmax_t>(v));
+    case Size::kSizeT:
+    case Size::kPtrDiff:
+      return is_signed ? print(static_cast<std::ptrdiff_t>(v)) : print(static_cast<std::size_t>(v));
+    default:
+      return is_signed ? print(static_cast<int>(v)) : print(static_cast<unsigned>(v));
+  }
+}
+
 // Formats insert `index` with the printf conversion `printf_form` ("s",
 // "08lx", "*d", ...). False for a conversion the inserts cannot take
 // (floating point, an unknown letter, anything but one conversion).
@@ -99,8 +127,6 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
   form = PrintfConversion();
   ReadInsertForm(resolved, form);
   const Size size = form.size;
-  const bool wide_size = size == Size::kLong || size == Size::kLongLong || size == Size::kInt64 ||
-                         size == Size::kSizeT || size == Size::kIntMax || size == Size::kPtrDiff;
   const bool narrow_text = velut::textbase::IsNarrowText(size, conv);
   const std::wstring format = L"%" + resolved;
   const DWORD_PTR v = inserts.Get(index);
@@ -131,16 +157,13 @@ bool FormatInsert(int index, const std::wstring& printf_form, const Inserts& ins
         break;
       case L'd':
       case L'i':
-        n = wide_size ? ms_swprintf(&buf[0], buf.size(), format.c_str(), static_cast<long long>(v))
-                      : ms_swprintf(&buf[0], buf.size(), format.c_str(), static_cast<int>(v));
+        n = FormatInteger(buf, format, size, true, v);
         break;
       case L'p':
         n = ms_swprintf(&buf[0], buf.size(), format.c_str(), reinterpret_cast<void*>(v));
         break;
       default:  // u x X o
-        n = wide_size ? ms_swprintf(&buf[0], buf.size(), format.c_str(),
-                                    static_cast<unsigned long long>(v))
-                      : ms_swprintf(&buf[0], buf.size(), format.c_str(), static_cast<unsigned>(v));
+        n = FormatInteger(buf, format, size, false, v);
         break;
     }
     if (n >= 0) {

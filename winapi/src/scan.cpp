@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -133,11 +134,17 @@ bool StoreInteger(va_list& ap, Size size, bool is_signed, bool negative, std::ui
     case Size::kLong:
       return PutInteger<long, unsigned long>(ap, is_signed, negative, m);
     case Size::kLongLong:
+      return PutInteger<long long, unsigned long long>(ap, is_signed, negative, m);
+    // The aliases take their own widths, which differ between platforms
+    // ("%zd" stores 4 bytes on a 32-bit machine), as format.cpp reads them.
+    // NOLINTNEXTLINE(bugprone-branch-clone)
     case Size::kInt64:
+      return PutInteger<std::int64_t, std::uint64_t>(ap, is_signed, negative, m);
     case Size::kIntMax:
+      return PutInteger<std::intmax_t, std::uintmax_t>(ap, is_signed, negative, m);
     case Size::kPtrDiff:
     case Size::kSizeT:
-      return PutInteger<long long, unsigned long long>(ap, is_signed, negative, m);
+      return PutInteger<std::ptrdiff_t, std::size_t>(ap, is_signed, negative, m);
     default:
       return PutInteger<int, unsigned>(ap, is_signed, negative, m);
   }

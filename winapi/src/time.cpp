@@ -9,8 +9,12 @@
 
 namespace {
 
+// The local time of `t`; false when it has none, a time beyond time_t
+// among them (the build asks for a 64-bit time_t, but a C library without
+// one would wrap it to another time).
 bool LocalTm(std::int64_t t, struct tm& out) {
-  const time_t tt = static_cast<time_t>(t);
+  const auto tt = static_cast<time_t>(t);
+  if (static_cast<std::int64_t>(tt) != t) return false;
   return localtime_r(&tt, &out) != nullptr;
 }
 

@@ -74,7 +74,8 @@ class VELWIN_API CTime {
 
   // Fields of the local time: year, month 1-12, day 1-31, hour 0-23,
   // minute, second, day of week 1 (Sunday) to 7. Each is -1 when the time
-  // has no local representation.
+  // has no local representation (its year does not fit an int, or the C
+  // library's time_t cannot hold it).
   int GetYear() const;
   int GetMonth() const;
   int GetDay() const;
