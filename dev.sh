@@ -114,8 +114,9 @@ case "${1:-}" in
   cross)
     # Debian's cross compiler for ARCH and its libraries; the build and the
     # test run go through the cross preset and cmake/toolchains/cross.cmake.
-    # riscv64 is left out: Debian 12 does not release it, and Debian 13's
-    # libraries need a newer compiler than Debian 12's cross g++.
+    # riscv64 is left out: Debian 12's archive has no riscv64 packages to
+    # install or unpack (Debian 13 is its first release), and a Debian 13
+    # sysroot under Debian 12's cross g++ is untried.
     arch="${2:-}"
     case "$arch" in
       i386) triplet=i686-linux-gnu ;;

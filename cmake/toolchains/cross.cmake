@@ -39,8 +39,8 @@ else()
   set(_velut_prefix /)
 endif()
 # pkg-config reads the target's .pc files only.
-set(ENV{PKG_CONFIG_LIBDIR}
-    "${VELUT_CROSS_SYSROOT}/usr/lib/${_velut_multiarch}/pkgconfig:${VELUT_CROSS_SYSROOT}/usr/share/pkgconfig")
+set(_velut_pc "${VELUT_CROSS_SYSROOT}/usr/lib/${_velut_multiarch}/pkgconfig")
+set(ENV{PKG_CONFIG_LIBDIR} "${_velut_pc}:${VELUT_CROSS_SYSROOT}/usr/share/pkgconfig")
 
 # Tests, test discovery and build steps that run a built program go through
 # qemu-user, which takes the target's loader and libraries from the prefix
