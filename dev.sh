@@ -14,6 +14,9 @@
 #   ./dev.sh docs [--no-check]  the reference site into build/docs/html, then
 #                      its browser test (--no-check: the site alone)
 #   ./dev.sh stats [--record]  lines of tests against code; fails above the ratchet
+#   ./dev.sh cross ARCH  cross-build for a Debian architecture (i386 armhf arm64
+#                      ppc64el s390x) into build/cross-ARCH and run the suite
+#                      under qemu-user
 #
 # test, asan and tsan build with g++; CXX=clang++ ./dev.sh test (asan,
 # tsan) builds with clang++ instead, in build/<job>-clang.
@@ -39,6 +42,12 @@ CLANG_PKGS=(clang libclang-rt-dev)
 # jq reads their JSON output and gnuplot draws the chart of the ratios.
 BENCH_PKGS=(libbenchmark-dev libboost-dev libfmt-dev uuid-dev valgrind jq gnuplot-nox)
 LINT_PKGS=(clang-format clang-tidy)
+# Cross builds: the emulator, and debootstrap for the sysroots of the
+# architectures that multiarch cannot install (see cross_sysroot).
+CROSS_PKGS=(qemu-user-static debootstrap)
+# The target's libraries, installed as ARCH's multiarch packages or
+# unpacked into a sysroot.
+CROSS_LIBS=(libicu-dev libpugixml-dev libgtest-dev libgmock-dev)
 # cpack's DEB generator reads ELF files with `file` and finds the shared
 # library dependencies with dpkg-shlibdeps (dpkg-dev).
 PACKAGE_PKGS=(dpkg-dev file)
@@ -47,6 +56,11 @@ PACKAGE_PKGS=(dpkg-dev file)
 DOCS_PKGS=(doxygen python3)
 DOCS_CHECK_PKGS=(chromium chromium-driver python3-selenium)
 
+# as_root CMD...: runs CMD as root, through sudo when this is not root.
+as_root() {
+  if [[ $(id -u) -eq 0 ]]; then "$@"; else sudo "$@"; fi
+}
+
 install_missing() {
   local missing=()
   for p in "$@"; do
@@ -54,10 +68,8 @@ install_missing() {
   done
   [[ ${#missing[@]} -eq 0 ]] && return 0
   echo "dev.sh: installing ${missing[*]}" >&2
-  local sudo=()
-  [[ $(id -u) -ne 0 ]] && sudo=(sudo)
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive \
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
@@ -80,7 +92,60 @@ build() {  # build PRESET [TARGET...]
   cmake --build --preset "$preset" -j "$(njobs)" ${1:+--target "$@"}
 }
 
+# cross_sysroot ARCH DIR: ARCH's libraries, with their dependencies,
+# unpacked into DIR. Debian 12's security archive no longer carries s390x,
+# so its packages there lag the amd64 ones that multiarch must match
+# exactly (libssl3, linux-libc-dev): apt refuses them. Unpacked, never
+# configured, they serve the compiler and qemu-user's loader. Folders the
+# programs share with the host (/tmp, /proc, ...) are removed: qemu-user
+# would read the sysroot's empty copies instead of the host's.
+cross_sysroot() {
+  local arch="$1" dir="$2" include deb
+  [[ -f $dir/.complete ]] && return 0
+  echo "dev.sh: unpacking the $arch libraries into $dir" >&2
+  as_root rm -rf "$dir"
+  mkdir -p "$dir"
+  include=$(IFS=,; echo "${CROSS_LIBS[*]}")
+  as_root debootstrap --download-only --arch="$arch" --variant=minbase \
+    --include="$include" bookworm "$dir" "${VELUT_DEBIAN_MIRROR:-http://deb.debian.org/debian}" \
+    >"$dir.log"
+  for deb in "$dir"/var/cache/apt/archives/*.deb; do
+    as_root dpkg-deb -x "$deb" "$dir"
+  done
+  as_root rm -rf "$dir"/{debootstrap,var,tmp,proc,sys,dev,run,home,root,srv,mnt,media,opt,boot}
+  as_root chown -R "$(id -u):$(id -g)" "$dir"
+  touch "$dir/.complete"
+}
+
 case "${1:-}" in
+  cross)
+    # Debian's cross compiler for ARCH and its libraries; the build and the
+    # test run go through the cross preset and cmake/toolchains/cross.cmake.
+    # riscv64 is left out: Debian 12's archive has no riscv64 packages to
+    # install or unpack (Debian 13 is its first release), and a Debian 13
+    # sysroot under Debian 12's cross g++ is untried.
+    arch="${2:-}"
+    case "$arch" in
+      i386) triplet=i686-linux-gnu ;;
+      armhf) triplet=arm-linux-gnueabihf ;;
+      arm64) triplet=aarch64-linux-gnu ;;
+      ppc64el) triplet=powerpc64le-linux-gnu ;;
+      s390x) triplet=s390x-linux-gnu ;;
+      *) echo "dev.sh: cross takes one of i386 armhf arm64 ppc64el s390x" >&2; exit 2 ;;
+    esac
+    install_missing "${BUILD_PKGS[@]}" "${TEST_PKGS[@]}" "${CROSS_PKGS[@]}" "g++-$triplet"
+    export VELUT_CROSS_ARCH="$arch" VELUT_CROSS_TRIPLET="$triplet" VELUT_CROSS_SYSROOT=""
+    if [[ $arch == s390x ]]; then
+      VELUT_CROSS_SYSROOT="$PWD/build/sysroot-$arch"
+      cross_sysroot "$arch" "$VELUT_CROSS_SYSROOT"
+    else
+      dpkg --print-foreign-architectures | grep -qx "$arch" ||
+        as_root dpkg --add-architecture "$arch"
+      install_missing "${CROSS_LIBS[@]/%/:$arch}"
+    fi
+    build cross
+    ctest --preset cross -j "$(njobs)"
+    ;;
   example)
     # The packages' build: optimised, without the tests and what they need.
     install_missing "${BUILD_PKGS[@]}"
@@ -185,7 +250,7 @@ case "${1:-}" in
     exit 1
     ;;
   *)
-    sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -205,7 +205,7 @@ std::wstring ConversionText(fuzz::Input& in) {
 bool ComparableWithGlibc(const wchar_t* s) {
   int run = 0;
   for (; *s != L'\0'; ++s) {
-    if (*s < 0 || *s > 0x7F) return false;
+    if (static_cast<std::uint32_t>(*s) > 0x7F) return false;  // negative ones too
     run = (*s >= L'0' && *s <= L'9') ? run + 1 : 0;
     if (run > 9) return false;
   }

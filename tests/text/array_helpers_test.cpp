@@ -47,14 +47,6 @@ TEST(FindInArray, Strings) {
   });
 }
 
-TEST(SortArray, SortsAscendingUnsigned) {
-  CArray<unsigned int, unsigned int> values;
-  for (const unsigned int v : {5u, 4294967295u, 0u, 5u}) values.Add(v);
-  VelUt::SortArray(values);
-  const std::vector<unsigned int> sorted = {0, 5, 5, 4294967295u};
-  EXPECT_EQ(sorted, std::vector<unsigned int>(values.GetData(), values.GetData() + 4));
-}
-
 // Keys are trimmed, lose one trailing separator and end at a NUL (a blank before it stays), then
 // collate lowered through the global locale; the count is of kept entries that lost one. The fuzz
 // target checks the rest.
