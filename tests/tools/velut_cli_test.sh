@@ -330,4 +330,19 @@ for c in $commands; do
   verdict $((!ok)) "$c --help: exit statuses${statuses[$c]:-} not all listed"
 done
 
+# The README's transcript: each "$ velut ..." line, run by the shell in the
+# example folder, prints every line shown below it ("..." stands for more).
+readme="$(dirname "$0")/../../README.md"
+while IFS= read -r line; do
+  if [[ $line == '$ velut '* ]]; then
+    shown="${line#\$ }"
+    out="$(cd "$example" && eval "\"\$velut\" ${shown#velut }" 2>&1)"
+  elif [[ -n ${shown-} && $line != '...' && $line != '$ '* && $line != '```' ]]; then
+    grep -qxF -- "$line" <<<"$out"
+    verdict $? "README: '$shown' does not print '$line'"
+  else
+    unset shown
+  fi
+done <"$readme"
+
 summary "velut cli"
