@@ -108,16 +108,20 @@ void Conversion(fuzz::Input& in) {
     FUZZ_CHECK(got == want.count);
     FUZZ_CHECK(got != 0 || GetLastError() == want.error);
     FUZZ_CHECK(fast == slow);
-    std::vector<wchar_t> plain(slow.size(), L'#');
-    const Result by_plain =
-        Reported(velut::textbase::DecodeUtf8Text(
-                     reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
-                     plain.empty() ? nullptr : plain.data(), plain.empty() ? INT_MAX : plain.size(),
-                     stop ? Utf8Errors::kStop : Utf8Errors::kReplace, Utf8Path::kPlain),
-                 plain.size());
-    FUZZ_CHECK(by_plain.count == want.count);
-    FUZZ_CHECK(by_plain.count != 0 || by_plain.error == want.error);
-    FUZZ_CHECK(plain == slow);
+    // The API takes the fastest path; the plain one and the baseline
+    // vectors (without SSSE3) must agree with the codec as well.
+    for (const Utf8Path path : {Utf8Path::kPlain, Utf8Path::kBaseline}) {
+      std::vector<wchar_t> other(slow.size(), L'#');
+      const Result by_path = Reported(
+          velut::textbase::DecodeUtf8Text(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                          bytes.size(), other.empty() ? nullptr : other.data(),
+                                          other.empty() ? INT_MAX : other.size(),
+                                          stop ? Utf8Errors::kStop : Utf8Errors::kReplace, path),
+          other.size());
+      FUZZ_CHECK(by_path.count == want.count);
+      FUZZ_CHECK(by_path.count != 0 || by_path.error == want.error);
+      FUZZ_CHECK(other == slow);
+    }
   } else {
     // Wide to UTF-8: the rest of the input as units, ASCII standing for
     // itself.
@@ -135,16 +139,18 @@ void Conversion(fuzz::Input& in) {
     FUZZ_CHECK(got == want.count);
     FUZZ_CHECK(got != 0 || GetLastError() == want.error);
     FUZZ_CHECK(fast == slow);
-    std::vector<char> plain(slow.size(), '#');
-    const Result by_plain =
-        Reported(velut::textbase::EncodeUtf8Text(
-                     text.data(), text.size(), plain.empty() ? nullptr : plain.data(),
-                     plain.empty() ? INT_MAX : plain.size(),
-                     stop ? Utf8Errors::kStop : Utf8Errors::kReplace, Utf8Path::kPlain),
-                 plain.size());
-    FUZZ_CHECK(by_plain.count == want.count);
-    FUZZ_CHECK(by_plain.count != 0 || by_plain.error == want.error);
-    FUZZ_CHECK(plain == slow);
+    for (const Utf8Path path : {Utf8Path::kPlain, Utf8Path::kBaseline}) {
+      std::vector<char> other(slow.size(), '#');
+      const Result by_path =
+          Reported(velut::textbase::EncodeUtf8Text(
+                       text.data(), text.size(), other.empty() ? nullptr : other.data(),
+                       other.empty() ? INT_MAX : other.size(),
+                       stop ? Utf8Errors::kStop : Utf8Errors::kReplace, path),
+                   other.size());
+      FUZZ_CHECK(by_path.count == want.count);
+      FUZZ_CHECK(by_path.count != 0 || by_path.error == want.error);
+      FUZZ_CHECK(other == slow);
+    }
   }
 }
 

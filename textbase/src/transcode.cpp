@@ -5,6 +5,9 @@
 
 #if defined(__SSE2__) && defined(__x86_64__)
 #include <emmintrin.h>
+#include <tmmintrin.h>
+
+#include <array>
 #endif
 
 namespace velut::textbase {
@@ -202,16 +205,108 @@ inline void WidenRun(__m128i v, unsigned run, wchar_t* out) {
              _mm_cmpgt_epi32(length, _mm_set_epi32(15, 14, 13, 12)));
 }
 
+// How many bits each byte has set; without a popcount instruction in the
+// baseline, __builtin_popcount is a library call.
+constexpr std::array<std::uint8_t, 256> BitCounts() {
+  std::array<std::uint8_t, 256> table{};
+  for (unsigned m = 1; m < 256; ++m) table[m] = static_cast<std::uint8_t>(table[m >> 1] + (m & 1));
+  return table;
+}
+
+constexpr std::array<std::uint8_t, 256> kBitCount = BitCounts();
+
+// How many bits of the sixteen in `m` are set.
+inline std::size_t CountBits(unsigned m) { return kBitCount[m & 0xFF] + kBitCount[m >> 8]; }
+
+// For each mask of eight bits, the byte shuffle that gathers the 16-bit
+// lanes whose bits are set to the front, in order; the rest become zero.
+constexpr std::array<std::array<std::int8_t, 16>, 256> GatherShuffles() {
+  std::array<std::array<std::int8_t, 16>, 256> table{};
+  for (unsigned mask = 0; mask < 256; ++mask) {
+    unsigned to = 0;
+    for (unsigned lane = 0; lane < 8; ++lane) {
+      if ((mask & (1U << lane)) == 0) continue;
+      table[mask][to++] = static_cast<std::int8_t>(2 * lane);
+      table[mask][to++] = static_cast<std::int8_t>(2 * lane + 1);
+    }
+    for (; to < 16; ++to) table[mask][to] = -1;
+  }
+  return table;
+}
+
+alignas(16) constexpr std::array<std::array<std::int8_t, 16>, 256> kGatherShuffles =
+    GatherShuffles();
+
+// Whether this CPU has SSSE3's byte shuffle, which x86-64 does not promise.
+const bool kHasShuffle = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("ssse3") != 0;
+}();
+
+// The eight units past a gathered block's output, as they were before the
+// gather wrote over them; `at` is null when nothing is owed.
+struct OwedUnits {
+  wchar_t* at = nullptr;
+  __m128i first;
+  __m128i second;
+};
+
+// Puts back the units a gather wrote past its output, if any.
+inline void PayBack(OwedUnits& owed) {
+  if (owed.at == nullptr) return;
+  auto* at = reinterpret_cast<__m128i*>(owed.at);
+  _mm_storeu_si128(at, owed.first);
+  _mm_storeu_si128(at + 1, owed.second);
+  owed.at = nullptr;
+}
+
+// Writes the 16-bit lanes of `low` (units 0..7) and `high` (8..15) that
+// `units` selects, `count` of them (8 or more), at `out`, widened and in
+// order, with one shuffle per half. Each half goes out as eight units,
+// the next writing over the excess; the eight past the last are kept in
+// `owed`, to be put back once no later block writes over them (room for
+// 24). Units that an earlier gather owed lie below `out + 8`, so these
+// overwrite them.
+__attribute__((target("ssse3"))) void GatherUnitsSsse3(__m128i low, __m128i high, unsigned units,
+                                                       std::size_t count, wchar_t* out,
+                                                       OwedUnits& owed) {
+  const __m128i zero = _mm_setzero_si128();
+  auto* after = reinterpret_cast<__m128i*>(out + count);
+  owed.at = out + count;
+  owed.first = _mm_loadu_si128(after);
+  owed.second = _mm_loadu_si128(after + 1);
+  const auto* shuffles = reinterpret_cast<const __m128i*>(kGatherShuffles.data());
+  const __m128i a = _mm_shuffle_epi8(low, _mm_load_si128(shuffles + (units & 0xFF)));
+  const __m128i b = _mm_shuffle_epi8(high, _mm_load_si128(shuffles + (units >> 8)));
+  auto* o = reinterpret_cast<__m128i*>(out);
+  _mm_storeu_si128(o, _mm_unpacklo_epi16(a, zero));
+  _mm_storeu_si128(o + 1, _mm_unpackhi_epi16(a, zero));
+  o = reinterpret_cast<__m128i*>(out + kBitCount[units & 0xFF]);
+  _mm_storeu_si128(o, _mm_unpacklo_epi16(b, zero));
+  _mm_storeu_si128(o + 1, _mm_unpackhi_epi16(b, zero));
+}
+
+// Writes the 16-bit lanes of `low` (units 0..7) and `high` (8..15) that
+// `units` selects at `out`, widened and in order, one at a time.
+inline void GatherUnits(__m128i low, __m128i high, unsigned units, wchar_t* out) {
+  alignas(16) std::uint16_t cps[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(cps), low);
+  _mm_store_si128(reinterpret_cast<__m128i*>(cps + 8), high);
+  for (; units != 0; units &= units - 1) *out++ = static_cast<wchar_t>(cps[__builtin_ctz(units)]);
+}
+
 // Decodes the block of sixteen bytes at `p` (three more readable past it)
 // that holds other bytes than ASCII but begins with no 4-byte sequence:
 // each byte position is judged at once (does a well-formed sequence of one
 // to three bytes start there, is it a continuation that one needs), the
 // code points of all of them are computed in vectors, and those of the
-// starts are gathered into `out` (null: counted). The block stops at its
+// starts are gathered into `out` (null: counted), by SSSE3's shuffle if
+// `shuffle` says so (room for 24), else one by one. The block stops at its
 // first byte that fits neither; returns how many bytes it took, and in
 // `whole` whether it went to its end.
-std::size_t DecodeMixedBlock(const std::uint8_t* p, wchar_t* out, std::size_t& written,
-                             bool& whole) {
+[[gnu::always_inline]] inline std::size_t DecodeMixedBlock(const std::uint8_t* p, wchar_t* out,
+                                                           std::size_t& written, bool& whole,
+                                                           bool shuffle, OwedUnits& owed) {
   const __m128i zero = _mm_setzero_si128();
   // Bytes compare as signed: 0x80..0xBF are -128..-65.
   const __m128i below_c0 = _mm_set1_epi8(-64);
@@ -250,36 +345,42 @@ std::size_t DecodeMixedBlock(const std::uint8_t* p, wchar_t* out, std::size_t& w
   }
   unsigned units = static_cast<unsigned>(_mm_movemask_epi8(starts)) & ((1U << stop) - 1);
   if (out == nullptr) {
-    written += static_cast<std::size_t>(__builtin_popcount(units));
+    written += CountBits(units);
     return consumed;
   }
-  alignas(16) std::uint16_t cps[16];
-  _mm_store_si128(reinterpret_cast<__m128i*>(cps),
-                  CodePoints(_mm_unpacklo_epi8(v, zero), _mm_unpacklo_epi8(v1, zero),
-                             _mm_unpacklo_epi8(v2, zero), _mm_unpacklo_epi8(ascii, ascii),
-                             _mm_unpacklo_epi8(lead3, lead3)));
-  _mm_store_si128(reinterpret_cast<__m128i*>(cps + 8),
-                  CodePoints(_mm_unpackhi_epi8(v, zero), _mm_unpackhi_epi8(v1, zero),
-                             _mm_unpackhi_epi8(v2, zero), _mm_unpackhi_epi8(ascii, ascii),
-                             _mm_unpackhi_epi8(lead3, lead3)));
-  wchar_t* o = out + written;
-  for (; units != 0; units &= units - 1) *o++ = static_cast<wchar_t>(cps[__builtin_ctz(units)]);
-  written = static_cast<std::size_t>(o - out);
+  const __m128i low = CodePoints(_mm_unpacklo_epi8(v, zero), _mm_unpacklo_epi8(v1, zero),
+                                 _mm_unpacklo_epi8(v2, zero), _mm_unpacklo_epi8(ascii, ascii),
+                                 _mm_unpacklo_epi8(lead3, lead3));
+  const __m128i high = CodePoints(_mm_unpackhi_epi8(v, zero), _mm_unpackhi_epi8(v1, zero),
+                                  _mm_unpackhi_epi8(v2, zero), _mm_unpackhi_epi8(ascii, ascii),
+                                  _mm_unpackhi_epi8(lead3, lead3));
+  const std::size_t count = CountBits(units);
+  if (shuffle && count >= 8) {
+    GatherUnitsSsse3(low, high, units, count, out + written, owed);
+    written += count;
+    return consumed;
+  }
+  PayBack(owed);
+  GatherUnits(low, high, units, out + written);
+  written += count;
   return consumed;
 }
 
 // DecodeRunPlain's work sixteen bytes at a time: ASCII widened whole, a
 // long run of it up to a 4-byte sequence (English among emoji) widened as
 // far as it goes and the sequence after it decoded here, other blocks
-// judged by DecodeMixedBlock. What a block leaves, a bad byte, is left to
-// the caller.
+// judged by DecodeMixedBlock, with SSSE3's shuffle if `kShuffle` says so.
+// What a block leaves, a bad byte, is left to the caller.
+template <bool kShuffle>
 const std::uint8_t* DecodeRunSse2(const std::uint8_t* p, const std::uint8_t* end, wchar_t* out,
                                   std::size_t& written, std::size_t room) {
+  OwedUnits owed;
   // A block reads two bytes past itself, for the sequences that end there.
   while (end - p >= 18 && room - written >= 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const auto high = static_cast<unsigned>(_mm_movemask_epi8(v));
     if (high == 0) {
+      PayBack(owed);
       if (out != nullptr) WidenSixteen(v, out + written);
       p += 16;
       written += 16;
@@ -287,6 +388,7 @@ const std::uint8_t* DecodeRunSse2(const std::uint8_t* p, const std::uint8_t* end
     }
     const auto ascii_run = static_cast<unsigned>(__builtin_ctz(high));
     if (ascii_run >= 8) {
+      PayBack(owed);
       if (out != nullptr) WidenRun(v, ascii_run, out + written);
       p += ascii_run;
       written += ascii_run;
@@ -295,14 +397,16 @@ const std::uint8_t* DecodeRunSse2(const std::uint8_t* p, const std::uint8_t* end
     }
     if (*p < 0xF0) {
       bool whole;
-      p += DecodeMixedBlock(p, out, written, whole);
+      p += DecodeMixedBlock(p, out, written, whole, kShuffle && room - written >= 24, owed);
       if (whole) continue;
     }
     // A sequence of four bytes, or a bad byte left to the caller.
+    PayBack(owed);
     const std::uint8_t* next = DecodeFourBytes(p, end, out, written, room);
     if (next == p) return p;
     p = next;
   }
+  PayBack(owed);
   return DecodeRunPlain(p, end, out, written, room);
 }
 
@@ -375,12 +479,19 @@ inline unsigned PlaneLanes(__m128i a, __m128i b) {
   return static_cast<unsigned>(__builtin_ctz(~ok));
 }
 
-// Encodes the first `lanes` (1..8) units of `a` and `b`, all of the basic
-// plane and no surrogate, at `out` (null: counts them; else room for 28
-// bytes); returns how many bytes they take. The units are narrowed to
-// 16-bit lanes, each lane's sequence (one to three bytes) is built in a
-// 32-bit lane, and the sequences are laid end to end.
-std::size_t EncodePlaneBlock(__m128i a, __m128i b, unsigned lanes, char* out) {
+// The sequences of the eight units in `a` and `b`, all of the basic plane
+// and no surrogate: each unit is narrowed to a 16-bit lane and its
+// sequence (one to three bytes) built in a 32-bit lane of `lo` (units
+// 0..3) or `hi` (4..7); `ascii` and `short2` mark, in 16-bit lanes, the
+// units of one byte and those of two bytes or fewer.
+struct PlaneSequences {
+  __m128i lo;
+  __m128i hi;
+  __m128i ascii;
+  __m128i short2;
+};
+
+inline PlaneSequences BuildSequences(__m128i a, __m128i b) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i bias = _mm_set1_epi32(0x8000);
   // 0..FFFF into 16-bit lanes: signed saturation keeps them once biased.
@@ -398,8 +509,20 @@ std::size_t EncodePlaneBlock(__m128i a, __m128i b, unsigned lanes, char* out) {
                                      _mm_slli_epi16(middle, 8));
   // The first two bytes of each sequence, then the third.
   const __m128i first = Select(ascii, x, Select(short2, two, three));
-  const __m128i lo = _mm_unpacklo_epi16(first, last);
-  const __m128i hi = _mm_unpackhi_epi16(first, last);
+  return {_mm_unpacklo_epi16(first, last), _mm_unpackhi_epi16(first, last), ascii, short2};
+}
+
+// Encodes the first `lanes` (1..8) units of `a` and `b`, all of the basic
+// plane and no surrogate, at `out` (null: counts them; else room for 28
+// bytes); returns how many bytes they take. The sequences are built by
+// BuildSequences and laid end to end.
+[[gnu::always_inline]] inline std::size_t EncodePlaneBlock(__m128i a, __m128i b, unsigned lanes,
+                                                           char* out) {
+  const PlaneSequences seq = BuildSequences(a, b);
+  const __m128i lo = seq.lo;
+  const __m128i hi = seq.hi;
+  const __m128i ascii = seq.ascii;
+  const __m128i short2 = seq.short2;
   // 3, less one for a short sequence, less one more for ASCII; summed
   // along the lanes, where each sequence ends.
   __m128i ends = _mm_add_epi16(_mm_set1_epi16(3), _mm_add_epi16(ascii, short2));
@@ -435,20 +558,122 @@ std::size_t EncodePlaneBlock(__m128i a, __m128i b, unsigned lanes, char* out) {
   return total;
 }
 
+// For each pair of 4-bit masks (bits 0..3: which of four units are ASCII,
+// 4..7: which take two bytes or fewer), the byte shuffle that lays their
+// sequences, built in 32-bit lanes, end to end; the rest become zero.
+constexpr std::array<std::array<std::int8_t, 16>, 256> SequenceShuffles() {
+  std::array<std::array<std::int8_t, 16>, 256> table{};
+  for (unsigned mask = 0; mask < 256; ++mask) {
+    unsigned to = 0;
+    for (unsigned lane = 0; lane < 4; ++lane) {
+      const unsigned length = (mask & (1U << lane)) != 0 ? 1 : (mask & (16U << lane)) != 0 ? 2 : 3;
+      for (unsigned k = 0; k < length; ++k)
+        table[mask][to++] = static_cast<std::int8_t>(4 * lane + k);
+    }
+    for (; to < 16; ++to) table[mask][to] = -1;
+  }
+  return table;
+}
+
+alignas(16) constexpr std::array<std::array<std::int8_t, 16>, 256> kSequenceShuffles =
+    SequenceShuffles();
+
+// How many bytes the four sequences of a SequenceShuffles mask take.
+constexpr std::array<std::uint8_t, 256> SequenceLengths() {
+  std::array<std::uint8_t, 256> table{};
+  for (unsigned mask = 0; mask < 256; ++mask) {
+    for (unsigned lane = 0; lane < 4; ++lane) {
+      table[mask] += (mask & (1U << lane)) != 0 ? 1 : (mask & (16U << lane)) != 0 ? 2 : 3;
+    }
+  }
+  return table;
+}
+
+constexpr std::array<std::uint8_t, 256> kSequenceLengths = SequenceLengths();
+
+// The sixteen bytes past an encoded block's output, as they were before
+// the block wrote over them; `at` is null when nothing is owed.
+struct OwedBytes {
+  char* at = nullptr;
+  __m128i bytes;
+};
+
+// Puts back the bytes a block wrote past its output, if any.
+inline void PayBack(OwedBytes& owed) {
+  if (owed.at == nullptr) return;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(owed.at), owed.bytes);
+  owed.at = nullptr;
+}
+
+// Whether the sixteen units at `p` are all of the basic plane and not all
+// ASCII: a cheap look before EncodeSixteenSsse3, which checks surrogates.
+inline bool MixedPlaneSixteen(const wchar_t* p) {
+  const auto* q = reinterpret_cast<const __m128i*>(p);
+  const __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(q), _mm_loadu_si128(q + 1)),
+                                   _mm_or_si128(_mm_loadu_si128(q + 2), _mm_loadu_si128(q + 3)));
+  const __m128i zero = _mm_setzero_si128();
+  return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(any, 16), zero)) == 0xFFFF &&
+         _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(any, 7), zero)) != 0xFFFF;
+}
+
+// Encodes the sixteen units at `p` at `out` (room for 64 bytes) if all are
+// of the basic plane, no surrogate, and not all ASCII; returns how many
+// bytes they take, or 0 having written nothing. The sequences are built by
+// BuildSequences; each four are laid end to end with one shuffle and go
+// out as sixteen bytes, the next four writing over the excess. The sixteen
+// bytes past the last are kept in `owed`, to be put back once no later
+// block writes over them; sixteen units take sixteen bytes or more, so the
+// block writes over what an earlier one owed.
+__attribute__((target("ssse3"))) std::size_t EncodeSixteenSsse3(const wchar_t* p, char* out,
+                                                                OwedBytes& owed) {
+  const auto* q = reinterpret_cast<const __m128i*>(p);
+  const __m128i units[4] = {_mm_loadu_si128(q), _mm_loadu_si128(q + 1), _mm_loadu_si128(q + 2),
+                            _mm_loadu_si128(q + 3)};
+  if (PlaneLanes(units[0], units[1]) != 8 || PlaneLanes(units[2], units[3]) != 8) return 0;
+  if (AsciiLanes(units[0], units[1]) == 0xFF && AsciiLanes(units[2], units[3]) == 0xFF) return 0;
+  __m128i lanes[4];
+  unsigned masks[4];
+  for (std::size_t half = 0; half < 2; ++half) {
+    const PlaneSequences seq = BuildSequences(units[2 * half], units[2 * half + 1]);
+    lanes[2 * half] = seq.lo;
+    lanes[2 * half + 1] = seq.hi;
+    // Bits 0..7: ASCII, 8..15: two bytes or fewer, one per unit.
+    const auto m = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(seq.ascii, seq.short2)));
+    masks[2 * half] = (m & 0x0F) | ((m >> 4) & 0xF0);
+    masks[2 * half + 1] = ((m >> 4) & 0x0F) | ((m >> 8) & 0xF0);
+  }
+  const auto* shuffles = reinterpret_cast<const __m128i*>(kSequenceShuffles.data());
+  std::size_t total = 0;
+  for (const unsigned mask : masks) total += kSequenceLengths[mask];
+  owed.at = out + total;
+  owed.bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + total));
+  char* o = out;
+  for (std::size_t k = 0; k < 4; ++k) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
+                     _mm_shuffle_epi8(lanes[k], _mm_load_si128(shuffles + masks[k])));
+    o += kSequenceLengths[masks[k]];
+  }
+  return total;
+}
+
 // EncodeRunPlain's work eight units at a time: ASCII narrowed whole (then
 // sixteen at a time while it lasts), a run of four ASCII units or more
 // before a unit past the basic plane (English among emoji) narrowed as far
 // as it goes, other blocks by EncodePlaneBlock as far as their units are of
-// the basic plane, and a unit past the plane encoded here. What stops
-// them, a unit that is no scalar value, is left to the caller.
+// the basic plane, and a unit past the plane encoded here; with `kShuffle`,
+// sixteen units of the basic plane at a time by EncodeSixteenSsse3 first.
+// What stops them, a unit that is no scalar value, is left to the caller.
+template <bool kShuffle>
 std::size_t EncodeRunSse2(const wchar_t* p, std::size_t n, char* out, std::size_t& written,
                           std::size_t room) {
   std::size_t i = 0;
+  OwedBytes owed;
   while (n - i >= 8 && room - written >= 28) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 4));
     const unsigned ascii_lanes = AsciiLanes(a, b);
     if (ascii_lanes == 0xFF) {
+      PayBack(owed);
       if (out != nullptr) NarrowEight(a, b, out + written);
       written += 8;
       i = NarrowSixteens(p, i + 8, n, out, written, room);
@@ -457,6 +682,7 @@ std::size_t EncodeRunSse2(const wchar_t* p, std::size_t n, char* out, std::size_
     const auto ascii_run = static_cast<unsigned>(__builtin_ctz(~ascii_lanes));
     unsigned lanes;
     if (ascii_run >= 4 && static_cast<std::uint32_t>(p[i + ascii_run]) > 0xFFFF) {
+      PayBack(owed);
       if (out != nullptr) {
         // Eight bytes go out, and the eight past the run are put back.
         char* o = out + written;
@@ -467,6 +693,16 @@ std::size_t EncodeRunSse2(const wchar_t* p, std::size_t n, char* out, std::size_
       written += ascii_run;
       lanes = ascii_run;
     } else {
+      if (kShuffle && out != nullptr && n - i >= 16 && room - written >= 64 &&
+          MixedPlaneSixteen(p + i)) {
+        const std::size_t took = EncodeSixteenSsse3(p + i, out + written, owed);
+        if (took != 0) {
+          written += took;
+          i += 16;
+          continue;
+        }
+      }
+      PayBack(owed);
       lanes = PlaneLanes(a, b);
       if (lanes > 0)
         written += EncodePlaneBlock(a, b, lanes, out != nullptr ? out + written : nullptr);
@@ -480,6 +716,7 @@ std::size_t EncodeRunSse2(const wchar_t* p, std::size_t n, char* out, std::size_
     written += 4;
     ++i;
   }
+  PayBack(owed);
   return i + EncodeRunPlain(p + i, n - i, out, written, room);
 }
 
@@ -488,7 +725,10 @@ std::size_t EncodeRunSse2(const wchar_t* p, std::size_t n, char* out, std::size_
 const std::uint8_t* DecodeRun(const std::uint8_t* p, const std::uint8_t* end, wchar_t* out,
                               std::size_t& written, std::size_t room, Utf8Path path) {
 #if defined(__SSE2__) && defined(__x86_64__)
-  if (path == Utf8Path::kFastest) return DecodeRunSse2(p, end, out, written, room);
+  if (path != Utf8Path::kPlain)
+    return path == Utf8Path::kFastest && kHasShuffle
+               ? DecodeRunSse2<true>(p, end, out, written, room)
+               : DecodeRunSse2<false>(p, end, out, written, room);
 #endif
   static_cast<void>(path);
   return DecodeRunPlain(p, end, out, written, room);
@@ -497,7 +737,10 @@ const std::uint8_t* DecodeRun(const std::uint8_t* p, const std::uint8_t* end, wc
 std::size_t EncodeRun(const wchar_t* p, std::size_t n, char* out, std::size_t& written,
                       std::size_t room, Utf8Path path) {
 #if defined(__SSE2__) && defined(__x86_64__)
-  if (path == Utf8Path::kFastest) return EncodeRunSse2(p, n, out, written, room);
+  if (path != Utf8Path::kPlain)
+    return path == Utf8Path::kFastest && kHasShuffle
+               ? EncodeRunSse2<true>(p, n, out, written, room)
+               : EncodeRunSse2<false>(p, n, out, written, room);
 #endif
   static_cast<void>(path);
   return EncodeRunPlain(p, n, out, written, room);

@@ -1,8 +1,7 @@
 // Whole-text UTF-8 conversions with the Win32 conversions' rules: how far
 // the output goes, where a refused byte or unit stops them, what counting
-// without an output allows. Two paths do the work: a plain one in portable
-// C++, and the fastest this CPU has (SSE2 vectors on x86-64, else the plain
-// one). They give identical results; the fuzz target holds them to it.
+// without an output allows. The paths that do the work give identical
+// results; the fuzz target holds them to it.
 #pragma once
 
 #include <cstddef>
@@ -13,8 +12,9 @@
 namespace velut::textbase {
 
 enum class Utf8Path {
-  kPlain,    // portable C++, one sequence at a time
-  kFastest,  // vectors where the CPU has them
+  kPlain,     // portable C++, one sequence at a time
+  kBaseline,  // the vectors every CPU of the family has (SSE2 on x86-64), else plain
+  kFastest,   // kBaseline, with SSSE3's byte shuffle where this CPU has it
 };
 
 // How a whole-text conversion ended.
