@@ -295,6 +295,22 @@ inline void GatherUnits(__m128i low, __m128i high, unsigned units, wchar_t* out)
   for (; units != 0; units &= units - 1) *out++ = static_cast<wchar_t>(cps[__builtin_ctz(units)]);
 }
 
+// Puts the code points of a decoded block that `units` selects, in the
+// 16-bit lanes of `low` (0..7) and `high` (8..15), at out[written..], by
+// SSSE3's shuffle if `shuffle` says so (room for 24) and there are eight or
+// more, else one by one.
+[[gnu::always_inline]] inline void PutUnits(__m128i low, __m128i high, unsigned units, wchar_t* out,
+                                            std::size_t& written, bool shuffle, OwedUnits& owed) {
+  const std::size_t count = CountBits(units);
+  if (shuffle && count >= 8) {
+    GatherUnitsSsse3(low, high, units, count, out + written, owed);
+  } else {
+    PayBack(owed);
+    GatherUnits(low, high, units, out + written);
+  }
+  written += count;
+}
+
 // Decodes the block of sixteen bytes at `p` (three more readable past it)
 // that holds other bytes than ASCII but begins with no 4-byte sequence:
 // each byte position is judged at once (does a well-formed sequence of one
@@ -354,15 +370,56 @@ inline void GatherUnits(__m128i low, __m128i high, unsigned units, wchar_t* out)
   const __m128i high = CodePoints(_mm_unpackhi_epi8(v, zero), _mm_unpackhi_epi8(v1, zero),
                                   _mm_unpackhi_epi8(v2, zero), _mm_unpackhi_epi8(ascii, ascii),
                                   _mm_unpackhi_epi8(lead3, lead3));
-  const std::size_t count = CountBits(units);
-  if (shuffle && count >= 8) {
-    GatherUnitsSsse3(low, high, units, count, out + written, owed);
-    written += count;
+  // A block cut short is followed by a sequence the caller decodes alone;
+  // what a gather would owe is then put back at once, so it is not worth it.
+  PutUnits(low, high, units, out, written, shuffle && whole, owed);
+  return consumed;
+}
+
+// The code points of the sequences of one or two bytes that would begin at
+// eight byte positions, in 16-bit lanes, from the bytes there (x0) and the
+// next (x1), widened to 16 bits.
+inline __m128i TwoByteCodePoints(__m128i x0, __m128i x1) {
+  const __m128i ascii = _mm_cmplt_epi16(x0, _mm_set1_epi16(0x80));
+  const __m128i two = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(x0, _mm_set1_epi16(0x1F)), 6),
+                                   _mm_and_si128(x1, _mm_set1_epi16(0x3F)));
+  return Select(ascii, x0, two);
+}
+
+// Decodes the block of sixteen bytes at `p` (one more readable past it) if
+// it holds well-formed sequences of one and two bytes only, as Western and
+// Cyrillic text mostly do: a cheaper judgement than DecodeMixedBlock's,
+// since each continuation must then follow a lead and each lead precede
+// one. Returns how many bytes it took (17 when its last sequence ends past
+// it), or 0 having written nothing; puts the units out as DecodeMixedBlock.
+[[gnu::always_inline]] inline std::size_t DecodeTwoByteBlock(const std::uint8_t* p, wchar_t* out,
+                                                             std::size_t& written, bool shuffle,
+                                                             OwedUnits& owed) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const auto top = static_cast<unsigned>(_mm_movemask_epi8(v));
+  // Bytes compare as signed: E0..FF are -32..-1, C2..DF -62..-33, 80..BF
+  // -128..-65.
+  if ((top & static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(v, _mm_set1_epi8(-33))))) != 0)
+    return 0;
+  const unsigned leads =
+      top & static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(v, _mm_set1_epi8(-63))));
+  const auto continuations =
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(-64))));
+  // C0 and C1 are neither; a lead in the last lane needs the byte after.
+  if (continuations != ((leads << 1) & 0xFFFF) || (top & ~(leads | continuations)) != 0 ||
+      ((leads & 0x8000) != 0 && !IsContinuation(p[16])))
+    return 0;
+  const unsigned units = (~top & 0xFFFF) | leads;
+  const std::size_t consumed = 16 + (leads >> 15);
+  if (out == nullptr) {
+    written += CountBits(units);
     return consumed;
   }
-  PayBack(owed);
-  GatherUnits(low, high, units, out + written);
-  written += count;
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+  const __m128i low = TwoByteCodePoints(_mm_unpacklo_epi8(v, zero), _mm_unpacklo_epi8(v1, zero));
+  const __m128i high = TwoByteCodePoints(_mm_unpackhi_epi8(v, zero), _mm_unpackhi_epi8(v1, zero));
+  PutUnits(low, high, units, out, written, shuffle, owed);
   return consumed;
 }
 
@@ -393,6 +450,12 @@ const std::uint8_t* DecodeRunSse2(const std::uint8_t* p, const std::uint8_t* end
       p += ascii_run;
       written += ascii_run;
       p = DecodeFourBytes(p, end, out, written, room);
+      continue;
+    }
+    const std::size_t took =
+        DecodeTwoByteBlock(p, out, written, kShuffle && room - written >= 24, owed);
+    if (took != 0) {
+      p += took;
       continue;
     }
     if (*p < 0xF0) {
