@@ -247,8 +247,8 @@ const bool kHasShuffle = [] {
 // gather wrote over them; `at` is null when nothing is owed.
 struct OwedUnits {
   wchar_t* at = nullptr;
-  __m128i first;
-  __m128i second;
+  __m128i first{};
+  __m128i second{};
 };
 
 // Puts back the units a gather wrote past its output, if any.
@@ -429,8 +429,10 @@ inline __m128i TwoByteCodePoints(__m128i x0, __m128i x1) {
 // judged by DecodeMixedBlock, with SSSE3's shuffle if `kShuffle` says so.
 // What a block leaves, a bad byte, is left to the caller.
 template <bool kShuffle>
-const std::uint8_t* DecodeRunSse2(const std::uint8_t* p, const std::uint8_t* end, wchar_t* out,
-                                  std::size_t& written, std::size_t room) {
+[[gnu::always_inline]] inline const std::uint8_t* DecodeRunSse2(const std::uint8_t* p,
+                                                                const std::uint8_t* end,
+                                                                wchar_t* out, std::size_t& written,
+                                                                std::size_t room) {
   OwedUnits owed;
   // A block reads two bytes past itself, for the sequences that end there.
   while (end - p >= 18 && room - written >= 16) {
@@ -658,7 +660,7 @@ constexpr std::array<std::uint8_t, 256> kSequenceLengths = SequenceLengths();
 // the block wrote over them; `at` is null when nothing is owed.
 struct OwedBytes {
   char* at = nullptr;
-  __m128i bytes;
+  __m128i bytes{};
 };
 
 // Puts back the bytes a block wrote past its output, if any.
@@ -669,7 +671,7 @@ inline void PayBack(OwedBytes& owed) {
 }
 
 // Whether the sixteen units at `p` are all of the basic plane and not all
-// ASCII: a cheap look before EncodeSixteenSsse3, which checks surrogates.
+// ASCII, which EncodeSixteenSsse3 needs.
 inline bool MixedPlaneSixteen(const wchar_t* p) {
   const auto* q = reinterpret_cast<const __m128i*>(p);
   const __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(q), _mm_loadu_si128(q + 1)),
@@ -679,21 +681,28 @@ inline bool MixedPlaneSixteen(const wchar_t* p) {
          _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(any, 7), zero)) != 0xFFFF;
 }
 
-// Encodes the sixteen units at `p` at `out` (room for 64 bytes) if all are
-// of the basic plane, no surrogate, and not all ASCII; returns how many
-// bytes they take, or 0 having written nothing. The sequences are built by
-// BuildSequences; each four are laid end to end with one shuffle and go
-// out as sixteen bytes, the next four writing over the excess. The sixteen
-// bytes past the last are kept in `owed`, to be put back once no later
-// block writes over them; sixteen units take sixteen bytes or more, so the
-// block writes over what an earlier one owed.
+// Encodes the sixteen units at `p`, of the basic plane and not all ASCII
+// (MixedPlaneSixteen says so), at `out` (room for 64 bytes) if none is a
+// surrogate; returns how many bytes they take, or 0 having written
+// nothing. The sequences are built by BuildSequences; each four are laid
+// end to end with one shuffle and go out as sixteen bytes, the next four
+// writing over the excess. The sixteen bytes past the last are kept in
+// `owed`, to be put back once no later block writes over them; sixteen
+// units take sixteen bytes or more, so the block writes over what an
+// earlier one owed.
 __attribute__((target("ssse3"))) std::size_t EncodeSixteenSsse3(const wchar_t* p, char* out,
                                                                 OwedBytes& owed) {
   const auto* q = reinterpret_cast<const __m128i*>(p);
   const __m128i units[4] = {_mm_loadu_si128(q), _mm_loadu_si128(q + 1), _mm_loadu_si128(q + 2),
                             _mm_loadu_si128(q + 3)};
-  if (PlaneLanes(units[0], units[1]) != 8 || PlaneLanes(units[2], units[3]) != 8) return 0;
-  if (AsciiLanes(units[0], units[1]) == 0xFF && AsciiLanes(units[2], units[3]) == 0xFF) return 0;
+  const __m128i surrogate_bits = _mm_set1_epi32(0xF800);
+  const __m128i surrogates = _mm_set1_epi32(0xD800);
+  __m128i any_surrogate = _mm_setzero_si128();
+  for (const __m128i u : units) {
+    any_surrogate =
+        _mm_or_si128(any_surrogate, _mm_cmpeq_epi32(_mm_and_si128(u, surrogate_bits), surrogates));
+  }
+  if (_mm_movemask_epi8(any_surrogate) != 0) return 0;
   __m128i lanes[4];
   unsigned masks[4];
   for (std::size_t half = 0; half < 2; ++half) {
@@ -727,8 +736,8 @@ __attribute__((target("ssse3"))) std::size_t EncodeSixteenSsse3(const wchar_t* p
 // sixteen units of the basic plane at a time by EncodeSixteenSsse3 first.
 // What stops them, a unit that is no scalar value, is left to the caller.
 template <bool kShuffle>
-std::size_t EncodeRunSse2(const wchar_t* p, std::size_t n, char* out, std::size_t& written,
-                          std::size_t room) {
+[[gnu::always_inline]] inline std::size_t EncodeRunSse2(const wchar_t* p, std::size_t n, char* out,
+                                                        std::size_t& written, std::size_t room) {
   std::size_t i = 0;
   OwedBytes owed;
   while (n - i >= 8 && room - written >= 28) {
@@ -783,6 +792,22 @@ std::size_t EncodeRunSse2(const wchar_t* p, std::size_t n, char* out, std::size_
   return i + EncodeRunPlain(p + i, n - i, out, written, room);
 }
 
+// The SSE2 loops with SSSE3's shuffle, compiled for CPUs that have it so
+// that the shuffling steps are inlined into them.
+__attribute__((target("ssse3"))) const std::uint8_t* DecodeRunSsse3(const std::uint8_t* p,
+                                                                    const std::uint8_t* end,
+                                                                    wchar_t* out,
+                                                                    std::size_t& written,
+                                                                    std::size_t room) {
+  return DecodeRunSse2<true>(p, end, out, written, room);
+}
+
+__attribute__((target("ssse3"))) std::size_t EncodeRunSsse3(const wchar_t* p, std::size_t n,
+                                                            char* out, std::size_t& written,
+                                                            std::size_t room) {
+  return EncodeRunSse2<true>(p, n, out, written, room);
+}
+
 #endif
 
 const std::uint8_t* DecodeRun(const std::uint8_t* p, const std::uint8_t* end, wchar_t* out,
@@ -790,7 +815,7 @@ const std::uint8_t* DecodeRun(const std::uint8_t* p, const std::uint8_t* end, wc
 #if defined(__SSE2__) && defined(__x86_64__)
   if (path != Utf8Path::kPlain)
     return path == Utf8Path::kFastest && kHasShuffle
-               ? DecodeRunSse2<true>(p, end, out, written, room)
+               ? DecodeRunSsse3(p, end, out, written, room)
                : DecodeRunSse2<false>(p, end, out, written, room);
 #endif
   static_cast<void>(path);
@@ -802,7 +827,7 @@ std::size_t EncodeRun(const wchar_t* p, std::size_t n, char* out, std::size_t& w
 #if defined(__SSE2__) && defined(__x86_64__)
   if (path != Utf8Path::kPlain)
     return path == Utf8Path::kFastest && kHasShuffle
-               ? EncodeRunSse2<true>(p, n, out, written, room)
+               ? EncodeRunSsse3(p, n, out, written, room)
                : EncodeRunSse2<false>(p, n, out, written, room);
 #endif
   static_cast<void>(path);
