@@ -1,12 +1,15 @@
-// MultiByteToWideChar and WideCharToMultiByte, which copy runs of ASCII
-// whole, against the codec taken one unit at a time: the same count, the
+// MultiByteToWideChar and WideCharToMultiByte, which take blocks of text
+// in vectors where the CPU has them, and the plain path that other CPUs
+// take, against the codec taken one unit at a time: the same count, the
 // same last error, the same units in the output (a short buffer included).
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include <VelUt/VelUt.h>
 
+#include <textbase/transcode.h>
 #include <textbase/unicode.h>
 
 #include "fuzz_input.h"
@@ -14,6 +17,8 @@
 namespace {
 
 using velut::textbase::Utf8Errors;
+using velut::textbase::Utf8Outcome;
+using velut::textbase::Utf8Path;
 
 struct Result {
   int count;
@@ -59,6 +64,20 @@ Result SlowEncode(const std::wstring& text, bool stop, std::vector<char>& out) {
   return {static_cast<int>(written), 0};
 }
 
+// What the API would report for a conversion that ended as `result` with
+// `room` units of output.
+Result Reported(velut::textbase::Utf8Result result, std::size_t room) {
+  switch (result.outcome) {
+    case Utf8Outcome::kDone:
+      return {static_cast<int>(result.count), 0};
+    case Utf8Outcome::kRefused:
+      return {0, ERROR_NO_UNICODE_TRANSLATION};
+    case Utf8Outcome::kFull:
+      break;
+  }
+  return {0, room > 0 ? ERROR_INSUFFICIENT_BUFFER : ERROR_INVALID_PARAMETER};
+}
+
 // The output size the first byte asks for: 0 (count only), or the size
 // needed with up to 7 units less or more.
 std::size_t Room(std::uint8_t how, int needed) {
@@ -89,6 +108,20 @@ void Conversion(fuzz::Input& in) {
     FUZZ_CHECK(got == want.count);
     FUZZ_CHECK(got != 0 || GetLastError() == want.error);
     FUZZ_CHECK(fast == slow);
+    // The API takes the fastest path; the plain one and the baseline
+    // vectors (without SSSE3) must agree with the codec as well.
+    for (const Utf8Path path : {Utf8Path::kPlain, Utf8Path::kBaseline}) {
+      std::vector<wchar_t> other(slow.size(), L'#');
+      const Result by_path = Reported(
+          velut::textbase::DecodeUtf8Text(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                          bytes.size(), other.empty() ? nullptr : other.data(),
+                                          other.empty() ? INT_MAX : other.size(),
+                                          stop ? Utf8Errors::kStop : Utf8Errors::kReplace, path),
+          other.size());
+      FUZZ_CHECK(by_path.count == want.count);
+      FUZZ_CHECK(by_path.count != 0 || by_path.error == want.error);
+      FUZZ_CHECK(other == slow);
+    }
   } else {
     // Wide to UTF-8: the rest of the input as units, ASCII standing for
     // itself.
@@ -106,6 +139,18 @@ void Conversion(fuzz::Input& in) {
     FUZZ_CHECK(got == want.count);
     FUZZ_CHECK(got != 0 || GetLastError() == want.error);
     FUZZ_CHECK(fast == slow);
+    for (const Utf8Path path : {Utf8Path::kPlain, Utf8Path::kBaseline}) {
+      std::vector<char> other(slow.size(), '#');
+      const Result by_path =
+          Reported(velut::textbase::EncodeUtf8Text(
+                       text.data(), text.size(), other.empty() ? nullptr : other.data(),
+                       other.empty() ? INT_MAX : other.size(),
+                       stop ? Utf8Errors::kStop : Utf8Errors::kReplace, path),
+                   other.size());
+      FUZZ_CHECK(by_path.count == want.count);
+      FUZZ_CHECK(by_path.count != 0 || by_path.error == want.error);
+      FUZZ_CHECK(other == slow);
+    }
   }
 }
 

@@ -10,8 +10,7 @@
 #include <WinAPI/Error.h>
 #include <WinAPI/Strings.h>
 
-#include <textbase/ascii.h>
-#include <textbase/unicode.h>
+#include <textbase/transcode.h>
 
 int ms_wtoi(const wchar_t* text) {
   if (text == nullptr) return 0;
@@ -68,6 +67,27 @@ LPWSTR CharNextW(LPCWSTR p) {
   return const_cast<LPWSTR>(*p ? p + 1 : p);
 }
 
+namespace {
+
+// The count a conversion returns, or 0 with the last error that says why
+// it stopped: a refused byte or unit, an output too small, or (counting
+// only) a count past what an int holds.
+int Converted(velut::textbase::Utf8Result result, int outCount) {
+  switch (result.outcome) {
+    case velut::textbase::Utf8Outcome::kDone:
+      return static_cast<int>(result.count);
+    case velut::textbase::Utf8Outcome::kRefused:
+      SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+      return 0;
+    case velut::textbase::Utf8Outcome::kFull:
+      break;
+  }
+  SetLastError(outCount > 0 ? ERROR_INSUFFICIENT_BUFFER : ERROR_INVALID_PARAMETER);
+  return 0;
+}
+
+}  // namespace
+
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int count, wchar_t* out,
                         int outCount) {
   // Any negative count reads up to the terminator; a count of 0 fails.
@@ -82,40 +102,12 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int count,
   }
   const auto errors = (flags & MB_ERR_INVALID_CHARS) != 0 ? velut::textbase::Utf8Errors::kStop
                                                           : velut::textbase::Utf8Errors::kReplace;
-  const auto* p = reinterpret_cast<const unsigned char*>(text);
   const std::size_t n =
       count < 0 ? std::char_traits<char>::length(text) + 1 : static_cast<std::size_t>(count);
-  const auto* end = p + n;
-  long long written = 0;
-  while (p < end) {
-    // A run of ASCII bytes goes across whole, as far as the output has
-    // room (or the count stays an int); what stops it takes the codec.
-    const auto room =
-        static_cast<std::size_t>(outCount > 0 ? outCount - written : INT_MAX - written);
-    const std::size_t ascii =
-        velut::textbase::WidenAscii(p, std::min(static_cast<std::size_t>(end - p), room),
-                                    outCount > 0 ? out + written : nullptr);
-    p += ascii;
-    written += static_cast<long long>(ascii);
-    if (p == end) break;
-    char32_t cp;
-    if (!velut::textbase::DecodeUtf8(p, end, cp, errors)) {
-      SetLastError(ERROR_NO_UNICODE_TRANSLATION);
-      return 0;
-    }
-    if (outCount > 0) {
-      if (written >= outCount) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-      }
-      out[written] = static_cast<wchar_t>(cp);
-    }
-    if (++written > INT_MAX) {
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return 0;
-    }
-  }
-  return static_cast<int>(written);
+  return Converted(velut::textbase::DecodeUtf8Text(reinterpret_cast<const std::uint8_t*>(text), n,
+                                                   outCount > 0 ? out : nullptr,
+                                                   outCount > 0 ? outCount : INT_MAX, errors),
+                   outCount);
 }
 
 int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* text, int count, char* out,
@@ -134,37 +126,7 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* text, int cou
   const auto errors = (flags & WC_ERR_INVALID_CHARS) != 0 ? velut::textbase::Utf8Errors::kStop
                                                           : velut::textbase::Utf8Errors::kReplace;
   const std::size_t n = count < 0 ? std::wcslen(text) + 1 : static_cast<std::size_t>(count);
-  long long written = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    // A run of ASCII units goes across whole, as far as the output has
-    // room (or the count stays an int); what stops it takes the codec.
-    const auto room =
-        static_cast<std::size_t>(outCount > 0 ? outCount - written : INT_MAX - written);
-    const std::size_t ascii = velut::textbase::NarrowAscii(text + i, std::min(n - i, room),
-                                                           outCount > 0 ? out + written : nullptr);
-    i += ascii;
-    written += static_cast<long long>(ascii);
-    if (i == n) break;
-    char bytes[4];
-    const char* end = velut::textbase::WriteUtf8(
-        bytes, static_cast<char32_t>(static_cast<std::uint32_t>(text[i])), errors);
-    if (end == nullptr) {
-      SetLastError(ERROR_NO_UNICODE_TRANSLATION);
-      return 0;
-    }
-    const int len = static_cast<int>(end - bytes);
-    if (outCount > 0) {
-      if (written + len > outCount) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-      }
-      for (int k = 0; k < len; ++k) out[written + k] = bytes[k];
-    }
-    written += len;
-    if (written > INT_MAX) {
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return 0;
-    }
-  }
-  return static_cast<int>(written);
+  return Converted(velut::textbase::EncodeUtf8Text(text, n, outCount > 0 ? out : nullptr,
+                                                   outCount > 0 ? outCount : INT_MAX, errors),
+                   outCount);
 }
