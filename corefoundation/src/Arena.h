@@ -15,7 +15,7 @@
 
 namespace velcf::detail {
 
-class Arena {
+class alignas(8) Arena {
  public:
   // An empty arena for about `expected` bytes of objects (a hint: it sizes
   // the first block); throws std::bad_alloc.
@@ -93,8 +93,9 @@ class Arena {
   // Every block starts with this header. An object lies within 512 KiB of
   // the header before it, so that its offset fits its own header: a large
   // block is cut into segments of at most that size, each behind a header
-  // of its own (with a null `next`).
-  struct Block {
+  // of its own (with a null `next`). Both the header and the arena after it
+  // take whole 8-byte words, on 32-bit machines too, so objects stay aligned.
+  struct alignas(8) Block {
     Block* next;
     Arena* arena;
   };
